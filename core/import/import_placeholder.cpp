@@ -1,0 +1,1 @@
+// Placeholder: keeps the object library non-empty until the importers land.

@@ -1,0 +1,1 @@
+// Placeholder: keeps the object library non-empty until its types land.
