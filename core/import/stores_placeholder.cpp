@@ -1,0 +1,1 @@
+// Keeps the object library non-empty until its first type lands.

@@ -1,1 +1,0 @@
-// Placeholder: keeps the object library non-empty until its types land.
