@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that Tessellon needs and the machine lacks.
+#   install-deps.sh test   what building and testing needs (the default)
+#   install-deps.sh run    that, plus what the run command uses for screenshots
 set -euo pipefail
 
 packages=(
@@ -8,8 +10,11 @@ packages=(
   libplist-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev libxi-dev libxtst-dev libgl-dev
-  sqlite3 xvfb xdotool x11-utils imagemagick
+  sqlite3 xvfb xdotool x11-utils
 )
+if [ "${1:-test}" = "run" ]; then
+  packages+=(imagemagick)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the launcher.
+# Without an X display it runs under Xvfb, saves a screenshot to
+# build/screenshot.png and stops. On a machine without application bundles it
+# uses generated demo bundles in a home of its own under build/demo, so the
+# user's real files are never touched.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+scripts/install-deps.sh run
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSELLON_BUILD_TESTS=OFF
+cmake --build build -j "$(nproc)" --target tessellon
+
+has_bundles() {
+  for d in /Applications /System/Applications "$HOME/Applications"; do
+    if compgen -G "$d/*.app" >/dev/null 2>&1; then return 0; fi
+  done
+  return 1
+}
+
+args=("$@")
+if ! has_bundles; then
+  demo="$root/build/demo"
+  rm -rf "$demo/home/Applications"
+  scripts/make-demo-bundles.sh "$demo/home/Applications"
+  mkdir -p "$demo/home/.config" "$demo/home/.local/share" "$demo/home/.cache"
+  export HOME="$demo/home"
+  export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share" XDG_CACHE_HOME="$HOME/.cache"
+  args=(--state-dir "$demo/state" "${args[@]}")
+fi
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  exec "$root/build/app/tessellon" "${args[@]}"
+fi
+
+# No display: a virtual one, a screenshot of what the launcher shows, then stop.
+display=:$(( 90 + RANDOM % 100 ))
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $app $xvfb 2>/dev/null || true' EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+"$root/build/app/tessellon" --show "${args[@]}" &
+app=$!
+sleep 4
+if kill -0 "$app" 2>/dev/null; then
+  import -window root "$root/build/screenshot.png"
+  echo "screenshot: $root/build/screenshot.png"
+else
+  wait "$app" || true
+  import -window root "$root/build/screenshot.png"
+  echo "the launcher exited; screenshot of the display: $root/build/screenshot.png"
+fi
