@@ -1,0 +1,166 @@
+#include "localization/l10n.h"
+#include "localization/localization_catalog.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const char *const kColumnNames[7] = {"zh-Hans", "en", "fr", "de", "ja", "ru", "es"};
+
+// The conversions (%@, %d) of a text in order. Anything after a percent
+// sign other than @ or d is reported as "%<char>" so a stray conversion in a
+// translation (or an escaped %%) shows up as a mismatch.
+QStringList conversions(const QString &text)
+{
+    QStringList found;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'%')
+            continue;
+        if (i + 1 >= text.size()) {
+            found.append(QStringLiteral("%<end>"));
+            break;
+        }
+        found.append(QStringLiteral("%") + text[i + 1]);
+        ++i;
+    }
+    return found;
+}
+
+QString cell(size_t row, size_t column)
+{
+    return QString::fromUtf8(LocalizationCatalog::rows().at(row)[column]);
+}
+
+// Rows whose blanks or line feeds at either end belong to the text.
+bool mayHaveOuterWhitespace(size_t row)
+{
+    return row == 0 || row == 1 || row == 126;
+}
+
+class CatalogRowTest : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(CatalogRowTest, EveryCellIsFilledAndCarriesTheKeysConversionsInOrder)
+{
+    const size_t row = size_t(GetParam());
+    const QString key = cell(row, 0);
+    const QStringList expected = conversions(key);
+    for (const QString &conversion : expected)
+        EXPECT_TRUE(conversion == QStringLiteral("%@") || conversion == QStringLiteral("%d")) << "key " << key.toStdString();
+
+    for (size_t column = 0; column < 7; ++column) {
+        const QString text = cell(row, column);
+        SCOPED_TRACE(std::string(kColumnNames[column]) + ": " + text.toStdString());
+        EXPECT_FALSE(text.isEmpty());
+        EXPECT_EQ(conversions(text), expected);
+        if (!mayHaveOuterWhitespace(row)) {
+            EXPECT_EQ(text, text.trimmed()) << "stray blank or line feed at an end";
+        }
+        EXPECT_FALSE(text.contains(QLatin1String("\\n"))) << "escaped line feed left in the text";
+        EXPECT_FALSE(text.contains(QChar::ReplacementCharacter));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllRows, CatalogRowTest, ::testing::Range(0, 168),
+                         [](const ::testing::TestParamInfo<int> &info) {
+                             char name[16];
+                             std::snprintf(name, sizeof name, "Row%03d", info.param + 1);
+                             return std::string(name);
+                         });
+
+TEST(LocalizationCatalog, HasAllRowsWithDistinctKeys)
+{
+    const auto &rows = LocalizationCatalog::rows();
+    ASSERT_EQ(rows.size(), 168u);
+    QSet<QString> keys;
+    for (size_t i = 0; i < rows.size(); ++i)
+        keys.insert(cell(i, 0));
+    EXPECT_EQ(keys.size(), 168);
+
+    const QStringList allKeys = L10n::allKeys();
+    ASSERT_EQ(allKeys.size(), 168);
+    EXPECT_EQ(allKeys.first(), QStringLiteral(" 等"));
+    EXPECT_EQ(allKeys.last(), QStringLiteral("切换语言后界面会立即刷新，无需重启。"));
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(allKeys.at(qsizetype(i)), cell(i, 0));
+}
+
+TEST(LocalizationCatalog, ConversionCountsOverAllKeys)
+{
+    int keysWithText = 0, textOccurrences = 0, keysWithInteger = 0, integerOccurrences = 0;
+    for (const QString &key : L10n::allKeys()) {
+        const QStringList found = conversions(key);
+        const int texts = int(found.count(QStringLiteral("%@")));
+        const int integers = int(found.count(QStringLiteral("%d")));
+        EXPECT_EQ(texts + integers, found.size()) << key.toStdString();
+        keysWithText += texts > 0;
+        textOccurrences += texts;
+        keysWithInteger += integers > 0;
+        integerOccurrences += integers;
+    }
+    EXPECT_EQ(keysWithText, 12);
+    EXPECT_EQ(textOccurrences, 15);
+    EXPECT_EQ(keysWithInteger, 13);
+    EXPECT_EQ(integerOccurrences, 18);
+
+    EXPECT_EQ(conversions(cell(162, 0)), (QStringList{"%d", "%d", "%@", "%@"}));
+    EXPECT_EQ(cell(162, 0), QStringLiteral("%d 个应用 · %d 个分组（%@%@）"));
+}
+
+TEST(LocalizationCatalog, SystemNameStandsUnchangedInItsRows)
+{
+    for (int number : {18, 119, 120, 121}) {
+        for (size_t column = 0; column < 7; ++column)
+            EXPECT_TRUE(cell(size_t(number - 1), column).contains(QLatin1String("Tessellon")))
+                << "row " << number << " " << kColumnNames[column];
+    }
+}
+
+TEST(LocalizationCatalog, RunningNoteStartsWithTwoLineFeedsEverywhere)
+{
+    for (size_t column = 0; column < 7; ++column) {
+        const QString text = cell(126, column);
+        EXPECT_TRUE(text.startsWith(QLatin1String("\n\n"))) << kColumnNames[column];
+        EXPECT_EQ(text.mid(2), text.mid(2).trimmed()) << kColumnNames[column];
+    }
+}
+
+TEST(LocalizationCatalog, ListFragmentsKeepTheirBlanks)
+{
+    // The cut-off marker and the joiner are glued to names without any other
+    // separator, so their blanks are part of the text.
+    EXPECT_EQ(cell(0, 1), QStringLiteral(" \u2026"));
+    EXPECT_EQ(cell(0, 4), QStringLiteral(" など"));
+    EXPECT_EQ(cell(0, 5), QStringLiteral(" и др."));
+    for (size_t column : {1, 2, 3, 5, 6})
+        EXPECT_EQ(cell(1, column), QStringLiteral(", ")) << kColumnNames[column];
+    EXPECT_EQ(cell(1, 4), QStringLiteral("、"));
+    // "OK" in Russian is written in Cyrillic letters.
+    EXPECT_EQ(cell(2, 5), QString::fromUtf16(u"\u041E\u041A"));
+    // The hint bar separates its parts by ideographic spaces around a middle dot.
+    EXPECT_EQ(cell(9, 0).count(QStringLiteral("\u3000·\u3000")), 3);
+    EXPECT_EQ(cell(9, 1).count(QStringLiteral("\u3000·\u3000")), 3);
+}
+
+TEST(LocalizationCatalog, TablesHoldEveryRowForTranslatedLanguagesOnly)
+{
+    for (AppLanguage language : {AppLanguage::en, AppLanguage::fr, AppLanguage::de, AppLanguage::ja,
+                                 AppLanguage::ru, AppLanguage::es})
+        EXPECT_EQ(L10n::table(language).size(), 168) << language.rawValue().toStdString();
+    EXPECT_TRUE(L10n::table(AppLanguage::zhHans).isEmpty());
+    EXPECT_TRUE(L10n::table(AppLanguage::system).isEmpty());
+
+    // Column p + 1 feeds the table of the p-th translated language.
+    EXPECT_EQ(L10n::table(AppLanguage::es).value(QStringLiteral("取消")), QStringLiteral("Cancelar"));
+    EXPECT_EQ(L10n::table(AppLanguage::ja).value(QStringLiteral("、")), QStringLiteral("、"));
+    EXPECT_EQ(L10n::table(AppLanguage::de).value(QStringLiteral("跟随系统")), QStringLiteral("Systemeinstellung"));
+    EXPECT_EQ(L10n::table(AppLanguage::ru).value(QStringLiteral("好")), QString::fromUtf16(u"\u041E\u041A"));
+}
+
+} // namespace
