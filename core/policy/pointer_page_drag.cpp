@@ -1,0 +1,115 @@
+#include "pointer_page_drag.h"
+
+#include "page_slide.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+double finiteOr(double value, double fallback)
+{
+    return std::isfinite(value) ? value : fallback;
+}
+
+} // namespace
+
+PointerPageDrag::Configuration::Configuration(double activationDistance_, double travelFraction_,
+                                              double commitProgress_, double flickVelocity_, double edgeResistance_,
+                                              double settleBase_)
+{
+    activationDistance = std::max(0.0, finiteOr(activationDistance_, 8));
+    travelFraction = std::min(2.0, std::max(0.05, finiteOr(travelFraction_, 0.55)));
+    commitProgress = std::min(1.0, std::max(0.0, finiteOr(commitProgress_, 0.28)));
+    flickVelocity = std::max(0.0, finiteOr(flickVelocity_, 1.1));
+    edgeResistance = std::min(0.5, std::max(0.01, finiteOr(edgeResistance_, 0.22)));
+    settleBase = std::max(0.05, finiteOr(settleBase_, 0.34));
+}
+
+PointerPageDrag::PointerPageDrag(const Configuration &configuration_)
+    : configuration(configuration_)
+{
+}
+
+void PointerPageDrag::arm(double x, double timestamp)
+{
+    if (!std::isfinite(x)) {
+        reset();
+        return;
+    }
+    m_isArmed = true;
+    m_isActive = false;
+    m_startX = x;
+    m_direction = 0;
+    m_atEdge = false;
+    m_points = 0;
+    m_progress = 0;
+    m_velocity = 0;
+    m_lastTimestamp = std::isfinite(timestamp) ? timestamp : -1;
+}
+
+double PointerPageDrag::advance(double displacement, double timestamp, double width)
+{
+    m_points = std::max(0.0, displacement * m_direction);
+    const double p = PageSlide::dragProgress(m_points, width * configuration.travelFraction, m_atEdge,
+                                             configuration.edgeResistance);
+    const double dt = timestamp - m_lastTimestamp;
+    if (dt > 0.001 && m_lastTimestamp >= 0)
+        m_velocity = 0.55 * m_velocity + 0.45 * (p - m_progress) / dt;
+    m_progress = p;
+    m_lastTimestamp = timestamp;
+    return p;
+}
+
+std::optional<PageDragGesture::Signal> PointerPageDrag::move(double x, double timestamp, double width,
+                                                             bool allowsNext, bool allowsPrevious)
+{
+    if (!m_isArmed || !(width > 0) || !std::isfinite(width))
+        return std::nullopt;
+    if (!std::isfinite(x) || !std::isfinite(timestamp))
+        return std::nullopt;
+
+    const double displacement = m_startX - x;
+    if (m_isActive)
+        return PageDragGesture::Signal::move(advance(displacement, timestamp, width));
+
+    if (std::abs(displacement) < configuration.activationDistance)
+        return std::nullopt;
+
+    const int dir = displacement > 0 ? 1 : -1;
+    m_direction = dir;
+    m_atEdge = !(dir == 1 ? allowsNext : allowsPrevious);
+    m_isActive = true;
+    m_points = 0;
+    m_progress = 0;
+    m_velocity = 0;
+    m_lastTimestamp = timestamp;
+    // The activation distance counts toward the progress: the page has been
+    // under the pointer all along.
+    return PageDragGesture::Signal::begin(dir, advance(displacement, timestamp, width));
+}
+
+std::optional<PageDragGesture::Signal> PointerPageDrag::end(double /*timestamp*/)
+{
+    if (!m_isActive) {
+        reset();
+        return std::nullopt;
+    }
+    const bool commit = PageSlide::shouldCommit(m_progress, m_velocity, m_atEdge, configuration.commitProgress,
+                                                configuration.flickVelocity);
+    const double duration = PageSlide::settleDuration(m_progress, commit ? 1.0 : 0.0, configuration.settleBase);
+    reset();
+    return PageDragGesture::Signal::settle(commit, duration);
+}
+
+void PointerPageDrag::reset()
+{
+    m_isArmed = false;
+    m_isActive = false;
+    m_direction = 0;
+    m_atEdge = false;
+    m_points = 0;
+    m_progress = 0;
+    m_velocity = 0;
+    m_lastTimestamp = -1;
+}
