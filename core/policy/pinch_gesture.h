@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHashFunctions>
 #include <QList>
 #include <QString>
 
@@ -25,3 +26,9 @@ public:
 private:
     Value m_value;
 };
+
+// Hashable, so that a choice can key a set or a table.
+inline size_t qHash(PinchGesture gesture, size_t seed = 0)
+{
+    return ::qHash(static_cast<int>(PinchGesture::Value(gesture)), seed);
+}
