@@ -1,12 +1,12 @@
 #include "app_item.h"
 
-#include <QFileInfo>
 #include <QJsonValue>
 
 QStringList AppItem::searchTerms() const
 {
     // Every ".app" goes, not only a trailing one: "Foo.app.app" searches as "foo".
-    QString fileName = path.section(QLatin1Char('/'), -1);
+    // The last path component, as for a directory URL: "/A/Foo.app/" is "Foo.app".
+    QString fileName = path.section(QLatin1Char('/'), -1, -1, QString::SectionSkipEmpty);
     fileName.remove(QStringLiteral(".app"), Qt::CaseSensitive);
     return {name.toLower(), bundleID.toLower(), fileName.toLower()};
 }
@@ -42,8 +42,11 @@ QString displayName(const AppItem &app, const QHash<QString, QString> &overrides
     const QString byID = overrides.value(app.stableID());
     if (!byID.isEmpty())
         return byID;
-    const QString byPath = overrides.value(app.path);
-    if (!byPath.isEmpty())
-        return byPath;
+    // An application without a path must not pick up a name stored under "".
+    if (!app.path.isEmpty()) {
+        const QString byPath = overrides.value(app.path);
+        if (!byPath.isEmpty())
+            return byPath;
+    }
     return app.name;
 }
