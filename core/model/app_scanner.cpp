@@ -1,0 +1,268 @@
+#include "app_scanner.h"
+
+#include "foundation/log.h"
+#include "foundation/property_list.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QVariant>
+#include <QVariantMap>
+
+#include <utility>
+
+namespace {
+
+// Real Info.plists are a few kilobytes; anything this large is not one and
+// would only cost memory to read.
+constexpr qint64 kMaxInfoPlistBytes = 16 * 1024 * 1024;
+
+// Bundles carry a deeper structure of their own; the scan looks into the root
+// and two folder levels below it, no further.
+constexpr int kMaxFolderDepth = 2;
+
+const QLatin1StringView kHelperWords[] = {
+    QLatin1StringView("helper"), QLatin1StringView("updater"), QLatin1StringView("uninstall"),
+    QLatin1StringView("installer"), QLatin1StringView("agent"), QLatin1StringView("service"),
+    QLatin1StringView("crash"), QLatin1StringView("login"), QLatin1StringView("privileged"),
+    QLatin1StringView("setup"), QLatin1StringView("daemon"),
+};
+
+bool endsWithApp(const QString &name)
+{
+    return name.endsWith(QLatin1StringView(".app"), Qt::CaseSensitive);
+}
+
+// The name without its last extension; a leading dot starts no extension.
+QString withoutExtension(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+
+QString lastComponent(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// A scan root as an absolute path without trailing slashes, so that bundle
+// paths are joined the same way whichever form the caller gave.
+QString rootPath(const QString &directory)
+{
+    QString path = QDir::isAbsolutePath(directory) ? directory : QDir::current().absoluteFilePath(directory);
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+QString joined(const QString &directory, const QString &name)
+{
+    return directory.endsWith(QLatin1Char('/')) ? directory + name : directory + QLatin1Char('/') + name;
+}
+
+bool isDirectory(const QString &path)
+{
+    // Follows symbolic links: a link to a bundle counts as the bundle.
+    return QFileInfo(path).isDir();
+}
+
+// The name the file browser would show. Linux keeps no localized names for
+// bundles, so this is the file name itself, extension shown.
+QString displayNameAtPath(const QString &path)
+{
+    return lastComponent(path);
+}
+
+std::optional<QVariantMap> readInfoPlist(const QString &bundlePath)
+{
+    const QString plistPath = bundlePath + QLatin1StringView("/Contents/Info.plist");
+    const QFileInfo info(plistPath);
+    if (!info.exists()) {
+        Log::write("[scan] skipped path=%@ reason=no-info-plist", bundlePath);
+        return std::nullopt;
+    }
+    // Only regular files are read: opening a FIFO or a device would block or
+    // never end.
+    if (!info.isFile() || info.size() > kMaxInfoPlistBytes) {
+        Log::write("[scan] skipped path=%@ reason=bad-info-plist", bundlePath);
+        return std::nullopt;
+    }
+    const std::optional<QVariant> parsed = PropertyList::parseFile(plistPath);
+    if (!parsed || parsed->typeId() != QMetaType::QVariantMap) {
+        Log::write("[scan] skipped path=%@ reason=bad-info-plist", bundlePath);
+        return std::nullopt;
+    }
+    return parsed->toMap();
+}
+
+bool isNumber(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// LSUIElement: the Boolean true or any non-zero number hides the application.
+bool isTrueOrNonZero(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    if (isNumber(value))
+        return value.toDouble() != 0.0;
+    return false;
+}
+
+// LSBackgroundOnly: the Boolean true, or a number that is exactly 1.
+bool isTrueOrOne(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    if (isNumber(value))
+        return value.toDouble() == 1.0;
+    return false;
+}
+
+} // namespace
+
+const QStringList &AppScanner::defaultDirectories()
+{
+    static const QStringList directories = {
+        QStringLiteral("/Applications"),
+        QStringLiteral("/System/Applications"),
+        QStringLiteral("/System/Applications/Utilities"),
+        QStringLiteral("/System/Library/CoreServices/Applications"),
+        QDir::homePath() + QStringLiteral("/Applications"),
+    };
+    return directories;
+}
+
+AppScanner::AppScanner(QStringList directories)
+    : m_directories(std::move(directories))
+{
+}
+
+QList<AppItem> AppScanner::scan(const QStringList &extraDirectories) const
+{
+    QList<AppItem> found;
+    QSet<QString> seen;
+    const QStringList roots = m_directories + extraDirectories;
+    for (const QString &root : roots) {
+        // An empty entry would otherwise mean the working directory.
+        if (root.isEmpty())
+            continue;
+        for (const QString &bundle : applicationPaths(rootPath(root), 0)) {
+            // The walk has just seen that the bundle is a directory.
+            std::optional<AppItem> item = makeItemAtPath(bundle, true);
+            if (!item)
+                continue;
+            const QString key = item->stableID();
+            if (seen.contains(key))
+                continue;
+            seen.insert(key);
+            found.append(std::move(*item));
+        }
+    }
+    return found;
+}
+
+QList<QUrl> AppScanner::applications(const QUrl &directory, int depth) const
+{
+    QList<QUrl> urls;
+    if (!directory.isLocalFile())
+        return urls;
+    const QString path = directory.toLocalFile();
+    if (path.isEmpty())
+        return urls;
+    for (const QString &bundle : applicationPaths(rootPath(path), depth))
+        urls.append(QUrl::fromLocalFile(bundle));
+    return urls;
+}
+
+QStringList AppScanner::applicationPaths(const QString &directory, int depth) const
+{
+    QStringList result;
+    if (depth > kMaxFolderDepth)
+        return result;
+    // Unsorted, hidden entries included; a missing or unreadable folder lists
+    // nothing. The depth limit also ends any loop of symbolic links.
+    QDirIterator entries(directory, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (entries.hasNext()) {
+        entries.next();
+        const QString name = entries.fileName();
+        const QString child = joined(directory, name);
+        if (endsWithApp(name)) {
+            // A bundle is never entered, so bundles nested in it stay unseen.
+            if (isDirectory(child))
+                result.append(child);
+        } else if (depth < kMaxFolderDepth && !name.startsWith(QLatin1Char('.'))
+                   && !name.endsWith(QLatin1StringView(".framework")) && isDirectory(child)) {
+            result.append(applicationPaths(child, depth + 1));
+        }
+    }
+    return result;
+}
+
+std::optional<AppItem> AppScanner::makeItem(const QUrl &url) const
+{
+    if (!url.isLocalFile())
+        return std::nullopt;
+    QString path = url.toLocalFile();
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    if (path.isEmpty())
+        return std::nullopt;
+    return makeItemAtPath(path, false);
+}
+
+std::optional<AppItem> AppScanner::makeItemAtPath(const QString &path, bool knownDirectory) const
+{
+    if (!knownDirectory && !isDirectory(path))
+        return std::nullopt;
+    const std::optional<QVariantMap> info = readInfoPlist(path);
+    if (!info)
+        return std::nullopt;
+
+    const QVariant packageType = info->value(QStringLiteral("CFBundlePackageType"));
+    if (packageType.typeId() == QMetaType::QString && packageType.toString() != QLatin1StringView("APPL"))
+        return std::nullopt;
+    if (isTrueOrNonZero(info->value(QStringLiteral("LSUIElement"))))
+        return std::nullopt;
+    if (isTrueOrOne(info->value(QStringLiteral("LSBackgroundOnly"))))
+        return std::nullopt;
+    const QString fileName = lastComponent(path);
+    const QString baseName = withoutExtension(fileName);
+    if (isHelperName(baseName))
+        return std::nullopt;
+
+    const QVariant identifier = info->value(QStringLiteral("CFBundleIdentifier"));
+    const QString bundleID = identifier.typeId() == QMetaType::QString ? identifier.toString() : QString();
+
+    QString name = displayNameAtPath(path);
+    if (name.toLower().endsWith(QLatin1StringView(".app")))
+        name.chop(4);
+    if (name.isEmpty())
+        name = baseName;
+
+    const bool isSystemApp = path.startsWith(QLatin1StringView("/System/"));
+    return AppItem(bundleID, name, path, isSystemApp);
+}
+
+bool AppScanner::isHelperName(const QString &name)
+{
+    const QString lower = name.toLower();
+    for (const QLatin1StringView word : kHelperWords) {
+        if (lower.contains(word))
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,344 @@
+#include "model/app_scanner.h"
+
+#include "foundation/property_list.h"
+#include "support/temp_env.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QVariantMap>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+namespace {
+
+enum class Plist { xml, binary, none, raw };
+
+QVariantMap appInfo(const QString &bundleID)
+{
+    return QVariantMap{
+        {QStringLiteral("CFBundleIdentifier"), bundleID},
+        {QStringLiteral("CFBundlePackageType"), QStringLiteral("APPL")},
+    };
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(bytes);
+}
+
+// A bundle folder with Contents/Info.plist in the chosen form.
+void makeBundle(const QString &bundlePath, const QVariantMap &info, Plist form = Plist::xml,
+                const QByteArray &raw = {})
+{
+    QDir().mkpath(bundlePath + QStringLiteral("/Contents/MacOS"));
+    const QString plist = bundlePath + QStringLiteral("/Contents/Info.plist");
+    switch (form) {
+    case Plist::xml:
+        writeFile(plist, PropertyList::toXml(info));
+        break;
+    case Plist::binary:
+        writeFile(plist, PropertyList::toBinary(info));
+        break;
+    case Plist::raw:
+        writeFile(plist, raw);
+        break;
+    case Plist::none:
+        break;
+    }
+}
+
+void symlink(const QString &target, const QString &link)
+{
+    ASSERT_TRUE(QFile::link(target, link)) << link.toStdString();
+}
+
+QStringList ids(const QList<AppItem> &apps)
+{
+    QStringList out;
+    for (const AppItem &app : apps)
+        out.append(app.stableID());
+    out.sort();
+    return out;
+}
+
+QStringList relativePaths(const QList<QUrl> &urls, const QString &root)
+{
+    QStringList out;
+    for (const QUrl &url : urls)
+        out.append(QDir(root).relativeFilePath(url.toLocalFile()));
+    out.sort();
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// One bundle per row: what its Info.plist and file name make of it.
+
+struct BundleCase
+{
+    const char *name;
+    QString fileName;
+    QVariantMap info;
+    Plist form;
+    QByteArray raw;
+    bool taken;
+    QString expectedBundleID; // when taken
+    QString expectedName;     // when taken
+};
+
+// Failure messages name the row instead of dumping its bytes.
+void PrintTo(const BundleCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+QVariantMap with(QVariantMap info, const QString &key, const QVariant &value)
+{
+    info.insert(key, value);
+    return info;
+}
+
+QVariantMap without(QVariantMap info, const QString &key)
+{
+    info.remove(key);
+    return info;
+}
+
+const QVariantMap kBase = appInfo(QStringLiteral("com.example.app"));
+
+class MakeItemTest : public ::testing::TestWithParam<BundleCase>
+{
+};
+
+TEST_P(MakeItemTest, FiltersAndNames)
+{
+    const BundleCase &c = GetParam();
+    const LogCapture quiet;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString bundle = dir.filePath(c.fileName);
+    makeBundle(bundle, c.info, c.form, c.raw);
+
+    const AppScanner scanner(QStringList{});
+    const std::optional<AppItem> item = scanner.makeItem(QUrl::fromLocalFile(bundle));
+    ASSERT_EQ(item.has_value(), c.taken);
+
+    // The walk agrees with makeItem for a bundle directly in a root.
+    const bool found = c.taken && c.fileName.endsWith(QStringLiteral(".app"));
+    EXPECT_EQ(AppScanner(QStringList{dir.path()}).scan().size(), found ? 1 : 0);
+    if (!c.taken)
+        return;
+    EXPECT_EQ(item->bundleID.toStdString(), c.expectedBundleID.toStdString());
+    EXPECT_EQ(item->name.toStdString(), c.expectedName.toStdString());
+    EXPECT_EQ(item->path.toStdString(), bundle.toStdString());
+    EXPECT_FALSE(item->isSystemApp);
+}
+
+const QString kID = QStringLiteral("com.example.app");
+
+INSTANTIATE_TEST_SUITE_P(
+    Bundles, MakeItemTest,
+    ::testing::Values(
+        BundleCase{"XmlInfoPlist", "Notes.app", kBase, Plist::xml, {}, true, kID, "Notes"},
+        BundleCase{"BinaryInfoPlist", "Notes.app", kBase, Plist::binary, {}, true, kID, "Notes"},
+        BundleCase{"NoPackageTypeIsTaken", "Notes.app", without(kBase, "CFBundlePackageType"), Plist::xml, {}, true, kID, "Notes"},
+        BundleCase{"OtherPackageTypeIsDropped", "Notes.app", with(kBase, "CFBundlePackageType", "FMWK"), Plist::xml, {}, false, {}, {}},
+        BundleCase{"NonTextPackageTypeIsTaken", "Notes.app", with(kBase, "CFBundlePackageType", 7), Plist::binary, {}, true, kID, "Notes"},
+        BundleCase{"UIElementText1IsTaken", "Notes.app", with(kBase, "LSUIElement", "1"), Plist::xml, {}, true, kID, "Notes"},
+        BundleCase{"UIElementNumber2IsDropped", "Notes.app", with(kBase, "LSUIElement", 2), Plist::binary, {}, false, {}, {}},
+        BundleCase{"UIElementTrueIsDropped", "Notes.app", with(kBase, "LSUIElement", true), Plist::xml, {}, false, {}, {}},
+        BundleCase{"UIElementFalseIsTaken", "Notes.app", with(kBase, "LSUIElement", false), Plist::xml, {}, true, kID, "Notes"},
+        BundleCase{"UIElementRealHalfIsDropped", "Notes.app", with(kBase, "LSUIElement", 0.5), Plist::xml, {}, false, {}, {}},
+        BundleCase{"BackgroundOnlyTrueIsDropped", "Notes.app", with(kBase, "LSBackgroundOnly", true), Plist::binary, {}, false, {}, {}},
+        BundleCase{"BackgroundOnlyOneIsDropped", "Notes.app", with(kBase, "LSBackgroundOnly", 1), Plist::xml, {}, false, {}, {}},
+        BundleCase{"BackgroundOnlyTwoIsTaken", "Notes.app", with(kBase, "LSBackgroundOnly", 2), Plist::xml, {}, true, kID, "Notes"},
+        BundleCase{"BackgroundOnlyTextIsTaken", "Notes.app", with(kBase, "LSBackgroundOnly", "YES"), Plist::xml, {}, true, kID, "Notes"},
+        BundleCase{"HelperInNameIsDropped", "Chrome HeLPer.app", kBase, Plist::xml, {}, false, {}, {}},
+        BundleCase{"SetupInsideWordIsDropped", "MySetupTool.app", kBase, Plist::xml, {}, false, {}, {}},
+        BundleCase{"UninstallIsDropped", "Uninstall Foo.app", kBase, Plist::xml, {}, false, {}, {}},
+        BundleCase{"InstallAloneIsTaken", "Install macOS.app", kBase, Plist::xml, {}, true, kID, "Install macOS"},
+        BundleCase{"NonTextIdentifierIsEmpty", "Notes.app", with(kBase, "CFBundleIdentifier", 42), Plist::xml, {}, true, "", "Notes"},
+        BundleCase{"MissingIdentifierIsEmpty", "Notes.app", without(kBase, "CFBundleIdentifier"), Plist::binary, {}, true, "", "Notes"},
+        BundleCase{"OnlyLastAppExtensionLeavesName", "Foo.app.app", kBase, Plist::xml, {}, true, kID, "Foo.app"},
+        BundleCase{"UpperCaseExtensionLeavesName", "Thing.APP", kBase, Plist::xml, {}, true, kID, "Thing"},
+        BundleCase{"DottedBundleName", ".Secret.app", kBase, Plist::xml, {}, true, kID, ".Secret"},
+        BundleCase{"NoInfoPlistIsDropped", "Notes.app", kBase, Plist::none, {}, false, {}, {}},
+        BundleCase{"MalformedInfoPlistIsDropped", "Notes.app", {}, Plist::raw, "<?xml version=\"1.0\"?><plist><dict><key>", false, {}, {}},
+        BundleCase{"TruncatedBinaryPlistIsDropped", "Notes.app", {}, Plist::raw, PropertyList::toBinary(kBase).left(20), false, {}, {}},
+        BundleCase{"EmptyInfoPlistIsDropped", "Notes.app", {}, Plist::raw, "", false, {}, {}},
+        BundleCase{"ArrayInfoPlistIsDropped", "Notes.app", {}, Plist::raw, PropertyList::toXml(QVariantList{1, 2}), false, {}, {}}),
+    [](const ::testing::TestParamInfo<BundleCase> &info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+
+TEST(AppScannerTest, HelperNamesAreSubstringsInAnyCase)
+{
+    for (const char *name : {"helper", "Foo Updater", "AGENT", "xServicex", "crashreporter", "LoginItems",
+                             "PrivilegedTool", "daemonize", "Installer"})
+        EXPECT_TRUE(AppScanner::isHelperName(QString::fromLatin1(name))) << name;
+    for (const char *name : {"Install macOS", "Safari", "Help Viewer", ""})
+        EXPECT_FALSE(AppScanner::isHelperName(QString::fromLatin1(name))) << name;
+}
+
+TEST(AppScannerTest, DefaultFoldersInOrder)
+{
+    const QStringList &dirs = AppScanner::defaultDirectories();
+    ASSERT_EQ(dirs.size(), 5);
+    EXPECT_EQ(dirs.at(0), QStringLiteral("/Applications"));
+    EXPECT_EQ(dirs.at(1), QStringLiteral("/System/Applications"));
+    EXPECT_EQ(dirs.at(2), QStringLiteral("/System/Applications/Utilities"));
+    EXPECT_EQ(dirs.at(3), QStringLiteral("/System/Library/CoreServices/Applications"));
+    EXPECT_TRUE(dirs.at(4).endsWith(QStringLiteral("/Applications")));
+    EXPECT_EQ(AppScanner().directories(), dirs);
+}
+
+// The walk: depth limit, bundles never entered, hidden and framework folders
+// skipped, plain files ignored, symbolic links followed.
+TEST(AppScannerTest, WalkFindsBundlesByTheFolderRules)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString root = dir.filePath(QStringLiteral("root"));
+    const QString outside = dir.filePath(QStringLiteral("outside"));
+
+    makeBundle(root + "/Top.app", appInfo("top"));
+    makeBundle(root + "/F/Mid.app", appInfo("mid"), Plist::binary);
+    makeBundle(root + "/F/G/Low.app", appInfo("low"));
+    makeBundle(root + "/F/G/H/TooDeep.app", appInfo("deep"));
+    makeBundle(root + "/Outer.app", appInfo("outer"));
+    makeBundle(root + "/Outer.app/Contents/Applications/Inner.app", appInfo("inner"));
+    makeBundle(root + "/Kit.framework/Framed.app", appInfo("framed"));
+    makeBundle(root + "/.hidden/Hidden.app", appInfo("hidden"));
+    makeBundle(root + "/.Dotted.app", appInfo("dotted"));
+    writeFile(root + "/Plain.app", "not a bundle");
+    makeBundle(outside + "/Real.app", appInfo("linked"), Plist::binary);
+    makeBundle(outside + "/folder/Shared.app", appInfo("shared"));
+    symlink(outside + "/Real.app", root + "/Linked.app");
+    symlink(outside + "/folder", root + "/LinkedFolder");
+    symlink(outside + "/gone", root + "/Dangling.app");
+
+    const AppScanner scanner(QStringList{root});
+    EXPECT_EQ(relativePaths(scanner.applications(QUrl::fromLocalFile(root)), root),
+              (QStringList{".Dotted.app", "F/G/Low.app", "F/Mid.app", "Linked.app", "LinkedFolder/Shared.app",
+                           "Outer.app", "Top.app"}));
+    // A folder given at a deeper level is walked only down to the limit.
+    EXPECT_EQ(relativePaths(scanner.applications(QUrl::fromLocalFile(root + "/F"), 1), root),
+              (QStringList{"F/G/Low.app", "F/Mid.app"}));
+    EXPECT_TRUE(scanner.applications(QUrl::fromLocalFile(root), 3).isEmpty());
+
+    const QList<AppItem> apps = scanner.scan();
+    EXPECT_EQ(ids(apps), (QStringList{"dotted", "linked", "low", "mid", "outer", "shared", "top"}));
+    // A linked bundle keeps the path under which it was found.
+    const auto linked = std::find_if(apps.begin(), apps.end(), [](const AppItem &a) { return a.bundleID == "linked"; });
+    ASSERT_NE(linked, apps.end());
+    EXPECT_EQ(linked->path, root + "/Linked.app");
+    EXPECT_EQ(linked->name, QStringLiteral("Linked"));
+}
+
+TEST(AppScannerTest, SymlinkLoopEndsAtTheDepthLimit)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString root = dir.filePath(QStringLiteral("root"));
+    makeBundle(root + "/Only.app", appInfo("only"));
+    symlink(root, root + "/back");
+
+    const AppScanner scanner(QStringList{root});
+    // root, root/back and root/back/back are walked; nothing deeper.
+    EXPECT_EQ(scanner.applications(QUrl::fromLocalFile(root)).size(), 3);
+    EXPECT_EQ(ids(scanner.scan()), QStringList{"only"});
+}
+
+TEST(AppScannerTest, FirstRootWinsForAStableID)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString first = dir.filePath(QStringLiteral("first"));
+    const QString second = dir.filePath(QStringLiteral("second"));
+    makeBundle(first + "/One.app", appInfo("com.example.same"));
+    makeBundle(second + "/Two.app", appInfo("com.example.same"), Plist::binary);
+    // Without an identifier each bundle is its own application, keyed by path.
+    makeBundle(first + "/Anon.app", without(kBase, "CFBundleIdentifier"));
+    makeBundle(second + "/Anon.app", without(kBase, "CFBundleIdentifier"));
+
+    const AppScanner scanner(QStringList{first, dir.filePath("missing")});
+    // The second root is given with a trailing slash and the first again.
+    const QList<AppItem> apps = scanner.scan({second + "/", first});
+    ASSERT_EQ(apps.size(), 3);
+    EXPECT_EQ(ids(apps), (QStringList{first + "/Anon.app", second + "/Anon.app", "com.example.same"}));
+    for (const AppItem &app : apps) {
+        if (app.bundleID == QStringLiteral("com.example.same")) {
+            EXPECT_EQ(app.name, QStringLiteral("One"));
+            EXPECT_EQ(app.path, first + "/One.app");
+        }
+    }
+
+    // The extra folders come after the standard ones whatever their order.
+    const QList<AppItem> reversed = AppScanner(QStringList{second}).scan({first});
+    for (const AppItem &app : reversed) {
+        if (app.bundleID == QStringLiteral("com.example.same")) {
+            EXPECT_EQ(app.name, QStringLiteral("Two"));
+        }
+    }
+}
+
+TEST(AppScannerTest, MissingRootsAndEmptyEntriesContributeNothing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    makeBundle(dir.filePath("Here.app"), appInfo("here"));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    // An empty folder entry must not mean "the working directory".
+    const QList<AppItem> apps = AppScanner(QStringList{dir.filePath("nope")}).scan({QString(), dir.filePath("nope/deeper")});
+    QDir::setCurrent(previous);
+    EXPECT_TRUE(apps.isEmpty());
+}
+
+TEST(AppScannerTest, BrokenBundlesAreLoggedAndTheScanGoesOn)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString root = dir.path();
+    makeBundle(root + "/Good.app", appInfo("good"));
+    makeBundle(root + "/Empty.app", {}, Plist::none);
+    makeBundle(root + "/Garbage.app", {}, Plist::raw, QByteArray("bplist00\xff\xff\xff", 11));
+    // A pipe in place of the Info.plist would block a plain read forever.
+    QDir().mkpath(root + "/Pipe.app/Contents");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(root + "/Pipe.app/Contents/Info.plist").constData(), 0600), 0);
+    // A folder in place of the Info.plist.
+    QDir().mkpath(root + "/Folder.app/Contents/Info.plist");
+
+    LogCapture log;
+    const QList<AppItem> apps = AppScanner(QStringList{root}).scan();
+    EXPECT_EQ(ids(apps), QStringList{"good"});
+    EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Empty.app reason=no-info-plist"));
+    EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Garbage.app reason=bad-info-plist"));
+    EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Pipe.app reason=bad-info-plist"));
+    EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Folder.app reason=bad-info-plist"));
+    EXPECT_EQ(log.lines().size(), 4);
+}
+
+TEST(AppScannerTest, MakeItemRejectsWhatIsNotABundleFolder)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    writeFile(dir.filePath("File.app"), "x");
+    const AppScanner scanner(QStringList{});
+    EXPECT_FALSE(scanner.makeItem(QUrl::fromLocalFile(dir.filePath("File.app"))));
+    EXPECT_FALSE(scanner.makeItem(QUrl::fromLocalFile(dir.filePath("Missing.app"))));
+    EXPECT_FALSE(scanner.makeItem(QUrl(QStringLiteral("https://example.com/App.app"))));
+    EXPECT_TRUE(scanner.applications(QUrl(QStringLiteral("https://example.com/"))).isEmpty());
+}
+
+} // namespace
