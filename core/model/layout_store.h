@@ -1,0 +1,68 @@
+#pragma once
+
+#include "launcher_layout.h"
+#include "stored_file.h"
+
+#include <QByteArray>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Keeps the user's arrangement ("layout.json") and pinned list ("pinned.json")
+// in the state directory, which is fixed when the store is made and created on
+// the first save. Nothing is cached: every load reads the disk, every save
+// writes the whole file atomically.
+//
+// A file that exists but cannot be decoded is logged, moved aside beside it as
+// "<name>.corrupt-<time>" and the load answers the empty value; a save never
+// replaces such a file before it has been moved aside.
+class LayoutStore
+{
+public:
+    // An absent or empty directory takes resolveDirectory().
+    explicit LayoutStore(const std::optional<QString> &directory = std::nullopt);
+
+    // The first of: the value after the first "--state-dir" in `arguments`
+    // (when there is one and it is not empty), "APP_STATE_DIR" when set and not
+    // empty, $XDG_DATA_HOME/Tessellon. Relative paths are made absolute
+    // against the current directory. Creates nothing.
+    static QString resolveDirectory(const QStringList &arguments, const QProcessEnvironment &environment);
+    // The same for this process's command line and environment.
+    static QString resolveDirectory();
+
+    QString directory() const { return m_directory; }
+    // The layout file's path.
+    QString fileURL() const;
+    QString pinnedFileURL() const;
+
+    // The layout exactly as stored (possibly with no page); the empty layout
+    // when the file is missing or cannot be decoded.
+    LauncherLayout load() const;
+    // False, with a "[Tessellon] 布局保存失败: " log line, when it could not be written.
+    bool save(const LauncherLayout &layout) const;
+
+    // The pinned identifiers; empty when the file is missing or undecodable.
+    QStringList loadPinned() const;
+    // False, without a log line, when it could not be written.
+    bool savePinned(const QStringList &pinned) const;
+
+    // The file formats. Layout: pretty-printed, keys sorted at every level,
+    // slashes plain, "hiddenIDs" sorted so that equal layouts give equal bytes.
+    // Pinned: compact, every "/" written as "\/".
+    static QByteArray encodeLayout(const LauncherLayout &layout);
+    // Strict: a required member missing, null or mistyped, or an optional one
+    // mistyped, fails the whole file. Unknown members are ignored.
+    static std::optional<LauncherLayout> decodeLayout(const QByteArray &bytes);
+    static QByteArray encodePinned(const QStringList &pinned);
+    static std::optional<QStringList> decodePinned(const QByteArray &bytes);
+
+private:
+    QString m_directory;
+    // The versions of the two files that this store last read intact or wrote.
+    // Only lets a save skip re-checking a file it already knows to be good;
+    // contents are never cached.
+    mutable std::optional<StoredFile::Identity> m_knownLayout;
+    mutable std::optional<StoredFile::Identity> m_knownPinned;
+};

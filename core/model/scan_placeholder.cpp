@@ -1,1 +1,0 @@
-// Keeps the object library non-empty until its first type lands.
