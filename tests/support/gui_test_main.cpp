@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
-// Widget tests need a QApplication; under QT_QPA_PLATFORM=offscreen it needs no display.
+// Widget tests need a QApplication. They run headless: the offscreen platform
+// unless the caller chose another, also when CTest lists the tests at build time.
 int main(int argc, char **argv)
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "model/app_item.h"
+
+#include <QHash>
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QThreadPool;
+
+// The one icon loader and cache of the process. Icons are read one at a time
+// on a private worker thread and handed back on the main thread; every key
+// (the bundle path) is loaded at most once and stays cached for the
+// provider's life. Everything public is called on the main thread.
+class IconProvider : public QObject
+{
+public:
+    // Reads and decodes the icon of the bundle at a path; a null image when
+    // the bundle has none. Runs on the worker thread (and, for folder
+    // previews, on the main thread), so it must be thread-safe.
+    using Loader = std::function<QImage(const QString &bundlePath)>;
+
+    // Pixel side of loaded icons: large enough for a tile at scale 2.
+    static constexpr int iconPixelSide = 256;
+
+    IconProvider();
+    explicit IconProvider(Loader loader);
+    ~IconProvider() override;
+
+    IconProvider(const IconProvider &) = delete;
+    IconProvider &operator=(const IconProvider &) = delete;
+
+    // Called on the main thread with an application's stableID once its icon
+    // is in the cache; every application that asked while the load ran is told.
+    std::function<void(const QString &stableID)> onLoaded;
+    // Resolves an application identifier for folderPreview().
+    std::function<std::optional<AppItem>(const QString &id)> onDemandApp;
+
+    // The cached icon, or nothing; in that case a load starts unless one is
+    // already on its way for the same bundle path.
+    std::optional<QImage> icon(const AppItem &app);
+    // The cached icon, or nothing. Starts nothing.
+    std::optional<QImage> cachedIcon(const AppItem &app) const;
+    // Number of bundle paths whose load is queued or running.
+    int pendingCount() const;
+
+    // A square mosaic, three by three, of the first nine applications' icons,
+    // side points across (pixels = side x scale; the image's device pixel
+    // ratio is scale). Icons not cached yet are read here, once, and cached.
+    QImage folderPreview(const QStringList &ids, double side, double scale = 1.0);
+
+    // The bundle's own icon: Contents/Info.plist CFBundleIconFile (".icns"
+    // added when it names no extension) in Contents/Resources, decoded and
+    // scaled to iconPixelSide. A null image when there is none or it cannot
+    // be decoded. Thread-safe.
+    static QImage loadBundleIcon(const QString &bundlePath);
+    // The generic application icon drawn by hand, for bundles without one.
+    static QImage genericAppIcon(int pixelSide = iconPixelSide);
+
+private:
+    struct Pending
+    {
+        QStringList waiting; // stableIDs to tell, in request order
+    };
+
+    static QString key(const AppItem &app) { return app.path; }
+    QImage readNow(const QString &path) const;
+    void deliver(const QString &key, const QImage &image);
+
+    Loader m_loader;
+    QHash<QString, QImage> m_cache;
+    QHash<QString, Pending> m_pending;
+    std::unique_ptr<QThreadPool> m_queue;
+};

@@ -1,0 +1,126 @@
+#include "tiles/wallpaper_backdrop.h"
+
+#include "desktop_picture.h"
+#include "foundation/log.h"
+#include "tiles/gaussian_blur.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <cmath>
+
+WallpaperBackdrop::WallpaperBackdrop(QWidget *parent)
+    : WallpaperBackdrop(DesktopPicture::system(), parent)
+{
+}
+
+WallpaperBackdrop::WallpaperBackdrop(std::shared_ptr<DesktopPicture> picture, QWidget *parent)
+    : QWidget(parent),
+      m_picture(std::move(picture)),
+      m_renderer(&WallpaperBackdrop::renderWallpaper),
+      m_executor([](std::function<void()> job) { QThreadPool::globalInstance()->start(std::move(job)); })
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void WallpaperBackdrop::refresh()
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen && !QGuiApplication::screens().isEmpty())
+        screen = QGuiApplication::screens().first();
+
+    std::optional<QUrl> url;
+    if (screen && m_picture)
+        url = m_picture->desktopImageURL();
+    if (url && QFileInfo(url->toLocalFile()).isFile()) {
+        m_wallpaperURL = url;
+        m_isReady = false;
+        const int token = ++m_generation;
+        // The job gets the URL by value and touches nothing of the view; the
+        // view is looked at again only on the main thread, where a deleted
+        // view has left its QPointer null.
+        const QPointer<WallpaperBackdrop> self(this);
+        const Renderer renderer = m_renderer;
+        const QUrl picture = *url;
+        m_executor([self, renderer, picture, token] {
+            std::optional<QImage> image = renderer ? renderer(picture) : std::nullopt;
+            QCoreApplication *application = QCoreApplication::instance();
+            if (!application)
+                return; // shutting down: nobody to show it
+            QMetaObject::invokeMethod(
+                application,
+                [self, token, image = std::move(image)] {
+                    if (self)
+                        self->publish(token, image);
+                },
+                Qt::QueuedConnection);
+        });
+        return;
+    }
+    becomeReady();
+}
+
+void WallpaperBackdrop::publish(int token, const std::optional<QImage> &image)
+{
+    if (token != m_generation)
+        return; // a newer render has started since
+    m_image = image;
+    m_pixmap = image && !image->isNull() ? QPixmap::fromImage(*image) : QPixmap();
+    update();
+    becomeReady();
+}
+
+void WallpaperBackdrop::becomeReady()
+{
+    m_isReady = true;
+    if (onReady)
+        onReady();
+}
+
+void WallpaperBackdrop::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRectF bounds = rect();
+    painter.fillRect(bounds, QColor::fromRgbF(0.2f, 0.2f, 0.2f, 1.0f));
+    if (m_pixmap.isNull() || m_pixmap.width() <= 0 || m_pixmap.height() <= 0)
+        return;
+    // Aspect fill: covers the view, centred, the overflow clipped.
+    const double w = m_pixmap.width();
+    const double h = m_pixmap.height();
+    const double s = std::max(bounds.width() / w, bounds.height() / h);
+    const QRectF target((bounds.width() - w * s) / 2, (bounds.height() - h * s) / 2, w * s, h * s);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(target, m_pixmap, QRectF(0, 0, w, h));
+}
+
+std::optional<QImage> WallpaperBackdrop::renderWallpaper(const QUrl &url)
+{
+    QImageReader reader(url.toLocalFile());
+    reader.setAutoTransform(true);
+    // Decoders that can scale while decoding (JPEG) save most of the work on
+    // large pictures.
+    const QSize full = reader.size();
+    if (full.isValid() && full.width() > maximumWidth) {
+        const double scale = double(maximumWidth) / full.width();
+        reader.setScaledSize(QSize(maximumWidth, std::max(1, int(std::lround(full.height() * scale)))));
+    }
+    QImage image = reader.read();
+    if (image.isNull()) {
+        Log::write("[wallpaper] unreadable file=%@ error=%@", url.toLocalFile(), reader.errorString());
+        return std::nullopt;
+    }
+    const double scale = std::min(1.0, double(maximumWidth) / std::max(1, image.width()));
+    if (scale < 1.0) {
+        const QSize scaled(std::max(1, int(std::lround(image.width() * scale))),
+                           std::max(1, int(std::lround(image.height() * scale))));
+        image = image.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return GaussianBlur::apply(image, blurRadius);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QImage>
+#include <QPixmap>
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class DesktopPicture;
+
+// The bottom layer of the launcher: the desktop picture, scaled down and
+// blurred off the main thread, drawn aspect-filled over a grey fill. Only the
+// newest render is ever shown: every refresh() that finds a picture starts a
+// new generation, and results of older generations are dropped.
+class WallpaperBackdrop : public QWidget
+{
+public:
+    // Decodes, scales and blurs the picture at a file URL; nothing when it
+    // cannot be read. Runs off the main thread.
+    using Renderer = std::function<std::optional<QImage>(const QUrl &url)>;
+    // Runs a job off the main thread.
+    using Executor = std::function<void(std::function<void()> job)>;
+
+    static constexpr double blurRadius = 13;
+    static constexpr int maximumWidth = 1600;
+
+    explicit WallpaperBackdrop(QWidget *parent = nullptr);
+    WallpaperBackdrop(std::shared_ptr<DesktopPicture> picture, QWidget *parent = nullptr);
+    // Tests replace the render and where it runs.
+    void setRenderer(Renderer renderer) { m_renderer = std::move(renderer); }
+    void setExecutor(Executor executor) { m_executor = std::move(executor); }
+
+    // Called on the main thread each time the backdrop becomes ready.
+    std::function<void()> onReady;
+
+    // Starts a render of the current desktop picture, or declares the
+    // backdrop ready at once when there is none.
+    void refresh();
+
+    std::optional<QImage> blurredImage() const { return m_image; }
+    bool isReady() const { return m_isReady; }
+    // The desktop picture of the newest render started.
+    std::optional<QUrl> wallpaperURL() const { return m_wallpaperURL; }
+
+    // The render used unless a test replaces it: the picture decoded, scaled
+    // to at most maximumWidth pixels wide (never enlarged) and blurred with a
+    // Gaussian of blurRadius.
+    static std::optional<QImage> renderWallpaper(const QUrl &url);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void publish(int token, const std::optional<QImage> &image);
+    void becomeReady();
+
+    std::shared_ptr<DesktopPicture> m_picture;
+    Renderer m_renderer;
+    Executor m_executor;
+    std::optional<QImage> m_image;
+    QPixmap m_pixmap; // m_image ready to draw
+    int m_generation = 0;
+    std::optional<QUrl> m_wallpaperURL;
+    bool m_isReady = false;
+};

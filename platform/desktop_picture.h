@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+// Where the desktop environment keeps the picture of the desktop.
+class DesktopPicture
+{
+public:
+    virtual ~DesktopPicture() = default;
+
+    // The file URL of the main screen's desktop picture, when the desktop
+    // environment tells one. The file may not exist.
+    virtual std::optional<QUrl> desktopImageURL() const = 0;
+
+    // The implementation for the running desktop (GNOME's settings on Linux).
+    static std::shared_ptr<DesktopPicture> system();
+};
+
+// GNOME keeps the picture in org.gnome.desktop.background, with a separate
+// key for the dark style; both are read through the gsettings tool.
+class GnomeDesktopPicture : public DesktopPicture
+{
+public:
+    // Runs gsettings with the arguments; its standard output, or nothing
+    // when it failed.
+    using Runner = std::function<std::optional<QByteArray>(const QStringList &arguments)>;
+
+    GnomeDesktopPicture();
+    explicit GnomeDesktopPicture(Runner runner);
+
+    std::optional<QUrl> desktopImageURL() const override;
+
+    // A picture key's value as gsettings prints it (a quoted string such as
+    // 'file:///usr/share/backgrounds/a.jpg') as a local file URL; nothing for
+    // an empty value or a URI that is not a local file.
+    static std::optional<QUrl> parsePictureUri(const QByteArray &output);
+    // Whether gsettings' color-scheme value asks for the dark style.
+    static bool prefersDark(const QByteArray &output);
+
+private:
+    Runner m_runner;
+};

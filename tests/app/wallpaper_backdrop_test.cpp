@@ -1,0 +1,386 @@
+#include "tiles/wallpaper_backdrop.h"
+
+#include "desktop_picture.h"
+#include "icons_test_support.h"
+#include "support/temp_env.h"
+#include "tiles/gaussian_blur.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+using namespace icons_test;
+
+namespace {
+
+class FakeDesktopPicture : public DesktopPicture
+{
+public:
+    std::optional<QUrl> url;
+    std::optional<QUrl> desktopImageURL() const override { return url; }
+};
+
+// Holds render jobs until the test runs them, in whatever order it likes.
+struct HeldJobs
+{
+    QList<std::function<void()>> jobs;
+    WallpaperBackdrop::Executor executor()
+    {
+        return [this](std::function<void()> job) { jobs.append(std::move(job)); };
+    }
+};
+
+class WallpaperBackdropTest : public ::testing::Test
+{
+protected:
+    WallpaperBackdropTest()
+        : picture(std::make_shared<FakeDesktopPicture>()), backdrop(new WallpaperBackdrop(picture))
+    {
+        backdrop->resize(100, 100);
+        backdrop->setExecutor(held.executor());
+        // Each file's content is a colour name; the render paints it flat.
+        backdrop->setRenderer([](const QUrl &url) -> std::optional<QImage> {
+            QFile file(url.toLocalFile());
+            if (!file.open(QIODevice::ReadOnly))
+                return std::nullopt;
+            const QColor color = QColor::fromString(QString::fromUtf8(file.readAll()).trimmed());
+            if (!color.isValid())
+                return std::nullopt;
+            return solid(40, 20, color);
+        });
+        backdrop->onReady = [this] { ++readyCalls; };
+    }
+    ~WallpaperBackdropTest() override { delete backdrop; }
+
+    QUrl pictureFile(const QString &name, const QByteArray &content)
+    {
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(content);
+        return QUrl::fromLocalFile(dir.filePath(name));
+    }
+    void refreshWith(const std::optional<QUrl> &url)
+    {
+        picture->url = url;
+        backdrop->refresh();
+    }
+    void runJob(int index)
+    {
+        held.jobs[index]();
+        QCoreApplication::processEvents();
+    }
+    QColor shownColor() const
+    {
+        const std::optional<QImage> image = backdrop->blurredImage();
+        return image ? image->pixelColor(0, 0) : QColor();
+    }
+    QImage drawn() const
+    {
+        QImage image(backdrop->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        backdrop->render(&image);
+        return image;
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<FakeDesktopPicture> picture;
+    HeldJobs held;
+    WallpaperBackdrop *backdrop;
+    int readyCalls = 0;
+};
+
+TEST_F(WallpaperBackdropTest, StartsNotReadyWithNothing)
+{
+    EXPECT_FALSE(backdrop->isReady());
+    EXPECT_FALSE(backdrop->blurredImage().has_value());
+    EXPECT_FALSE(backdrop->wallpaperURL().has_value());
+}
+
+TEST_F(WallpaperBackdropTest, OlderRenderFinishingLastIsDropped)
+{
+    const QUrl red = pictureFile("red", "red");
+    const QUrl blue = pictureFile("blue", "blue");
+    refreshWith(red);
+    refreshWith(blue);
+    ASSERT_EQ(held.jobs.size(), 2);
+    EXPECT_FALSE(backdrop->isReady());
+    EXPECT_EQ(backdrop->wallpaperURL(), blue);
+
+    runJob(1);
+    EXPECT_TRUE(backdrop->isReady());
+    EXPECT_EQ(shownColor(), QColor(Qt::blue));
+    EXPECT_EQ(readyCalls, 1);
+
+    runJob(0);
+    EXPECT_EQ(shownColor(), QColor(Qt::blue));
+    EXPECT_EQ(readyCalls, 1);
+}
+
+TEST_F(WallpaperBackdropTest, OlderRenderFinishingFirstIsDropped)
+{
+    refreshWith(pictureFile("red", "red"));
+    refreshWith(pictureFile("blue", "blue"));
+    runJob(0);
+    EXPECT_FALSE(backdrop->isReady());
+    EXPECT_FALSE(backdrop->blurredImage().has_value());
+    EXPECT_EQ(readyCalls, 0);
+    runJob(1);
+    EXPECT_EQ(shownColor(), QColor(Qt::blue));
+    EXPECT_EQ(readyCalls, 1);
+}
+
+TEST_F(WallpaperBackdropTest, NoPictureMakesItReadyAtOnceAndKeepsThePicture)
+{
+    refreshWith(pictureFile("green", "#00ff00"));
+    runJob(0);
+    ASSERT_EQ(shownColor(), QColor(Qt::green));
+
+    for (const std::optional<QUrl> &none : {std::optional<QUrl>(), std::optional<QUrl>(QUrl::fromLocalFile(dir.filePath("gone.jpg")))}) {
+        refreshWith(none);
+        EXPECT_TRUE(backdrop->isReady());
+        EXPECT_EQ(shownColor(), QColor(Qt::green));
+    }
+    EXPECT_EQ(readyCalls, 3);
+    EXPECT_EQ(held.jobs.size(), 1);
+    EXPECT_EQ(drawn().pixelColor(50, 50), QColor(Qt::green));
+}
+
+TEST_F(WallpaperBackdropTest, RenderStillRunningPublishesAfterAPicturelessRefresh)
+{
+    refreshWith(pictureFile("red", "red"));
+    refreshWith(std::nullopt);
+    EXPECT_TRUE(backdrop->isReady());
+    EXPECT_EQ(readyCalls, 1);
+    runJob(0);
+    EXPECT_EQ(shownColor(), QColor(Qt::red));
+    EXPECT_EQ(readyCalls, 2);
+}
+
+TEST_F(WallpaperBackdropTest, UnreadablePictureClearsToGrey)
+{
+    refreshWith(pictureFile("red", "red"));
+    runJob(0);
+    refreshWith(pictureFile("junk", "not a colour"));
+    runJob(1);
+    EXPECT_TRUE(backdrop->isReady());
+    EXPECT_FALSE(backdrop->blurredImage().has_value());
+    EXPECT_EQ(readyCalls, 2);
+    EXPECT_EQ(drawn().pixelColor(10, 90), QColor(51, 51, 51));
+}
+
+TEST_F(WallpaperBackdropTest, ViewGoneBeforeTheRenderEndsIsLeftAlone)
+{
+    refreshWith(pictureFile("red", "red"));
+    delete backdrop;
+    backdrop = nullptr;
+    held.jobs[0]();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(readyCalls, 0);
+}
+
+TEST_F(WallpaperBackdropTest, DrawsThePictureAspectFilledAndCentred)
+{
+    // Left half red, right half blue, 200 x 100, into 100 x 100: scale 1,
+    // x from -50 to 150, so the view shows the middle half.
+    backdrop->setRenderer([](const QUrl &) -> std::optional<QImage> {
+        QImage image = solid(200, 100, Qt::red);
+        QPainter(&image).fillRect(100, 0, 100, 100, Qt::blue);
+        return image;
+    });
+    refreshWith(pictureFile("any", "any"));
+    runJob(0);
+    const QImage image = drawn();
+    EXPECT_EQ(image.pixelColor(10, 50), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(45, 5), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(55, 95), QColor(Qt::blue));
+    EXPECT_EQ(image.pixelColor(90, 50), QColor(Qt::blue));
+}
+
+TEST(WallpaperRenderTest, BlursOffTheMainThreadAndPublishesOnIt)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("desk.png");
+    ASSERT_TRUE(solid(300, 200, QColor(200, 100, 50)).save(file));
+    auto picture = std::make_shared<FakeDesktopPicture>();
+    picture->url = QUrl::fromLocalFile(file);
+    WallpaperBackdrop backdrop(picture);
+    std::atomic<QThread *> renderThread{nullptr};
+    backdrop.setRenderer([&](const QUrl &url) {
+        renderThread = QThread::currentThread();
+        return WallpaperBackdrop::renderWallpaper(url);
+    });
+    QThread *readyThread = nullptr;
+    backdrop.onReady = [&] { readyThread = QThread::currentThread(); };
+    backdrop.refresh();
+    ASSERT_TRUE(pumpUntil([&] { return backdrop.isReady(); }));
+    EXPECT_NE(renderThread.load(), qApp->thread());
+    EXPECT_EQ(readyThread, qApp->thread());
+    ASSERT_TRUE(backdrop.blurredImage().has_value());
+    EXPECT_EQ(backdrop.blurredImage()->size(), QSize(300, 200));
+    // Far from the edges a flat picture stays flat.
+    EXPECT_EQ(backdrop.blurredImage()->pixelColor(150, 100), QColor(200, 100, 50));
+}
+
+struct ScaleCase
+{
+    const char *name;
+    QSize picture;
+    QSize rendered;
+};
+
+class WallpaperScaleTest : public ::testing::TestWithParam<ScaleCase>
+{
+};
+
+TEST_P(WallpaperScaleTest, NeverWiderThan1600AndNeverEnlarged)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("desk.jpg");
+    ASSERT_TRUE(solid(GetParam().picture.width(), GetParam().picture.height(), Qt::gray).save(file));
+    const std::optional<QImage> image = WallpaperBackdrop::renderWallpaper(QUrl::fromLocalFile(file));
+    ASSERT_TRUE(image.has_value());
+    EXPECT_EQ(image->size(), GetParam().rendered);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WallpaperScaleTest,
+                         ::testing::Values(ScaleCase{"Narrow", {1000, 500}, {1000, 500}},
+                                           ScaleCase{"Exactly1600", {1600, 900}, {1600, 900}},
+                                           ScaleCase{"Double", {3200, 1800}, {1600, 900}},
+                                           ScaleCase{"Odd", {2000, 1001}, {1600, 801}}),
+                         [](const ::testing::TestParamInfo<ScaleCase> &info) { return std::string(info.param.name); });
+
+TEST(WallpaperRenderTest, UnreadableFileRendersNothing)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("broken.jpg"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\xff\xd8 not really");
+    file.close();
+    LogCapture log;
+    EXPECT_FALSE(WallpaperBackdrop::renderWallpaper(QUrl::fromLocalFile(file.fileName())).has_value());
+    EXPECT_TRUE(log.contains("[wallpaper] unreadable"));
+}
+
+TEST(GaussianBlurTest, SinglePixelSpreadsSymmetricallyAndKeepsItsBrightness)
+{
+    QImage image(41, 41, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    image.setPixelColor(20, 20, Qt::white);
+    const QImage blurred = GaussianBlur::apply(image, 2.0);
+    ASSERT_EQ(blurred.size(), image.size());
+
+    double total = 0;
+    for (int y = 0; y < 41; ++y)
+        for (int x = 0; x < 41; ++x)
+            total += qAlpha(blurred.pixel(x, y));
+    EXPECT_NEAR(total, 255.0, 255.0 * 0.08);
+
+    const auto alphaAt = [&](int x, int y) { return qAlpha(blurred.pixel(x, y)); };
+    for (int d = 1; d <= 8; ++d) {
+        SCOPED_TRACE(d);
+        EXPECT_EQ(alphaAt(20 + d, 20), alphaAt(20 - d, 20));
+        EXPECT_EQ(alphaAt(20, 20 + d), alphaAt(20, 20 - d));
+        EXPECT_EQ(alphaAt(20 + d, 20), alphaAt(20, 20 + d));
+        EXPECT_EQ(alphaAt(20 + d, 20 + d), alphaAt(20 - d, 20 - d));
+        EXPECT_LE(alphaAt(20 + d, 20), alphaAt(20 + d - 1, 20));
+    }
+    EXPECT_GT(alphaAt(20, 20), alphaAt(23, 20));
+    EXPECT_GT(alphaAt(22, 20), 0);
+    EXPECT_EQ(alphaAt(0, 0), 0);
+    // White stays white where it lands: colour equals alpha (premultiplied).
+    EXPECT_EQ(qRed(blurred.pixel(21, 20)), alphaAt(21, 20));
+}
+
+// A black-to-white step blurred with sigma 13 follows the normal
+// distribution's curve: 16% one sigma before the step, 84% one after.
+TEST(GaussianBlurTest, StepEdgeFollowsTheGaussianOfRadius13)
+{
+    QImage image(400, 200, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    QPainter(&image).fillRect(200, 0, 200, 200, Qt::white);
+    const QImage blurred = GaussianBlur::apply(image, WallpaperBackdrop::blurRadius);
+    const auto level = [&](int x) { return qRed(blurred.pixel(x, 100)) / 255.0; };
+    // The step lies between pixels 199 and 200, at 199.5.
+    EXPECT_NEAR(level(199) + level(200), 1.0, 0.02);
+    EXPECT_NEAR(level(200 + 13), 0.841, 0.03);
+    EXPECT_NEAR(level(199 - 13), 0.159, 0.03);
+    EXPECT_NEAR(level(200 + 26), 0.977, 0.02);
+    EXPECT_NEAR(level(100), 0.0, 0.005);
+    EXPECT_NEAR(level(300), 1.0, 0.005);
+    // Outside the picture counts as transparent: the border fades out.
+    EXPECT_LT(qAlpha(blurred.pixel(399, 100)), 200);
+    EXPECT_EQ(qAlpha(blurred.pixel(300, 100)), 255);
+}
+
+struct PictureUriCase
+{
+    const char *name;
+    QByteArray output;
+    std::optional<QString> path;
+};
+
+class PictureUriTest : public ::testing::TestWithParam<PictureUriCase>
+{
+};
+
+TEST_P(PictureUriTest, Parses)
+{
+    const std::optional<QUrl> url = GnomeDesktopPicture::parsePictureUri(GetParam().output);
+    ASSERT_EQ(url.has_value(), GetParam().path.has_value());
+    if (url) {
+        EXPECT_EQ(url->toLocalFile(), *GetParam().path);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PictureUriTest,
+    ::testing::Values(
+        PictureUriCase{"FileUri", "'file:///usr/share/backgrounds/a.jpg'\n", QString("/usr/share/backgrounds/a.jpg")},
+        PictureUriCase{"EscapedSpace", "'file:///home/u/My%20Pictures/b.png'\n", QString("/home/u/My Pictures/b.png")},
+        PictureUriCase{"DoubleQuotedWithQuote", "\"file:///home/u/it's.png\"\n", QString("/home/u/it's.png")},
+        PictureUriCase{"BackslashEscape", "'file:///home/u/it\\'s.png'\n", QString("/home/u/it's.png")},
+        PictureUriCase{"BarePath", "'/srv/wall.jpg'", QString("/srv/wall.jpg")},
+        PictureUriCase{"Empty", "''\n", std::nullopt},
+        PictureUriCase{"Remote", "'https://example.com/a.jpg'\n", std::nullopt},
+        PictureUriCase{"Unquoted", "file:///a.jpg\n", std::nullopt},
+        PictureUriCase{"Nothing", "", std::nullopt}),
+    [](const ::testing::TestParamInfo<PictureUriCase> &info) { return std::string(info.param.name); });
+
+TEST(GnomeDesktopPictureTest, DarkStyleReadsTheDarkPictureFirst)
+{
+    QHash<QString, QByteArray> settings{
+        {"org.gnome.desktop.interface color-scheme", "'prefer-dark'\n"},
+        {"org.gnome.desktop.background picture-uri", "'file:///light.jpg'\n"},
+        {"org.gnome.desktop.background picture-uri-dark", "'file:///dark.jpg'\n"},
+    };
+    QStringList asked;
+    GnomeDesktopPicture gnome([&](const QStringList &arguments) -> std::optional<QByteArray> {
+        EXPECT_EQ(arguments.first(), "get");
+        const QString key = arguments.mid(1).join(' ');
+        asked << key;
+        if (settings.contains(key))
+            return settings.value(key);
+        return std::nullopt;
+    });
+    EXPECT_EQ(gnome.desktopImageURL(), QUrl("file:///dark.jpg"));
+
+    settings["org.gnome.desktop.background picture-uri-dark"] = "''\n";
+    EXPECT_EQ(gnome.desktopImageURL(), QUrl("file:///light.jpg"));
+
+    settings["org.gnome.desktop.interface color-scheme"] = "'default'\n";
+    settings["org.gnome.desktop.background picture-uri-dark"] = "'file:///dark.jpg'\n";
+    EXPECT_EQ(gnome.desktopImageURL(), QUrl("file:///light.jpg"));
+
+    // No GNOME settings at all: nothing, and the backdrop stays grey.
+    settings.clear();
+    EXPECT_FALSE(gnome.desktopImageURL().has_value());
+    EXPECT_FALSE(GnomeDesktopPicture(nullptr).desktopImageURL().has_value());
+}
+
+} // namespace
