@@ -8,14 +8,8 @@ QList<QList<LayoutEntry>> DisplayPaging::pages(const LauncherLayout &layout, boo
     // Stored page boundaries do not survive: only the page size cuts pages,
     // so short or empty stored pages are filled from the pages after them.
     QList<LayoutEntry> flat;
-    for (const LauncherLayout::Page &page : layout.pages) {
-        for (const LayoutEntry &entry : page) {
-            // Folders pass as they are, hidden members included.
-            if (!showHidden && entry.appID && layout.hiddenIDs.contains(*entry.appID))
-                continue;
-            flat.append(entry);
-        }
-    }
+    for (const LauncherLayout::Page &page : layout.visiblePages(showHidden))
+        flat.append(page);
     if (showHidden)
         flat.append(hiddenEntries);
     return GridGeometry::chunk(flat, pageSize);
