@@ -10,7 +10,7 @@ packages=(
   libplist-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev libxi-dev libxtst-dev libgl-dev
-  sqlite3 xvfb xdotool x11-utils
+  sqlite3 xvfb xdotool x11-utils dbus-daemon
 )
 if [ "${1:-test}" = "run" ]; then
   packages+=(imagemagick)

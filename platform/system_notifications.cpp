@@ -1,0 +1,7 @@
+#include "system_notifications.h"
+
+NotificationCenter &systemNotificationCenter()
+{
+    static NotificationCenter center;
+    return center;
+}
