@@ -1,0 +1,161 @@
+#include "shell/launcher_controller.h"
+
+#include "foundation/log.h"
+#include "window_decorator.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cmath>
+
+LauncherController::LauncherController(std::unique_ptr<Content> content, const LaunchOptions &options,
+                                       Environment environment)
+    : m_content(std::move(content)), m_options(options), m_environment(std::move(environment))
+{
+    if (!m_environment.screens)
+        m_environment.screens = &LauncherController::systemScreens;
+    if (!m_environment.decorator)
+        m_environment.decorator = WindowDecorator::forCurrentPlatform();
+
+    const std::optional<Screen> screen = targetScreen(m_environment.screens());
+    const QRectF frame = screen ? screen->frame : fallbackFrame;
+    m_window = new LauncherWindow(frame.toAlignedRect());
+    m_window->setContentView(m_content->view());
+    // A close from the window manager (Alt+F4) dismisses like Escape would.
+    m_window->onCloseRequest = [self = QPointer<LauncherController>(this)] {
+        if (self)
+            self->hide();
+    };
+}
+
+LauncherController::~LauncherController()
+{
+    // The window owns the content view; the content object may refer to it.
+    m_content.reset();
+    delete m_window.data();
+}
+
+bool LauncherController::isVisible() const
+{
+    return m_window && m_window->isVisible();
+}
+
+void LauncherController::show()
+{
+    if (!m_window)
+        return;
+    m_isHiding = false;
+    ++m_showGeneration;
+
+    if (const std::optional<Screen> screen = targetScreen(m_environment.screens())) {
+        m_window->setGeometry(screen->frame.toAlignedRect());
+        m_window->update();
+    }
+    if (m_environment.activateApplication)
+        m_environment.activateApplication();
+    m_content->syncOptionKeyBaseline();
+
+    // The window manager drops the overlay hints whenever the window is
+    // withdrawn, so they go on again before every show.
+    m_environment.decorator->applyOverlayHints(m_window);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+
+    m_content->animateIn();
+    if (m_options.dumpWindows)
+        dumpWindowInfo();
+}
+
+void LauncherController::hide()
+{
+    if (!m_window || !m_window->isVisible() || m_isHiding)
+        return;
+    m_isHiding = true;
+    const quint64 generation = m_showGeneration;
+    m_content->animateOut([self = QPointer<LauncherController>(this), generation] {
+        if (!self)
+            return;
+        // A show since this hide began keeps the window up, whatever the
+        // view does with a superseded completion.
+        if (self->m_showGeneration != generation)
+            return;
+        if (self->m_window)
+            self->m_window->hide();
+        self->m_isHiding = false;
+    });
+}
+
+void LauncherController::toggle()
+{
+    const bool visible = isVisible();
+    const bool hiding = m_isHiding;
+    if (visible && !hiding)
+        hide();
+    else
+        show();
+}
+
+void LauncherController::dumpWindowInfo() const
+{
+    if (!m_window)
+        return;
+    const QRect frame = m_window->frameGeometry();
+    const QString windowLine = QStringLiteral("[windows] launcher x=%1 y=%2 w=%3 h=%4 id=%5")
+                                   .arg(frame.x())
+                                   .arg(frame.y())
+                                   .arg(frame.width())
+                                   .arg(frame.height())
+                                   .arg(quint64(m_window->winId()));
+    Log::writeLine(windowLine);
+    Log::writeLine(screensLine(m_environment.screens()));
+}
+
+std::optional<LauncherController::Screen> LauncherController::targetScreen(const QList<Screen> &screens)
+{
+    for (const Screen &screen : screens) {
+        if (screen.isMain)
+            return screen;
+    }
+    if (!screens.isEmpty())
+        return screens.first();
+    return std::nullopt;
+}
+
+QString LauncherController::describeNumber(double value)
+{
+    if (!std::isfinite(value))
+        return std::isnan(value) ? QStringLiteral("nan") : (value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf"));
+    QString text = QString::number(value, 'g', QLocale::FloatingPointShortest);
+    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')))
+        text += QStringLiteral(".0");
+    return text;
+}
+
+QString LauncherController::describeRect(const QRectF &rect)
+{
+    return QStringLiteral("(%1, %2, %3, %4)")
+        .arg(describeNumber(rect.x()), describeNumber(rect.y()), describeNumber(rect.width()),
+             describeNumber(rect.height()));
+}
+
+QString LauncherController::screensLine(const QList<Screen> &screens)
+{
+    QStringList elements;
+    for (const Screen &screen : screens) {
+        elements.append(QStringLiteral("\"frame=%1 visible=%2 main=%3\"")
+                            .arg(describeRect(screen.frame), describeRect(screen.visibleFrame),
+                                 screen.isMain ? QStringLiteral("true") : QStringLiteral("false")));
+    }
+    return QStringLiteral("[screens] [") + elements.join(QStringLiteral(", ")) + QStringLiteral("]");
+}
+
+QList<LauncherController::Screen> LauncherController::systemScreens()
+{
+    QList<Screen> result;
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        result.append(Screen{QRectF(screen->geometry()), QRectF(screen->availableGeometry()), screen == primary});
+    }
+    return result;
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "shell/launch_options.h"
+#include "shell/launcher_window.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QRectF>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class LauncherSession;
+class LauncherView;
+class WindowDecorator;
+
+// Owns the launcher window and shows, hides and toggles the launcher for every
+// trigger. Showing fits the window to the main screen, brings it to the front
+// with keyboard focus and lets the content view animate in; hiding lets the
+// view animate out and then orders the window out. With "--dump-windows" each
+// show logs the window and screen geometry.
+class LauncherController : public QObject
+{
+    Q_OBJECT
+
+public:
+    // What the controller calls on its content view (the launcher view).
+    class Content
+    {
+    public:
+        virtual ~Content() = default;
+        // The widget that fills the window; the window takes ownership of it.
+        virtual QWidget *view() = 0;
+        // Records whether the Option key is held now, before each show.
+        virtual void syncOptionKeyBaseline() = 0;
+        virtual void animateIn() = 0;
+        // Must call `completion` once the view is hidden (or drop it when a
+        // later animateIn() supersedes the hide).
+        virtual void animateOut(std::function<void()> completion) = 0;
+    };
+
+    // One screen as the desktop reports it, in Qt's global coordinates.
+    struct Screen
+    {
+        QRectF frame;
+        // Without panels and docks.
+        QRectF visibleFrame;
+        bool isMain = false;
+    };
+
+    // The desktop around the controller; unset members take the real ones.
+    struct Environment
+    {
+        // Every screen in the desktop's order.
+        std::function<QList<Screen>()> screens;
+        std::shared_ptr<WindowDecorator> decorator;
+        // Brings the application forward (activation). Default: nothing more
+        // than what raising and activating the window does.
+        std::function<void()> activateApplication;
+    };
+
+    // The frame the window starts with when there is no screen at all.
+    static inline const QRectF fallbackFrame{0, 0, 1440, 900};
+
+    LauncherController(std::unique_ptr<Content> content, const LaunchOptions &options, Environment environment = {});
+    ~LauncherController() override;
+
+    // The real launcher: a LauncherView for `session` as content.
+    // (launcher_controller_view.cpp, library app_window_view.)
+    static std::unique_ptr<LauncherController> create(LauncherSession &session, const LaunchOptions &options,
+                                                      Environment environment = {});
+    // The LauncherView when the controller was made by create(), else null.
+    LauncherView *launcherView() const;
+
+    bool isVisible() const;
+    bool isHiding() const { return m_isHiding; }
+    void show();
+    void hide();
+    void toggle();
+    // One "[windows] launcher" line and one "[screens]" line.
+    void dumpWindowInfo() const;
+
+    LauncherWindow *window() const { return m_window.data(); }
+    Content &content() const { return *m_content; }
+    const LaunchOptions &options() const { return m_options; }
+
+    // The main screen, else the first one; none without screens.
+    static std::optional<Screen> targetScreen(const QList<Screen> &screens);
+    // "[screens] [...]" for `screens`.
+    static QString screensLine(const QList<Screen> &screens);
+    // "(x, y, w, h)" with every number in shortest form with a decimal point.
+    static QString describeRect(const QRectF &rect);
+    static QString describeNumber(double value);
+    // The screens Qt knows, the primary one as main.
+    static QList<Screen> systemScreens();
+
+private:
+    std::unique_ptr<Content> m_content;
+    const LaunchOptions m_options;
+    Environment m_environment;
+    QPointer<LauncherWindow> m_window;
+    bool m_isHiding = false;
+    // Counts shows: a hide completion that outlives a later show is stale.
+    quint64 m_showGeneration = 0;
+};

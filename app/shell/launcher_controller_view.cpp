@@ -1,0 +1,72 @@
+// The launcher controller with the real launcher view as its content. Kept
+// apart from launcher_controller.cpp so that the controller builds and is
+// tested without the view.
+#include "shell/launcher_controller.h"
+
+#include "launcher/launcher_view.h"
+
+namespace {
+
+// The view takes the Option-key baseline once it has edit mode; until then
+// there is nothing to record.
+template <typename View>
+void syncBaseline(View &view)
+{
+    if constexpr (requires { view.syncOptionKeyBaseline(); })
+        view.syncOptionKeyBaseline();
+}
+
+class LauncherViewContent final : public LauncherController::Content
+{
+public:
+    explicit LauncherViewContent(LauncherView *view) : m_view(view) {}
+
+    QWidget *view() override { return m_view; }
+
+    void syncOptionKeyBaseline() override
+    {
+        if (m_view)
+            syncBaseline(*m_view);
+    }
+
+    void animateIn() override
+    {
+        if (m_view)
+            m_view->animateIn();
+    }
+
+    void animateOut(std::function<void()> completion) override
+    {
+        if (m_view)
+            m_view->animateOut(std::move(completion));
+        else if (completion)
+            completion();
+    }
+
+    LauncherView *launcherView() const { return m_view; }
+
+private:
+    QPointer<LauncherView> m_view;
+};
+
+} // namespace
+
+std::unique_ptr<LauncherController> LauncherController::create(LauncherSession &session, const LaunchOptions &options,
+                                                                Environment environment)
+{
+    if (!environment.screens)
+        environment.screens = &LauncherController::systemScreens;
+    const std::optional<Screen> screen = targetScreen(environment.screens());
+    const QRectF frame = screen ? screen->frame : fallbackFrame;
+    // The view spans the window: its frame is the window's size at the origin.
+    auto *view = new LauncherView(QRect(QPoint(0, 0), frame.toAlignedRect().size()), session, options);
+    return std::make_unique<LauncherController>(std::make_unique<LauncherViewContent>(view), options,
+                                                std::move(environment));
+}
+
+LauncherView *LauncherController::launcherView() const
+{
+    if (auto *content = dynamic_cast<LauncherViewContent *>(m_content.get()))
+        return content->launcherView();
+    return nullptr;
+}

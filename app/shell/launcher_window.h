@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+
+#include <functional>
+
+// The launcher's one top-level window: frameless, transparent, without
+// shadow, two levels above the main menu (on top of ordinary windows), and
+// able to take keyboard focus for typing, Escape and the arrow keys. Its
+// content view fills it. The window manager hints that put it on every
+// desktop and out of the task bar are applied by the controller before each
+// show (WindowDecorator).
+class LauncherWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit LauncherWindow(const QRect &frame);
+    ~LauncherWindow() override;
+
+    // Takes ownership; the previous content view is deleted.
+    void setContentView(QWidget *view);
+    QWidget *contentView() const { return m_content; }
+
+    // A close request from the window manager (instead of closing). Unset:
+    // the request is ignored; the window is never closed or destroyed by it.
+    std::function<void()> onCloseRequest;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QWidget *m_content = nullptr;
+};

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QLocalServer;
+
+// One running launcher per user and state directory. The first start listens
+// on a local socket; a later start finds it there, asks it to bring the
+// launcher forward (as a click on the Dock icon would) and then exits.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Role
+    {
+        // This process is the running instance and now listens.
+        primary,
+        // Another instance runs and has been asked to come forward.
+        handedOver,
+        // Neither: the socket could not be set up; run on alone.
+        standalone,
+    };
+
+    // `socketPath`: the local socket's full path, see socketPathFor().
+    explicit SingleInstance(QString socketPath, QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // The socket of user `uid` for the state kept under `stateKey` (the state
+    // directory, or the home directory when there is none): in
+    // $XDG_RUNTIME_DIR when set, else in the temporary directory, named
+    // "tessellon-<uid>-<hash of stateKey>".
+    static QString socketPathFor(const QString &stateKey, unsigned uid);
+    // The same for this process's user.
+    static QString socketPathFor(const QString &stateKey);
+
+    // Hands over to a running instance when one answers, else becomes the
+    // running instance. A socket left behind by an instance that died is
+    // replaced. Main thread; does not wait for the other instance's loop.
+    Role acquire();
+
+    QString socketPath() const { return m_socketPath; }
+
+    // Called on the main thread each time a later start hands over.
+    std::function<void()> onReopen;
+
+    // The one message of the hand-over protocol.
+    static inline const QByteArray reopenMessage = QByteArrayLiteral("reopen\n");
+
+private:
+    bool handOver();
+    bool listen();
+    void accept();
+
+    QString m_socketPath;
+    std::unique_ptr<QLocalServer> m_server;
+};

@@ -1,0 +1,251 @@
+#include "shell/launcher_controller.h"
+
+#include "support/temp_env.h"
+#include "window_decorator.h"
+#include "window_level.h"
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Stands in for the launcher view: records the calls, and keeps a hide's
+// completion for the test to run when the "animation" ends. Unlike the real
+// view it never drops a superseded completion.
+class StandInContent : public LauncherController::Content
+{
+public:
+    QWidget *view() override { return m_view; }
+    void syncOptionKeyBaseline() override { record(QStringLiteral("sync")); }
+    void animateIn() override { record(QStringLiteral("in")); }
+    void animateOut(std::function<void()> completion) override
+    {
+        record(QStringLiteral("out"));
+        completions.append(std::move(completion));
+    }
+
+    QStringList calls;
+    QList<std::function<void()>> completions;
+    QWidget *m_view = new QWidget; // the window takes ownership
+
+private:
+    void record(const QString &call)
+    {
+        calls.append(call);
+        Log::write("[stand-in] %@", call);
+    }
+};
+
+class RecordingDecorator : public WindowDecorator
+{
+public:
+    void applyOverlayHints(QWidget *window) override { visibleWhenApplied.append(window->isVisible()); }
+    QList<bool> visibleWhenApplied;
+};
+
+using Screen = LauncherController::Screen;
+
+class LauncherControllerTest : public ::testing::Test
+{
+protected:
+    std::unique_ptr<LauncherController> make(LaunchOptions options = {})
+    {
+        auto content = std::make_unique<StandInContent>();
+        stand = content.get();
+        decorator = std::make_shared<RecordingDecorator>();
+        LauncherController::Environment environment;
+        environment.screens = [this] { return screens; };
+        environment.decorator = decorator;
+        return std::make_unique<LauncherController>(std::move(content), options, environment);
+    }
+
+    static QStringList tagged(const LogCapture &log, const QString &prefix)
+    {
+        QStringList result;
+        for (const QString &line : log.lines()) {
+            if (line.startsWith(prefix))
+                result.append(line);
+        }
+        return result;
+    }
+
+    QList<Screen> screens{
+        Screen{QRectF(0, 0, 1280, 800), QRectF(0, 25, 1280, 775), false},
+        Screen{QRectF(1280, 0, 1920, 1080), QRectF(1280, 0, 1920, 1040), true},
+    };
+    StandInContent *stand = nullptr;
+    std::shared_ptr<RecordingDecorator> decorator;
+};
+
+TEST_F(LauncherControllerTest, ConstructionBuildsAHiddenOverlayOnTheMainScreen)
+{
+    const auto controller = make();
+    LauncherWindow *window = controller->window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(controller->isVisible());
+    EXPECT_EQ(window->geometry(), QRect(1280, 0, 1920, 1080));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(WindowLevel::of(window), WindowLevel::launcher);
+    EXPECT_TRUE(window->testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tessellon"));
+    EXPECT_EQ(window->contentView(), stand->m_view);
+    EXPECT_EQ(stand->m_view->parentWidget(), window);
+    EXPECT_TRUE(stand->calls.isEmpty());
+}
+
+TEST_F(LauncherControllerTest, FirstScreenWhenNoneIsMainAndFallbackFrameWithoutScreens)
+{
+    screens[1].isMain = false;
+    EXPECT_EQ(make()->window()->geometry(), QRect(0, 0, 1280, 800));
+
+    screens.clear();
+    const auto controller = make();
+    EXPECT_EQ(controller->window()->geometry(), QRect(0, 0, 1440, 900));
+    controller->show();
+    EXPECT_TRUE(controller->isVisible());
+    EXPECT_EQ(controller->window()->geometry(), QRect(0, 0, 1440, 900));
+}
+
+TEST_F(LauncherControllerTest, ShowRefitsAppliesHintsWhileHiddenAndAnimatesInEveryTime)
+{
+    const auto controller = make();
+    controller->show();
+    EXPECT_TRUE(controller->isVisible());
+    EXPECT_EQ(stand->calls, (QStringList{"sync", "in"}));
+    EXPECT_EQ(decorator->visibleWhenApplied, QList<bool>{false});
+
+    // The main screen changed meanwhile: no guard, refit and animate again.
+    screens[0].isMain = true;
+    screens[1].isMain = false;
+    controller->show();
+    EXPECT_EQ(controller->window()->geometry(), QRect(0, 0, 1280, 800));
+    EXPECT_EQ(stand->calls, (QStringList{"sync", "in", "sync", "in"}));
+    EXPECT_EQ(decorator->visibleWhenApplied.size(), 2);
+}
+
+TEST_F(LauncherControllerTest, DumpWindowsLogsOneWindowAndOneScreensLineAfterEachShow)
+{
+    LaunchOptions options;
+    options.dumpWindows = true;
+    screens[0].visibleFrame = QRectF(0, 25.5, 1280, 774.5);
+    const auto controller = make(options);
+    LogCapture log;
+    controller->show();
+    controller->show();
+
+    const QStringList lines = log.lines();
+    const QStringList relevant = [&] {
+        QStringList out;
+        for (const QString &line : lines) {
+            if (line.startsWith(QStringLiteral("[windows]")))
+                out.append(QStringLiteral("windows"));
+            else if (line.startsWith(QStringLiteral("[screens]")))
+                out.append(QStringLiteral("screens"));
+            else if (line == QStringLiteral("[stand-in] in"))
+                out.append(QStringLiteral("in"));
+        }
+        return out;
+    }();
+    EXPECT_EQ(relevant, (QStringList{"in", "windows", "screens", "in", "windows", "screens"}));
+
+    const QString windowLine = tagged(log, QStringLiteral("[windows]")).value(0);
+    const QRegularExpression windowPattern(QStringLiteral("^\\[windows\\] launcher x=1280 y=0 w=1920 h=1080 id=\\d+$"));
+    EXPECT_TRUE(windowPattern.match(windowLine).hasMatch()) << windowLine.toStdString();
+    EXPECT_EQ(tagged(log, QStringLiteral("[screens]")).value(0),
+              QStringLiteral("[screens] [\"frame=(0.0, 0.0, 1280.0, 800.0) visible=(0.0, 25.5, 1280.0, 774.5) "
+                             "main=false\", \"frame=(1280.0, 0.0, 1920.0, 1080.0) visible=(1280.0, 0.0, 1920.0, "
+                             "1040.0) main=true\"]"));
+}
+
+TEST_F(LauncherControllerTest, WithoutDumpWindowsShowLogsNothing)
+{
+    const auto controller = make();
+    LogCapture log;
+    controller->show();
+    EXPECT_TRUE(tagged(log, QStringLiteral("[windows]")).isEmpty());
+    EXPECT_TRUE(tagged(log, QStringLiteral("[screens]")).isEmpty());
+}
+
+TEST_F(LauncherControllerTest, ScreensLineWithoutScreensIsAnEmptyList)
+{
+    EXPECT_EQ(LauncherController::screensLine({}), QStringLiteral("[screens] []"));
+    EXPECT_EQ(LauncherController::describeNumber(-0.25), QStringLiteral("-0.25"));
+    EXPECT_EQ(LauncherController::describeNumber(3), QStringLiteral("3.0"));
+}
+
+TEST_F(LauncherControllerTest, HideTwiceRunsOneAnimationAndOrdersOutOnce)
+{
+    const auto controller = make();
+    controller->show();
+    controller->hide();
+    controller->hide();
+    EXPECT_EQ(stand->calls, (QStringList{"sync", "in", "out"}));
+    EXPECT_TRUE(controller->isHiding());
+    EXPECT_TRUE(controller->isVisible()) << "the window stays until the animation ends";
+
+    ASSERT_EQ(stand->completions.size(), 1);
+    stand->completions.first()();
+    EXPECT_FALSE(controller->isVisible());
+    EXPECT_FALSE(controller->isHiding());
+}
+
+TEST_F(LauncherControllerTest, HideOfAHiddenLauncherDoesNothing)
+{
+    const auto controller = make();
+    controller->hide();
+    EXPECT_TRUE(stand->calls.isEmpty());
+    EXPECT_FALSE(controller->isHiding());
+}
+
+TEST_F(LauncherControllerTest, ToggleShowsHidesAndShowsAgainDuringAHide)
+{
+    const auto controller = make();
+    controller->toggle();
+    EXPECT_TRUE(controller->isVisible());
+    controller->toggle();
+    EXPECT_TRUE(controller->isHiding());
+    ASSERT_EQ(stand->completions.size(), 1);
+
+    // Toggled again while the hide animation runs: shows.
+    controller->toggle();
+    EXPECT_FALSE(controller->isHiding());
+    EXPECT_EQ(stand->calls, (QStringList{"sync", "in", "out", "sync", "in"}));
+
+    // The superseded hide completes late: the launcher stays up.
+    stand->completions.first()();
+    EXPECT_TRUE(controller->isVisible());
+    EXPECT_FALSE(controller->isHiding());
+
+    // And the next toggle hides it normally.
+    controller->toggle();
+    ASSERT_EQ(stand->completions.size(), 2);
+    stand->completions.last()();
+    EXPECT_FALSE(controller->isVisible());
+}
+
+TEST_F(LauncherControllerTest, CompletionAfterTheControllerIsGoneDoesNothing)
+{
+    auto controller = make();
+    controller->show();
+    controller->hide();
+    std::function<void()> completion = stand->completions.first();
+    controller.reset();
+    completion();
+    SUCCEED();
+}
+
+TEST_F(LauncherControllerTest, WindowManagerCloseHidesInsteadOfClosing)
+{
+    const auto controller = make();
+    controller->show();
+    controller->window()->close();
+    EXPECT_TRUE(controller->isVisible());
+    EXPECT_EQ(stand->calls, (QStringList{"sync", "in", "out"}));
+    stand->completions.first()();
+    EXPECT_FALSE(controller->isVisible());
+    EXPECT_NE(controller->window(), nullptr);
+}
+
+} // namespace
