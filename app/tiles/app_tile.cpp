@@ -1,0 +1,650 @@
+#include "tiles/app_tile.h"
+
+#include <QCache>
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QHash>
+#include <QPainter>
+#include <QPainterPath>
+#include <QWindow>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+QColor white(double alpha)
+{
+    return QColor::fromRgbF(1, 1, 1, alpha);
+}
+
+QColor black(double alpha)
+{
+    return QColor::fromRgbF(0, 0, 0, alpha);
+}
+
+QColor grey(double level, double alpha)
+{
+    return QColor::fromRgbF(level, level, level, alpha);
+}
+
+constexpr double kDimmedAlpha = 0.42;
+constexpr double kSelectedPlateAlpha = 0.12;
+constexpr double kLabelFontSize = 12.5;
+// Shadows: a blur radius of 3 points, i.e. a Gaussian of half that deviation.
+constexpr double kShadowBlur = 3;
+constexpr double kLabelShadowAlpha = 0.65;
+// Label shadow 1 point below the text, badge shadow 1 point above the disc.
+constexpr double kLabelShadowDy = 1;
+constexpr double kBadgeShadowDy = -1;
+constexpr double kBadgeShadowAlpha = 0.38;
+// Room around a label or a disc for its blurred shadow.
+constexpr double kShadowPad = 6;
+// No raster for a label or a shadow grows beyond this many pixels a side.
+constexpr int kMaximumRasterSide = 8192;
+
+double finiteOr(double value, double fallback)
+{
+    return std::isfinite(value) ? value : fallback;
+}
+
+// Gaussian blur of an alpha mask (row-major, w x h), zero outside.
+void blurAlpha(std::vector<float> &alpha, int width, int height, double sigma)
+{
+    if (sigma < 0.2 || width <= 0 || height <= 0)
+        return;
+    const int radius = static_cast<int>(std::ceil(3 * sigma));
+    std::vector<float> kernel(2 * radius + 1);
+    float sum = 0;
+    for (int i = -radius; i <= radius; ++i) {
+        kernel[i + radius] = static_cast<float>(std::exp(-(i * i) / (2 * sigma * sigma)));
+        sum += kernel[i + radius];
+    }
+    for (float &k : kernel)
+        k /= sum;
+
+    std::vector<float> pass(alpha.size());
+    for (int y = 0; y < height; ++y) {
+        const float *row = alpha.data() + static_cast<size_t>(y) * width;
+        float *out = pass.data() + static_cast<size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            float value = 0;
+            const int from = std::max(-radius, -x);
+            const int to = std::min(radius, width - 1 - x);
+            for (int i = from; i <= to; ++i)
+                value += kernel[i + radius] * row[x + i];
+            out[x] = value;
+        }
+    }
+    for (int y = 0; y < height; ++y) {
+        const int from = std::max(-radius, -y);
+        const int to = std::min(radius, height - 1 - y);
+        float *out = alpha.data() + static_cast<size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            float value = 0;
+            for (int i = from; i <= to; ++i)
+                value += kernel[i + radius] * pass[static_cast<size_t>(y + i) * width + x];
+            out[x] = value;
+        }
+    }
+}
+
+// The alpha channel of a premultiplied ARGB image as floats 0..1.
+std::vector<float> alphaOf(const QImage &image)
+{
+    std::vector<float> alpha(static_cast<size_t>(image.width()) * image.height());
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            alpha[static_cast<size_t>(y) * image.width() + x] = qAlpha(row[x]) / 255.0f;
+    }
+    return alpha;
+}
+
+// A premultiplied black image whose alpha is `alpha` times `opacity`.
+void fillShadow(QImage &image, const std::vector<float> &alpha, double opacity)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        QRgb *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const float a = std::clamp(alpha[static_cast<size_t>(y) * image.width() + x], 0.0f, 1.0f);
+            row[x] = qRgba(0, 0, 0, static_cast<int>(std::lround(a * opacity * 255)));
+        }
+    }
+}
+
+QSize rasterSize(const QSizeF &logical, double scale)
+{
+    const auto side = [scale](double v) {
+        const double pixels = std::ceil(finiteOr(v, 0) * scale);
+        return static_cast<int>(std::clamp(pixels, 1.0, static_cast<double>(kMaximumRasterSide)));
+    };
+    return QSize(side(logical.width()), side(logical.height()));
+}
+
+// The blurred shadow of a disc of `diameter` points, padded by kShadowPad on
+// every side. Shared by all tiles (main thread only): edit mode repaints every
+// badge on every wobble frame.
+const QImage &discShadow(double diameter, double scale)
+{
+    static QHash<QPair<int, int>, QImage> cache;
+    const QPair<int, int> key(static_cast<int>(std::lround(diameter * scale * 4)),
+                              static_cast<int>(std::lround(scale * 100)));
+    auto found = cache.constFind(key);
+    if (found != cache.constEnd())
+        return *found;
+    if (cache.size() >= 16)
+        cache.clear();
+
+    const double side = diameter + 2 * kShadowPad;
+    QImage mask(rasterSize(QSizeF(side, side), scale), QImage::Format_ARGB32_Premultiplied);
+    mask.setDevicePixelRatio(scale);
+    mask.fill(Qt::transparent);
+    {
+        QPainter painter(&mask);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawEllipse(QRectF(kShadowPad, kShadowPad, diameter, diameter));
+    }
+    std::vector<float> alpha = alphaOf(mask);
+    blurAlpha(alpha, mask.width(), mask.height(), kShadowBlur / 2 * scale);
+    fillShadow(mask, alpha, kBadgeShadowAlpha);
+    return *cache.insert(key, mask);
+}
+
+QString singleLine(QString text)
+{
+    for (QChar &c : text) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') || c == QChar::LineSeparator
+            || c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+bool sameImage(const std::optional<QImage> &a, const std::optional<QImage> &b)
+{
+    if (a.has_value() != b.has_value())
+        return false;
+    return !a || a->cacheKey() == b->cacheKey();
+}
+
+// A null image is no image: the tile then shows its placeholder.
+std::optional<QImage> normalized(const std::optional<QImage> &image)
+{
+    if (image && image->isNull())
+        return std::nullopt;
+    return image;
+}
+
+// The label's text with its blurred shadow, `textRect` inside an image padded
+// by kShadowPad. Kept in one cache for all tiles (main thread only): a
+// rebuild makes new tiles with the same titles, and blurring is the
+// costly part of a first paint.
+QImage labelImage(const QString &title, const QRectF &textRect, double scale, bool dimmed)
+{
+    static QCache<QString, QImage> cache(32 * 1024); // cost in KiB
+    const QFont font = AppTile::labelFont();
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
+                            .arg(textRect.x())
+                            .arg(textRect.y())
+                            .arg(textRect.width())
+                            .arg(textRect.height())
+                            .arg(scale)
+                            .arg(dimmed)
+                            .arg(font.key(), title);
+    if (const QImage *cached = cache.object(key))
+        return *cached;
+
+    const QString text = QFontMetricsF(font).elidedText(singleLine(title), Qt::ElideRight, textRect.width());
+    const QSizeF logical(textRect.width() + 2 * kShadowPad, textRect.height() + 2 * kShadowPad);
+    const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine;
+    QImage image(rasterSize(logical, scale), QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return image;
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    {
+        QPainter mask(&image);
+        mask.setFont(font);
+        mask.setPen(Qt::black);
+        mask.drawText(textRect.translated(0, kLabelShadowDy), flags, text);
+    }
+    std::vector<float> alpha = alphaOf(image);
+    blurAlpha(alpha, image.width(), image.height(), kShadowBlur / 2 * scale);
+    fillShadow(image, alpha, kLabelShadowAlpha);
+    {
+        QPainter glyphs(&image);
+        glyphs.setFont(font);
+        glyphs.setPen(white(dimmed ? 0.8 : 0.98));
+        glyphs.drawText(textRect, flags, text);
+    }
+    cache.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
+    return image;
+}
+
+} // namespace
+
+AppTile::AppTile(const QRectF &frame, LayoutEntry entry, QString title, QWidget *parent)
+    : QWidget(parent), m_entry(std::move(entry)), m_title(std::move(title))
+{
+    // The launcher view hit-tests tiles itself and receives drops on the grid.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    setFrame(frame);
+}
+
+AppTile::~AppTile() = default;
+
+QRectF AppTile::frame() const
+{
+    return QRectF(QPointF(pos()) + m_paintOffset, m_size);
+}
+
+void AppTile::setFrame(const QRectF &frame)
+{
+    // Keep the geometry representable: no NaN, nothing beyond a million points.
+    const auto clean = [](double v) { return std::clamp(finiteOr(v, 0), -1e6, 1e6); };
+    const QRectF rect(clean(frame.x()), clean(frame.y()), std::max(0.0, clean(frame.width())),
+                      std::max(0.0, clean(frame.height())));
+    const QRect outer = rect.toAlignedRect().adjusted(-paintMargin, -paintMargin, paintMargin, paintMargin);
+    if (rect.size() != m_size)
+        contentChanged();
+    m_size = rect.size();
+    m_paintOffset = rect.topLeft() - QPointF(outer.topLeft());
+    setGeometry(outer);
+    update();
+}
+
+QRectF AppTile::bounds() const
+{
+    return QRectF(QPointF(0, 0), m_size);
+}
+
+void AppTile::setIcon(const std::optional<QImage> &icon)
+{
+    const std::optional<QImage> image = normalized(icon);
+    if (!sameImage(image, m_icon))
+        invalidateRenderedIcons();
+    m_icon = image;
+}
+
+void AppTile::setFolderPreview(const std::optional<QImage> &preview)
+{
+    m_folderPreview = normalized(preview);
+    contentChanged();
+}
+
+void AppTile::setTitle(const QString &title)
+{
+    if (title != m_title)
+        contentChanged();
+    m_title = title;
+}
+
+void AppTile::setIconSide(double side)
+{
+    if (side != m_iconSide)
+        contentChanged();
+    m_iconSide = side;
+}
+
+void AppTile::setShowLabel(bool show)
+{
+    if (show != m_showLabel)
+        contentChanged();
+    m_showLabel = show;
+}
+
+void AppTile::redrawIf(bool changed)
+{
+    if (!changed)
+        return;
+    contentChanged();
+    update();
+}
+
+void AppTile::setSelected(bool selected)
+{
+    const bool changed = selected != m_selected;
+    m_selected = selected;
+    redrawIf(changed);
+}
+
+void AppTile::setMergeTarget(bool target)
+{
+    const bool changed = target != m_mergeTarget;
+    m_mergeTarget = target;
+    redrawIf(changed);
+}
+
+void AppTile::setDimmed(bool dimmed)
+{
+    const bool changed = dimmed != m_dimmed;
+    m_dimmed = dimmed;
+    redrawIf(changed);
+}
+
+void AppTile::setDragging(bool dragging)
+{
+    const bool changed = dragging != m_dragging;
+    m_dragging = dragging;
+    redrawIf(changed);
+}
+
+void AppTile::setMergePreviewIcon(const std::optional<QImage> &icon)
+{
+    const std::optional<QImage> image = normalized(icon);
+    const bool changed = !sameImage(image, m_mergePreviewIcon);
+    m_mergePreviewIcon = image;
+    redrawIf(changed);
+}
+
+void AppTile::setShowsDeleteBadge(bool shows)
+{
+    const bool changed = shows != m_showsDeleteBadge;
+    m_showsDeleteBadge = shows;
+    redrawIf(changed);
+}
+
+void AppTile::setDeleteBadgePressed(bool pressed)
+{
+    const bool changed = pressed != m_deleteBadgePressed;
+    m_deleteBadgePressed = pressed;
+    redrawIf(changed);
+}
+
+void AppTile::setBadgePlacement(EditModeBadgePlacement placement)
+{
+    const bool changed = placement != m_badgePlacement;
+    m_badgePlacement = placement;
+    redrawIf(changed);
+}
+
+void AppTile::setLayerTransform(const QTransform &transform)
+{
+    if (transform == m_layerTransform)
+        return;
+    m_layerTransform = transform;
+    if (transform.isIdentity())
+        m_composite = QImage(); // back to direct drawing: free the image
+    update();
+}
+
+double AppTile::renderScale() const
+{
+    const QWidget *top = window();
+    if (const QWindow *handle = top ? top->windowHandle() : nullptr)
+        return TileGeometry::sanitizedScale(handle->devicePixelRatio());
+    return TileGeometry::scaleWithoutWindow;
+}
+
+TileGeometry AppTile::tileGeometry() const
+{
+    return TileGeometry(bounds(), m_iconSide, m_showLabel);
+}
+
+EditModeBadge AppTile::deleteBadge() const
+{
+    return tileGeometry().deleteBadge(m_badgePlacement);
+}
+
+QFont AppTile::labelFont()
+{
+    QFont font = QGuiApplication::font();
+    font.setPointSizeF(kLabelFontSize);
+    font.setWeight(QFont::Medium);
+    return font;
+}
+
+void AppTile::invalidateRenderedIcons()
+{
+    m_rasterizedIcons.clear();
+    contentChanged();
+}
+
+QImage AppTile::rasterized(const QImage &image, double side)
+{
+    if (image.isNull())
+        return image;
+    const double scale = renderScale();
+    const int pixels = TileGeometry::devicePixelSide(side, scale);
+    const bool own = m_icon && m_icon->cacheKey() == image.cacheKey();
+    if (own) {
+        const auto found = m_rasterizedIcons.constFind(pixels);
+        if (found != m_rasterizedIcons.constEnd())
+            return *found;
+        // A fifth size starts the cache afresh rather than evicting one entry.
+        if (m_rasterizedIcons.size() >= maximumRasterizedSizes)
+            m_rasterizedIcons.clear();
+    }
+
+    QImage source = image;
+    if (source.format() != QImage::Format_ARGB32_Premultiplied)
+        source = source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage result = source.width() == pixels && source.height() == pixels
+                        ? source
+                        : source.scaled(pixels, pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (result.isNull())
+        return image; // out of memory: draw the source itself, cache nothing
+    result.setDevicePixelRatio(scale);
+    if (own)
+        m_rasterizedIcons.insert(pixels, result);
+    return result;
+}
+
+void AppTile::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (!painter.isActive())
+        return;
+    painter.translate(m_paintOffset);
+    if (m_layerTransform.isIdentity()) {
+        drawContents(painter);
+        return;
+    }
+    const QPointF center = bounds().center();
+    painter.translate(center);
+    painter.setTransform(m_layerTransform, true);
+    painter.translate(-center);
+    drawComposite(painter);
+}
+
+void AppTile::drawComposite(QPainter &painter)
+{
+    const double scale = renderScale();
+    if (m_composite.isNull() || m_composite.devicePixelRatio() != scale) {
+        const QSizeF logical = m_size + QSizeF(2 * paintMargin, 2 * paintMargin);
+        m_composite = QImage(rasterSize(logical, scale), QImage::Format_ARGB32_Premultiplied);
+        if (m_composite.isNull()) {
+            drawContents(painter); // out of memory: draw directly
+            return;
+        }
+        m_composite.setDevicePixelRatio(scale);
+        m_composite.fill(Qt::transparent);
+        QPainter content(&m_composite);
+        content.translate(paintMargin, paintMargin);
+        drawContents(content);
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QPointF(-paintMargin, -paintMargin), m_composite);
+    painter.restore();
+}
+
+bool AppTile::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ParentChange:
+    case QEvent::ScreenChangeInternal:
+        // Another window or screen may have another scale: render afresh.
+        invalidateRenderedIcons();
+        m_label = LabelRaster();
+        break;
+    case QEvent::FontChange:
+    case QEvent::ApplicationFontChange:
+        m_label = LabelRaster();
+        contentChanged();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+void AppTile::drawContents(QPainter &painter)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    // Cached rasters are drawn 1:1 into pixel-aligned rectangles and need no
+    // filtering (filtering would also take a much slower path); only a
+    // rotation such as the wobble does.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, painter.deviceTransform().type() > QTransform::TxScale);
+
+    const double scale = renderScale();
+    const TileGeometry geometry = tileGeometry();
+    const QRectF plate = geometry.plateRect();
+    const double plateRadius = geometry.plateCornerRadius();
+
+    if (m_dragging) {
+        // The slot the dragged tile left: nothing else of the tile shows.
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(white(0.05));
+        painter.drawRoundedRect(plate, plateRadius, plateRadius);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(white(0.16), 1));
+        painter.drawRoundedRect(plate.adjusted(0.5, 0.5, -0.5, -0.5), plateRadius, plateRadius);
+        painter.restore();
+        return;
+    }
+
+    if (m_mergePreviewIcon) {
+        drawMergePreview(painter, geometry.iconRect(), *m_mergePreviewIcon);
+        painter.restore();
+        return;
+    }
+
+    const QRectF highlight = geometry.highlightPlate();
+    const double highlightRadius = TileGeometry::highlightCornerRadius;
+    if (m_mergeTarget) {
+        painter.setPen(QPen(white(0.65), 2));
+        painter.setBrush(white(0.2));
+        painter.drawRoundedRect(highlight, highlightRadius, highlightRadius);
+    } else if (m_selected) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(white(kSelectedPlateAlpha));
+        painter.drawRoundedRect(highlight, highlightRadius, highlightRadius);
+    }
+
+    painter.save();
+    painter.setOpacity(painter.opacity() * (m_dimmed ? kDimmedAlpha : 1.0));
+    if (m_entry.isFolder()) {
+        // A folder ignores `icon` and is never enlarged.
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(white(0.2));
+        painter.drawRoundedRect(plate, plateRadius, plateRadius);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(white(0.3), 1));
+        painter.drawRoundedRect(plate.adjusted(0.5, 0.5, -0.5, -0.5), plateRadius, plateRadius);
+        if (m_folderPreview) {
+            const double inset = 0.05 * plate.width();
+            // The preview is drawn scaled: filter it.
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(plate.adjusted(inset, inset, -inset, -inset), *m_folderPreview);
+        }
+    } else if (!m_icon) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(white(0.16));
+        painter.drawRoundedRect(plate, plateRadius, plateRadius);
+    } else {
+        const QRectF destination = pixelAligned(geometry.iconDestination(m_mergeTarget));
+        painter.drawImage(destination, rasterized(*m_icon, destination.width()));
+    }
+    if (m_showLabel)
+        drawLabel(painter, geometry.labelRect(), scale);
+    painter.restore();
+
+    if (m_showsDeleteBadge)
+        drawDeleteBadge(painter, deleteBadge());
+    painter.restore();
+}
+
+void AppTile::drawMergePreview(QPainter &painter, const QRectF &rect, const QImage &incoming)
+{
+    const TileGeometry::MergePreview preview = TileGeometry::mergePreview(rect);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(white(0.26));
+    painter.drawRoundedRect(preview.plate, preview.cornerRadius, preview.cornerRadius);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(white(0.4), 1));
+    painter.drawRoundedRect(preview.plate.adjusted(0.5, 0.5, -0.5, -0.5), preview.cornerRadius,
+                            preview.cornerRadius);
+
+    // The tile's own icon on the left, the incoming one on the right.
+    const QRectF left = pixelAligned(preview.left);
+    const QRectF right = pixelAligned(preview.right);
+    if (m_icon)
+        painter.drawImage(left, rasterized(*m_icon, left.width()));
+    painter.drawImage(right, rasterized(incoming, right.width()));
+}
+
+void AppTile::drawDeleteBadge(QPainter &painter, const EditModeBadge &badge)
+{
+    const double scale = renderScale();
+    QRectF disc = badge.rect;
+    if (m_deleteBadgePressed)
+        disc = disc.adjusted(1, 1, -1, -1);
+
+    // The shadow lies only under the disc; its position is snapped because a
+    // blur gains nothing from sub-pixel placement.
+    const QImage &shadow = discShadow(disc.width(), scale);
+    painter.drawImage(QPointF(TileGeometry::snap(disc.x() - kShadowPad, scale),
+                              TileGeometry::snap(disc.y() - kShadowPad + kBadgeShadowDy, scale)),
+                      shadow);
+
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(grey(0.97, 0.98));
+    painter.drawEllipse(disc);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(black(0.2), 1));
+    painter.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
+
+    // Arm and stroke come from the unpressed badge: pressing shrinks the
+    // disc and darkens the cross but keeps the cross's size.
+    const double arm = badge.crossArm();
+    const QPointF c = disc.center();
+    QPainterPath cross;
+    cross.moveTo(c.x() - arm, c.y() - arm);
+    cross.lineTo(c.x() + arm, c.y() + arm);
+    cross.moveTo(c.x() + arm, c.y() - arm);
+    cross.lineTo(c.x() - arm, c.y() + arm);
+    painter.setPen(QPen(grey(m_deleteBadgePressed ? 0.16 : 0.28, 1), badge.crossLineWidth(), Qt::SolidLine,
+                        Qt::RoundCap));
+    painter.drawPath(cross);
+}
+
+void AppTile::drawLabel(QPainter &painter, const QRectF &labelRect, double scale)
+{
+    if (!(labelRect.width() > 0) || m_title.isEmpty())
+        return;
+    LabelRaster &label = m_label;
+    if (label.image.isNull() || label.text != m_title || label.rect != labelRect || label.scale != scale
+        || label.dimmed != m_dimmed) {
+        const QPointF origin(TileGeometry::snap(labelRect.x() - kShadowPad, scale),
+                             TileGeometry::snap(labelRect.y() - kShadowPad, scale));
+        const QImage image = labelImage(m_title, QRectF(labelRect.topLeft() - origin, labelRect.size()), scale,
+                                        m_dimmed);
+        if (image.isNull())
+            return;
+        label.text = m_title;
+        label.rect = labelRect;
+        label.scale = scale;
+        label.dimmed = m_dimmed;
+        label.image = image;
+        label.origin = origin;
+    }
+    painter.drawImage(label.origin, label.image);
+}

@@ -1,0 +1,185 @@
+#pragma once
+
+#include "model/layout_entry.h"
+#include "policy/edit_mode_badge.h"
+#include "policy/edit_mode_badge_placement.h"
+#include "tiles/tile_geometry.h"
+
+#include <QFont>
+#include <QImage>
+#include <QMap>
+#include <QRectF>
+#include <QString>
+#include <QTransform>
+#include <QWidget>
+
+#include <optional>
+
+class QPainter;
+
+// One slot of the launcher grid: an application icon or a folder plate with
+// its preview, the name under it, and the states editing gives a tile
+// (merge highlight, folder-to-be preview, drag placeholder, dimming for
+// hidden entries, delete badge). Everything is painted by hand; the tile has
+// no children and handles no input: it is transparent for mouse and drop
+// events, so the launcher view hit-tests tiles (and deleteBadgeRect()) itself.
+//
+// Images are QImage rather than QPixmap so that tiles can be painted off the
+// GUI thread's screen (offscreen tests, drag images). An image's identity is
+// its cacheKey(): copies of one QImage are the same icon, an equal image
+// loaded again is a different one.
+//
+// Icons are rasterised once per device-pixel size (at most four sizes per
+// tile) from the source image with smooth scaling and drawn 1:1 into
+// pixel-aligned rectangles. The rendering scale is the device pixel ratio of
+// the tile's window, or 2 while the tile is in no window.
+class AppTile : public QWidget
+{
+public:
+    // Cached icon sizes per tile; one more empties the cache.
+    static constexpr int maximumRasterizedSizes = 4;
+    // Room kept around the frame so that a small layer transform (the
+    // edit-mode wobble) does not clip the highlight plate.
+    static constexpr int paintMargin = 2;
+
+    AppTile(const QRectF &frame, LayoutEntry entry, QString title, QWidget *parent = nullptr);
+    ~AppTile() override;
+
+    // The tile's rectangle in its parent, with fractional coordinates: the
+    // widget geometry is the enclosing integer rectangle grown by
+    // paintMargin, and the fraction is applied while painting. Moving the
+    // widget by whole pixels keeps the fraction.
+    QRectF frame() const;
+    void setFrame(const QRectF &frame);
+    // (0, 0, frame width, frame height): the coordinates of every geometry below.
+    QRectF bounds() const;
+
+    const LayoutEntry &entry() const { return m_entry; }
+
+    // The fields below without a redraw note do not repaint by themselves.
+    QString title() const { return m_title; }
+    void setTitle(const QString &title);
+
+    // Assigning a different image (by identity) empties the icon cache; no redraw.
+    const std::optional<QImage> &icon() const { return m_icon; }
+    void setIcon(const std::optional<QImage> &icon);
+
+    // The mosaic of a folder's members, drawn inside the folder plate.
+    const std::optional<QImage> &folderPreview() const { return m_folderPreview; }
+    void setFolderPreview(const std::optional<QImage> &preview);
+
+    double iconSide() const { return m_iconSide; }
+    void setIconSide(double side);
+
+    bool showLabel() const { return m_showLabel; }
+    void setShowLabel(bool show);
+
+    // Redraw on change. A selected tile gets a faint plate so that a
+    // multiple selection made with Command or Shift can be seen.
+    bool selected() const { return m_selected; }
+    void setSelected(bool selected);
+
+    // Redraw on change: a dragged tile hovers over this one to form a folder.
+    bool mergeTarget() const { return m_mergeTarget; }
+    void setMergeTarget(bool target);
+
+    // Redraw on change: the entry is hidden by the user.
+    bool dimmed() const { return m_dimmed; }
+    void setDimmed(bool dimmed);
+
+    // Redraw on change: this tile's entry is being dragged; only the empty
+    // placeholder is drawn.
+    bool dragging() const { return m_dragging; }
+    void setDragging(bool dragging);
+
+    // Redraw when a different image (by identity) is set: the dragged
+    // entry's icon while this tile is the merge target.
+    const std::optional<QImage> &mergePreviewIcon() const { return m_mergePreviewIcon; }
+    void setMergePreviewIcon(const std::optional<QImage> &icon);
+
+    // Redraw on change.
+    bool showsDeleteBadge() const { return m_showsDeleteBadge; }
+    void setShowsDeleteBadge(bool shows);
+    bool deleteBadgePressed() const { return m_deleteBadgePressed; }
+    void setDeleteBadgePressed(bool pressed);
+    EditModeBadgePlacement badgePlacement() const { return m_badgePlacement; }
+    void setBadgePlacement(EditModeBadgePlacement placement);
+
+    // The delete badge in tile coordinates, also while it is not shown.
+    QRectF deleteBadgeRect() const { return deleteBadge().rect; }
+
+    // A transform applied about the centre of the bounds while painting,
+    // like a layer transform about its anchor point (wobble, shifts). Redraw
+    // on change; the identity by default. While it is not the identity the
+    // tile is drawn once into an image that is then transformed on every
+    // frame, so a wobbling page costs one filtered blit per tile.
+    QTransform layerTransform() const { return m_layerTransform; }
+    void setLayerTransform(const QTransform &transform);
+
+    // The device pixel ratio of the tile's window, or 2 in no window.
+    double renderScale() const;
+    TileGeometry tileGeometry() const;
+
+    // Paints the tile into `painter` in bounds coordinates (no frame offset,
+    // no layer transform): used by paintEvent and by drag images.
+    void drawContents(QPainter &painter);
+
+    // `image` at `side` points as a square raster of devicePixelSide(side,
+    // renderScale()) pixels whose device pixel ratio is the scale. Renderings
+    // of the tile's own icon are cached by pixel side; other images are made
+    // afresh each time. A null image is returned unchanged.
+    QImage rasterized(const QImage &image, double side);
+    // Pixel sides currently cached, smallest first.
+    QList<int> rasterizedIconSides() const { return m_rasterizedIcons.keys(); }
+    void invalidateRenderedIcons();
+
+    // The label's font: the application font at 12.5 points, medium weight.
+    static QFont labelFont();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    struct LabelRaster
+    {
+        QString text;
+        QRectF rect;
+        double scale = 0;
+        bool dimmed = false;
+        QImage image; // device pixel ratio = scale
+        QPointF origin; // top-left in tile coordinates
+    };
+
+    EditModeBadge deleteBadge() const;
+    void redrawIf(bool changed);
+    // The content changed: the transformed-drawing image is stale.
+    void contentChanged() { m_composite = QImage(); }
+    void drawComposite(QPainter &painter);
+    void drawMergePreview(QPainter &painter, const QRectF &rect, const QImage &incoming);
+    void drawDeleteBadge(QPainter &painter, const EditModeBadge &badge);
+    void drawLabel(QPainter &painter, const QRectF &labelRect, double scale);
+    QRectF pixelAligned(const QRectF &rect) const { return TileGeometry::pixelAligned(rect, renderScale()); }
+
+    const LayoutEntry m_entry;
+    QString m_title;
+    std::optional<QImage> m_icon;
+    std::optional<QImage> m_folderPreview;
+    double m_iconSide = TileGeometry::defaultIconSide;
+    bool m_showLabel = true;
+    bool m_selected = false;
+    bool m_mergeTarget = false;
+    bool m_dimmed = false;
+    bool m_dragging = false;
+    std::optional<QImage> m_mergePreviewIcon;
+    bool m_showsDeleteBadge = false;
+    bool m_deleteBadgePressed = false;
+    EditModeBadgePlacement m_badgePlacement = EditModeBadgePlacement::topLeft;
+    QMap<int, QImage> m_rasterizedIcons;
+
+    QSizeF m_size;
+    QPointF m_paintOffset; // frame origin minus widget origin
+    QTransform m_layerTransform;
+    LabelRaster m_label;
+    QImage m_composite; // the whole tile with paintMargin around it, device pixel ratio = scale
+};
