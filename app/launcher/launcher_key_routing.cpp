@@ -1,0 +1,39 @@
+#include "launcher_key_routing.h"
+
+#include <Qt>
+
+LauncherKeyRouting::Action LauncherKeyRouting::searchFieldKey(int key, bool queryEmpty)
+{
+    switch (key) {
+    case Qt::Key_Escape:
+        return queryEmpty ? Action::hide : Action::clearSearch;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return Action::openFirstEntry;
+    case Qt::Key_Left:
+        return Action::previousPage;
+    case Qt::Key_Right:
+        return Action::nextPage;
+    case Qt::Key_Tab:
+        return Action::focusView;
+    default:
+        return Action::passOn;
+    }
+}
+
+LauncherKeyRouting::Action LauncherKeyRouting::viewKey(int key, bool isEditing)
+{
+    switch (key) {
+    case Qt::Key_Escape:
+        return isEditing ? Action::exitEditMode : Action::hide;
+    case Qt::Key_Left:
+        return Action::previousPage;
+    case Qt::Key_Right:
+        return Action::nextPage;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return Action::openFirstApp;
+    default:
+        return Action::passOn;
+    }
+}

@@ -1,0 +1,161 @@
+#include "launcher_view.h"
+
+#include "launcher/launcher_layout_plan.h"
+#include "shell/launcher_session.h"
+#include "tiles/icon_provider.h"
+
+#include "foundation/notification_center.h"
+#include "localization/l10n.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMetaObject>
+#include <QThread>
+#include <QWindow>
+
+#include <algorithm>
+
+LauncherView::LauncherView(const QRect &frame, LauncherSession &session, const LaunchOptions &options,
+                           QWidget *parent)
+    : QWidget(parent), m_session(session), m_options(options)
+{
+    setGeometry(frame);
+    setFocusPolicy(Qt::StrongFocus);
+    m_isBuilt = true;
+
+    // The command line may open the launcher on a page or with a search.
+    m_currentPage = std::max(0, m_options.page);
+    m_query = m_options.search;
+
+    buildSubviews();
+
+    m_slideClock.prepare();
+    m_presentationClock.prepare();
+    m_editClock.prepare();
+
+    installCallbacks();
+
+    // Drops of tiles (and of applications from elsewhere) land here.
+    setAcceptDrops(true);
+
+    if (!m_query.isEmpty())
+        m_searchField->setText(m_query);
+
+    relayout();
+
+    if (m_options.openFolder)
+        openFolderDemo();
+}
+
+LauncherView::~LauncherView()
+{
+    if (m_languageObserver != 0)
+        NotificationCenter::defaultCenter().removeObserver(m_languageObserver);
+    m_session.onSettingsChange.remove(this);
+    m_slideClock.stop();
+    m_presentationClock.stop();
+    m_editClock.stop();
+}
+
+void LauncherView::installCallbacks()
+{
+    const QPointer<LauncherView> weak(this);
+    IconProvider &icons = m_session.icons();
+    icons.onLoaded = [weak](const QString &appID) {
+        if (weak)
+            weak->refreshIcons(appID);
+    };
+    // The session outlives every view; folder previews resolve members through it.
+    LauncherSession *session = &m_session;
+    icons.onDemandApp = [session](const QString &appID) { return session->app(appID); };
+
+    m_session.onChange = [weak] {
+        if (weak)
+            weak->rebuild();
+    };
+    m_session.onSettingsChange.set(this, [weak] {
+        if (!weak)
+            return;
+        weak->applySettingsAppearance();
+        if (weak)
+            weak->relayout();
+    });
+
+    // The interface language can change while the launcher is open.
+    m_languageObserver =
+        NotificationCenter::defaultCenter().addObserver(L10n::kLanguageDidChangeNotification, [weak] {
+            if (!weak)
+                return;
+            if (QThread::currentThread() == weak->thread()) {
+                weak->refreshLocalizedText();
+                return;
+            }
+            QMetaObject::invokeMethod(
+                weak.data(),
+                [weak] {
+                    if (weak)
+                        weak->refreshLocalizedText();
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+// --- Derived properties -----------------------------------------------------------
+
+bool LauncherView::scrollMode() const
+{
+    return m_session.settings().viewMode == Settings::ViewMode::scroll;
+}
+
+int LauncherView::columns() const
+{
+    return LauncherLayoutPlan::safeColumns(m_session.settings().columns);
+}
+
+int LauncherView::pageCapacity() const
+{
+    return m_session.settings().pageSize();
+}
+
+QRectF LauncherView::gridRect() const
+{
+    return GridGeometry::contentRectIn(QRectF(rect()), m_session.settings().sideInset);
+}
+
+std::optional<QString> LauncherView::mergeCandidate() const
+{
+    return m_mergeGate.candidate();
+}
+
+std::optional<QString> LauncherView::mergeTargetID() const
+{
+    return m_mergeGate.committed();
+}
+
+EditModeBadgePlacement LauncherView::badgePlacement() const
+{
+    return EditModeBadgePlacement::parse(m_options.badgeSide);
+}
+
+double LauncherView::backingScale() const
+{
+    // A view in no (native) window yet has no screen to ask.
+    const QWidget *top = window();
+    if (!top || !top->windowHandle())
+        return 2;
+    const double ratio = top->windowHandle()->devicePixelRatio();
+    return ratio > 0 ? ratio : 2;
+}
+
+void LauncherView::setTimeSource(FrameClock::TimeSource timeSource)
+{
+    m_timeSource = timeSource;
+    m_slideClock.setTimeSource(timeSource);
+    m_presentationClock.setTimeSource(timeSource);
+    m_editClock.setTimeSource(timeSource);
+}
+
+double LauncherView::mediaTime() const
+{
+    return m_timeSource ? m_timeSource() : FrameClock::systemMediaTime();
+}

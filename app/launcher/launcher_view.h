@@ -1,0 +1,353 @@
+#pragma once
+
+#include "launcher/flipped_view.h"
+#include "launcher/frame_clock.h"
+#include "shell/launch_options.h"
+
+#include "model/app_item.h"
+#include "model/layout_entry.h"
+#include "policy/edge_auto_page_policy.h"
+#include "policy/edit_mode_badge_placement.h"
+#include "policy/edit_mode_gate.h"
+#include "policy/grid_geometry.h"
+#include "policy/merge_hover_gate.h"
+#include "policy/option_key_trigger.h"
+#include "policy/page_drag_gesture.h"
+#include "policy/pointer_page_drag.h"
+#include "policy/side_button_page_policy.h"
+#include "policy/wheel_page_navigator.h"
+
+#include <QImage>
+#include <QList>
+#include <QPointF>
+#include <QPointer>
+#include <QRectF>
+#include <QSet>
+#include <QSizeF>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class AppTile;
+class ContextMenuBuilder;
+class LauncherSession;
+class PageDotsView;
+class QDrag;
+class QLabel;
+class QLineEdit;
+class QMessageBox;
+class QPushButton;
+class QScrollArea;
+class QTimer;
+class WallpaperBackdrop;
+
+// The whole content of the launcher window: blurred wallpaper, search plate,
+// the grid of tiles (one page at a time, or one scrolling list), page dots,
+// hint line, drop marker and settings button, with every input that acts on
+// them. It reads and changes the model only through the session; the session's
+// change callback rebuilds it.
+//
+// The class is spread over several sources by responsibility:
+//   launcher_view.cpp              state, construction, derived properties
+//   launcher_view_build.cpp        subviews, rebuild, relayout, tile geometry
+//   launcher_view_presentation.cpp show and hide
+//   launcher_view_chrome.cpp       search plate, hint, texts, search and keys
+//   launcher_view_paging.cpp       page-turn engine, paging inputs, clicks
+//   launcher_view_seams.cpp        folders, edit mode, drag and drop (stubs)
+class LauncherView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The frame is the covered screen's rectangle; the session outlives the view.
+    LauncherView(const QRect &frame, LauncherSession &session, const LaunchOptions &options,
+                 QWidget *parent = nullptr);
+    ~LauncherView() override;
+
+    LauncherView(const LauncherView &) = delete;
+    LauncherView &operator=(const LauncherView &) = delete;
+
+    // Hold-to-make-folder tuning of the merge hover.
+    static inline const MergeHoverGate::Tuning mergeTuning{0.5, 8, 12};
+    // A background press released within this many points hides the launcher.
+    static constexpr double backgroundClickMaxDrift = 8;
+
+    // --- Outward callbacks (set by the owner) -----------------------------------
+    std::function<void()> onHide;
+    std::function<void(const AppItem &app)> onOpenApp;
+    std::function<void()> onOpenSettings;
+
+    // --- Derived properties -------------------------------------------------------
+    bool scrollMode() const;
+    // The settings' column count, never below 1 (nothing divides by it otherwise).
+    int columns() const;
+    int pageCapacity() const;
+    QRectF gridRect() const;
+    double currentIconSide() const { return m_geometry.iconSide(); }
+    bool isEditing() const { return m_editGate.isEditing(); }
+    std::optional<QString> mergeCandidate() const;
+    std::optional<QString> mergeTargetID() const;
+    EditModeBadgePlacement badgePlacement() const;
+    // The window's device pixel ratio; 2 when the view is in no window.
+    double backingScale() const;
+    bool pagingEnabled() const;        // launcher_view_paging.cpp
+    bool acceptsPointerPaging() const; // launcher_view_paging.cpp
+    bool acceptsEdgeAutoPage() const;  // launcher_view_paging.cpp
+
+    // --- Read access for the owner, automation and tests ----------------------------
+    LauncherSession &session() const { return m_session; }
+    const LaunchOptions &options() const { return m_options; }
+    const GridGeometry &geometry() const { return m_geometry; }
+    const QList<LayoutEntry> &entries() const { return m_entries; }
+    const QList<AppTile *> &tiles() const { return m_tiles; }
+    const QList<QRectF> &tileFrames() const { return m_tileFrames; }
+    int pageCount() const { return m_pageCount; }
+    int currentPage() const { return m_currentPage; }
+    const QString &query() const { return m_query; }
+    const QSet<QString> &selection() const { return m_selection; }
+    double presentationProgress() const { return m_presentationProgress; }
+    bool isPresentationRunning() const { return m_presentationClock.isRunning(); }
+    QLineEdit *searchField() const { return m_searchField; }
+    QWidget *searchPlate() const { return m_searchPlate; }
+    QWidget *searchIcon() const { return m_searchIcon; }
+    QWidget *tilesHost() const { return m_tilesHost; }
+    QScrollArea *scrollContainer() const { return m_scrollContainer; }
+    PageDotsView *pageDots() const { return m_pageDots; }
+    QLabel *hintLabel() const { return m_hintLabel; }
+    QPushButton *settingsButton() const { return m_settingsButton; }
+    WallpaperBackdrop *backdrop() const { return m_backdrop; }
+    QWidget *dimView() const { return m_dimView; }
+
+    // Replaces the media time of the view and its three frame clocks (tests).
+    void setTimeSource(FrameClock::TimeSource timeSource);
+    double mediaTime() const;
+    FrameClock &presentationClock() { return m_presentationClock; }
+    FrameClock &slideClock() { return m_slideClock; }
+    FrameClock &editClock() { return m_editClock; }
+
+    // --- Build, rebuild and relayout (launcher_view_build.cpp) ------------------------
+    void rebuild();
+    void relayout();
+    void applySettingsAppearance();
+    void updateSearchPlaceholder();
+    void openFolderDemo();
+    void refreshIcons(const QString &appID);
+
+    // --- Tile geometry and transforms (launcher_view_build.cpp) --------------------
+    QRectF snapToDevicePixels(const QRectF &rect) const;
+    void setSlideOrigin(QWidget *view, double x);
+    QRectF tileFrame(int index) const;
+    void configureTileForEditMode(AppTile *tile);
+    std::optional<QImage> folderPreview(const LayoutEntry &entry);
+    void applyPresentationTransform();
+    void applyEditModeTransforms(double time);
+    // The scale the presentation currently puts on a grid host (1 when none).
+    static double appliedCenteredScale(const QWidget *view);
+
+    // --- Show and hide (launcher_view_presentation.cpp) ------------------------------
+    void animateIn();
+    void animateOut(std::function<void()> completion);
+    void applyPresentation(double progress);
+    void presentationTick();
+    // The alpha the presentation currently gives the view (1 when none).
+    double appliedAlpha() const;
+    // Freezes an interactive page drag at `progress` (automation).
+    void simulateDrag(double progress);
+
+    // --- Chrome, localized text, search and keys (launcher_view_chrome.cpp) -----------
+    void layoutSearchContents();
+    void applyEditModeHint();
+    void refreshLocalizedText();
+    void openSettings();
+    // The search field's edit (what the user typed, not programmatic changes).
+    void searchTextChanged(const QString &text);
+    // One command key in the search field; true when handled here.
+    bool handleSearchFieldKey(int key);
+    void focusSearchField();
+
+    // --- Page-turn engine and paging inputs (launcher_view_paging.cpp) -----------------
+    void goToPage(int page);
+    void preparePaging(int direction, double progress, bool forceVisual = false);
+    FlippedView *detachCurrentTiles();
+    void applySlide(double progress, int direction);
+    double slideX(double progress, bool incoming) const;
+    void animateSlide(double target, double duration, std::function<void()> completion);
+    void slideTick();
+    static double slideEase(double t);
+    void finishPaging();
+    void flushPendingPage();
+    void handleSignal(const PageDragGesture::Signal &signal);
+    void scheduleGestureIdle();
+    void settleInteractivePaging(bool commit, double duration);
+    void handleSideButton(int buttonNumber, double timestamp, int eventNumber);
+    void handlePointerSignal(const PageDragGesture::Signal &signal);
+    EdgeAutoPagePolicy::Action applyEdgeAutoPage(const QPointF &point, const std::optional<QString> &draggedID,
+                                                 double timestamp);
+    void discardTransientPages();
+    void simulatePageInputForAutomation(const QString &spec);
+    std::optional<int> tileIndex(const QPointF &point) const;
+    std::optional<int> hitTileIndex(const QPointF &point) const;
+    QPointF gridPoint(const QPointF &point) const;
+    void openFolder(const LayoutEntry &entry);
+
+    // --- Folders, edit mode, drag and drop (seams; launcher_view_seams.cpp) -----------
+    void showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage);
+    void refreshFolderOverlayGeometry();
+    void folderOverlayBackdropChanged();
+    void exitEditMode();
+    void scheduleLongPress();
+    void cancelLongPress();
+    void updateSelectionDisplay();
+    void applyJiggle(AppTile *tile, double rotationRadians, double translationX, double translationY);
+    std::optional<int> badgeTileIndex(const QPointF &point) const;
+    void handleBadgeTap(int index, bool previewOnly);
+    void startDrag(const QString &entryID, const QPointF &startPoint);
+    void cancelEdgeAutoPage();
+    void createTransientPage();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;     // launcher_view_chrome.cpp
+    void keyPressEvent(QKeyEvent *event) override;      // launcher_view_chrome.cpp
+    bool eventFilter(QObject *watched, QEvent *event) override; // launcher_view_chrome.cpp
+    void mousePressEvent(QMouseEvent *event) override;   // launcher_view_paging.cpp
+    void mouseMoveEvent(QMouseEvent *event) override;    // launcher_view_paging.cpp
+    void mouseReleaseEvent(QMouseEvent *event) override; // launcher_view_paging.cpp
+    void wheelEvent(QWheelEvent *event) override;        // launcher_view_paging.cpp
+
+private:
+    void buildSubviews();
+    void startPresentation(double target, double duration, bool easeIn, std::function<void()> completion);
+    bool presentationAnimates() const;
+    void installCallbacks();
+
+    // --- Collaborators -----------------------------------------------------------
+    LauncherSession &m_session;
+    const LaunchOptions m_options;
+    std::shared_ptr<ContextMenuBuilder> m_menuBuilder; // created on first use
+    QPointer<QMessageBox> m_uninstallAlert;
+
+    // --- Fixed subviews, back to front (children of the view) ------------------------
+    WallpaperBackdrop *m_backdrop = nullptr;
+    QWidget *m_glass = nullptr;
+    QWidget *m_dimView = nullptr;
+    QWidget *m_searchPlate = nullptr;
+    QWidget *m_searchIcon = nullptr;
+    QLineEdit *m_searchField = nullptr;
+    FlippedView *m_tilesHost = nullptr;
+    QScrollArea *m_scrollContainer = nullptr;
+    PageDotsView *m_pageDots = nullptr;
+    QLabel *m_hintLabel = nullptr;
+    QWidget *m_insertionIndicator = nullptr;
+    QPushButton *m_settingsButton = nullptr;
+
+    // --- Grid content -----------------------------------------------------------------
+    GridGeometry m_geometry{7, 5, QRectF(0, 0, 1200, 700), 1};
+    QList<LayoutEntry> m_entries;
+    QList<AppTile *> m_tiles;
+    QList<QRectF> m_tileFrames;
+    int m_pageCount = 1;
+    int m_currentPage = 0;
+    QString m_query;
+    QSet<QString> m_selection;
+    QPointer<QWidget> m_folderOverlay; // the open FolderOverlay, if any
+
+    // --- Page turning -------------------------------------------------------------------
+    FlippedView *m_outgoingHost = nullptr;
+    QList<AppTile *> m_outgoingTiles;
+    WheelPageNavigator m_wheelNavigator;
+    PageDragGesture m_dragGesture;
+    SideButtonPagePolicy m_sideButtonPolicy;
+    PointerPageDrag m_pointerDrag;
+    bool m_pointerDragEngaged = false;
+    EdgeAutoPagePolicy m_edgePolicy;
+    QPointer<QTimer> m_edgeAutoTimer;
+    double m_edgeTimerFireDate = 0;
+    int m_transientPageCount = 0;
+    bool m_edgeDropCommitted = false;
+    double m_lastPreciseWheelTime = -1;
+    int m_pagingFromPage = 0;
+    int m_pagingDirection = 1;
+    double m_pagingProgress = 0;
+    double m_slideOffset = 0;
+    bool m_isInteractivePaging = false;
+    bool m_isPagingAnimating = false;
+    std::optional<int> m_pendingDirection;
+    int m_gestureToken = 0;
+    FrameClock m_slideClock;
+    FrameClock m_presentationClock;
+    double m_slideFrom = 0;
+    double m_slideTo = 0;
+    double m_slideDuration = 0;
+    double m_slideStart = 0;
+    std::function<void()> m_slideCompletion;
+
+    // --- Presentation ---------------------------------------------------------------------
+    double m_presentationProgress = 1;
+    double m_presentationFrom = 1;
+    double m_presentationTo = 1;
+    double m_presentationDuration = 0;
+    double m_presentationStart = 0;
+    bool m_presentationEaseIn = false;
+    std::function<void()> m_presentationCompletion;
+
+    // --- Pointer press and tile drag --------------------------------------------------------
+    std::optional<QPointF> m_dragStartPoint;
+    std::optional<QString> m_dragEntryID;
+    bool m_hasDragged = false;
+    std::optional<QString> m_draggingEntryID;
+    std::optional<QImage> m_dragIconImage;
+    QPointer<QDrag> m_dragItem;
+    std::optional<QImage> m_dragItemImage;
+    bool m_dragImageHidden = false;
+    std::optional<int> m_clickedIndex;
+    bool m_backgroundClick = false;
+    std::optional<QPointF> m_backgroundPressPoint;
+    std::optional<int> m_insertionIndex;
+    MergeHoverGate m_mergeGate{mergeTuning};
+    QPointer<QTimer> m_mergeDwellTimer;
+    double m_mergeDwellScheduledSince = 0;
+    std::optional<QPointF> m_lastDragPoint;
+    std::optional<QString> m_lastDragID;
+    bool m_lastAllowMerge = true;
+
+    // --- Life and edit mode -------------------------------------------------------------------
+    bool m_isBuilt = false;
+    EditModeGate m_editGate{EditModeGate::Tuning{0.5, 7}};
+    FrameClock m_editClock;
+    double m_editClockStart = 0;
+    QPointer<QTimer> m_longPressTimer;
+    std::optional<int> m_badgePressedIndex;
+    bool m_editExitOnMouseUp = false;
+    OptionKeyTrigger m_optionTrigger;
+    QString m_editModeSource = QStringLiteral("none");
+    QSizeF m_backdropSize{0, 0};
+
+    // --- Wiring ----------------------------------------------------------------------------
+    FrameClock::TimeSource m_timeSource;
+    quint64 m_languageObserver = 0;
+
+    // ===== Paging helper's section: members added for launcher_view_paging.cpp =====
+    // (owned by the paging helper; keep additions here)
+    // Page turns and paging input
+public:
+    // The side buttons as numbered by the paging policy: 3 back, 4 forward
+    // (0 for buttons that are no side button and no middle button).
+    static int sideButtonNumber(Qt::MouseButton button);
+
+private:
+    // The page-turn engine and the input routing, with the adapter through
+    // which the engine moves this view's hosts. Its type lives in
+    // launcher_view_paging.cpp; shared ownership lets the rest of the view
+    // destroy it without seeing the type.
+    struct PagingMachinery;
+    std::shared_ptr<PagingMachinery> makePagingMachinery();
+    // Copies the engine's state into the page-turning fields above, which
+    // the rest of the view reads (rebuild, show and hide).
+    void syncPagingState();
+
+    std::shared_ptr<PagingMachinery> m_paging = makePagingMachinery();
+    // ===== end of paging helper's section =====
+};

@@ -1,0 +1,440 @@
+// The launcher view's subview tree, its placement for the current size, the
+// tiles built from the session's model, and the geometry every tile passes
+// through.
+
+#include "launcher_view.h"
+
+#include "launcher/centered_scale_effect.h"
+#include "launcher/fill_view.h"
+#include "launcher/launcher_layout_plan.h"
+#include "launcher/presentation_curve.h"
+#include "launcher/search_icon_view.h"
+#include "shell/launcher_session.h"
+#include "tiles/app_tile.h"
+#include "tiles/icon_provider.h"
+#include "tiles/page_dots_view.h"
+#include "tiles/wallpaper_backdrop.h"
+
+#include "localization/l10n.h"
+#include "policy/jiggle_motion.h"
+#include "policy/uninstall_eligibility.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QProxyStyle>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include <cmath>
+
+namespace {
+
+QColor white(double alpha)
+{
+    return QColor(255, 255, 255, int(std::lround(std::clamp(alpha, 0.0, 1.0) * 255)));
+}
+
+QColor black(double alpha)
+{
+    return QColor(0, 0, 0, int(std::lround(std::clamp(alpha, 0.0, 1.0) * 255)));
+}
+
+QFont systemFont(double pointSize, QFont::Weight weight)
+{
+    QFont font(QApplication::font().family());
+    font.setPointSizeF(pointSize);
+    font.setWeight(weight);
+    return font;
+}
+
+QRect widgetRect(const QRectF &rect)
+{
+    return rect.toRect();
+}
+
+// The search field draws no caret: the typed text is the only feedback.
+class HiddenCaretStyle : public QProxyStyle
+{
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
+    {
+        if (metric == PM_TextCursorWidth)
+            return 0;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+// Scales a grid host about its centre; nothing (and no offscreen rendering)
+// at full size.
+void applyCenteredScale(QWidget *view, double scale)
+{
+    if (!view)
+        return;
+    auto *effect = dynamic_cast<CenteredScaleEffect *>(view->graphicsEffect());
+    if (!(scale < 1 - 1e-9)) {
+        if (effect)
+            view->setGraphicsEffect(nullptr);
+        return;
+    }
+    if (!effect) {
+        effect = new CenteredScaleEffect;
+        view->setGraphicsEffect(effect);
+    }
+    effect->setScale(scale);
+}
+
+// Styling of the glass layer over the wallpaper: a faint frosted tint.
+constexpr double glassAlpha = 0.22;
+constexpr double glassTint = 0.18;
+
+} // namespace
+
+void LauncherView::buildSubviews()
+{
+    const QPointer<LauncherView> weak(this);
+
+    m_backdrop = new WallpaperBackdrop(this);
+    m_backdrop->onReady = [weak] {
+        if (weak)
+            weak->folderOverlayBackdropChanged();
+    };
+
+    auto *glass = new FillView(this);
+    glass->setFillColor(white(glassAlpha * glassTint));
+    m_glass = glass;
+
+    m_dimView = new FillView(this);
+
+    auto *plate = new FillView(this);
+    // The plate holds the search field, which must stay clickable.
+    plate->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    plate->setFillColor(QColor(30, 30, 34, 150));
+    plate->setCornerRadius(21);
+    plate->setBorder(white(0.18), 1);
+    m_searchPlate = plate;
+    m_searchIcon = new SearchIconView(m_searchPlate);
+
+    m_searchField = new QLineEdit(m_searchPlate);
+    m_searchField->setFrame(false);
+    m_searchField->setFont(systemFont(15, QFont::Normal));
+    m_searchField->setAlignment(Qt::AlignCenter);
+    m_searchField->setTextMargins(0, 0, 0, 0);
+    m_searchField->setAttribute(Qt::WA_MacShowFocusRect, false);
+    auto *caretStyle = new HiddenCaretStyle;
+    caretStyle->setParent(m_searchField);
+    m_searchField->setStyle(caretStyle);
+    QPalette fieldPalette = m_searchField->palette();
+    fieldPalette.setColor(QPalette::Base, Qt::transparent);
+    fieldPalette.setColor(QPalette::Window, Qt::transparent);
+    fieldPalette.setColor(QPalette::Text, Qt::white);
+    m_searchField->setPalette(fieldPalette);
+    m_searchField->setAutoFillBackground(false);
+    updateSearchPlaceholder();
+    connect(m_searchField, &QLineEdit::textEdited, this, &LauncherView::searchTextChanged);
+    m_searchField->installEventFilter(this);
+
+    m_scrollContainer = new QScrollArea(this);
+    m_scrollContainer->setFrameShape(QFrame::NoFrame);
+    m_scrollContainer->setWidgetResizable(false);
+    m_scrollContainer->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scrollContainer->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_scrollContainer->setAutoFillBackground(false);
+    m_scrollContainer->viewport()->setAutoFillBackground(false);
+    QPalette scrollPalette = m_scrollContainer->palette();
+    scrollPalette.setColor(QPalette::Window, Qt::transparent);
+    scrollPalette.setColor(QPalette::Base, Qt::transparent);
+    m_scrollContainer->setPalette(scrollPalette);
+    m_scrollContainer->hide();
+
+    m_tilesHost = new FlippedView(this);
+
+    m_pageDots = new PageDotsView(this);
+    m_pageDots->onClick = [weak](int index) {
+        if (weak)
+            weak->goToPage(index);
+    };
+
+    m_hintLabel = new QLabel(this);
+    m_hintLabel->setFont(systemFont(11.5, QFont::Normal));
+    m_hintLabel->setAlignment(Qt::AlignCenter);
+    m_hintLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QPalette hintPalette = m_hintLabel->palette();
+    hintPalette.setColor(QPalette::WindowText, white(0.62));
+    m_hintLabel->setPalette(hintPalette);
+    applyEditModeHint();
+
+    auto *indicator = new FillView(this);
+    indicator->setFillColor(white(0.09));
+    indicator->setBorder(white(0.38), 1.5);
+    indicator->setCornerRadius(14);
+    indicator->hide();
+    m_insertionIndicator = indicator;
+
+    m_settingsButton = new QPushButton(L(QStringLiteral("设置")), this);
+    m_settingsButton->setFlat(true);
+    m_settingsButton->setFocusPolicy(Qt::NoFocus);
+    m_settingsButton->setFont(systemFont(12, QFont::Medium));
+    QPalette buttonPalette = m_settingsButton->palette();
+    buttonPalette.setColor(QPalette::ButtonText, white(0.72));
+    buttonPalette.setColor(QPalette::Button, Qt::transparent);
+    m_settingsButton->setPalette(buttonPalette);
+    connect(m_settingsButton, &QPushButton::clicked, this, [this] { openSettings(); });
+
+    applySettingsAppearance();
+}
+
+void LauncherView::applySettingsAppearance()
+{
+    static_cast<FillView *>(m_dimView)->setFillColor(black(m_session.settings().dim));
+    m_settingsButton->show();
+}
+
+void LauncherView::updateSearchPlaceholder()
+{
+    QPalette palette = m_searchField->palette();
+    palette.setColor(QPalette::PlaceholderText, white(0.55));
+    m_searchField->setPalette(palette);
+    m_searchField->setPlaceholderText(L(QStringLiteral("搜索应用")));
+}
+
+void LauncherView::relayout()
+{
+    const Settings &settings = m_session.settings();
+    const QSizeF size = QSizeF(this->size());
+    const LauncherLayoutPlan::Chrome chrome = LauncherLayoutPlan::chrome(size, settings.sideInset);
+
+    m_backdrop->setGeometry(rect());
+    m_glass->setGeometry(rect());
+    m_dimView->setGeometry(rect());
+    if (LauncherLayoutPlan::backdropNeedsRefresh(m_backdropSize, size)) {
+        m_backdropSize = size;
+        m_backdrop->refresh();
+    }
+
+    m_searchPlate->setGeometry(widgetRect(chrome.searchPlate));
+    layoutSearchContents();
+    m_pageDots->setGeometry(widgetRect(chrome.pageDots));
+    m_hintLabel->setGeometry(widgetRect(chrome.hintLabel));
+    m_settingsButton->setGeometry(widgetRect(chrome.settingsButton));
+    m_scrollContainer->setGeometry(widgetRect(chrome.grid));
+
+    m_geometry = GridGeometry(settings.columns, settings.rows, chrome.grid, settings.iconScale);
+
+    if (m_folderOverlay)
+        refreshFolderOverlayGeometry();
+    rebuild();
+}
+
+void LauncherView::rebuild()
+{
+    if (!m_isBuilt)
+        return;
+    const bool turning = m_isInteractivePaging || m_isPagingAnimating;
+    if (!turning) {
+        setSlideOrigin(m_tilesHost, 0);
+        m_slideOffset = 0;
+    }
+
+    const Settings settings = m_session.settings();
+    const bool scroll = scrollMode();
+    const QList<QList<LayoutEntry>> pages =
+        m_query.isEmpty() ? m_session.displayPages()
+                          : GridGeometry::chunk(m_session.searchEntries(m_query), settings.pageSize());
+
+    const LauncherLayoutPlan::Selection shown =
+        LauncherLayoutPlan::select(pages, scroll, m_transientPageCount, m_currentPage);
+    m_pageCount = shown.pageCount;
+    m_currentPage = shown.currentPage;
+    m_entries = shown.entries;
+
+    m_pageDots->setCount(m_pageCount);
+    m_pageDots->setCurrent(m_currentPage);
+    m_pageDots->setVisible(!shown.dotsHidden);
+
+    // Tiles are never reused: every state that must survive is derived anew below.
+    const QList<AppTile *> old = m_tiles;
+    m_tiles.clear();
+    m_tileFrames.clear();
+    for (AppTile *tile : old)
+        delete tile;
+
+    if (!scroll) {
+        if (m_scrollContainer->widget() == m_tilesHost)
+            m_scrollContainer->takeWidget();
+        m_scrollContainer->hide();
+        if (m_tilesHost->parentWidget() != this)
+            m_tilesHost->setParent(this);
+        // A turn in progress keeps the host where the slide has put it.
+        QRect frame = rect();
+        if (turning)
+            frame.moveLeft(m_tilesHost->x());
+        m_tilesHost->setGeometry(frame);
+        m_tilesHost->stackUnder(m_pageDots);
+        m_tilesHost->show();
+    } else {
+        m_scrollContainer->show();
+        const double visible = m_scrollContainer->viewport()->height();
+        const double height =
+            LauncherLayoutPlan::scrollDocumentHeight(int(m_entries.size()), columns(), m_geometry, visible);
+        m_tilesHost->setGeometry(QRect(0, 0, int(std::lround(gridRect().width())), int(std::ceil(height))));
+        if (m_scrollContainer->widget() != m_tilesHost)
+            m_scrollContainer->setWidget(m_tilesHost);
+        m_tilesHost->show();
+    }
+
+    IconProvider &icons = m_session.icons();
+    for (int i = 0; i < m_entries.size(); ++i) {
+        const LayoutEntry &entry = m_entries.at(i);
+        const QRectF frame = tileFrame(i);
+        auto *tile = new AppTile(frame, entry, m_session.titleFor(entry), m_tilesHost);
+        tile->setIconSide(m_geometry.iconSide());
+        tile->setShowLabel(settings.showLabels);
+        tile->setDimmed(m_session.isHidden(entry));
+        tile->setSelected(m_selection.contains(entry.id));
+        configureTileForEditMode(tile);
+        tile->setDragging(m_draggingEntryID && *m_draggingEntryID == entry.id);
+        if (const std::optional<AppItem> app = m_session.appFor(entry))
+            tile->setIcon(icons.icon(*app));
+        if (entry.isFolder())
+            tile->setFolderPreview(folderPreview(entry));
+        tile->show();
+        m_tiles.append(tile);
+        m_tileFrames.append(frame);
+    }
+
+    m_insertionIndicator->hide();
+
+    if (m_presentationProgress < 1)
+        applyPresentationTransform();
+    if (isEditing() && m_options.freezeJiggle)
+        applyEditModeTransforms(0);
+}
+
+void LauncherView::refreshIcons(const QString &appID)
+{
+    const std::optional<AppItem> app = m_session.app(appID);
+    if (!app)
+        return;
+    const QList<AppTile *> all = m_tiles + m_outgoingTiles;
+    IconProvider &icons = m_session.icons();
+    for (AppTile *tile : all) {
+        if (tile->entry().appID == appID) {
+            tile->setIcon(icons.cachedIcon(*app));
+            tile->update();
+        }
+    }
+    // Folder previews draw from the icon cache, whichever member arrived.
+    for (AppTile *tile : all) {
+        if (tile->entry().isFolder()) {
+            tile->setFolderPreview(folderPreview(tile->entry()));
+            tile->update();
+        }
+    }
+}
+
+void LauncherView::openFolderDemo()
+{
+    const QList<LayoutEntry> all = m_session.layout().allEntries();
+    for (const LayoutEntry &entry : all) {
+        if (entry.isFolder()) {
+            showFolderOverlay(entry, std::nullopt);
+            return;
+        }
+    }
+    QStringList ids;
+    for (const LayoutEntry &entry : all) {
+        if (entry.appID)
+            ids.append(*entry.appID);
+        if (ids.size() == 4)
+            break;
+    }
+    if (ids.isEmpty())
+        return;
+    // Shown only in the overlay; the layout stays as it is.
+    const LayoutFolder folder(LayoutFolder::newIdentifier(), L(QStringLiteral("常用工具")), ids);
+    showFolderOverlay(LayoutEntry::makeFolder(folder), std::nullopt);
+}
+
+// --- Tile geometry and transforms ------------------------------------------------
+
+QRectF LauncherView::snapToDevicePixels(const QRectF &rect) const
+{
+    return LauncherLayoutPlan::snapRect(rect, backingScale());
+}
+
+void LauncherView::setSlideOrigin(QWidget *view, double x)
+{
+    if (!view)
+        return;
+    const double snapped = LauncherLayoutPlan::snap(x, backingScale());
+    view->move(int(std::lround(snapped)), view->y());
+}
+
+QRectF LauncherView::tileFrame(int index) const
+{
+    LauncherLayoutPlan::TileContext context;
+    context.geometry = m_geometry;
+    context.scrollMode = scrollMode();
+    context.columns = columns();
+    context.searching = !m_query.isEmpty();
+    context.entryCount = int(m_entries.size());
+    context.gridRect = gridRect();
+    context.scale = backingScale();
+    return LauncherLayoutPlan::tileFrame(context, index);
+}
+
+void LauncherView::configureTileForEditMode(AppTile *tile)
+{
+    if (!tile)
+        return;
+    tile->setBadgePlacement(badgePlacement());
+    const LayoutEntry &entry = tile->entry();
+    const bool shows = isEditing() && UninstallEligibility::canUninstall(entry.isFolder(), m_session.appFor(entry));
+    tile->setShowsDeleteBadge(shows);
+    if (!shows)
+        tile->setDeleteBadgePressed(false);
+}
+
+std::optional<QImage> LauncherView::folderPreview(const LayoutEntry &entry)
+{
+    if (!entry.folder)
+        return std::nullopt;
+    const QImage preview =
+        m_session.icons().folderPreview(entry.folder->bundleIDs, m_geometry.iconSide() * 0.86, backingScale());
+    if (preview.isNull())
+        return std::nullopt;
+    return preview;
+}
+
+void LauncherView::applyPresentationTransform()
+{
+    const double scale = PresentationCurve::gridScale(m_presentationProgress);
+    // In scroll mode the host is the scroll container's document: scaling
+    // both would shrink the grid twice.
+    applyCenteredScale(m_tilesHost, m_scrollContainer->widget() == m_tilesHost ? 1.0 : scale);
+    applyCenteredScale(m_scrollContainer, scale);
+}
+
+void LauncherView::applyEditModeTransforms(double time)
+{
+    for (int i = 0; i < m_tiles.size(); ++i) {
+        const JiggleMotion motion(i, time);
+        applyJiggle(m_tiles.at(i), motion.rotationRadians, motion.translationX, motion.translationY);
+    }
+    // Outgoing tiles continue the numbering so no two share a phase.
+    const int base = int(m_tiles.size());
+    for (int j = 0; j < m_outgoingTiles.size(); ++j) {
+        const JiggleMotion motion(base + j, time);
+        applyJiggle(m_outgoingTiles.at(j), motion.rotationRadians, motion.translationX, motion.translationY);
+    }
+}
+
+double LauncherView::appliedCenteredScale(const QWidget *view)
+{
+    if (!view)
+        return 1;
+    const auto *effect = dynamic_cast<const CenteredScaleEffect *>(view->graphicsEffect());
+    return effect ? effect->scale() : 1.0;
+}

@@ -1,0 +1,156 @@
+// Showing and hiding the launcher through one value p: the view's alpha, and
+// the grid's scale 0.94 + 0.06 p about its centre.
+
+#include "launcher_view.h"
+
+#include "launcher/presentation_curve.h"
+#include "shell/launcher_session.h"
+
+#include "foundation/log.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QLineEdit>
+
+bool LauncherView::presentationAnimates() const
+{
+    return m_session.settings().animate && !m_options.noAnimation;
+}
+
+void LauncherView::applyPresentation(double progress)
+{
+    m_presentationProgress = PresentationCurve::clampProgress(progress);
+    // Alpha and scale are set together and painted in the same frame.
+    if (isWindow()) {
+        setWindowOpacity(m_presentationProgress);
+    } else {
+        auto *effect = dynamic_cast<QGraphicsOpacityEffect *>(graphicsEffect());
+        if (m_presentationProgress >= 1) {
+            // No offscreen rendering while fully shown.
+            if (effect)
+                setGraphicsEffect(nullptr);
+        } else {
+            if (!effect) {
+                effect = new QGraphicsOpacityEffect;
+                setGraphicsEffect(effect);
+            }
+            effect->setOpacity(m_presentationProgress);
+        }
+    }
+    applyPresentationTransform();
+}
+
+double LauncherView::appliedAlpha() const
+{
+    if (isWindow())
+        return windowOpacity();
+    const auto *effect = dynamic_cast<const QGraphicsOpacityEffect *>(graphicsEffect());
+    return effect ? effect->opacity() : 1.0;
+}
+
+void LauncherView::startPresentation(double target, double duration, bool easeIn, std::function<void()> completion)
+{
+    m_presentationClock.stop();
+    m_presentationCompletion = nullptr; // dropped unrun
+    m_presentationFrom = m_presentationProgress;
+    m_presentationTo = target;
+    m_presentationDuration = std::max(FrameClock::minimumDuration, duration);
+    m_presentationStart = mediaTime();
+    m_presentationEaseIn = easeIn;
+    m_presentationCompletion = std::move(completion);
+    applyPresentation(m_presentationProgress);
+    const QPointer<LauncherView> weak(this);
+    m_presentationClock.start([weak](double) {
+        if (weak)
+            weak->presentationTick();
+    });
+    presentationTick();
+}
+
+void LauncherView::presentationTick()
+{
+    const PresentationCurve::Animation animation{m_presentationFrom, m_presentationTo, m_presentationDuration,
+                                                 m_presentationStart, m_presentationEaseIn};
+    const double now = mediaTime();
+    applyPresentation(animation.valueAt(now));
+    if (!animation.isFinishedAt(now))
+        return;
+    m_presentationClock.stop();
+    applyPresentation(m_presentationTo);
+    const std::function<void()> completion = std::move(m_presentationCompletion);
+    m_presentationCompletion = nullptr;
+    if (completion)
+        completion();
+}
+
+void LauncherView::animateIn()
+{
+    m_wheelNavigator.reset();
+    m_dragGesture.reset();
+    m_lastPreciseWheelTime = -1;
+    // The frozen-turn automation prepares its own turn below.
+    if (!m_options.slideProgress && !m_options.dragProgress)
+        finishPaging();
+
+    if (!presentationAnimates()) {
+        m_presentationClock.stop();
+        m_presentationCompletion = nullptr;
+        applyPresentation(1);
+        focusSearchField();
+    } else {
+        // A show that interrupts a hide continues from where the hide got to,
+        // and the hide's completion (ordering the window out) never runs.
+        const bool hiding = m_presentationClock.isRunning() && m_presentationTo < 1;
+        if (!hiding)
+            applyPresentation(0);
+        startPresentation(1, PresentationCurve::showDuration, false, nullptr);
+        focusSearchField();
+    }
+
+    if (m_options.slideProgress)
+        goToPage(m_currentPage + 1);
+    else if (m_options.dragProgress)
+        simulateDrag(*m_options.dragProgress);
+}
+
+void LauncherView::animateOut(std::function<void()> completion)
+{
+    exitEditMode();
+    if (m_pointerDrag.isActive() && m_isInteractivePaging && !m_isPagingAnimating) {
+        // A half-dragged turn is abandoned: the page where the drag began stays.
+        const int from = m_pagingFromPage;
+        finishPaging();
+        m_currentPage = from;
+        rebuild();
+    }
+    m_pointerDrag.reset();
+    m_pointerDragEngaged = false;
+    cancelEdgeAutoPage();
+
+    if (!presentationAnimates()) {
+        m_presentationClock.stop();
+        m_presentationCompletion = nullptr;
+        // Left opaque for the next show; only the window goes away.
+        applyPresentation(1);
+        if (completion)
+            completion();
+        return;
+    }
+    startPresentation(0, PresentationCurve::hideDuration, true, std::move(completion));
+}
+
+void LauncherView::focusSearchField()
+{
+    m_searchField->setFocus(Qt::OtherFocusReason);
+    m_searchField->deselect();
+    m_searchField->setCursorPosition(int(m_searchField->text().size()));
+}
+
+void LauncherView::simulateDrag(double progress)
+{
+    if (m_pageCount <= 1)
+        return;
+    const int direction = m_currentPage + 1 < m_pageCount ? 1 : -1;
+    preparePaging(direction, progress, false);
+    if (m_options.dumpWindows)
+        Log::write("[drag] static progress=%.3f direction=%d", progress, direction);
+}
