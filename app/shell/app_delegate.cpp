@@ -1,0 +1,372 @@
+#include "app_delegate.h"
+
+#include "shell/app_alert.h"
+#include "shell/app_opener.h"
+#include "shell/dock_menu.h"
+#include "shell/hot_corner_monitor.h"
+#include "shell/hot_key_manager.h"
+#include "shell/input_event_monitor.h"
+#include "shell/status_menu.h"
+
+#include "launcher/launcher_view.h"
+#include "tiles/icon_provider.h"
+#include "tiles/wallpaper_backdrop.h"
+
+#include "foundation/log.h"
+#include "localization/l10n.h"
+#include "model/user_defaults.h"
+
+#include "main_thread.h"
+#include "monotonic_clock.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+namespace {
+
+const QString kHasLaunchedKey = QStringLiteral("Tessellon.hasLaunched");
+
+} // namespace
+
+AppDelegate::Platform AppDelegate::Platform::system()
+{
+    Platform platform;
+    platform.systemTrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    platform.showInformation = [](const QString &message, const QString &informative) {
+        AppAlert::information(message, informative);
+    };
+    platform.beep = [] { QApplication::beep(); };
+    // Queued, so the menu that asked has closed before shutdown runs; exit()
+    // rather than quit(), which would first ask the windows to close, and
+    // the launcher window refuses to.
+    platform.terminate = [] { QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection); };
+    platform.openApplication = [opener = std::make_shared<AppOpener>()](const AppItem &app) { opener->open(app); };
+    return platform;
+}
+
+AppDelegate::AppDelegate(LaunchOptions options, Platform platform)
+    : m_options(std::move(options)), m_platform(std::move(platform))
+{
+    if (!m_platform.uptime)
+        m_platform.uptime = &MonotonicClock::now;
+    if (!m_platform.scheduler) {
+        m_platform.scheduler = [this](int milliseconds, std::function<void()> step) {
+            // Bound to the delegate: a pause never outlives it.
+            QTimer::singleShot(milliseconds, this, std::move(step));
+        };
+    }
+    const PollTimerFactory timers = m_platform.pollTimers ? m_platform.pollTimers : QtPollTimer::factory();
+    m_hotKeys = m_platform.keyGrabber ? std::make_unique<HotKeyManager>(*m_platform.keyGrabber)
+                                      : std::make_unique<HotKeyManager>();
+    m_hotCorner = m_platform.pointerLocator ? std::make_unique<HotCornerMonitor>(*m_platform.pointerLocator, timers)
+                                            : std::make_unique<HotCornerMonitor>();
+    if (m_platform.eventSource && m_platform.systemCenter) {
+        m_inputMonitor = std::make_unique<InputEventMonitor>(*m_platform.eventSource, *m_platform.systemCenter, timers,
+                                                             m_platform.uptime);
+    } else {
+        m_inputMonitor = std::make_unique<InputEventMonitor>();
+    }
+    m_hooks = std::make_unique<AutomationHooks>(automationHost(), m_platform.scheduler);
+}
+
+AppDelegate::~AppDelegate()
+{
+    if (m_languageObserver)
+        NotificationCenter::defaultCenter().removeObserver(*m_languageObserver);
+    // The tray refers to the menu; let it go first.
+    m_trayIcon.reset();
+}
+
+LauncherSession &AppDelegate::session()
+{
+    if (!m_session) {
+        LaunchOptions copy = m_options;
+        m_session = std::make_unique<LauncherSession>(copy, m_platform.sessionEnvironment);
+    }
+    return *m_session;
+}
+
+LauncherController &AppDelegate::launcher()
+{
+    if (!m_launcher)
+        m_launcher = LauncherController::create(session(), m_options, m_platform.launcherEnvironment);
+    return *m_launcher;
+}
+
+LauncherView *AppDelegate::launcherView()
+{
+    return launcher().launcherView();
+}
+
+UserDefaults &AppDelegate::userDefaults() const
+{
+    return m_platform.sessionEnvironment.userDefaults ? *m_platform.sessionEnvironment.userDefaults
+                                                      : UserDefaults::standard();
+}
+
+// ------------------------------------------------------------------- start-up
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    if (m_launched)
+        return;
+    m_launched = true;
+
+    session().logLanguageChoice();
+    session().start();
+    wireCallbacks();
+    setupInputMonitor();
+    setupStatusItem();
+    QPointer<AppDelegate> self(this);
+    m_languageObserver = NotificationCenter::defaultCenter().addObserver(L10n::kLanguageDidChangeNotification, [self] {
+        if (self)
+            self->languageDidChange();
+    });
+    registerHotKey();
+    setupHotCorner();
+    session().logAvailableLayoutSources();
+    scheduleAutomationHooks();
+
+    if (!m_options.dumpWindows) {
+        launcher().show();
+        userDefaults().setBool(kHasLaunchedKey, true);
+        if (m_options.showSettings)
+            showSettings();
+    } else {
+        if (m_options.show)
+            launcher().show();
+        if (m_options.showSettings)
+            showSettings();
+        launcher().dumpWindowInfo();
+        // TODO: when the settings window is visible, one "[windows] settings
+        // x= y= w= h= id=" line follows here; it comes with the settings
+        // window (SettingsWindowController), which is not built yet.
+    }
+
+    m_hooks->logReadyWhenIconsLoaded();
+
+    if (m_options.settingsTab && m_options.showSettings)
+        selectSettingsTab(*m_options.settingsTab);
+
+    // TODO: "--edit-mode", "--edit-via-option" and "--edit-release-option"
+    // call m_hooks->scheduleEditMode() here once the launcher view has its
+    // edit mode (enterEditModeForAutomation, simulateOptionKeyForAutomation,
+    // releaseOptionForAutomation) and the uninstall previews
+    // (previewUninstallFromFirstBadge); until then they start nothing.
+}
+
+void AppDelegate::scheduleAutomationHooks()
+{
+    if (m_options.simulateTrigger)
+        m_hooks->scheduleSimulatedTrigger(*m_options.simulateTrigger);
+    if (m_options.pageInputSimulation)
+        m_hooks->schedulePageInput(*m_options.pageInputSimulation);
+    // TODO: "--simulate-drop" and "--uninstall-preview" need the launcher
+    // view's drop commit (simulateDropForAutomation) and the uninstall flow
+    // (previewUninstall); until they exist these options start nothing.
+    if (m_options.switchLanguage)
+        m_hooks->scheduleLanguageSwitch(*m_options.switchLanguage);
+}
+
+AutomationHooks::Host AppDelegate::automationHost()
+{
+    // Every reader goes through the delegate at the moment it runs: the
+    // session and the launcher are created later than the hooks.
+    QPointer<AppDelegate> self(this);
+    AutomationHooks::Host host;
+    host.pendingIcons = [self] { return self ? self->session().icons().pendingCount() : 0; };
+    host.wallpaperReady = [self] {
+        if (!self)
+            return true;
+        const LauncherView *view = self->launcherView();
+        const WallpaperBackdrop *backdrop = view ? view->backdrop() : nullptr;
+        return backdrop == nullptr || backdrop->isReady();
+    };
+    host.appCount = [self] { return self ? int(self->session().apps().size()) : 0; };
+    host.settings = [self] { return self ? self->session().settings() : Settings(); };
+    host.iconSide = [self] {
+        const LauncherView *view = self ? self->launcherView() : nullptr;
+        return view ? view->currentIconSide() : 0.0;
+    };
+    host.launcherVisible = [self] { return self && self->launcher().isVisible(); };
+    host.showLauncher = [self] {
+        if (self)
+            self->launcher().show();
+    };
+    host.uptime = m_platform.uptime;
+    host.simulate = [self](const InputTriggerEvent &event) {
+        if (self)
+            self->inputMonitor().simulate(event);
+    };
+    host.switchLanguage = [self](AppLanguage language) {
+        if (self)
+            self->session().switchLanguageForAutomation(language);
+    };
+    host.simulatePageInput = [self](const QString &spec) {
+        if (LauncherView *view = self ? self->launcherView() : nullptr)
+            view->simulatePageInputForAutomation(spec);
+    };
+    return host;
+}
+
+// --------------------------------------------------------------------- wiring
+
+void AppDelegate::wireCallbacks()
+{
+    QPointer<AppDelegate> self(this);
+    if (LauncherView *view = launcherView()) {
+        view->onHide = [self] {
+            if (self)
+                self->launcher().hide();
+        };
+        view->onOpenApp = [self](const AppItem &app) {
+            if (self)
+                self->open(app);
+        };
+        view->onOpenSettings = [self] {
+            if (self)
+                self->showSettings();
+        };
+    }
+    // TODO: the settings window (SettingsWindowController) is not built yet.
+    // Its callbacks go here: onHotKeyChange -> registerHotKey(),
+    // onCornerChange -> setupHotCorner(), onRequestAccessibility ->
+    // inputMonitor().requestAccessibility() then its refreshInputStatus(),
+    // inputStatusProvider -> inputStatusText().
+
+    // The launcher view installed its own settings handler when it was
+    // built; this one runs beside it on every settings change.
+    session().onSettingsChange.set(this, [self] {
+        if (!self)
+            return;
+        self->inputMonitor().configure(self->inputConfiguration());
+        self->refreshSettingsInputStatus();
+    });
+}
+
+void AppDelegate::setupInputMonitor()
+{
+    QPointer<AppDelegate> self(this);
+    m_inputMonitor->onTrigger = [self](InputTriggerAction action) {
+        // Logged even when the delegate is gone: the decision was made.
+        Log::write("[trigger] action=%@", action.rawValue());
+        if (self)
+            self->handleTrigger(action);
+    };
+    m_inputMonitor->onPermissionChange = [](bool trusted) { Log::write("[input] permission=%d", trusted ? 1 : 0); };
+    m_inputMonitor->configure(inputConfiguration());
+    if (!m_options.noEventTap)
+        m_inputMonitor->start();
+    else
+        Log::write("[input] eventTap disabled by --no-event-tap · %@", m_inputMonitor->statusLine());
+    refreshSettingsInputStatus();
+}
+
+InputTriggerPolicy::Configuration AppDelegate::inputConfiguration() const
+{
+    const Settings settings = m_session ? m_session->settings() : Settings();
+    return InputTriggerPolicy::Configuration::fromSettings(settings, InputEventMonitor::systemGesturePreference());
+}
+
+void AppDelegate::handleTrigger(InputTriggerAction action)
+{
+    switch (action) {
+    case InputTriggerAction::toggle: launcher().toggle(); break;
+    case InputTriggerAction::show: launcher().show(); break;
+    case InputTriggerAction::hide: launcher().hide(); break;
+    }
+}
+
+QString AppDelegate::inputStatusText() const
+{
+    return m_inputMonitor ? m_inputMonitor->statusLine() : L(QStringLiteral("输入通道未启动"));
+}
+
+void AppDelegate::registerHotKey()
+{
+    const Settings::HotKeyPreset preset = session().settings().hotKey;
+    QPointer<AppDelegate> self(this);
+    m_hotKeys->registerKey(preset.keyCode(), preset.modifiers(), [self, preset] {
+        // The preset is fixed at registration; a new one comes with the next
+        // registerHotKey().
+        MainThread::post(self, [self, preset] {
+            if (self)
+                self->fireCarbonHotKey(preset);
+        });
+    });
+}
+
+void AppDelegate::fireCarbonHotKey(Settings::HotKeyPreset preset)
+{
+    if (preset == Settings::HotKeyPreset::disabled)
+        return;
+    // Through the monitor, so a hot-key press meets the same policy and
+    // debounce as a key from the event tap.
+    m_inputMonitor->simulate(InputTriggerEvent(InputTriggerEvent::Kind::keyDown, InputTriggerEvent::Origin::hotKey,
+                                               qint64(preset.keyCode()),
+                                               InputTriggerPolicy::cgFlags(preset.modifiers()), false, 0, 0,
+                                               m_platform.uptime()));
+}
+
+void AppDelegate::setupHotCorner()
+{
+    QPointer<AppDelegate> self(this);
+    m_hotCorner->corner = session().settings().hotCorner;
+    m_hotCorner->isVisible = [self] { return self && self->launcher().isVisible(); };
+    m_hotCorner->action = [self] {
+        if (self)
+            self->launcher().show();
+    };
+    m_hotCorner->start();
+}
+
+void AppDelegate::languageDidChange()
+{
+    rebuildStatusMenu();
+    if (LauncherView *view = m_launcher ? m_launcher->launcherView() : nullptr)
+        view->refreshLocalizedText();
+}
+
+// ------------------------------------------------------------------- shutdown
+
+bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows)
+{
+    (void)hasVisibleWindows; // the launcher comes forward either way
+    launcher().show();
+    return true;
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    if (m_terminated)
+        return;
+    m_terminated = true;
+    if (m_session)
+        m_session->save();
+    m_hotCorner->stop();
+    m_hotKeys->unregisterKey();
+    m_inputMonitor->stop();
+}
+
+// ------------------------------------------------------------ settings window
+
+void AppDelegate::showSettings()
+{
+    // TODO: the settings window (SettingsWindowController::showWindow) is not
+    // built yet; the status menu, the Dock menu, the launcher's settings
+    // button and "--settings" reach this and do nothing until it is.
+}
+
+void AppDelegate::refreshSettingsInputStatus()
+{
+    // TODO: SettingsWindowController::refreshInputStatus(), with the settings window.
+}
+
+void AppDelegate::selectSettingsTab(int index)
+{
+    // TODO: SettingsWindowController::selectTabForAutomation(), with the settings window.
+    (void)index;
+}

@@ -1,0 +1,156 @@
+#pragma once
+
+#include "shell/automation_hooks.h"
+#include "shell/launch_options.h"
+#include "shell/launcher_controller.h"
+#include "shell/launcher_session.h"
+#include "shell/poll_timer.h"
+
+#include "foundation/notification_center.h"
+#include "model/settings.h"
+#include "policy/input_trigger_action.h"
+#include "policy/input_trigger_policy.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class GlobalKeyGrabber;
+class HotCornerMonitor;
+class HotKeyManager;
+class InputEventMonitor;
+class InputEventSource;
+class LauncherView;
+class PointerLocator;
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+class UserDefaults;
+
+// The root of every long-lived object of the running program: the session,
+// the launcher window, the status item and the three global triggers (event
+// tap, hot key, hot corner). Start-up wires them to one another; shutdown
+// saves the session and disarms the triggers. Main thread only.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Everything the delegate reaches outside the process. system() is the
+    // real desktop; tests substitute fakes. Null pointers and unset
+    // functions take the real ones.
+    struct Platform
+    {
+        LauncherSession::Environment sessionEnvironment = LauncherSession::Environment::system();
+        LauncherController::Environment launcherEnvironment;
+        GlobalKeyGrabber *keyGrabber = nullptr;
+        InputEventSource *eventSource = nullptr;
+        NotificationCenter *systemCenter = nullptr;
+        PointerLocator *pointerLocator = nullptr;
+        PollTimerFactory pollTimers;
+        // Seconds of system uptime: the clock of every trigger event.
+        std::function<double()> uptime;
+        // Runs a step later on the main thread (the automation hooks' pauses).
+        AutomationHooks::Scheduler scheduler;
+        // Whether the desktop shows tray icons.
+        std::function<bool()> systemTrayAvailable;
+        // A modal one-button information alert.
+        std::function<void(const QString &message, const QString &informative)> showInformation;
+        std::function<void()> beep;
+        // Asks the application to end; termination then runs
+        // applicationWillTerminate().
+        std::function<void()> terminate;
+        // Opens an application (the launcher is already hiding).
+        std::function<void(const AppItem &app)> openApplication;
+
+        static Platform system();
+    };
+
+    explicit AppDelegate(LaunchOptions options, Platform platform = Platform::system());
+    ~AppDelegate() override;
+
+    AppDelegate(const AppDelegate &) = delete;
+    AppDelegate &operator=(const AppDelegate &) = delete;
+
+    // The start-up sequence: session, wiring, triggers, status item, hooks,
+    // then the launcher is shown.
+    void applicationDidFinishLaunching();
+    // A click on the Dock icon (here: a second start): always shows the
+    // launcher, never toggles it.
+    bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    // Saves the session and disarms the triggers; runs once.
+    void applicationWillTerminate();
+    // Built afresh on each call; the caller owns it.
+    std::unique_ptr<QMenu> applicationDockMenu();
+
+    // The parts the delegate owns, created on first use.
+    LauncherSession &session();
+    LauncherController &launcher();
+    InputEventMonitor &inputMonitor() { return *m_inputMonitor; }
+    HotKeyManager &hotKeys() { return *m_hotKeys; }
+    HotCornerMonitor &hotCorner() { return *m_hotCorner; }
+    const LaunchOptions &options() const { return m_options; }
+
+    // The status item's menu (also without a tray to show it) and tooltip.
+    QMenu *statusMenu() const { return m_statusMenu.get(); }
+    QString statusToolTip() const { return m_statusToolTip; }
+    bool hasTrayIcon() const { return m_trayIcon != nullptr; }
+
+    // What the settings window's input-status line shows.
+    QString inputStatusText() const;
+
+    // Re-arms the hot key from the current settings (the settings window
+    // calls this after the preset changed).
+    void registerHotKey();
+    // Re-arms the hot corner from the current settings.
+    void setupHotCorner();
+
+private:
+    void wireCallbacks();
+    void setupInputMonitor();
+    InputTriggerPolicy::Configuration inputConfiguration() const;
+    void handleTrigger(InputTriggerAction action);
+    void fireCarbonHotKey(Settings::HotKeyPreset preset);
+    void languageDidChange();
+    void setupStatusItem();
+    void rebuildStatusMenu();
+    void scheduleAutomationHooks();
+    AutomationHooks::Host automationHost();
+
+    // Menu actions.
+    void showLauncher();
+    void showSettings();
+    void importNative();
+    void rescan();
+    void showAbout();
+    void quit();
+    void openAppFromMenu(QAction *item);
+    void open(const AppItem &app);
+    // The launcher view of the launcher window; null only without one.
+    LauncherView *launcherView();
+
+    // The settings window's share of the wiring.
+    void refreshSettingsInputStatus();
+    void selectSettingsTab(int index);
+
+    UserDefaults &userDefaults() const;
+
+    LaunchOptions m_options;
+    Platform m_platform;
+    std::unique_ptr<LauncherSession> m_session;
+    std::unique_ptr<LauncherController> m_launcher;
+    std::unique_ptr<QMenu> m_statusMenu;
+    QString m_statusToolTip;
+    std::unique_ptr<QSystemTrayIcon> m_trayIcon;
+    std::unique_ptr<HotKeyManager> m_hotKeys;
+    std::unique_ptr<HotCornerMonitor> m_hotCorner;
+    std::unique_ptr<InputEventMonitor> m_inputMonitor;
+    std::unique_ptr<AutomationHooks> m_hooks;
+    std::optional<NotificationCenter::Token> m_languageObserver;
+    bool m_launched = false;
+    bool m_terminated = false;
+};
