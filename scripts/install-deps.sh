@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that Tessellon needs and the machine lacks.
 #   install-deps.sh test   what building and testing needs (the default)
-#   install-deps.sh run    that, plus what the run command uses for screenshots
+#   install-deps.sh run    that, plus what the run command uses for its demo
+#                          desktop picture and screenshots
 set -euo pipefail
 
 packages=(
@@ -13,7 +14,7 @@ packages=(
   sqlite3 xvfb xdotool x11-utils dbus-daemon
 )
 if [ "${1:-test}" = "run" ]; then
-  packages+=(imagemagick)
+  packages+=(imagemagick libglib2.0-bin gsettings-desktop-schemas)
 fi
 
 missing=()

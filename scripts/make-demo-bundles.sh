@@ -11,8 +11,8 @@ mkdir -p "$dir"
 names=(Atlas Beacon Canvas Dune Ember Fjord Grove Harbor Iris Juniper Kestrel
        Lumen Meadow Nimbus Orbit Pebble Quartz Ripple Summit Tundra Umbra
        Vesper Willow Xenon Yarrow Zephyr)
-colors=(#e74c3c #e67e22 #f1c40f #2ecc71 #1abc9c #3498db #9b59b6 #34495e
-        #16a085 #27ae60 #2980b9 #8e44ad #c0392b #d35400 #f39c12 #7f8c8d)
+colors=('#e74c3c' '#e67e22' '#f1c40f' '#2ecc71' '#1abc9c' '#3498db' '#9b59b6' '#34495e'
+        '#16a085' '#27ae60' '#2980b9' '#8e44ad' '#c0392b' '#d35400' '#f39c12' '#7f8c8d')
 
 i=0
 for name in "${names[@]}"; do

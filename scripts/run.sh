@@ -29,6 +29,17 @@ if ! has_bundles; then
   export HOME="$demo/home"
   export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share" XDG_CACHE_HOME="$HOME/.cache"
   args=(--state-dir "$demo/state" "${args[@]}")
+  # A desktop picture of its own, told through the desktop's own setting in a
+  # settings file of the demo home, so the backdrop has something to blur.
+  if command -v convert >/dev/null 2>&1; then
+    convert -size 1920x1080 plasma:steelblue-darkorange -blur 0x2 "$demo/wallpaper.jpg" 2>/dev/null || true
+  fi
+  if [ -f "$demo/wallpaper.jpg" ]; then
+    mkdir -p "$XDG_CONFIG_HOME/glib-2.0/settings"
+    printf "[org/gnome/desktop/background]\npicture-uri='file://%s'\npicture-uri-dark='file://%s'\n" \
+      "$demo/wallpaper.jpg" "$demo/wallpaper.jpg" > "$XDG_CONFIG_HOME/glib-2.0/settings/keyfile"
+    export GSETTINGS_BACKEND=keyfile
+  fi
 fi
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
@@ -39,7 +50,16 @@ fi
 display=:$(( 90 + RANDOM % 100 ))
 Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $app $xvfb 2>/dev/null || true' EXIT
+app=""
+stop() {
+  # The launcher first, so it saves its state while the display still exists.
+  if [ -n "$app" ] && kill -0 "$app" 2>/dev/null; then
+    kill -TERM "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+  fi
+  kill "$xvfb" 2>/dev/null || true
+}
+trap stop EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
