@@ -99,6 +99,11 @@ public:
     QMenu *statusMenu() const { return m_statusMenu.get(); }
     QString statusToolTip() const { return m_statusToolTip; }
     bool hasTrayIcon() const { return m_trayIcon != nullptr; }
+    // The tray icon that carries the status menu; null while no tray is there.
+    QSystemTrayIcon *trayIcon() const { return m_trayIcon.get(); }
+
+    // How often a start-up without a tray looks for one again, in seconds.
+    static constexpr double trayPollInterval = 2.0;
 
     // What the settings window's input-status line shows.
     QString inputStatusText() const;
@@ -117,6 +122,8 @@ private:
     void fireCarbonHotKey(Settings::HotKeyPreset preset);
     void languageDidChange();
     void setupStatusItem();
+    bool systemTrayAvailable() const;
+    void installTrayIcon();
     void rebuildStatusMenu();
     void scheduleAutomationHooks();
     AutomationHooks::Host automationHost();
@@ -146,6 +153,8 @@ private:
     std::unique_ptr<QMenu> m_statusMenu;
     QString m_statusToolTip;
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;
+    // Looks for a tray that was not there at start-up; stopped once one is.
+    std::unique_ptr<PollTimer> m_trayPoll;
     std::unique_ptr<HotKeyManager> m_hotKeys;
     std::unique_ptr<HotCornerMonitor> m_hotCorner;
     std::unique_ptr<InputEventMonitor> m_inputMonitor;

@@ -62,24 +62,47 @@ QIcon gridIcon()
 
 void AppDelegate::setupStatusItem()
 {
-    const bool trayAvailable =
-        m_platform.systemTrayAvailable ? m_platform.systemTrayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
-    if (trayAvailable) {
-        m_trayIcon = std::make_unique<QSystemTrayIcon>(gridIcon());
-        QPointer<AppDelegate> self(this);
-        // A plain click opens the same menu as the context click, as a
-        // status-bar item does.
-        connect(m_trayIcon.get(), &QSystemTrayIcon::activated, this, [self](QSystemTrayIcon::ActivationReason reason) {
-            if (self && reason == QSystemTrayIcon::Trigger && self->m_statusMenu)
-                self->m_statusMenu->popup(QCursor::pos());
-        });
-    } else {
-        // The menu is still built: it is what a tray would show.
-        Log::write("[status] tray=unavailable");
-    }
+    // The menu is built also without a tray: it is what a tray would show.
     rebuildStatusMenu();
-    if (m_trayIcon)
-        m_trayIcon->show();
+    if (systemTrayAvailable()) {
+        installTrayIcon();
+        return;
+    }
+    Log::write("[status] tray=unavailable");
+    // A panel that starts after the launcher (both started at login) brings
+    // its tray later; without looking again the launcher would stay without
+    // its status item for the whole session.
+    const PollTimerFactory timers = m_platform.pollTimers ? m_platform.pollTimers : QtPollTimer::factory();
+    m_trayPoll = timers();
+    m_trayPoll->start(trayPollInterval, [this] {
+        if (m_trayIcon || !systemTrayAvailable())
+            return;
+        // Stopped, not released: this runs inside the timer's own tick.
+        m_trayPoll->stop();
+        Log::write("[status] tray=available");
+        installTrayIcon();
+    });
+}
+
+bool AppDelegate::systemTrayAvailable() const
+{
+    return m_platform.systemTrayAvailable ? m_platform.systemTrayAvailable()
+                                          : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void AppDelegate::installTrayIcon()
+{
+    m_trayIcon = std::make_unique<QSystemTrayIcon>(gridIcon());
+    QPointer<AppDelegate> self(this);
+    // A plain click opens the same menu as the context click, as a
+    // status-bar item does.
+    connect(m_trayIcon.get(), &QSystemTrayIcon::activated, this, [self](QSystemTrayIcon::ActivationReason reason) {
+        if (self && reason == QSystemTrayIcon::Trigger && self->m_statusMenu)
+            self->m_statusMenu->popup(QCursor::pos());
+    });
+    m_trayIcon->setToolTip(m_statusToolTip);
+    m_trayIcon->setContextMenu(m_statusMenu.get());
+    m_trayIcon->show();
 }
 
 void AppDelegate::rebuildStatusMenu()

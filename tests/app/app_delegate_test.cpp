@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QMenu>
+#include <QSystemTrayIcon>
 
 namespace {
 
@@ -57,7 +58,7 @@ protected:
         platform.pollTimers = timers.factory();
         platform.uptime = [this] { return clock; };
         platform.scheduler = scheduler.function();
-        platform.systemTrayAvailable = [] { return false; };
+        platform.systemTrayAvailable = [this] { return trayAvailable; };
         platform.showInformation = [this](const QString &message, const QString &informative) {
             alerts << message + QStringLiteral(" | ") + informative;
         };
@@ -115,6 +116,8 @@ protected:
     NotificationCenter systemCenter;
     FakeScheduler scheduler;
     double clock = 100.0;
+    // Whether the desktop shows tray icons right now.
+    bool trayAvailable = false;
     QStringList alerts;
     int beeps = 0;
     int terminations = 0;
@@ -437,6 +440,87 @@ TEST_F(AppDelegateTest, DockItemOfAnAppGoneSinceTheMenuWasBuiltDoesNothing)
     apps->actions().at(0)->trigger();
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_FALSE(launcher().isHiding());
+}
+
+// --- Tray -------------------------------------------------------------------------------
+
+// The tray carries the status menu: its show command brings back a launcher
+// that a trigger hid, and after a change of language the tray carries the
+// rebuilt menu, whose commands work as well.
+TEST_F(AppDelegateTest, TheTrayMenuShowsTheLauncherThatATriggerHid)
+{
+    trayAvailable = true;
+    start({QStringLiteral("--no-animation"), QStringLiteral("--language"), QStringLiteral("zh-Hans")});
+    ASSERT_TRUE(delegate().hasTrayIcon());
+    QSystemTrayIcon *tray = delegate().trayIcon();
+    EXPECT_EQ(tray->contextMenu(), delegate().statusMenu());
+    EXPECT_EQ(tray->toolTip(), QStringLiteral(u"Tessellon · ⌥ Space 唤起启动台"));
+    EXPECT_FALSE(log.contains(QStringLiteral("[status] tray=unavailable")));
+    ASSERT_TRUE(launcher().isVisible());
+
+    keys.press(49, 2048); // the hot key, Option-Space
+    processPosted();
+    ASSERT_FALSE(launcher().isVisible());
+    tray->contextMenu()->actions().at(0)->trigger(); // 显示启动台
+    EXPECT_TRUE(launcher().isVisible());
+    // Showing a shown launcher keeps it shown: the command never toggles.
+    tray->contextMenu()->actions().at(0)->trigger();
+    EXPECT_TRUE(launcher().isVisible());
+
+    delegate().session().switchLanguageForAutomation(AppLanguage::en);
+    EXPECT_EQ(tray->contextMenu(), delegate().statusMenu());
+    EXPECT_EQ(menuTitles(*tray->contextMenu()).value(0), QStringLiteral("Show Launchpad"));
+    EXPECT_EQ(tray->toolTip(), QStringLiteral(u"Tessellon · ⌥ Space opens Launchpad"));
+    clock += 1.0; // past the trigger debounce
+    keys.press(49, 2048);
+    processPosted();
+    ASSERT_FALSE(launcher().isVisible());
+    tray->contextMenu()->actions().at(0)->trigger();
+    EXPECT_TRUE(launcher().isVisible());
+    tray->contextMenu()->actions().at(7)->trigger(); // Quit
+    EXPECT_EQ(terminations, 1);
+}
+
+// A click on the tray icon opens the same menu as a context click.
+TEST_F(AppDelegateTest, AClickOnTheTrayIconOpensTheStatusMenu)
+{
+    trayAvailable = true;
+    start();
+    ASSERT_TRUE(delegate().hasTrayIcon());
+    emit delegate().trayIcon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(delegate().statusMenu()->isVisible());
+    delegate().statusMenu()->close();
+}
+
+// A panel that comes up after the launcher (both started at login) still gets
+// the icon, with the menu as it stands then; the search for it then ends.
+TEST_F(AppDelegateTest, ATrayThatAppearsAfterStartUpGetsTheIconAndTheCurrentMenu)
+{
+    start({QStringLiteral("--dump-windows"), QStringLiteral("--language"), QStringLiteral("zh-Hans")});
+    EXPECT_FALSE(delegate().hasTrayIcon());
+    EXPECT_TRUE(log.contains(QStringLiteral("[status] tray=unavailable")));
+    const auto poll = std::find_if(timers.live.begin(), timers.live.end(), [](const FakeTimers::Timer *timer) {
+        return timer->interval == AppDelegate::trayPollInterval;
+    });
+    ASSERT_NE(poll, timers.live.end());
+    FakeTimers::Timer *trayPoll = *poll;
+    ASSERT_TRUE(trayPoll->active);
+    trayPoll->onTick();
+    EXPECT_FALSE(delegate().hasTrayIcon());
+
+    delegate().session().switchLanguageForAutomation(AppLanguage::en);
+    trayAvailable = true;
+    trayPoll->onTick();
+    ASSERT_TRUE(delegate().hasTrayIcon());
+    EXPECT_TRUE(log.contains(QStringLiteral("[status] tray=available")));
+    EXPECT_FALSE(trayPoll->active);
+    QSystemTrayIcon *tray = delegate().trayIcon();
+    EXPECT_EQ(tray->contextMenu(), delegate().statusMenu());
+    EXPECT_EQ(menuTitles(*tray->contextMenu()).value(0), QStringLiteral("Show Launchpad"));
+    EXPECT_EQ(tray->toolTip(), delegate().statusToolTip());
+    ASSERT_FALSE(launcher().isVisible());
+    tray->contextMenu()->actions().at(0)->trigger();
+    EXPECT_TRUE(launcher().isVisible());
 }
 
 // --- Reopen and shutdown --------------------------------------------------------------------
