@@ -180,6 +180,21 @@ std::optional<QImage> normalized(const std::optional<QImage> &image)
     return image;
 }
 
+// Icons as rasterized for any tile, by source image, pixel side and scale
+// (main thread only): a rebuild makes new tiles for the same icons, and
+// smooth scaling is most of their first paint.
+using RasterKey = QPair<qint64, QPair<int, int>>;
+QCache<RasterKey, QImage> &sharedIconRasters()
+{
+    static QCache<RasterKey, QImage> cache(24 * 1024); // cost in KiB
+    return cache;
+}
+
+RasterKey rasterKey(const QImage &image, int pixels, double scale)
+{
+    return RasterKey(image.cacheKey(), QPair<int, int>(pixels, int(std::lround(scale * 1000))));
+}
+
 // The label's text with its blurred shadow, `textRect` inside an image padded
 // by kShadowPad. Kept in one cache for all tiles (main thread only): a
 // rebuild makes new tiles with the same titles, and blurring is the
@@ -420,6 +435,10 @@ QImage AppTile::rasterized(const QImage &image, double side)
         // A fifth size starts the cache afresh rather than evicting one entry.
         if (m_rasterizedIcons.size() >= maximumRasterizedSizes)
             m_rasterizedIcons.clear();
+        if (const QImage *shared = sharedIconRasters().object(rasterKey(image, pixels, scale))) {
+            m_rasterizedIcons.insert(pixels, *shared);
+            return *shared;
+        }
     }
 
     QImage source = image;
@@ -431,8 +450,11 @@ QImage AppTile::rasterized(const QImage &image, double side)
     if (result.isNull())
         return image; // out of memory: draw the source itself, cache nothing
     result.setDevicePixelRatio(scale);
-    if (own)
+    if (own) {
         m_rasterizedIcons.insert(pixels, result);
+        sharedIconRasters().insert(rasterKey(image, pixels, scale), new QImage(result),
+                                   std::max<qsizetype>(1, result.sizeInBytes() / 1024));
+    }
     return result;
 }
 

@@ -73,6 +73,7 @@ void WallpaperBackdrop::publish(int token, const std::optional<QImage> &image)
         return; // a newer render has started since
     m_image = image;
     m_pixmap = image && !image->isNull() ? QPixmap::fromImage(*image) : QPixmap();
+    m_fitted = QPixmap();
     update();
     becomeReady();
 }
@@ -88,16 +89,28 @@ void WallpaperBackdrop::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const QRectF bounds = rect();
-    painter.fillRect(bounds, QColor::fromRgbF(0.2f, 0.2f, 0.2f, 1.0f));
-    if (m_pixmap.isNull() || m_pixmap.width() <= 0 || m_pixmap.height() <= 0)
+    const QColor grey = QColor::fromRgbF(0.2f, 0.2f, 0.2f, 1.0f);
+    if (m_pixmap.isNull() || m_pixmap.width() <= 0 || m_pixmap.height() <= 0) {
+        painter.fillRect(bounds, grey);
         return;
-    // Aspect fill: covers the view, centred, the overflow clipped.
-    const double w = m_pixmap.width();
-    const double h = m_pixmap.height();
-    const double s = std::max(bounds.width() / w, bounds.height() / h);
-    const QRectF target((bounds.width() - w * s) / 2, (bounds.height() - h * s) / 2, w * s, h * s);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(target, m_pixmap, QRectF(0, 0, w, h));
+    }
+    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : devicePixelRatioF();
+    const QSize pixels(std::max(1, int(std::ceil(bounds.width() * ratio))),
+                       std::max(1, int(std::ceil(bounds.height() * ratio))));
+    if (m_fitted.size() != pixels || m_fitted.devicePixelRatioF() != ratio) {
+        m_fitted = QPixmap(pixels);
+        m_fitted.setDevicePixelRatio(ratio);
+        m_fitted.fill(grey);
+        QPainter fit(&m_fitted);
+        // Aspect fill: covers the view, centred, the overflow clipped.
+        const double w = m_pixmap.width();
+        const double h = m_pixmap.height();
+        const double s = std::max(bounds.width() / w, bounds.height() / h);
+        const QRectF target((bounds.width() - w * s) / 2, (bounds.height() - h * s) / 2, w * s, h * s);
+        fit.setRenderHint(QPainter::SmoothPixmapTransform);
+        fit.drawPixmap(target, m_pixmap, QRectF(0, 0, w, h));
+    }
+    painter.drawPixmap(QPointF(0, 0), m_fitted);
 }
 
 std::optional<QImage> WallpaperBackdrop::renderWallpaper(const QUrl &url)

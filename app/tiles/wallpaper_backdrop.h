@@ -62,6 +62,10 @@ private:
     Executor m_executor;
     std::optional<QImage> m_image;
     QPixmap m_pixmap; // m_image ready to draw
+    // m_pixmap aspect-filled into the view's size at one device pixel ratio,
+    // made once per picture and size: every frame of a slide repaints the
+    // whole backdrop, and a plain copy costs a fraction of a smooth scale.
+    QPixmap m_fitted;
     int m_generation = 0;
     std::optional<QUrl> m_wallpaperURL;
     bool m_isReady = false;
