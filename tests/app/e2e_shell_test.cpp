@@ -27,24 +27,9 @@ QString id(const char *name)
     return QStringLiteral("org.tessellon.e2e.") + QString::fromLatin1(name);
 }
 
-class ShellEndToEndTest : public testing::Test
+class ShellEndToEndTest : public e2e::ThreeAppTest
 {
 protected:
-    void SetUp() override
-    {
-        const std::optional<QString> failure = m_display.start();
-        ASSERT_FALSE(failure) << failure->toStdString();
-        for (const char *name : {"Atlas", "Beacon", "Canvas"})
-            m_home.addBundle(QString::fromLatin1(name));
-    }
-
-    QProcessEnvironment environment() const { return m_home.environment(m_display.display()); }
-
-    QStringList arguments(const QStringList &extra) const
-    {
-        return QStringList{QStringLiteral("--state-dir"), m_home.stateDirectory()} + extra;
-    }
-
     void xdotool(const QStringList &arguments) const
     {
         const e2e::Outcome outcome = runTool(QStringLiteral("xdotool"), arguments, environment());
@@ -56,15 +41,6 @@ protected:
         xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
     }
 
-    // The launcher window is mapped and viewable.
-    bool launcherVisible() const
-    {
-        return runTool(QStringLiteral("xdotool"),
-                       {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                        QStringLiteral("^Tessellon$")},
-                       environment())
-                   .exitCode == 0;
-    }
 
     QString defaultsPath() const { return m_home.filePath(QStringLiteral("config/Tessellon/defaults.json")); }
 
@@ -126,9 +102,6 @@ protected:
             environment());
         ASSERT_EQ(outcome.exitCode, 0) << outcome.output.toStdString();
     }
-
-    e2e::VirtualDisplay m_display;
-    e2e::Home m_home;
 };
 
 // --- Hot corner --------------------------------------------------------------------------

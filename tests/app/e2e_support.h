@@ -331,4 +331,38 @@ private:
     QString m_output;
 };
 
+// A display of its own and a home with three bundles: the start of most
+// end-to-end tests of the launcher.
+class ThreeAppTest : public testing::Test
+{
+public:
+    void SetUp() override
+    {
+        const std::optional<QString> failure = m_display.start();
+        ASSERT_FALSE(failure) << failure->toStdString();
+        for (const char *name : {"Atlas", "Beacon", "Canvas"})
+            m_home.addBundle(QString::fromLatin1(name));
+    }
+
+    QProcessEnvironment environment() const { return m_home.environment(m_display.display()); }
+
+    QStringList arguments(const QStringList &extra) const
+    {
+        return QStringList{QStringLiteral("--state-dir"), m_home.stateDirectory()} + extra;
+    }
+
+    // The launcher window is mapped and viewable.
+    bool launcherVisible() const
+    {
+        return runTool(QStringLiteral("xdotool"),
+                       {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                        QStringLiteral("^Tessellon$")},
+                       environment())
+                   .exitCode == 0;
+    }
+
+    VirtualDisplay m_display;
+    Home m_home;
+};
+
 } // namespace e2e

@@ -12,34 +12,9 @@ namespace {
 
 using namespace e2e;
 
-class EndToEndTest : public testing::Test
+class EndToEndTest : public e2e::ThreeAppTest
 {
 public:
-    void SetUp() override
-    {
-        const std::optional<QString> failure = m_display.start();
-        ASSERT_FALSE(failure) << failure->toStdString();
-        for (const char *name : {"Atlas", "Beacon", "Canvas"})
-            m_home.addBundle(QString::fromLatin1(name));
-    }
-
-    QProcessEnvironment environment() const { return m_home.environment(m_display.display()); }
-
-    QStringList arguments(QStringList extra) const
-    {
-        return QStringList{QStringLiteral("--state-dir"), m_home.stateDirectory()} + extra;
-    }
-
-    // The launcher window is mapped and viewable.
-    bool launcherVisible() const
-    {
-        return runTool(QStringLiteral("xdotool"),
-                       {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                        QStringLiteral("^Tessellon$")},
-                       environment())
-                   .exitCode == 0;
-    }
-
     bool launcherExists() const
     {
         return runTool(QStringLiteral("xdotool"),
@@ -53,10 +28,6 @@ public:
         const Outcome outcome = runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys}, environment());
         ASSERT_EQ(outcome.exitCode, 0) << outcome.output.toStdString();
     }
-
-protected:
-    VirtualDisplay m_display;
-    Home m_home;
 };
 
 TEST_F(EndToEndTest, StartsShowsItsWindowLogsReadyAndSavesTheLayoutOnSigterm)
