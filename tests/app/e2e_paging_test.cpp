@@ -330,7 +330,7 @@ const AutomationCase kAutomationCases[] = {
      {QStringLiteral("[page-input] edge actions=wait/turn/createPage ")},
      {},
      Expected::page(2)},
-    {"UnknownSpecificationIsLoggedAndIgnored",
+    {"UnknownInputWordIsLoggedAndIgnored",
      {kSimulate, QStringLiteral("bogus")},
      {QStringLiteral("[page-input] unknown spec=bogus")},
      {QStringLiteral("[slide] start ")},
