@@ -1,3 +1,5 @@
+#include "test_environment.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -6,6 +8,7 @@
 // unless the caller chose another, also when CTest lists the tests at build time.
 int main(int argc, char **argv)
 {
+    fixTestEnvironment();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);

@@ -1,3 +1,5 @@
+#include "test_environment.h"
+
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
@@ -6,6 +8,7 @@
 // QStandardPaths behave as in the application.
 int main(int argc, char **argv)
 {
+    fixTestEnvironment();
     QCoreApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
