@@ -2,6 +2,7 @@
 
 #include "foundation/property_list.h"
 #include "support/temp_env.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,14 +70,11 @@ protected:
 
     static void writeFile(const QString &path, const QByteArray &bytes, bool executable)
     {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
+        ::writeFile(path, bytes);
         QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
         if (executable)
             permissions |= QFile::ExeOwner;
-        file.setPermissions(permissions);
+        QFile::setPermissions(path, permissions);
     }
 
     AppOpener opener(std::optional<QString> starterFailure = std::nullopt)

@@ -2,6 +2,7 @@
 
 #include "foundation/property_list.h"
 #include "support/temp_env.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,14 +28,6 @@ QVariantMap appInfo(const QString &bundleID)
         {QStringLiteral("CFBundleIdentifier"), bundleID},
         {QStringLiteral("CFBundlePackageType"), QStringLiteral("APPL")},
     };
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(bytes);
 }
 
 // A bundle folder with Contents/Info.plist in the chosen form.

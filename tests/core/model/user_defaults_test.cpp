@@ -1,6 +1,7 @@
 #include "model/file_user_defaults.h"
 #include "model/memory_user_defaults.h"
 #include "support/temp_env.h"
+#include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +15,6 @@
 namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 // One stored value and what each typed read makes of it.
 struct ConversionCase

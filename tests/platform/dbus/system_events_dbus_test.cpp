@@ -2,6 +2,7 @@
 #include "system_notifications.h"
 
 #include "support/temp_env.h"
+#include "support/test_files.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -14,18 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-template <typename Predicate>
-bool waitFor(Predicate done)
-{
-    QDeadlineTimer deadline(5000);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
 
 // A private message bus for the suite, so that nothing reaches or comes from
 // the machine's own buses.

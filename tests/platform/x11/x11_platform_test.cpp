@@ -11,6 +11,7 @@
 #include "shell/input_event_monitor.h"
 
 #include "support/temp_env.h"
+#include "support/test_files.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -21,20 +22,6 @@
 #include <vector>
 
 namespace {
-
-// Runs the event loop until `done` holds or five seconds have passed: the X
-// server answers on its own schedule.
-template <typename Predicate>
-bool waitFor(Predicate done)
-{
-    QDeadlineTimer deadline(5000);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
 
 int openDescriptors()
 {
