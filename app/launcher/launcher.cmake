@@ -35,7 +35,7 @@ add_library(app_launcher OBJECT ${launcher_view_sources} ${paging_sources})
 target_include_directories(app_launcher PUBLIC ${PROJECT_SOURCE_DIR}/app)
 target_link_libraries(app_launcher PUBLIC
   app_session app_tiles app_tiles_icons
-  core_policy_paging core_policy_activation core_policy_drag
+  core_policy
   core_model core_localization core_foundation
   Qt6::Widgets
 )

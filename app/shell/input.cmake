@@ -12,6 +12,6 @@ add_library(app_input OBJECT
 target_include_directories(app_input PUBLIC ${PROJECT_SOURCE_DIR}/app)
 target_link_libraries(app_input PUBLIC
   platform_input platform_x11 platform_dbus platform_clock
-  core_policy_activation core_model_store core_model core_import_exchange core_localization core_foundation
+  core_policy core_model core_localization core_foundation
   Qt6::Widgets)
 set_property(GLOBAL APPEND PROPERTY TESSELLON_APP_LIBS app_input)

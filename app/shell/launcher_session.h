@@ -2,7 +2,7 @@
 
 #include "shell/launch_options.h"
 
-#include "import/import_summary.h"
+#include "model/import_summary.h"
 #include "import/launchpad_app_merger.h"
 #include "import/launchpad_importer.h"
 #include "import/layout_source.h"

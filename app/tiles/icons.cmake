@@ -7,5 +7,5 @@ add_library(app_tiles_icons OBJECT
 )
 target_include_directories(app_tiles_icons PUBLIC ${PROJECT_SOURCE_DIR}/app)
 target_link_libraries(app_tiles_icons PUBLIC
-  core_model core_policy_paging core_foundation platform_wallpaper Qt6::Widgets)
+  core_model core_policy core_foundation platform_wallpaper Qt6::Widgets)
 set_property(GLOBAL APPEND PROPERTY TESSELLON_APP_LIBS app_tiles_icons)

@@ -7,5 +7,5 @@ add_library(app_tiles OBJECT
   tile_pasteboard.h tile_pasteboard.cpp
 )
 target_include_directories(app_tiles PUBLIC ${PROJECT_SOURCE_DIR}/app)
-target_link_libraries(app_tiles PUBLIC core_policy_activation core_model core_localization core_foundation Qt6::Widgets)
+target_link_libraries(app_tiles PUBLIC core_policy core_model core_localization core_foundation Qt6::Widgets)
 set_property(GLOBAL APPEND PROPERTY TESSELLON_APP_LIBS app_tiles)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "launchpad_app_catalog.h"
-#include "launchpad_layout.h"
+#include "model/launchpad_layout.h"
 
 #include <QByteArray>
 #include <QChar>

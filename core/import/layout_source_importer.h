@@ -3,7 +3,7 @@
 #include "dock_grid_preference.h"
 #include "imported_layout_row.h"
 #include "launchpad_importer.h"
-#include "launchpad_layout.h"
+#include "model/launchpad_layout.h"
 #include "layout_source.h"
 #include "layout_source_snapshot.h"
 #include "model/app_item.h"

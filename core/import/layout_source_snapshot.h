@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dock_grid_preference.h"
-#include "launchpad_layout.h"
+#include "model/launchpad_layout.h"
 #include "layout_source.h"
 
 #include <QString>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app_item.h"
-#include "import/import_summary.h"
-#include "import/launchpad_layout.h"
+#include "import_summary.h"
+#include "launchpad_layout.h"
 #include "layout_entry.h"
 
 #include <QHash>

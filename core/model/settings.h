@@ -1,7 +1,7 @@
 #pragma once
 
 #include "localization/app_language.h"
-#include "policy/pinch_gesture.h"
+#include "pinch_gesture.h"
 #include "user_defaults.h"
 
 #include <QHashFunctions>

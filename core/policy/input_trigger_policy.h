@@ -2,7 +2,7 @@
 
 #include "input_trigger_action.h"
 #include "input_trigger_event.h"
-#include "pinch_gesture.h"
+#include "model/pinch_gesture.h"
 #include "system_gesture_preference.h"
 
 #include <QList>

@@ -4,7 +4,7 @@ tessellon_add_test(test_app_window GUI
     window/launcher_controller_test.cpp
     window/app_alert_test.cpp
     window/app_opener_test.cpp
-  LIBS app_window platform_shell core_model core_localization core_import_exchange core_foundation
+  LIBS app_window platform_shell core_model core_localization core_foundation
        Qt6::Widgets Qt6::Network
 )
 target_include_directories(test_app_window PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/window)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/child_process.h"
-#include "import/launchpad_layout.h"
+#include "model/launchpad_layout.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>

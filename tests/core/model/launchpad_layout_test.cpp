@@ -1,5 +1,5 @@
-#include "import/import_summary.h"
-#include "import/launchpad_layout.h"
+#include "model/import_summary.h"
+#include "model/launchpad_layout.h"
 #include "layout_test_util.h"
 
 #include <gtest/gtest.h>

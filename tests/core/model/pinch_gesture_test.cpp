@@ -1,5 +1,5 @@
 #include "localization/l10n.h"
-#include "policy/pinch_gesture.h"
+#include "model/pinch_gesture.h"
 
 #include <gtest/gtest.h>
 

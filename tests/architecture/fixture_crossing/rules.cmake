@@ -1,0 +1,1 @@
+set(TESSELLON_LAYER_RULES "core/model -> import/")
