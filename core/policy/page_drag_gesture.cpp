@@ -1,7 +1,5 @@
 #include "page_drag_gesture.h"
 
-#include "page_slide.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -51,13 +49,8 @@ PageDragGesture::PageDragGesture(const Configuration &configuration_)
 
 void PageDragGesture::reset()
 {
-    m_active = false;
-    m_direction = 0;
-    m_atEdge = false;
-    m_points = 0;
-    m_progress = 0;
-    m_velocity = 0;
-    m_lastTimestamp = -1;
+    m_isActive = false;
+    m_progress.reset();
     m_lastSettle = -1;
     m_sawGesturePhase = false;
     m_lastMagnitude = 0;
@@ -66,15 +59,9 @@ void PageDragGesture::reset()
 
 double PageDragGesture::advance(double stepValue, double timestamp)
 {
-    m_points = std::max(0.0, m_points + stepValue * m_direction);
-    const double p = PageSlide::dragProgress(m_points, configuration.travelPoints, m_atEdge,
-                                             configuration.edgeResistance);
-    const double dt = timestamp - m_lastTimestamp;
-    if (dt > 0.001 && m_lastTimestamp >= 0)
-        m_velocity = 0.55 * m_velocity + 0.45 * (p - m_progress) / dt;
-    m_progress = p;
-    m_lastTimestamp = timestamp;
-    return p;
+    // Scroll deltas add up: each event moves the page on from where it is.
+    return m_progress.advance(m_progress.points() + stepValue * m_progress.direction(), configuration.travelPoints,
+                              configuration.edgeResistance, timestamp);
 }
 
 std::optional<PageDragGesture::Signal> PageDragGesture::consume(const WheelPageNavigator::Event &event,
@@ -121,12 +108,8 @@ std::optional<PageDragGesture::Signal> PageDragGesture::consume(const WheelPageN
     if (event.phase == Phase::began) {
         m_lastSettle = -1;
         m_tailGuard.reset();
-        m_active = false;
-        m_direction = 0;
-        m_atEdge = false;
-        m_points = 0;
-        m_progress = 0;
-        m_velocity = 0;
+        m_isActive = false;
+        m_progress.clear();
         m_sawGesturePhase = phased;
     }
 
@@ -140,7 +123,7 @@ std::optional<PageDragGesture::Signal> PageDragGesture::consume(const WheelPageN
     if (v == 0)
         return std::nullopt;
 
-    if (m_active)
+    if (m_isActive)
         return Signal::move(advance(v, t));
 
     // Momentum may carry a running drag, never start one.
@@ -149,33 +132,28 @@ std::optional<PageDragGesture::Signal> PageDragGesture::consume(const WheelPageN
 
     m_sawGesturePhase = phased;
     const int dir = v > 0 ? 1 : -1;
-    m_direction = dir;
-    m_atEdge = !(dir == 1 ? allowsNext : allowsPrevious);
-    m_active = true;
-    m_points = 0;
-    m_progress = 0;
-    m_velocity = 0;
-    m_lastTimestamp = t;
+    m_progress.begin(dir, !(dir == 1 ? allowsNext : allowsPrevious), t);
+    m_isActive = true;
     return Signal::begin(dir, advance(v, t));
 }
 
 std::optional<PageDragGesture::Signal> PageDragGesture::end(bool cancelled)
 {
-    if (!m_active)
+    if (!m_isActive)
         return std::nullopt;
-    m_active = false;
+    m_isActive = false;
 
     const double threshold = m_sawGesturePhase ? configuration.commitProgress : configuration.discreteCommitProgress;
-    const bool commit = !cancelled
-        && PageSlide::shouldCommit(m_progress, m_velocity, m_atEdge, threshold, configuration.flickVelocity);
-    const double duration = PageSlide::settleDuration(m_progress, commit ? 1.0 : 0.0, configuration.settleBase);
+    const bool commit = !cancelled && m_progress.shouldCommit(threshold, configuration.flickVelocity);
+    const double duration = m_progress.settleDuration(commit, configuration.settleBase);
 
-    m_lastSettle = m_lastTimestamp;
-    if (!m_sawGesturePhase && m_lastTimestamp >= 0) {
+    const double lastTimestamp = m_progress.lastTimestamp();
+    m_lastSettle = lastTimestamp;
+    if (!m_sawGesturePhase && lastTimestamp >= 0) {
         // The wheel keeps sending its decaying tail after the settle; watch
         // it from the moment the tail lock lets events through again.
         if (m_lastMagnitude > 0)
-            m_tailGuard.start(m_lastMagnitude, m_lastTimestamp + configuration.tailLock);
+            m_tailGuard.start(m_lastMagnitude, lastTimestamp + configuration.tailLock);
         else
             m_tailGuard.reset();
     } else if (m_sawGesturePhase) {

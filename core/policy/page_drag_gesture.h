@@ -1,5 +1,6 @@
 #pragma once
 
+#include "page_drag_progress.h"
 #include "smooth_scroll_tail_guard.h"
 #include "wheel_page_navigator.h"
 
@@ -53,8 +54,8 @@ struct PageDragGesture
 
     explicit PageDragGesture(const Configuration &configuration = Configuration());
 
-    double currentProgress() const { return m_progress; }
-    bool isActive() const { return m_active; }
+    double currentProgress() const { return m_progress.progress(); }
+    bool isActive() const { return m_isActive; }
 
     void reset();
     // allowsNext / allowsPrevious: whether a page exists after / before the
@@ -68,13 +69,8 @@ struct PageDragGesture
 private:
     double advance(double stepValue, double timestamp);
 
-    bool m_active = false;
-    int m_direction = 0;
-    bool m_atEdge = false;
-    double m_points = 0;
-    double m_progress = 0;
-    double m_velocity = 0;
-    double m_lastTimestamp = -1;
+    bool m_isActive = false;
+    PageDragProgress m_progress;
     double m_lastSettle = -1;
     bool m_sawGesturePhase = false;
     double m_lastMagnitude = 0;

@@ -1,7 +1,5 @@
 #include "pointer_page_drag.h"
 
-#include "page_slide.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -40,25 +38,14 @@ void PointerPageDrag::arm(double x, double timestamp)
     m_isArmed = true;
     m_isActive = false;
     m_startX = x;
-    m_direction = 0;
-    m_atEdge = false;
-    m_points = 0;
-    m_progress = 0;
-    m_velocity = 0;
-    m_lastTimestamp = std::isfinite(timestamp) ? timestamp : -1;
+    m_progress.begin(0, false, std::isfinite(timestamp) ? timestamp : -1);
 }
 
 double PointerPageDrag::advance(double displacement, double timestamp, double width)
 {
-    m_points = std::max(0.0, displacement * m_direction);
-    const double p = PageSlide::dragProgress(m_points, width * configuration.travelFraction, m_atEdge,
-                                             configuration.edgeResistance);
-    const double dt = timestamp - m_lastTimestamp;
-    if (dt > 0.001 && m_lastTimestamp >= 0)
-        m_velocity = 0.55 * m_velocity + 0.45 * (p - m_progress) / dt;
-    m_progress = p;
-    m_lastTimestamp = timestamp;
-    return p;
+    // The page follows the pointer: the distance is always from the press.
+    return m_progress.advance(displacement * m_progress.direction(), width * configuration.travelFraction,
+                              configuration.edgeResistance, timestamp);
 }
 
 std::optional<PageDragGesture::Signal> PointerPageDrag::move(double x, double timestamp, double width,
@@ -77,13 +64,8 @@ std::optional<PageDragGesture::Signal> PointerPageDrag::move(double x, double ti
         return std::nullopt;
 
     const int dir = displacement > 0 ? 1 : -1;
-    m_direction = dir;
-    m_atEdge = !(dir == 1 ? allowsNext : allowsPrevious);
+    m_progress.begin(dir, !(dir == 1 ? allowsNext : allowsPrevious), timestamp);
     m_isActive = true;
-    m_points = 0;
-    m_progress = 0;
-    m_velocity = 0;
-    m_lastTimestamp = timestamp;
     // The activation distance counts toward the progress: the page has been
     // under the pointer all along.
     return PageDragGesture::Signal::begin(dir, advance(displacement, timestamp, width));
@@ -95,9 +77,8 @@ std::optional<PageDragGesture::Signal> PointerPageDrag::end(double /*timestamp*/
         reset();
         return std::nullopt;
     }
-    const bool commit = PageSlide::shouldCommit(m_progress, m_velocity, m_atEdge, configuration.commitProgress,
-                                                configuration.flickVelocity);
-    const double duration = PageSlide::settleDuration(m_progress, commit ? 1.0 : 0.0, configuration.settleBase);
+    const bool commit = m_progress.shouldCommit(configuration.commitProgress, configuration.flickVelocity);
+    const double duration = m_progress.settleDuration(commit, configuration.settleBase);
     reset();
     return PageDragGesture::Signal::settle(commit, duration);
 }
@@ -106,10 +87,5 @@ void PointerPageDrag::reset()
 {
     m_isArmed = false;
     m_isActive = false;
-    m_direction = 0;
-    m_atEdge = false;
-    m_points = 0;
-    m_progress = 0;
-    m_velocity = 0;
-    m_lastTimestamp = -1;
+    m_progress.reset();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "page_drag_gesture.h"
+#include "page_drag_progress.h"
 
 #include <optional>
 
@@ -32,7 +33,7 @@ struct PointerPageDrag
 
     bool isArmed() const { return m_isArmed; }
     bool isActive() const { return m_isActive; }
-    double currentProgress() const { return m_progress; }
+    double currentProgress() const { return m_progress.progress(); }
 
     // On the button-down over empty space. A NaN or infinite x arms nothing.
     void arm(double x, double timestamp);
@@ -52,10 +53,5 @@ private:
     bool m_isArmed = false;
     bool m_isActive = false;
     double m_startX = 0;
-    int m_direction = 0;
-    bool m_atEdge = false;
-    double m_points = 0;
-    double m_progress = 0;
-    double m_velocity = 0;
-    double m_lastTimestamp = -1;
+    PageDragProgress m_progress;
 };
