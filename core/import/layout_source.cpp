@@ -7,23 +7,6 @@
 
 namespace {
 
-struct SourceInfo
-{
-    LayoutSource::Value value;
-    const char *rawValue;
-};
-
-constexpr SourceInfo kSources[] = {
-    {LayoutSource::systemLaunchpad, "systemLaunchpad"},
-    {LayoutSource::buhoLaunchpad, "buhoLaunchpad"},
-    {LayoutSource::launchNext, "launchNext"},
-    {LayoutSource::appGrid, "appGrid"},
-    {LayoutSource::appGridAppStore, "appGridAppStore"},
-    {LayoutSource::launchie, "launchie"},
-    {LayoutSource::launchMe, "launchMe"},
-    {LayoutSource::launchMeAppStore, "launchMeAppStore"},
-};
-
 QString joinPath(const QString &base, const QString &relative)
 {
     if (base.endsWith(QLatin1Char('/')))
@@ -39,28 +22,6 @@ QString containerPreferences(const QString &bundleID)
 }
 
 } // namespace
-
-std::optional<LayoutSource> LayoutSource::fromRawValue(const QString &rawValue)
-{
-    for (const SourceInfo &info : kSources) {
-        if (rawValue == QLatin1String(info.rawValue))
-            return LayoutSource(info.value);
-    }
-    return std::nullopt;
-}
-
-QString LayoutSource::rawValue() const
-{
-    return QString::fromLatin1(kSources[m_value].rawValue);
-}
-
-QList<LayoutSource> LayoutSource::allCases()
-{
-    QList<LayoutSource> cases;
-    for (const SourceInfo &info : kSources)
-        cases.append(info.value);
-    return cases;
-}
 
 QString LayoutSource::label() const
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/string_enumeration.h"
+
 #include <QHashFunctions>
 #include <QList>
 #include <QString>
@@ -11,19 +13,25 @@
 
 // One kind of importable layout source: the system launcher's database or the
 // store of another launcher application. Raw values are the case names.
-class LayoutSource
+class LayoutSource : public StringEnumeration<LayoutSource>
 {
 public:
     enum Value { systemLaunchpad, buhoLaunchpad, launchNext, appGrid, appGridAppStore, launchie, launchMe, launchMeAppStore };
+    // Declaration order, which is also the order of discovery (`allCases`).
+    static constexpr EnumerationCase<Value> cases[] = {
+        {systemLaunchpad, "systemLaunchpad"},
+        {buhoLaunchpad, "buhoLaunchpad"},
+        {launchNext, "launchNext"},
+        {appGrid, "appGrid"},
+        {appGridAppStore, "appGridAppStore"},
+        {launchie, "launchie"},
+        {launchMe, "launchMe"},
+        {launchMeAppStore, "launchMeAppStore"},
+    };
 
     constexpr LayoutSource(Value value) : m_value(value) {}
     constexpr operator Value() const { return m_value; }
 
-    // Exact, case-sensitive raw values only.
-    static std::optional<LayoutSource> fromRawValue(const QString &rawValue);
-    QString rawValue() const;
-    // Declaration order, which is also the order of discovery.
-    static QList<LayoutSource> allCases();
     // Looked up on every read, so it follows the interface language.
     QString label() const;
     // Preference property lists rather than SQLite files or folders of them.
@@ -49,11 +57,6 @@ public:
 private:
     Value m_value;
 };
-
-inline size_t qHash(LayoutSource source, size_t seed = 0)
-{
-    return ::qHash(static_cast<int>(LayoutSource::Value(source)), seed);
-}
 
 // One source found on this machine.
 struct LayoutSourceRecord

@@ -2,35 +2,6 @@
 
 #include "l10n.h"
 
-std::optional<AppLanguage> AppLanguage::fromRawValue(const QString &rawValue)
-{
-    for (AppLanguage language : allCases()) {
-        if (language.rawValue() == rawValue)
-            return language;
-    }
-    return std::nullopt;
-}
-
-QString AppLanguage::rawValue() const
-{
-    switch (m_value) {
-    case system: return QStringLiteral("system");
-    case zhHans: return QStringLiteral("zh-Hans");
-    case en: return QStringLiteral("en");
-    case fr: return QStringLiteral("fr");
-    case de: return QStringLiteral("de");
-    case ja: return QStringLiteral("ja");
-    case ru: return QStringLiteral("ru");
-    case es: return QStringLiteral("es");
-    }
-    return QString();
-}
-
-QList<AppLanguage> AppLanguage::allCases()
-{
-    return {system, zhHans, en, fr, de, ja, ru, es};
-}
-
 QString AppLanguage::displayName() const
 {
     switch (m_value) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/string_enumeration.h"
+
 #include <QHashFunctions>
 #include <QList>
 #include <QProcessEnvironment>
@@ -10,18 +12,25 @@
 
 // An interface-language choice. `system` is a preference (follow the user's
 // locale), never a language in which text is shown.
-class AppLanguage
+class AppLanguage : public StringEnumeration<AppLanguage>
 {
 public:
     enum Value { system, zhHans, en, fr, de, ja, ru, es };
+    static constexpr EnumerationCase<Value> cases[] = {
+        {system, "system"},
+        {zhHans, "zh-Hans"},
+        {en, "en"},
+        {fr, "fr"},
+        {de, "de"},
+        {ja, "ja"},
+        {ru, "ru"},
+        {es, "es"},
+    };
 
     constexpr AppLanguage(Value value) : m_value(value) {}
     constexpr operator Value() const { return m_value; }
 
     // Exact, case-sensitive raw values only ("zh-Hans", "en", ...).
-    static std::optional<AppLanguage> fromRawValue(const QString &rawValue);
-    QString rawValue() const;
-    static QList<AppLanguage> allCases();
     bool isConcrete() const { return m_value != system; }
     // The language's own name; only `system` follows the interface language.
     QString displayName() const;
@@ -42,8 +51,3 @@ private:
 
     Value m_value;
 };
-
-inline size_t qHash(AppLanguage language, size_t seed = 0)
-{
-    return ::qHash(static_cast<int>(AppLanguage::Value(language)), seed);
-}

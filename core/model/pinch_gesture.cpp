@@ -2,32 +2,6 @@
 
 #include "localization/l10n.h"
 
-std::optional<PinchGesture> PinchGesture::fromRawValue(const QString &rawValue)
-{
-    for (PinchGesture gesture : allCases()) {
-        if (gesture.rawValue() == rawValue)
-            return gesture;
-    }
-    return std::nullopt;
-}
-
-QString PinchGesture::rawValue() const
-{
-    switch (m_value) {
-    case off: return QStringLiteral("off");
-    case three: return QStringLiteral("three");
-    case four: return QStringLiteral("four");
-    case five: return QStringLiteral("five");
-    case system: return QStringLiteral("system");
-    }
-    return QString();
-}
-
-QList<PinchGesture> PinchGesture::allCases()
-{
-    return {off, three, four, five, system};
-}
-
 std::optional<int> PinchGesture::fingerCount() const
 {
     switch (m_value) {

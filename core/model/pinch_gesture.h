@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/string_enumeration.h"
+
 #include <QHashFunctions>
 #include <QList>
 #include <QString>
@@ -7,17 +9,21 @@
 #include <optional>
 
 // Which trackpad pinch, if any, toggles the launcher.
-class PinchGesture
+class PinchGesture : public StringEnumeration<PinchGesture>
 {
 public:
     enum Value { off, three, four, five, system };
+    static constexpr EnumerationCase<Value> cases[] = {
+        {off, "off"},
+        {three, "three"},
+        {four, "four"},
+        {five, "five"},
+        {system, "system"},
+    };
 
     constexpr PinchGesture(Value value) : m_value(value) {}
     constexpr operator Value() const { return m_value; }
 
-    static std::optional<PinchGesture> fromRawValue(const QString &rawValue);
-    QString rawValue() const;
-    static QList<PinchGesture> allCases();
     // 3, 4 or 5; none for `off` and `system`.
     std::optional<int> fingerCount() const;
     // Localized anew on every call.
@@ -26,9 +32,3 @@ public:
 private:
     Value m_value;
 };
-
-// Hashable, so that a choice can key a set or a table.
-inline size_t qHash(PinchGesture gesture, size_t seed = 0)
-{
-    return ::qHash(static_cast<int>(PinchGesture::Value(gesture)), seed);
-}

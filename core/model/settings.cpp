@@ -99,38 +99,9 @@ void readLanguage(const UserDefaults &defaults, QStringView field, AppLanguage &
         target = *value;
 }
 
-template <typename Enumeration>
-std::optional<Enumeration> matchRawValue(const QString &rawValue)
-{
-    for (Enumeration value : Enumeration::allCases()) {
-        if (value.rawValue() == rawValue)
-            return value;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 // ViewMode
-
-std::optional<Settings::ViewMode> Settings::ViewMode::fromRawValue(const QString &rawValue)
-{
-    return matchRawValue<ViewMode>(rawValue);
-}
-
-QString Settings::ViewMode::rawValue() const
-{
-    switch (m_value) {
-    case pages: return QStringLiteral("pages");
-    case scroll: return QStringLiteral("scroll");
-    }
-    return QString();
-}
-
-QList<Settings::ViewMode> Settings::ViewMode::allCases()
-{
-    return {pages, scroll};
-}
 
 QString Settings::ViewMode::label() const
 {
@@ -142,28 +113,6 @@ QString Settings::ViewMode::label() const
 }
 
 // HotKeyPreset
-
-std::optional<Settings::HotKeyPreset> Settings::HotKeyPreset::fromRawValue(const QString &rawValue)
-{
-    return matchRawValue<HotKeyPreset>(rawValue);
-}
-
-QString Settings::HotKeyPreset::rawValue() const
-{
-    switch (m_value) {
-    case optionSpace: return QStringLiteral("optionSpace");
-    case f4: return QStringLiteral("f4");
-    case commandShiftSpace: return QStringLiteral("commandShiftSpace");
-    case controlSpace: return QStringLiteral("controlSpace");
-    case disabled: return QStringLiteral("disabled");
-    }
-    return QString();
-}
-
-QList<Settings::HotKeyPreset> Settings::HotKeyPreset::allCases()
-{
-    return {optionSpace, f4, commandShiftSpace, controlSpace, disabled};
-}
 
 QString Settings::HotKeyPreset::label() const
 {
@@ -209,28 +158,6 @@ quint32 Settings::HotKeyPreset::modifiers() const
 }
 
 // HotCorner
-
-std::optional<Settings::HotCorner> Settings::HotCorner::fromRawValue(const QString &rawValue)
-{
-    return matchRawValue<HotCorner>(rawValue);
-}
-
-QString Settings::HotCorner::rawValue() const
-{
-    switch (m_value) {
-    case none: return QStringLiteral("none");
-    case topLeft: return QStringLiteral("topLeft");
-    case topRight: return QStringLiteral("topRight");
-    case bottomLeft: return QStringLiteral("bottomLeft");
-    case bottomRight: return QStringLiteral("bottomRight");
-    }
-    return QString();
-}
-
-QList<Settings::HotCorner> Settings::HotCorner::allCases()
-{
-    return {none, topLeft, topRight, bottomLeft, bottomRight};
-}
 
 QString Settings::HotCorner::label() const
 {

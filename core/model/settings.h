@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/string_enumeration.h"
+
 #include "localization/app_language.h"
 #include "pinch_gesture.h"
 #include "user_defaults.h"
@@ -18,17 +20,15 @@
 struct Settings
 {
     // Paged grid or one vertically scrolling grid.
-    class ViewMode
+    class ViewMode : public StringEnumeration<ViewMode>
     {
     public:
         enum Value { pages, scroll };
+        static constexpr EnumerationCase<Value> cases[] = {{pages, "pages"}, {scroll, "scroll"}};
 
         constexpr ViewMode(Value value) : m_value(value) {}
         constexpr operator Value() const { return m_value; }
 
-        static std::optional<ViewMode> fromRawValue(const QString &rawValue);
-        QString rawValue() const;
-        static QList<ViewMode> allCases();
         // Localized anew on every call.
         QString label() const;
 
@@ -38,17 +38,21 @@ struct Settings
 
     // The global hot-key choices, with the virtual key code and the Carbon
     // modifier mask each one registers.
-    class HotKeyPreset
+    class HotKeyPreset : public StringEnumeration<HotKeyPreset>
     {
     public:
         enum Value { optionSpace, f4, commandShiftSpace, controlSpace, disabled };
+        static constexpr EnumerationCase<Value> cases[] = {
+            {optionSpace, "optionSpace"},
+            {f4, "f4"},
+            {commandShiftSpace, "commandShiftSpace"},
+            {controlSpace, "controlSpace"},
+            {disabled, "disabled"},
+        };
 
         constexpr HotKeyPreset(Value value) : m_value(value) {}
         constexpr operator Value() const { return m_value; }
 
-        static std::optional<HotKeyPreset> fromRawValue(const QString &rawValue);
-        QString rawValue() const;
-        static QList<HotKeyPreset> allCases();
         // The key combinations are fixed texts; only `disabled` is localized.
         QString label() const;
         quint32 keyCode() const;
@@ -59,17 +63,21 @@ struct Settings
     };
 
     // The screen corner that shows the launcher.
-    class HotCorner
+    class HotCorner : public StringEnumeration<HotCorner>
     {
     public:
         enum Value { none, topLeft, topRight, bottomLeft, bottomRight };
+        static constexpr EnumerationCase<Value> cases[] = {
+            {none, "none"},
+            {topLeft, "topLeft"},
+            {topRight, "topRight"},
+            {bottomLeft, "bottomLeft"},
+            {bottomRight, "bottomRight"},
+        };
 
         constexpr HotCorner(Value value) : m_value(value) {}
         constexpr operator Value() const { return m_value; }
 
-        static std::optional<HotCorner> fromRawValue(const QString &rawValue);
-        QString rawValue() const;
-        static QList<HotCorner> allCases();
         // Localized anew on every call.
         QString label() const;
 
@@ -125,18 +133,3 @@ struct Settings
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };
-
-inline size_t qHash(Settings::ViewMode mode, size_t seed = 0)
-{
-    return ::qHash(static_cast<int>(Settings::ViewMode::Value(mode)), seed);
-}
-
-inline size_t qHash(Settings::HotKeyPreset preset, size_t seed = 0)
-{
-    return ::qHash(static_cast<int>(Settings::HotKeyPreset::Value(preset)), seed);
-}
-
-inline size_t qHash(Settings::HotCorner corner, size_t seed = 0)
-{
-    return ::qHash(static_cast<int>(Settings::HotCorner::Value(corner)), seed);
-}

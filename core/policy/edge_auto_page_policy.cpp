@@ -12,30 +12,6 @@ double atLeast(double value, double lowest)
 
 } // namespace
 
-std::optional<EdgeAutoPagePolicy::Edge> EdgeAutoPagePolicy::Edge::fromRawValue(const QString &rawValue)
-{
-    for (Edge edge : allCases()) {
-        if (edge.rawValue() == rawValue)
-            return edge;
-    }
-    return std::nullopt;
-}
-
-QString EdgeAutoPagePolicy::Edge::rawValue() const
-{
-    switch (m_value) {
-    case none: return QStringLiteral("none");
-    case previous: return QStringLiteral("previous");
-    case next: return QStringLiteral("next");
-    }
-    return QString();
-}
-
-QList<EdgeAutoPagePolicy::Edge> EdgeAutoPagePolicy::Edge::allCases()
-{
-    return {none, previous, next};
-}
-
 EdgeAutoPagePolicy::Configuration::Configuration(double edgeRatio, double minimumEdge, double maximumEdge,
                                                  double firstDelay, double repeatDelay)
     : edgeRatio(std::min(0.4, atLeast(edgeRatio, 0))), minimumEdge(atLeast(minimumEdge, 1)),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/string_enumeration.h"
+
 #include <QHashFunctions>
 #include <QList>
 #include <QString>
@@ -12,17 +14,14 @@
 // a `wait` result tells the caller when to ask again.
 struct EdgeAutoPagePolicy
 {
-    class Edge
+    class Edge : public StringEnumeration<Edge>
     {
     public:
         enum Value { none, previous, next };
+        static constexpr EnumerationCase<Value> cases[] = {{none, "none"}, {previous, "previous"}, {next, "next"}};
 
         constexpr Edge(Value value) : m_value(value) {}
         constexpr operator Value() const { return m_value; }
-
-        static std::optional<Edge> fromRawValue(const QString &rawValue);
-        QString rawValue() const;
-        static QList<Edge> allCases();
 
     private:
         Value m_value;
@@ -92,8 +91,3 @@ private:
     double m_enteredAt = -1;
     double m_lastActionAt = -1;
 };
-
-inline size_t qHash(EdgeAutoPagePolicy::Edge edge, size_t seed = 0)
-{
-    return ::qHash(static_cast<int>(EdgeAutoPagePolicy::Edge::Value(edge)), seed);
-}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/string_enumeration.h"
+
 #include <QHashFunctions>
 #include <QList>
 #include <QString>
@@ -7,18 +9,16 @@
 #include <optional>
 
 // The icon corner that carries the delete badge in edit mode.
-class EditModeBadgePlacement
+class EditModeBadgePlacement : public StringEnumeration<EditModeBadgePlacement>
 {
 public:
     enum Value { topLeft, topRight };
+    static constexpr EnumerationCase<Value> cases[] = {{topLeft, "left"}, {topRight, "right"}};
 
     constexpr EditModeBadgePlacement(Value value) : m_value(value) {}
     constexpr operator Value() const { return m_value; }
 
     // "left" or "right" exactly.
-    static std::optional<EditModeBadgePlacement> fromRawValue(const QString &rawValue);
-    QString rawValue() const;
-    static QList<EditModeBadgePlacement> allCases();
 
     // Lenient reading of a command-line value: "right", "topright",
     // "top-right" or "tr" in any letter case give topRight; anything else,
@@ -28,8 +28,3 @@ public:
 private:
     Value m_value;
 };
-
-inline size_t qHash(EditModeBadgePlacement placement, size_t seed = 0)
-{
-    return ::qHash(static_cast<int>(EditModeBadgePlacement::Value(placement)), seed);
-}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/string_enumeration.h"
+
 #include <QHashFunctions>
 #include <QList>
 #include <QString>
@@ -8,23 +10,15 @@
 
 // What a trigger does to the launcher window. The trigger policy never asks to
 // show, but every receiver of actions still handles all three.
-class InputTriggerAction
+class InputTriggerAction : public StringEnumeration<InputTriggerAction>
 {
 public:
     enum Value { toggle, show, hide };
+    static constexpr EnumerationCase<Value> cases[] = {{toggle, "toggle"}, {show, "show"}, {hide, "hide"}};
 
     constexpr InputTriggerAction(Value value) : m_value(value) {}
     constexpr operator Value() const { return m_value; }
 
-    static std::optional<InputTriggerAction> fromRawValue(const QString &rawValue);
-    QString rawValue() const;
-    static QList<InputTriggerAction> allCases();
-
 private:
     Value m_value;
 };
-
-inline size_t qHash(InputTriggerAction action, size_t seed = 0)
-{
-    return ::qHash(static_cast<int>(InputTriggerAction::Value(action)), seed);
-}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/string_enumeration.h"
+
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -10,7 +12,7 @@
 // trigger policy. Key codes and modifier flags keep the event-tap layout.
 struct InputTriggerEvent
 {
-    class Kind
+    class Kind : public StringEnumeration<Kind>
     {
     public:
         enum Value {
@@ -25,29 +27,39 @@ struct InputTriggerEvent
             systemWake,
             showDesktop
         };
+        static constexpr EnumerationCase<Value> cases[] = {
+            {keyDown, "keyDown"},
+            {flagsChanged, "flagsChanged"},
+            {gestureBegan, "gestureBegan"},
+            {gestureChanged, "gestureChanged"},
+            {gestureEnded, "gestureEnded"},
+            {screenLocked, "screenLocked"},
+            {screenUnlocked, "screenUnlocked"},
+            {systemSleep, "systemSleep"},
+            {systemWake, "systemWake"},
+            {showDesktop, "showDesktop"},
+        };
 
         constexpr Kind(Value value) : m_value(value) {}
         constexpr operator Value() const { return m_value; }
-
-        static std::optional<Kind> fromRawValue(const QString &rawValue);
-        QString rawValue() const;
-        static QList<Kind> allCases();
 
     private:
         Value m_value;
     };
 
-    class Origin
+    class Origin : public StringEnumeration<Origin>
     {
     public:
         enum Value { eventTap, hotKey, notification, simulated };
+        static constexpr EnumerationCase<Value> cases[] = {
+            {eventTap, "eventTap"},
+            {hotKey, "hotKey"},
+            {notification, "notification"},
+            {simulated, "simulated"},
+        };
 
         constexpr Origin(Value value) : m_value(value) {}
         constexpr operator Value() const { return m_value; }
-
-        static std::optional<Origin> fromRawValue(const QString &rawValue);
-        QString rawValue() const;
-        static QList<Origin> allCases();
 
     private:
         Value m_value;

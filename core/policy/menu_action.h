@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/string_enumeration.h"
+
 #include <QHashFunctions>
 #include <QList>
 #include <QString>
@@ -7,23 +9,25 @@
 #include <optional>
 
 // One context-menu command on a tile or a selection of tiles.
-class MenuAction
+class MenuAction : public StringEnumeration<MenuAction>
 {
 public:
     enum Value { open, showInFinder, rename, hide, unhide, removeFromFolder, uninstall, copyPath, addToFavorites };
+    static constexpr EnumerationCase<Value> cases[] = {
+        {open, "open"},
+        {showInFinder, "showInFinder"},
+        {rename, "rename"},
+        {hide, "hide"},
+        {unhide, "unhide"},
+        {removeFromFolder, "removeFromFolder"},
+        {uninstall, "uninstall"},
+        {copyPath, "copyPath"},
+        {addToFavorites, "addToFavorites"},
+    };
 
     constexpr MenuAction(Value value) : m_value(value) {}
     constexpr operator Value() const { return m_value; }
 
-    static std::optional<MenuAction> fromRawValue(const QString &rawValue);
-    QString rawValue() const;
-    static QList<MenuAction> allCases();
-
 private:
     Value m_value;
 };
-
-inline size_t qHash(MenuAction action, size_t seed = 0)
-{
-    return ::qHash(static_cast<int>(MenuAction::Value(action)), seed);
-}

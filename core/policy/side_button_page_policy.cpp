@@ -3,29 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-std::optional<SideButtonPagePolicy::Direction> SideButtonPagePolicy::Direction::fromRawValue(const QString &rawValue)
-{
-    for (Direction direction : allCases()) {
-        if (direction.rawValue() == rawValue)
-            return direction;
-    }
-    return std::nullopt;
-}
-
-QString SideButtonPagePolicy::Direction::rawValue() const
-{
-    switch (m_value) {
-    case previous: return QStringLiteral("previous");
-    case next: return QStringLiteral("next");
-    }
-    return QString();
-}
-
-QList<SideButtonPagePolicy::Direction> SideButtonPagePolicy::Direction::allCases()
-{
-    return {previous, next};
-}
-
 SideButtonPagePolicy::Configuration::Configuration(double cooldown)
     : cooldown(std::isnan(cooldown) ? 0.0 : std::max(0.0, cooldown))
 {

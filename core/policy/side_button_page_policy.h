@@ -1,5 +1,7 @@
 #pragma once
 
+#include "page_direction.h"
+
 #include <QHashFunctions>
 #include <QList>
 #include <QString>
@@ -11,21 +13,7 @@
 // page, not two.
 struct SideButtonPagePolicy
 {
-    class Direction
-    {
-    public:
-        enum Value { previous, next };
-
-        constexpr Direction(Value value) : m_value(value) {}
-        constexpr operator Value() const { return m_value; }
-
-        static std::optional<Direction> fromRawValue(const QString &rawValue);
-        QString rawValue() const;
-        static QList<Direction> allCases();
-
-    private:
-        Value m_value;
-    };
+    using Direction = PageDirection;
 
     struct Configuration
     {
@@ -53,8 +41,3 @@ private:
     // -1 when no press was accepted yet.
     double m_lastAccepted = -1;
 };
-
-inline size_t qHash(SideButtonPagePolicy::Direction direction, size_t seed = 0)
-{
-    return ::qHash(static_cast<int>(SideButtonPagePolicy::Direction::Value(direction)), seed);
-}

@@ -19,29 +19,6 @@ double sanitizedMagnitude(double magnitude)
 
 } // namespace
 
-std::optional<SmoothScrollTailGuard::Verdict> SmoothScrollTailGuard::Verdict::fromRawValue(const QString &rawValue)
-{
-    for (Verdict verdict : allCases()) {
-        if (verdict.rawValue() == rawValue)
-            return verdict;
-    }
-    return std::nullopt;
-}
-
-QString SmoothScrollTailGuard::Verdict::rawValue() const
-{
-    switch (m_value) {
-    case tail: return QStringLiteral("tail");
-    case newIntent: return QStringLiteral("newIntent");
-    }
-    return QString();
-}
-
-QList<SmoothScrollTailGuard::Verdict> SmoothScrollTailGuard::Verdict::allCases()
-{
-    return {tail, newIntent};
-}
-
 SmoothScrollTailGuard::Configuration::Configuration(double idleGap_, double decayRatio_, double newIntentRatio_,
                                                     double newIntentDelay_, double minimumMagnitude_,
                                                     double continuousWindow_, double maxTail_)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/string_enumeration.h"
+
 #include <QList>
 #include <QString>
 
@@ -11,17 +13,14 @@
 // magnitude of the last event and asks it about every later event.
 struct SmoothScrollTailGuard
 {
-    class Verdict
+    class Verdict : public StringEnumeration<Verdict>
     {
     public:
         enum Value { tail, newIntent };
+        static constexpr EnumerationCase<Value> cases[] = {{tail, "tail"}, {newIntent, "newIntent"}};
 
         constexpr Verdict(Value value) : m_value(value) {}
         constexpr operator Value() const { return m_value; }
-
-        static std::optional<Verdict> fromRawValue(const QString &rawValue);
-        QString rawValue() const;
-        static QList<Verdict> allCases();
 
     private:
         Value m_value;

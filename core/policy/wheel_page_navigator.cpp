@@ -17,29 +17,6 @@ bool isOver(WheelPageNavigator::Phase phase)
 
 } // namespace
 
-std::optional<WheelPageNavigator::Direction> WheelPageNavigator::Direction::fromRawValue(const QString &rawValue)
-{
-    for (Direction direction : allCases()) {
-        if (direction.rawValue() == rawValue)
-            return direction;
-    }
-    return std::nullopt;
-}
-
-QString WheelPageNavigator::Direction::rawValue() const
-{
-    switch (m_value) {
-    case previous: return QStringLiteral("previous");
-    case next: return QStringLiteral("next");
-    }
-    return QString();
-}
-
-QList<WheelPageNavigator::Direction> WheelPageNavigator::Direction::allCases()
-{
-    return {previous, next};
-}
-
 WheelPageNavigator::Configuration::Configuration(double preciseThreshold_, int mouseNotchesPerPage_,
                                                  double mouseCooldown_, double gestureCooldown_,
                                                  double gestureIdleReset_, double minimumDelta_, double clusterGap_,

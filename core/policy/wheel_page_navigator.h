@@ -1,5 +1,6 @@
 #pragma once
 
+#include "page_direction.h"
 #include "smooth_scroll_tail_guard.h"
 
 #include <QList>
@@ -17,21 +18,7 @@ struct WheelPageNavigator
     // Mirrors the platform's scroll-gesture phases.
     enum class Phase { none, began, changed, ended, cancelled, mayBegin };
 
-    class Direction
-    {
-    public:
-        enum Value { previous, next };
-
-        constexpr Direction(Value value) : m_value(value) {}
-        constexpr operator Value() const { return m_value; }
-
-        static std::optional<Direction> fromRawValue(const QString &rawValue);
-        QString rawValue() const;
-        static QList<Direction> allCases();
-
-    private:
-        Value m_value;
-    };
+    using Direction = PageDirection;
 
     // One platform scroll event, also consumed by the interactive page drag.
     struct Event
