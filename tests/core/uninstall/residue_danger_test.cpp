@@ -278,6 +278,17 @@ QList<DangerRow> dangerRows()
                          },
                          {"Library/Logs"}};
          }},
+        {"library_swapped_for_a_link_after_the_scan",
+         [](const ScratchHome &h) {
+             h.file("Library/Caches/Example Editor/cache.db");
+             h.folder("Documents");
+             return Tree{{editor(h)}, {}, {}, {},
+                         [&h] {
+                             ASSERT_EQ(std::rename(h.nativePath("Library").constData(), h.nativePath("Documents/lib").constData()), 0);
+                             h.link("Library", h.nativePath("Documents/lib"));
+                         },
+                         {"Library", "Documents/lib/Caches/Example Editor", "Documents/lib/Caches/Example Editor/cache.db"}};
+         }},
         {"bundle_placed_in_a_leftover_after_the_scan",
          [](const ScratchHome &h) {
              h.file("Library/Application Support/com.example.editor/data");
