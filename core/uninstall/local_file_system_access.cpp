@@ -7,7 +7,6 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <climits>
 #include <cstdlib>
 
 namespace {
