@@ -9,6 +9,7 @@ set(TESSELLON_LAYER_RULES
   "core/model -> policy/ import/ uninstall/"
   "core/policy -> import/ uninstall/"
   "core/import -> policy/ uninstall/"
+  "core/uninstall -> policy/ import/"
   # core is QtCore and libplist only: no widgets, no X11.
   "core -> QtWidgets/ QtGui/ X11/ ../"
 )

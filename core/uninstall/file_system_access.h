@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QVariantMap>
+
+#include <optional>
+
+// What the residue scan and the checks before a move read from the disk. Never
+// writes. Every query looks at an entry itself: symbolic links are reported
+// as links, never followed, except by resolvedPath().
+class FileSystemAccess
+{
+public:
+    enum class EntryType { missing, file, directory, symbolicLink, other };
+
+    virtual ~FileSystemAccess() = default;
+
+    // The names directly inside `directory` as stored on disk (bytes, which
+    // need not be valid UTF-8), "." and ".." left out, in listing order.
+    // Empty when the folder is missing or unreadable.
+    virtual QList<QByteArray> entryNames(const QString &directory) const = 0;
+    // The type of the entry at `path`, like lstat(2).
+    virtual EntryType entryType(const QString &path) const = 0;
+    // The absolute path with every symbolic link resolved; nothing when some
+    // component is missing or unreadable.
+    virtual std::optional<QString> resolvedPath(const QString &path) const = 0;
+    // The top-level dictionary of <bundlePath>/Contents/Info.plist; nothing
+    // when it is missing, unreadable, malformed or not a dictionary.
+    virtual std::optional<QVariantMap> infoPlist(const QString &bundlePath) const = 0;
+};

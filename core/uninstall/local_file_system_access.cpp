@@ -1,0 +1,73 @@
+#include "local_file_system_access.h"
+
+#include "foundation/property_list.h"
+
+#include <QFile>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+namespace {
+
+// A real Info.plist is a few kilobytes; a huge file is not one.
+constexpr qint64 kMaxInfoPlistBytes = 4 * 1024 * 1024;
+
+} // namespace
+
+QList<QByteArray> LocalFileSystemAccess::entryNames(const QString &directory) const
+{
+    QList<QByteArray> names;
+    DIR *dir = ::opendir(QFile::encodeName(directory).constData());
+    if (!dir)
+        return names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        names.append(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+FileSystemAccess::EntryType LocalFileSystemAccess::entryType(const QString &path) const
+{
+    struct stat info = {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return EntryType::missing;
+    if (S_ISLNK(info.st_mode))
+        return EntryType::symbolicLink;
+    if (S_ISDIR(info.st_mode))
+        return EntryType::directory;
+    if (S_ISREG(info.st_mode))
+        return EntryType::file;
+    return EntryType::other;
+}
+
+std::optional<QString> LocalFileSystemAccess::resolvedPath(const QString &path) const
+{
+    char *resolved = ::realpath(QFile::encodeName(path).constData(), nullptr);
+    if (!resolved)
+        return std::nullopt;
+    const QString result = QFile::decodeName(resolved);
+    std::free(resolved);
+    return result;
+}
+
+std::optional<QVariantMap> LocalFileSystemAccess::infoPlist(const QString &bundlePath) const
+{
+    const QString path = bundlePath + QStringLiteral("/Contents/Info.plist");
+    // A pipe or device in its place would block or never end.
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxInfoPlistBytes)
+        return std::nullopt;
+    const std::optional<QVariant> value = PropertyList::parse(file.read(kMaxInfoPlistBytes));
+    if (!value || value->typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    return value->toMap();
+}
