@@ -1,7 +1,7 @@
 #include "launcher_view.h"
 
 #include "launcher/launcher_layout_plan.h"
-#include "shell/launcher_session.h"
+#include "session/launcher_session.h"
 #include "tiles/icon_provider.h"
 
 #include "foundation/notification_center.h"
@@ -15,9 +15,9 @@
 
 #include <algorithm>
 
-LauncherView::LauncherView(const QRect &frame, LauncherSession &session, const LaunchOptions &options,
-                           QWidget *parent)
-    : QWidget(parent), m_session(session), m_options(options)
+LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconProvider &icons,
+                           const LaunchOptions &options, QWidget *parent)
+    : QWidget(parent), m_session(session), m_icons(icons), m_options(options)
 {
     setGeometry(frame);
     setFocusPolicy(Qt::StrongFocus);
@@ -60,7 +60,7 @@ LauncherView::~LauncherView()
 void LauncherView::installCallbacks()
 {
     const QPointer<LauncherView> weak(this);
-    IconProvider &icons = m_session.icons();
+    IconProvider &icons = m_icons;
     icons.onLoaded = [weak](const QString &appID) {
         if (weak)
             weak->refreshIcons(appID);

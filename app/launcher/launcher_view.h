@@ -1,8 +1,8 @@
 #pragma once
 
 #include "launcher/flipped_view.h"
-#include "launcher/frame_clock.h"
-#include "shell/launch_options.h"
+#include "paging/frame_clock.h"
+#include "session/launch_options.h"
 
 #include "model/app_item.h"
 #include "model/layout_entry.h"
@@ -33,6 +33,7 @@
 
 class AppTile;
 class ContextMenuBuilder;
+class IconProvider;
 class LauncherSession;
 class PageDotsView;
 class QDrag;
@@ -62,8 +63,9 @@ class LauncherView : public QWidget
     Q_OBJECT
 
 public:
-    // The frame is the covered screen's rectangle; the session outlives the view.
-    LauncherView(const QRect &frame, LauncherSession &session, const LaunchOptions &options,
+    // The frame is the covered screen's rectangle; the session and the icon
+    // provider outlive the view.
+    LauncherView(const QRect &frame, LauncherSession &session, IconProvider &icons, const LaunchOptions &options,
                  QWidget *parent = nullptr);
     ~LauncherView() override;
 
@@ -99,6 +101,7 @@ public:
 
     // --- Read access for the owner, automation and tests ----------------------------
     LauncherSession &session() const { return m_session; }
+    IconProvider &icons() const { return m_icons; }
     const LaunchOptions &options() const { return m_options; }
     const GridGeometry &geometry() const { return m_geometry; }
     const QList<LayoutEntry> &entries() const { return m_entries; }
@@ -225,6 +228,7 @@ private:
 
     // --- Collaborators -----------------------------------------------------------
     LauncherSession &m_session;
+    IconProvider &m_icons;
     const LaunchOptions m_options;
     std::shared_ptr<ContextMenuBuilder> m_menuBuilder; // created on first use
     QPointer<QMessageBox> m_uninstallAlert;

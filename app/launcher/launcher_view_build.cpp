@@ -9,7 +9,7 @@
 #include "launcher/launcher_layout_plan.h"
 #include "launcher/presentation_curve.h"
 #include "launcher/search_icon_view.h"
-#include "shell/launcher_session.h"
+#include "session/launcher_session.h"
 #include "tiles/app_tile.h"
 #include "tiles/icon_provider.h"
 #include "tiles/page_dots_view.h"
@@ -284,7 +284,7 @@ void LauncherView::rebuild()
         m_tilesHost->show();
     }
 
-    IconProvider &icons = m_session.icons();
+    IconProvider &icons = m_icons;
     for (int i = 0; i < m_entries.size(); ++i) {
         const LayoutEntry &entry = m_entries.at(i);
         const QRectF frame = tileFrame(i);
@@ -318,7 +318,7 @@ void LauncherView::refreshIcons(const QString &appID)
     if (!app)
         return;
     const QList<AppTile *> all = m_tiles + m_outgoingTiles;
-    IconProvider &icons = m_session.icons();
+    IconProvider &icons = m_icons;
     for (AppTile *tile : all) {
         if (tile->entry().appID == appID) {
             tile->setIcon(icons.cachedIcon(*app));
@@ -402,7 +402,7 @@ std::optional<QImage> LauncherView::folderPreview(const LayoutEntry &entry)
     if (!entry.folder)
         return std::nullopt;
     const QImage preview =
-        m_session.icons().folderPreview(entry.folder->bundleIDs, m_geometry.iconSide() * 0.86, backingScale());
+        m_icons.folderPreview(entry.folder->bundleIDs, m_geometry.iconSide() * 0.86, backingScale());
     if (preview.isNull())
         return std::nullopt;
     return preview;

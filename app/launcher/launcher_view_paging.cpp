@@ -7,9 +7,9 @@
 
 #include "launcher_view.h"
 
-#include "launcher/page_turn_engine.h"
-#include "launcher/paging_input_router.h"
-#include "shell/launcher_session.h"
+#include "paging/page_turn_engine.h"
+#include "paging/paging_input_router.h"
+#include "session/launcher_session.h"
 #include "tiles/app_tile.h"
 
 #include "foundation/log.h"

@@ -4,7 +4,7 @@
 #include "launcher_view.h"
 
 #include "launcher/presentation_curve.h"
-#include "shell/launcher_session.h"
+#include "session/launcher_session.h"
 
 #include "foundation/log.h"
 

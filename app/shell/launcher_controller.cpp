@@ -15,7 +15,7 @@ LauncherController::LauncherController(std::unique_ptr<Content> content, const L
     if (!m_environment.screens)
         m_environment.screens = &LauncherController::systemScreens;
     if (!m_environment.decorator)
-        m_environment.decorator = WindowDecorator::forCurrentPlatform();
+        m_environment.decorator = WindowDecorator::passive();
 
     const std::optional<Screen> screen = targetScreen(m_environment.screens());
     const QRectF frame = screen ? screen->frame : fallbackFrame;

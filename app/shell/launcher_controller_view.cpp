@@ -51,7 +51,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<LauncherController> LauncherController::create(LauncherSession &session, const LaunchOptions &options,
+std::unique_ptr<LauncherController> LauncherController::create(LauncherSession &session, IconProvider &icons,
+                                                                const LaunchOptions &options,
                                                                 Environment environment)
 {
     if (!environment.screens)
@@ -59,7 +60,7 @@ std::unique_ptr<LauncherController> LauncherController::create(LauncherSession &
     const std::optional<Screen> screen = targetScreen(environment.screens());
     const QRectF frame = screen ? screen->frame : fallbackFrame;
     // The view spans the window: its frame is the window's size at the origin.
-    auto *view = new LauncherView(QRect(QPoint(0, 0), frame.toAlignedRect().size()), session, options);
+    auto *view = new LauncherView(QRect(QPoint(0, 0), frame.toAlignedRect().size()), session, icons, options);
     return std::make_unique<LauncherController>(std::make_unique<LauncherViewContent>(view), options,
                                                 std::move(environment));
 }
