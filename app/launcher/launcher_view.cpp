@@ -29,7 +29,6 @@ LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconPro
 
     buildSubviews();
 
-    m_slideClock.prepare();
     m_presentationClock.prepare();
     m_editClock.prepare();
 
@@ -51,8 +50,7 @@ LauncherView::~LauncherView()
 {
     if (m_languageObserver != 0)
         NotificationCenter::defaultCenter().removeObserver(m_languageObserver);
-    m_session.onSettingsChange.remove(this);
-    m_slideClock.stop();
+    m_pageTurner->slideClock().stop();
     m_presentationClock.stop();
     m_editClock.stop();
 }
@@ -61,19 +59,13 @@ void LauncherView::installCallbacks()
 {
     const QPointer<LauncherView> weak(this);
     IconProvider &icons = m_icons;
-    icons.onLoaded = [weak](const QString &appID) {
-        if (weak)
-            weak->refreshIcons(appID);
-    };
+    connect(&icons, &IconProvider::loaded, this, &LauncherView::refreshIcons);
     // The session outlives every view; folder previews resolve members through it.
     LauncherSession *session = &m_session;
     icons.onDemandApp = [session](const QString &appID) { return session->app(appID); };
 
-    m_session.onChange = [weak] {
-        if (weak)
-            weak->rebuild();
-    };
-    m_session.onSettingsChange.set(this, [weak] {
+    connect(&m_session, &LauncherSession::changed, this, &LauncherView::rebuild);
+    connect(&m_session, &LauncherSession::settingsChanged, this, [weak] {
         if (!weak)
             return;
         weak->applySettingsAppearance();
@@ -150,7 +142,7 @@ double LauncherView::backingScale() const
 void LauncherView::setTimeSource(FrameClock::TimeSource timeSource)
 {
     m_timeSource = timeSource;
-    m_slideClock.setTimeSource(timeSource);
+    m_pageTurner->slideClock().setTimeSource(timeSource);
     m_presentationClock.setTimeSource(timeSource);
     m_editClock.setTimeSource(timeSource);
 }

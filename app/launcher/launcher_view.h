@@ -2,6 +2,7 @@
 
 #include "launcher/flipped_view.h"
 #include "paging/frame_clock.h"
+#include "paging/page_turner.h"
 #include "session/launch_options.h"
 
 #include "model/app_item.h"
@@ -13,9 +14,6 @@
 #include "policy/merge_hover_gate.h"
 #include "policy/option_key_trigger.h"
 #include "policy/page_drag_gesture.h"
-#include "policy/pointer_page_drag.h"
-#include "policy/side_button_page_policy.h"
-#include "policy/wheel_page_navigator.h"
 
 #include <QImage>
 #include <QList>
@@ -128,7 +126,7 @@ public:
     void setTimeSource(FrameClock::TimeSource timeSource);
     double mediaTime() const;
     FrameClock &presentationClock() { return m_presentationClock; }
-    FrameClock &slideClock() { return m_slideClock; }
+    FrameClock &slideClock() { return m_pageTurner->slideClock(); }
     FrameClock &editClock() { return m_editClock; }
 
     // --- Build, rebuild and relayout (launcher_view_build.cpp) ------------------------
@@ -258,35 +256,16 @@ private:
     QSet<QString> m_selection;
     QPointer<QWidget> m_folderOverlay; // the open FolderOverlay, if any
 
-    // --- Page turning -------------------------------------------------------------------
+    // --- Page turning (the state of the turn is the page turner's) --------------------
     FlippedView *m_outgoingHost = nullptr;
     QList<AppTile *> m_outgoingTiles;
-    WheelPageNavigator m_wheelNavigator;
-    PageDragGesture m_dragGesture;
-    SideButtonPagePolicy m_sideButtonPolicy;
-    PointerPageDrag m_pointerDrag;
     bool m_pointerDragEngaged = false;
     EdgeAutoPagePolicy m_edgePolicy;
     QPointer<QTimer> m_edgeAutoTimer;
     double m_edgeTimerFireDate = 0;
     int m_transientPageCount = 0;
     bool m_edgeDropCommitted = false;
-    double m_lastPreciseWheelTime = -1;
-    int m_pagingFromPage = 0;
-    int m_pagingDirection = 1;
-    double m_pagingProgress = 0;
-    double m_slideOffset = 0;
-    bool m_isInteractivePaging = false;
-    bool m_isPagingAnimating = false;
-    std::optional<int> m_pendingDirection;
-    int m_gestureToken = 0;
-    FrameClock m_slideClock;
     FrameClock m_presentationClock;
-    double m_slideFrom = 0;
-    double m_slideTo = 0;
-    double m_slideDuration = 0;
-    double m_slideStart = 0;
-    std::function<void()> m_slideCompletion;
 
     // --- Presentation ---------------------------------------------------------------------
     double m_presentationProgress = 1;
@@ -333,25 +312,19 @@ private:
     FrameClock::TimeSource m_timeSource;
     quint64 m_languageObserver = 0;
 
-    // ===== Paging helper's section: members added for launcher_view_paging.cpp =====
-    // (owned by the paging helper; keep additions here)
-    // Page turns and paging input
+    // --- Page turning as a part: the grid it moves, and the turner --------------------
 public:
     // The side buttons as numbered by the paging policy: 3 back, 4 forward
     // (0 for buttons that are no side button and no middle button).
     static int sideButtonNumber(Qt::MouseButton button);
+    PageTurner &pageTurner() { return *m_pageTurner; }
 
 private:
-    // The page-turn engine and the input routing, with the adapter through
-    // which the engine moves this view's hosts. Its type lives in
-    // launcher_view_paging.cpp; shared ownership lets the rest of the view
-    // destroy it without seeing the type.
-    struct PagingMachinery;
-    std::shared_ptr<PagingMachinery> makePagingMachinery();
-    // Copies the engine's state into the page-turning fields above, which
-    // the rest of the view reads (rebuild, show and hide).
-    void syncPagingState();
+    class Grid;
+    std::unique_ptr<PageTurner::Host> makeGrid();
+    std::unique_ptr<PageTurner> makePageTurner();
 
-    std::shared_ptr<PagingMachinery> m_paging = makePagingMachinery();
-    // ===== end of paging helper's section =====
+    // Declared last: the turner goes first, before the grid and the hosts it moves.
+    std::unique_ptr<PageTurner::Host> m_grid = makeGrid();
+    std::unique_ptr<PageTurner> m_pageTurner = makePageTurner();
 };

@@ -231,11 +231,9 @@ void LauncherView::rebuild()
 {
     if (!m_isBuilt)
         return;
-    const bool turning = m_isInteractivePaging || m_isPagingAnimating;
-    if (!turning) {
+    const bool turning = m_pageTurner->isTurning();
+    if (!turning)
         setSlideOrigin(m_tilesHost, 0);
-        m_slideOffset = 0;
-    }
 
     const Settings settings = m_session.settings();
     const bool scroll = scrollMode();

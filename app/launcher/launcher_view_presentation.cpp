@@ -4,6 +4,7 @@
 #include "launcher_view.h"
 
 #include "launcher/presentation_curve.h"
+#include "paging/page_turner.h"
 #include "session/launcher_session.h"
 
 #include "foundation/log.h"
@@ -84,9 +85,7 @@ void LauncherView::presentationTick()
 
 void LauncherView::animateIn()
 {
-    m_wheelNavigator.reset();
-    m_dragGesture.reset();
-    m_lastPreciseWheelTime = -1;
+    m_pageTurner->resetScrollInput();
     // The frozen-turn automation prepares its own turn below.
     if (!m_options.slideProgress && !m_options.dragProgress)
         finishPaging();
@@ -115,14 +114,15 @@ void LauncherView::animateIn()
 void LauncherView::animateOut(std::function<void()> completion)
 {
     exitEditMode();
-    if (m_pointerDrag.isActive() && m_isInteractivePaging && !m_isPagingAnimating) {
+    const PageTurnEngine &engine = m_pageTurner->engine();
+    if (m_pageTurner->pointerDrag().isActive() && engine.isInteractivePaging() && !engine.isPagingAnimating()) {
         // A half-dragged turn is abandoned: the page where the drag began stays.
-        const int from = m_pagingFromPage;
+        const int from = engine.pagingFromPage();
         finishPaging();
         m_currentPage = from;
         rebuild();
     }
-    m_pointerDrag.reset();
+    m_pageTurner->pointerDrag().reset();
     m_pointerDragEngaged = false;
     cancelEdgeAutoPage();
 

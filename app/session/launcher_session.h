@@ -16,6 +16,7 @@
 #include "model/settings.h"
 
 #include <QHash>
+#include <QObject>
 #include <QList>
 #include <QProcessEnvironment>
 #include <QSet>
@@ -29,41 +30,22 @@
 
 class UserDefaults;
 
-// The settings-change callback of the session. Two owners (the launcher view
-// and the application delegate) each install a handler of their own; both
-// run on every settings change, in the order they were first installed.
-// Installing again under the same owner replaces only that owner's handler.
-class SettingsChangeHandlers
-{
-public:
-    using Handler = std::function<void()>;
-
-    // An empty handler removes the owner's handler.
-    void set(const void *owner, Handler handler);
-    void remove(const void *owner) { set(owner, {}); }
-    bool isEmpty() const { return m_handlers.isEmpty(); }
-    int count() const { return int(m_handlers.size()); }
-    explicit operator bool() const { return !isEmpty(); }
-    // Runs a copy of the list, so a handler may re-install handlers.
-    void operator()() const;
-
-private:
-    QList<std::pair<const void *, Handler>> m_handlers;
-};
-
 // The live model of the launcher and the one broker between the model and its
 // files: the installed applications, the layout, the settings, the pinned
 // list and the last import. Views read it and change it only through its
-// operations, which save what they changed and then call the callbacks, in a
-// fixed order: change in memory, write, settings handlers (settings changes
-// only), then onChange. Main thread only; every operation is synchronous.
+// operations, which save what they changed and then signal, in a fixed
+// order: change in memory, write, settingsChanged (settings changes only),
+// then changed. Any number of views connect to the signals for their own
+// lifetime. Main thread only; every operation is synchronous.
 //
 // Grid and other settings overrides from the command line last for this run
 // only: they are kept inside the settings' ranges, are never written to the
 // user defaults (unless a later change sets that very field), and the layout
 // file stays paged by the user's own grid while an override is in force.
-class LauncherSession
+class LauncherSession : public QObject
 {
+    Q_OBJECT
+
 public:
     // Every effect outside the process, each replaceable; system() gives the
     // real ones.
@@ -103,7 +85,7 @@ public:
 
     explicit LauncherSession(const LaunchOptions &options = LaunchOptions::parse(),
                              Environment environment = Environment::system());
-    ~LauncherSession();
+    ~LauncherSession() override;
 
     LauncherSession(const LauncherSession &) = delete;
     LauncherSession &operator=(const LauncherSession &) = delete;
@@ -128,10 +110,6 @@ public:
     // A "--columns" or "--rows" override is in force and changes the page size.
     bool hasGridOverride() const;
 
-    // Single slot: assigning replaces. Called after every change.
-    std::function<void()> onChange;
-    // See SettingsChangeHandlers. Called by updateSettings() only, just before onChange.
-    SettingsChangeHandlers onSettingsChange;
 
     // --- Start-up, rescan and import ----------------------------------------------
 
@@ -184,6 +162,12 @@ public:
     // The top-level entries that match, best first; everything displayed for
     // an empty query.
     QList<LayoutEntry> searchEntries(const QString &query) const;
+
+signals:
+    // After every change, once it is saved.
+    void changed();
+    // After a settings change (updateSettings() only), just before changed().
+    void settingsChanged();
 
 private:
     // Values of the user's own settings that a command-line override shadows.

@@ -5,35 +5,11 @@
 
 #include <algorithm>
 
-// ---------------------------------------------------------------- callbacks
-
-void SettingsChangeHandlers::set(const void *owner, Handler handler)
-{
-    const auto found = std::find_if(m_handlers.begin(), m_handlers.end(),
-                                    [owner](const auto &installed) { return installed.first == owner; });
-    if (!handler) {
-        if (found != m_handlers.end())
-            m_handlers.erase(found);
-        return;
-    }
-    if (found != m_handlers.end())
-        found->second = std::move(handler);
-    else
-        m_handlers.append({owner, std::move(handler)});
-}
-
-void SettingsChangeHandlers::operator()() const
-{
-    const QList<std::pair<const void *, Handler>> handlers = m_handlers;
-    for (const auto &installed : handlers)
-        installed.second();
-}
+// ---------------------------------------------------------------- signals
 
 void LauncherSession::notifyChange()
 {
-    // A copy: the callback may replace itself while it runs.
-    if (const std::function<void()> callback = onChange)
-        callback();
+    emit changed();
 }
 
 // ---------------------------------------------------------------- changes
@@ -98,10 +74,7 @@ void LauncherSession::updateSettings(const SettingsChange &change, bool persist)
         persistentSettings().save(userDefaults());
     m_layout.normalizePages(m_settings.pageSize());
     save();
-    if (onSettingsChange) {
-        const SettingsChangeHandlers handlers = onSettingsChange;
-        handlers();
-    }
+    emit settingsChanged();
     notifyChange();
 }
 

@@ -249,13 +249,11 @@ void AppDelegate::wireCallbacks()
     // inputMonitor().requestAccessibility() then its refreshInputStatus(),
     // inputStatusProvider -> inputStatusText().
 
-    // The launcher view installed its own settings handler when it was
+    // The launcher view connected its own settings handler when it was
     // built; this one runs beside it on every settings change.
-    session().onSettingsChange.set(this, [self] {
-        if (!self)
-            return;
-        self->inputMonitor().configure(self->inputConfiguration());
-        self->refreshSettingsInputStatus();
+    connect(&session(), &LauncherSession::settingsChanged, this, [this] {
+        inputMonitor().configure(inputConfiguration());
+        refreshSettingsInputStatus();
     });
 }
 

@@ -30,7 +30,7 @@ protected:
 
 // ---------------------------------------------------------------- settings
 
-// Change in memory, defaults, layout file, both settings handlers, onChange:
+// Change in memory, defaults, layout file, both settings receivers, changed:
 // each step sees the ones before it done.
 TEST_F(SessionChangesTest, UpdateSettingsRunsItsStepsInOrder)
 {
@@ -41,11 +41,11 @@ TEST_F(SessionChangesTest, UpdateSettingsRunsItsStepsInOrder)
         if (events.isEmpty() || events.last() != "defaults")
             events << "defaults";
     };
-    int viewOwner = 0;
-    int delegateOwner = 0;
-    session->onSettingsChange.set(&viewOwner, [&] { events << "view pages=" + layoutOnDisk(); });
-    session->onSettingsChange.set(&delegateOwner, [&] { events << "delegate"; });
-    session->onChange = [&] { events << "change columns=" + QString::number(session->settings().columns); };
+    QObject::connect(session.get(), &LauncherSession::settingsChanged,
+                     [&] { events << "view pages=" + layoutOnDisk(); });
+    QObject::connect(session.get(), &LauncherSession::settingsChanged, [&] { events << "delegate"; });
+    QObject::connect(session.get(), &LauncherSession::changed,
+                     [&] { events << "change columns=" + QString::number(session->settings().columns); });
 
     session->updateSettings([&](Settings &s) {
         events << "closure";
@@ -62,26 +62,23 @@ TEST_F(SessionChangesTest, UpdateSettingsRunsItsStepsInOrder)
     EXPECT_EQ(defaults.writes, 0);
 }
 
-TEST_F(SessionChangesTest, SettingsHandlersOfTwoOwnersBothRun)
+// Every receiver hears a change, in the order it connected, for as long as it lives.
+TEST_F(SessionChangesTest, ReceiversOfTwoOwnersBothRunWhileTheyLive)
 {
     startWith({"A"});
     QStringList calls;
-    int view = 0;
-    int delegate = 0;
-    session->onSettingsChange.set(&view, [&] { calls << "view"; });
-    session->onSettingsChange.set(&delegate, [&] { calls << "delegate"; });
-    session->onSettingsChange.set(&view, [&] { calls << "view again"; }); // replaces only its own
+    auto view = std::make_unique<QObject>();
+    QObject delegate;
+    QObject::connect(session.get(), &LauncherSession::settingsChanged, view.get(), [&] { calls << "view"; });
+    QObject::connect(session.get(), &LauncherSession::settingsChanged, &delegate, [&] { calls << "delegate"; });
+    QObject::connect(session.get(), &LauncherSession::changed, view.get(), [&] { calls << "view change"; });
     session->updateSettings([](Settings &) {});
-    EXPECT_EQ(calls, (QStringList{"view again", "delegate"}));
+    EXPECT_EQ(calls, (QStringList{"view", "delegate", "view change"}));
 
     calls.clear();
-    session->onSettingsChange.remove(&view);
-    int changes = 0;
-    session->onChange = [&] { ++changes; };
-    session->onChange = [&] { changes += 10; }; // single slot: the last wins
+    view.reset();
     session->updateSettings([](Settings &) {});
     EXPECT_EQ(calls, QStringList{"delegate"});
-    EXPECT_EQ(changes, 10);
 }
 
 TEST_F(SessionChangesTest, UpdateSettingsRepagesAndStoresUnclamped)
@@ -114,7 +111,7 @@ TEST_F(SessionChangesTest, LanguageOverrideHoldsUntilAnAutomationSwitch)
     EXPECT_EQ(stored("language"), QVariant("de"));
 
     int changes = 0;
-    session->onChange = [&] { ++changes; };
+    QObject::connect(session.get(), &LauncherSession::changed, [&] { ++changes; });
     session->switchLanguageForAutomation(AppLanguage::system);
     EXPECT_EQ(changes, 0);
     EXPECT_EQ(L10n::current(), AppLanguage::en);
@@ -136,10 +133,10 @@ TEST_F(SessionChangesTest, CommitChangesSavesThenNotifies)
 {
     startWith({"Alpha", "Beta"});
     QStringList seen;
-    session->onChange = [&] {
+    QObject::connect(session.get(), &LauncherSession::changed, [&] {
         // The callback may read the session back: the change is already on disk.
         seen << storedPages() << describe(session->displayPages());
-    };
+    });
     session->commit([](LauncherLayout &l) { l.move(QStringLiteral("app:com.t.beta"), 0, 0); });
     EXPECT_EQ(seen, (QStringList{"com.t.beta com.t.alpha", "com.t.beta com.t.alpha"}));
 }
@@ -149,7 +146,7 @@ TEST_F(SessionChangesTest, ReorganizeSortsByNameThroughCommit)
     startWith({"Cedar", "alpha", "Beta"});
     session->commit([](LauncherLayout &l) { l.move(QStringLiteral("app:com.t.cedar"), 0, 0); });
     int changes = 0;
-    session->onChange = [&] { ++changes; };
+    QObject::connect(session.get(), &LauncherSession::changed, [&] { ++changes; });
     session->reorganize();
     EXPECT_EQ(describe(session->layout().pages), "com.t.alpha com.t.beta com.t.cedar");
     EXPECT_EQ(storedPages(), "com.t.alpha com.t.beta com.t.cedar");
@@ -162,7 +159,7 @@ TEST_F(SessionChangesTest, CustomSourcesRescanOnlyWhenTheListChanges)
     const QString extra = path("Extra");
     makeApp(extra, QStringLiteral("Zeta"), id("Zeta"));
     int changes = 0;
-    session->onChange = [&] { ++changes; };
+    QObject::connect(session.get(), &LauncherSession::changed, [&] { ++changes; });
 
     session->addSource(extra);
     EXPECT_EQ(changes, 2);
@@ -206,7 +203,7 @@ TEST_P(SessionPinTest, TogglesWritesAndNotifies)
     ASSERT_TRUE(LayoutStore(stateDir()).savePinned(c.before));
     auto session = makeSession();
     int changes = 0;
-    session->onChange = [&] { ++changes; };
+    QObject::connect(session.get(), &LauncherSession::changed, [&] { ++changes; });
     for (const QString &toggled : c.toggles)
         session->togglePin(toggled);
     EXPECT_EQ(session->pinned(), c.after);

@@ -170,7 +170,7 @@ TEST_F(SessionTest, RescanScansMergesReconcilesSavesAndNotifies)
     makeApp("Beta");
     auto session = makeSession();
     int changes = 0;
-    session->onChange = [&] { ++changes; };
+    QObject::connect(session.get(), &LauncherSession::changed, [&] { ++changes; });
     LogCapture log;
 
     session->rescan();
@@ -304,7 +304,7 @@ TEST_F(SessionTest, ImportPathReadsAnotherLaunchersStore)
         LogCapture log;
         auto session = makeSession(options);
         int changes = 0;
-        session->onChange = [&] { ++changes; };
+        QObject::connect(session.get(), &LauncherSession::changed, [&] { ++changes; });
         session->start();
         EXPECT_EQ(changes, 2); // the rescan, then the import's commit
         EXPECT_EQ(session->lastImportSource(), LayoutSource::buhoLaunchpad);
@@ -362,7 +362,7 @@ TEST_F(SessionTest, EmptyOrUnreadableImportClearsTheLastImportAndTouchesNothing)
         LayoutSourceRecord(LayoutSource::launchNext, makeStore(QStringLiteral("ok.db"), {id("Beta"), id("Alpha")}))));
     const LauncherLayout before = session->layout();
     int changes = 0;
-    session->onChange = [&] { ++changes; };
+    QObject::connect(session.get(), &LauncherSession::changed, [&] { ++changes; });
     LogCapture log;
 
     EXPECT_FALSE(session->importLayout(LayoutSourceRecord(LayoutSource::launchNext, path("missing.db"))));
@@ -385,8 +385,8 @@ TEST_F(SessionTest, ImportAdoptsAKnownGridFirst)
     auto session = makeSession();
     session->start();
     QStringList calls;
-    session->onChange = [&] { calls << "change"; };
-    session->onSettingsChange.set(this, [&] { calls << "settings"; });
+    QObject::connect(session.get(), &LauncherSession::changed, [&] { calls << "change"; });
+    QObject::connect(session.get(), &LauncherSession::settingsChanged, [&] { calls << "settings"; });
     const QString store = makeStore(QStringLiteral("store.db"), {id("App24"), id("App00")});
 
     grid = DockGridPreference{5, 4};

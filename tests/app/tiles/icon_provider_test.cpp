@@ -99,11 +99,11 @@ TEST(IconProviderTest, LoadsOneAtATimeInRequestOrderAndDeliversOnTheMainThread)
     QStringList delivered;
     QList<int> pendingAtDelivery;
     bool allOnMain = true;
-    provider.onLoaded = [&](const QString &id) {
+    QObject::connect(&provider, &IconProvider::loaded, [&](const QString &id) {
         delivered << id;
         pendingAtDelivery << provider.pendingCount();
         allOnMain = allOnMain && QThread::currentThread() == qApp->thread();
-    };
+    });
 
     for (int i = 0; i < apps.size(); ++i) {
         EXPECT_FALSE(provider.icon(apps[i]).has_value());
@@ -139,7 +139,7 @@ TEST(IconProviderTest, RepeatedRequestsShareOneLoadAndCacheHitsLoadNothing)
     disk.colors.insert(mail.path, Qt::blue);
     IconProvider provider(disk.loader());
     QStringList delivered;
-    provider.onLoaded = [&](const QString &id) { delivered << id; };
+    QObject::connect(&provider, &IconProvider::loaded, [&](const QString &id) { delivered << id; });
 
     EXPECT_FALSE(provider.icon(mail).has_value());
     EXPECT_FALSE(provider.icon(mail).has_value());
@@ -169,7 +169,7 @@ TEST(IconProviderTest, EveryApplicationWaitingOnOneBundleIsTold)
     disk.colors.insert(first.path, Qt::green);
     IconProvider provider(disk.loader());
     QStringList delivered;
-    provider.onLoaded = [&](const QString &id) { delivered << id; };
+    QObject::connect(&provider, &IconProvider::loaded, [&](const QString &id) { delivered << id; });
 
     EXPECT_FALSE(provider.icon(first).has_value());
     EXPECT_FALSE(provider.icon(second).has_value());
@@ -220,7 +220,7 @@ TEST(IconProviderTest, ReleasedProviderDeliversNothing)
     auto calls = std::make_shared<int>(0);
     {
         IconProvider provider(disk.loader());
-        provider.onLoaded = [calls](const QString &) { ++*calls; };
+        QObject::connect(&provider, &IconProvider::loaded, [calls](const QString &) { ++*calls; });
         provider.icon(slow);
         disk.started.acquire(); // the read is running
         gate.release();
@@ -324,7 +324,7 @@ TEST_F(FolderPreviewTest, PreviewDuringAPendingLoadKeepsOneEntryAndStillTellsThe
     QSemaphore gate;
     disk.gate = &gate;
     QStringList delivered;
-    provider.onLoaded = [&](const QString &id) { delivered << id; };
+    QObject::connect(&provider, &IconProvider::loaded, [&](const QString &id) { delivered << id; });
     provider.icon(apps.value("app.5"));
     disk.started.acquire();
     disk.gate = nullptr; // the preview's own read goes through
@@ -381,7 +381,7 @@ TEST_F(BundleIconTest, ProviderDeliversTheBundlesOwnIcon)
     IconProvider provider;
     const AppItem real("test.Real", "Real", bundle);
     QStringList delivered;
-    provider.onLoaded = [&](const QString &id) { delivered << id; };
+    QObject::connect(&provider, &IconProvider::loaded, [&](const QString &id) { delivered << id; });
     EXPECT_FALSE(provider.icon(real).has_value());
     ASSERT_TRUE(pumpUntil([&] { return provider.pendingCount() == 0; }));
     EXPECT_EQ(delivered, QStringList{"test.Real"});
