@@ -21,7 +21,7 @@ LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconPro
 {
     setGeometry(frame);
     setFocusPolicy(Qt::StrongFocus);
-    m_isBuilt = true;
+    m_built = true;
 
     // The command line may open the launcher on a page or with a search.
     m_currentPage = std::max(0, m_options.page);
@@ -29,7 +29,6 @@ LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconPro
 
     buildSubviews();
 
-    m_presentationClock.prepare();
     m_editClock.prepare();
 
     installCallbacks();
@@ -51,7 +50,6 @@ LauncherView::~LauncherView()
     if (m_languageObserver != 0)
         NotificationCenter::defaultCenter().removeObserver(m_languageObserver);
     m_pageTurner->slideClock().stop();
-    m_presentationClock.stop();
     m_editClock.stop();
 }
 
@@ -143,7 +141,7 @@ void LauncherView::setTimeSource(FrameClock::TimeSource timeSource)
 {
     m_timeSource = timeSource;
     m_pageTurner->slideClock().setTimeSource(timeSource);
-    m_presentationClock.setTimeSource(timeSource);
+    m_presentation.clock().setTimeSource(timeSource);
     m_editClock.setTimeSource(timeSource);
 }
 

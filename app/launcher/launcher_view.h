@@ -1,6 +1,7 @@
 #pragma once
 
 #include "launcher/flipped_view.h"
+#include "launcher/presentation_animator.h"
 #include "paging/frame_clock.h"
 #include "paging/page_turner.h"
 #include "session/launch_options.h"
@@ -56,7 +57,7 @@ class WallpaperBackdrop;
 //   launcher_view_chrome.cpp       search plate, hint, texts, search and keys
 //   launcher_view_paging.cpp       page-turn engine, paging inputs, clicks
 //   launcher_view_seams.cpp        folders, edit mode, drag and drop (stubs)
-class LauncherView : public QWidget
+class LauncherView : public QWidget, private PresentationAnimator::Host
 {
     Q_OBJECT
 
@@ -109,8 +110,8 @@ public:
     int currentPage() const { return m_currentPage; }
     const QString &query() const { return m_query; }
     const QSet<QString> &selection() const { return m_selection; }
-    double presentationProgress() const { return m_presentationProgress; }
-    bool isPresentationRunning() const { return m_presentationClock.isRunning(); }
+    double presentationProgress() const { return m_presentation.progress(); }
+    bool isPresentationRunning() const { return m_presentation.isRunning(); }
     QLineEdit *searchField() const { return m_searchField; }
     QWidget *searchPlate() const { return m_searchPlate; }
     QWidget *searchIcon() const { return m_searchIcon; }
@@ -125,7 +126,7 @@ public:
     // Replaces the media time of the view and its three frame clocks (tests).
     void setTimeSource(FrameClock::TimeSource timeSource);
     double mediaTime() const;
-    FrameClock &presentationClock() { return m_presentationClock; }
+    FrameClock &presentationClock() { return m_presentation.clock(); }
     FrameClock &slideClock() { return m_pageTurner->slideClock(); }
     FrameClock &editClock() { return m_editClock; }
 
@@ -188,7 +189,7 @@ public:
     EdgeAutoPagePolicy::Action applyEdgeAutoPage(const QPointF &point, const std::optional<QString> &draggedID,
                                                  double timestamp);
     void discardTransientPages();
-    void simulatePageInputForAutomation(const QString &spec);
+    void simulatePageInputForAutomation(const QString &input);
     std::optional<int> tileIndex(const QPointF &point) const;
     std::optional<int> hitTileIndex(const QPointF &point) const;
     QPointF gridPoint(const QPointF &point) const;
@@ -222,6 +223,9 @@ private:
     void buildSubviews();
     void startPresentation(double target, double duration, bool easeIn, std::function<void()> completion);
     bool presentationAnimates() const;
+    // PresentationAnimator::Host
+    double presentationNow() const override;
+    void showPresentation(double progress) override;
     void installCallbacks();
 
     // --- Collaborators -----------------------------------------------------------
@@ -265,16 +269,9 @@ private:
     double m_edgeTimerFireDate = 0;
     int m_transientPageCount = 0;
     bool m_edgeDropCommitted = false;
-    FrameClock m_presentationClock;
 
     // --- Presentation ---------------------------------------------------------------------
-    double m_presentationProgress = 1;
-    double m_presentationFrom = 1;
-    double m_presentationTo = 1;
-    double m_presentationDuration = 0;
-    double m_presentationStart = 0;
-    bool m_presentationEaseIn = false;
-    std::function<void()> m_presentationCompletion;
+    PresentationAnimator m_presentation{*this};
 
     // --- Pointer press and tile drag --------------------------------------------------------
     std::optional<QPointF> m_dragStartPoint;
@@ -297,7 +294,7 @@ private:
     bool m_lastAllowMerge = true;
 
     // --- Life and edit mode -------------------------------------------------------------------
-    bool m_isBuilt = false;
+    bool m_built = false;
     EditModeGate m_editGate{EditModeGate::Tuning{0.5, 7}};
     FrameClock m_editClock;
     double m_editClockStart = 0;

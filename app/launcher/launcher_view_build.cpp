@@ -229,7 +229,7 @@ void LauncherView::relayout()
 
 void LauncherView::rebuild()
 {
-    if (!m_isBuilt)
+    if (!m_built)
         return;
     const bool turning = m_pageTurner->isTurning();
     if (!turning)
@@ -304,7 +304,7 @@ void LauncherView::rebuild()
 
     m_insertionIndicator->hide();
 
-    if (m_presentationProgress < 1)
+    if (m_presentation.progress() < 1)
         applyPresentationTransform();
     if (isEditing() && m_options.freezeJiggle)
         applyEditModeTransforms(0);
@@ -408,7 +408,7 @@ std::optional<QImage> LauncherView::folderPreview(const LayoutEntry &entry)
 
 void LauncherView::applyPresentationTransform()
 {
-    const double scale = PresentationCurve::gridScale(m_presentationProgress);
+    const double scale = PresentationCurve::gridScale(m_presentation.progress());
     // In scroll mode the host is the scroll container's document: scaling
     // both would shrink the grid twice.
     applyCenteredScale(m_tilesHost, m_scrollContainer->widget() == m_tilesHost ? 1.0 : scale);

@@ -74,7 +74,7 @@ void LauncherView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     // Sizes set while the view is still being made lay out nothing.
-    if (m_isBuilt)
+    if (m_built)
         relayout();
 }
 

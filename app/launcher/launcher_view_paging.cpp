@@ -23,9 +23,9 @@
 
 namespace {
 
-PageTurnEngine::Options engineOptions(const LaunchOptions &options)
+PageTurnEngine::Configuration engineConfiguration(const LaunchOptions &options)
 {
-    PageTurnEngine::Options result;
+    PageTurnEngine::Configuration result;
     result.dumpWindows = options.dumpWindows;
     result.slideProgress = options.slideProgress;
     result.dragProgress = options.dragProgress;
@@ -107,7 +107,7 @@ std::unique_ptr<PageTurner::Host> LauncherView::makeGrid()
 
 std::unique_ptr<PageTurner> LauncherView::makePageTurner()
 {
-    return std::make_unique<PageTurner>(*m_grid, engineOptions(m_options));
+    return std::make_unique<PageTurner>(*m_grid, engineConfiguration(m_options));
 }
 
 // --- Predicates ------------------------------------------------------------------------
@@ -297,15 +297,15 @@ void LauncherView::discardTransientPages()
     rebuild();
 }
 
-void LauncherView::simulatePageInputForAutomation(const QString &spec)
+void LauncherView::simulatePageInputForAutomation(const QString &input)
 {
     if (m_pageCount < 2) {
-        Log::write("[page-input] skip spec=%@ pages=%d", spec, m_pageCount);
+        Log::write("[page-input] skip spec=%@ pages=%d", input, m_pageCount);
         return;
     }
 
-    if (spec.startsWith(QStringLiteral("page:"))) {
-        const qint64 requested = LaunchOptions::parseInteger(spec.mid(5)).value_or(0);
+    if (input.startsWith(QStringLiteral("page:"))) {
+        const qint64 requested = LaunchOptions::parseInteger(input.mid(5)).value_or(0);
         const int target = int(std::clamp<qint64>(requested, 0, m_pageCount - 1));
         // One page per call; with animation the first call slides and the
         // following ones only queue a step.
@@ -322,18 +322,18 @@ void LauncherView::simulatePageInputForAutomation(const QString &spec)
         return;
     }
 
-    if (spec == QStringLiteral("side-next")) {
+    if (input == QStringLiteral("side-next")) {
         handleSideButton(4, mediaTime(), 4);
         return;
     }
 
-    if (spec == QStringLiteral("side-back")) {
+    if (input == QStringLiteral("side-back")) {
         goToPage(1);
         handleSideButton(3, mediaTime(), 3);
         return;
     }
 
-    if (spec == QStringLiteral("drag-next")) {
+    if (input == QStringLiteral("drag-next")) {
         const double w = width();
         const double x0 = rect().center().x() + w * 0.22;
         const double t0 = mediaTime();
@@ -346,7 +346,7 @@ void LauncherView::simulatePageInputForAutomation(const QString &spec)
         return;
     }
 
-    if (spec == QStringLiteral("edge-page")) {
+    if (input == QStringLiteral("edge-page")) {
         const QPointF point(width() - 8, height() / 2.0);
         const QString id = QStringLiteral("automation.edge");
         m_lastDragPoint = point;
@@ -369,7 +369,7 @@ void LauncherView::simulatePageInputForAutomation(const QString &spec)
         return;
     }
 
-    Log::write("[page-input] unknown spec=%@", spec);
+    Log::write("[page-input] unknown spec=%@", input);
 }
 
 // --- Hit tests ---------------------------------------------------------------------------

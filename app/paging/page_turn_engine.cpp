@@ -26,17 +26,17 @@ double positiveZero(double value)
 } // namespace
 
 PageTurnEngine::PageTurnEngine(Host &host)
-    : PageTurnEngine(host, Options())
+    : PageTurnEngine(host, Configuration())
 {
 }
 
-PageTurnEngine::PageTurnEngine(Host &host, Options options)
+PageTurnEngine::PageTurnEngine(Host &host, Configuration configuration)
     : m_host(host)
-    , m_options(std::move(options))
+    , m_configuration(std::move(configuration))
 {
     // A duration that is not a number would never end the slide.
-    if (m_options.slideDuration && !std::isfinite(*m_options.slideDuration))
-        m_options.slideDuration.reset();
+    if (m_configuration.slideDuration && !std::isfinite(*m_configuration.slideDuration))
+        m_configuration.slideDuration.reset();
 }
 
 void PageTurnEngine::goToPage(int page)
@@ -47,18 +47,18 @@ void PageTurnEngine::goToPage(int page)
     if (target == current)
         return;
     const int direction = target > current ? 1 : -1;
-    if (m_isPagingAnimating) {
+    if (m_pagingAnimating) {
         m_pendingDirection = direction;
         return;
     }
     // One page per call, however far the requested page is.
     preparePaging(direction, 0, false);
-    if (m_options.slideProgress) {
-        applySlide(*m_options.slideProgress, direction);
+    if (m_configuration.slideProgress) {
+        applySlide(*m_configuration.slideProgress, direction);
         return;
     }
     if (m_host.pagingEnabled()) {
-        const double duration = m_options.slideDuration ? std::max(minimumSlideDuration, *m_options.slideDuration)
+        const double duration = m_configuration.slideDuration ? std::max(minimumSlideDuration, *m_configuration.slideDuration)
                                                         : defaultSlideDuration;
         animateSlide(1, duration, [this] { commitCompletion(); });
         return;
@@ -73,12 +73,12 @@ void PageTurnEngine::preparePaging(int direction, double progress, bool forceVis
     m_pagingFromPage = m_host.currentPage();
     m_pagingDirection = direction1;
     m_pagingProgress = 0;
-    m_isInteractivePaging = true;
+    m_interactivePaging = true;
 
     const int target = m_pagingFromPage + direction1;
     if (target >= 0 && target < m_host.pageCount()) {
-        const bool visual = forceVisual || m_host.pagingEnabled() || m_options.slideProgress.has_value()
-                            || m_options.dragProgress.has_value();
+        const bool visual = forceVisual || m_host.pagingEnabled() || m_configuration.slideProgress.has_value()
+                            || m_configuration.dragProgress.has_value();
         const bool outgoing = visual && m_host.detachCurrentTiles();
         m_host.showPage(target);
         m_hasOutgoing = outgoing;
@@ -120,7 +120,7 @@ void PageTurnEngine::applySlide(double progress, int direction)
     if (m_hasOutgoing)
         m_host.setOutgoingOrigin(outX);
     m_slideOffset = inX;
-    if (m_options.dumpWindows && !m_isPagingAnimating)
+    if (m_configuration.dumpWindows && !m_pagingAnimating)
         Log::write("[slide] apply p=%.3f inX=%.0f outX=%.0f", m_pagingProgress, inX, outX);
 }
 
@@ -133,8 +133,8 @@ void PageTurnEngine::animateSlide(double target, double duration, std::function<
     m_slideStart = m_host.now();
     // A completion still stored belongs to a slide that no longer ends.
     m_slideCompletion = std::move(completion);
-    m_isPagingAnimating = true;
-    if (m_options.dumpWindows)
+    m_pagingAnimating = true;
+    if (m_configuration.dumpWindows)
         Log::write("[slide] start from=%.3f to=%.3f duration=%.3f", m_slideFrom, m_slideTo, m_slideDuration);
     m_host.startSlideClock();
     slideTick(m_host.now());
@@ -143,15 +143,15 @@ void PageTurnEngine::animateSlide(double target, double duration, std::function<
 void PageTurnEngine::slideTick(double now)
 {
     // A tick queued before the slide was finished finds nothing to move.
-    if (!m_isPagingAnimating)
+    if (!m_pagingAnimating)
         return;
     const double u = clampUnit((now - m_slideStart) / m_slideDuration);
     applySlide(m_slideFrom + (m_slideTo - m_slideFrom) * slideEase(u), m_pagingDirection);
     if (u < 1)
         return;
     m_host.stopSlideClock();
-    m_isPagingAnimating = false;
-    if (m_options.dumpWindows)
+    m_pagingAnimating = false;
+    if (m_configuration.dumpWindows)
         Log::write("[slide] end at=%.3f", m_slideTo);
     auto completion = std::exchange(m_slideCompletion, nullptr);
     if (completion)
@@ -173,13 +173,13 @@ void PageTurnEngine::finishPaging()
     m_kind = TurnKind::none;
     m_slideOffset = 0;
     m_pagingProgress = 0;
-    m_isInteractivePaging = false;
-    m_isPagingAnimating = false;
+    m_interactivePaging = false;
+    m_pagingAnimating = false;
     // A step queued while a slide ran belongs to that slide: when the slide
     // is cut short or springs back, the step goes with it instead of firing
     // after some later, unrelated turn.
     m_pendingDirection.reset();
-    if (m_options.dumpWindows)
+    if (m_configuration.dumpWindows)
         Log::write("[slide] done progress=%.3f", m_pagingProgress);
 }
 
@@ -206,25 +206,25 @@ void PageTurnEngine::handle(const PageDragGesture::Signal &signal)
     switch (signal.kind) {
     case PageDragGesture::Signal::Kind::begin:
         preparePaging(signal.direction, signal.progress, false);
-        if (m_options.dumpWindows)
+        if (m_configuration.dumpWindows)
             Log::write("[drag] begin direction=%d progress=%.3f", signal.direction, signal.progress);
         m_host.scheduleGestureIdle(m_gestureToken, gestureIdleDelay);
         break;
     case PageDragGesture::Signal::Kind::move:
         // Without a prepared turn (it was finished under the drag) there is
         // nothing to move.
-        if (!m_isInteractivePaging)
+        if (!m_interactivePaging)
             return;
         applySlide(signal.progress, m_pagingDirection);
-        if (m_options.dumpWindows)
+        if (m_configuration.dumpWindows)
             Log::write("[drag] move progress=%.3f", signal.progress);
         m_host.scheduleGestureIdle(m_gestureToken, gestureIdleDelay);
         break;
     case PageDragGesture::Signal::Kind::settle:
         ++m_gestureToken;
-        if (!m_isInteractivePaging)
+        if (!m_interactivePaging)
             return;
-        if (m_options.dumpWindows)
+        if (m_configuration.dumpWindows)
             Log::write("[drag] settle commit=%d from=%.3f duration=%.3f", signal.commit ? 1 : 0, m_pagingProgress,
                        signal.duration);
         settleInteractivePaging(signal.commit, signal.duration);
@@ -238,20 +238,20 @@ void PageTurnEngine::handlePointer(const PageDragGesture::Signal &signal)
     case PageDragGesture::Signal::Kind::begin:
         // Shown sliding even with animation off: the pointer holds the page.
         preparePaging(signal.direction, signal.progress, true);
-        if (m_options.dumpWindows)
+        if (m_configuration.dumpWindows)
             Log::write("[pointer-drag] begin direction=%d progress=%.3f", signal.direction, signal.progress);
         break;
     case PageDragGesture::Signal::Kind::move:
-        if (!m_isInteractivePaging)
+        if (!m_interactivePaging)
             return;
         applySlide(signal.progress, m_pagingDirection);
-        if (m_options.dumpWindows)
+        if (m_configuration.dumpWindows)
             Log::write("[pointer-drag] move progress=%.3f", signal.progress);
         break;
     case PageDragGesture::Signal::Kind::settle:
-        if (!m_isInteractivePaging)
+        if (!m_interactivePaging)
             return;
-        if (m_options.dumpWindows)
+        if (m_configuration.dumpWindows)
             Log::write("[pointer-drag] settle commit=%d from=%.3f duration=%.3f", signal.commit ? 1 : 0,
                        m_pagingProgress, signal.duration);
         settleInteractivePaging(signal.commit, signal.duration);
@@ -274,7 +274,7 @@ void PageTurnEngine::settleInteractivePaging(bool commit, double duration)
 
 void PageTurnEngine::idleCheck(int token, PageDragGesture &gesture)
 {
-    if (token != m_gestureToken || !m_isInteractivePaging || m_isPagingAnimating)
+    if (token != m_gestureToken || !m_interactivePaging || m_pagingAnimating)
         return;
     if (const auto signal = gesture.end(false))
         handle(*signal);

@@ -24,7 +24,7 @@ public:
     // after its last signal.
     static constexpr double gestureIdleDelay = 0.22;
 
-    struct Options
+    struct Configuration
     {
         bool dumpWindows = false;
         // Automation: freeze a page change at this progress.
@@ -69,12 +69,12 @@ public:
     };
 
     explicit PageTurnEngine(Host &host);
-    PageTurnEngine(Host &host, Options options);
+    PageTurnEngine(Host &host, Configuration configuration);
 
     PageTurnEngine(const PageTurnEngine &) = delete;
     PageTurnEngine &operator=(const PageTurnEngine &) = delete;
 
-    const Options &options() const { return m_options; }
+    const Configuration &configuration() const { return m_configuration; }
     int currentPage() const { return m_host.currentPage(); }
     int pageCount() const { return m_host.pageCount(); }
 
@@ -83,8 +83,8 @@ public:
     double pagingProgress() const { return m_pagingProgress; }
     // The x origin last given to the tiles host (before pixel snapping).
     double slideOffset() const { return m_slideOffset; }
-    bool isInteractivePaging() const { return m_isInteractivePaging; }
-    bool isPagingAnimating() const { return m_isPagingAnimating; }
+    bool isInteractivePaging() const { return m_interactivePaging; }
+    bool isPagingAnimating() const { return m_pagingAnimating; }
     std::optional<int> pendingDirection() const { return m_pendingDirection; }
     int gestureToken() const { return m_gestureToken; }
     double slideFrom() const { return m_slideFrom; }
@@ -94,7 +94,7 @@ public:
     bool hasOutgoingHost() const { return m_hasOutgoing; }
     // The page a drag or a pointer drag counts from: the page the running
     // turn started at, else the current page.
-    int basePage() const { return m_isInteractivePaging ? m_pagingFromPage : currentPage(); }
+    int basePage() const { return m_interactivePaging ? m_pagingFromPage : currentPage(); }
 
     // Moves one page towards `page` (clamped), animated when paging is
     // enabled; while a slide runs only the direction is queued.
@@ -141,14 +141,14 @@ private:
     void commitCompletion();
 
     Host &m_host;
-    Options m_options;
+    Configuration m_configuration;
 
     int m_pagingFromPage = 0;
     int m_pagingDirection = 1;
     double m_pagingProgress = 0;
     double m_slideOffset = 0;
-    bool m_isInteractivePaging = false;
-    bool m_isPagingAnimating = false;
+    bool m_interactivePaging = false;
+    bool m_pagingAnimating = false;
     std::optional<int> m_pendingDirection;
     int m_gestureToken = 0;
     double m_slideFrom = 0;

@@ -5,12 +5,12 @@
 
 #include <cmath>
 
-PageTurner::PageTurner(Host &host, PageTurnEngine::Options options)
+PageTurner::PageTurner(Host &host, PageTurnEngine::Configuration configuration)
     : m_host(host)
-    , m_engine(*this, options)
+    , m_engine(*this, configuration)
     , m_router(m_engine,
                {m_wheelNavigator, m_dragGesture, m_sideButtonPolicy, m_pointerDrag, m_lastPreciseWheelTime},
-               options.dumpWindows)
+               configuration.dumpWindows)
 {
     m_slideClock.prepare();
 }

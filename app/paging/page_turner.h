@@ -45,7 +45,7 @@ public:
         virtual void resetHosts() = 0;
     };
 
-    PageTurner(Host &host, PageTurnEngine::Options options);
+    PageTurner(Host &host, PageTurnEngine::Configuration configuration);
     ~PageTurner() override;
 
     PageTurner(const PageTurner &) = delete;

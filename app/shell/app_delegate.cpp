@@ -217,9 +217,9 @@ AutomationHooks::Host AppDelegate::automationHost()
         if (self)
             self->session().switchLanguageForAutomation(language);
     };
-    host.simulatePageInput = [self](const QString &spec) {
+    host.simulatePageInput = [self](const QString &input) {
         if (LauncherView *view = self ? self->launcherView() : nullptr)
-            view->simulatePageInputForAutomation(spec);
+            view->simulatePageInputForAutomation(input);
     };
     return host;
 }

@@ -77,7 +77,7 @@ public:
     LauncherView *launcherView() const;
 
     bool isVisible() const;
-    bool isHiding() const { return m_isHiding; }
+    bool isHiding() const { return m_hiding; }
     void show();
     void hide();
     void toggle();
@@ -103,7 +103,7 @@ private:
     const LaunchOptions m_options;
     Environment m_environment;
     QPointer<LauncherWindow> m_window;
-    bool m_isHiding = false;
+    bool m_hiding = false;
     // Counts shows: a hide completion that outlives a later show is stale.
     quint64 m_showGeneration = 0;
 };

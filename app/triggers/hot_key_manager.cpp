@@ -42,16 +42,16 @@ bool HotKeyManager::registerKey(quint32 keyCode, quint32 modifiers, std::functio
     globalHotKeyAction = std::move(action);
     if (!m_installedHandler)
         m_installedHandler = m_grabber.installHandler(&hotKeyEventHandler);
-    m_hotKeyRef = m_grabber.grab(keyCode, modifiers);
-    if (!m_hotKeyRef)
+    m_hotKeyGrabbed = m_grabber.grab(keyCode, modifiers);
+    if (!m_hotKeyGrabbed)
         Log::write("[hotkey] registered=0 keyCode=%d modifiers=%d", keyCode, modifiers);
-    return m_hotKeyRef;
+    return m_hotKeyGrabbed;
 }
 
 void HotKeyManager::unregisterKey()
 {
-    if (!m_hotKeyRef)
+    if (!m_hotKeyGrabbed)
         return;
     m_grabber.ungrab();
-    m_hotKeyRef = false;
+    m_hotKeyGrabbed = false;
 }

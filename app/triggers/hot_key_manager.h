@@ -26,11 +26,11 @@ public:
     // Gives the key back; the press handler and the action stay.
     void unregisterKey();
 
-    bool isRegistered() const { return m_hotKeyRef; }
+    bool isRegistered() const { return m_hotKeyGrabbed; }
     bool isHandlerInstalled() const { return m_installedHandler; }
 
 private:
     GlobalKeyGrabber &m_grabber;
-    bool m_hotKeyRef = false;
+    bool m_hotKeyGrabbed = false;
     bool m_installedHandler = false;
 };

@@ -70,10 +70,10 @@ struct FakeHost : PageTurnEngine::Host
     void scheduleGestureIdle(int token, double delay) override { idleChecks.append({token, time + delay}); }
 };
 
-PageTurnEngine::Options options(bool dumpWindows, std::optional<double> slideProgress = std::nullopt,
+PageTurnEngine::Configuration options(bool dumpWindows, std::optional<double> slideProgress = std::nullopt,
                                std::optional<double> slideDuration = std::nullopt)
 {
-    PageTurnEngine::Options result;
+    PageTurnEngine::Configuration result;
     result.dumpWindows = dumpWindows;
     result.slideProgress = slideProgress;
     result.slideDuration = slideDuration;
