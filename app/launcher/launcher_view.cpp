@@ -29,7 +29,6 @@ LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconPro
 
     buildSubviews();
 
-    m_editClock.prepare();
 
     installCallbacks();
 
@@ -50,7 +49,6 @@ LauncherView::~LauncherView()
     if (m_languageObserver != 0)
         NotificationCenter::defaultCenter().removeObserver(m_languageObserver);
     m_pageTurner->slideClock().stop();
-    m_editClock.stop();
 }
 
 void LauncherView::installCallbacks()
@@ -114,12 +112,12 @@ QRectF LauncherView::gridRect() const
 
 std::optional<QString> LauncherView::mergeCandidate() const
 {
-    return m_mergeGate.candidate();
+    return m_tileDrag.mergeGate().candidate();
 }
 
 std::optional<QString> LauncherView::mergeTargetID() const
 {
-    return m_mergeGate.committed();
+    return m_tileDrag.mergeGate().committed();
 }
 
 EditModeBadgePlacement LauncherView::badgePlacement() const
@@ -142,10 +140,72 @@ void LauncherView::setTimeSource(FrameClock::TimeSource timeSource)
     m_timeSource = timeSource;
     m_pageTurner->slideClock().setTimeSource(timeSource);
     m_presentation.clock().setTimeSource(timeSource);
-    m_editClock.setTimeSource(timeSource);
+    m_editMode.clock().setTimeSource(timeSource);
 }
 
 double LauncherView::mediaTime() const
 {
     return m_timeSource ? m_timeSource() : FrameClock::systemMediaTime();
+}
+
+// --- The parts: folders, edit mode, drag and drop ------------------------------------------
+
+void LauncherView::showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage)
+{
+    m_folders.show(entry, initialPage);
+}
+
+void LauncherView::refreshFolderOverlayGeometry()
+{
+    m_folders.refreshGeometry();
+}
+
+void LauncherView::folderOverlayBackdropChanged()
+{
+    m_folders.backdropChanged();
+}
+
+void LauncherView::exitEditMode()
+{
+    m_editMode.exit();
+}
+
+void LauncherView::scheduleLongPress()
+{
+    m_editMode.scheduleLongPress();
+}
+
+void LauncherView::cancelLongPress()
+{
+    m_editMode.cancelLongPress();
+}
+
+void LauncherView::applyJiggle(AppTile *tile, double rotationRadians, double translationX, double translationY)
+{
+    m_editMode.applyJiggle(tile, rotationRadians, translationX, translationY);
+}
+
+std::optional<int> LauncherView::badgeTileIndex(const QPointF &point) const
+{
+    return m_editMode.badgeTileIndex(point);
+}
+
+void LauncherView::handleBadgeTap(int index, bool previewOnly)
+{
+    m_editMode.handleBadgeTap(index, previewOnly);
+}
+
+void LauncherView::startDrag(const QString &entryID, const QPointF &startPoint)
+{
+    m_tileDrag.startDrag(entryID, startPoint);
+}
+
+void LauncherView::cancelEdgeAutoPage()
+{
+    m_tileDrag.cancelEdgeAutoPage();
+}
+
+void LauncherView::createTransientPage()
+{
+    m_tileDrag.createTransientPage();
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "launcher/edit_mode_controller.h"
 #include "launcher/flipped_view.h"
+#include "launcher/folder_host.h"
 #include "launcher/presentation_animator.h"
+#include "launcher/tile_drag_controller.h"
 #include "paging/frame_clock.h"
 #include "paging/page_turner.h"
 #include "session/launch_options.h"
@@ -10,10 +13,8 @@
 #include "model/layout_entry.h"
 #include "policy/edge_auto_page_policy.h"
 #include "policy/edit_mode_badge_placement.h"
-#include "policy/edit_mode_gate.h"
 #include "policy/grid_geometry.h"
 #include "policy/merge_hover_gate.h"
-#include "policy/option_key_trigger.h"
 #include "policy/page_drag_gesture.h"
 
 #include <QImage>
@@ -47,17 +48,23 @@ class WallpaperBackdrop;
 // The whole content of the launcher window: blurred wallpaper, search plate,
 // the grid of tiles (one page at a time, or one scrolling list), page dots,
 // hint line, drop marker and settings button, with every input that acts on
-// them. It reads and changes the model only through the session; the session's
-// change callback rebuilds it.
+// them. It reads and changes the model only through the session; the
+// session's changed signal rebuilds it.
 //
-// The class is spread over several sources by responsibility:
-//   launcher_view.cpp              state, construction, derived properties
+// The view holds its subviews and routes events; each interaction is a part
+// it owns, with the view as the part's host: the page turner (paging/), the
+// presentation animator (show and hide), the edit-mode controller, the
+// tile-drag controller and the folder host. Its sources by responsibility:
+//   launcher_view.cpp              construction, derived properties, the parts
 //   launcher_view_build.cpp        subviews, rebuild, relayout, tile geometry
 //   launcher_view_presentation.cpp show and hide
 //   launcher_view_chrome.cpp       search plate, hint, texts, search and keys
-//   launcher_view_paging.cpp       page-turn engine, paging inputs, clicks
-//   launcher_view_seams.cpp        folders, edit mode, drag and drop (stubs)
-class LauncherView : public QWidget, private PresentationAnimator::Host
+//   launcher_view_paging.cpp       the turner's grid, paging inputs, clicks
+class LauncherView : public QWidget,
+                     private PresentationAnimator::Host,
+                     private EditModeController::Host,
+                     private TileDragController::Host,
+                     private FolderHost::Host
 {
     Q_OBJECT
 
@@ -72,7 +79,7 @@ public:
     LauncherView &operator=(const LauncherView &) = delete;
 
     // Hold-to-make-folder tuning of the merge hover.
-    static inline const MergeHoverGate::Tuning mergeTuning{0.5, 8, 12};
+    static inline const MergeHoverGate::Tuning mergeTuning = TileDragController::mergeTuning;
     // A background press released within this many points hides the launcher.
     static constexpr double backgroundClickMaxDrift = 8;
 
@@ -88,7 +95,7 @@ public:
     int pageCapacity() const;
     QRectF gridRect() const;
     double currentIconSide() const { return m_geometry.iconSide(); }
-    bool isEditing() const { return m_editGate.isEditing(); }
+    bool isEditing() const { return m_editMode.isEditing(); }
     std::optional<QString> mergeCandidate() const;
     std::optional<QString> mergeTargetID() const;
     EditModeBadgePlacement badgePlacement() const;
@@ -128,7 +135,7 @@ public:
     double mediaTime() const;
     FrameClock &presentationClock() { return m_presentation.clock(); }
     FrameClock &slideClock() { return m_pageTurner->slideClock(); }
-    FrameClock &editClock() { return m_editClock; }
+    FrameClock &editClock() { return m_editMode.clock(); }
 
     // --- Build, rebuild and relayout (launcher_view_build.cpp) ------------------------
     void rebuild();
@@ -195,7 +202,7 @@ public:
     QPointF gridPoint(const QPointF &point) const;
     void openFolder(const LayoutEntry &entry);
 
-    // --- Folders, edit mode, drag and drop (seams; launcher_view_seams.cpp) -----------
+    // --- Folders, edit mode, drag and drop (the parts; launcher_view.cpp) -------------
     void showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage);
     void refreshFolderOverlayGeometry();
     void folderOverlayBackdropChanged();
@@ -258,52 +265,36 @@ private:
     int m_currentPage = 0;
     QString m_query;
     QSet<QString> m_selection;
-    QPointer<QWidget> m_folderOverlay; // the open FolderOverlay, if any
 
     // --- Page turning (the state of the turn is the page turner's) --------------------
     FlippedView *m_outgoingHost = nullptr;
     QList<AppTile *> m_outgoingTiles;
     bool m_pointerDragEngaged = false;
-    EdgeAutoPagePolicy m_edgePolicy;
-    QPointer<QTimer> m_edgeAutoTimer;
-    double m_edgeTimerFireDate = 0;
-    int m_transientPageCount = 0;
-    bool m_edgeDropCommitted = false;
 
     // --- Presentation ---------------------------------------------------------------------
     PresentationAnimator m_presentation{*this};
 
-    // --- Pointer press and tile drag --------------------------------------------------------
+    // --- Pointer press routing -----------------------------------------------------------------
     std::optional<QPointF> m_dragStartPoint;
     std::optional<QString> m_dragEntryID;
     bool m_hasDragged = false;
-    std::optional<QString> m_draggingEntryID;
-    std::optional<QImage> m_dragIconImage;
-    QPointer<QDrag> m_dragItem;
-    std::optional<QImage> m_dragItemImage;
-    bool m_dragImageHidden = false;
     std::optional<int> m_clickedIndex;
     bool m_backgroundClick = false;
     std::optional<QPointF> m_backgroundPressPoint;
-    std::optional<int> m_insertionIndex;
-    MergeHoverGate m_mergeGate{mergeTuning};
-    QPointer<QTimer> m_mergeDwellTimer;
-    double m_mergeDwellScheduledSince = 0;
-    std::optional<QPointF> m_lastDragPoint;
-    std::optional<QString> m_lastDragID;
-    bool m_lastAllowMerge = true;
 
-    // --- Life and edit mode -------------------------------------------------------------------
+    // --- Life ---------------------------------------------------------------------------------
     bool m_built = false;
-    EditModeGate m_editGate{EditModeGate::Tuning{0.5, 7}};
-    FrameClock m_editClock;
-    double m_editClockStart = 0;
-    QPointer<QTimer> m_longPressTimer;
-    std::optional<int> m_badgePressedIndex;
-    bool m_editExitOnMouseUp = false;
-    OptionKeyTrigger m_optionTrigger;
-    QString m_editModeSource = QStringLiteral("none");
     QSizeF m_backdropSize{0, 0};
+
+    // --- The parts, each with this view as its host ------------------------------------------
+    // EditModeController::Host, TileDragController::Host, FolderHost::Host
+    const QList<AppTile *> &editableTiles() const override { return m_tiles; }
+    void rebuildGrid() override { rebuild(); }
+    QRect folderOverlayFrame() const override { return rect(); }
+
+    EditModeController m_editMode{static_cast<EditModeController::Host &>(*this)};
+    TileDragController m_tileDrag{static_cast<TileDragController::Host &>(*this)};
+    FolderHost m_folders{static_cast<FolderHost::Host &>(*this)};
 
     // --- Wiring ----------------------------------------------------------------------------
     FrameClock::TimeSource m_timeSource;

@@ -222,7 +222,7 @@ void LauncherView::relayout()
 
     m_geometry = GridGeometry(settings.columns, settings.rows, chrome.grid, settings.iconScale);
 
-    if (m_folderOverlay)
+    if (m_folders.isOpen())
         refreshFolderOverlayGeometry();
     rebuild();
 }
@@ -242,7 +242,7 @@ void LauncherView::rebuild()
                           : GridGeometry::chunk(m_session.searchEntries(m_query), settings.pageSize());
 
     const LauncherLayoutPlan::Selection shown =
-        LauncherLayoutPlan::select(pages, scroll, m_transientPageCount, m_currentPage);
+        LauncherLayoutPlan::select(pages, scroll, m_tileDrag.transientPageCount(), m_currentPage);
     m_pageCount = shown.pageCount;
     m_currentPage = shown.currentPage;
     m_entries = shown.entries;
@@ -292,7 +292,7 @@ void LauncherView::rebuild()
         tile->setDimmed(m_session.isHidden(entry));
         tile->setSelected(m_selection.contains(entry.id));
         configureTileForEditMode(tile);
-        tile->setDragging(m_draggingEntryID && *m_draggingEntryID == entry.id);
+        tile->setDragging(m_tileDrag.draggingEntryID() && *m_tileDrag.draggingEntryID() == entry.id);
         if (const std::optional<AppItem> app = m_session.appFor(entry))
             tile->setIcon(icons.icon(*app));
         if (entry.isFolder())
@@ -435,4 +435,10 @@ double LauncherView::appliedCenteredScale(const QWidget *view)
         return 1;
     const auto *effect = dynamic_cast<const CenteredScaleEffect *>(view->graphicsEffect());
     return effect ? effect->scale() : 1.0;
+}
+
+void LauncherView::updateSelectionDisplay()
+{
+    for (AppTile *tile : std::as_const(m_tiles))
+        tile->setSelected(m_selection.contains(tile->entry().id));
 }

@@ -124,7 +124,7 @@ bool LauncherView::acceptsPointerPaging() const
 
 bool LauncherView::acceptsEdgeAutoPage() const
 {
-    return !isEditing() && !scrollMode() && !m_folderOverlay && m_query.isEmpty() && !m_options.lockPage;
+    return !isEditing() && !scrollMode() && !m_folders.isOpen() && m_query.isEmpty() && !m_options.lockPage;
 }
 
 int LauncherView::sideButtonNumber(Qt::MouseButton button)
@@ -229,7 +229,7 @@ void LauncherView::wheelEvent(QWheelEvent *event)
 {
     // Taken, not passed on: nothing behind the launcher scrolls instead.
     event->accept();
-    if (m_folderOverlay || m_options.lockPage)
+    if (m_folders.isOpen() || m_options.lockPage)
         return;
     if (scrollMode()) {
         const QPoint at = event->position().toPoint();
@@ -265,9 +265,9 @@ EdgeAutoPagePolicy::Action LauncherView::applyEdgeAutoPage(const QPointF &point,
                                                            const std::optional<QString> &draggedID,
                                                            double timestamp)
 {
-    const EdgeAutoPagePolicy::Edge edge = m_edgePolicy.edge(point.x(), width());
+    const EdgeAutoPagePolicy::Edge edge = m_tileDrag.edgePolicy().edge(point.x(), width());
     const EdgeAutoPagePolicy::Action action =
-        m_edgePolicy.update(edge, m_currentPage, m_pageCount, m_transientPageCount > 0, timestamp);
+        m_tileDrag.edgePolicy().update(edge, m_currentPage, m_pageCount, m_tileDrag.transientPageCount() > 0, timestamp);
     switch (action.kind) {
     case EdgeAutoPagePolicy::Action::wait:
     case EdgeAutoPagePolicy::Action::idle:
@@ -291,10 +291,7 @@ EdgeAutoPagePolicy::Action LauncherView::applyEdgeAutoPage(const QPointF &point,
 
 void LauncherView::discardTransientPages()
 {
-    if (m_transientPageCount <= 0)
-        return;
-    m_transientPageCount = 0;
-    rebuild();
+    m_tileDrag.discardTransientPages();
 }
 
 void LauncherView::simulatePageInputForAutomation(const QString &input)
@@ -349,8 +346,7 @@ void LauncherView::simulatePageInputForAutomation(const QString &input)
     if (input == QStringLiteral("edge-page")) {
         const QPointF point(width() - 8, height() / 2.0);
         const QString id = QStringLiteral("automation.edge");
-        m_lastDragPoint = point;
-        m_lastDragID = id;
+        m_tileDrag.setLastDrag(point, id);
         const double t = mediaTime();
         const EdgeAutoPagePolicy::Action a1 = applyEdgeAutoPage(point, id, t);
         const EdgeAutoPagePolicy::Action a2 = applyEdgeAutoPage(point, id, t + 0.6);
@@ -361,11 +357,10 @@ void LauncherView::simulatePageInputForAutomation(const QString &input)
         }
         const EdgeAutoPagePolicy::Action a3 = applyEdgeAutoPage(point, id, t + 1.4);
         Log::write("[page-input] edge actions=%@/%@/%@ pages=%d transient=%d current=%d", actionName(a1),
-                   actionName(a2), actionName(a3), m_pageCount, m_transientPageCount, m_currentPage);
+                   actionName(a2), actionName(a3), m_pageCount, m_tileDrag.transientPageCount(), m_currentPage);
         cancelEdgeAutoPage();
         discardTransientPages();
-        m_lastDragPoint.reset();
-        m_lastDragID.reset();
+        m_tileDrag.clearLastDrag();
         return;
     }
 
@@ -438,25 +433,25 @@ void LauncherView::mousePressEvent(QMouseEvent *event)
     m_backgroundClick = false;
     m_backgroundPressPoint.reset();
     m_clickedIndex.reset();
-    m_badgePressedIndex.reset();
-    m_editExitOnMouseUp = false;
+    m_editMode.setPressedBadge(std::nullopt);
+    m_editMode.setExitsOnRelease(false);
     m_pageTurner->pointerDrag().reset();
     m_pointerDragEngaged = false;
 
     if (isEditing()) {
         // In edit mode a press only aims at a delete badge or leaves edit mode.
         if (const std::optional<int> badge = badgeTileIndex(p)) {
-            m_badgePressedIndex = badge;
+            m_editMode.setPressedBadge(badge);
             if (*badge >= 0 && *badge < m_tiles.size())
                 m_tiles.at(*badge)->setDeleteBadgePressed(true);
         } else {
-            m_editExitOnMouseUp = true;
+            m_editMode.setExitsOnRelease(true);
         }
         return;
     }
 
     const std::optional<int> hit = hitTileIndex(p);
-    if (m_editGate.press(hit, p, mediaTime()))
+    if (m_editMode.gate().press(hit, p, mediaTime()))
         scheduleLongPress();
     else
         cancelLongPress();
@@ -498,7 +493,7 @@ void LauncherView::mouseMoveEvent(QMouseEvent *event)
     }
     event->accept();
     const QPointF p = event->position();
-    if (m_editGate.moved(p))
+    if (m_editMode.gate().moved(p))
         cancelLongPress();
 
     if (m_pageTurner->pointerDrag().isArmed()) {
@@ -548,26 +543,26 @@ void LauncherView::mouseReleaseEvent(QMouseEvent *event)
         m_backgroundClick = false;
         m_backgroundPressPoint.reset();
         cancelLongPress();
-        m_badgePressedIndex.reset();
-        m_editExitOnMouseUp = false;
+        m_editMode.setPressedBadge(std::nullopt);
+        m_editMode.setExitsOnRelease(false);
     };
 
     if (isEditing()) {
-        if (m_badgePressedIndex) {
-            const int index = *m_badgePressedIndex;
+        if (const std::optional<int> badge = m_editMode.pressedBadge()) {
+            const int index = *badge;
             if (index >= 0 && index < m_tiles.size())
                 m_tiles.at(index)->setDeleteBadgePressed(false);
             handleBadgeTap(index, m_options.editSafeUninstall);
-        } else if (m_editExitOnMouseUp) {
+        } else if (m_editMode.exitsOnRelease()) {
             exitEditMode();
         }
-        m_editGate.release();
+        m_editMode.gate().release();
         clearPress();
         return;
     }
 
     // A long press that entered edit mode during this press opens nothing.
-    if (m_editGate.release() || m_hasDragged) {
+    if (m_editMode.gate().release() || m_hasDragged) {
         clearPress();
         return;
     }
