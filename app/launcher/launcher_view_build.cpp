@@ -287,16 +287,18 @@ void LauncherView::rebuild()
         const LayoutEntry &entry = m_entries.at(i);
         const QRectF frame = tileFrame(i);
         auto *tile = new AppTile(frame, entry, m_session.titleFor(entry), m_tilesHost);
-        tile->setIconSide(m_geometry.iconSide());
-        tile->setShowLabel(settings.showLabels);
-        tile->setDimmed(m_session.isHidden(entry));
-        tile->setSelected(m_selection.contains(entry.id));
-        configureTileForEditMode(tile);
-        tile->setDragging(m_tileDrag.draggingEntryID() && *m_tileDrag.draggingEntryID() == entry.id);
+        TileState state = tile->state();
+        state.iconSide = m_geometry.iconSide();
+        state.showLabel = settings.showLabels;
+        state.dimmed = m_session.isHidden(entry);
+        state.selected = m_selection.contains(entry.id);
+        state.dragging = m_tileDrag.draggingEntryID() && *m_tileDrag.draggingEntryID() == entry.id;
         if (const std::optional<AppItem> app = m_session.appFor(entry))
-            tile->setIcon(icons.icon(*app));
+            state.icon = icons.icon(*app);
         if (entry.isFolder())
-            tile->setFolderPreview(folderPreview(entry));
+            state.folderPreview = folderPreview(entry);
+        tile->setState(state);
+        configureTileForEditMode(tile);
         tile->show();
         m_tiles.append(tile);
         m_tileFrames.append(frame);
@@ -319,14 +321,18 @@ void LauncherView::refreshIcons(const QString &appID)
     IconProvider &icons = m_icons;
     for (AppTile *tile : all) {
         if (tile->entry().appID == appID) {
-            tile->setIcon(icons.cachedIcon(*app));
+            TileState state = tile->state();
+            state.icon = icons.cachedIcon(*app);
+            tile->setState(state);
             tile->update();
         }
     }
     // Folder previews draw from the icon cache, whichever member arrived.
     for (AppTile *tile : all) {
         if (tile->entry().isFolder()) {
-            tile->setFolderPreview(folderPreview(tile->entry()));
+            TileState state = tile->state();
+            state.folderPreview = folderPreview(tile->entry());
+            tile->setState(state);
             tile->update();
         }
     }
@@ -387,12 +393,14 @@ void LauncherView::configureTileForEditMode(AppTile *tile)
 {
     if (!tile)
         return;
-    tile->setBadgePlacement(badgePlacement());
+    TileState state = tile->state();
+    state.badgePlacement = badgePlacement();
     const LayoutEntry &entry = tile->entry();
-    const bool shows = isEditing() && UninstallEligibility::canUninstall(entry.isFolder(), m_session.appFor(entry));
-    tile->setShowsDeleteBadge(shows);
-    if (!shows)
-        tile->setDeleteBadgePressed(false);
+    state.showsDeleteBadge =
+        isEditing() && UninstallEligibility::canUninstall(entry.isFolder(), m_session.appFor(entry));
+    if (!state.showsDeleteBadge)
+        state.deleteBadgePressed = false;
+    tile->setState(state);
 }
 
 std::optional<QImage> LauncherView::folderPreview(const LayoutEntry &entry)
@@ -439,6 +447,9 @@ double LauncherView::appliedCenteredScale(const QWidget *view)
 
 void LauncherView::updateSelectionDisplay()
 {
-    for (AppTile *tile : std::as_const(m_tiles))
-        tile->setSelected(m_selection.contains(tile->entry().id));
+    for (AppTile *tile : std::as_const(m_tiles)) {
+        TileState state = tile->state();
+        state.selected = m_selection.contains(tile->entry().id);
+        tile->setState(state);
+    }
 }

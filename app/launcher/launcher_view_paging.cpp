@@ -442,8 +442,11 @@ void LauncherView::mousePressEvent(QMouseEvent *event)
         // In edit mode a press only aims at a delete badge or leaves edit mode.
         if (const std::optional<int> badge = badgeTileIndex(p)) {
             m_editMode.setPressedBadge(badge);
-            if (*badge >= 0 && *badge < m_tiles.size())
-                m_tiles.at(*badge)->setDeleteBadgePressed(true);
+            if (*badge >= 0 && *badge < m_tiles.size()) {
+                TileState state = m_tiles.at(*badge)->state();
+                state.deleteBadgePressed = true;
+                m_tiles.at(*badge)->setState(state);
+            }
         } else {
             m_editMode.setExitsOnRelease(true);
         }
@@ -550,8 +553,11 @@ void LauncherView::mouseReleaseEvent(QMouseEvent *event)
     if (isEditing()) {
         if (const std::optional<int> badge = m_editMode.pressedBadge()) {
             const int index = *badge;
-            if (index >= 0 && index < m_tiles.size())
-                m_tiles.at(index)->setDeleteBadgePressed(false);
+            if (index >= 0 && index < m_tiles.size()) {
+                TileState state = m_tiles.at(index)->state();
+                state.deleteBadgePressed = false;
+                m_tiles.at(index)->setState(state);
+            }
             handleBadgeTap(index, m_options.editSafeUninstall);
         } else if (m_editMode.exitsOnRelease()) {
             exitEditMode();

@@ -18,6 +18,15 @@
 
 namespace {
 
+// Sets one field of the tile's state, the others as they are.
+template <typename Field, typename Value>
+void assignState(AppTile &tile, Field TileState::*field, Value &&value)
+{
+    TileState state = tile.state();
+    state.*field = std::forward<Value>(value);
+    tile.setState(state);
+}
+
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 std::string rectText(const QRectF &r)
@@ -112,7 +121,7 @@ TEST_P(TileBadgeTest, SitsOnTheChosenIconCorner)
 {
     const BadgeCase &c = GetParam();
     AppTile tile(QRectF(0, 0, c.width, 150), LayoutEntry::app("a"), "A");
-    tile.setBadgePlacement(c.placement);
+    assignState(tile, &TileState::badgePlacement, c.placement);
     expectRect(tile.deleteBadgeRect(), c.expected);
 }
 
@@ -251,7 +260,7 @@ TEST(AppTile, RendersAtScaleTwoInNoWindowAndAtTheWindowsScaleInOne)
     AppTile loose(QRectF(0, 0, 120, 150), LayoutEntry::app("a"), "A");
     EXPECT_DOUBLE_EQ(loose.renderScale(), 2);
     const QImage icon = solidImage(Qt::red);
-    loose.setIcon(icon);
+    assignState(loose, &TileState::icon, icon);
     const QImage raster = loose.rasterized(icon, 88);
     EXPECT_EQ(raster.size(), QSize(176, 176));
     EXPECT_DOUBLE_EQ(raster.devicePixelRatio(), 2);
@@ -263,7 +272,7 @@ TEST(AppTile, RendersAtScaleTwoInNoWindowAndAtTheWindowsScaleInOne)
     window.show();
     ASSERT_NE(window.windowHandle(), nullptr);
     EXPECT_DOUBLE_EQ(tile->renderScale(), window.windowHandle()->devicePixelRatio());
-    tile->setIcon(icon);
+    assignState(*tile, &TileState::icon, icon);
     const int expected = TileGeometry::devicePixelSide(88, tile->renderScale());
     EXPECT_EQ(tile->rasterized(icon, 88).size(), QSize(expected, expected));
 }
@@ -272,18 +281,18 @@ TEST(AppTile, IconCacheFollowsImageIdentityAndHoldsFourSizes)
 {
     AppTile tile(QRectF(0, 0, 120, 150), LayoutEntry::app("a"), "A");
     const QImage icon = solidImage(Qt::red);
-    tile.setIcon(icon);
+    assignState(tile, &TileState::icon, icon);
     tile.rasterized(icon, 88);
     tile.rasterized(icon, 44);
     EXPECT_EQ(tile.rasterizedIconSides(), (QList<int>{88, 176}));
 
     // A copy shares the image: same icon, cache kept.
     const QImage copy = icon;
-    tile.setIcon(copy);
+    assignState(tile, &TileState::icon, copy);
     EXPECT_EQ(tile.rasterizedIconSides().size(), 2);
 
     // An equal but distinct image empties the cache.
-    tile.setIcon(icon.copy());
+    assignState(tile, &TileState::icon, icon.copy());
     EXPECT_TRUE(tile.rasterizedIconSides().isEmpty());
 
     // Other images (the incoming icon of a merge preview) are never stored.
@@ -301,7 +310,7 @@ TEST(AppTile, IconCacheFollowsImageIdentityAndHoldsFourSizes)
     EXPECT_EQ(tile.rasterizedIconSides(), (QList<int>{100}));
 
     // A null image is no icon at all.
-    tile.setIcon(QImage());
+    assignState(tile, &TileState::icon, QImage());
     EXPECT_FALSE(tile.icon().has_value());
 }
 
@@ -326,34 +335,34 @@ TEST(AppTile, StateFieldsRedrawOnlyOnChange)
     auto *tile = new CountingTile(QRectF(0, 0, 120, 150), LayoutEntry::app("a"), "A", &window);
     window.show();
     QApplication::processEvents();
-    const auto paintsAfter = [&](auto change) {
+    const auto paintsAfter = [&](auto act) {
         QApplication::processEvents();
         tile->paints = 0;
-        change();
+        act();
         QApplication::processEvents();
         return tile->paints;
     };
 
-    EXPECT_GT(paintsAfter([&] { tile->setDimmed(true); }), 0);
-    EXPECT_EQ(paintsAfter([&] { tile->setDimmed(true); }), 0);
-    EXPECT_GT(paintsAfter([&] { tile->setSelected(true); }), 0);
-    EXPECT_GT(paintsAfter([&] { tile->setMergeTarget(true); }), 0);
-    EXPECT_GT(paintsAfter([&] { tile->setDragging(true); }), 0);
-    EXPECT_GT(paintsAfter([&] { tile->setShowsDeleteBadge(true); }), 0);
-    EXPECT_GT(paintsAfter([&] { tile->setDeleteBadgePressed(true); }), 0);
-    EXPECT_GT(paintsAfter([&] { tile->setBadgePlacement(EditModeBadgePlacement::topRight); }), 0);
-    EXPECT_EQ(paintsAfter([&] { tile->setBadgePlacement(EditModeBadgePlacement::topRight); }), 0);
+    EXPECT_GT(paintsAfter([&] { assignState(*tile, &TileState::dimmed, true); }), 0);
+    EXPECT_EQ(paintsAfter([&] { assignState(*tile, &TileState::dimmed, true); }), 0);
+    EXPECT_GT(paintsAfter([&] { assignState(*tile, &TileState::selected, true); }), 0);
+    EXPECT_GT(paintsAfter([&] { assignState(*tile, &TileState::mergeTarget, true); }), 0);
+    EXPECT_GT(paintsAfter([&] { assignState(*tile, &TileState::dragging, true); }), 0);
+    EXPECT_GT(paintsAfter([&] { assignState(*tile, &TileState::showsDeleteBadge, true); }), 0);
+    EXPECT_GT(paintsAfter([&] { assignState(*tile, &TileState::deleteBadgePressed, true); }), 0);
+    EXPECT_GT(paintsAfter([&] { assignState(*tile, &TileState::badgePlacement, EditModeBadgePlacement::topRight); }), 0);
+    EXPECT_EQ(paintsAfter([&] { assignState(*tile, &TileState::badgePlacement, EditModeBadgePlacement::topRight); }), 0);
     const QImage incoming = solidImage(Qt::blue);
-    EXPECT_GT(paintsAfter([&] { tile->setMergePreviewIcon(incoming); }), 0);
-    EXPECT_EQ(paintsAfter([&] { tile->setMergePreviewIcon(incoming); }), 0);
-    EXPECT_GT(paintsAfter([&] { tile->setMergePreviewIcon(incoming.copy()); }), 0);
+    EXPECT_GT(paintsAfter([&] { assignState(*tile, &TileState::mergePreviewIcon, incoming); }), 0);
+    EXPECT_EQ(paintsAfter([&] { assignState(*tile, &TileState::mergePreviewIcon, incoming); }), 0);
+    EXPECT_GT(paintsAfter([&] { assignState(*tile, &TileState::mergePreviewIcon, incoming.copy()); }), 0);
     // These have no observers: their owner redraws when it needs to.
     EXPECT_EQ(paintsAfter([&] {
-                  tile->setTitle("B");
-                  tile->setIconSide(60);
-                  tile->setShowLabel(false);
-                  tile->setIcon(solidImage(Qt::red));
-                  tile->setFolderPreview(solidImage(Qt::green));
+                  assignState(*tile, &TileState::title, "B");
+                  assignState(*tile, &TileState::iconSide, 60);
+                  assignState(*tile, &TileState::showLabel, false);
+                  assignState(*tile, &TileState::icon, solidImage(Qt::red));
+                  assignState(*tile, &TileState::folderPreview, solidImage(Qt::green));
               }),
               0);
 }
@@ -453,7 +462,7 @@ protected:
                                       const QString &title = "Safari")
     {
         auto tile = std::make_unique<AppTile>(QRectF(0, 0, 120, 150), entry, title);
-        tile->setIcon(solidImage(Qt::red));
+        assignState(*tile, &TileState::icon, solidImage(Qt::red));
         return tile;
     }
     double scale() const { return GetParam(); }
@@ -494,7 +503,7 @@ TEST_P(RenderedTile, MergeTargetGetsThePlateAndAnEnlargedIcon)
     const QImage before = renderTile(*tile, scale());
     expectGrey(probe(before, *tile, QPointF(13, 48)), 60, 0);
 
-    tile->setMergeTarget(true);
+    assignState(*tile, &TileState::mergeTarget, true);
     const QImage image = renderTile(*tile, scale());
     expectGrey(probe(image, *tile, betweenIconAndLabel.topLeft()), overlaid(0.2));
     // The plate's stroke, white 0.65 two points wide on its edge; its inner
@@ -508,9 +517,9 @@ TEST_P(RenderedTile, MergeTargetGetsThePlateAndAnEnlargedIcon)
 TEST_P(RenderedTile, DimmingFadesIconAndLabelButNotPlateOrBadge)
 {
     auto tile = makeTile();
-    tile->setDimmed(true);
-    tile->setMergeTarget(true);
-    tile->setShowsDeleteBadge(true);
+    assignState(*tile, &TileState::dimmed, true);
+    assignState(*tile, &TileState::mergeTarget, true);
+    assignState(*tile, &TileState::showsDeleteBadge, true);
     const QImage image = renderTile(*tile, scale());
     // The red icon at alpha 0.42 over the plate's grey.
     const QColor icon = probe(image, *tile, QPointF(60, 48));
@@ -532,7 +541,7 @@ TEST_P(RenderedTile, DimmingFadesIconAndLabelButNotPlateOrBadge)
 TEST_P(RenderedTile, DeleteBadgeDiscCrossAndPressedState)
 {
     auto tile = makeTile();
-    tile->setShowsDeleteBadge(true);
+    assignState(*tile, &TileState::showsDeleteBadge, true);
     const QRectF badge = tile->deleteBadgeRect();
     const QPointF onDisc = badge.center() + QPointF(0, 0.35 * badge.height());
     const QPointF nearRim = QPointF(badge.center().x(), badge.top() + 0.75);
@@ -544,7 +553,7 @@ TEST_P(RenderedTile, DeleteBadgeDiscCrossAndPressedState)
     const int cross = darkestIn(image, *tile, middle);
     EXPECT_GT(probe(image, *tile, nearRim).green(), 150) << "the disc reaches its rim";
 
-    tile->setDeleteBadgePressed(true);
+    assignState(*tile, &TileState::deleteBadgePressed, true);
     image = renderTile(*tile, scale());
     const int pressedCross = darkestIn(image, *tile, middle);
     EXPECT_LT(pressedCross, cross - 15) << "pressing darkens the cross";
@@ -558,8 +567,8 @@ TEST_P(RenderedTile, DeleteBadgeDiscCrossAndPressedState)
     EXPECT_GT(rim.red(), 150);
     EXPECT_LT(rim.green(), 120);
 
-    tile->setDeleteBadgePressed(false);
-    tile->setBadgePlacement(EditModeBadgePlacement::topRight);
+    assignState(*tile, &TileState::deleteBadgePressed, false);
+    assignState(*tile, &TileState::badgePlacement, EditModeBadgePlacement::topRight);
     image = renderTile(*tile, scale());
     const QRectF right = tile->deleteBadgeRect();
     EXPECT_GT(right.left(), 60);
@@ -570,11 +579,11 @@ TEST_P(RenderedTile, DeleteBadgeDiscCrossAndPressedState)
 TEST_P(RenderedTile, DraggingDrawsOnlyThePlaceholder)
 {
     auto tile = makeTile();
-    tile->setDragging(true);
-    tile->setMergeTarget(true);
-    tile->setDimmed(true);
-    tile->setShowsDeleteBadge(true);
-    tile->setMergePreviewIcon(solidImage(Qt::blue));
+    assignState(*tile, &TileState::dragging, true);
+    assignState(*tile, &TileState::mergeTarget, true);
+    assignState(*tile, &TileState::dimmed, true);
+    assignState(*tile, &TileState::showsDeleteBadge, true);
+    assignState(*tile, &TileState::mergePreviewIcon, solidImage(Qt::blue));
     const QImage image = renderTile(*tile, scale());
     expectGrey(probe(image, *tile, QPointF(60, 48)), overlaid(0.05));
     expectGrey(probe(image, *tile, betweenIconAndLabel.topLeft()), 60, 0);
@@ -586,10 +595,10 @@ TEST_P(RenderedTile, DraggingDrawsOnlyThePlaceholder)
 TEST_P(RenderedTile, MergePreviewShowsOwnIconLeftIncomingRightAndNothingElse)
 {
     auto tile = makeTile();
-    tile->setMergeTarget(true);
-    tile->setDimmed(true);
-    tile->setShowsDeleteBadge(true);
-    tile->setMergePreviewIcon(solidImage(Qt::blue));
+    assignState(*tile, &TileState::mergeTarget, true);
+    assignState(*tile, &TileState::dimmed, true);
+    assignState(*tile, &TileState::showsDeleteBadge, true);
+    assignState(*tile, &TileState::mergePreviewIcon, solidImage(Qt::blue));
     const QImage image = renderTile(*tile, scale());
     const TileGeometry::MergePreview preview = TileGeometry::mergePreview(tile->tileGeometry().iconRect());
     EXPECT_EQ((probe(image, *tile, preview.left.center())).rgb(), QColor(Qt::red).rgb()) << "not dimmed";
@@ -602,7 +611,7 @@ TEST_P(RenderedTile, MergePreviewShowsOwnIconLeftIncomingRightAndNothingElse)
     EXPECT_EQ(scanArea(image, *tile, QRectF(0, 98, 120, 44)).bright, 0);
 
     // Without an own icon the left square stays empty.
-    tile->setIcon(std::nullopt);
+    assignState(*tile, &TileState::icon, std::nullopt);
     const QImage empty = renderTile(*tile, scale());
     expectGrey(probe(empty, *tile, preview.left.center()), overlaid(0.26));
     EXPECT_EQ((probe(empty, *tile, preview.right.center())).rgb(), QColor(Qt::blue).rgb());
@@ -619,8 +628,8 @@ TEST_P(RenderedTile, FolderPlateWithPreviewIgnoresIcon)
     // Beyond the plate, where an application icon would be: background.
     expectGrey(probe(image, *tile, QPointF(18, 48)), 60, 0);
 
-    tile->setFolderPreview(solidImage(Qt::green, 64));
-    tile->setMergeTarget(true);
+    assignState(*tile, &TileState::folderPreview, solidImage(Qt::green, 64));
+    assignState(*tile, &TileState::mergeTarget, true);
     image = renderTile(*tile, scale());
     EXPECT_EQ((probe(image, *tile, plate.center())).rgb(), QColor(Qt::green).rgb());
     // A folder is never enlarged: the area an enlarged icon would cover is plate-free.
@@ -630,7 +639,7 @@ TEST_P(RenderedTile, FolderPlateWithPreviewIgnoresIcon)
 TEST_P(RenderedTile, ApplicationWithoutIconShowsPlaceholder)
 {
     auto tile = makeTile();
-    tile->setIcon(std::nullopt);
+    assignState(*tile, &TileState::icon, std::nullopt);
     const QImage image = renderTile(*tile, scale());
     expectGrey(probe(image, *tile, QPointF(60, 48)), overlaid(0.16));
     expectGrey(probe(image, *tile, QPointF(18, 48)), 60, 0);
@@ -639,8 +648,8 @@ TEST_P(RenderedTile, ApplicationWithoutIconShowsPlaceholder)
 TEST_P(RenderedTile, HiddenLabelAndShorterPlate)
 {
     auto tile = makeTile();
-    tile->setShowLabel(false);
-    tile->setMergeTarget(true);
+    assignState(*tile, &TileState::showLabel, false);
+    assignState(*tile, &TileState::mergeTarget, true);
     const QImage image = renderTile(*tile, scale());
     EXPECT_EQ(scanArea(image, *tile, QRectF(0, 98, 120, 44)).bright, 0);
     // The plate ends at iconSide + 8 = 96.
@@ -651,7 +660,7 @@ TEST_P(RenderedTile, HiddenLabelAndShorterPlate)
 TEST_P(RenderedTile, SelectedTileIsMarkedFaintly)
 {
     auto tile = makeTile();
-    tile->setSelected(true);
+    assignState(*tile, &TileState::selected, true);
     const QImage image = renderTile(*tile, scale());
     expectGrey(probe(image, *tile, betweenIconAndLabel.topLeft()), overlaid(0.12));
 }
@@ -665,12 +674,12 @@ TEST_P(RenderedTile, LayerTransformMovesTheDrawing)
     expectGrey(probe(image, *tile, QPointF(60, 5.5)), 60, 0);
 
     // Changes made while transformed show at the next paint.
-    tile->setDimmed(true);
+    assignState(*tile, &TileState::dimmed, true);
     const QImage dimmed = renderTile(*tile, scale());
     EXPECT_LT(probe(dimmed, *tile, QPointF(60, 50)).red(), 200);
-    tile->setDimmed(false);
-    tile->setIcon(solidImage(Qt::blue));
-    tile->setShowLabel(false);
+    assignState(*tile, &TileState::dimmed, false);
+    assignState(*tile, &TileState::icon, solidImage(Qt::blue));
+    assignState(*tile, &TileState::showLabel, false);
     const QImage blue = renderTile(*tile, scale());
     EXPECT_EQ(probe(blue, *tile, QPointF(60, 50)).rgb(), QColor(Qt::blue).rgb());
     EXPECT_EQ(scanArea(blue, *tile, QRectF(0, 98, 120, 44)).bright, 0);
@@ -711,8 +720,8 @@ Page makePage()
         const QRectF frame(100.5 + (i % 7) * 240, 60 + (i / 7) * 190, 200, 160);
         auto *tile = new AppTile(frame, LayoutEntry::app(QString("app.%1").arg(i)), QString("App %1").arg(i),
                                  page.host.get());
-        tile->setIconSide(87.3);
-        tile->setIcon(solidImage(tileColor(i)));
+        assignState(*tile, &TileState::iconSide, 87.3);
+        assignState(*tile, &TileState::icon, solidImage(tileColor(i)));
         tile->show();
         page.tiles.append(tile);
     }
@@ -738,10 +747,10 @@ QColor pageProbe(const QImage &image, const AppTile &tile, QPointF point)
 TEST(RenderedPage, EveryTileDrawsItsOwnStateInNoWindowAtScale2)
 {
     Page page = makePage();
-    page.tiles[8]->setDimmed(true);
-    page.tiles[10]->setMergeTarget(true);
-    page.tiles[12]->setShowsDeleteBadge(true);
-    page.tiles[20]->setDragging(true);
+    assignState(*page.tiles[8], &TileState::dimmed, true);
+    assignState(*page.tiles[10], &TileState::mergeTarget, true);
+    assignState(*page.tiles[12], &TileState::showsDeleteBadge, true);
+    assignState(*page.tiles[20], &TileState::dragging, true);
     const QImage image = renderPage(*page.host, 2);
 
     for (int i = 0; i < page.tiles.size(); ++i) {
