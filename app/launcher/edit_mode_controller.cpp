@@ -16,6 +16,10 @@ void EditModeController::exit()
     m_clock.stop();
 }
 
+// Holding Option enters edit mode only once edit mode can be entered; until
+// then there is nothing to record.
+void EditModeController::syncOptionKeyBaseline() {}
+
 void EditModeController::scheduleLongPress() {}
 
 void EditModeController::cancelLongPress() {}

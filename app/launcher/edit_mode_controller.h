@@ -46,6 +46,9 @@ public:
     bool exitsOnRelease() const { return m_exitsOnRelease; }
     void setExitsOnRelease(bool exits) { m_exitsOnRelease = exits; }
 
+    // Takes the Option key's state as it is now, so that a key already held
+    // when the launcher shows is no press.
+    void syncOptionKeyBaseline();
     void exit();
     void scheduleLongPress();
     void cancelLongPress();

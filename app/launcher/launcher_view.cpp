@@ -165,6 +165,11 @@ void LauncherView::folderOverlayBackdropChanged()
     m_folders.backdropChanged();
 }
 
+void LauncherView::syncOptionKeyBaseline()
+{
+    m_editMode.syncOptionKeyBaseline();
+}
+
 void LauncherView::exitEditMode()
 {
     m_editMode.exit();

@@ -206,6 +206,7 @@ public:
     void showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage);
     void refreshFolderOverlayGeometry();
     void folderOverlayBackdropChanged();
+    void syncOptionKeyBaseline();
     void exitEditMode();
     void scheduleLongPress();
     void cancelLongPress();

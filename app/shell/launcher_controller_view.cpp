@@ -7,15 +7,6 @@
 
 namespace {
 
-// The view takes the Option-key baseline once it has edit mode; until then
-// there is nothing to record.
-template <typename View>
-void syncBaseline(View &view)
-{
-    if constexpr (requires { view.syncOptionKeyBaseline(); })
-        view.syncOptionKeyBaseline();
-}
-
 class LauncherViewContent final : public LauncherController::Content
 {
 public:
@@ -26,7 +17,7 @@ public:
     void syncOptionKeyBaseline() override
     {
         if (m_view)
-            syncBaseline(*m_view);
+            m_view->syncOptionKeyBaseline();
     }
 
     void animateIn() override
