@@ -11,8 +11,8 @@
 // pointer drags) or fixed by an automation option.
 //
 // A plain state machine: it owns no widgets and reads no clock of its own.
-// Everything visible goes through `Host`, which the launcher view implements
-// (and a fake in the tests), and time comes in through `Host::now()` and the
+// Everything visible goes through `Host`, which the PageTurner implements
+// for its grid (and a fake in the tests), and time comes in through `Host::now()` and the
 // tick calls. States: idle; prepared (a turn is set up, `isInteractivePaging`);
 // animating (the slide clock runs, also `isPagingAnimating`).
 class PageTurnEngine

@@ -14,11 +14,11 @@
 
 class QWheelEvent;
 
-// Feeds the launcher grid's raw paging input (scroll events, side buttons,
-// a pointer dragged over empty space) into the paging policies and applies
+// Feeds a paged grid's raw paging input (scroll events, side buttons, a
+// pointer dragged over empty space) into the paging policies and applies
 // their decisions to the page-turn engine. Holds no widget: the policies and
-// the last-precise-scroll time are the launcher view's own fields, bound here
-// by reference, so that the view's show animation can reset them.
+// the last-precise-scroll time belong to the PageTurner, bound here by
+// reference, so that the turner can reset them when the grid shows again.
 //
 // Scroll events from Qt are translated into the policies' event:
 // - `pixelDelta` set: a device with fine-grained deltas (trackpads on macOS and
