@@ -1,8 +1,11 @@
 #include "shell/app_delegate.h"
-#include "shell/launch_options.h"
+#include "session/launch_options.h"
 #include "shell/launcher_controller.h"
 
 #include "single_instance.h"
+#include "input_platform.h"
+#include "window_decorator.h"
+#include "x11/linux_desktop.h"
 #include "termination_signals.h"
 
 #include <QApplication>
@@ -35,7 +38,12 @@ int main(int argc, char **argv)
     if (instance.acquire() == SingleInstance::Role::handedOver)
         return 0;
 
-    auto delegate = std::make_unique<AppDelegate>(options);
+    // The desktop's input outlives the delegate whose triggers use it.
+    const std::unique_ptr<InputPlatform> input = makeLinuxInputPlatform();
+    AppDelegate::Platform platform = AppDelegate::Platform::system();
+    platform.useInputPlatform(*input);
+    platform.launcherEnvironment.decorator = makeLinuxWindowDecorator();
+    auto delegate = std::make_unique<AppDelegate>(options, std::move(platform));
     appDelegateRef = delegate.get();
     instance.onReopen = [] {
         if (appDelegateRef)

@@ -1,6 +1,5 @@
 #include "window_decorator.h"
 
-#include <QGuiApplication>
 
 namespace {
 
@@ -12,9 +11,7 @@ public:
 
 } // namespace
 
-std::unique_ptr<WindowDecorator> WindowDecorator::forCurrentPlatform()
+std::unique_ptr<WindowDecorator> WindowDecorator::passive()
 {
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
-        return makeX11WindowDecorator();
     return std::make_unique<PassiveWindowDecorator>();
 }

@@ -17,12 +17,7 @@ public:
     // when the window is hidden (withdrawn). Null does nothing.
     virtual void applyOverlayHints(QWidget *window) = 0;
 
-    // The decorator for the platform Qt runs on: the X11 one on xcb, one that
-    // does nothing elsewhere (offscreen, Wayland).
-    static std::unique_ptr<WindowDecorator> forCurrentPlatform();
+    // One that does nothing: for a desktop that needs no hints (offscreen,
+    // Wayland) and wherever no decorator was handed in.
+    static std::unique_ptr<WindowDecorator> passive();
 };
-
-// The X11 decorator: EWMH hints through Qt's own X connection, so that they
-// reach the server before Qt's map request for the same window. Does nothing
-// when Qt does not run on X11.
-std::unique_ptr<WindowDecorator> makeX11WindowDecorator();

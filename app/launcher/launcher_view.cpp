@@ -1,7 +1,7 @@
 #include "launcher_view.h"
 
 #include "launcher/launcher_layout_plan.h"
-#include "shell/launcher_session.h"
+#include "session/launcher_session.h"
 #include "tiles/icon_provider.h"
 
 #include "foundation/notification_center.h"
@@ -15,13 +15,13 @@
 
 #include <algorithm>
 
-LauncherView::LauncherView(const QRect &frame, LauncherSession &session, const LaunchOptions &options,
-                           QWidget *parent)
-    : QWidget(parent), m_session(session), m_options(options)
+LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconProvider &icons,
+                           const LaunchOptions &options, QWidget *parent)
+    : QWidget(parent), m_session(session), m_icons(icons), m_options(options)
 {
     setGeometry(frame);
     setFocusPolicy(Qt::StrongFocus);
-    m_isBuilt = true;
+    m_built = true;
 
     // The command line may open the launcher on a page or with a search.
     m_currentPage = std::max(0, m_options.page);
@@ -29,9 +29,6 @@ LauncherView::LauncherView(const QRect &frame, LauncherSession &session, const L
 
     buildSubviews();
 
-    m_slideClock.prepare();
-    m_presentationClock.prepare();
-    m_editClock.prepare();
 
     installCallbacks();
 
@@ -51,29 +48,20 @@ LauncherView::~LauncherView()
 {
     if (m_languageObserver != 0)
         NotificationCenter::defaultCenter().removeObserver(m_languageObserver);
-    m_session.onSettingsChange.remove(this);
-    m_slideClock.stop();
-    m_presentationClock.stop();
-    m_editClock.stop();
+    m_pageTurner->slideClock().stop();
 }
 
 void LauncherView::installCallbacks()
 {
     const QPointer<LauncherView> weak(this);
-    IconProvider &icons = m_session.icons();
-    icons.onLoaded = [weak](const QString &appID) {
-        if (weak)
-            weak->refreshIcons(appID);
-    };
+    IconProvider &icons = m_icons;
+    connect(&icons, &IconProvider::loaded, this, &LauncherView::refreshIcons);
     // The session outlives every view; folder previews resolve members through it.
     LauncherSession *session = &m_session;
     icons.onDemandApp = [session](const QString &appID) { return session->app(appID); };
 
-    m_session.onChange = [weak] {
-        if (weak)
-            weak->rebuild();
-    };
-    m_session.onSettingsChange.set(this, [weak] {
+    connect(&m_session, &LauncherSession::changed, this, &LauncherView::rebuild);
+    connect(&m_session, &LauncherSession::settingsChanged, this, [weak] {
         if (!weak)
             return;
         weak->applySettingsAppearance();
@@ -124,12 +112,12 @@ QRectF LauncherView::gridRect() const
 
 std::optional<QString> LauncherView::mergeCandidate() const
 {
-    return m_mergeGate.candidate();
+    return m_tileDrag.mergeGate().candidate();
 }
 
 std::optional<QString> LauncherView::mergeTargetID() const
 {
-    return m_mergeGate.committed();
+    return m_tileDrag.mergeGate().committed();
 }
 
 EditModeBadgePlacement LauncherView::badgePlacement() const
@@ -150,12 +138,79 @@ double LauncherView::backingScale() const
 void LauncherView::setTimeSource(FrameClock::TimeSource timeSource)
 {
     m_timeSource = timeSource;
-    m_slideClock.setTimeSource(timeSource);
-    m_presentationClock.setTimeSource(timeSource);
-    m_editClock.setTimeSource(timeSource);
+    m_pageTurner->slideClock().setTimeSource(timeSource);
+    m_presentation.clock().setTimeSource(timeSource);
+    m_editMode.clock().setTimeSource(timeSource);
 }
 
 double LauncherView::mediaTime() const
 {
     return m_timeSource ? m_timeSource() : FrameClock::systemMediaTime();
+}
+
+// --- The parts: folders, edit mode, drag and drop ------------------------------------------
+
+void LauncherView::showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage)
+{
+    m_folders.show(entry, initialPage);
+}
+
+void LauncherView::refreshFolderOverlayGeometry()
+{
+    m_folders.refreshGeometry();
+}
+
+void LauncherView::folderOverlayBackdropChanged()
+{
+    m_folders.backdropChanged();
+}
+
+void LauncherView::syncOptionKeyBaseline()
+{
+    m_editMode.syncOptionKeyBaseline();
+}
+
+void LauncherView::exitEditMode()
+{
+    m_editMode.exit();
+}
+
+void LauncherView::scheduleLongPress()
+{
+    m_editMode.scheduleLongPress();
+}
+
+void LauncherView::cancelLongPress()
+{
+    m_editMode.cancelLongPress();
+}
+
+void LauncherView::applyJiggle(AppTile *tile, double rotationRadians, double translationX, double translationY)
+{
+    m_editMode.applyJiggle(tile, rotationRadians, translationX, translationY);
+}
+
+std::optional<int> LauncherView::badgeTileIndex(const QPointF &point) const
+{
+    return m_editMode.badgeTileIndex(point);
+}
+
+void LauncherView::handleBadgeTap(int index, bool previewOnly)
+{
+    m_editMode.handleBadgeTap(index, previewOnly);
+}
+
+void LauncherView::startDrag(const QString &entryID, const QPointF &startPoint)
+{
+    m_tileDrag.startDrag(entryID, startPoint);
+}
+
+void LauncherView::cancelEdgeAutoPage()
+{
+    m_tileDrag.cancelEdgeAutoPage();
+}
+
+void LauncherView::createTransientPage()
+{
+    m_tileDrag.createTransientPage();
 }

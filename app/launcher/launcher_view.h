@@ -1,21 +1,21 @@
 #pragma once
 
+#include "launcher/edit_mode_controller.h"
 #include "launcher/flipped_view.h"
-#include "launcher/frame_clock.h"
-#include "shell/launch_options.h"
+#include "launcher/folder_host.h"
+#include "launcher/presentation_animator.h"
+#include "launcher/tile_drag_controller.h"
+#include "paging/frame_clock.h"
+#include "paging/page_turner.h"
+#include "session/launch_options.h"
 
 #include "model/app_item.h"
 #include "model/layout_entry.h"
 #include "policy/edge_auto_page_policy.h"
 #include "policy/edit_mode_badge_placement.h"
-#include "policy/edit_mode_gate.h"
 #include "policy/grid_geometry.h"
 #include "policy/merge_hover_gate.h"
-#include "policy/option_key_trigger.h"
 #include "policy/page_drag_gesture.h"
-#include "policy/pointer_page_drag.h"
-#include "policy/side_button_page_policy.h"
-#include "policy/wheel_page_navigator.h"
 
 #include <QImage>
 #include <QList>
@@ -33,6 +33,7 @@
 
 class AppTile;
 class ContextMenuBuilder;
+class IconProvider;
 class LauncherSession;
 class PageDotsView;
 class QDrag;
@@ -47,23 +48,30 @@ class WallpaperBackdrop;
 // The whole content of the launcher window: blurred wallpaper, search plate,
 // the grid of tiles (one page at a time, or one scrolling list), page dots,
 // hint line, drop marker and settings button, with every input that acts on
-// them. It reads and changes the model only through the session; the session's
-// change callback rebuilds it.
+// them. It reads and changes the model only through the session; the
+// session's changed signal rebuilds it.
 //
-// The class is spread over several sources by responsibility:
-//   launcher_view.cpp              state, construction, derived properties
+// The view holds its subviews and routes events; each interaction is a part
+// it owns, with the view as the part's host: the page turner (paging/), the
+// presentation animator (show and hide), the edit-mode controller, the
+// tile-drag controller and the folder host. Its sources by responsibility:
+//   launcher_view.cpp              construction, derived properties, the parts
 //   launcher_view_build.cpp        subviews, rebuild, relayout, tile geometry
 //   launcher_view_presentation.cpp show and hide
 //   launcher_view_chrome.cpp       search plate, hint, texts, search and keys
-//   launcher_view_paging.cpp       page-turn engine, paging inputs, clicks
-//   launcher_view_seams.cpp        folders, edit mode, drag and drop (stubs)
-class LauncherView : public QWidget
+//   launcher_view_paging.cpp       the turner's grid, paging inputs, clicks
+class LauncherView : public QWidget,
+                     private PresentationAnimator::Host,
+                     private EditModeController::Host,
+                     private TileDragController::Host,
+                     private FolderHost::Host
 {
     Q_OBJECT
 
 public:
-    // The frame is the covered screen's rectangle; the session outlives the view.
-    LauncherView(const QRect &frame, LauncherSession &session, const LaunchOptions &options,
+    // The frame is the covered screen's rectangle; the session and the icon
+    // provider outlive the view.
+    LauncherView(const QRect &frame, LauncherSession &session, IconProvider &icons, const LaunchOptions &options,
                  QWidget *parent = nullptr);
     ~LauncherView() override;
 
@@ -71,7 +79,7 @@ public:
     LauncherView &operator=(const LauncherView &) = delete;
 
     // Hold-to-make-folder tuning of the merge hover.
-    static inline const MergeHoverGate::Tuning mergeTuning{0.5, 8, 12};
+    static inline const MergeHoverGate::Tuning mergeTuning = TileDragController::mergeTuning;
     // A background press released within this many points hides the launcher.
     static constexpr double backgroundClickMaxDrift = 8;
 
@@ -87,7 +95,7 @@ public:
     int pageCapacity() const;
     QRectF gridRect() const;
     double currentIconSide() const { return m_geometry.iconSide(); }
-    bool isEditing() const { return m_editGate.isEditing(); }
+    bool isEditing() const { return m_editMode.isEditing(); }
     std::optional<QString> mergeCandidate() const;
     std::optional<QString> mergeTargetID() const;
     EditModeBadgePlacement badgePlacement() const;
@@ -99,6 +107,7 @@ public:
 
     // --- Read access for the owner, automation and tests ----------------------------
     LauncherSession &session() const { return m_session; }
+    IconProvider &icons() const { return m_icons; }
     const LaunchOptions &options() const { return m_options; }
     const GridGeometry &geometry() const { return m_geometry; }
     const QList<LayoutEntry> &entries() const { return m_entries; }
@@ -108,8 +117,8 @@ public:
     int currentPage() const { return m_currentPage; }
     const QString &query() const { return m_query; }
     const QSet<QString> &selection() const { return m_selection; }
-    double presentationProgress() const { return m_presentationProgress; }
-    bool isPresentationRunning() const { return m_presentationClock.isRunning(); }
+    double presentationProgress() const { return m_presentation.progress(); }
+    bool isPresentationRunning() const { return m_presentation.isRunning(); }
     QLineEdit *searchField() const { return m_searchField; }
     QWidget *searchPlate() const { return m_searchPlate; }
     QWidget *searchIcon() const { return m_searchIcon; }
@@ -124,9 +133,9 @@ public:
     // Replaces the media time of the view and its three frame clocks (tests).
     void setTimeSource(FrameClock::TimeSource timeSource);
     double mediaTime() const;
-    FrameClock &presentationClock() { return m_presentationClock; }
-    FrameClock &slideClock() { return m_slideClock; }
-    FrameClock &editClock() { return m_editClock; }
+    FrameClock &presentationClock() { return m_presentation.clock(); }
+    FrameClock &slideClock() { return m_pageTurner->slideClock(); }
+    FrameClock &editClock() { return m_editMode.clock(); }
 
     // --- Build, rebuild and relayout (launcher_view_build.cpp) ------------------------
     void rebuild();
@@ -187,16 +196,17 @@ public:
     EdgeAutoPagePolicy::Action applyEdgeAutoPage(const QPointF &point, const std::optional<QString> &draggedID,
                                                  double timestamp);
     void discardTransientPages();
-    void simulatePageInputForAutomation(const QString &spec);
+    void simulatePageInputForAutomation(const QString &input);
     std::optional<int> tileIndex(const QPointF &point) const;
     std::optional<int> hitTileIndex(const QPointF &point) const;
     QPointF gridPoint(const QPointF &point) const;
     void openFolder(const LayoutEntry &entry);
 
-    // --- Folders, edit mode, drag and drop (seams; launcher_view_seams.cpp) -----------
+    // --- Folders, edit mode, drag and drop (the parts; launcher_view.cpp) -------------
     void showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage);
     void refreshFolderOverlayGeometry();
     void folderOverlayBackdropChanged();
+    void syncOptionKeyBaseline();
     void exitEditMode();
     void scheduleLongPress();
     void cancelLongPress();
@@ -221,10 +231,14 @@ private:
     void buildSubviews();
     void startPresentation(double target, double duration, bool easeIn, std::function<void()> completion);
     bool presentationAnimates() const;
+    // PresentationAnimator::Host
+    double presentationNow() const override;
+    void showPresentation(double progress) override;
     void installCallbacks();
 
     // --- Collaborators -----------------------------------------------------------
     LauncherSession &m_session;
+    IconProvider &m_icons;
     const LaunchOptions m_options;
     std::shared_ptr<ContextMenuBuilder> m_menuBuilder; // created on first use
     QPointer<QMessageBox> m_uninstallAlert;
@@ -252,102 +266,54 @@ private:
     int m_currentPage = 0;
     QString m_query;
     QSet<QString> m_selection;
-    QPointer<QWidget> m_folderOverlay; // the open FolderOverlay, if any
 
-    // --- Page turning -------------------------------------------------------------------
+    // --- Page turning (the state of the turn is the page turner's) --------------------
     FlippedView *m_outgoingHost = nullptr;
     QList<AppTile *> m_outgoingTiles;
-    WheelPageNavigator m_wheelNavigator;
-    PageDragGesture m_dragGesture;
-    SideButtonPagePolicy m_sideButtonPolicy;
-    PointerPageDrag m_pointerDrag;
     bool m_pointerDragEngaged = false;
-    EdgeAutoPagePolicy m_edgePolicy;
-    QPointer<QTimer> m_edgeAutoTimer;
-    double m_edgeTimerFireDate = 0;
-    int m_transientPageCount = 0;
-    bool m_edgeDropCommitted = false;
-    double m_lastPreciseWheelTime = -1;
-    int m_pagingFromPage = 0;
-    int m_pagingDirection = 1;
-    double m_pagingProgress = 0;
-    double m_slideOffset = 0;
-    bool m_isInteractivePaging = false;
-    bool m_isPagingAnimating = false;
-    std::optional<int> m_pendingDirection;
-    int m_gestureToken = 0;
-    FrameClock m_slideClock;
-    FrameClock m_presentationClock;
-    double m_slideFrom = 0;
-    double m_slideTo = 0;
-    double m_slideDuration = 0;
-    double m_slideStart = 0;
-    std::function<void()> m_slideCompletion;
 
     // --- Presentation ---------------------------------------------------------------------
-    double m_presentationProgress = 1;
-    double m_presentationFrom = 1;
-    double m_presentationTo = 1;
-    double m_presentationDuration = 0;
-    double m_presentationStart = 0;
-    bool m_presentationEaseIn = false;
-    std::function<void()> m_presentationCompletion;
+    PresentationAnimator m_presentation{*this};
 
-    // --- Pointer press and tile drag --------------------------------------------------------
+    // --- Pointer press routing -----------------------------------------------------------------
     std::optional<QPointF> m_dragStartPoint;
     std::optional<QString> m_dragEntryID;
     bool m_hasDragged = false;
-    std::optional<QString> m_draggingEntryID;
-    std::optional<QImage> m_dragIconImage;
-    QPointer<QDrag> m_dragItem;
-    std::optional<QImage> m_dragItemImage;
-    bool m_dragImageHidden = false;
     std::optional<int> m_clickedIndex;
     bool m_backgroundClick = false;
     std::optional<QPointF> m_backgroundPressPoint;
-    std::optional<int> m_insertionIndex;
-    MergeHoverGate m_mergeGate{mergeTuning};
-    QPointer<QTimer> m_mergeDwellTimer;
-    double m_mergeDwellScheduledSince = 0;
-    std::optional<QPointF> m_lastDragPoint;
-    std::optional<QString> m_lastDragID;
-    bool m_lastAllowMerge = true;
 
-    // --- Life and edit mode -------------------------------------------------------------------
-    bool m_isBuilt = false;
-    EditModeGate m_editGate{EditModeGate::Tuning{0.5, 7}};
-    FrameClock m_editClock;
-    double m_editClockStart = 0;
-    QPointer<QTimer> m_longPressTimer;
-    std::optional<int> m_badgePressedIndex;
-    bool m_editExitOnMouseUp = false;
-    OptionKeyTrigger m_optionTrigger;
-    QString m_editModeSource = QStringLiteral("none");
+    // --- Life ---------------------------------------------------------------------------------
+    bool m_built = false;
     QSizeF m_backdropSize{0, 0};
+
+    // --- The parts, each with this view as its host ------------------------------------------
+    // EditModeController::Host, TileDragController::Host, FolderHost::Host
+    const QList<AppTile *> &editableTiles() const override { return m_tiles; }
+    void rebuildGrid() override { rebuild(); }
+    QRect folderOverlayFrame() const override { return rect(); }
+
+    EditModeController m_editMode{static_cast<EditModeController::Host &>(*this)};
+    TileDragController m_tileDrag{static_cast<TileDragController::Host &>(*this)};
+    FolderHost m_folders{static_cast<FolderHost::Host &>(*this)};
 
     // --- Wiring ----------------------------------------------------------------------------
     FrameClock::TimeSource m_timeSource;
     quint64 m_languageObserver = 0;
 
-    // ===== Paging helper's section: members added for launcher_view_paging.cpp =====
-    // (owned by the paging helper; keep additions here)
-    // Page turns and paging input
+    // --- Page turning as a part: the grid it moves, and the turner --------------------
 public:
     // The side buttons as numbered by the paging policy: 3 back, 4 forward
     // (0 for buttons that are no side button and no middle button).
     static int sideButtonNumber(Qt::MouseButton button);
+    PageTurner &pageTurner() { return *m_pageTurner; }
 
 private:
-    // The page-turn engine and the input routing, with the adapter through
-    // which the engine moves this view's hosts. Its type lives in
-    // launcher_view_paging.cpp; shared ownership lets the rest of the view
-    // destroy it without seeing the type.
-    struct PagingMachinery;
-    std::shared_ptr<PagingMachinery> makePagingMachinery();
-    // Copies the engine's state into the page-turning fields above, which
-    // the rest of the view reads (rebuild, show and hide).
-    void syncPagingState();
+    class Grid;
+    std::unique_ptr<PageTurner::Host> makeGrid();
+    std::unique_ptr<PageTurner> makePageTurner();
 
-    std::shared_ptr<PagingMachinery> m_paging = makePagingMachinery();
-    // ===== end of paging helper's section =====
+    // Declared last: the turner goes first, before the grid and the hosts it moves.
+    std::unique_ptr<PageTurner::Host> m_grid = makeGrid();
+    std::unique_ptr<PageTurner> m_pageTurner = makePageTurner();
 };

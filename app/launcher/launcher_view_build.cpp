@@ -9,7 +9,7 @@
 #include "launcher/launcher_layout_plan.h"
 #include "launcher/presentation_curve.h"
 #include "launcher/search_icon_view.h"
-#include "shell/launcher_session.h"
+#include "session/launcher_session.h"
 #include "tiles/app_tile.h"
 #include "tiles/icon_provider.h"
 #include "tiles/page_dots_view.h"
@@ -222,20 +222,18 @@ void LauncherView::relayout()
 
     m_geometry = GridGeometry(settings.columns, settings.rows, chrome.grid, settings.iconScale);
 
-    if (m_folderOverlay)
+    if (m_folders.isOpen())
         refreshFolderOverlayGeometry();
     rebuild();
 }
 
 void LauncherView::rebuild()
 {
-    if (!m_isBuilt)
+    if (!m_built)
         return;
-    const bool turning = m_isInteractivePaging || m_isPagingAnimating;
-    if (!turning) {
+    const bool turning = m_pageTurner->isTurning();
+    if (!turning)
         setSlideOrigin(m_tilesHost, 0);
-        m_slideOffset = 0;
-    }
 
     const Settings settings = m_session.settings();
     const bool scroll = scrollMode();
@@ -244,7 +242,7 @@ void LauncherView::rebuild()
                           : GridGeometry::chunk(m_session.searchEntries(m_query), settings.pageSize());
 
     const LauncherLayoutPlan::Selection shown =
-        LauncherLayoutPlan::select(pages, scroll, m_transientPageCount, m_currentPage);
+        LauncherLayoutPlan::select(pages, scroll, m_tileDrag.transientPageCount(), m_currentPage);
     m_pageCount = shown.pageCount;
     m_currentPage = shown.currentPage;
     m_entries = shown.entries;
@@ -284,21 +282,23 @@ void LauncherView::rebuild()
         m_tilesHost->show();
     }
 
-    IconProvider &icons = m_session.icons();
+    IconProvider &icons = m_icons;
     for (int i = 0; i < m_entries.size(); ++i) {
         const LayoutEntry &entry = m_entries.at(i);
         const QRectF frame = tileFrame(i);
         auto *tile = new AppTile(frame, entry, m_session.titleFor(entry), m_tilesHost);
-        tile->setIconSide(m_geometry.iconSide());
-        tile->setShowLabel(settings.showLabels);
-        tile->setDimmed(m_session.isHidden(entry));
-        tile->setSelected(m_selection.contains(entry.id));
-        configureTileForEditMode(tile);
-        tile->setDragging(m_draggingEntryID && *m_draggingEntryID == entry.id);
+        TileState state = tile->state();
+        state.iconSide = m_geometry.iconSide();
+        state.showLabel = settings.showLabels;
+        state.dimmed = m_session.isHidden(entry);
+        state.selected = m_selection.contains(entry.id);
+        state.dragging = m_tileDrag.draggingEntryID() && *m_tileDrag.draggingEntryID() == entry.id;
         if (const std::optional<AppItem> app = m_session.appFor(entry))
-            tile->setIcon(icons.icon(*app));
+            state.icon = icons.icon(*app);
         if (entry.isFolder())
-            tile->setFolderPreview(folderPreview(entry));
+            state.folderPreview = folderPreview(entry);
+        tile->setState(state);
+        configureTileForEditMode(tile);
         tile->show();
         m_tiles.append(tile);
         m_tileFrames.append(frame);
@@ -306,7 +306,7 @@ void LauncherView::rebuild()
 
     m_insertionIndicator->hide();
 
-    if (m_presentationProgress < 1)
+    if (m_presentation.progress() < 1)
         applyPresentationTransform();
     if (isEditing() && m_options.freezeJiggle)
         applyEditModeTransforms(0);
@@ -318,17 +318,21 @@ void LauncherView::refreshIcons(const QString &appID)
     if (!app)
         return;
     const QList<AppTile *> all = m_tiles + m_outgoingTiles;
-    IconProvider &icons = m_session.icons();
+    IconProvider &icons = m_icons;
     for (AppTile *tile : all) {
         if (tile->entry().appID == appID) {
-            tile->setIcon(icons.cachedIcon(*app));
+            TileState state = tile->state();
+            state.icon = icons.cachedIcon(*app);
+            tile->setState(state);
             tile->update();
         }
     }
     // Folder previews draw from the icon cache, whichever member arrived.
     for (AppTile *tile : all) {
         if (tile->entry().isFolder()) {
-            tile->setFolderPreview(folderPreview(tile->entry()));
+            TileState state = tile->state();
+            state.folderPreview = folderPreview(tile->entry());
+            tile->setState(state);
             tile->update();
         }
     }
@@ -389,12 +393,14 @@ void LauncherView::configureTileForEditMode(AppTile *tile)
 {
     if (!tile)
         return;
-    tile->setBadgePlacement(badgePlacement());
+    TileState state = tile->state();
+    state.badgePlacement = badgePlacement();
     const LayoutEntry &entry = tile->entry();
-    const bool shows = isEditing() && UninstallEligibility::canUninstall(entry.isFolder(), m_session.appFor(entry));
-    tile->setShowsDeleteBadge(shows);
-    if (!shows)
-        tile->setDeleteBadgePressed(false);
+    state.showsDeleteBadge =
+        isEditing() && UninstallEligibility::canUninstall(entry.isFolder(), m_session.appFor(entry));
+    if (!state.showsDeleteBadge)
+        state.deleteBadgePressed = false;
+    tile->setState(state);
 }
 
 std::optional<QImage> LauncherView::folderPreview(const LayoutEntry &entry)
@@ -402,7 +408,7 @@ std::optional<QImage> LauncherView::folderPreview(const LayoutEntry &entry)
     if (!entry.folder)
         return std::nullopt;
     const QImage preview =
-        m_session.icons().folderPreview(entry.folder->bundleIDs, m_geometry.iconSide() * 0.86, backingScale());
+        m_icons.folderPreview(entry.folder->bundleIDs, m_geometry.iconSide() * 0.86, backingScale());
     if (preview.isNull())
         return std::nullopt;
     return preview;
@@ -410,7 +416,7 @@ std::optional<QImage> LauncherView::folderPreview(const LayoutEntry &entry)
 
 void LauncherView::applyPresentationTransform()
 {
-    const double scale = PresentationCurve::gridScale(m_presentationProgress);
+    const double scale = PresentationCurve::gridScale(m_presentation.progress());
     // In scroll mode the host is the scroll container's document: scaling
     // both would shrink the grid twice.
     applyCenteredScale(m_tilesHost, m_scrollContainer->widget() == m_tilesHost ? 1.0 : scale);
@@ -437,4 +443,13 @@ double LauncherView::appliedCenteredScale(const QWidget *view)
         return 1;
     const auto *effect = dynamic_cast<const CenteredScaleEffect *>(view->graphicsEffect());
     return effect ? effect->scale() : 1.0;
+}
+
+void LauncherView::updateSelectionDisplay()
+{
+    for (AppTile *tile : std::as_const(m_tiles)) {
+        TileState state = tile->state();
+        state.selected = m_selection.contains(tile->entry().id);
+        tile->setState(state);
+    }
 }

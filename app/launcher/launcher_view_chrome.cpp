@@ -5,7 +5,7 @@
 #include "launcher_view.h"
 
 #include "launcher/launcher_key_routing.h"
-#include "shell/launcher_session.h"
+#include "session/launcher_session.h"
 
 #include "localization/l10n.h"
 #include "policy/search_prompt_layout.h"
@@ -74,7 +74,7 @@ void LauncherView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     // Sizes set while the view is still being made lay out nothing.
-    if (m_isBuilt)
+    if (m_built)
         relayout();
 }
 

@@ -2,14 +2,12 @@
 // a pointer dragged over empty space, the page dots, automation), and the
 // primary button's click: select, open, hide on a background click.
 //
-// The decisions live in PageTurnEngine and PagingInputRouter; this file binds
-// them to the view's widgets and fields.
+// The decisions live in the PageTurner; this file binds it to the view's
+// widgets and fields.
 
 #include "launcher_view.h"
 
-#include "launcher/page_turn_engine.h"
-#include "launcher/paging_input_router.h"
-#include "shell/launcher_session.h"
+#include "session/launcher_session.h"
 #include "tiles/app_tile.h"
 
 #include "foundation/log.h"
@@ -25,9 +23,9 @@
 
 namespace {
 
-PageTurnEngine::Options engineOptions(const LaunchOptions &options)
+PageTurnEngine::Configuration engineConfiguration(const LaunchOptions &options)
 {
-    PageTurnEngine::Options result;
+    PageTurnEngine::Configuration result;
     result.dumpWindows = options.dumpWindows;
     result.slideProgress = options.slideProgress;
     result.dragProgress = options.dragProgress;
@@ -59,110 +57,57 @@ QString actionName(const EdgeAutoPagePolicy::Action &action)
 
 } // namespace
 
-// The engine's view of the launcher: page state, host placement, the slide
-// clock and the trackpad's idle check.
-struct LauncherView::PagingMachinery final : PageTurnEngine::Host
+// The grid the page turner moves: this view's page state and tile hosts.
+class LauncherView::Grid final : public PageTurner::Host
 {
-    explicit PagingMachinery(LauncherView &owner)
-        : view(owner)
-        , engine(*this, engineOptions(owner.m_options))
-        , router(engine,
-                 {owner.m_wheelNavigator, owner.m_dragGesture, owner.m_sideButtonPolicy, owner.m_pointerDrag,
-                  owner.m_lastPreciseWheelTime},
-                 owner.m_options.dumpWindows)
-    {
-    }
+public:
+    explicit Grid(LauncherView &view) : m_view(view) {}
 
-    // Copies the engine's state into the view's fields when it goes out of
-    // scope: every entry point from outside ends with the fields current.
-    struct Sync
-    {
-        LauncherView &view;
-        ~Sync() { view.syncPagingState(); }
-    };
+    int currentPage() const override { return m_view.m_currentPage; }
+    int pageCount() const override { return m_view.m_pageCount; }
+    bool pagingEnabled() const override { return m_view.pagingEnabled(); }
+    double viewWidth() const override { return m_view.width(); }
+    double now() const override { return m_view.mediaTime(); }
 
-    int currentPage() const override { return view.m_currentPage; }
-    int pageCount() const override { return view.m_pageCount; }
-    bool pagingEnabled() const override { return view.pagingEnabled(); }
-    double viewWidth() const override { return view.width(); }
-    double now() const override { return view.mediaTime(); }
-
-    bool detachCurrentTiles() override { return view.detachCurrentTiles() != nullptr; }
+    bool detachCurrentTiles() override { return m_view.detachCurrentTiles() != nullptr; }
 
     void showPage(int page) override
     {
-        // Rebuild reads whether a turn is in progress.
-        view.syncPagingState();
-        view.m_currentPage = page;
-        view.rebuild();
+        m_view.m_currentPage = page;
+        m_view.rebuild();
     }
 
-    void setIncomingOrigin(double x) override { view.setSlideOrigin(view.m_tilesHost, x); }
+    void setIncomingOrigin(double x) override { m_view.setSlideOrigin(m_view.m_tilesHost, x); }
 
     void setOutgoingOrigin(double x) override
     {
-        if (view.m_outgoingHost)
-            view.setSlideOrigin(view.m_outgoingHost, x);
+        if (m_view.m_outgoingHost)
+            m_view.setSlideOrigin(m_view.m_outgoingHost, x);
     }
 
     void resetHosts() override
     {
-        view.setSlideOrigin(view.m_tilesHost, 0);
-        if (FlippedView *host = std::exchange(view.m_outgoingHost, nullptr)) {
+        m_view.setSlideOrigin(m_view.m_tilesHost, 0);
+        if (FlippedView *host = std::exchange(m_view.m_outgoingHost, nullptr)) {
             // The event being handled may have started on it: delete later.
             host->hide();
             host->deleteLater();
         }
-        view.m_outgoingTiles.clear();
+        m_view.m_outgoingTiles.clear();
     }
 
-    void startSlideClock() override
-    {
-        const QPointer<LauncherView> weak(&view);
-        view.m_slideClock.start([weak](double) {
-            if (weak)
-                weak->slideTick();
-        });
-    }
-
-    void stopSlideClock() override { view.m_slideClock.stop(); }
-
-    void scheduleGestureIdle(int token, double delay) override
-    {
-        const QPointer<LauncherView> weak(&view);
-        QTimer::singleShot(int(std::lround(delay * 1000)), &view, [weak, token] {
-            if (!weak)
-                return;
-            Sync sync{*weak};
-            weak->m_paging->engine.idleCheck(token, weak->m_dragGesture);
-        });
-    }
-
-    LauncherView &view;
-    PageTurnEngine engine;
-    PagingInputRouter router;
+private:
+    LauncherView &m_view;
 };
 
-std::shared_ptr<LauncherView::PagingMachinery> LauncherView::makePagingMachinery()
+std::unique_ptr<PageTurner::Host> LauncherView::makeGrid()
 {
-    return std::make_shared<PagingMachinery>(*this);
+    return std::make_unique<Grid>(*this);
 }
 
-void LauncherView::syncPagingState()
+std::unique_ptr<PageTurner> LauncherView::makePageTurner()
 {
-    const PageTurnEngine &engine = m_paging->engine;
-    m_pagingFromPage = engine.pagingFromPage();
-    m_pagingDirection = engine.pagingDirection();
-    m_pagingProgress = engine.pagingProgress();
-    m_slideOffset = engine.slideOffset();
-    m_isInteractivePaging = engine.isInteractivePaging();
-    m_isPagingAnimating = engine.isPagingAnimating();
-    m_pendingDirection = engine.pendingDirection();
-    m_gestureToken = engine.gestureToken();
-    m_slideFrom = engine.slideFrom();
-    m_slideTo = engine.slideTo();
-    m_slideDuration = engine.slideDuration();
-    m_slideStart = engine.slideStart();
+    return std::make_unique<PageTurner>(*m_grid, engineConfiguration(m_options));
 }
 
 // --- Predicates ------------------------------------------------------------------------
@@ -179,7 +124,7 @@ bool LauncherView::acceptsPointerPaging() const
 
 bool LauncherView::acceptsEdgeAutoPage() const
 {
-    return !isEditing() && !scrollMode() && !m_folderOverlay && m_query.isEmpty() && !m_options.lockPage;
+    return !isEditing() && !scrollMode() && !m_folders.isOpen() && m_query.isEmpty() && !m_options.lockPage;
 }
 
 int LauncherView::sideButtonNumber(Qt::MouseButton button)
@@ -200,14 +145,12 @@ int LauncherView::sideButtonNumber(Qt::MouseButton button)
 
 void LauncherView::goToPage(int page)
 {
-    PagingMachinery::Sync sync{*this};
-    m_paging->engine.goToPage(page);
+    m_pageTurner->engine().goToPage(page);
 }
 
 void LauncherView::preparePaging(int direction, double progress, bool forceVisual)
 {
-    PagingMachinery::Sync sync{*this};
-    m_paging->engine.preparePaging(direction, progress, forceVisual);
+    m_pageTurner->engine().preparePaging(direction, progress, forceVisual);
 }
 
 FlippedView *LauncherView::detachCurrentTiles()
@@ -232,25 +175,22 @@ FlippedView *LauncherView::detachCurrentTiles()
 
 void LauncherView::applySlide(double progress, int direction)
 {
-    PagingMachinery::Sync sync{*this};
-    m_paging->engine.applySlide(progress, direction);
+    m_pageTurner->engine().applySlide(progress, direction);
 }
 
 double LauncherView::slideX(double progress, bool incoming) const
 {
-    return m_paging->engine.slideX(progress, incoming);
+    return m_pageTurner->engine().slideX(progress, incoming);
 }
 
 void LauncherView::animateSlide(double target, double duration, std::function<void()> completion)
 {
-    PagingMachinery::Sync sync{*this};
-    m_paging->engine.animateSlide(target, duration, std::move(completion));
+    m_pageTurner->engine().animateSlide(target, duration, std::move(completion));
 }
 
 void LauncherView::slideTick()
 {
-    PagingMachinery::Sync sync{*this};
-    m_paging->engine.slideTick(mediaTime());
+    m_pageTurner->engine().slideTick(mediaTime());
 }
 
 double LauncherView::slideEase(double t)
@@ -260,41 +200,36 @@ double LauncherView::slideEase(double t)
 
 void LauncherView::finishPaging()
 {
-    PagingMachinery::Sync sync{*this};
-    m_paging->engine.finishPaging();
+    m_pageTurner->engine().finishPaging();
 }
 
 void LauncherView::flushPendingPage()
 {
-    PagingMachinery::Sync sync{*this};
-    m_paging->engine.flushPendingPage();
+    m_pageTurner->engine().flushPendingPage();
 }
 
 void LauncherView::handleSignal(const PageDragGesture::Signal &signal)
 {
-    PagingMachinery::Sync sync{*this};
-    m_paging->engine.handle(signal);
+    m_pageTurner->engine().handle(signal);
 }
 
 void LauncherView::scheduleGestureIdle()
 {
-    m_paging->scheduleGestureIdle(m_paging->engine.gestureToken(), PageTurnEngine::gestureIdleDelay);
+    m_pageTurner->scheduleGestureIdle();
 }
 
 void LauncherView::settleInteractivePaging(bool commit, double duration)
 {
-    PagingMachinery::Sync sync{*this};
-    m_paging->engine.settleInteractivePaging(commit, duration);
+    m_pageTurner->engine().settleInteractivePaging(commit, duration);
 }
 
 // --- Paging inputs ---------------------------------------------------------------------
 
 void LauncherView::wheelEvent(QWheelEvent *event)
 {
-    PagingMachinery::Sync sync{*this};
     // Taken, not passed on: nothing behind the launcher scrolls instead.
     event->accept();
-    if (m_folderOverlay || m_options.lockPage)
+    if (m_folders.isOpen() || m_options.lockPage)
         return;
     if (scrollMode()) {
         const QPoint at = event->position().toPoint();
@@ -313,28 +248,26 @@ void LauncherView::wheelEvent(QWheelEvent *event)
         QCoreApplication::sendEvent(viewport, &forwarded);
         return;
     }
-    m_paging->router.scroll(m_paging->router.translate(*event));
+    m_pageTurner->router().scroll(m_pageTurner->router().translate(*event));
 }
 
 void LauncherView::handleSideButton(int buttonNumber, double timestamp, int eventNumber)
 {
-    PagingMachinery::Sync sync{*this};
-    m_paging->router.sideButton(buttonNumber, timestamp, eventNumber, acceptsPointerPaging());
+    m_pageTurner->router().sideButton(buttonNumber, timestamp, eventNumber, acceptsPointerPaging());
 }
 
 void LauncherView::handlePointerSignal(const PageDragGesture::Signal &signal)
 {
-    PagingMachinery::Sync sync{*this};
-    m_paging->engine.handlePointer(signal);
+    m_pageTurner->engine().handlePointer(signal);
 }
 
 EdgeAutoPagePolicy::Action LauncherView::applyEdgeAutoPage(const QPointF &point,
                                                            const std::optional<QString> &draggedID,
                                                            double timestamp)
 {
-    const EdgeAutoPagePolicy::Edge edge = m_edgePolicy.edge(point.x(), width());
+    const EdgeAutoPagePolicy::Edge edge = m_tileDrag.edgePolicy().edge(point.x(), width());
     const EdgeAutoPagePolicy::Action action =
-        m_edgePolicy.update(edge, m_currentPage, m_pageCount, m_transientPageCount > 0, timestamp);
+        m_tileDrag.edgePolicy().update(edge, m_currentPage, m_pageCount, m_tileDrag.transientPageCount() > 0, timestamp);
     switch (action.kind) {
     case EdgeAutoPagePolicy::Action::wait:
     case EdgeAutoPagePolicy::Action::idle:
@@ -358,21 +291,18 @@ EdgeAutoPagePolicy::Action LauncherView::applyEdgeAutoPage(const QPointF &point,
 
 void LauncherView::discardTransientPages()
 {
-    if (m_transientPageCount <= 0)
-        return;
-    m_transientPageCount = 0;
-    rebuild();
+    m_tileDrag.discardTransientPages();
 }
 
-void LauncherView::simulatePageInputForAutomation(const QString &spec)
+void LauncherView::simulatePageInputForAutomation(const QString &input)
 {
     if (m_pageCount < 2) {
-        Log::write("[page-input] skip spec=%@ pages=%d", spec, m_pageCount);
+        Log::write("[page-input] skip spec=%@ pages=%d", input, m_pageCount);
         return;
     }
 
-    if (spec.startsWith(QStringLiteral("page:"))) {
-        const qint64 requested = LaunchOptions::parseInteger(spec.mid(5)).value_or(0);
+    if (input.startsWith(QStringLiteral("page:"))) {
+        const qint64 requested = LaunchOptions::parseInteger(input.mid(5)).value_or(0);
         const int target = int(std::clamp<qint64>(requested, 0, m_pageCount - 1));
         // One page per call; with animation the first call slides and the
         // following ones only queue a step.
@@ -389,23 +319,22 @@ void LauncherView::simulatePageInputForAutomation(const QString &spec)
         return;
     }
 
-    if (spec == QStringLiteral("side-next")) {
+    if (input == QStringLiteral("side-next")) {
         handleSideButton(4, mediaTime(), 4);
         return;
     }
 
-    if (spec == QStringLiteral("side-back")) {
+    if (input == QStringLiteral("side-back")) {
         goToPage(1);
         handleSideButton(3, mediaTime(), 3);
         return;
     }
 
-    if (spec == QStringLiteral("drag-next")) {
-        PagingMachinery::Sync sync{*this};
+    if (input == QStringLiteral("drag-next")) {
         const double w = width();
         const double x0 = rect().center().x() + w * 0.22;
         const double t0 = mediaTime();
-        PagingInputRouter &router = m_paging->router;
+        PagingInputRouter &router = m_pageTurner->router();
         router.armPointer(x0, t0);
         for (int i = 1; i <= 10; ++i)
             router.pointerMoved(x0 - (w * 0.45) * i / 10.0, t0 + i * 0.016, w);
@@ -414,11 +343,10 @@ void LauncherView::simulatePageInputForAutomation(const QString &spec)
         return;
     }
 
-    if (spec == QStringLiteral("edge-page")) {
+    if (input == QStringLiteral("edge-page")) {
         const QPointF point(width() - 8, height() / 2.0);
         const QString id = QStringLiteral("automation.edge");
-        m_lastDragPoint = point;
-        m_lastDragID = id;
+        m_tileDrag.setLastDrag(point, id);
         const double t = mediaTime();
         const EdgeAutoPagePolicy::Action a1 = applyEdgeAutoPage(point, id, t);
         const EdgeAutoPagePolicy::Action a2 = applyEdgeAutoPage(point, id, t + 0.6);
@@ -429,15 +357,14 @@ void LauncherView::simulatePageInputForAutomation(const QString &spec)
         }
         const EdgeAutoPagePolicy::Action a3 = applyEdgeAutoPage(point, id, t + 1.4);
         Log::write("[page-input] edge actions=%@/%@/%@ pages=%d transient=%d current=%d", actionName(a1),
-                   actionName(a2), actionName(a3), m_pageCount, m_transientPageCount, m_currentPage);
+                   actionName(a2), actionName(a3), m_pageCount, m_tileDrag.transientPageCount(), m_currentPage);
         cancelEdgeAutoPage();
         discardTransientPages();
-        m_lastDragPoint.reset();
-        m_lastDragID.reset();
+        m_tileDrag.clearLastDrag();
         return;
     }
 
-    Log::write("[page-input] unknown spec=%@", spec);
+    Log::write("[page-input] unknown spec=%@", input);
 }
 
 // --- Hit tests ---------------------------------------------------------------------------
@@ -449,7 +376,7 @@ QPointF LauncherView::gridPoint(const QPointF &point) const
         return inHost;
     // Where the point lies on the grid at rest: a sliding page is hit where
     // its tiles stand once the slide is over.
-    return QPointF(inHost.x() + m_slideOffset, inHost.y());
+    return QPointF(inHost.x() + m_pageTurner->gridOffset(), inHost.y());
 }
 
 std::optional<int> LauncherView::tileIndex(const QPointF &point) const
@@ -506,25 +433,28 @@ void LauncherView::mousePressEvent(QMouseEvent *event)
     m_backgroundClick = false;
     m_backgroundPressPoint.reset();
     m_clickedIndex.reset();
-    m_badgePressedIndex.reset();
-    m_editExitOnMouseUp = false;
-    m_pointerDrag.reset();
+    m_editMode.setPressedBadge(std::nullopt);
+    m_editMode.setExitsOnRelease(false);
+    m_pageTurner->pointerDrag().reset();
     m_pointerDragEngaged = false;
 
     if (isEditing()) {
         // In edit mode a press only aims at a delete badge or leaves edit mode.
         if (const std::optional<int> badge = badgeTileIndex(p)) {
-            m_badgePressedIndex = badge;
-            if (*badge >= 0 && *badge < m_tiles.size())
-                m_tiles.at(*badge)->setDeleteBadgePressed(true);
+            m_editMode.setPressedBadge(badge);
+            if (*badge >= 0 && *badge < m_tiles.size()) {
+                TileState state = m_tiles.at(*badge)->state();
+                state.deleteBadgePressed = true;
+                m_tiles.at(*badge)->setState(state);
+            }
         } else {
-            m_editExitOnMouseUp = true;
+            m_editMode.setExitsOnRelease(true);
         }
         return;
     }
 
     const std::optional<int> hit = hitTileIndex(p);
-    if (m_editGate.press(hit, p, mediaTime()))
+    if (m_editMode.gate().press(hit, p, mediaTime()))
         scheduleLongPress();
     else
         cancelLongPress();
@@ -555,7 +485,7 @@ void LauncherView::mousePressEvent(QMouseEvent *event)
     m_backgroundClick = true;
     m_backgroundPressPoint = p;
     if (acceptsPointerPaging())
-        m_paging->router.armPointer(p.x(), mediaTime());
+        m_pageTurner->router().armPointer(p.x(), mediaTime());
 }
 
 void LauncherView::mouseMoveEvent(QMouseEvent *event)
@@ -566,12 +496,11 @@ void LauncherView::mouseMoveEvent(QMouseEvent *event)
     }
     event->accept();
     const QPointF p = event->position();
-    if (m_editGate.moved(p))
+    if (m_editMode.gate().moved(p))
         cancelLongPress();
 
-    if (m_pointerDrag.isArmed()) {
-        PagingMachinery::Sync sync{*this};
-        if (m_paging->router.pointerMoved(p.x(), mediaTime(), width())) {
+    if (m_pageTurner->pointerDrag().isArmed()) {
+        if (m_pageTurner->router().pointerMoved(p.x(), mediaTime(), width())) {
             m_pointerDragEngaged = true;
             m_hasDragged = true;
             m_backgroundClick = false;
@@ -599,9 +528,8 @@ void LauncherView::mouseReleaseEvent(QMouseEvent *event)
     event->accept();
     cancelLongPress();
 
-    if (m_pointerDrag.isArmed()) {
-        PagingMachinery::Sync sync{*this};
-        m_paging->router.pointerReleased(mediaTime());
+    if (m_pageTurner->pointerDrag().isArmed()) {
+        m_pageTurner->router().pointerReleased(mediaTime());
         if (m_pointerDragEngaged) {
             m_hasDragged = true;
             m_backgroundClick = false;
@@ -618,26 +546,29 @@ void LauncherView::mouseReleaseEvent(QMouseEvent *event)
         m_backgroundClick = false;
         m_backgroundPressPoint.reset();
         cancelLongPress();
-        m_badgePressedIndex.reset();
-        m_editExitOnMouseUp = false;
+        m_editMode.setPressedBadge(std::nullopt);
+        m_editMode.setExitsOnRelease(false);
     };
 
     if (isEditing()) {
-        if (m_badgePressedIndex) {
-            const int index = *m_badgePressedIndex;
-            if (index >= 0 && index < m_tiles.size())
-                m_tiles.at(index)->setDeleteBadgePressed(false);
+        if (const std::optional<int> badge = m_editMode.pressedBadge()) {
+            const int index = *badge;
+            if (index >= 0 && index < m_tiles.size()) {
+                TileState state = m_tiles.at(index)->state();
+                state.deleteBadgePressed = false;
+                m_tiles.at(index)->setState(state);
+            }
             handleBadgeTap(index, m_options.editSafeUninstall);
-        } else if (m_editExitOnMouseUp) {
+        } else if (m_editMode.exitsOnRelease()) {
             exitEditMode();
         }
-        m_editGate.release();
+        m_editMode.gate().release();
         clearPress();
         return;
     }
 
     // A long press that entered edit mode during this press opens nothing.
-    if (m_editGate.release() || m_hasDragged) {
+    if (m_editMode.gate().release() || m_hasDragged) {
         clearPress();
         return;
     }

@@ -4,7 +4,8 @@
 #include "launcher_view.h"
 
 #include "launcher/presentation_curve.h"
-#include "shell/launcher_session.h"
+#include "paging/page_turner.h"
+#include "session/launcher_session.h"
 
 #include "foundation/log.h"
 
@@ -18,13 +19,14 @@ bool LauncherView::presentationAnimates() const
 
 void LauncherView::applyPresentation(double progress)
 {
-    m_presentationProgress = PresentationCurve::clampProgress(progress);
+    m_presentation.setProgress(progress);
+    const double shown = m_presentation.progress();
     // Alpha and scale are set together and painted in the same frame.
     if (isWindow()) {
-        setWindowOpacity(m_presentationProgress);
+        setWindowOpacity(shown);
     } else {
         auto *effect = dynamic_cast<QGraphicsOpacityEffect *>(graphicsEffect());
-        if (m_presentationProgress >= 1) {
+        if (shown >= 1) {
             // No offscreen rendering while fully shown.
             if (effect)
                 setGraphicsEffect(nullptr);
@@ -33,7 +35,7 @@ void LauncherView::applyPresentation(double progress)
                 effect = new QGraphicsOpacityEffect;
                 setGraphicsEffect(effect);
             }
-            effect->setOpacity(m_presentationProgress);
+            effect->setOpacity(shown);
         }
     }
     applyPresentationTransform();
@@ -49,57 +51,39 @@ double LauncherView::appliedAlpha() const
 
 void LauncherView::startPresentation(double target, double duration, bool easeIn, std::function<void()> completion)
 {
-    m_presentationClock.stop();
-    m_presentationCompletion = nullptr; // dropped unrun
-    m_presentationFrom = m_presentationProgress;
-    m_presentationTo = target;
-    m_presentationDuration = std::max(FrameClock::minimumDuration, duration);
-    m_presentationStart = mediaTime();
-    m_presentationEaseIn = easeIn;
-    m_presentationCompletion = std::move(completion);
-    applyPresentation(m_presentationProgress);
-    const QPointer<LauncherView> weak(this);
-    m_presentationClock.start([weak](double) {
-        if (weak)
-            weak->presentationTick();
-    });
-    presentationTick();
+    m_presentation.start(target, duration, easeIn, std::move(completion));
 }
 
 void LauncherView::presentationTick()
 {
-    const PresentationCurve::Animation animation{m_presentationFrom, m_presentationTo, m_presentationDuration,
-                                                 m_presentationStart, m_presentationEaseIn};
-    const double now = mediaTime();
-    applyPresentation(animation.valueAt(now));
-    if (!animation.isFinishedAt(now))
-        return;
-    m_presentationClock.stop();
-    applyPresentation(m_presentationTo);
-    const std::function<void()> completion = std::move(m_presentationCompletion);
-    m_presentationCompletion = nullptr;
-    if (completion)
-        completion();
+    m_presentation.tick();
+}
+
+double LauncherView::presentationNow() const
+{
+    return mediaTime();
+}
+
+void LauncherView::showPresentation(double progress)
+{
+    applyPresentation(progress);
 }
 
 void LauncherView::animateIn()
 {
-    m_wheelNavigator.reset();
-    m_dragGesture.reset();
-    m_lastPreciseWheelTime = -1;
+    m_pageTurner->resetScrollInput();
     // The frozen-turn automation prepares its own turn below.
     if (!m_options.slideProgress && !m_options.dragProgress)
         finishPaging();
 
     if (!presentationAnimates()) {
-        m_presentationClock.stop();
-        m_presentationCompletion = nullptr;
+        m_presentation.cancel();
         applyPresentation(1);
         focusSearchField();
     } else {
         // A show that interrupts a hide continues from where the hide got to,
         // and the hide's completion (ordering the window out) never runs.
-        const bool hiding = m_presentationClock.isRunning() && m_presentationTo < 1;
+        const bool hiding = m_presentation.isRunning() && m_presentation.target() < 1;
         if (!hiding)
             applyPresentation(0);
         startPresentation(1, PresentationCurve::showDuration, false, nullptr);
@@ -115,20 +99,20 @@ void LauncherView::animateIn()
 void LauncherView::animateOut(std::function<void()> completion)
 {
     exitEditMode();
-    if (m_pointerDrag.isActive() && m_isInteractivePaging && !m_isPagingAnimating) {
+    const PageTurnEngine &engine = m_pageTurner->engine();
+    if (m_pageTurner->pointerDrag().isActive() && engine.isInteractivePaging() && !engine.isPagingAnimating()) {
         // A half-dragged turn is abandoned: the page where the drag began stays.
-        const int from = m_pagingFromPage;
+        const int from = engine.pagingFromPage();
         finishPaging();
         m_currentPage = from;
         rebuild();
     }
-    m_pointerDrag.reset();
+    m_pageTurner->pointerDrag().reset();
     m_pointerDragEngaged = false;
     cancelEdgeAutoPage();
 
     if (!presentationAnimates()) {
-        m_presentationClock.stop();
-        m_presentationCompletion = nullptr;
+        m_presentation.cancel();
         // Left opaque for the next show; only the window goes away.
         applyPresentation(1);
         if (completion)

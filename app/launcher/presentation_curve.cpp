@@ -1,6 +1,6 @@
 #include "presentation_curve.h"
 
-#include "frame_clock.h"
+#include "paging/frame_clock.h"
 
 #include <algorithm>
 #include <cmath>

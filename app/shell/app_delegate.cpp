@@ -3,14 +3,16 @@
 #include "shell/app_alert.h"
 #include "shell/app_opener.h"
 #include "shell/dock_menu.h"
-#include "shell/hot_corner_monitor.h"
-#include "shell/hot_key_manager.h"
-#include "shell/input_event_monitor.h"
+#include "triggers/hot_corner_monitor.h"
+#include "triggers/hot_key_manager.h"
+#include "triggers/input_event_monitor.h"
 #include "shell/status_menu.h"
 
 #include "launcher/launcher_view.h"
 #include "tiles/icon_provider.h"
 #include "tiles/wallpaper_backdrop.h"
+
+#include "input_platform.h"
 
 #include "foundation/log.h"
 #include "localization/l10n.h"
@@ -47,6 +49,14 @@ AppDelegate::Platform AppDelegate::Platform::system()
     return platform;
 }
 
+void AppDelegate::Platform::useInputPlatform(InputPlatform &input)
+{
+    keyGrabber = &input.keyGrabber();
+    eventSource = &input.eventSource();
+    systemCenter = &input.systemCenter();
+    pointerLocator = &input.pointerLocator();
+}
+
 AppDelegate::AppDelegate(LaunchOptions options, Platform platform)
     : m_options(std::move(options)), m_platform(std::move(platform))
 {
@@ -59,16 +69,11 @@ AppDelegate::AppDelegate(LaunchOptions options, Platform platform)
         };
     }
     const PollTimerFactory timers = m_platform.pollTimers ? m_platform.pollTimers : QtPollTimer::factory();
-    m_hotKeys = m_platform.keyGrabber ? std::make_unique<HotKeyManager>(*m_platform.keyGrabber)
-                                      : std::make_unique<HotKeyManager>();
-    m_hotCorner = m_platform.pointerLocator ? std::make_unique<HotCornerMonitor>(*m_platform.pointerLocator, timers)
-                                            : std::make_unique<HotCornerMonitor>();
-    if (m_platform.eventSource && m_platform.systemCenter) {
-        m_inputMonitor = std::make_unique<InputEventMonitor>(*m_platform.eventSource, *m_platform.systemCenter, timers,
-                                                             m_platform.uptime);
-    } else {
-        m_inputMonitor = std::make_unique<InputEventMonitor>();
-    }
+    Q_ASSERT(m_platform.keyGrabber && m_platform.eventSource && m_platform.systemCenter && m_platform.pointerLocator);
+    m_hotKeys = std::make_unique<HotKeyManager>(*m_platform.keyGrabber);
+    m_hotCorner = std::make_unique<HotCornerMonitor>(*m_platform.pointerLocator, timers);
+    m_inputMonitor = std::make_unique<InputEventMonitor>(*m_platform.eventSource, *m_platform.systemCenter, timers,
+                                                         m_platform.uptime);
     m_hooks = std::make_unique<AutomationHooks>(automationHost(), m_platform.scheduler);
 }
 
@@ -89,10 +94,17 @@ LauncherSession &AppDelegate::session()
     return *m_session;
 }
 
+IconProvider &AppDelegate::icons()
+{
+    if (!m_icons)
+        m_icons = std::make_unique<IconProvider>();
+    return *m_icons;
+}
+
 LauncherController &AppDelegate::launcher()
 {
     if (!m_launcher)
-        m_launcher = LauncherController::create(session(), m_options, m_platform.launcherEnvironment);
+        m_launcher = LauncherController::create(session(), icons(), m_options, m_platform.launcherEnvironment);
     return *m_launcher;
 }
 
@@ -177,7 +189,7 @@ AutomationHooks::Host AppDelegate::automationHost()
     // session and the launcher are created later than the hooks.
     QPointer<AppDelegate> self(this);
     AutomationHooks::Host host;
-    host.pendingIcons = [self] { return self ? self->session().icons().pendingCount() : 0; };
+    host.pendingIcons = [self] { return self ? self->icons().pendingCount() : 0; };
     host.wallpaperReady = [self] {
         if (!self)
             return true;
@@ -205,9 +217,9 @@ AutomationHooks::Host AppDelegate::automationHost()
         if (self)
             self->session().switchLanguageForAutomation(language);
     };
-    host.simulatePageInput = [self](const QString &spec) {
+    host.simulatePageInput = [self](const QString &input) {
         if (LauncherView *view = self ? self->launcherView() : nullptr)
-            view->simulatePageInputForAutomation(spec);
+            view->simulatePageInputForAutomation(input);
     };
     return host;
 }
@@ -237,13 +249,11 @@ void AppDelegate::wireCallbacks()
     // inputMonitor().requestAccessibility() then its refreshInputStatus(),
     // inputStatusProvider -> inputStatusText().
 
-    // The launcher view installed its own settings handler when it was
+    // The launcher view connected its own settings handler when it was
     // built; this one runs beside it on every settings change.
-    session().onSettingsChange.set(this, [self] {
-        if (!self)
-            return;
-        self->inputMonitor().configure(self->inputConfiguration());
-        self->refreshSettingsInputStatus();
+    connect(&session(), &LauncherSession::settingsChanged, this, [this] {
+        inputMonitor().configure(inputConfiguration());
+        refreshSettingsInputStatus();
     });
 }
 

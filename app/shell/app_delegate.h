@@ -1,10 +1,10 @@
 #pragma once
 
 #include "shell/automation_hooks.h"
-#include "shell/launch_options.h"
+#include "session/launch_options.h"
 #include "shell/launcher_controller.h"
-#include "shell/launcher_session.h"
-#include "shell/poll_timer.h"
+#include "session/launcher_session.h"
+#include "triggers/poll_timer.h"
 
 #include "foundation/notification_center.h"
 #include "model/settings.h"
@@ -22,8 +22,10 @@
 class GlobalKeyGrabber;
 class HotCornerMonitor;
 class HotKeyManager;
+class IconProvider;
 class InputEventMonitor;
 class InputEventSource;
+class InputPlatform;
 class LauncherView;
 class PointerLocator;
 class QAction;
@@ -41,8 +43,9 @@ class AppDelegate : public QObject
 
 public:
     // Everything the delegate reaches outside the process. system() is the
-    // real desktop; tests substitute fakes. Null pointers and unset
-    // functions take the real ones.
+    // real desktop apart from the input platform, which main() creates and
+    // fills in (keyGrabber, eventSource, systemCenter, pointerLocator must be
+    // set); tests substitute fakes. Unset functions take the real ones.
     struct Platform
     {
         LauncherSession::Environment sessionEnvironment = LauncherSession::Environment::system();
@@ -52,6 +55,8 @@ public:
         NotificationCenter *systemCenter = nullptr;
         PointerLocator *pointerLocator = nullptr;
         PollTimerFactory pollTimers;
+        // Takes the triggers' four pointers from `input`, which outlives the delegate.
+        void useInputPlatform(InputPlatform &input);
         // Seconds of system uptime: the clock of every trigger event.
         std::function<double()> uptime;
         // Runs a step later on the main thread (the automation hooks' pauses).
@@ -89,6 +94,8 @@ public:
 
     // The parts the delegate owns, created on first use.
     LauncherSession &session();
+    // The one icon loader and cache; the launcher view and the menus use it.
+    IconProvider &icons();
     LauncherController &launcher();
     InputEventMonitor &inputMonitor() { return *m_inputMonitor; }
     HotKeyManager &hotKeys() { return *m_hotKeys; }
@@ -149,6 +156,7 @@ private:
     LaunchOptions m_options;
     Platform m_platform;
     std::unique_ptr<LauncherSession> m_session;
+    std::unique_ptr<IconProvider> m_icons;
     std::unique_ptr<LauncherController> m_launcher;
     std::unique_ptr<QMenu> m_statusMenu;
     QString m_statusToolTip;

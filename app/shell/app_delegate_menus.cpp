@@ -146,7 +146,7 @@ std::unique_ptr<QMenu> AppDelegate::applicationDockMenu()
         return self ? self->session().app(id) : std::nullopt;
     };
     source.cachedIcon = [self](const AppItem &app) -> std::optional<QImage> {
-        return self ? self->session().icons().cachedIcon(app) : std::nullopt;
+        return self ? self->icons().cachedIcon(app) : std::nullopt;
     };
     DockMenu::Actions actions;
     actions.showLauncher = [self] {

@@ -17,14 +17,14 @@ void AutomationHooks::after(int milliseconds, std::function<void()> step)
         m_scheduler(milliseconds, std::move(step));
 }
 
-void AutomationHooks::scheduleSimulatedTrigger(const QString &spec)
+void AutomationHooks::scheduleSimulatedTrigger(const QString &word)
 {
-    after(triggerDelayMs, [this, spec] {
+    after(triggerDelayMs, [this, word] {
         const double time = m_host.uptime ? m_host.uptime() : 0.0;
         const Settings settings = m_host.settings ? m_host.settings() : Settings();
-        const std::optional<QList<InputTriggerEvent>> events = SimulatedTrigger::events(spec, time, settings.hotKey);
+        const std::optional<QList<InputTriggerEvent>> events = SimulatedTrigger::events(word, time, settings.hotKey);
         if (!events) {
-            Log::write("[trigger] unknown spec=%@", spec);
+            Log::write("[trigger] unknown spec=%@", word);
             return;
         }
         for (const InputTriggerEvent &event : *events) {
@@ -41,24 +41,24 @@ void AutomationHooks::showIfHidden()
         m_host.showLauncher();
 }
 
-void AutomationHooks::schedulePageInput(const QString &spec)
+void AutomationHooks::schedulePageInput(const QString &input)
 {
-    after(0, [this, spec] {
-        waitUntilReady([this, spec] {
+    after(0, [this, input] {
+        waitUntilReady([this, input] {
             showIfHidden();
             if (m_host.simulatePageInput)
-                m_host.simulatePageInput(spec);
+                m_host.simulatePageInput(input);
         });
     });
 }
 
-void AutomationHooks::scheduleDrop(const QString &spec)
+void AutomationHooks::scheduleDrop(const QString &drop)
 {
-    after(0, [this, spec] {
-        waitUntilReady([this, spec] {
+    after(0, [this, drop] {
+        waitUntilReady([this, drop] {
             showIfHidden();
             if (m_host.simulateDrop)
-                m_host.simulateDrop(spec);
+                m_host.simulateDrop(drop);
         });
     });
 }
@@ -71,11 +71,11 @@ void AutomationHooks::scheduleUninstallPreview(const QString &text)
     });
 }
 
-void AutomationHooks::scheduleLanguageSwitch(const QString &spec)
+void AutomationHooks::scheduleLanguageSwitch(const QString &languageName)
 {
-    const std::optional<AppLanguage> language = AppLanguage::parse(spec);
+    const std::optional<AppLanguage> language = AppLanguage::parse(languageName);
     if (!language || !language->isConcrete()) {
-        Log::write("[language] unknown spec=%@", spec);
+        Log::write("[language] unknown spec=%@", languageName);
         return;
     }
     const AppLanguage chosen = *language;

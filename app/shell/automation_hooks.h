@@ -36,8 +36,8 @@ public:
         std::function<void(const InputTriggerEvent &event)> simulate;
         std::function<void(AppLanguage language)> switchLanguage;
 
-        std::function<void(const QString &spec)> simulatePageInput;
-        std::function<void(const QString &spec)> simulateDrop;
+        std::function<void(const QString &input)> simulatePageInput;
+        std::function<void(const QString &drop)> simulateDrop;
         std::function<void(const QString &text)> previewUninstall;
         std::function<void()> enterEditMode;
         std::function<void()> simulateOptionKey;
@@ -65,16 +65,16 @@ public:
 
     // "--simulate-trigger": 0.35 s later, the word's events go to `simulate`
     // one after the other; an unknown word logs "[trigger] unknown spec=".
-    void scheduleSimulatedTrigger(const QString &spec);
+    void scheduleSimulatedTrigger(const QString &word);
     // "--simulate-page-input" and "--simulate-drop": readiness wait, show the
     // launcher when hidden, then the view's hook with the text unchanged.
-    void schedulePageInput(const QString &spec);
-    void scheduleDrop(const QString &spec);
+    void schedulePageInput(const QString &input);
+    void scheduleDrop(const QString &drop);
     // "--uninstall-preview": 0.6 s later, without waiting for readiness.
     void scheduleUninstallPreview(const QString &text);
     // "--switch-language": parsed now; a text that names no concrete language
     // logs "[language] unknown spec=" and schedules nothing.
-    void scheduleLanguageSwitch(const QString &spec);
+    void scheduleLanguageSwitch(const QString &languageName);
     // Always started: readiness wait, then the "[ready]" line.
     void logReadyWhenIconsLoaded();
     // "--edit-mode", "--edit-via-option", "--edit-release-option" (and

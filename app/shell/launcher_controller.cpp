@@ -15,7 +15,7 @@ LauncherController::LauncherController(std::unique_ptr<Content> content, const L
     if (!m_environment.screens)
         m_environment.screens = &LauncherController::systemScreens;
     if (!m_environment.decorator)
-        m_environment.decorator = WindowDecorator::forCurrentPlatform();
+        m_environment.decorator = WindowDecorator::passive();
 
     const std::optional<Screen> screen = targetScreen(m_environment.screens());
     const QRectF frame = screen ? screen->frame : fallbackFrame;
@@ -44,7 +44,7 @@ void LauncherController::show()
 {
     if (!m_window)
         return;
-    m_isHiding = false;
+    m_hiding = false;
     ++m_showGeneration;
 
     if (const std::optional<Screen> screen = targetScreen(m_environment.screens())) {
@@ -69,9 +69,9 @@ void LauncherController::show()
 
 void LauncherController::hide()
 {
-    if (!m_window || !m_window->isVisible() || m_isHiding)
+    if (!m_window || !m_window->isVisible() || m_hiding)
         return;
-    m_isHiding = true;
+    m_hiding = true;
     const quint64 generation = m_showGeneration;
     m_content->animateOut([self = QPointer<LauncherController>(this), generation] {
         if (!self)
@@ -82,14 +82,14 @@ void LauncherController::hide()
             return;
         if (self->m_window)
             self->m_window->hide();
-        self->m_isHiding = false;
+        self->m_hiding = false;
     });
 }
 
 void LauncherController::toggle()
 {
     const bool visible = isVisible();
-    const bool hiding = m_isHiding;
+    const bool hiding = m_hiding;
     if (visible && !hiding)
         hide();
     else

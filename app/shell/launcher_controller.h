@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/launch_options.h"
+#include "session/launch_options.h"
 #include "shell/launcher_window.h"
 
 #include <QList>
@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class IconProvider;
 class LauncherSession;
 class LauncherView;
 class WindowDecorator;
@@ -55,6 +56,7 @@ public:
     {
         // Every screen in the desktop's order.
         std::function<QList<Screen>()> screens;
+        // Hints for the window manager; none when unset.
         std::shared_ptr<WindowDecorator> decorator;
         // Brings the application forward (activation). Default: nothing more
         // than what raising and activating the window does.
@@ -67,15 +69,15 @@ public:
     LauncherController(std::unique_ptr<Content> content, const LaunchOptions &options, Environment environment = {});
     ~LauncherController() override;
 
-    // The real launcher: a LauncherView for `session` as content.
-    // (launcher_controller_view.cpp, library app_window_view.)
-    static std::unique_ptr<LauncherController> create(LauncherSession &session, const LaunchOptions &options,
-                                                      Environment environment = {});
+    // The real launcher: a LauncherView for `session` and `icons` as content
+    // (launcher_controller_view.cpp).
+    static std::unique_ptr<LauncherController> create(LauncherSession &session, IconProvider &icons,
+                                                      const LaunchOptions &options, Environment environment = {});
     // The LauncherView when the controller was made by create(), else null.
     LauncherView *launcherView() const;
 
     bool isVisible() const;
-    bool isHiding() const { return m_isHiding; }
+    bool isHiding() const { return m_hiding; }
     void show();
     void hide();
     void toggle();
@@ -101,7 +103,7 @@ private:
     const LaunchOptions m_options;
     Environment m_environment;
     QPointer<LauncherWindow> m_window;
-    bool m_isHiding = false;
+    bool m_hiding = false;
     // Counts shows: a hide completion that outlives a later show is stale.
     quint64 m_showGeneration = 0;
 };

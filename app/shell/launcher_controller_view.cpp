@@ -7,15 +7,6 @@
 
 namespace {
 
-// The view takes the Option-key baseline once it has edit mode; until then
-// there is nothing to record.
-template <typename View>
-void syncBaseline(View &view)
-{
-    if constexpr (requires { view.syncOptionKeyBaseline(); })
-        view.syncOptionKeyBaseline();
-}
-
 class LauncherViewContent final : public LauncherController::Content
 {
 public:
@@ -26,7 +17,7 @@ public:
     void syncOptionKeyBaseline() override
     {
         if (m_view)
-            syncBaseline(*m_view);
+            m_view->syncOptionKeyBaseline();
     }
 
     void animateIn() override
@@ -51,7 +42,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<LauncherController> LauncherController::create(LauncherSession &session, const LaunchOptions &options,
+std::unique_ptr<LauncherController> LauncherController::create(LauncherSession &session, IconProvider &icons,
+                                                                const LaunchOptions &options,
                                                                 Environment environment)
 {
     if (!environment.screens)
@@ -59,7 +51,7 @@ std::unique_ptr<LauncherController> LauncherController::create(LauncherSession &
     const std::optional<Screen> screen = targetScreen(environment.screens());
     const QRectF frame = screen ? screen->frame : fallbackFrame;
     // The view spans the window: its frame is the window's size at the origin.
-    auto *view = new LauncherView(QRect(QPoint(0, 0), frame.toAlignedRect().size()), session, options);
+    auto *view = new LauncherView(QRect(QPoint(0, 0), frame.toAlignedRect().size()), session, icons, options);
     return std::make_unique<LauncherController>(std::make_unique<LauncherViewContent>(view), options,
                                                 std::move(environment));
 }

@@ -244,8 +244,9 @@ QImage labelImage(const QString &title, const QRectF &textRect, double scale, bo
 } // namespace
 
 AppTile::AppTile(const QRectF &frame, LayoutEntry entry, QString title, QWidget *parent)
-    : QWidget(parent), m_entry(std::move(entry)), m_title(std::move(title))
+    : QWidget(parent), m_entry(std::move(entry))
 {
+    m_state.title = std::move(title);
     // The launcher view hit-tests tiles itself and receives drops on the grid.
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
@@ -279,39 +280,29 @@ QRectF AppTile::bounds() const
     return QRectF(QPointF(0, 0), m_size);
 }
 
-void AppTile::setIcon(const std::optional<QImage> &icon)
+void AppTile::setState(const TileState &state)
 {
-    const std::optional<QImage> image = normalized(icon);
-    if (!sameImage(image, m_icon))
+    TileState next = state;
+    next.icon = normalized(state.icon);
+    next.folderPreview = normalized(state.folderPreview);
+    next.mergePreviewIcon = normalized(state.mergePreviewIcon);
+    if (!sameImage(next.icon, m_state.icon))
         invalidateRenderedIcons();
-    m_icon = image;
-}
-
-void AppTile::setFolderPreview(const std::optional<QImage> &preview)
-{
-    m_folderPreview = normalized(preview);
-    contentChanged();
-}
-
-void AppTile::setTitle(const QString &title)
-{
-    if (title != m_title)
+    // Drawn differently at the next paint.
+    const bool content = next.title != m_state.title || next.iconSide != m_state.iconSide
+                         || next.showLabel != m_state.showLabel || next.folderPreview.has_value()
+                         || m_state.folderPreview.has_value();
+    // What editing shows: drawn again now.
+    const bool redraw = next.selected != m_state.selected || next.mergeTarget != m_state.mergeTarget
+                        || next.dimmed != m_state.dimmed || next.dragging != m_state.dragging
+                        || !sameImage(next.mergePreviewIcon, m_state.mergePreviewIcon)
+                        || next.showsDeleteBadge != m_state.showsDeleteBadge
+                        || next.deleteBadgePressed != m_state.deleteBadgePressed
+                        || next.badgePlacement != m_state.badgePlacement;
+    m_state = std::move(next);
+    if (content)
         contentChanged();
-    m_title = title;
-}
-
-void AppTile::setIconSide(double side)
-{
-    if (side != m_iconSide)
-        contentChanged();
-    m_iconSide = side;
-}
-
-void AppTile::setShowLabel(bool show)
-{
-    if (show != m_showLabel)
-        contentChanged();
-    m_showLabel = show;
+    redrawIf(redraw);
 }
 
 void AppTile::redrawIf(bool changed)
@@ -320,63 +311,6 @@ void AppTile::redrawIf(bool changed)
         return;
     contentChanged();
     update();
-}
-
-void AppTile::setSelected(bool selected)
-{
-    const bool changed = selected != m_selected;
-    m_selected = selected;
-    redrawIf(changed);
-}
-
-void AppTile::setMergeTarget(bool target)
-{
-    const bool changed = target != m_mergeTarget;
-    m_mergeTarget = target;
-    redrawIf(changed);
-}
-
-void AppTile::setDimmed(bool dimmed)
-{
-    const bool changed = dimmed != m_dimmed;
-    m_dimmed = dimmed;
-    redrawIf(changed);
-}
-
-void AppTile::setDragging(bool dragging)
-{
-    const bool changed = dragging != m_dragging;
-    m_dragging = dragging;
-    redrawIf(changed);
-}
-
-void AppTile::setMergePreviewIcon(const std::optional<QImage> &icon)
-{
-    const std::optional<QImage> image = normalized(icon);
-    const bool changed = !sameImage(image, m_mergePreviewIcon);
-    m_mergePreviewIcon = image;
-    redrawIf(changed);
-}
-
-void AppTile::setShowsDeleteBadge(bool shows)
-{
-    const bool changed = shows != m_showsDeleteBadge;
-    m_showsDeleteBadge = shows;
-    redrawIf(changed);
-}
-
-void AppTile::setDeleteBadgePressed(bool pressed)
-{
-    const bool changed = pressed != m_deleteBadgePressed;
-    m_deleteBadgePressed = pressed;
-    redrawIf(changed);
-}
-
-void AppTile::setBadgePlacement(EditModeBadgePlacement placement)
-{
-    const bool changed = placement != m_badgePlacement;
-    m_badgePlacement = placement;
-    redrawIf(changed);
 }
 
 void AppTile::setLayerTransform(const QTransform &transform)
@@ -399,12 +333,12 @@ double AppTile::renderScale() const
 
 TileGeometry AppTile::tileGeometry() const
 {
-    return TileGeometry(bounds(), m_iconSide, m_showLabel);
+    return TileGeometry(bounds(), m_state.iconSide, m_state.showLabel);
 }
 
 EditModeBadge AppTile::deleteBadge() const
 {
-    return tileGeometry().deleteBadge(m_badgePlacement);
+    return tileGeometry().deleteBadge(m_state.badgePlacement);
 }
 
 QFont AppTile::labelFont()
@@ -427,7 +361,7 @@ QImage AppTile::rasterized(const QImage &image, double side)
         return image;
     const double scale = renderScale();
     const int pixels = TileGeometry::devicePixelSide(side, scale);
-    const bool own = m_icon && m_icon->cacheKey() == image.cacheKey();
+    const bool own = m_state.icon && m_state.icon->cacheKey() == image.cacheKey();
     if (own) {
         const auto found = m_rasterizedIcons.constFind(pixels);
         if (found != m_rasterizedIcons.constEnd())
@@ -531,7 +465,7 @@ void AppTile::drawContents(QPainter &painter)
     const QRectF plate = geometry.plateRect();
     const double plateRadius = geometry.plateCornerRadius();
 
-    if (m_dragging) {
+    if (m_state.dragging) {
         // The slot the dragged tile left: nothing else of the tile shows.
         painter.setPen(Qt::NoPen);
         painter.setBrush(white(0.05));
@@ -543,26 +477,26 @@ void AppTile::drawContents(QPainter &painter)
         return;
     }
 
-    if (m_mergePreviewIcon) {
-        drawMergePreview(painter, geometry.iconRect(), *m_mergePreviewIcon);
+    if (m_state.mergePreviewIcon) {
+        drawMergePreview(painter, geometry.iconRect(), *m_state.mergePreviewIcon);
         painter.restore();
         return;
     }
 
     const QRectF highlight = geometry.highlightPlate();
     const double highlightRadius = TileGeometry::highlightCornerRadius;
-    if (m_mergeTarget) {
+    if (m_state.mergeTarget) {
         painter.setPen(QPen(white(0.65), 2));
         painter.setBrush(white(0.2));
         painter.drawRoundedRect(highlight, highlightRadius, highlightRadius);
-    } else if (m_selected) {
+    } else if (m_state.selected) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(white(kSelectedPlateAlpha));
         painter.drawRoundedRect(highlight, highlightRadius, highlightRadius);
     }
 
     painter.save();
-    painter.setOpacity(painter.opacity() * (m_dimmed ? kDimmedAlpha : 1.0));
+    painter.setOpacity(painter.opacity() * (m_state.dimmed ? kDimmedAlpha : 1.0));
     if (m_entry.isFolder()) {
         // A folder ignores `icon` and is never enlarged.
         painter.setPen(Qt::NoPen);
@@ -571,25 +505,25 @@ void AppTile::drawContents(QPainter &painter)
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(white(0.3), 1));
         painter.drawRoundedRect(plate.adjusted(0.5, 0.5, -0.5, -0.5), plateRadius, plateRadius);
-        if (m_folderPreview) {
+        if (m_state.folderPreview) {
             const double inset = 0.05 * plate.width();
             // The preview is drawn scaled: filter it.
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            painter.drawImage(plate.adjusted(inset, inset, -inset, -inset), *m_folderPreview);
+            painter.drawImage(plate.adjusted(inset, inset, -inset, -inset), *m_state.folderPreview);
         }
-    } else if (!m_icon) {
+    } else if (!m_state.icon) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(white(0.16));
         painter.drawRoundedRect(plate, plateRadius, plateRadius);
     } else {
-        const QRectF destination = pixelAligned(geometry.iconDestination(m_mergeTarget));
-        painter.drawImage(destination, rasterized(*m_icon, destination.width()));
+        const QRectF destination = pixelAligned(geometry.iconDestination(m_state.mergeTarget));
+        painter.drawImage(destination, rasterized(*m_state.icon, destination.width()));
     }
-    if (m_showLabel)
+    if (m_state.showLabel)
         drawLabel(painter, geometry.labelRect(), scale);
     painter.restore();
 
-    if (m_showsDeleteBadge)
+    if (m_state.showsDeleteBadge)
         drawDeleteBadge(painter, deleteBadge());
     painter.restore();
 }
@@ -608,8 +542,8 @@ void AppTile::drawMergePreview(QPainter &painter, const QRectF &rect, const QIma
     // The tile's own icon on the left, the incoming one on the right.
     const QRectF left = pixelAligned(preview.left);
     const QRectF right = pixelAligned(preview.right);
-    if (m_icon)
-        painter.drawImage(left, rasterized(*m_icon, left.width()));
+    if (m_state.icon)
+        painter.drawImage(left, rasterized(*m_state.icon, left.width()));
     painter.drawImage(right, rasterized(incoming, right.width()));
 }
 
@@ -617,7 +551,7 @@ void AppTile::drawDeleteBadge(QPainter &painter, const EditModeBadge &badge)
 {
     const double scale = renderScale();
     QRectF disc = badge.rect;
-    if (m_deleteBadgePressed)
+    if (m_state.deleteBadgePressed)
         disc = disc.adjusted(1, 1, -1, -1);
 
     // The shadow lies only under the disc; its position is snapped because a
@@ -643,28 +577,28 @@ void AppTile::drawDeleteBadge(QPainter &painter, const EditModeBadge &badge)
     cross.lineTo(c.x() + arm, c.y() + arm);
     cross.moveTo(c.x() + arm, c.y() - arm);
     cross.lineTo(c.x() - arm, c.y() + arm);
-    painter.setPen(QPen(grey(m_deleteBadgePressed ? 0.16 : 0.28, 1), badge.crossLineWidth(), Qt::SolidLine,
+    painter.setPen(QPen(grey(m_state.deleteBadgePressed ? 0.16 : 0.28, 1), badge.crossLineWidth(), Qt::SolidLine,
                         Qt::RoundCap));
     painter.drawPath(cross);
 }
 
 void AppTile::drawLabel(QPainter &painter, const QRectF &labelRect, double scale)
 {
-    if (!(labelRect.width() > 0) || m_title.isEmpty())
+    if (!(labelRect.width() > 0) || m_state.title.isEmpty())
         return;
     LabelRaster &label = m_label;
-    if (label.image.isNull() || label.text != m_title || label.rect != labelRect || label.scale != scale
-        || label.dimmed != m_dimmed) {
+    if (label.image.isNull() || label.text != m_state.title || label.rect != labelRect || label.scale != scale
+        || label.dimmed != m_state.dimmed) {
         const QPointF origin(TileGeometry::snap(labelRect.x() - kShadowPad, scale),
                              TileGeometry::snap(labelRect.y() - kShadowPad, scale));
-        const QImage image = labelImage(m_title, QRectF(labelRect.topLeft() - origin, labelRect.size()), scale,
-                                        m_dimmed);
+        const QImage image = labelImage(m_state.title, QRectF(labelRect.topLeft() - origin, labelRect.size()), scale,
+                                        m_state.dimmed);
         if (image.isNull())
             return;
-        label.text = m_title;
+        label.text = m_state.title;
         label.rect = labelRect;
         label.scale = scale;
-        label.dimmed = m_dimmed;
+        label.dimmed = m_state.dimmed;
         label.image = image;
         label.origin = origin;
     }

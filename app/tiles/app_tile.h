@@ -17,6 +17,31 @@
 
 class QPainter;
 
+// What a tile shows besides its frame and transform, set as one value.
+struct TileState
+{
+    QString title;
+    std::optional<QImage> icon;
+    // The mosaic of a folder's members, drawn inside the folder plate.
+    std::optional<QImage> folderPreview;
+    double iconSide = TileGeometry::defaultIconSide;
+    bool showLabel = true;
+    // A faint plate, so that a multiple selection made with Ctrl or Shift
+    // can be seen.
+    bool selected = false;
+    // A dragged tile hovers over this one to form a folder.
+    bool mergeTarget = false;
+    // The entry is hidden by the user.
+    bool dimmed = false;
+    // This tile's entry is being dragged; only the empty placeholder is drawn.
+    bool dragging = false;
+    // The dragged entry's icon while this tile is the merge target.
+    std::optional<QImage> mergePreviewIcon;
+    bool showsDeleteBadge = false;
+    bool deleteBadgePressed = false;
+    EditModeBadgePlacement badgePlacement = EditModeBadgePlacement::topLeft;
+};
+
 // One slot of the launcher grid: an application icon or a folder plate with
 // its preview, the name under it, and the states editing gives a tile
 // (merge highlight, folder-to-be preview, drag placeholder, dimming for
@@ -56,54 +81,48 @@ public:
 
     const LayoutEntry &entry() const { return m_entry; }
 
-    // The fields below without a redraw note do not repaint by themselves.
-    QString title() const { return m_title; }
-    void setTitle(const QString &title);
+    const TileState &state() const { return m_state; }
+    // Takes every field at once. A different icon (by identity) empties the
+    // icon cache; a change of what editing shows (selection, merge target,
+    // dimming, dragging, merge preview, delete badge) redraws; the other
+    // fields are drawn at the next paint.
+    void setState(const TileState &state);
+
+    // The state, field by field.
+    QString title() const { return m_state.title; }
 
     // Assigning a different image (by identity) empties the icon cache; no redraw.
-    const std::optional<QImage> &icon() const { return m_icon; }
-    void setIcon(const std::optional<QImage> &icon);
+    const std::optional<QImage> &icon() const { return m_state.icon; }
 
     // The mosaic of a folder's members, drawn inside the folder plate.
-    const std::optional<QImage> &folderPreview() const { return m_folderPreview; }
-    void setFolderPreview(const std::optional<QImage> &preview);
+    const std::optional<QImage> &folderPreview() const { return m_state.folderPreview; }
 
-    double iconSide() const { return m_iconSide; }
-    void setIconSide(double side);
+    double iconSide() const { return m_state.iconSide; }
 
-    bool showLabel() const { return m_showLabel; }
-    void setShowLabel(bool show);
+    bool showLabel() const { return m_state.showLabel; }
 
     // Redraw on change. A selected tile gets a faint plate so that a
     // multiple selection made with Command or Shift can be seen.
-    bool selected() const { return m_selected; }
-    void setSelected(bool selected);
+    bool selected() const { return m_state.selected; }
 
     // Redraw on change: a dragged tile hovers over this one to form a folder.
-    bool mergeTarget() const { return m_mergeTarget; }
-    void setMergeTarget(bool target);
+    bool mergeTarget() const { return m_state.mergeTarget; }
 
     // Redraw on change: the entry is hidden by the user.
-    bool dimmed() const { return m_dimmed; }
-    void setDimmed(bool dimmed);
+    bool dimmed() const { return m_state.dimmed; }
 
     // Redraw on change: this tile's entry is being dragged; only the empty
     // placeholder is drawn.
-    bool dragging() const { return m_dragging; }
-    void setDragging(bool dragging);
+    bool dragging() const { return m_state.dragging; }
 
     // Redraw when a different image (by identity) is set: the dragged
     // entry's icon while this tile is the merge target.
-    const std::optional<QImage> &mergePreviewIcon() const { return m_mergePreviewIcon; }
-    void setMergePreviewIcon(const std::optional<QImage> &icon);
+    const std::optional<QImage> &mergePreviewIcon() const { return m_state.mergePreviewIcon; }
 
     // Redraw on change.
-    bool showsDeleteBadge() const { return m_showsDeleteBadge; }
-    void setShowsDeleteBadge(bool shows);
-    bool deleteBadgePressed() const { return m_deleteBadgePressed; }
-    void setDeleteBadgePressed(bool pressed);
-    EditModeBadgePlacement badgePlacement() const { return m_badgePlacement; }
-    void setBadgePlacement(EditModeBadgePlacement placement);
+    bool showsDeleteBadge() const { return m_state.showsDeleteBadge; }
+    bool deleteBadgePressed() const { return m_state.deleteBadgePressed; }
+    EditModeBadgePlacement badgePlacement() const { return m_state.badgePlacement; }
 
     // The delete badge in tile coordinates, also while it is not shown.
     QRectF deleteBadgeRect() const { return deleteBadge().rect; }
@@ -162,19 +181,7 @@ private:
     QRectF pixelAligned(const QRectF &rect) const { return TileGeometry::pixelAligned(rect, renderScale()); }
 
     const LayoutEntry m_entry;
-    QString m_title;
-    std::optional<QImage> m_icon;
-    std::optional<QImage> m_folderPreview;
-    double m_iconSide = TileGeometry::defaultIconSide;
-    bool m_showLabel = true;
-    bool m_selected = false;
-    bool m_mergeTarget = false;
-    bool m_dimmed = false;
-    bool m_dragging = false;
-    std::optional<QImage> m_mergePreviewIcon;
-    bool m_showsDeleteBadge = false;
-    bool m_deleteBadgePressed = false;
-    EditModeBadgePlacement m_badgePlacement = EditModeBadgePlacement::topLeft;
+    TileState m_state;
     QMap<int, QImage> m_rasterizedIcons;
 
     QSizeF m_size;

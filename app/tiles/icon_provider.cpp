@@ -202,8 +202,7 @@ void IconProvider::deliver(const QString &k, const QImage &image)
     for (const QString &id : std::as_const(waiting)) {
         if (!self)
             return;
-        if (onLoaded)
-            onLoaded(id);
+        emit loaded(id);
     }
 }
 

@@ -20,6 +20,8 @@ class QThreadPool;
 // provider's life. Everything public is called on the main thread.
 class IconProvider : public QObject
 {
+    Q_OBJECT
+
 public:
     // Reads and decodes the icon of the bundle at a path; a null image when
     // the bundle has none. Runs on the worker thread (and, for folder
@@ -36,9 +38,6 @@ public:
     IconProvider(const IconProvider &) = delete;
     IconProvider &operator=(const IconProvider &) = delete;
 
-    // Called on the main thread with an application's stableID once its icon
-    // is in the cache; every application that asked while the load ran is told.
-    std::function<void(const QString &stableID)> onLoaded;
     // Resolves an application identifier for folderPreview().
     std::function<std::optional<AppItem>(const QString &id)> onDemandApp;
 
@@ -62,6 +61,11 @@ public:
     static QImage loadBundleIcon(const QString &bundlePath);
     // The generic application icon drawn by hand, for bundles without one.
     static QImage genericAppIcon(int pixelSide = iconPixelSide);
+
+signals:
+    // On the main thread with an application's stableID once its icon is in
+    // the cache; every application that asked while the load ran is told.
+    void loaded(const QString &stableID);
 
 private:
     struct Pending

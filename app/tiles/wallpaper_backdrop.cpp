@@ -41,7 +41,7 @@ void WallpaperBackdrop::refresh()
         url = m_picture->desktopImageURL();
     if (url && QFileInfo(url->toLocalFile()).isFile()) {
         m_wallpaperURL = url;
-        m_isReady = false;
+        m_ready = false;
         const int token = ++m_generation;
         // The job gets the URL by value and touches nothing of the view; the
         // view is looked at again only on the main thread, where a deleted
@@ -80,7 +80,7 @@ void WallpaperBackdrop::publish(int token, const std::optional<QImage> &image)
 
 void WallpaperBackdrop::becomeReady()
 {
-    m_isReady = true;
+    m_ready = true;
     if (onReady)
         onReady();
 }

@@ -41,7 +41,7 @@ public:
     void refresh();
 
     std::optional<QImage> blurredImage() const { return m_image; }
-    bool isReady() const { return m_isReady; }
+    bool isReady() const { return m_ready; }
     // The desktop picture of the newest render started.
     std::optional<QUrl> wallpaperURL() const { return m_wallpaperURL; }
 
@@ -68,5 +68,5 @@ private:
     QPixmap m_fitted;
     int m_generation = 0;
     std::optional<QUrl> m_wallpaperURL;
-    bool m_isReady = false;
+    bool m_ready = false;
 };

@@ -128,12 +128,12 @@ void BM_LoadIcons300(benchmark::State &state)
     for (auto _ : state) {
         IconProvider provider;
         int rasterized = 0;
-        provider.onLoaded = [&](const QString &) {
+        QObject::connect(&provider, &IconProvider::loaded, [&](const QString &) {
             QPainter painter(&tile);
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
             painter.drawImage(QRectF(0, 0, 120, 120), *provider.cachedIcon(bundles.apps.at(rasterized)));
             ++rasterized;
-        };
+        });
         for (const AppItem &app : bundles.apps)
             provider.icon(app);
         pumpUntil([&] { return provider.pendingCount() == 0; });

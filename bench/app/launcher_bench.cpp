@@ -11,9 +11,9 @@
 // Goals: each frame step under 4 ms, a keystroke to its repaint under 8 ms,
 // start to "[ready]" under 1 s.
 #include "launcher/launcher_view.h"
-#include "shell/launch_options.h"
+#include "session/launch_options.h"
 #include "shell/launcher_controller.h"
-#include "shell/launcher_session.h"
+#include "session/launcher_session.h"
 #include "tiles/icon_provider.h"
 #include "tiles/wallpaper_backdrop.h"
 
@@ -266,13 +266,13 @@ LauncherController::Environment singleScreen()
 
 // Runs the event loop until the automation's readiness holds: no icon load
 // pending and the backdrop rendered.
-bool waitUntilReady(LauncherSession &session, LauncherView &view, int timeoutMs = 30000)
+bool waitUntilReady(IconProvider &icons, LauncherView &view, int timeoutMs = 30000)
 {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < timeoutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (session.icons().pendingCount() == 0 && view.backdrop()->isReady())
+        if (icons.pendingCount() == 0 && view.backdrop()->isReady())
             return true;
         QThread::usleep(200);
     }
@@ -295,9 +295,11 @@ void BM_StartToReady_InProcess(benchmark::State &state)
         clock.start();
         auto session = std::make_unique<LauncherSession>(options, bench.sessionEnvironment(defaults));
         session->start();
-        std::unique_ptr<LauncherController> controller = LauncherController::create(*session, options, singleScreen());
+        IconProvider icons;
+        std::unique_ptr<LauncherController> controller =
+            LauncherController::create(*session, icons, options, singleScreen());
         controller->show();
-        const bool ready = waitUntilReady(*session, *controller->launcherView());
+        const bool ready = waitUntilReady(icons, *controller->launcherView());
         const double seconds = double(clock.nsecsElapsed()) / 1e9;
         if (!ready) {
             state.SkipWithError("not ready");
@@ -328,7 +330,7 @@ public:
         options = LaunchOptions::parse({QStringLiteral("tessellon"), QStringLiteral("--state-dir"), bench.stateDirectory()});
         session = std::make_unique<LauncherSession>(options, bench.sessionEnvironment(defaults));
         session->start();
-        view = std::make_unique<LauncherView>(QRect(QPoint(0, 0), kScreen), *session, options);
+        view = std::make_unique<LauncherView>(QRect(QPoint(0, 0), kScreen), *session, icons, options);
         view->setTimeSource([this] { return now; });
         view->show();
         view->animateIn();
@@ -337,8 +339,8 @@ public:
         // Every icon in the cache, as after the user has seen every page once
         // (until then a tile draws its placeholder plate).
         for (const AppItem &app : session->apps())
-            session->icons().icon(app);
-        waitUntilReady(*session, *view);
+            icons.icon(app);
+        waitUntilReady(icons, *view);
         // Tiles built before their icons arrived have them by now.
         view->rebuild();
         QCoreApplication::processEvents();
@@ -360,6 +362,7 @@ public:
     MemoryUserDefaults defaults;
     LaunchOptions options;
     std::unique_ptr<LauncherSession> session;
+    IconProvider icons;
     std::unique_ptr<LauncherView> view;
     QImage target;
     double now = 0;

@@ -18,6 +18,15 @@
 
 namespace {
 
+// Sets one field of the tile's state, the others as they are.
+template <typename Field, typename Value>
+void assignState(AppTile &tile, Field TileState::*field, Value &&value)
+{
+    TileState state = tile.state();
+    state.*field = std::forward<Value>(value);
+    tile.setState(state);
+}
+
 const char *const kTitles[] = {"Safari", "Mail", "Calendar", "Photos", "Music", "Visual Studio Code",
                                "System Settings", "Terminal", "Preview", "Microsoft Word", "Xcode",
                                "Activity Monitor"};
@@ -51,7 +60,7 @@ struct Page
             const QRectF frame(160 + (i % 7) * 232, 120 + (i / 7) * 168, 140, 150);
             auto *tile = new AppTile(frame, LayoutEntry::app(QString("app.%1").arg(i)),
                                      QString::fromUtf8(kTitles[i % 12]), host.get());
-            tile->setIcon(makeIcon(i));
+            assignState(*tile, &TileState::icon, makeIcon(i));
             tile->show();
             tiles.append(tile);
         }
@@ -99,7 +108,7 @@ void BM_PaintPage_EditMode(benchmark::State &state)
         wobble.translate(0.4, -0.2);
         wobble.rotateRadians(std::sin(i * 2.399963) * 0.8 * M_PI / 180);
         page.tiles[i]->setLayerTransform(wobble);
-        page.tiles[i]->setShowsDeleteBadge(true);
+        assignState(*page.tiles[i], &TileState::showsDeleteBadge, true);
     }
     paintPage(state, page, 1);
 }
@@ -134,7 +143,7 @@ void BM_PaintPage_NewTitles(benchmark::State &state)
         auto page = std::make_unique<Page>(true);
         ++round;
         for (AppTile *tile : page->tiles)
-            tile->setTitle(tile->title() + QString::number(round));
+            assignState(*tile, &TileState::title, tile->title() + QString::number(round));
         state.ResumeTiming();
         page->host->render(&target, QPoint(), QRegion(), QWidget::DrawChildren);
         benchmark::DoNotOptimize(target.constBits());

@@ -2,6 +2,7 @@
 // window-hints test. Prints "window=<id>" once shown, then obeys one command
 // per line on standard input: "hide" (answers "hidden"), "show" (answers
 // "shown"). Ends when standard input closes.
+#include "x11/linux_desktop.h"
 #include "window_decorator.h"
 #include "window_level.h"
 
@@ -35,7 +36,7 @@ int main(int argc, char **argv)
         std::cout << "error=not-xcb" << std::endl;
         return 2;
     }
-    const auto decorator = WindowDecorator::forCurrentPlatform();
+    const auto decorator = makeLinuxWindowDecorator();
     QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
     WindowLevel::set(&window, WindowLevel::launcher);
     window.setGeometry(0, 0, 640, 400);

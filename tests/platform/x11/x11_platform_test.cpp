@@ -1,14 +1,14 @@
 #include "xvfb_server.h"
 
-#include "global_key_grabber_x11.h"
-#include "input_event_source_x11.h"
-#include "mac_key_map.h"
-#include "show_desktop_watcher_x11.h"
+#include "x11/global_key_grabber_x11.h"
+#include "x11/input_event_source_x11.h"
+#include "x11/mac_key_map.h"
+#include "x11/show_desktop_watcher_x11.h"
 #include "system_notifications.h"
 
-#include "shell/hot_key_manager.h"
-#include "shell/input_event_bridge.h"
-#include "shell/input_event_monitor.h"
+#include "triggers/hot_key_manager.h"
+#include "triggers/input_event_bridge.h"
+#include "triggers/input_event_monitor.h"
 
 #include "support/temp_env.h"
 #include "support/test_files.h"

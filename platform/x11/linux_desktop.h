@@ -1,0 +1,20 @@
+#pragma once
+
+#include <memory>
+
+class InputPlatform;
+class WindowDecorator;
+
+// The Linux desktop's implementations of the platform interfaces, made once
+// by main() and handed to the parts that use them.
+
+// The desktop behind the global triggers: XInput2 event taps and key grabs,
+// the pointer through Qt, lock, sleep and wake over D-Bus and the
+// show-desktop state from the window manager.
+std::unique_ptr<InputPlatform> makeLinuxInputPlatform();
+
+// The window decorator for the platform Qt runs on: on xcb the X11 one, which
+// sets EWMH hints through Qt's own X connection so that they reach the server
+// before Qt's map request for the same window; the passive one elsewhere
+// (offscreen, Wayland).
+std::unique_ptr<WindowDecorator> makeLinuxWindowDecorator();

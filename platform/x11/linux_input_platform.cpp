@@ -1,0 +1,44 @@
+#include "x11/linux_desktop.h"
+
+#include "input_platform.h"
+
+#include "x11/global_key_grabber_x11.h"
+#include "x11/input_event_source_x11.h"
+#include "x11/show_desktop_watcher_x11.h"
+#include "screen_pointer_locator.h"
+#include "system_events_dbus.h"
+#include "system_notifications.h"
+
+#include "foundation/log.h"
+
+namespace {
+
+class LinuxInputPlatform final : public InputPlatform
+{
+public:
+    LinuxInputPlatform()
+    {
+        m_dbus.start();
+        if (!m_showDesktop.start())
+            Log::write("[input] systemEvents display=none connected=0 events=showDesktop");
+    }
+
+    InputEventSource &eventSource() override { return m_eventSource; }
+    GlobalKeyGrabber &keyGrabber() override { return m_keyGrabber; }
+    PointerLocator &pointerLocator() override { return m_pointerLocator; }
+    NotificationCenter &systemCenter() override { return systemNotificationCenter(); }
+
+private:
+    InputEventSourceX11 m_eventSource;
+    GlobalKeyGrabberX11 m_keyGrabber;
+    ScreenPointerLocator m_pointerLocator;
+    SystemEventsDBus m_dbus{systemNotificationCenter()};
+    ShowDesktopWatcherX11 m_showDesktop{systemNotificationCenter()};
+};
+
+} // namespace
+
+std::unique_ptr<InputPlatform> makeLinuxInputPlatform()
+{
+    return std::make_unique<LinuxInputPlatform>();
+}

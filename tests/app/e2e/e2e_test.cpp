@@ -1,0 +1,166 @@
+// The real tessellon binary on its own virtual X display: start-up, the log
+// lines, the window, real key presses, the hand-over of a second start, and
+// the state written on SIGTERM.
+#include "app/e2e/e2e_support.h"
+
+#include <QJsonDocument>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace e2e;
+
+class EndToEndTest : public e2e::ThreeAppTest
+{
+public:
+    bool launcherExists() const
+    {
+        return runTool(QStringLiteral("xdotool"),
+                       {QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^Tessellon$")},
+                       environment())
+                   .exitCode == 0;
+    }
+
+    void pressKey(const QString &keys) const
+    {
+        const Outcome outcome = runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys}, environment());
+        ASSERT_EQ(outcome.exitCode, 0) << outcome.output.toStdString();
+    }
+};
+
+TEST_F(EndToEndTest, StartsShowsItsWindowLogsReadyAndSavesTheLayoutOnSigterm)
+{
+    Launcher launcher(environment());
+    ASSERT_TRUE(launcher.start(arguments({QStringLiteral("--show"), QStringLiteral("--dump-windows")})));
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[ready] "), 1, kStartTimeoutMs)) << launcher.output().toStdString();
+
+    EXPECT_EQ(launcher.line(QStringLiteral("[language] startup=")),
+              QStringLiteral("[language] startup=en preference=system override=none"));
+    EXPECT_TRUE(launcher.line(QStringLiteral("[scan] ")).startsWith(QStringLiteral("[scan] apps=3 ")))
+        << launcher.output().toStdString();
+    EXPECT_TRUE(launcher.line(QStringLiteral("[ready] ")).contains(QStringLiteral(" apps=3 columns=7 rows=5 ")))
+        << launcher.line(QStringLiteral("[ready] ")).toStdString();
+    const QRegularExpression windowLine(QStringLiteral(R"(^\[windows\] launcher x=0 y=0 w=1280 h=800 id=\S+$)"));
+    EXPECT_TRUE(windowLine.match(launcher.line(QStringLiteral("[windows] launcher"))).hasMatch())
+        << launcher.output().toStdString();
+    EXPECT_TRUE(launcher.line(QStringLiteral("[screens] ")).contains(QStringLiteral("main=true")));
+    EXPECT_TRUE(eventually([&] { return launcherVisible(); }));
+
+    EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
+    QFile layout(QDir(m_home.stateDirectory()).filePath(QStringLiteral("layout.json")));
+    ASSERT_TRUE(layout.open(QIODevice::ReadOnly));
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(layout.readAll(), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    ASSERT_TRUE(document.isObject());
+    const QByteArray text = document.toJson(QJsonDocument::Compact);
+    for (const char *id : {"org.tessellon.e2e.atlas", "org.tessellon.e2e.beacon", "org.tessellon.e2e.canvas"})
+        EXPECT_TRUE(text.contains(id)) << id;
+}
+
+// Toggles the launcher twice with real key presses of `keys`, waiting out
+// the trigger debounce between the two.
+void toggleTwice(EndToEndTest &test, Launcher &launcher, const QString &keys);
+
+TEST_F(EndToEndTest, TheHotKeyPressedOnTheKeyboardTogglesTheLauncherWithoutTheEventTap)
+{
+    // Without the event tap only the global key grab can see the key.
+    Launcher launcher(environment());
+    ASSERT_TRUE(launcher.start(
+        arguments({QStringLiteral("--show"), QStringLiteral("--dump-windows"), QStringLiteral("--no-event-tap")})));
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[ready] "), 1, kStartTimeoutMs)) << launcher.output().toStdString();
+    ASSERT_TRUE(eventually([&] { return launcherVisible(); }));
+    // Option-Space, the default preset: Alt and Space on this keyboard.
+    toggleTwice(*this, launcher, QStringLiteral("alt+space"));
+    EXPECT_EQ(launcher.terminate(), 0);
+}
+
+TEST_F(EndToEndTest, F4PressedOnTheKeyboardTogglesTheLauncherThroughTheEventTap)
+{
+    Launcher launcher(environment());
+    ASSERT_TRUE(launcher.start(arguments({QStringLiteral("--show"), QStringLiteral("--dump-windows")})));
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[ready] "), 1, kStartTimeoutMs)) << launcher.output().toStdString();
+    ASSERT_TRUE(launcher.line(QStringLiteral("[input] trusted=1 keytap=1 ")).size() > 0)
+        << launcher.output().toStdString();
+    ASSERT_TRUE(eventually([&] { return launcherVisible(); }));
+    toggleTwice(*this, launcher, QStringLiteral("F4"));
+    EXPECT_EQ(launcher.terminate(), 0);
+}
+
+void toggleTwice(EndToEndTest &test, Launcher &launcher, const QString &keys)
+{
+    QElapsedTimer sincePress;
+    test.pressKey(keys);
+    sincePress.start();
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[trigger] action=toggle"), 1)) << launcher.output().toStdString();
+    EXPECT_TRUE(eventually([&] { return !test.launcherVisible(); })) << launcher.output().toStdString();
+
+    // Two toggles closer than the debounce count as one; keep them apart.
+    const qint64 debounceLeft = 600 - sincePress.elapsed();
+    if (debounceLeft > 0)
+        QThread::msleep(quint64(debounceLeft));
+    test.pressKey(keys);
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[trigger] action=toggle"), 2)) << launcher.output().toStdString();
+    EXPECT_TRUE(eventually([&] { return test.launcherVisible(); })) << launcher.output().toStdString();
+    // Each show writes the window line again.
+    EXPECT_EQ(launcher.count(QStringLiteral("[windows] launcher x=")), 3);
+    EXPECT_EQ(launcher.count(QStringLiteral("[trigger] ")), 2);
+}
+
+TEST_F(EndToEndTest, ASecondStartHandsOverShowsTheRunningLauncherAndEnds)
+{
+    Launcher first(environment());
+    // Without "--show" a window dump run starts hidden.
+    ASSERT_TRUE(first.start(arguments({QStringLiteral("--dump-windows")})));
+    ASSERT_TRUE(first.waitFor(QStringLiteral("[ready] "), 1, kStartTimeoutMs)) << first.output().toStdString();
+    EXPECT_TRUE(launcherExists());
+    EXPECT_FALSE(launcherVisible());
+    EXPECT_EQ(first.count(QStringLiteral("[windows] launcher x=")), 1);
+
+    Launcher second(environment());
+    ASSERT_TRUE(second.start(arguments({})));
+    EXPECT_EQ(second.waitForExit(), 0) << second.output().toStdString();
+    EXPECT_TRUE(second.output().contains(QStringLiteral("[instance] handed over"))) << second.output().toStdString();
+    EXPECT_FALSE(second.output().contains(QStringLiteral("[ready]")));
+
+    EXPECT_TRUE(first.waitFor(QStringLiteral("[windows] launcher x="), 2)) << first.output().toStdString();
+    EXPECT_TRUE(eventually([&] { return launcherVisible(); }));
+    EXPECT_EQ(first.terminate(), 0);
+}
+
+TEST_F(EndToEndTest, ListSourcesPrintsTheSourcesFoundInTheHome)
+{
+    m_home.addFile(QStringLiteral("Library/Application Support/LaunchNext/Data.store"));
+    Launcher launcher(environment());
+    ASSERT_TRUE(launcher.start(
+        arguments({QStringLiteral("--list-sources"), QStringLiteral("--dump-windows"), QStringLiteral("--no-event-tap")})));
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[ready] "), 1, kStartTimeoutMs)) << launcher.output().toStdString();
+    EXPECT_EQ(launcher.line(QStringLiteral("[sources] count=")), QStringLiteral("[sources] count=1"));
+    EXPECT_EQ(launcher.line(QStringLiteral("[sources] launchNext ")),
+              QStringLiteral("[sources] launchNext path=") + m_home.path() +
+                  QStringLiteral("/Library/Application Support/LaunchNext/Data.store"));
+    EXPECT_TRUE(launcher.line(QStringLiteral("[input] eventTap disabled by --no-event-tap · trusted=")).size() > 0)
+        << launcher.output().toStdString();
+    EXPECT_EQ(launcher.terminate(), 0);
+}
+
+TEST_F(EndToEndTest, SimulatedTriggerAndLanguageSwitchTakeTheRealPath)
+{
+    Launcher launcher(environment());
+    ASSERT_TRUE(launcher.start(arguments({QStringLiteral("--show"), QStringLiteral("--dump-windows"),
+                                          QStringLiteral("--simulate-trigger"), QStringLiteral("f4"),
+                                          QStringLiteral("--language"), QStringLiteral("zh-Hans"),
+                                          QStringLiteral("--switch-language"), QStringLiteral("fr")})));
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[trigger] action=toggle"), 1, kStartTimeoutMs))
+        << launcher.output().toStdString();
+    EXPECT_TRUE(eventually([&] { return !launcherVisible(); })) << launcher.output().toStdString();
+    EXPECT_EQ(launcher.line(QStringLiteral("[language] startup=")),
+              QStringLiteral("[language] startup=zh-Hans preference=system override=zh-Hans"));
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[language] switched="), 1)) << launcher.output().toStdString();
+    EXPECT_EQ(launcher.line(QStringLiteral("[language] switched=")), QStringLiteral("[language] switched=fr current=fr"));
+    EXPECT_EQ(launcher.terminate(), 0);
+}
+
+} // namespace

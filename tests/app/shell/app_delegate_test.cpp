@@ -1,0 +1,574 @@
+#include "app/triggers/fake_input_platform.h"
+#include "app/session/launcher_session_test_support.h"
+#include "fake_scheduler.h"
+
+#include "shell/app_delegate.h"
+#include "triggers/hot_corner_monitor.h"
+#include "triggers/hot_key_manager.h"
+#include "triggers/input_event_monitor.h"
+#include "shell/launcher_controller.h"
+
+#include "launcher/launcher_view.h"
+#include "tiles/icon_provider.h"
+#include "tiles/wallpaper_backdrop.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+namespace {
+
+using session_test::NativeFolder;
+using session_test::NativePage;
+
+// The delegate on fake desktop services: fake input, hot key, pointer and
+// timers, a virtual clock for the automation pauses, no tray, and alerts,
+// beeps, quitting and opening applications recorded instead of done.
+class AppDelegateTest : public session_test::SessionTest
+{
+protected:
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        for (const char *name : {"Atlas", "beacon", "Canvas"})
+            makeApp(QString::fromLatin1(name));
+    }
+
+    void TearDown() override
+    {
+        m_delegate.reset();
+        SessionTest::TearDown();
+    }
+
+    AppDelegate &start(const QStringList &options = {}, bool launch = true)
+    {
+        AppDelegate::Platform platform;
+        platform.sessionEnvironment = environment();
+        platform.launcherEnvironment.screens = [] {
+            return QList<LauncherController::Screen>{
+                {QRectF(0, 0, 1440, 900), QRectF(0, 0, 1440, 870), true}};
+        };
+        platform.launcherEnvironment.activateApplication = [] {};
+        platform.keyGrabber = &keys;
+        platform.eventSource = &events;
+        platform.systemCenter = &systemCenter;
+        platform.pointerLocator = &pointer;
+        platform.pollTimers = timers.factory();
+        platform.uptime = [this] { return clock; };
+        platform.scheduler = scheduler.function();
+        platform.systemTrayAvailable = [this] { return trayAvailable; };
+        platform.showInformation = [this](const QString &message, const QString &informative) {
+            alerts << message + QStringLiteral(" | ") + informative;
+        };
+        platform.beep = [this] { ++beeps; };
+        platform.terminate = [this] { ++terminations; };
+        platform.openApplication = [this](const AppItem &app) { opened << app.stableID(); };
+        const QStringList arguments =
+            QStringList{QStringLiteral("tessellon"), QStringLiteral("--state-dir"), stateDir()} + options;
+        m_delegate = std::make_unique<AppDelegate>(LaunchOptions::parse(arguments), platform);
+        if (launch)
+            m_delegate->applicationDidFinishLaunching();
+        return *m_delegate;
+    }
+
+    AppDelegate &delegate() { return *m_delegate; }
+    LauncherController &launcher() { return m_delegate->launcher(); }
+
+    // Runs what was posted to the main thread (relayed tap events, hot-key presses).
+    static void processPosted()
+    {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    // Runs every automation step, serving the main thread in between.
+    void runHooks()
+    {
+        do {
+            processPosted();
+        } while (scheduler.runNext());
+    }
+
+    QStringList menuTitles(const QMenu &menu) const
+    {
+        QStringList titles;
+        for (const QAction *action : menu.actions())
+            titles << (action->isSeparator() ? QStringLiteral("---") : action->text());
+        return titles;
+    }
+
+    QAction *statusItem(int index) { return delegate().statusMenu()->actions().at(index); }
+
+    int linesStartingWith(const QString &prefix) const
+    {
+        int count = 0;
+        for (const QString &line : log.lines())
+            count += line.startsWith(prefix) ? 1 : 0;
+        return count;
+    }
+
+    FakeInputEventSource events;
+    FakeKeyGrabber keys;
+    FakePointerLocator pointer;
+    FakeTimers timers;
+    NotificationCenter systemCenter;
+    FakeScheduler scheduler;
+    double clock = 100.0;
+    // Whether the desktop shows tray icons right now.
+    bool trayAvailable = false;
+    QStringList alerts;
+    int beeps = 0;
+    int terminations = 0;
+    QStringList opened;
+    LogCapture log;
+
+private:
+    std::unique_ptr<AppDelegate> m_delegate;
+};
+
+// --- Start-up ---------------------------------------------------------------------------
+
+TEST_F(AppDelegateTest, PlainStartArmsEveryTriggerShowsTheLauncherAndMarksTheFirstLaunch)
+{
+    start();
+    // The test environment's locale is "C", which reads as English.
+    EXPECT_TRUE(log.contains(QStringLiteral("[language] startup=en preference=system override=none")))
+        << log.lines().join('\n').toStdString();
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[scan] apps=3 ")), 1);
+    EXPECT_TRUE(launcher().isVisible());
+    EXPECT_EQ(defaults.boolValue(QStringLiteral("Tessellon.hasLaunched")), std::optional<bool>(true));
+    // Option-Space, the default preset.
+    EXPECT_EQ(keys.grabbed, (std::optional<QPair<quint32, quint32>>({49, 2048})));
+    EXPECT_TRUE(delegate().inputMonitor().isStarted());
+    EXPECT_NE(events.tapFor(10), nullptr);
+    EXPECT_TRUE(delegate().hotCorner().isRunning());
+    EXPECT_TRUE(log.contains(QStringLiteral("[status] tray=unavailable")));
+    EXPECT_FALSE(delegate().hasTrayIcon());
+    ASSERT_NE(delegate().statusMenu(), nullptr);
+    EXPECT_EQ(delegate().statusMenu()->actions().size(), 8);
+    EXPECT_EQ(delegate().statusToolTip(), QStringLiteral(u"Tessellon · ⌥ Space opens Launchpad"));
+    // No source listing unless asked for.
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[sources]")), 0);
+}
+
+TEST_F(AppDelegateTest, WindowDumpWithoutShowLeavesTheLauncherHiddenAndWritesNoFirstLaunchMark)
+{
+    start({QStringLiteral("--dump-windows")});
+    EXPECT_FALSE(launcher().isVisible());
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[windows] launcher x=0 y=0 w=1440 h=900 id=")), 1);
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[screens] ")), 1);
+    EXPECT_FALSE(defaults.contains(QStringLiteral("Tessellon.hasLaunched")));
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[windows] settings")), 0);
+}
+
+TEST_F(AppDelegateTest, WindowDumpWithShowShowsAndDumpsOncePerShowPlusTheStartUpDump)
+{
+    start({QStringLiteral("--dump-windows"), QStringLiteral("--show")});
+    EXPECT_TRUE(launcher().isVisible());
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[windows] launcher ")), 2);
+}
+
+TEST_F(AppDelegateTest, ListSourcesAndLanguageOverrideAreLogged)
+{
+    start({QStringLiteral("--list-sources"), QStringLiteral("--language"), QStringLiteral("en")});
+    EXPECT_TRUE(log.contains(QStringLiteral("[language] startup=en preference=system override=en")));
+    EXPECT_TRUE(log.contains(QStringLiteral("[sources] count=")));
+    EXPECT_EQ(delegate().statusMenu()->actions().at(0)->text(), QStringLiteral("Show Launchpad"));
+}
+
+// --- Triggers ---------------------------------------------------------------------------
+
+TEST_F(AppDelegateTest, WithoutTheEventTapTheHotKeyStillTogglesThroughThePolicy)
+{
+    start({QStringLiteral("--no-event-tap")});
+    EXPECT_FALSE(delegate().inputMonitor().isStarted());
+    EXPECT_EQ(events.tapsCreated, 0);
+    EXPECT_TRUE(log.contains(QStringLiteral("[input] eventTap disabled by --no-event-tap · trusted=0 keytap=0 "
+                                            "gesturetap=0 pinch=off f4=1")))
+        << log.lines().join('\n').toStdString();
+    ASSERT_TRUE(launcher().isVisible());
+    keys.press(49, 2048);
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[trigger]")), 0); // handed on, not run inline
+    processPosted();
+    EXPECT_EQ(log.lines().filter(QStringLiteral("[trigger]")), QStringList{QStringLiteral("[trigger] action=toggle")});
+    EXPECT_TRUE(launcher().isHiding());
+
+    // A second press inside the debounce changes nothing; after it, the launcher comes back.
+    keys.press(49, 2048);
+    processPosted();
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[trigger]")), 1);
+    clock += 1.0;
+    keys.press(49, 2048);
+    processPosted();
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[trigger]")), 2);
+    EXPECT_FALSE(launcher().isHiding());
+    EXPECT_TRUE(launcher().isVisible());
+}
+
+TEST_F(AppDelegateTest, AnF4KeyFromTheEventTapTogglesTheLauncher)
+{
+    start();
+    FakeEventTap *tap = events.tapFor(10);
+    ASSERT_NE(tap, nullptr);
+    EventTapEvent f4;
+    f4.keyCode = 118;
+    tap->fire(10, f4);
+    processPosted();
+    EXPECT_TRUE(log.contains(QStringLiteral("[trigger] action=toggle")));
+    EXPECT_TRUE(launcher().isHiding());
+}
+
+TEST_F(AppDelegateTest, TheDisabledPresetRegistersNoKey)
+{
+    defaults.setString(QStringLiteral("Tessellon.hotKey"), QStringLiteral("disabled"));
+    start({QStringLiteral("--language"), QStringLiteral("zh-Hans")});
+    EXPECT_FALSE(keys.grabbed);
+    EXPECT_FALSE(delegate().hotKeys().isRegistered());
+    EXPECT_EQ(delegate().statusToolTip(), QStringLiteral(u"Tessellon · 关闭 唤起启动台"));
+}
+
+TEST_F(AppDelegateTest, ReRegisteringTheHotKeyFollowsTheNewPreset)
+{
+    start();
+    delegate().session().updateSettings([](Settings &settings) { settings.hotKey = Settings::HotKeyPreset::f4; });
+    // Until the settings window asks, the old key stays.
+    EXPECT_EQ(keys.grabbed, (std::optional<QPair<quint32, quint32>>({49, 2048})));
+    delegate().registerHotKey();
+    EXPECT_EQ(keys.grabbed, (std::optional<QPair<quint32, quint32>>({118, 0})));
+}
+
+TEST_F(AppDelegateTest, ASettingsChangeReconfiguresTheInputMonitor)
+{
+    start();
+    EXPECT_TRUE(delegate().inputMonitor().configuration().enableF4);
+    const int tapsBefore = events.tapsCreated;
+    delegate().session().updateSettings([](Settings &settings) { settings.enableF4Shortcut = false; }, false);
+    EXPECT_FALSE(delegate().inputMonitor().configuration().enableF4);
+    EXPECT_GT(events.tapsCreated, tapsBefore); // rebuilt for the new configuration
+    EXPECT_EQ(events.liveTaps.size(), 2u);      // and the old taps released
+}
+
+TEST_F(AppDelegateTest, TheHotCornerShowsAHiddenLauncherAtTheThirdPoll)
+{
+    defaults.setString(QStringLiteral("Tessellon.hotCorner"), QStringLiteral("topLeft"));
+    start({QStringLiteral("--dump-windows")});
+    ASSERT_FALSE(launcher().isVisible());
+    pointer.pointer = QPointF(2, 898);
+    timers.fireAll();
+    timers.fireAll();
+    EXPECT_FALSE(launcher().isVisible());
+    timers.fireAll();
+    EXPECT_TRUE(launcher().isVisible());
+}
+
+struct TriggerWord
+{
+    const char *word;
+    const char *logged; // nullptr: no action
+};
+
+class SimulatedTriggerDelegateTest : public AppDelegateTest, public testing::WithParamInterface<TriggerWord>
+{
+};
+
+TEST_P(SimulatedTriggerDelegateTest, ReachesTheTriggerCallbackThroughThePolicy)
+{
+    start({QStringLiteral("--simulate-trigger"), QString::fromLatin1(GetParam().word)});
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[trigger]")), 0);
+    scheduler.advance(350);
+    processPosted();
+    const QStringList lines = log.lines().filter(QStringLiteral("[trigger]"));
+    if (GetParam().logged)
+        EXPECT_EQ(lines, QStringList{QString::fromLatin1(GetParam().logged)});
+    else
+        EXPECT_TRUE(lines.isEmpty()) << lines.join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, SimulatedTriggerDelegateTest,
+    testing::Values(TriggerWord{"f4", "[trigger] action=toggle"}, TriggerWord{"hotkey", "[trigger] action=toggle"},
+                    TriggerWord{"lock", "[trigger] action=hide"}, TriggerWord{"desktop", "[trigger] action=hide"},
+                    TriggerWord{"wake", nullptr}, TriggerWord{"pinch", nullptr},
+                    TriggerWord{"F4", "[trigger] unknown spec=F4"}),
+    [](const testing::TestParamInfo<TriggerWord> &info) {
+        std::string name = info.param.word;
+        return name == "F4" ? std::string("UpperCaseF4") : name;
+    });
+
+// --- Language ---------------------------------------------------------------------------
+
+TEST_F(AppDelegateTest, LanguageSwitchHookRebuildsTheStatusMenuInTheNewLanguage)
+{
+    start({QStringLiteral("--language"), QStringLiteral("zh-Hans"), QStringLiteral("--switch-language"),
+           QStringLiteral("en")});
+    EXPECT_EQ(menuTitles(*delegate().statusMenu()).value(0), QStringLiteral("显示启动台"));
+    scheduler.advance(1500);
+    EXPECT_TRUE(log.contains(QStringLiteral("[language] switched=en current=en")));
+    EXPECT_EQ(menuTitles(*delegate().statusMenu()),
+              (QStringList{QStringLiteral("Show Launchpad"), QStringLiteral("Settings…"), QStringLiteral("---"),
+                           QStringLiteral("Import system Launchpad layout"), QStringLiteral("Rescan apps"),
+                           QStringLiteral("---"), QStringLiteral("About Tessellon"), QStringLiteral("Quit Tessellon")}));
+    EXPECT_EQ(delegate().statusToolTip(), QStringLiteral(u"Tessellon · ⌥ Space opens Launchpad"));
+    // For this run only.
+    EXPECT_FALSE(defaults.contains(QStringLiteral("Tessellon.language")));
+}
+
+TEST_F(AppDelegateTest, UnknownLanguageSwitchChangesNothing)
+{
+    start({QStringLiteral("--language"), QStringLiteral("en"), QStringLiteral("--switch-language"),
+           QStringLiteral("system")});
+    EXPECT_TRUE(log.contains(QStringLiteral("[language] unknown spec=system")));
+    runHooks();
+    EXPECT_EQ(L10n::current(), AppLanguage::en);
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[language] switched")), 0);
+}
+
+// --- Ready line -------------------------------------------------------------------------
+
+TEST_F(AppDelegateTest, ReadyLineReportsTheModelOnceIconsAndWallpaperAreIn)
+{
+    start({QStringLiteral("--columns"), QStringLiteral("6")});
+    // Icon loads finish on their worker; serve the main thread until they are in.
+    QDeadlineTimer deadline(10000);
+    while (delegate().icons().pendingCount() > 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    runHooks();
+    const QStringList ready = log.lines().filter(QStringLiteral("[ready]"));
+    ASSERT_EQ(ready.size(), 1);
+    EXPECT_TRUE(ready.at(0).startsWith(QStringLiteral("[ready] icons=0 wallpaper=")));
+    EXPECT_TRUE(ready.at(0).contains(QStringLiteral(" apps=3 columns=6 rows=5 sideInset=0.160 iconScale=1.000 iconSide=")))
+        << ready.at(0).toStdString();
+}
+
+TEST_F(AppDelegateTest, PageInputHookReachesTheLauncherViewAfterShowingIt)
+{
+    start({QStringLiteral("--dump-windows"), QStringLiteral("--simulate-page-input"), QStringLiteral("page:1")});
+    ASSERT_FALSE(launcher().isVisible());
+    runHooks();
+    EXPECT_TRUE(launcher().isVisible());
+    // Three applications fill one page: nothing to turn.
+    EXPECT_TRUE(log.contains(QStringLiteral("[page-input] skip spec=page:1 pages=1")))
+        << log.lines().join('\n').toStdString();
+}
+
+TEST_F(AppDelegateTest, HooksOfPartsNotBuiltYetStartNothing)
+{
+    start({QStringLiteral("--dump-windows"), QStringLiteral("--simulate-drop"), QStringLiteral("0/0/1"),
+           QStringLiteral("--uninstall-preview"), QStringLiteral("atlas"), QStringLiteral("--edit-mode"),
+           QStringLiteral("--settings"), QStringLiteral("--settings-tab"), QStringLiteral("2")});
+    runHooks();
+    EXPECT_FALSE(launcher().isVisible());
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[drop]")), 0);
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[uninstall-preview]")), 0);
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[settings]")), 0);
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[ready]")), 1);
+}
+
+// --- Status menu commands -----------------------------------------------------------------
+
+TEST_F(AppDelegateTest, StatusMenuCommandsReachTheLauncherTheSessionAndTheApplication)
+{
+    start({QStringLiteral("--dump-windows"), QStringLiteral("--language"), QStringLiteral("en")});
+    ASSERT_FALSE(launcher().isVisible());
+    statusItem(0)->trigger(); // Show Launchpad
+    EXPECT_TRUE(launcher().isVisible());
+
+    makeApp(QStringLiteral("Dune"));
+    statusItem(4)->trigger(); // Rescan apps
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[scan] apps=4 ")), 1);
+
+    statusItem(6)->trigger(); // About
+    EXPECT_EQ(alerts, QStringList{QStringLiteral("Tessellon | A full-screen app launcher with pages, folders, search "
+                                                 "and layout import.\n\n4 apps · 1 pages")});
+
+    statusItem(1)->trigger(); // Settings…: nothing to show yet
+    statusItem(7)->trigger(); // Quit
+    EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(AppDelegateTest, ImportWithoutTheSystemDatabaseOnlyBeeps)
+{
+    start();
+    const LauncherLayout before = delegate().session().layout();
+    statusItem(3)->trigger();
+    EXPECT_EQ(beeps, 1);
+    EXPECT_TRUE(alerts.isEmpty());
+    EXPECT_EQ(delegate().session().layout(), before);
+}
+
+TEST_F(AppDelegateTest, ImportOfTheSystemLayoutReportsItsSummary)
+{
+    makeNativeDatabase({NativePage{id(QStringLiteral("Canvas")),
+                                   NativeFolder{QStringLiteral("Work"), {id(QStringLiteral("Atlas")), id(QStringLiteral("beacon"))}}}});
+    start({QStringLiteral("--language"), QStringLiteral("en")});
+    statusItem(3)->trigger();
+    EXPECT_EQ(beeps, 0);
+    ASSERT_EQ(alerts.size(), 1);
+    ASSERT_TRUE(delegate().session().lastImportSummary());
+    EXPECT_EQ(alerts.at(0), QStringLiteral("System Launchpad layout imported | ") +
+                                delegate().session().lastImportSummary()->statusText());
+}
+
+// --- Dock menu ----------------------------------------------------------------------------
+
+TEST_F(AppDelegateTest, DockMenuOpensTheChosenAppAfterHidingTheLauncher)
+{
+    start();
+    delegate().session().togglePin(id(QStringLiteral("Canvas")));
+    delegate().session().togglePin(id(QStringLiteral("Atlas")));
+    const std::unique_ptr<QMenu> menu = delegate().applicationDockMenu();
+    QMenu *apps = menu->actions().last()->menu();
+    ASSERT_NE(apps, nullptr);
+    EXPECT_EQ(menuTitles(*apps), (QStringList{QStringLiteral("Canvas"), QStringLiteral("Atlas")}));
+    ASSERT_TRUE(launcher().isVisible());
+    apps->actions().at(1)->trigger();
+    EXPECT_TRUE(launcher().isHiding());
+    EXPECT_EQ(opened, QStringList{id(QStringLiteral("Atlas"))});
+}
+
+TEST_F(AppDelegateTest, DockItemOfAnAppGoneSinceTheMenuWasBuiltDoesNothing)
+{
+    start();
+    const std::unique_ptr<QMenu> menu = delegate().applicationDockMenu();
+    QMenu *apps = menu->actions().last()->menu();
+    ASSERT_EQ(apps->actions().size(), 3);
+    EXPECT_EQ(menuTitles(*apps), (QStringList{QStringLiteral("Atlas"), QStringLiteral("beacon"), QStringLiteral("Canvas")}));
+    ASSERT_TRUE(QDir(appsDir() + QStringLiteral("/Atlas.app")).removeRecursively());
+    delegate().session().rescan();
+    apps->actions().at(0)->trigger();
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_FALSE(launcher().isHiding());
+}
+
+// --- Tray -------------------------------------------------------------------------------
+
+// The tray carries the status menu: its show command brings back a launcher
+// that a trigger hid, and after a change of language the tray carries the
+// rebuilt menu, whose commands work as well.
+TEST_F(AppDelegateTest, TheTrayMenuShowsTheLauncherThatATriggerHid)
+{
+    trayAvailable = true;
+    start({QStringLiteral("--no-animation"), QStringLiteral("--language"), QStringLiteral("zh-Hans")});
+    ASSERT_TRUE(delegate().hasTrayIcon());
+    QSystemTrayIcon *tray = delegate().trayIcon();
+    EXPECT_EQ(tray->contextMenu(), delegate().statusMenu());
+    EXPECT_EQ(tray->toolTip(), QStringLiteral(u"Tessellon · ⌥ Space 唤起启动台"));
+    EXPECT_FALSE(log.contains(QStringLiteral("[status] tray=unavailable")));
+    ASSERT_TRUE(launcher().isVisible());
+
+    keys.press(49, 2048); // the hot key, Option-Space
+    processPosted();
+    ASSERT_FALSE(launcher().isVisible());
+    tray->contextMenu()->actions().at(0)->trigger(); // 显示启动台
+    EXPECT_TRUE(launcher().isVisible());
+    // Showing a shown launcher keeps it shown: the command never toggles.
+    tray->contextMenu()->actions().at(0)->trigger();
+    EXPECT_TRUE(launcher().isVisible());
+
+    delegate().session().switchLanguageForAutomation(AppLanguage::en);
+    EXPECT_EQ(tray->contextMenu(), delegate().statusMenu());
+    EXPECT_EQ(menuTitles(*tray->contextMenu()).value(0), QStringLiteral("Show Launchpad"));
+    EXPECT_EQ(tray->toolTip(), QStringLiteral(u"Tessellon · ⌥ Space opens Launchpad"));
+    clock += 1.0; // past the trigger debounce
+    keys.press(49, 2048);
+    processPosted();
+    ASSERT_FALSE(launcher().isVisible());
+    tray->contextMenu()->actions().at(0)->trigger();
+    EXPECT_TRUE(launcher().isVisible());
+    tray->contextMenu()->actions().at(7)->trigger(); // Quit
+    EXPECT_EQ(terminations, 1);
+}
+
+// A click on the tray icon opens the same menu as a context click.
+TEST_F(AppDelegateTest, AClickOnTheTrayIconOpensTheStatusMenu)
+{
+    trayAvailable = true;
+    start();
+    ASSERT_TRUE(delegate().hasTrayIcon());
+    emit delegate().trayIcon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(delegate().statusMenu()->isVisible());
+    delegate().statusMenu()->close();
+}
+
+// A panel that comes up after the launcher (both started at login) still gets
+// the icon, with the menu as it stands then; the search for it then ends.
+TEST_F(AppDelegateTest, ATrayThatAppearsAfterStartUpGetsTheIconAndTheCurrentMenu)
+{
+    start({QStringLiteral("--dump-windows"), QStringLiteral("--language"), QStringLiteral("zh-Hans")});
+    EXPECT_FALSE(delegate().hasTrayIcon());
+    EXPECT_TRUE(log.contains(QStringLiteral("[status] tray=unavailable")));
+    const auto poll = std::find_if(timers.live.begin(), timers.live.end(), [](const FakeTimers::Timer *timer) {
+        return timer->interval == AppDelegate::trayPollInterval;
+    });
+    ASSERT_NE(poll, timers.live.end());
+    FakeTimers::Timer *trayPoll = *poll;
+    ASSERT_TRUE(trayPoll->active);
+    trayPoll->onTick();
+    EXPECT_FALSE(delegate().hasTrayIcon());
+
+    delegate().session().switchLanguageForAutomation(AppLanguage::en);
+    trayAvailable = true;
+    trayPoll->onTick();
+    ASSERT_TRUE(delegate().hasTrayIcon());
+    EXPECT_TRUE(log.contains(QStringLiteral("[status] tray=available")));
+    EXPECT_FALSE(trayPoll->active);
+    QSystemTrayIcon *tray = delegate().trayIcon();
+    EXPECT_EQ(tray->contextMenu(), delegate().statusMenu());
+    EXPECT_EQ(menuTitles(*tray->contextMenu()).value(0), QStringLiteral("Show Launchpad"));
+    EXPECT_EQ(tray->toolTip(), delegate().statusToolTip());
+    ASSERT_FALSE(launcher().isVisible());
+    tray->contextMenu()->actions().at(0)->trigger();
+    EXPECT_TRUE(launcher().isVisible());
+}
+
+// --- Reopen and shutdown --------------------------------------------------------------------
+
+TEST_F(AppDelegateTest, ReopenAlwaysShowsNeverToggles)
+{
+    start();
+    ASSERT_TRUE(launcher().isVisible());
+    EXPECT_TRUE(delegate().applicationShouldHandleReopen(true));
+    EXPECT_TRUE(launcher().isVisible());
+    EXPECT_FALSE(launcher().isHiding());
+    launcher().hide();
+    EXPECT_TRUE(delegate().applicationShouldHandleReopen(false));
+    EXPECT_FALSE(launcher().isHiding());
+}
+
+TEST_F(AppDelegateTest, TerminationSavesTheLayoutAndDisarmsAllThreeTriggersOnce)
+{
+    defaults.setString(QStringLiteral("Tessellon.hotCorner"), QStringLiteral("bottomRight"));
+    start();
+    const QString layoutFile = QDir(stateDir()).filePath(QStringLiteral("layout.json"));
+    ASSERT_TRUE(QFile::remove(layoutFile));
+    delegate().applicationWillTerminate();
+    EXPECT_TRUE(QFile::exists(layoutFile));
+    EXPECT_FALSE(keys.grabbed);
+    EXPECT_FALSE(delegate().hotCorner().isRunning());
+    EXPECT_FALSE(delegate().inputMonitor().isStarted());
+    EXPECT_TRUE(events.liveTaps.empty());
+    // A second request (the signal path after the quit path) does nothing more.
+    const int ungrabs = keys.ungrabs;
+    ASSERT_TRUE(QFile::remove(layoutFile));
+    delegate().applicationWillTerminate();
+    EXPECT_FALSE(QFile::exists(layoutFile));
+    EXPECT_EQ(keys.ungrabs, ungrabs);
+}
+
+TEST_F(AppDelegateTest, CallbacksOutliveTheDelegateHarmlessly)
+{
+    start();
+    std::function<void(InputTriggerAction)> trigger = delegate().inputMonitor().onTrigger;
+    std::function<void()> press = keys.onPress;
+    TearDown(); // destroys the delegate
+    ASSERT_TRUE(trigger);
+    trigger(InputTriggerAction::hide);
+    EXPECT_TRUE(log.contains(QStringLiteral("[trigger] action=hide")));
+    if (press)
+        press();
+    processPosted();
+}
+
+} // namespace
