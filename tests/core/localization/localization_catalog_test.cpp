@@ -85,6 +85,11 @@ struct PinnedText
     const char16_t *text;
 };
 
+void PrintTo(const PinnedText &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 class CatalogPinnedTextTest : public ::testing::TestWithParam<PinnedText>
 {
 };
