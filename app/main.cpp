@@ -7,11 +7,13 @@
 #include "window_decorator.h"
 #include "x11/linux_desktop.h"
 #include "termination_signals.h"
+#include "x11_display.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -19,10 +21,36 @@ namespace {
 // The one application delegate, for the life of the process.
 AppDelegate *appDelegateRef = nullptr;
 
+// Qt aborts with a page about platform plugins when its X11 platform finds no
+// server. Only that platform is checked (the first of QT_QPA_PLATFORM's list,
+// or -platform; X11 when neither names one): offscreen and the others need no
+// display.
+bool x11PlatformWithoutDisplay(int argc, char **argv)
+{
+    QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    QByteArray display;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0)
+            platform = argv[i + 1];
+        else if (qstrcmp(argv[i], "-display") == 0)
+            display = argv[i + 1];
+    }
+    const QByteArray first = platform.split(';').first().trimmed();
+    if (!first.isEmpty() && !first.startsWith("xcb"))
+        return false;
+    return !X11Display::open(QString::fromLocal8Bit(display));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (x11PlatformWithoutDisplay(argc, argv)) {
+        std::fputs("no X display: set DISPLAY to a running X server or run under Xvfb (xvfb-run tessellon)\n",
+                   stderr);
+        return 1;
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessellon"));
     // The launcher hides its window rather than closing it, and the last

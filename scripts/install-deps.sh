@@ -2,7 +2,9 @@
 # Installs the Debian 12 packages that Tessellon needs and the machine lacks.
 #   install-deps.sh test   what building and testing needs (the default)
 #   install-deps.sh run    that, plus what the run command uses for its demo
-#                          desktop picture and screenshots
+#                          desktop picture and screenshots, and a CJK font so
+#                          Chinese and Japanese names and texts do not render
+#                          as boxes
 set -euo pipefail
 
 packages=(
@@ -14,7 +16,7 @@ packages=(
   sqlite3 xvfb xdotool x11-utils dbus-daemon
 )
 if [ "${1:-test}" = "run" ]; then
-  packages+=(imagemagick libglib2.0-bin gsettings-desktop-schemas)
+  packages+=(imagemagick libglib2.0-bin gsettings-desktop-schemas fonts-noto-cjk)
 fi
 
 missing=()

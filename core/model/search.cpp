@@ -123,20 +123,17 @@ private:
     mutable std::optional<QTextBoundaryFinder> m_boundaries;
 };
 
-// Letters and numbers of every script make up words; a combining mark belongs
-// to the letter it follows.
-bool isWordCharacter(char32_t codePoint)
+// A user-perceived character is a letter or number when the code point it
+// starts with is one, in any script; its combining marks and variation
+// selectors go with it. A lone mark, or one after a symbol, makes no word.
+bool isWordCharacter(QStringView character)
 {
-    if (QChar::isLetterOrNumber(codePoint))
-        return true;
-    switch (QChar::category(codePoint)) {
-    case QChar::Mark_NonSpacing:
-    case QChar::Mark_SpacingCombining:
-    case QChar::Mark_Enclosing:
-        return true;
-    default:
+    if (character.isEmpty())
         return false;
-    }
+    char32_t codePoint = character.front().unicode();
+    if (character.size() > 1 && character.front().isHighSurrogate() && character.at(1).isLowSurrogate())
+        codePoint = QChar::surrogateToUcs4(character.front(), character.at(1));
+    return QChar::isLetterOrNumber(codePoint);
 }
 
 // True when the display name has at least two words and the first characters
@@ -168,37 +165,26 @@ bool initialsMatch(const QString &lowered, const CharacterText &query)
         return false;
     }
 
+    // Words are runs of user-perceived characters that are letters or
+    // numbers; each word's initial is its first such character.
     const QString text = lowered.normalized(QString::NormalizationForm_C);
-    const qsizetype size = text.size();
     QString initials;
     int words = 0;
-    qsizetype wordStart = -1;
-    auto closeWord = [&](qsizetype end) {
-        if (wordStart < 0)
-            return;
-        const QString word = text.sliced(wordStart, end - wordStart);
-        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, word);
-        const qsizetype first = finder.toNextBoundary();
-        initials.append(word.left(first > 0 ? first : word.size()));
-        ++words;
-        wordStart = -1;
-    };
-    for (qsizetype i = 0; i < size;) {
-        char32_t codePoint = text.at(i).unicode();
-        qsizetype width = 1;
-        if (QChar::isHighSurrogate(codePoint) && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
-            codePoint = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
-            width = 2;
+    bool inWord = false;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = finder.toNextBoundary();
+        if (end <= start)
+            end = text.size();
+        const QStringView character = QStringView(text).sliced(start, end - start);
+        const bool word = isWordCharacter(character);
+        if (word && !inWord) {
+            ++words;
+            initials.append(character);
         }
-        if (isWordCharacter(codePoint)) {
-            if (wordStart < 0)
-                wordStart = i;
-        } else {
-            closeWord(i);
-        }
-        i += width;
+        inWord = word;
+        start = end;
     }
-    closeWord(size);
     return words >= 2 && CharacterText(initials).startsWith(query);
 }
 

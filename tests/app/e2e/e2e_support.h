@@ -72,6 +72,8 @@ bool eventually(Condition condition, int timeoutMs = kStepTimeoutMs)
 
 // An X server of the test's own: Xvfb picks a free display itself and tells
 // its number through a file descriptor, so parallel tests never collide.
+// -noreset keeps the server as it is when its last client leaves, so a client
+// that connects at that moment still finds a display.
 class VirtualDisplay
 {
 public:
@@ -86,7 +88,7 @@ public:
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_server.start(QStringLiteral("/bin/sh"),
                        {QStringLiteral("-c"),
-                        QStringLiteral("exec Xvfb -displayfd 3 -screen 0 %1x%2x24 -nolisten tcp 3>\"$0\"")
+                        QStringLiteral("exec Xvfb -displayfd 3 -screen 0 %1x%2x24 -nolisten tcp -noreset 3>\"$0\"")
                             .arg(width)
                             .arg(height),
                         numberFile});

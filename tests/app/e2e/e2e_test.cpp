@@ -163,4 +163,87 @@ TEST_F(EndToEndTest, SimulatedTriggerAndLanguageSwitchTakeTheRealPath)
     EXPECT_EQ(launcher.terminate(), 0);
 }
 
+// The layout is saved at start-up; removed behind the launcher's back, only
+// the save on SIGTERM can bring it back.
+TEST_F(EndToEndTest, SigtermWritesTheLayoutRemovedAfterStartUpAgain)
+{
+    Launcher launcher(environment());
+    ASSERT_TRUE(launcher.start(arguments({QStringLiteral("--no-event-tap")})));
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[ready] "), 1, kStartTimeoutMs)) << launcher.output().toStdString();
+    const QString path = QDir(m_home.stateDirectory()).filePath(QStringLiteral("layout.json"));
+    QFile::remove(path);
+    ASSERT_FALSE(QFileInfo::exists(path));
+
+    EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
+    QFile layout(path);
+    ASSERT_TRUE(layout.open(QIODevice::ReadOnly)) << launcher.output().toStdString();
+    const QByteArray text = QJsonDocument::fromJson(layout.readAll()).toJson(QJsonDocument::Compact);
+    for (const char *id : {"org.tessellon.e2e.atlas", "org.tessellon.e2e.beacon", "org.tessellon.e2e.canvas"})
+        EXPECT_TRUE(text.contains(id)) << id;
+}
+
+// Started for X11 (no platform named) where no X server answers: one line on
+// standard error and status 1, not Qt's abort.
+struct NoDisplayCase
+{
+    const char *name;
+    const char *display; // null: DISPLAY unset
+};
+
+void PrintTo(const NoDisplayCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class NoDisplayEndToEndTest : public testing::TestWithParam<NoDisplayCase>
+{
+};
+
+TEST_P(NoDisplayEndToEndTest, SaysSoInOneLineAndExitsWithStatusOne)
+{
+    Home home;
+    home.addBundle(QStringLiteral("Atlas"));
+    QProcessEnvironment environment = home.environment(QString());
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    if (GetParam().display)
+        environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(GetParam().display));
+
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TESSELLON_BINARY), {QStringLiteral("--state-dir"), home.stateDirectory()});
+    ASSERT_TRUE(process.waitForFinished(kStepTimeoutMs));
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << errors.toStdString();
+    EXPECT_EQ(process.exitCode(), 1) << errors.toStdString();
+    const QStringList lines = errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << errors.toStdString();
+    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("no X display: set DISPLAY ")));
+    EXPECT_TRUE(lines.first().contains(QStringLiteral("Xvfb")));
+    EXPECT_FALSE(QFileInfo::exists(QDir(home.stateDirectory()).filePath(QStringLiteral("layout.json"))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Display, NoDisplayEndToEndTest,
+                         testing::Values(NoDisplayCase{"Unset", nullptr},
+                                         // Xvfb -displayfd takes the lowest free numbers; this one
+                                         // is far above any a test run reaches.
+                                         NoDisplayCase{"NoServerThere", ":9871"}),
+                         [](const testing::TestParamInfo<NoDisplayCase> &info) { return std::string(info.param.name); });
+
+// The offscreen platform needs no display and starts as ever without one.
+TEST(NoDisplayEndToEnd, OffscreenPlatformStartsWithoutAnyDisplay)
+{
+    Home home;
+    home.addBundle(QStringLiteral("Atlas"));
+    QProcessEnvironment environment = home.environment(QString());
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    Launcher launcher(environment);
+    ASSERT_TRUE(launcher.start({QStringLiteral("--state-dir"), home.stateDirectory(), QStringLiteral("--no-event-tap")}));
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[ready] "), 1, kStartTimeoutMs)) << launcher.output().toStdString();
+    EXPECT_FALSE(launcher.output().contains(QStringLiteral("no X display")));
+    EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
+}
+
 } // namespace

@@ -381,7 +381,7 @@ TEST_F(AppDelegateTest, StatusMenuCommandsReachTheLauncherTheSessionAndTheApplic
 
     statusItem(6)->trigger(); // About
     EXPECT_EQ(alerts, QStringList{QStringLiteral("Tessellon | A full-screen app launcher with pages, folders, search "
-                                                 "and layout import.\n\n4 apps · 1 pages")});
+                                                 "and layout import.\n\nApps: 4 · Pages: 1")});
 
     statusItem(1)->trigger(); // Settings…: nothing to show yet
     statusItem(7)->trigger(); // Quit

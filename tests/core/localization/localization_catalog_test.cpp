@@ -74,6 +74,79 @@ INSTANTIATE_TEST_SUITE_P(AllRows, CatalogRowTest, ::testing::Range(0, 168),
                              return std::string(name);
                          });
 
+// Texts that once read wrong to a native speaker: counts that disagreed with
+// their noun, French spacing before a colon, Japanese half-width blanks between
+// Japanese and Latin text, Spanish tenses of Latin America.
+struct PinnedText
+{
+    const char *name;
+    int row; // 1-based, as counted in the catalog
+    size_t column;
+    const char16_t *text;
+};
+
+void PrintTo(const PinnedText &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class CatalogPinnedTextTest : public ::testing::TestWithParam<PinnedText>
+{
+};
+
+TEST_P(CatalogPinnedTextTest, ReadsAsReviewed)
+{
+    const PinnedText &pinned = GetParam();
+    EXPECT_EQ(cell(size_t(pinned.row - 1), pinned.column), QString::fromUtf16(pinned.text));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Corrected, CatalogPinnedTextTest,
+    ::testing::Values(
+        // A no-break space before ":", the count after its label.
+        PinnedText{"FrenchLeftoversRemovedCount", 140, 2, u"R\u00e9sidus supprim\u00e9s\u00a0: %d/%d."},
+        // A narrow no-break space before ";" and the typographic apostrophe.
+        PinnedText{"FrenchEventTapsStatus", 89, 2,
+                   u"R\u00e9glages d\u2019accessibilit\u00e9 ouverts\u202f; les canaux d\u2019\u00e9v\u00e9nements "
+                   u"se reconstruiront automatiquement une fois l\u2019acc\u00e8s accord\u00e9."},
+        PinnedText{"JapaneseOpenItemsWithoutBlanks", 104, 4, u"%d\u500b\u306e\u9805\u76ee\u3092\u958b\u304f"},
+        PinnedText{"JapaneseShowInFinderWithoutBlanks", 106, 4,
+                   u"%d\u500b\u306e\u9805\u76ee\u3092Finder\u3067\u8868\u793a"},
+        // A symbol argument stands in corner brackets.
+        PinnedText{"JapaneseHotCornerBracketsItsArgument", 76, 4,
+                   u"\u30db\u30c3\u30c8\u30b3\u30fc\u30ca\u30fc\u3092\u300c%@\u300d\u306b\u8a2d\u5b9a\u3057\u307e\u3057\u305f"},
+        // One text for every count: the number follows its label.
+        PinnedText{"RussianAppsMovedCount", 139, 5,
+                   u"\u041f\u0440\u0438\u043b\u043e\u0436\u0435\u043d\u0438\u0439 \u043f\u0435\u0440\u0435\u043c\u0435\u0449\u0435\u043d\u043e "
+                   u"\u0432 \u041a\u043e\u0440\u0437\u0438\u043d\u0443: %d/%d."},
+        PinnedText{"RussianLeftoversCheckboxCount", 134, 5,
+                   u"\u0427\u0438\u0441\u0442\u043e\u0435 \u0443\u0434\u0430\u043b\u0435\u043d\u0438\u0435: \u0442\u0430\u043a\u0436\u0435 "
+                   u"\u0443\u0434\u0430\u043b\u0438\u0442\u044c \u043e\u0441\u0442\u0430\u0442\u043a\u0438 (%d) \u2014 "
+                   u"\u043d\u0430\u0441\u0442\u0440\u043e\u0439\u043a\u0438, \u043a\u044d\u0448\u0438, "
+                   u"\u043a\u043e\u043d\u0442\u0435\u0439\u043d\u0435\u0440\u044b\u2026"},
+        PinnedText{"GermanAppsAndGroupsCount", 162, 3, u"Apps: %d \u00b7 Gruppen: %d"},
+        PinnedText{"SpanishPresentPerfect", 93, 6,
+                   u"No se han encontrado datos de disposici\u00f3n de otros lanzadores en este Mac."},
+        PinnedText{"EnglishAboutCountsAfterLabels", 164, 1,
+                   u"A full-screen app launcher with pages, folders, search and layout import.\n\nApps: %d \u00b7 Pages: %d"}),
+    [](const ::testing::TestParamInfo<PinnedText> &info) { return std::string(info.param.name); });
+
+// French puts a no-break space before ":" and inside guillemets, a narrow one
+// before ";", "?" and "!", and writes the typographic apostrophe. Rows given
+// word for word by the catalog's source keep their plain blanks.
+TEST(LocalizationCatalog, FrenchTextsUseNoBreakSpacesAndTypographicApostrophes)
+{
+    const QSet<int> givenWordForWord = {1, 3, 97, 99, 127, 166, 167};
+    for (size_t row = 0; row < LocalizationCatalog::rows().size(); ++row) {
+        if (givenWordForWord.contains(int(row + 1)))
+            continue;
+        const QString text = cell(row, 2);
+        for (const char *mark : {" :", " ;", " ?", " !", "\u00ab ", " \u00bb", "'"})
+            EXPECT_FALSE(text.contains(QString::fromUtf8(mark)))
+                << "row " << row + 1 << ": " << text.toStdString();
+    }
+}
+
 TEST(LocalizationCatalog, HasAllRowsWithDistinctKeys)
 {
     const auto &rows = LocalizationCatalog::rows();

@@ -154,6 +154,18 @@ INSTANTIATE_TEST_SUITE_P(
         ScoreCase{"EmojiNameSubstring", app("com.x.s", QString::fromUtf8("😀 Smile"), "S.app"), "smile", 394},
         ScoreCase{"SkinToneBelongsToTheEmoji", app("com.x.t", QString::fromUtf8("👍🏽 Thumbs"), "T.app"),
                   QString::fromUtf8("👍"), std::nullopt},
+        // Initials on the path for text beyond Latin: a symbol is no word, so
+        // a name of one word after it has no initials and is only a substring.
+        ScoreCase{"EmojiThenOneWordHasNoInitials", app("com.x.s", QString::fromUtf8("😀Smile"), "Grin.app"), "s", 394},
+        ScoreCase{"SymbolThenOneWordHasNoInitials", app("com.x.s", QString::fromUtf8("★Smile"), "Glyph.app"), "s", 394},
+        ScoreCase{"EmojiThenTwoWordsHasInitials", app("com.x.s", QString::fromUtf8("😀Smile Maker"), "Grin.app"), "sm",
+                  600},
+        // A variation selector belongs to the emoji it follows: it makes no
+        // word of its own, neither a first one nor a second.
+        ScoreCase{"EmojiWithVariationSelectorStartsNoWord",
+                  app("com.x.h", QString::fromUtf8("❤️ Smile Maker"), "H.app"), "sm", 600},
+        ScoreCase{"EmojiWithVariationSelectorThenOneWordHasNoInitials",
+                  app("com.x.h", QString::fromUtf8("❤️ Smile"), "H.app"), "s", 394},
         ScoreCase{"FamilyEmojiCountsAsOne", app("com.x.f", QString::fromUtf8("👨‍👩‍👧Home"), "H.app"), "home", 395},
         ScoreCase{"FlagsDoNotMatchAcrossPairs", app("com.x.g", QString::fromUtf8("🇺🇸🇫🇷"), "G.app"),
                   QString::fromUtf8("🇸🇫"), std::nullopt}),

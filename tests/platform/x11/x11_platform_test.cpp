@@ -5,6 +5,7 @@
 #include "x11/mac_key_map.h"
 #include "x11/show_desktop_watcher_x11.h"
 #include "system_notifications.h"
+#include "x11_display.h"
 
 #include "triggers/hot_key_manager.h"
 #include "triggers/input_event_bridge.h"
@@ -18,6 +19,9 @@
 #include <QDir>
 
 #include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
 
 #include <vector>
 
@@ -102,6 +106,40 @@ TEST_F(X11PlatformTest, KeyHeldByAnotherClientFailsToRegister)
     ASSERT_TRUE(xdotool({"key", "F4"}));
     ASSERT_TRUE(waitFor([&] { return presses == 1; }));
     EXPECT_TRUE(first.grab(49, 2048));
+}
+
+// Another client holds Alt+Space with Num Lock only. Our grab of Alt+Space
+// with every lock variant is refused for that one variant, but the server has
+// already granted the variants asked for before it; they must go back, or a
+// third client could no longer take plain Alt+Space.
+TEST_F(X11PlatformTest, GrabRefusedForOneLockVariantGivesBackTheVariantsItTook)
+{
+    std::unique_ptr<X11Display> other = X11Display::open(display());
+    ASSERT_TRUE(other);
+    const X11Display::ModifierMasks masks = other->modifierMasks();
+    ASSERT_NE(masks.numLock, 0u);
+    ASSERT_NE(masks.alt, 0u);
+    const int space = XKeysymToKeycode(other->handle(), XK_space);
+    {
+        X11ErrorTrap trap(*other);
+        XGrabKey(other->handle(), space, masks.alt | masks.numLock, other->rootWindow(), False, GrabModeAsync,
+                 GrabModeAsync);
+        ASSERT_TRUE(trap.syncSucceeded());
+    }
+
+    LogCapture log;
+    GlobalKeyGrabberX11 ours(display());
+    EXPECT_FALSE(ours.grab(49, 2048)); // Option-Space
+    EXPECT_FALSE(ours.isGrabbed());
+    EXPECT_TRUE(log.contains("[hotkey] grab=failed keyCode=49 modifiers=2048 reason=taken"));
+
+    std::unique_ptr<X11Display> third = X11Display::open(display());
+    ASSERT_TRUE(third);
+    for (unsigned lock : {0u, unsigned(LockMask), unsigned(LockMask) | masks.numLock}) {
+        X11ErrorTrap trap(*third);
+        XGrabKey(third->handle(), space, masks.alt | lock, third->rootWindow(), False, GrabModeAsync, GrabModeAsync);
+        EXPECT_TRUE(trap.syncSucceeded()) << "Alt+Space with lock mask " << lock;
+    }
 }
 
 TEST_F(X11PlatformTest, UnknownKeyCodeIsRefused)
