@@ -40,6 +40,8 @@ void WallpaperBackdrop::refresh()
     if (screen && m_picture)
         url = m_picture->desktopImageURL();
     if (url && QFileInfo(url->toLocalFile()).isFile()) {
+        if (url == m_wallpaperURL && (!m_isReady || m_image))
+            return;
         m_wallpaperURL = url;
         m_isReady = false;
         const int token = ++m_generation;
