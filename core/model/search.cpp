@@ -259,10 +259,35 @@ QList<AppItem> Search::ranked(const QList<AppItem> &apps, const QString &query,
     return ranked(apps, keys, q);
 }
 
-QList<AppItem> Search::ranked(const QList<AppItem> &apps, const QList<Key> &keys, const Text &query)
+QList<int> Search::nameRanks(const QList<AppItem> &apps)
 {
     const QCollator collator = nameCollator();
+    std::vector<qsizetype> order(size_t(apps.size()));
+    for (qsizetype i = 0; i < apps.size(); ++i)
+        order[size_t(i)] = i;
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return collator.compare(apps.at(a).name, apps.at(b).name) < 0;
+    });
+    QList<int> ranks(apps.size(), 0);
+    for (size_t position = 0; position < order.size(); ++position)
+        ranks[order[position]] = int(position);
+    return ranks;
+}
 
+QList<AppItem> Search::ranked(const QList<AppItem> &apps, const QList<Key> &keys, const Text &query)
+{
+    return rankedBy(apps, keys, query, nullptr);
+}
+
+QList<AppItem> Search::ranked(const QList<AppItem> &apps, const QList<Key> &keys, const Text &query,
+                              const QList<int> &nameRanks)
+{
+    return rankedBy(apps, keys, query, &nameRanks);
+}
+
+QList<AppItem> Search::rankedBy(const QList<AppItem> &apps, const QList<Key> &keys, const Text &query,
+                                const QList<int> *nameRanks)
+{
     struct Scored
     {
         int score;
@@ -276,17 +301,29 @@ QList<AppItem> Search::ranked(const QList<AppItem> &apps, const QList<Key> &keys
         else if (const std::optional<int> value = score(keys.at(i), query))
             scored.push_back({*value, i});
     }
-    // Integer order first; the collator, the expensive part, only orders runs
-    // of equal scores.
-    std::stable_sort(scored.begin(), scored.end(), [](const Scored &a, const Scored &b) { return a.score > b.score; });
-    for (auto run = scored.begin(); run != scored.end();) {
-        const auto end = std::find_if(run, scored.end(), [&](const Scored &s) { return s.score != run->score; });
-        if (end - run > 1) {
-            std::stable_sort(run, end, [&](const Scored &a, const Scored &b) {
-                return collator.compare(apps.at(a.index).name, apps.at(b.index).name) < 0;
-            });
+
+    if (nameRanks) {
+        // Names ranked beforehand: one integer sort, linear in practice.
+        std::sort(scored.begin(), scored.end(), [&](const Scored &a, const Scored &b) {
+            if (a.score != b.score)
+                return a.score > b.score;
+            return nameRanks->at(a.index) < nameRanks->at(b.index);
+        });
+    } else {
+        // Integer order first; the collator, the expensive part, only orders
+        // runs of equal scores.
+        const QCollator collator = nameCollator();
+        std::stable_sort(scored.begin(), scored.end(),
+                         [](const Scored &a, const Scored &b) { return a.score > b.score; });
+        for (auto run = scored.begin(); run != scored.end();) {
+            const auto end = std::find_if(run, scored.end(), [&](const Scored &s) { return s.score != run->score; });
+            if (end - run > 1) {
+                std::stable_sort(run, end, [&](const Scored &a, const Scored &b) {
+                    return collator.compare(apps.at(a.index).name, apps.at(b.index).name) < 0;
+                });
+            }
+            run = end;
         }
-        run = end;
     }
 
     QList<AppItem> result;

@@ -70,6 +70,13 @@ public:
     // ranked() over applications whose keys are already made: keys[i] is
     // apps[i]'s.
     static QList<AppItem> ranked(const QList<AppItem> &apps, const QList<Key> &keys, const Text &query);
+    // The same with the applications' places in name order made beforehand
+    // (nameRanks()), so that equal scores need no collation.
+    static QList<AppItem> ranked(const QList<AppItem> &apps, const QList<Key> &keys, const Text &query,
+                                 const QList<int> &nameRanks);
+    // Each application's place when all are ordered by their own names
+    // (localized, case-insensitive; equal names keep their order).
+    static QList<int> nameRanks(const QList<AppItem> &apps);
 
     // Trimmed of whitespace and newlines at both ends, lowercased without
     // regard to locale, and with every U+0020 space removed (other inner
@@ -86,4 +93,8 @@ public:
     // application ordered by name.
     static QList<AppItem> ranked(const QList<AppItem> &apps, const QString &query,
                                  const QHash<QString, QString> &overrides = {});
+
+private:
+    static QList<AppItem> rankedBy(const QList<AppItem> &apps, const QList<Key> &keys, const Text &query,
+                                   const QList<int> *nameRanks);
 };

@@ -11,6 +11,7 @@ void SearchIndex::setApps(QList<AppItem> apps, const QHash<QString, QString> &ov
 {
     m_apps = std::move(apps);
     m_overrides = overrides;
+    m_ranksLocale.reset();
     m_keys.clear();
     m_keys.reserve(m_apps.size());
     m_indexByID.clear();
@@ -54,5 +55,10 @@ std::optional<int> SearchIndex::score(const QString &stableID, const Search::Tex
 
 QList<AppItem> SearchIndex::ranked(const QString &query) const
 {
-    return Search::ranked(m_apps, m_keys, Search::query(query));
+    const QLocale locale;
+    if (m_ranksLocale != locale) {
+        m_nameRanks = Search::nameRanks(m_apps);
+        m_ranksLocale = locale;
+    }
+    return Search::ranked(m_apps, m_keys, Search::query(query), m_nameRanks);
 }

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QLocale>
 #include <QString>
 
 #include <optional>
@@ -37,4 +38,7 @@ private:
     QList<Search::Key> m_keys;
     QHash<QString, qsizetype> m_indexByID;
     QHash<QString, QString> m_overrides;
+    // Name order depends on the locale: remade when the default changes.
+    mutable QList<int> m_nameRanks;
+    mutable std::optional<QLocale> m_ranksLocale;
 };

@@ -263,4 +263,19 @@ TEST(SearchIndexTest, RankedAsWithoutAnIndex)
     }
 }
 
+TEST(SearchIndexTest, NameOrderFollowsALocaleChange)
+{
+    const QList<AppItem> apps = {app("z", "Zoo", "z.app"), app("b", "banane", "b.app"), app("a", "Äpfel", "a.app"),
+                                 app("c", "Apfel", "c.app")};
+    const QLocale previous;
+    QLocale::setDefault(QLocale::c());
+    const SearchIndex index(apps, {});
+    const QStringList before = names(index.ranked(""));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QStringList german = names(index.ranked(""));
+    QLocale::setDefault(previous);
+    EXPECT_EQ(german, (QStringList{"Apfel", "Äpfel", "banane", "Zoo"}));
+    EXPECT_NE(before, german);
+}
+
 } // namespace
