@@ -7,7 +7,6 @@
 #include "window_decorator.h"
 #include "x11/linux_desktop.h"
 #include "termination_signals.h"
-#include "x11_display.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,7 +37,7 @@ bool x11PlatformWithoutDisplay(int argc, char **argv)
     const QByteArray first = platform.split(';').first().trimmed();
     if (!first.isEmpty() && !first.startsWith("xcb"))
         return false;
-    return !X11Display::open(QString::fromLocal8Bit(display));
+    return !linuxDisplayAvailable(QString::fromLocal8Bit(display));
 }
 
 } // namespace

@@ -1,8 +1,12 @@
+// GIO first: its headers use names that Qt's keyword macros (signals, slots)
+// would rewrite.
+#define G_SETTINGS_ENABLE_BACKEND
+#include <gio/gio.h>
+#include <gio/gsettingsbackend.h>
+
 #include "desktop_picture.h"
 
-#include "foundation/child_process.h"
-
-#include <QStandardPaths>
+#include <memory>
 
 namespace {
 
@@ -28,6 +32,58 @@ std::optional<QString> unquote(const QByteArray &output)
     return value;
 }
 
+struct GObjectRelease
+{
+    void operator()(gpointer object) const
+    {
+        if (object)
+            g_object_unref(object);
+    }
+};
+
+struct SchemaRelease
+{
+    void operator()(GSettingsSchema *schema) const
+    {
+        if (schema)
+            g_settings_schema_unref(schema);
+    }
+};
+
+struct SourceRelease
+{
+    // Called with null too: a shared_ptr owns even an empty pointer.
+    void operator()(GSettingsSchemaSource *source) const
+    {
+        if (source)
+            g_settings_schema_source_unref(source);
+    }
+};
+
+// One key of one schema. GSettings aborts the process on an unknown schema or
+// key, so both are looked up first.
+std::optional<QByteArray> readSetting(GSettingsSchemaSource *source, GSettingsBackend *backend,
+                                      const QStringList &arguments)
+{
+    if (!source || arguments.size() != 3 || arguments.at(0) != QLatin1String("get"))
+        return std::nullopt;
+    const QByteArray schemaID = arguments.at(1).toUtf8();
+    const QByteArray key = arguments.at(2).toUtf8();
+    const std::unique_ptr<GSettingsSchema, SchemaRelease> schema(
+        g_settings_schema_source_lookup(source, schemaID.constData(), TRUE));
+    if (!schema || !g_settings_schema_has_key(schema.get(), key.constData()))
+        return std::nullopt;
+    const std::unique_ptr<GSettings, GObjectRelease> settings(g_settings_new_full(schema.get(), backend, nullptr));
+    GVariant *value = g_settings_get_value(settings.get(), key.constData());
+    if (!value)
+        return std::nullopt;
+    gchar *text = g_variant_print(value, FALSE);
+    QByteArray printed(text);
+    g_free(text);
+    g_variant_unref(value);
+    return printed;
+}
+
 } // namespace
 
 std::shared_ptr<DesktopPicture> DesktopPicture::system()
@@ -36,13 +92,28 @@ std::shared_ptr<DesktopPicture> DesktopPicture::system()
 }
 
 GnomeDesktopPicture::GnomeDesktopPicture()
-    : GnomeDesktopPicture([](const QStringList &arguments) -> std::optional<QByteArray> {
-          const QString tool = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
-          if (tool.isEmpty())
-              return std::nullopt;
-          return ChildProcess::output(ChildProcess::run(tool, arguments, 2000));
-      })
+    : GnomeDesktopPicture(settingsReader())
 {
+}
+
+GnomeDesktopPicture::Runner GnomeDesktopPicture::settingsReader(const QString &schemaDirectory)
+{
+    if (schemaDirectory.isEmpty()) {
+        return [](const QStringList &arguments) {
+            // Not ours to release; nothing at all when no schema is installed.
+            return readSetting(g_settings_schema_source_get_default(), nullptr, arguments);
+        };
+    }
+    GError *error = nullptr;
+    GSettingsSchemaSource *source =
+        g_settings_schema_source_new_from_directory(schemaDirectory.toUtf8().constData(), nullptr, FALSE, &error);
+    if (error)
+        g_error_free(error);
+    const std::shared_ptr<GSettingsSchemaSource> shared(source, SourceRelease());
+    const std::shared_ptr<GSettingsBackend> backend(g_memory_settings_backend_new(), GObjectRelease());
+    return [shared, backend](const QStringList &arguments) {
+        return readSetting(shared.get(), backend.get(), arguments);
+    };
 }
 
 GnomeDesktopPicture::GnomeDesktopPicture(Runner runner)

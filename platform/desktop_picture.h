@@ -24,18 +24,26 @@ public:
 };
 
 // GNOME keeps the picture in org.gnome.desktop.background, with a separate
-// key for the dark style; both are read through the gsettings tool.
+// key for the dark style. The keys are read in-process through GSettings, so
+// looking the picture up costs no child process.
 class GnomeDesktopPicture : public DesktopPicture
 {
 public:
-    // Runs gsettings with the arguments; its standard output, or nothing
-    // when it failed.
+    // Reads a setting: arguments "get", schema, key; the value in GVariant
+    // text form, as gsettings prints it, or nothing when the schema or the
+    // key is unknown.
     using Runner = std::function<std::optional<QByteArray>(const QStringList &arguments)>;
 
+    // Through the system's schemas and settings backend.
     GnomeDesktopPicture();
     explicit GnomeDesktopPicture(Runner runner);
 
     std::optional<QUrl> desktopImageURL() const override;
+
+    // A Runner over GSettings: the system's schemas and backend, or with a
+    // directory, only the schemas compiled there, read from a backend of
+    // their default values.
+    static Runner settingsReader(const QString &schemaDirectory = QString());
 
     // A picture key's value as gsettings prints it (a quoted string such as
     // 'file:///usr/share/backgrounds/a.jpg') as a local file URL; nothing for

@@ -10,13 +10,13 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
-  libplist-dev
+  libplist-dev libglib2.0-dev libglib2.0-bin
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev libxi-dev libxtst-dev libgl-dev
   sqlite3 xvfb xdotool x11-utils dbus-daemon
 )
 if [ "${1:-test}" = "run" ]; then
-  packages+=(imagemagick libglib2.0-bin gsettings-desktop-schemas fonts-noto-cjk)
+  packages+=(imagemagick gsettings-desktop-schemas fonts-noto-cjk)
 fi
 
 missing=()

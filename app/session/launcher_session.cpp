@@ -201,6 +201,7 @@ void LauncherSession::rescan(const QSet<QString> &excludingAppIDs)
         if (!scannedIDs.contains(app.stableID()))
             restoredIDs.append(app.bundleID);
     }
+    m_searchIndex.setApps(m_apps, m_layout.nameOverrides);
 
     const QSet<QString> contained = m_layout.containedAppIDs();
     QList<AppItem> placed;

@@ -13,6 +13,7 @@
 #include "model/launcher_layout.h"
 #include "model/layout_entry.h"
 #include "model/layout_store.h"
+#include "model/search_index.h"
 #include "model/settings.h"
 
 #include <QHash>
@@ -199,6 +200,8 @@ private:
     Environment m_env;
     QList<AppItem> m_apps;
     QHash<QString, AppItem> m_appsByID;
+    // Brought up to date with the layout's renames at each search.
+    mutable SearchIndex m_searchIndex;
     LaunchOptions m_options;
     LayoutStore m_store;
     LauncherLayout m_layout;

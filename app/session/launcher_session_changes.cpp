@@ -184,7 +184,8 @@ QList<LayoutEntry> LauncherSession::searchEntries(const QString &query) const
         int score;
     };
     QList<Match> matches;
-    const QHash<QString, QString> &overrides = m_layout.nameOverrides;
+    m_searchIndex.setOverrides(m_layout.nameOverrides);
+    const Search::Text typed = Search::query(query);
     for (const LayoutEntry &entry : m_layout.allEntries()) {
         if (entry.folder) {
             if (Search::normalized(entry.folder->name).contains(normalizedQuery)) {
@@ -192,19 +193,15 @@ QList<LayoutEntry> LauncherSession::searchEntries(const QString &query) const
                 continue;
             }
             const bool memberMatches =
-                std::any_of(entry.folder->bundleIDs.cbegin(), entry.folder->bundleIDs.cend(), [&](const QString &id) {
-                    const std::optional<AppItem> member = app(id);
-                    return member && Search::matches(*member, query, overrides);
-                });
+                std::any_of(entry.folder->bundleIDs.cbegin(), entry.folder->bundleIDs.cend(),
+                            [&](const QString &id) { return m_searchIndex.score(id, typed).has_value(); });
             if (memberMatches)
                 matches.append({entry, 200});
         } else if (entry.appID && !m_layout.hiddenIDs.contains(*entry.appID)) {
             // A hidden application is never a search result, even when a
             // stored page still lists it.
-            if (const std::optional<AppItem> known = app(*entry.appID)) {
-                if (const std::optional<int> score = Search::score(*known, query, overrides))
-                    matches.append({entry, *score});
-            }
+            if (const std::optional<int> score = m_searchIndex.score(*entry.appID, typed))
+                matches.append({entry, *score});
         }
     }
     std::stable_sort(matches.begin(), matches.end(), [](const Match &a, const Match &b) { return a.score > b.score; });

@@ -324,7 +324,7 @@ void AppDelegate::fireCarbonHotKey(Settings::HotKeyPreset preset)
 void AppDelegate::setupHotCorner()
 {
     QPointer<AppDelegate> self(this);
-    m_hotCorner->corner = session().settings().hotCorner;
+    m_hotCorner->setCorner(session().settings().hotCorner);
     m_hotCorner->isVisible = [self] { return self && self->launcher().isVisible(); };
     m_hotCorner->action = [self] {
         if (self)

@@ -40,6 +40,8 @@ void WallpaperBackdrop::refresh()
     if (screen && m_picture)
         url = m_picture->desktopImageURL();
     if (url && QFileInfo(url->toLocalFile()).isFile()) {
+        if (url == m_wallpaperURL && (!m_ready || m_image))
+            return;
         m_wallpaperURL = url;
         m_ready = false;
         const int token = ++m_generation;

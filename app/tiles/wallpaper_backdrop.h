@@ -37,7 +37,9 @@ public:
     std::function<void()> onReady;
 
     // Starts a render of the current desktop picture, or declares the
-    // backdrop ready at once when there is none.
+    // backdrop ready at once when there is none. The picture already shown or
+    // being rendered is not rendered again: the render does not depend on
+    // the view's size.
     void refresh();
 
     std::optional<QImage> blurredImage() const { return m_image; }

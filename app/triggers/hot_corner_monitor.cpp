@@ -13,22 +13,36 @@ HotCornerMonitor::HotCornerMonitor(PointerLocator &locator, PollTimerFactory tim
 
 HotCornerMonitor::~HotCornerMonitor() = default;
 
+void HotCornerMonitor::setCorner(Settings::HotCorner corner)
+{
+    m_corner = corner;
+    updatePolling();
+}
+
 void HotCornerMonitor::start()
 {
-    if (m_timer)
-        return;
-    m_timer = m_timers();
-    // The timer belongs to the monitor and dies with it, so its ticks never
-    // outlive the monitor.
-    m_timer->start(pollInterval, [this] { tick(); });
+    m_started = true;
+    updatePolling();
 }
 
 void HotCornerMonitor::stop()
 {
-    if (!m_timer)
-        return;
-    m_timer->stop();
-    m_timer.reset();
+    m_started = false;
+    updatePolling();
+}
+
+void HotCornerMonitor::updatePolling()
+{
+    const bool wanted = m_started && m_corner != Settings::HotCorner::none;
+    if (wanted && !m_timer) {
+        m_timer = m_timers();
+        // The timer belongs to the monitor and dies with it, so its ticks
+        // never outlive the monitor.
+        m_timer->start(pollInterval, [this] { tick(); });
+    } else if (!wanted && m_timer) {
+        m_timer->stop();
+        m_timer.reset();
+    }
 }
 
 std::optional<QRectF> HotCornerMonitor::screenAtMouse(QPointF pointer) const
@@ -53,7 +67,7 @@ bool HotCornerMonitor::inCorner(QPointF p, const QRectF &f) const
     const bool nearRight = std::abs(p.x() - maxX) <= cornerTolerance;
     const bool nearTop = std::abs(p.y() - maxY) <= cornerTolerance;
     const bool nearBottom = std::abs(p.y() - minY) <= cornerTolerance;
-    switch (corner) {
+    switch (m_corner) {
     case Settings::HotCorner::none:
         return false;
     case Settings::HotCorner::topLeft:
@@ -70,7 +84,7 @@ bool HotCornerMonitor::inCorner(QPointF p, const QRectF &f) const
 
 void HotCornerMonitor::tick()
 {
-    if (corner == Settings::HotCorner::none)
+    if (m_corner == Settings::HotCorner::none)
         return;
     const QPointF pointer = m_locator.pointerLocation();
     const std::optional<QRectF> screen = screenAtMouse(pointer);

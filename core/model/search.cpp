@@ -55,74 +55,6 @@ QString lowercased(QString text)
     return text;
 }
 
-// A text compared by user-perceived characters, in composed form so that
-// canonically equivalent spellings compare equal.
-class CharacterText
-{
-public:
-    explicit CharacterText(QString text)
-        : m_text(std::move(text)), m_simple(isSimple(m_text))
-    {
-        if (!m_simple) {
-            m_text = m_text.normalized(QString::NormalizationForm_C);
-            m_simple = isSimple(m_text);
-        }
-    }
-
-    const QString &text() const { return m_text; }
-    bool isEmpty() const { return m_text.isEmpty(); }
-
-    qsizetype characterCount() const
-    {
-        if (m_simple)
-            return m_text.size();
-        QTextBoundaryFinder &finder = boundaries();
-        finder.toStart();
-        qsizetype count = 0;
-        while (finder.toNextBoundary() != -1)
-            ++count;
-        return count;
-    }
-
-    bool equals(const CharacterText &other) const { return m_text == other.m_text; }
-
-    bool startsWith(const CharacterText &query) const
-    {
-        return m_text.startsWith(query.m_text) && isBoundary(query.m_text.size());
-    }
-
-    bool contains(const CharacterText &query) const
-    {
-        const qsizetype length = query.m_text.size();
-        for (qsizetype at = m_text.indexOf(query.m_text); at != -1; at = m_text.indexOf(query.m_text, at + 1)) {
-            if (isBoundary(at) && isBoundary(at + length))
-                return true;
-        }
-        return false;
-    }
-
-private:
-    bool isBoundary(qsizetype position) const
-    {
-        if (m_simple || position <= 0 || position >= m_text.size())
-            return true;
-        QTextBoundaryFinder &finder = boundaries();
-        finder.setPosition(position);
-        return finder.isAtBoundary();
-    }
-
-    QTextBoundaryFinder &boundaries() const
-    {
-        if (!m_boundaries)
-            m_boundaries.emplace(QTextBoundaryFinder::Grapheme, m_text);
-        return *m_boundaries;
-    }
-
-    QString m_text;
-    bool m_simple;
-    mutable std::optional<QTextBoundaryFinder> m_boundaries;
-};
-
 // A user-perceived character is a letter or number when the code point it
 // starts with is one, in any script; its combining marks and variation
 // selectors go with it. A lone mark, or one after a symbol, makes no word.
@@ -136,40 +68,33 @@ bool isWordCharacter(QStringView character)
     return QChar::isLetterOrNumber(codePoint);
 }
 
-// True when the display name has at least two words and the first characters
-// of its words, joined in order, begin with the query. `lowered` is the display
-// name trimmed and lowercased, spaces kept.
-bool initialsMatch(const QString &lowered, const CharacterText &query)
+// The first characters of the display name's words, joined in order; nothing
+// when the name has fewer than two words. `lowered` is the display name
+// trimmed and lowercased, spaces kept.
+std::optional<QString> initialsOf(const QString &lowered)
 {
-    const QString &q = query.text();
+    QString initials;
+    int words = 0;
     if (isSimple(lowered)) {
-        // Every code unit is a character: compare initials as they are met,
-        // without building them.
-        qsizetype matched = 0;
-        int words = 0;
+        // Every code unit is a character: a word's first code unit is its
+        // initial.
         bool inWord = false;
         for (const QChar c : lowered) {
             const bool word = QChar::isLetterOrNumber(char32_t(c.unicode()));
             if (word && !inWord) {
                 ++words;
-                if (matched < q.size()) {
-                    if (q.at(matched) != c)
-                        return false;
-                    ++matched;
-                }
-                if (matched == q.size() && words >= 2)
-                    return true;
+                initials.append(c);
             }
             inWord = word;
         }
-        return false;
+        if (words < 2)
+            return std::nullopt;
+        return initials;
     }
 
     // Words are runs of user-perceived characters that are letters or
     // numbers; each word's initial is its first such character.
     const QString text = lowered.normalized(QString::NormalizationForm_C);
-    QString initials;
-    int words = 0;
     bool inWord = false;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     for (qsizetype start = 0; start < text.size();) {
@@ -185,44 +110,14 @@ bool initialsMatch(const QString &lowered, const CharacterText &query)
         inWord = word;
         start = end;
     }
-    return words >= 2 && CharacterText(initials).startsWith(query);
+    if (words < 2)
+        return std::nullopt;
+    return initials;
 }
 
 QString lastComponent(const QString &path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-std::optional<int> scoreNormalized(const AppItem &app, const CharacterText &query,
-                                   const QHash<QString, QString> &overrides)
-{
-    if (query.isEmpty())
-        return 0;
-    const QString display = displayName(app, overrides);
-    // One lowercasing serves both the name (spaces dropped) and its words.
-    const QString lowered = lowercased(display.trimmed());
-    QString nameText = lowered;
-    nameText.remove(QLatin1Char(' '));
-    const CharacterText name(std::move(nameText));
-    // The file name keeps its ".app": typing the bare bundle name is a prefix
-    // match, typing it with ".app" an exact one.
-    const CharacterText file(Search::normalized(lastComponent(app.path)));
-
-    if (name.equals(query) || file.equals(query))
-        return kExactScore;
-    // The length penalty is always the display name's, wherever the match was.
-    if (name.startsWith(query) || file.startsWith(query))
-        return kPrefixScore - int(std::min<qsizetype>(kPrefixLengthCap, name.characterCount()));
-
-    if (initialsMatch(lowered, query))
-        return kInitialsScore;
-
-    if (name.contains(query) || file.contains(query))
-        return kSubstringScore - int(std::min<qsizetype>(kSubstringLengthCap, name.characterCount()));
-
-    if (CharacterText(Search::normalized(app.bundleID)).contains(query))
-        return kBundleIDScore;
-    return std::nullopt;
 }
 
 QCollator nameCollator()
@@ -241,9 +136,94 @@ QString Search::normalized(const QString &text)
     return result;
 }
 
+Search::Text::Text(QString text)
+    : m_text(std::move(text))
+{
+    if (!isSimple(m_text))
+        m_text = m_text.normalized(QString::NormalizationForm_C);
+    if (isSimple(m_text)) {
+        m_characters = m_text.size();
+        return;
+    }
+    m_boundaries.fill(false, m_text.size());
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, m_text);
+    for (qsizetype at = finder.position(); at != -1 && at < m_text.size(); at = finder.toNextBoundary()) {
+        m_boundaries[at] = true;
+        ++m_characters;
+    }
+}
+
+bool Search::Text::isBoundary(qsizetype position) const
+{
+    if (m_boundaries.isEmpty() || position <= 0 || position >= m_text.size())
+        return true;
+    return m_boundaries.at(position);
+}
+
+bool Search::Text::startsWith(const Text &query) const
+{
+    return m_text.startsWith(query.m_text) && isBoundary(query.m_text.size());
+}
+
+bool Search::Text::contains(const Text &query) const
+{
+    const qsizetype length = query.m_text.size();
+    for (qsizetype at = m_text.indexOf(query.m_text); at != -1; at = m_text.indexOf(query.m_text, at + 1)) {
+        if (isBoundary(at) && isBoundary(at + length))
+            return true;
+    }
+    return false;
+}
+
+Search::Key Search::key(const AppItem &app, const QString &displayName)
+{
+    Key key;
+    key.displayName = displayName;
+    // One lowercasing serves both the name (spaces dropped) and its words.
+    const QString lowered = lowercased(displayName.trimmed());
+    QString nameText = lowered;
+    nameText.remove(QLatin1Char(' '));
+    key.name = Text(std::move(nameText));
+    // The file name keeps its ".app": typing the bare bundle name is a prefix
+    // match, typing it with ".app" an exact one.
+    key.file = Text(normalized(lastComponent(app.path)));
+    key.bundleID = Text(normalized(app.bundleID));
+    if (std::optional<QString> initials = initialsOf(lowered))
+        key.initials = Text(std::move(*initials));
+    return key;
+}
+
+Search::Text Search::query(const QString &typed)
+{
+    return Text(normalized(typed));
+}
+
+std::optional<int> Search::score(const Key &key, const Text &query)
+{
+    if (query.isEmpty())
+        return 0;
+    const Text &name = key.name;
+    const Text &file = key.file;
+    if (name.equals(query) || file.equals(query))
+        return kExactScore;
+    // The length penalty is always the display name's, wherever the match was.
+    if (name.startsWith(query) || file.startsWith(query))
+        return kPrefixScore - int(std::min<qsizetype>(kPrefixLengthCap, name.characterCount()));
+
+    if (key.initials && key.initials->startsWith(query))
+        return kInitialsScore;
+
+    if (name.contains(query) || file.contains(query))
+        return kSubstringScore - int(std::min<qsizetype>(kSubstringLengthCap, name.characterCount()));
+
+    if (key.bundleID.contains(query))
+        return kBundleIDScore;
+    return std::nullopt;
+}
+
 std::optional<int> Search::score(const AppItem &app, const QString &query, const QHash<QString, QString> &overrides)
 {
-    return scoreNormalized(app, CharacterText(normalized(query)), overrides);
+    return score(key(app, displayName(app, overrides)), Search::query(query));
 }
 
 bool Search::matches(const AppItem &app, const QString &query, const QHash<QString, QString> &overrides)
@@ -254,9 +234,46 @@ bool Search::matches(const AppItem &app, const QString &query, const QHash<QStri
 QList<AppItem> Search::ranked(const QList<AppItem> &apps, const QString &query,
                               const QHash<QString, QString> &overrides)
 {
-    const QCollator collator = nameCollator();
-    const CharacterText q(normalized(query));
+    const Text q = Search::query(query);
+    QList<Key> keys;
+    // The empty query matches everything with the same score: no keys needed.
+    if (!q.isEmpty()) {
+        keys.reserve(apps.size());
+        for (const AppItem &app : apps)
+            keys.append(key(app, displayName(app, overrides)));
+    }
+    return ranked(apps, keys, q);
+}
 
+QList<int> Search::nameRanks(const QList<AppItem> &apps)
+{
+    const QCollator collator = nameCollator();
+    std::vector<qsizetype> order(size_t(apps.size()));
+    for (qsizetype i = 0; i < apps.size(); ++i)
+        order[size_t(i)] = i;
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return collator.compare(apps.at(a).name, apps.at(b).name) < 0;
+    });
+    QList<int> ranks(apps.size(), 0);
+    for (size_t position = 0; position < order.size(); ++position)
+        ranks[order[position]] = int(position);
+    return ranks;
+}
+
+QList<AppItem> Search::ranked(const QList<AppItem> &apps, const QList<Key> &keys, const Text &query)
+{
+    return rankedBy(apps, keys, query, nullptr);
+}
+
+QList<AppItem> Search::ranked(const QList<AppItem> &apps, const QList<Key> &keys, const Text &query,
+                              const QList<int> &nameRanks)
+{
+    return rankedBy(apps, keys, query, &nameRanks);
+}
+
+QList<AppItem> Search::rankedBy(const QList<AppItem> &apps, const QList<Key> &keys, const Text &query,
+                                const QList<int> *nameRanks)
+{
     struct Scored
     {
         int score;
@@ -265,21 +282,34 @@ QList<AppItem> Search::ranked(const QList<AppItem> &apps, const QString &query,
     std::vector<Scored> scored;
     scored.reserve(size_t(apps.size()));
     for (qsizetype i = 0; i < apps.size(); ++i) {
-        if (const std::optional<int> value = scoreNormalized(apps.at(i), q, overrides))
+        if (query.isEmpty())
+            scored.push_back({0, i});
+        else if (const std::optional<int> value = score(keys.at(i), query))
             scored.push_back({*value, i});
     }
 
-    // Integer order first; the collator, the expensive part, only orders runs
-    // of equal scores.
-    std::stable_sort(scored.begin(), scored.end(), [](const Scored &a, const Scored &b) { return a.score > b.score; });
-    for (auto run = scored.begin(); run != scored.end();) {
-        const auto end = std::find_if(run, scored.end(), [&](const Scored &s) { return s.score != run->score; });
-        if (end - run > 1) {
-            std::stable_sort(run, end, [&](const Scored &a, const Scored &b) {
-                return collator.compare(apps.at(a.index).name, apps.at(b.index).name) < 0;
-            });
+    if (nameRanks) {
+        // Names ranked beforehand: one integer sort, linear in practice.
+        std::sort(scored.begin(), scored.end(), [&](const Scored &a, const Scored &b) {
+            if (a.score != b.score)
+                return a.score > b.score;
+            return nameRanks->at(a.index) < nameRanks->at(b.index);
+        });
+    } else {
+        // Integer order first; the collator, the expensive part, only orders
+        // runs of equal scores.
+        const QCollator collator = nameCollator();
+        std::stable_sort(scored.begin(), scored.end(),
+                         [](const Scored &a, const Scored &b) { return a.score > b.score; });
+        for (auto run = scored.begin(); run != scored.end();) {
+            const auto end = std::find_if(run, scored.end(), [&](const Scored &s) { return s.score != run->score; });
+            if (end - run > 1) {
+                std::stable_sort(run, end, [&](const Scored &a, const Scored &b) {
+                    return collator.compare(apps.at(a.index).name, apps.at(b.index).name) < 0;
+                });
+            }
+            run = end;
         }
-        run = end;
     }
 
     QList<AppItem> result;

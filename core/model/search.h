@@ -23,6 +23,61 @@ class Search
 public:
     Search() = delete;
 
+    // A text as it is compared: in composed form, so that canonically
+    // equivalent spellings are equal, with where its user-perceived characters
+    // begin worked out once.
+    class Text
+    {
+    public:
+        Text() = default;
+        explicit Text(QString text);
+
+        const QString &text() const { return m_text; }
+        bool isEmpty() const { return m_text.isEmpty(); }
+        qsizetype characterCount() const { return m_characters; }
+
+        bool equals(const Text &other) const { return m_text == other.m_text; }
+        // Matches that begin or end inside a character do not count.
+        bool startsWith(const Text &query) const;
+        bool contains(const Text &query) const;
+
+    private:
+        bool isBoundary(qsizetype position) const;
+
+        QString m_text;
+        // Empty when every code unit is a character of its own (most names);
+        // else, per code unit, whether a character begins there.
+        QList<bool> m_boundaries;
+        qsizetype m_characters = 0;
+    };
+
+    // What a query is compared with for one application under one display
+    // name. Costly to make, cheap to compare: made once per scan or rename.
+    struct Key
+    {
+        QString displayName;
+        Text name;     // the display name, normalized
+        Text file;     // the bundle file name, ".app" kept, normalized
+        Text bundleID; // normalized
+        // The first characters of the display name's words, in order; unset
+        // when the name has fewer than two words.
+        std::optional<Text> initials;
+    };
+    static Key key(const AppItem &app, const QString &displayName);
+    // A typed query ready to compare.
+    static Text query(const QString &typed);
+    static std::optional<int> score(const Key &key, const Text &query);
+    // ranked() over applications whose keys are already made: keys[i] is
+    // apps[i]'s.
+    static QList<AppItem> ranked(const QList<AppItem> &apps, const QList<Key> &keys, const Text &query);
+    // The same with the applications' places in name order made beforehand
+    // (nameRanks()), so that equal scores need no collation.
+    static QList<AppItem> ranked(const QList<AppItem> &apps, const QList<Key> &keys, const Text &query,
+                                 const QList<int> &nameRanks);
+    // Each application's place when all are ordered by their own names
+    // (localized, case-insensitive; equal names keep their order).
+    static QList<int> nameRanks(const QList<AppItem> &apps);
+
     // Trimmed of whitespace and newlines at both ends, lowercased without
     // regard to locale, and with every U+0020 space removed (other inner
     // whitespace stays).
@@ -38,4 +93,8 @@ public:
     // application ordered by name.
     static QList<AppItem> ranked(const QList<AppItem> &apps, const QString &query,
                                  const QHash<QString, QString> &overrides = {});
+
+private:
+    static QList<AppItem> rankedBy(const QList<AppItem> &apps, const QList<Key> &keys, const Text &query,
+                                   const QList<int> *nameRanks);
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <memory>
 
 class InputPlatform;
@@ -18,3 +20,6 @@ std::unique_ptr<InputPlatform> makeLinuxInputPlatform();
 // before Qt's map request for the same window; the passive one elsewhere
 // (offscreen, Wayland).
 std::unique_ptr<WindowDecorator> makeLinuxWindowDecorator();
+
+// Whether an X server answers at `display` (":1"), or at $DISPLAY when empty.
+bool linuxDisplayAvailable(const QString &display = {});

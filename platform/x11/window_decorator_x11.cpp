@@ -1,4 +1,5 @@
 #include "x11/linux_desktop.h"
+#include "x11/x11_display.h"
 
 #include "window_decorator.h"
 
@@ -120,4 +121,9 @@ std::unique_ptr<WindowDecorator> makeLinuxWindowDecorator()
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         return std::make_unique<X11WindowDecorator>();
     return WindowDecorator::passive();
+}
+
+bool linuxDisplayAvailable(const QString &display)
+{
+    return X11Display::open(display) != nullptr;
 }

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -133,6 +134,23 @@ TEST_F(WallpaperBackdropTest, OlderRenderFinishingFirstIsDropped)
     runJob(1);
     EXPECT_EQ(shownColor(), QColor(Qt::blue));
     EXPECT_EQ(readyCalls, 1);
+}
+
+TEST_F(WallpaperBackdropTest, SamePictureIsRenderedOnce)
+{
+    // A layout at a new size refreshes again: the picture pending or shown is
+    // not rendered a second time, a changed one is.
+    const QUrl red = pictureFile("red", "red");
+    refreshWith(red);
+    refreshWith(red);
+    ASSERT_EQ(held.jobs.size(), 1);
+    runJob(0);
+    refreshWith(red);
+    EXPECT_EQ(held.jobs.size(), 1);
+    EXPECT_TRUE(backdrop->isReady());
+    EXPECT_EQ(shownColor(), QColor(Qt::red));
+    refreshWith(pictureFile("blue", "blue"));
+    EXPECT_EQ(held.jobs.size(), 2);
 }
 
 TEST_F(WallpaperBackdropTest, NoPictureMakesItReadyAtOnceAndKeepsThePicture)
@@ -381,6 +399,66 @@ TEST(GnomeDesktopPictureTest, DarkStyleReadsTheDarkPictureFirst)
     settings.clear();
     EXPECT_FALSE(gnome.desktopImageURL().has_value());
     EXPECT_FALSE(GnomeDesktopPicture(nullptr).desktopImageURL().has_value());
+}
+
+// Schemas compiled into a directory of their own, as glib-compile-schemas
+// leaves them for GSettings.
+class GSettingsSchemaTest : public ::testing::Test
+{
+protected:
+    void compile(const QString &fileName, const QByteArray &xml)
+    {
+        ASSERT_TRUE(dir.isValid());
+        QFile file(dir.filePath(fileName));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(xml);
+        file.close();
+        QProcess compiler;
+        compiler.start(QStringLiteral("glib-compile-schemas"), {dir.path()});
+        ASSERT_TRUE(compiler.waitForFinished(10000)) << "glib-compile-schemas is needed (libglib2.0-bin)";
+        ASSERT_EQ(compiler.exitCode(), 0) << compiler.readAllStandardError().toStdString();
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(GSettingsSchemaTest, ReadsThePictureOfTheStyleInForce)
+{
+    compile(QStringLiteral("org.gnome.desktop.background.gschema.xml"), R"(<schemalist>
+  <schema id="org.gnome.desktop.background" path="/org/gnome/desktop/background/">
+    <key name="picture-uri" type="s"><default>'file:///pictures/light.jpg'</default></key>
+    <key name="picture-uri-dark" type="s"><default>"file:///pictures/it's dark.jpg"</default></key>
+  </schema>
+  <schema id="org.gnome.desktop.interface" path="/org/gnome/desktop/interface/">
+    <key name="color-scheme" type="s"><default>'prefer-dark'</default></key>
+  </schema>
+</schemalist>
+)");
+    const GnomeDesktopPicture::Runner reader = GnomeDesktopPicture::settingsReader(dir.path());
+    EXPECT_EQ(reader({"get", "org.gnome.desktop.background", "picture-uri"}),
+              QByteArray("'file:///pictures/light.jpg'"));
+    EXPECT_EQ(GnomeDesktopPicture(reader).desktopImageURL(), QUrl::fromLocalFile("/pictures/it's dark.jpg"));
+}
+
+TEST_F(GSettingsSchemaTest, MissingSchemaOrKeyIsNothingNotAnAbort)
+{
+    // Only the background schema, without its dark key, and no interface
+    // schema at all: the light picture.
+    compile(QStringLiteral("org.gnome.desktop.background.gschema.xml"), R"(<schemalist>
+  <schema id="org.gnome.desktop.background" path="/org/gnome/desktop/background/">
+    <key name="picture-uri" type="s"><default>'file:///pictures/light.jpg'</default></key>
+  </schema>
+</schemalist>
+)");
+    const GnomeDesktopPicture::Runner reader = GnomeDesktopPicture::settingsReader(dir.path());
+    EXPECT_EQ(reader({"get", "org.gnome.desktop.interface", "color-scheme"}), std::nullopt);
+    EXPECT_EQ(reader({"get", "org.gnome.desktop.background", "picture-uri-dark"}), std::nullopt);
+    EXPECT_EQ(GnomeDesktopPicture(reader).desktopImageURL(), QUrl::fromLocalFile("/pictures/light.jpg"));
+
+    // A directory without compiled schemas, and one that does not exist.
+    QTemporaryDir empty;
+    EXPECT_FALSE(GnomeDesktopPicture(GnomeDesktopPicture::settingsReader(empty.path())).desktopImageURL());
+    EXPECT_FALSE(GnomeDesktopPicture(GnomeDesktopPicture::settingsReader(empty.filePath("none"))).desktopImageURL());
 }
 
 } // namespace

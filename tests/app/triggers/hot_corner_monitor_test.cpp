@@ -49,7 +49,7 @@ class HotCornerGeometryTest : public HotCornerTest, public ::testing::WithParamI
 TEST_P(HotCornerGeometryTest, FiresOnlyInTheCorner)
 {
     const CornerCase &c = GetParam();
-    monitor.corner = c.corner;
+    monitor.setCorner(c.corner);
     monitor.start();
     pollAt(c.point, 3);
     EXPECT_EQ(fired, c.inside ? 1 : 0);
@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(HotCornerTest, FiresAtTheThirdPollOncePerVisit)
 {
-    monitor.corner = Corner::topLeft;
+    monitor.setCorner(Corner::topLeft);
     monitor.start();
     pollAt({2, 898}, 2);
     EXPECT_EQ(fired, 0);
@@ -87,7 +87,7 @@ TEST_F(HotCornerTest, FiresAtTheThirdPollOncePerVisit)
 
 TEST_F(HotCornerTest, NothingCountsOrResetsWhileTheLauncherIsVisible)
 {
-    monitor.corner = Corner::topLeft;
+    monitor.setCorner(Corner::topLeft);
     monitor.start();
     pollAt({2, 898}, 3);
     EXPECT_EQ(fired, 1);
@@ -105,7 +105,7 @@ TEST_F(HotCornerTest, NothingCountsOrResetsWhileTheLauncherIsVisible)
 TEST_F(HotCornerTest, CornerIsThatOfTheScreenUnderThePointer)
 {
     pointer.screens.append(QRectF(1440, 100, 1024, 768)); // right of the main screen, raised
-    monitor.corner = Corner::topRight;
+    monitor.setCorner(Corner::topRight);
     monitor.start();
     pollAt({1439, 899}, 3); // main screen's corner
     EXPECT_EQ(fired, 1);
@@ -121,7 +121,7 @@ TEST_F(HotCornerTest, NoScreenNoCount)
 {
     pointer.screens.clear();
     pointer.mainScreen.reset();
-    monitor.corner = Corner::bottomLeft;
+    monitor.setCorner(Corner::bottomLeft);
     monitor.start();
     pollAt({0, 0}, 5);
     EXPECT_EQ(fired, 0);
@@ -129,18 +129,19 @@ TEST_F(HotCornerTest, NoScreenNoCount)
 
 TEST_F(HotCornerTest, CornerNoneKeepsTheCounters)
 {
-    monitor.corner = Corner::topLeft;
+    monitor.setCorner(Corner::topLeft);
     monitor.start();
     pollAt({2, 898}, 2);
-    monitor.corner = Corner::none;
+    monitor.setCorner(Corner::none);
     pollAt({700, 450}, 4);
-    monitor.corner = Corner::topLeft;
+    monitor.setCorner(Corner::topLeft);
     pollAt({2, 898});
     EXPECT_EQ(fired, 1);
 }
 
 TEST_F(HotCornerTest, StartAndStopManageOneTimer)
 {
+    monitor.setCorner(Corner::topLeft);
     monitor.start();
     monitor.start();
     EXPECT_EQ(timers.made, 1);
@@ -151,6 +152,32 @@ TEST_F(HotCornerTest, StartAndStopManageOneTimer)
     EXPECT_TRUE(timers.live.empty());
     EXPECT_FALSE(monitor.isRunning());
     monitor.start();
+    EXPECT_EQ(timers.made, 2);
+}
+
+TEST_F(HotCornerTest, NoCornerArmsNoTimer)
+{
+    monitor.start();
+    EXPECT_TRUE(monitor.isRunning());
+    EXPECT_FALSE(monitor.isPolling());
+    EXPECT_EQ(timers.made, 0);
+
+    monitor.setCorner(Corner::bottomRight);
+    ASSERT_EQ(timers.live.size(), 1u);
+    EXPECT_TRUE(timers.live[0]->active);
+    monitor.setCorner(Corner::topLeft); // another corner: the same timer
+    EXPECT_EQ(timers.made, 1);
+
+    monitor.setCorner(Corner::none);
+    EXPECT_TRUE(timers.live.empty());
+    EXPECT_TRUE(monitor.isRunning());
+
+    // Stopped: a corner set now waits for the next start.
+    monitor.stop();
+    monitor.setCorner(Corner::topRight);
+    EXPECT_TRUE(timers.live.empty());
+    monitor.start();
+    EXPECT_EQ(timers.live.size(), 1u);
     EXPECT_EQ(timers.made, 2);
 }
 
@@ -172,7 +199,7 @@ TEST(ScreenPointerLocatorConversion, TopRightPixelIsTheTopRightCorner)
     HotCornerMonitor monitor(pointer, timers.factory());
     int fired = 0;
     monitor.action = [&] { ++fired; };
-    monitor.corner = Corner::topRight;
+    monitor.setCorner(Corner::topRight);
     monitor.start();
     for (int i = 0; i < 3; ++i)
         timers.fireAll();

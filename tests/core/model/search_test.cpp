@@ -1,4 +1,6 @@
+#include "model/launcher_layout.h"
 #include "model/search.h"
+#include "model/search_index.h"
 
 #include <QLocale>
 
@@ -90,6 +92,15 @@ TEST_P(ScoreTest, Tier)
     const std::optional<int> score = Search::score(c.app, c.query, c.overrides);
     EXPECT_EQ(score, c.expected) << "got " << (score ? std::to_string(*score) : std::string("none"));
     EXPECT_EQ(Search::matches(c.app, c.query, c.overrides), c.expected.has_value());
+}
+
+// The same rows through a key made once, as the launcher searches.
+TEST_P(ScoreTest, SameThroughAPreparedKey)
+{
+    const ScoreCase &c = GetParam();
+    const SearchIndex index({c.app}, c.overrides);
+    const std::optional<int> score = index.score(c.app.stableID(), Search::query(c.query));
+    EXPECT_EQ(score, c.expected) << "got " << (score ? std::to_string(*score) : std::string("none"));
 }
 
 const AppItem kSafari = app("com.apple.Safari", "Safari", "Safari.app");
@@ -215,6 +226,68 @@ TEST(SearchRankedTest, NameOrderFollowsTheLocale)
     const QStringList ordered = names(Search::ranked(apps, ""));
     QLocale::setDefault(previous);
     EXPECT_EQ(ordered, (QStringList{"Apfel", "Äpfel", "banane", "Zoo"}));
+}
+
+// ---------------------------------------------------------------------------
+
+TEST(SearchIndexTest, RenameRemakesOnlyThatKey)
+{
+    const AppItem safari = app("com.apple.Safari", "Safari", "Safari.app");
+    const AppItem notes = app("com.apple.Notes", "Notes", "Notes.app");
+    LauncherLayout layout;
+    SearchIndex index({safari, notes}, layout.nameOverrides);
+    const Search::Key *notesKey = index.key(notes.stableID());
+    ASSERT_NE(notesKey, nullptr);
+    EXPECT_EQ(index.score(safari.stableID(), Search::query("browser")), std::nullopt);
+    EXPECT_EQ(index.score(safari.stableID(), Search::query("saf")), 800 - 6);
+
+    layout.renameApp(safari.stableID(), "Web Browser");
+    index.setOverrides(layout.nameOverrides);
+    EXPECT_EQ(index.score(safari.stableID(), Search::query("browser")), 400 - 10);
+    EXPECT_EQ(index.score(safari.stableID(), Search::query("wb")), 600);
+    // Still a prefix of the file name, now penalised by the new name's length.
+    EXPECT_EQ(index.score(safari.stableID(), Search::query("saf")), 800 - 10);
+    EXPECT_EQ(names(index.ranked("web")), QStringList{"Safari"});
+    EXPECT_EQ(index.key(notes.stableID()), notesKey);
+    EXPECT_EQ(index.key(notes.stableID())->displayName, "Notes");
+
+    layout.renameApp(safari.stableID(), "  ");
+    index.setOverrides(layout.nameOverrides);
+    EXPECT_EQ(index.score(safari.stableID(), Search::query("browser")), std::nullopt);
+    EXPECT_EQ(index.score("com.unknown", Search::query("saf")), std::nullopt);
+}
+
+TEST(SearchIndexTest, RankedAsWithoutAnIndex)
+{
+    const QList<AppItem> apps = {
+        app("com.x.bundlehit", "Zebra", "Zebra.app"),
+        app("com.x.sub", "Quick Time Player", "QT.app"),
+        app("com.x.tm", "Time Machine", "TM.app"),
+        app("com.x.exact", "Time", "Time.app"),
+        app("com.x.cafe", QString::fromUtf8("Cafe\u0301 Ti\u0301me"), "Cafe.app"),
+        app("com.x.init", "Tiny Image Manager Extra", "TIM.app"),
+    };
+    const QHash<QString, QString> overrides = {{"com.x.tm", "Timer Mate"}};
+    const SearchIndex index(apps, overrides);
+    for (const char *typed : {"", "time", "tim", "t", "café", "cafe", "bundlehit", "x", "tm", "nothing"}) {
+        const QString query = QString::fromUtf8(typed);
+        EXPECT_EQ(names(index.ranked(query)), names(Search::ranked(apps, query, overrides))) << typed;
+    }
+}
+
+TEST(SearchIndexTest, NameOrderFollowsALocaleChange)
+{
+    const QList<AppItem> apps = {app("z", "Zoo", "z.app"), app("b", "banane", "b.app"), app("a", "Äpfel", "a.app"),
+                                 app("c", "Apfel", "c.app")};
+    const QLocale previous;
+    QLocale::setDefault(QLocale::c());
+    const SearchIndex index(apps, {});
+    const QStringList before = names(index.ranked(""));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QStringList german = names(index.ranked(""));
+    QLocale::setDefault(previous);
+    EXPECT_EQ(german, (QStringList{"Apfel", "Äpfel", "banane", "Zoo"}));
+    EXPECT_NE(before, german);
 }
 
 } // namespace

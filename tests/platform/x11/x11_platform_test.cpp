@@ -5,7 +5,7 @@
 #include "x11/mac_key_map.h"
 #include "x11/show_desktop_watcher_x11.h"
 #include "system_notifications.h"
-#include "x11_display.h"
+#include "x11/x11_display.h"
 
 #include "triggers/hot_key_manager.h"
 #include "triggers/input_event_bridge.h"

@@ -1,0 +1,202 @@
+#!/usr/bin/env bash
+# Tessellon beside rofi (drun) on a private virtual display, runs interleaved:
+#   - cold start (a new process; file caches warm) to its window viewable,
+#   - window viewable to the first pixels drawn into it,
+#   - resident memory after every page was seen (tessellon is turned through
+#     its pages with the Right arrow key, 0.5 s apart; rofi just shows its
+#     list), read 2 s after the last page,
+# with a scratch home of N generated application bundles (512 px icons) and
+# N matching .desktop entries for rofi. Prints the medians and the ratios.
+#
+# usage: bench/peer_start.sh [--apps N]... [--runs R] [--binary PATH]... [--keep]
+#   --apps N      bundles in the scratch home; repeat for several sizes
+#                 (default: 300)
+#   --runs R      runs of each program per size (default: 7)
+#   --binary P    a tessellon to measure; repeat to compare builds, all runs
+#                 interleaved (default: a Release build made in
+#                 build-release/ of this checkout)
+#   --keep        keep the scratch directory
+# rofi is a reference, not a dependency: this script installs it (and the X
+# damage headers for its window probe) when missing.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+sizes=()
+runs=7
+binaries=()
+keep=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --apps) sizes+=("$2"); shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
+    --binary) binaries+=("$2"); shift 2 ;;
+    --keep) keep=1; shift ;;
+    *) echo "unknown argument: $1" >&2; exit 2 ;;
+  esac
+done
+[ ${#sizes[@]} -gt 0 ] || sizes=(300)
+
+# --- Tools --------------------------------------------------------------------
+need=()
+command -v rofi >/dev/null 2>&1 || need+=(rofi)
+[ -f /usr/include/X11/extensions/Xdamage.h ] || need+=(libxdamage-dev)
+command -v Xvfb >/dev/null 2>&1 || need+=(xvfb)
+if [ ${#need[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}"
+fi
+
+if [ ${#binaries[@]} -eq 0 ]; then
+  cmake -S "$root" -B "$root/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSELLON_BUILD_BENCH=OFF \
+    -DTESSELLON_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$root/build-release" -j4 --target tessellon >/dev/null
+  binaries=("$root/build-release/app/tessellon")
+fi
+for b in "${binaries[@]}"; do
+  [ -x "$b" ] || { echo "no tessellon at $b" >&2; exit 1; }
+done
+
+scratch=$(mktemp -d /tmp/tessellon-peer.XXXXXX)
+cleanup() {
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ "$keep" -eq 1 ] || rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+probe="$scratch/map_wait"
+cc -O2 -o "$probe" "$root/bench/peer/map_wait.c" -lXdamage -lXtst -lX11
+
+# --- Display ------------------------------------------------------------------
+display=""
+for n in $(seq 140 199); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+[ -n "$display" ] || { echo "no free display" >&2; exit 1; }
+Xvfb "$display" -screen 0 1920x1080x24 -noreset -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -e "/tmp/.X11-unix/X${display#:}" ] && break
+  sleep 0.05
+done
+export DISPLAY=$display
+
+# --- Scratch homes ------------------------------------------------------------
+# N bundles with 512 px PNG icons, and N desktop entries naming the same icons.
+make_home() {
+  local count=$1 home=$2
+  mkdir -p "$home/Applications" "$home/data/applications" "$home/config" "$home/cache" "$home/state" \
+    "$home/empty-data-dirs" "$home/runtime"
+  chmod 700 "$home/runtime"
+  python3 - "$count" "$home" <<'PY'
+import colorsys, os, struct, sys, zlib
+
+count, home = int(sys.argv[1]), sys.argv[2]
+adjectives = ["Swift", "Bright", "Quiet", "Rapid", "Clever", "Solar", "Lunar", "Amber", "Crystal", "Silver",
+              "Golden", "Hidden", "Open", "Little", "Grand", "Smart", "Deep", "Simple", "Urban", "Wild"]
+nouns = ["Studio", "Notes", "Mail", "Photos", "Music", "Terminal", "Editor", "Browser", "Maps", "Calendar",
+         "Player", "Reader", "Monitor", "Viewer", "Console"]
+
+def png(size, seed):
+    # A rounded square in two colours of its own: every icon differs.
+    r1, g1, b1 = (int(c * 255) for c in colorsys.hsv_to_rgb((seed * 37 % 360) / 360, 0.8, 0.95))
+    r2, g2, b2 = (int(c * 255) for c in colorsys.hsv_to_rgb(((seed * 37 + 60) % 360) / 360, 1.0, 0.55))
+    inset, radius = size * 3 // 64, size * 13 // 64
+    rows = []
+    for y in range(size):
+        t = y / size
+        colour = bytes((int(r1 + (r2 - r1) * t), int(g1 + (g2 - g1) * t), int(b1 + (b2 - b1) * t), 255))
+        dy = max(inset + radius - y, y - (size - 1 - inset - radius), 0)
+        if y < inset or y > size - 1 - inset:
+            rows.append(b"\0" + bytes(4 * size))
+            continue
+        half = radius - int((radius * radius - min(dy, radius) ** 2) ** 0.5) if dy else 0
+        left, right = inset + half, size - inset - half
+        rows.append(b"\0" + bytes(4 * left) + colour * (right - left) + bytes(4 * (size - right)))
+    raw = b"".join(rows)
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+
+for i in range(count):
+    name = "%s %s %d" % (adjectives[(i // len(nouns)) % len(adjectives)], nouns[i % len(nouns)], i)
+    contents = os.path.join(home, "Applications", name + ".app", "Contents")
+    os.makedirs(os.path.join(contents, "Resources"), exist_ok=True)
+    os.makedirs(os.path.join(contents, "MacOS"), exist_ok=True)
+    with open(os.path.join(contents, "Info.plist"), "w") as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0"><dict>\n'
+                "<key>CFBundleIdentifier</key><string>org.tessellon.peer.app%d</string>\n"
+                "<key>CFBundleName</key><string>%s</string>\n"
+                "<key>CFBundleExecutable</key><string>run</string>\n"
+                "<key>CFBundleIconFile</key><string>AppIcon.png</string>\n"
+                "<key>CFBundlePackageType</key><string>APPL</string>\n</dict></plist>\n" % (i, name))
+    icon = os.path.join(contents, "Resources", "AppIcon.png")
+    with open(icon, "wb") as f:
+        f.write(png(512, i))
+    with open(os.path.join(home, "data", "applications", "peer-app%d.desktop" % i), "w") as f:
+        f.write("[Desktop Entry]\nType=Application\nName=%s\nExec=true\nIcon=%s\nCategories=Utility;\n" % (name, icon))
+PY
+}
+
+# The environment of a program living in the scratch home: no user settings,
+# no system desktop entries, no session bus.
+run_in_home() {
+  local home=$1; shift
+  env -u DBUS_SESSION_BUS_ADDRESS -u APP_STATE_DIR HOME="$home" XDG_CONFIG_HOME="$home/config" \
+    XDG_DATA_HOME="$home/data" XDG_DATA_DIRS="$home/empty-data-dirs" XDG_CACHE_HOME="$home/cache" \
+    XDG_RUNTIME_DIR="$home/runtime" GSETTINGS_BACKEND=memory QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 "$@"
+}
+
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "nan"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+field() { sed -n "s/.*$1=\\([-0-9.]*\\).*/\\1/p"; }
+
+hold_ms=2000
+page_size=35 # the default 7 x 5 grid
+for k in "${!binaries[@]}"; do echo "tessellon-$((k + 1)): ${binaries[$k]}"; done
+echo "rofi: $(rofi -v 2>/dev/null | head -1)   display $display 1920x1080   runs $runs"
+for count in "${sizes[@]}"; do
+  home="$scratch/home-$count"
+  make_home "$count" "$home"
+  results="$scratch/results-$count"
+  : > "$results"
+  turns=$(( (count + page_size - 1) / page_size - 1 ))
+  rofi_cmd=(rofi -show drun -no-config)
+  tessellon() { cmd=("${binaries[$1]}" --state-dir "$home/state-$1" --show --no-event-tap); }
+  # One start of each to settle the file caches and tessellon's saved layout.
+  for k in "${!binaries[@]}"; do
+    tessellon "$k"
+    run_in_home "$home" "$probe" 500 "${cmd[@]}" >/dev/null 2>>"$scratch/warmup.log" || true
+  done
+  run_in_home "$home" "$probe" 500 "${rofi_cmd[@]}" >/dev/null 2>>"$scratch/warmup.log" || true
+  for r in $(seq "$runs"); do
+    for k in "${!binaries[@]}"; do
+      tessellon "$k"
+      t=$(run_in_home "$home" "$probe" "$hold_ms" --pages "$turns" "${cmd[@]}" 2>>"$scratch/tessellon.log" || true)
+      echo "tessellon-$((k + 1)) $t" >> "$results"
+    done
+    f=$(run_in_home "$home" "$probe" "$hold_ms" "${rofi_cmd[@]}" 2>>"$scratch/rofi.log" || true)
+    echo "rofi $f" >> "$results"
+  done
+  pick() { grep "^$1 " "$results" | field "$2" | awk '$1 >= 0' | median; }
+  # Map to first pixels: the median of each run's own difference.
+  gap() {
+    grep "^$1 " "$results" | while read -r line; do
+      m=$(echo "$line" | field map_ms); p=$(echo "$line" | field pixels_ms)
+      awk -v m="$m" -v p="$p" 'BEGIN { if (m >= 0 && p >= 0) print p - m }'
+    done | median
+  }
+  rm_=$(pick rofi map_ms); rp=$(pick rofi pixels_ms); rr=$(pick rofi rss_kb); rg=$(gap rofi)
+  echo
+  echo "== $count applications (medians of $runs interleaved runs)"
+  printf "%-14s %16s %14s %16s %12s %10s\n" "" "start to viewable" "ratio to rofi" "start to pixels" "map to pixels" "RSS (MB)"
+  for k in "${!binaries[@]}"; do
+    name="tessellon-$((k + 1))"
+    tm=$(pick "$name" map_ms); tp=$(pick "$name" pixels_ms); tr=$(pick "$name" rss_kb); tg=$(gap "$name")
+    printf "%-14s %16.1f %14.2f %16.1f %12.1f %10.1f\n" "$name" "$tm" "$(awk -v a="$tm" -v b="$rm_" 'BEGIN { print a / b }')" \
+      "$tp" "$tg" "$(awk -v a="$tr" 'BEGIN { print a / 1024 }')"
+  done
+  printf "%-14s %16.1f %14s %16.1f %12.1f %10.1f\n" rofi "$rm_" "" "$rp" "$rg" "$(awk -v a="$rr" 'BEGIN { print a / 1024 }')"
+  echo "runs (ms, kB):"; sed 's/^/  /' "$results"
+done
