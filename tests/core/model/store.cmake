@@ -1,4 +1,4 @@
 tessellon_add_test(test_model_store
-  SOURCES store_json_writer_test.cpp store_layout_test.cpp settings_test.cpp user_defaults_test.cpp
+  SOURCES store_json_writer_test.cpp store_layout_test.cpp store_faults_test.cpp settings_test.cpp user_defaults_test.cpp
   LIBS core_model_store core_model core_policy_activation core_import_exchange core_localization core_foundation
 )
