@@ -2,6 +2,7 @@
 #include "shell/launch_options.h"
 #include "shell/launcher_controller.h"
 
+#include "foundation/log.h"
 #include "single_instance.h"
 #include "termination_signals.h"
 
@@ -27,6 +28,9 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     const LaunchOptions options = LaunchOptions::parse(QCoreApplication::arguments());
+    // Parsing goes on past what it cannot read; say what that was.
+    for (const QString &problem : LaunchOptions::problems(QCoreApplication::arguments()))
+        Log::write("[options] %@; ignored", problem);
 
     // One running launcher per state: a second start hands over to the first
     // (as a click on the Dock icon would) and ends.

@@ -24,6 +24,14 @@ Settings clampedToRanges(const Settings &s)
                     s.sideInset, s.useLaunchpadNames, s.iconScale, s.pureUninstall, s.language);
 }
 
+QString knownSourceNames()
+{
+    QStringList names;
+    for (const LayoutSource &source : LayoutSource::allCases())
+        names.append(source.rawValue());
+    return names.join(QLatin1Char(','));
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- environment
@@ -61,6 +69,8 @@ LauncherSession::LauncherSession(const LaunchOptions &options, Environment envir
     m_settings = Settings::load(userDefaults());
     m_pinned = m_store.loadPinned();
     m_languageOverride = AppLanguage::parse(m_options.language);
+    if (m_options.language && !m_languageOverride)
+        Log::write("[options] unreadable value option=--language value=%@; ignored", *m_options.language);
     configureLanguage();
     applyCommandLineOverrides();
 }
@@ -110,6 +120,8 @@ void LauncherSession::applyCommandLineOverrides()
         if (const std::optional<PinchGesture> pinch = PinchGesture::fromRawValue(*m_options.pinchOverride)) {
             m_shadowed.pinchGesture = m_settings.pinchGesture;
             m_settings.pinchGesture = *pinch;
+        } else {
+            Log::write("[options] unreadable value option=--pinch value=%@; ignored", *m_options.pinchOverride);
         }
     }
     if (m_options.noLaunchpadNames) {
@@ -154,7 +166,11 @@ void LauncherSession::start()
 {
     rescan({});
 
-    if (m_options.importPath) {
+    if (m_options.importSource && !LayoutSource::fromRawValue(*m_options.importSource)) {
+        // Another source's reader would misread the file: say so instead.
+        Log::write("[import] failed source=%@ reason=unknown source; known: %@", *m_options.importSource,
+                   knownSourceNames());
+    } else if (m_options.importPath) {
         const LayoutSource source =
             LayoutSource::fromRawValue(m_options.importSource.value_or(QStringLiteral("buhoLaunchpad")))
                 .value_or(LayoutSource::buhoLaunchpad);
