@@ -52,7 +52,9 @@ LauncherSession::Environment LauncherSession::Environment::system()
     env.isDirectory = LayoutSourceCatalog::defaultIsDirectory();
     env.directoryEntries = LayoutSourceCatalog::defaultDirectoryEntries();
     env.temporaryDirectory = LayoutSource::systemTemporaryDirectory();
-    env.runner = LayoutSourceImporter::systemRunner();
+    // None: every import makes its own, with its own copy of the store and
+    // its own time limit.
+    env.runner = {};
     env.importer = LayoutSourceImporter::Environment::system();
     return env;
 }
@@ -276,13 +278,16 @@ bool LauncherSession::layoutFollowsNative(const LaunchpadLayout &native, const Q
 
 bool LauncherSession::importLayout(const LayoutSourceRecord &record)
 {
+    const SQLRunner runner = m_env.runner ? m_env.runner : LayoutSourceImporter::systemRunner();
+    QString failure;
     const std::optional<LayoutSourceSnapshot> snapshot = LayoutSourceImporter::read(
-        record, m_apps, m_settings.pageSize(), m_env.runner, std::nullopt, m_env.importer);
+        record, m_apps, m_settings.pageSize(), runner, std::nullopt, m_env.importer, &failure);
     if (!snapshot || snapshot->isEmpty()) {
         m_lastImportSummary.reset();
         m_lastImportSource.reset();
         m_lastImportDetail.clear();
-        Log::write("[import] source=%@ empty or unreadable", record.source.rawValue());
+        Log::write("[import] source=%@ empty or unreadable reason=%@", record.source.rawValue(),
+                   failure.isEmpty() ? QStringLiteral("no entry") : failure);
         return false;
     }
 

@@ -344,7 +344,7 @@ std::optional<QVariant> parse(const QByteArray &bytes, QString *error)
     plist_t root = nullptr;
     plist_from_memory(bytes.constData(), uint32_t(bytes.size()), &root);
     if (!root) {
-        setError(error, QStringLiteral("not a property list"));
+        setError(error, QStringLiteral("malformed"));
         return std::nullopt;
     }
     PlistPtr owner(root);

@@ -401,8 +401,9 @@ TEST_F(SessionTest, EmptyOrUnreadableImportClearsTheLastImportAndTouchesNothing)
     EXPECT_TRUE(session->lastImportDetail().isEmpty());
     EXPECT_EQ(session->layout(), before);
     EXPECT_EQ(changes, 0);
-    EXPECT_EQ(log.lines(), (QStringList{"[import] source=launchNext empty or unreadable",
-                                        "[import] source=appGrid empty or unreadable"}));
+    EXPECT_EQ(log.lines(), (QStringList{"[import] source=launchNext empty or unreadable reason=unreadable",
+                                        "[import] source=appGrid empty or unreadable reason=no installed application "
+                                        "in table apps"}));
 }
 
 TEST_F(SessionTest, ImportAdoptsAKnownGridFirst)
