@@ -58,7 +58,6 @@ public:
     static const QString &query();
     static const QString &catalogQuery();
 
-    static inline const QString kSqliteExecutable = QStringLiteral("/usr/bin/sqlite3");
     static inline const QString kGetconfExecutable = QStringLiteral("/usr/bin/getconf");
     // A child still running after this is killed and its output discarded.
     static constexpr int kToolTimeoutMs = 5000;

@@ -296,8 +296,8 @@ TEST_F(LaunchpadDatabaseTest, StartUpFileCannotInjectLines)
     ASSERT_EQ(ours.indexOf(QStringLiteral("-init")), 0);
     QStringList planted = ours;
     planted[1] = hostile;
-    const auto clean = LaunchpadImporter::runTool(LaunchpadImporter::kSqliteExecutable, ours);
-    const auto dirty = LaunchpadImporter::runTool(LaunchpadImporter::kSqliteExecutable, planted);
+    const auto clean = LaunchpadImporter::runTool(SQLiteToolRunner::kExecutable, ours);
+    const auto dirty = LaunchpadImporter::runTool(SQLiteToolRunner::kExecutable, planted);
     ASSERT_TRUE(clean && dirty);
     EXPECT_FALSE(LaunchpadImporter::parse(*clean).contains(QStringLiteral(".timer on")));
     EXPECT_TRUE(LaunchpadImporter::parse(*dirty).contains(QStringLiteral(".timer on")));
