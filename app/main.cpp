@@ -2,6 +2,7 @@
 #include "session/launch_options.h"
 #include "shell/launcher_controller.h"
 
+#include "foundation/log.h"
 #include "single_instance.h"
 #include "input_platform.h"
 #include "window_decorator.h"
@@ -57,6 +58,9 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     const LaunchOptions options = LaunchOptions::parse(QCoreApplication::arguments());
+    // Parsing goes on past what it cannot read; say what that was.
+    for (const QString &problem : LaunchOptions::problems(QCoreApplication::arguments()))
+        Log::write("[options] %@; ignored", problem);
 
     // One running launcher per state: a second start hands over to the first
     // (as a click on the Dock icon would) and ends.

@@ -5,12 +5,20 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
 
 // One running launcher per user and state directory. The first start listens
 // on a local socket; a later start finds it there, asks it to bring the
 // launcher forward (as a click on the Dock icon would) and then exits.
+//
+// Nobody else may stand in for the running launcher: the socket lives in a
+// directory only its user can enter (checked, never trusted by name), a later
+// start hands over only to a listener of the same user, and the running one
+// takes messages only from its own user. Anything at the socket's path that is
+// not a stale socket of the same user is left alone; the launcher then runs
+// alone and says so in one line.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -26,17 +34,21 @@ public:
         standalone,
     };
 
-    // `socketPath`: the local socket's full path, see socketPathFor().
-    explicit SingleInstance(QString socketPath, QObject *parent = nullptr);
+    // `socketPath`: the local socket's full path, see socketPathFor(). `user`:
+    // whose launcher this is; this process's user when none.
+    explicit SingleInstance(QString socketPath, QObject *parent = nullptr, std::optional<unsigned> user = std::nullopt);
     ~SingleInstance() override;
 
     // The socket of user `uid` for the state kept under `stateKey` (the state
     // directory, or the home directory when there is none): in
-    // $XDG_RUNTIME_DIR when set, else in the temporary directory, named
+    // $XDG_RUNTIME_DIR when set, else in the private directory
+    // "<temporary directory>/tessellon-<uid>" (made on acquire()), named
     // "tessellon-<uid>-<hash of stateKey>".
     static QString socketPathFor(const QString &stateKey, unsigned uid);
     // The same for this process's user.
     static QString socketPathFor(const QString &stateKey);
+    // The private fallback directory of user `uid`.
+    static QString privateDirectoryFor(unsigned uid);
 
     // Hands over to a running instance when one answers, else becomes the
     // running instance. A socket left behind by an instance that died is
@@ -52,10 +64,15 @@ public:
     static inline const QByteArray reopenMessage = QByteArrayLiteral("reopen\n");
 
 private:
-    bool handOver();
+    enum class HandOver { done, nobody, stranger };
+    HandOver handOver();
+    // Whether the socket's directory is one only our user can enter; makes
+    // the private fallback directory when it is missing.
+    bool directoryIsPrivate();
     bool listen();
     void accept();
 
     QString m_socketPath;
+    unsigned m_user = 0;
     std::unique_ptr<QLocalServer> m_server;
 };

@@ -1,5 +1,6 @@
 #include "termination_signals.h"
 
+#include "foundation/child_process.h"
 #include "foundation/log.h"
 
 #include <QCoreApplication>
@@ -25,6 +26,9 @@ extern "C" void onSignal(int signal)
 {
     // Only async-signal-safe calls here.
     const int savedErrno = errno;
+    // A child the main thread waits on ends now, so that the loop gets to
+    // the pipe promptly.
+    ChildProcess::requestStop();
     const unsigned char byte = static_cast<unsigned char>(signal);
     if (g_pipe[1] >= 0) {
         [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);

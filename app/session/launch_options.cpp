@@ -100,6 +100,92 @@ std::optional<double> LaunchOptions::parseDouble(const QString &text)
     return negative ? -value : value;
 }
 
+namespace {
+
+enum class Kind { flag, text, integer, number };
+
+struct KnownOption
+{
+    const char *name;
+    Kind kind;
+};
+
+// Every option parse() reads, with the kind of its value.
+constexpr KnownOption kKnownOptions[] = {
+    {"--show", Kind::flag},
+    {"--settings", Kind::flag},
+    {"--page", Kind::integer},
+    {"--search", Kind::text},
+    {"--scroll", Kind::flag},
+    {"--folder", Kind::flag},
+    {"--folder-page", Kind::integer},
+    {"--dump-windows", Kind::flag},
+    {"--no-animation", Kind::flag},
+    {"--lock-page", Kind::flag},
+    {"--no-hover", Kind::flag},
+    {"--slide-progress", Kind::number},
+    {"--drag-progress", Kind::number},
+    {"--slide-duration", Kind::number},
+    {"--columns", Kind::integer},
+    {"--rows", Kind::integer},
+    {"--side-inset", Kind::number},
+    {"--icon-scale", Kind::number},
+    {"--state-dir", Kind::text},
+    {"--import-native", Kind::flag},
+    {"--import-source", Kind::text},
+    {"--import-path", Kind::text},
+    {"--no-event-tap", Kind::flag},
+    {"--simulate-trigger", Kind::text},
+    {"--list-sources", Kind::flag},
+    {"--simulate-page-input", Kind::text},
+    {"--simulate-drop", Kind::text},
+    {"--pinch", Kind::text},
+    {"--no-launchpad-names", Kind::flag},
+    {"--uninstall-preview", Kind::text},
+    {"--edit-mode", Kind::flag},
+    {"--freeze-jiggle", Kind::flag},
+    {"--edit-safe-uninstall", Kind::flag},
+    {"--edit-tap-first-badge", Kind::flag},
+    {"--badge-side", Kind::text},
+    {"--edit-via-option", Kind::flag},
+    {"--edit-release-option", Kind::flag},
+    {"--language", Kind::text},
+    {"--settings-tab", Kind::integer},
+    {"--switch-language", Kind::text},
+};
+
+} // namespace
+
+QStringList LaunchOptions::problems(const QStringList &arguments)
+{
+    QStringList found;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (!argument.startsWith(QLatin1String("--")))
+            continue;
+        const auto known = std::find_if(std::begin(kKnownOptions), std::end(kKnownOptions),
+                                        [&](const KnownOption &option) { return argument == QLatin1String(option.name); });
+        if (known == std::end(kKnownOptions)) {
+            found.append(QStringLiteral("unknown option=%1").arg(argument));
+            continue;
+        }
+        if (known->kind == Kind::flag)
+            continue;
+        const bool hasValue = i + 1 < arguments.size() && !arguments.at(i + 1).startsWith(QLatin1String("--"));
+        if (!hasValue) {
+            found.append(QStringLiteral("missing value option=%1").arg(argument));
+            continue;
+        }
+        const QString &value = arguments.at(++i);
+        const bool readable = known->kind == Kind::integer  ? parseInteger(value).has_value()
+                              : known->kind == Kind::number ? parseDouble(value).has_value()
+                                                            : true;
+        if (!readable)
+            found.append(QStringLiteral("unreadable value option=%1 value=%2").arg(argument, value));
+    }
+    return found;
+}
+
 LaunchOptions LaunchOptions::parse()
 {
     return parse(QCoreApplication::arguments());

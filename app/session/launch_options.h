@@ -63,6 +63,12 @@ struct LaunchOptions
     // This process's own command line.
     static LaunchOptions parse();
 
+    // What parse() passed over, one text per argument: "unknown option=--x",
+    // "unreadable value option=--columns value=abc", "missing value
+    // option=--page". Values whose meaning is known only later (a language, a
+    // pinch gesture) are checked where they are used.
+    static QStringList problems(const QStringList &arguments);
+
     // The directory of the state files: "--state-dir" (relative to the current
     // directory; an empty value names the current directory), else a non-empty
     // "APP_STATE_DIR", else nothing (the layout store picks its own). Absolute.

@@ -23,6 +23,14 @@ Settings clampedToRanges(const Settings &s)
                     s.sideInset, s.useLaunchpadNames, s.iconScale, s.pureUninstall, s.language);
 }
 
+QString knownSourceNames()
+{
+    QStringList names;
+    for (const LayoutSource &source : LayoutSource::allCases())
+        names.append(source.rawValue());
+    return names.join(QLatin1Char(','));
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- environment
@@ -43,7 +51,9 @@ LauncherSession::Environment LauncherSession::Environment::system()
     env.isDirectory = LayoutSourceCatalog::defaultIsDirectory();
     env.directoryEntries = LayoutSourceCatalog::defaultDirectoryEntries();
     env.temporaryDirectory = LayoutSource::systemTemporaryDirectory();
-    env.runner = LayoutSourceImporter::systemRunner();
+    // None: every import makes its own, with its own copy of the store and
+    // its own time limit.
+    env.runner = {};
     env.importer = LayoutSourceImporter::Environment::system();
     return env;
 }
@@ -59,6 +69,8 @@ LauncherSession::LauncherSession(const LaunchOptions &options, Environment envir
     m_settings = Settings::load(userDefaults());
     m_pinned = m_store.loadPinned();
     m_languageOverride = AppLanguage::parse(m_options.language);
+    if (m_options.language && !m_languageOverride)
+        Log::write("[options] unreadable value option=--language value=%@; ignored", *m_options.language);
     configureLanguage();
     applyCommandLineOverrides();
 }
@@ -108,6 +120,8 @@ void LauncherSession::applyCommandLineOverrides()
         if (const std::optional<PinchGesture> pinch = PinchGesture::fromRawValue(*m_options.pinchOverride)) {
             m_shadowed.pinchGesture = m_settings.pinchGesture;
             m_settings.pinchGesture = *pinch;
+        } else {
+            Log::write("[options] unreadable value option=--pinch value=%@; ignored", *m_options.pinchOverride);
         }
     }
     if (m_options.noLaunchpadNames) {
@@ -152,7 +166,11 @@ void LauncherSession::start()
 {
     rescan({});
 
-    if (m_options.importPath) {
+    if (m_options.importSource && !LayoutSource::fromRawValue(*m_options.importSource)) {
+        // Another source's reader would misread the file: say so instead.
+        Log::write("[import] failed source=%@ reason=unknown source; known: %@", *m_options.importSource,
+                   knownSourceNames());
+    } else if (m_options.importPath) {
         const LayoutSource source =
             LayoutSource::fromRawValue(m_options.importSource.value_or(QStringLiteral("buhoLaunchpad")))
                 .value_or(LayoutSource::buhoLaunchpad);
@@ -259,13 +277,16 @@ bool LauncherSession::layoutFollowsNative(const LaunchpadLayout &native, const Q
 
 bool LauncherSession::importLayout(const LayoutSourceRecord &record)
 {
+    const SQLRunner runner = m_env.runner ? m_env.runner : LayoutSourceImporter::systemRunner();
+    QString failure;
     const std::optional<LayoutSourceSnapshot> snapshot = LayoutSourceImporter::read(
-        record, m_apps, m_settings.pageSize(), m_env.runner, std::nullopt, m_env.importer);
+        record, m_apps, m_settings.pageSize(), runner, std::nullopt, m_env.importer, &failure);
     if (!snapshot || snapshot->isEmpty()) {
         m_lastImportSummary.reset();
         m_lastImportSource.reset();
         m_lastImportDetail.clear();
-        Log::write("[import] source=%@ empty or unreadable", record.source.rawValue());
+        Log::write("[import] source=%@ empty or unreadable reason=%@", record.source.rawValue(),
+                   failure.isEmpty() ? QStringLiteral("no entry") : failure);
         return false;
     }
 

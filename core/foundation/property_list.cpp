@@ -4,6 +4,14 @@
 #include <QFile>
 #include <QTimeZone>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
 #include <plist/plist.h>
 
 #include <cstdlib>
@@ -31,7 +39,7 @@ QString takeString(char *raw)
 QVariant toVariant(plist_t node, int depth)
 {
     // Guards against hostile, deeply nested input overflowing the stack.
-    if (!node || depth > 256)
+    if (!node || depth > PropertyList::kMaxDepth)
         return QVariant();
     switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
@@ -150,28 +158,222 @@ plist_t fromVariant(const QVariant &value)
     }
 }
 
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
+// Big-endian unsigned integer of `size` bytes at `offset`; none when out of bounds.
+std::optional<quint64> readUnsigned(const QByteArray &bytes, qint64 offset, int size)
+{
+    if (offset < 0 || size < 1 || size > 8 || offset + size > bytes.size())
+        return std::nullopt;
+    quint64 value = 0;
+    for (int i = 0; i < size; ++i)
+        value = (value << 8) | quint8(bytes.at(offset + i));
+    return value;
+}
+
+bool binaryWithinLimits(const QByteArray &bytes, QString *error)
+{
+    constexpr qint64 kTrailer = 32;
+    if (bytes.size() < 8 + kTrailer) {
+        setError(error, QStringLiteral("truncated binary property list"));
+        return false;
+    }
+    const qint64 trailer = bytes.size() - kTrailer;
+    const int offsetSize = quint8(bytes.at(trailer + 6));
+    const int refSize = quint8(bytes.at(trailer + 7));
+    const quint64 objectCount = *readUnsigned(bytes, trailer + 8, 8);
+    const quint64 top = *readUnsigned(bytes, trailer + 16, 8);
+    const quint64 tableOffset = *readUnsigned(bytes, trailer + 24, 8);
+    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || objectCount == 0 || top >= objectCount
+        || tableOffset >= quint64(trailer) || objectCount > quint64(trailer - qint64(tableOffset)) / quint64(offsetSize)) {
+        setError(error, QStringLiteral("malformed binary property list trailer"));
+        return false;
+    }
+    const auto objectOffset = [&](quint64 index) -> std::optional<qint64> {
+        const std::optional<quint64> offset =
+            readUnsigned(bytes, qint64(tableOffset) + qint64(index) * offsetSize, offsetSize);
+        if (!offset || *offset < 8 || *offset >= tableOffset)
+            return std::nullopt;
+        return qint64(*offset);
+    };
+    // The references of a container object, or none for a leaf.
+    struct Children
+    {
+        qint64 first = 0; // offset of the first reference
+        quint64 count = 0;
+    };
+    const auto childrenOf = [&](qint64 offset, bool *bad) -> std::optional<Children> {
+        const quint8 marker = quint8(bytes.at(offset));
+        const int kind = marker >> 4;
+        // Arrays, sets and dictionaries hold references; nothing else does.
+        if (kind != 0xA && kind != 0xC && kind != 0xD)
+            return std::nullopt;
+        quint64 count = marker & 0x0F;
+        qint64 first = offset + 1;
+        if (count == 0x0F) {
+            if (first >= bytes.size() || (quint8(bytes.at(first)) >> 4) != 0x1) {
+                *bad = true;
+                return std::nullopt;
+            }
+            const int size = 1 << (quint8(bytes.at(first)) & 0x0F);
+            const std::optional<quint64> value = readUnsigned(bytes, first + 1, size);
+            if (!value) {
+                *bad = true;
+                return std::nullopt;
+            }
+            count = *value;
+            first += 1 + size;
+        }
+        // A dictionary's keys come first, then as many values.
+        if (kind == 0xD)
+            count = count > quint64(bytes.size()) ? count : count * 2;
+        if (count > quint64(bytes.size()) || first + qint64(count) * refSize > qint64(tableOffset)) {
+            *bad = true;
+            return std::nullopt;
+        }
+        return Children{first, count};
+    };
+
+    struct Pending
+    {
+        quint64 index;
+        int depth;
+    };
+    std::vector<Pending> stack{{top, 1}};
+    qint64 references = 0;
+    while (!stack.empty()) {
+        const Pending pending = stack.back();
+        stack.pop_back();
+        const std::optional<qint64> offset = objectOffset(pending.index);
+        if (!offset) {
+            setError(error, QStringLiteral("malformed binary property list offset"));
+            return false;
+        }
+        bool bad = false;
+        const std::optional<Children> children = childrenOf(*offset, &bad);
+        if (bad) {
+            setError(error, QStringLiteral("malformed binary property list object"));
+            return false;
+        }
+        if (!children)
+            continue;
+        if (pending.depth > PropertyList::kMaxDepth) {
+            setError(error, QStringLiteral("nested deeper than %1 levels").arg(PropertyList::kMaxDepth));
+            return false;
+        }
+        references += qint64(children->count);
+        if (references > PropertyList::kMaxReferences) {
+            setError(error, QStringLiteral("more than %1 references").arg(PropertyList::kMaxReferences));
+            return false;
+        }
+        for (quint64 i = 0; i < children->count; ++i) {
+            const quint64 child = *readUnsigned(bytes, children->first + qint64(i) * refSize, refSize);
+            if (child >= objectCount) {
+                setError(error, QStringLiteral("malformed binary property list reference"));
+                return false;
+            }
+            stack.push_back(Pending{child, pending.depth + 1});
+        }
+    }
+    return true;
+}
+
+// XML lists nest through <array> and <dict>; comments, processing
+// instructions, declarations and character data are skipped.
+bool xmlWithinLimits(const QByteArray &bytes, QString *error)
+{
+    int depth = 0;
+    qsizetype at = 0;
+    const auto skipPast = [&](const char *end) {
+        const qsizetype found = bytes.indexOf(end, at);
+        at = found < 0 ? bytes.size() : found + qsizetype(std::strlen(end));
+    };
+    while ((at = bytes.indexOf('<', at)) >= 0) {
+        const QByteArrayView rest = QByteArrayView(bytes).sliced(at);
+        if (rest.startsWith("<!--")) {
+            skipPast("-->");
+        } else if (rest.startsWith("<![CDATA[")) {
+            skipPast("]]>");
+        } else if (rest.startsWith("<?") || rest.startsWith("<!")) {
+            skipPast(">");
+        } else {
+            const qsizetype close = bytes.indexOf('>', at);
+            if (close < 0)
+                break;
+            const QByteArrayView tag = QByteArrayView(bytes).sliced(at + 1, close - at - 1);
+            const bool closing = tag.startsWith('/');
+            const QByteArrayView name = closing ? tag.sliced(1) : tag;
+            const bool container = name.startsWith("array") || name.startsWith("dict");
+            if (container && !tag.endsWith('/')) {
+                if (closing) {
+                    depth = std::max(0, depth - 1);
+                } else if (++depth > PropertyList::kMaxDepth) {
+                    setError(error, QStringLiteral("nested deeper than %1 levels").arg(PropertyList::kMaxDepth));
+                    return false;
+                }
+            }
+            at = close + 1;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 namespace PropertyList {
 
-std::optional<QVariant> parse(const QByteArray &bytes)
+bool withinLimits(const QByteArray &bytes, QString *error)
 {
-    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int32_t>::max())
+    if (bytes.startsWith("bplist00"))
+        return binaryWithinLimits(bytes, error);
+    return xmlWithinLimits(bytes, error);
+}
+
+std::optional<QVariant> parse(const QByteArray &bytes, QString *error)
+{
+    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int32_t>::max()) {
+        setError(error, bytes.isEmpty() ? QStringLiteral("empty") : QStringLiteral("too large"));
+        return std::nullopt;
+    }
+    if (!withinLimits(bytes, error))
         return std::nullopt;
     plist_t root = nullptr;
     plist_from_memory(bytes.constData(), uint32_t(bytes.size()), &root);
-    if (!root)
+    if (!root) {
+        setError(error, QStringLiteral("malformed"));
         return std::nullopt;
+    }
     PlistPtr owner(root);
     return toVariant(root, 0);
 }
 
-std::optional<QVariant> parseFile(const QString &path)
+std::optional<QVariant> parseFile(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Non-blocking, so that a FIFO cannot hold the caller; only a regular
+    // file is read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        setError(error, QString::fromLocal8Bit(std::strerror(errno)));
         return std::nullopt;
-    return parse(file.readAll());
+    }
+    QFile file;
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kMaxFileBytes
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        setError(error, QStringLiteral("not a regular file of at most %1 bytes").arg(kMaxFileBytes));
+        ::close(fd);
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (bytes.size() > kMaxFileBytes) {
+        setError(error, QStringLiteral("larger than %1 bytes").arg(kMaxFileBytes));
+        return std::nullopt;
+    }
+    return parse(bytes, error);
 }
 
 QByteArray toXml(const QVariant &value)

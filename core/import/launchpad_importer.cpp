@@ -3,6 +3,7 @@
 #include "foundation/child_process.h"
 #include "foundation/log.h"
 #include "localization/l10n.h"
+#include "sqlite_tool_runner.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -184,6 +186,16 @@ LaunchpadImporter::Environment LaunchpadImporter::Environment::system()
 {
     Environment env;
     env.run = [](const QString &executable, const QStringList &arguments) { return runTool(executable, arguments); };
+    // A fresh runner, with its own time limit, for every query: this
+    // environment lives as long as the session, which reads the database
+    // again on every rescan. An import hands in its own runner instead.
+    env.query = [](const QString &database, const QString &sql) {
+        return SQLiteToolRunner::fromEnvironment().bytes(database, sql);
+    };
+    env.distrust = [](const QString &path) { return untrustedReason(path); };
+#ifdef Q_OS_DARWIN
+    env.darwinPlatform = true;
+#endif
     env.isReadable = [](const QString &path) {
         return !path.isEmpty() && ::access(QFile::encodeName(path).constData(), R_OK) == 0;
     };
@@ -249,22 +261,29 @@ std::optional<QByteArray> LaunchpadImporter::runTool(const QString &executable, 
     return ChildProcess::output(result);
 }
 
-QString LaunchpadImporter::databaseArgument(const QString &path)
+std::optional<QString> LaunchpadImporter::untrustedReason(const QString &path)
 {
-    // A URI needs an absolute path; every byte outside the unreserved set is
-    // percent-encoded so that "?", "#" and "%" in a name stay part of it.
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    return QStringLiteral("file://") + QString::fromLatin1(QUrl::toPercentEncoding(absolute, "/"))
-        + QStringLiteral("?mode=ro&immutable=1");
-}
-
-QStringList LaunchpadImporter::sqliteArguments(const QString &databasePath, const QString &sql, const QStringList &options)
-{
-    QStringList arguments{QStringLiteral("-init"), QProcess::nullDevice(), QStringLiteral("-readonly"),
-                          QStringLiteral("-noheader"), QStringLiteral("-list")};
-    arguments += options;
-    arguments << databaseArgument(databasePath) << sql;
-    return arguments;
+    // The folders as they really are: a link in the chain is followed to
+    // where it leads, and that place is checked.
+    const QString real = QFileInfo(absolute).canonicalFilePath();
+    if (real.isEmpty())
+        return QStringLiteral("cannot be resolved");
+    const uid_t me = ::getuid();
+    QString prefix;
+    const QStringList parts = real.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (qsizetype i = -1; i < parts.size(); ++i) {
+        prefix = i < 0 ? QStringLiteral("/") : (i == 0 ? QString() : prefix) + QLatin1Char('/') + parts.at(i);
+        struct stat status;
+        if (::lstat(QFile::encodeName(prefix).constData(), &status) != 0)
+            return QStringLiteral("%1 cannot be examined").arg(prefix);
+        if (status.st_uid != me && status.st_uid != 0)
+            return QStringLiteral("%1 belongs to uid %2").arg(prefix).arg(status.st_uid);
+        const bool sharedSticky = S_ISDIR(status.st_mode) && (status.st_mode & S_ISVTX) && status.st_uid == 0;
+        if ((status.st_mode & (S_IWGRP | S_IWOTH)) && !sharedSticky)
+            return QStringLiteral("%1 is writable by others").arg(prefix);
+    }
+    return std::nullopt;
 }
 
 QString LaunchpadImporter::temporaryParent(const QString &temporaryDirectory)
@@ -292,6 +311,8 @@ QStringList LaunchpadImporter::databaseCandidates(const std::optional<QString> &
 
 std::optional<QString> LaunchpadImporter::darwinUserDirectory(const Environment &env)
 {
+    if (!env.darwinPlatform)
+        return std::nullopt;
     const std::optional<QByteArray> output = env.run(kGetconfExecutable, {QStringLiteral("DARWIN_USER_DIR")});
     if (!output)
         return std::nullopt;
@@ -307,8 +328,15 @@ std::optional<QString> LaunchpadImporter::darwinUserDirectory(const Environment 
 std::optional<QString> LaunchpadImporter::databasePath(const Environment &env)
 {
     for (const QString &candidate : databaseCandidates(darwinUserDirectory(env), env.temporaryDirectory())) {
-        if (env.isReadable(candidate))
-            return candidate;
+        if (!env.isReadable(candidate))
+            continue;
+        if (env.distrust) {
+            if (const std::optional<QString> reason = env.distrust(candidate)) {
+                Log::write("[import] refused database=%@ reason=%@", candidate, *reason);
+                continue;
+            }
+        }
+        return candidate;
     }
     return std::nullopt;
 }
@@ -319,7 +347,9 @@ LaunchpadLayout LaunchpadImporter::nativeLayout(const std::optional<QString> &da
     if (!path || !env.isReadable(*path))
         return LaunchpadLayout::empty();
 
-    if (const auto output = env.run(kSqliteExecutable, sqliteArguments(*path, rowsQuery(), {QStringLiteral("-separator"), separator()}))) {
+    if (!env.query)
+        return LaunchpadLayout::empty();
+    if (const auto output = env.query(*path, rowsQuery())) {
         LaunchpadLayout layout = parseRows(*output);
         if (!layout.isEmpty())
             return layout;
@@ -327,7 +357,7 @@ LaunchpadLayout LaunchpadImporter::nativeLayout(const std::optional<QString> &da
 
     // Older databases, or ones whose tree cannot be read: a flat list of the
     // applications in the launcher's order.
-    const auto output = env.run(kSqliteExecutable, sqliteArguments(*path, query()));
+    const auto output = env.query(*path, query());
     if (!output)
         return LaunchpadLayout::empty();
     const QStringList ids = parse(*output);
@@ -349,7 +379,9 @@ LaunchpadAppCatalog LaunchpadImporter::appCatalog(const std::optional<QString> &
     const std::optional<QString> path = database ? database : databasePath(env);
     if (!path || !env.isReadable(*path))
         return {};
-    const auto output = env.run(kSqliteExecutable, sqliteArguments(*path, catalogQuery(), {QStringLiteral("-separator"), separator()}));
+    if (!env.query)
+        return {};
+    const auto output = env.query(*path, catalogQuery());
     if (!output)
         return {};
     return parseAppCatalog(*output, env.resolveBookmark);

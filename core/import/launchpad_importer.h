@@ -2,6 +2,7 @@
 
 #include "launchpad_app_catalog.h"
 #include "model/launchpad_layout.h"
+#include "sql_runner.h"
 
 #include <QByteArray>
 #include <QChar>
@@ -14,8 +15,11 @@
 
 // Reads the system launcher's SQLite database, strictly read-only, through the
 // system's sqlite3 tool (no SQLite library is linked) into the exchange layout
-// and the application catalog. Nothing here throws: an unreadable or
-// malformed database gives an empty layout or catalog.
+// and the application catalog. The queries go through the same SQL runner as
+// every other store's, which reads a private copy of the database with its
+// write-ahead log, so a database still open in WAL mode reads completely.
+// Nothing here throws: an unreadable or malformed database gives an empty
+// layout or catalog.
 class LaunchpadImporter
 {
 public:
@@ -31,10 +35,17 @@ public:
     // real ones.
     struct Environment
     {
-        ToolRunner run;
-        PathTest isReadable;                     // a readable file at the path
+        ToolRunner run;                              // other tools (getconf)
+        // Every query of the database, answering the tool's output as printed.
+        std::function<std::optional<QByteArray>(const QString &database, const QString &sql)> query;
+        PathTest isReadable;                         // a readable file at the path
         std::function<QString()> temporaryDirectory; // the process's temporary directory
         BookmarkResolver resolveBookmark;
+        // Why a database at the path may not be read (see untrustedReason());
+        // none to read it. Unset: every path is read.
+        std::function<std::optional<QString>(const QString &path)> distrust;
+        // Whether DARWIN_USER_DIR exists here; elsewhere getconf is never run.
+        bool darwinPlatform = false;
 
         static Environment system();
     };
@@ -47,7 +58,6 @@ public:
     static const QString &query();
     static const QString &catalogQuery();
 
-    static inline const QString kSqliteExecutable = QStringLiteral("/usr/bin/sqlite3");
     static inline const QString kGetconfExecutable = QStringLiteral("/usr/bin/getconf");
     // A child still running after this is killed and its output discarded.
     static constexpr int kToolTimeoutMs = 5000;
@@ -57,15 +67,12 @@ public:
     static std::optional<QByteArray> runTool(const QString &executable, const QStringList &arguments,
                                              int timeoutMs = kToolTimeoutMs);
 
-    // How a database is named to sqlite3: an absolute "file:" URI opened with
-    // mode=ro and immutable=1, so that no journal, WAL or -shm file is ever
-    // created, and so that a path starting with "-" is never read as an option.
-    static QString databaseArgument(const QString &path);
-    // The full argument list for one query: no start-up file (a user's
-    // ~/.sqliterc cannot change the output), read-only, no header, then the
-    // given extra options, the database and the SQL.
-    static QStringList sqliteArguments(const QString &databasePath, const QString &sql,
-                                       const QStringList &options = {});
+    // Why the database at `path` may not be read, or none: the file and every
+    // folder down to it must belong to this user or root and be writable by
+    // nobody else (a root-owned sticky folder such as /tmp aside). The
+    // candidates beside the temporary directory's parent are private where the
+    // layout comes from, but on Linux that parent is often the shared /tmp.
+    static std::optional<QString> untrustedReason(const QString &path);
 
     // The system launcher's candidate database paths, in probing order.
     static QStringList databaseCandidates(const std::optional<QString> &darwinUserDir,
@@ -74,6 +81,7 @@ public:
     static QString temporaryParent(const QString &temporaryDirectory);
 
     static std::optional<QString> databasePath(const Environment &env = Environment::system());
+    // Only where the platform has one (never a child process elsewhere).
     static std::optional<QString> darwinUserDirectory(const Environment &env = Environment::system());
 
     static LaunchpadLayout nativeLayout(const std::optional<QString> &database = std::nullopt,

@@ -1,5 +1,6 @@
 #include "layout_source_importer.h"
 
+#include "foundation/log.h"
 #include "foundation/property_list.h"
 #include "layout_id_resolver.h"
 #include "localization/l10n.h"
@@ -187,24 +188,43 @@ LayoutSourceImporter::Environment LayoutSourceImporter::Environment::system()
 
 SQLRunner LayoutSourceImporter::systemRunner()
 {
-    return SQLiteToolRunner{};
+    return SQLiteToolRunner::fromEnvironment();
 }
 
 std::optional<LayoutSourceSnapshot> LayoutSourceImporter::read(const LayoutSourceRecord &record,
                                                                const QList<AppItem> &apps, int pageSize,
                                                                const SQLRunner &runner,
                                                                const std::optional<QByteArray> &plistData,
-                                                               const Environment &env)
+                                                               const Environment &env, QString *failure)
 {
-    if (!env.isReadable(record.path))
+    QString ignored;
+    if (!failure)
+        failure = &ignored;
+    failure->clear();
+    if (!env.isReadable(record.path)) {
+        *failure = QStringLiteral("unreadable");
         return std::nullopt;
+    }
     const DockGridPreference grid = env.grid ? env.grid() : DockGridPreference{};
 
     if (record.source == LayoutSource::systemLaunchpad) {
-        LayoutSourceSnapshot snapshot(record.source, LaunchpadImporter::nativeLayout(record.path, env.launchpad), grid,
+        LaunchpadImporter::Environment launchpad = env.launchpad;
+        if (runner)
+            launchpad.query = SQLiteToolRunner::byteRunner(runner);
+        if (launchpad.distrust) {
+            if (const std::optional<QString> reason = launchpad.distrust(record.path)) {
+                Log::write("[import] refused database=%@ reason=%@", record.path, *reason);
+                *failure = QStringLiteral("refused: ") + *reason;
+                return std::nullopt;
+            }
+        }
+        LayoutSourceSnapshot snapshot(record.source, LaunchpadImporter::nativeLayout(record.path, launchpad), grid,
                                       QStringLiteral("items/apps/groups"));
-        if (snapshot.isEmpty())
+        if (snapshot.isEmpty()) {
+            const QString why = SQLiteToolRunner::lastFailure(runner);
+            *failure = why.isEmpty() ? QStringLiteral("no usable table") : why;
             return std::nullopt;
+        }
         return snapshot;
     }
 
@@ -214,15 +234,19 @@ std::optional<LayoutSourceSnapshot> LayoutSourceImporter::read(const LayoutSourc
         record.source.isPropertyList() || record.path.endsWith(QLatin1String(".plist"), Qt::CaseInsensitive);
     if (propertyList) {
         const std::optional<QByteArray> bytes = plistData ? plistData : env.readFile(record.path);
-        if (!bytes)
+        if (!bytes) {
+            *failure = QStringLiteral("unreadable: not a regular file of at most %1 bytes").arg(kMaxPropertyListBytes);
             return std::nullopt;
-        const std::optional<QList<ImportedLayoutRow>> rows = parsePropertyList(*bytes);
+        }
+        const std::optional<QList<ImportedLayoutRow>> rows = parsePropertyList(*bytes, failure);
         if (!rows)
             return std::nullopt;
         LayoutSourceSnapshot snapshot(record.source, buildLayout(*rows, pageSize, record.source, apps), grid,
                                       QStringLiteral("plist"));
-        if (snapshot.isEmpty())
+        if (snapshot.isEmpty()) {
+            *failure = QStringLiteral("no installed application in the property list");
             return std::nullopt;
+        }
         return snapshot;
     }
 
@@ -234,37 +258,52 @@ std::optional<LayoutSourceSnapshot> LayoutSourceImporter::read(const LayoutSourc
                 names.append(name);
         }
         std::sort(names.begin(), names.end());
+        *failure = QStringLiteral("no database file in the folder");
         for (const QString &name : names) {
-            if (auto snapshot =
-                    readDatabaseFile(joinPath(record.path, name), record.source, apps, pageSize, runner, env, grid))
+            if (auto snapshot = readDatabaseFile(joinPath(record.path, name), record.source, apps, pageSize, runner,
+                                                 env, grid, failure))
                 return snapshot;
         }
         return std::nullopt;
     }
-    return readDatabaseFile(record.path, record.source, apps, pageSize, runner, env, grid);
+    return readDatabaseFile(record.path, record.source, apps, pageSize, runner, env, grid, failure);
 }
 
 std::optional<LayoutSourceSnapshot> LayoutSourceImporter::readDatabaseFile(const QString &path, LayoutSource source,
                                                                            const QList<AppItem> &apps, int pageSize,
                                                                            const SQLRunner &runner,
                                                                            const Environment &env,
-                                                                           const DockGridPreference &grid)
+                                                                           const DockGridPreference &grid,
+                                                                           QString *failure)
 {
-    if (!runner || !env.isReadable(path) || env.isDirectory(path))
+    if (!runner || !env.isReadable(path) || env.isDirectory(path)) {
+        *failure = QStringLiteral("unreadable");
         return std::nullopt;
+    }
+    const auto runnerFailure = [&runner](const QString &otherwise) {
+        const QString why = SQLiteToolRunner::lastFailure(runner);
+        return why.isEmpty() ? otherwise : why;
+    };
     const SQLiteSchemaProbe probe = SQLiteSchemaProbe::probe(path, runner);
     const std::optional<SQLiteColumnPlan> plan = SQLiteColumnPlan::select(probe);
-    if (!plan)
+    if (!plan) {
+        *failure = probe.tables.isEmpty() ? runnerFailure(QStringLiteral("no usable table"))
+                                          : QStringLiteral("no usable table");
         return std::nullopt;
+    }
     const std::optional<QString> output = runner(path, plan->rowsQuery());
-    if (!output)
+    if (!output) {
+        *failure = runnerFailure(QStringLiteral("query failed"));
         return std::nullopt;
+    }
     const QList<ImportedLayoutRow> rows = orderPagesNumerically(parseRows(*output));
     LayoutSourceSnapshot snapshot(source, buildLayout(rows, pageSize, source, apps), grid,
                                   QString::number(probe.tableNames().size()) + QStringLiteral(" tables · ") +
                                       plan->detail());
-    if (snapshot.isEmpty())
+    if (snapshot.isEmpty()) {
+        *failure = QStringLiteral("no installed application in table ") + plan->table;
         return std::nullopt;
+    }
     return snapshot;
 }
 
@@ -323,15 +362,29 @@ bool LayoutSourceImporter::looksLikeApp(const QString &text)
     return text.contains(QLatin1Char('.')) && text.size() > 3;
 }
 
-std::optional<QList<ImportedLayoutRow>> LayoutSourceImporter::parsePropertyList(const QByteArray &data)
+std::optional<QList<ImportedLayoutRow>> LayoutSourceImporter::parsePropertyList(const QByteArray &data,
+                                                                                 QString *failure)
 {
-    const std::optional<QVariant> root = PropertyList::parse(data);
-    if (!root)
+    QString ignored;
+    if (!failure)
+        failure = &ignored;
+    QString error;
+    const std::optional<QVariant> root = PropertyList::parse(data, &error);
+    if (!root) {
+        *failure = QStringLiteral("not a property list: ") + error;
         return std::nullopt;
+    }
+    if (!isMap(*root) && !isList(*root)) {
+        *failure = QStringLiteral("wrong type in a property list: the root is %1, not a dictionary or an array")
+                       .arg(QString::fromLatin1(root->typeName()));
+        return std::nullopt;
+    }
     PropertyListWalker walker;
     walker.walk(*root, QStringLiteral("root"), QString(), QString(), 0);
-    if (walker.rows.isEmpty())
+    if (walker.rows.isEmpty()) {
+        *failure = QStringLiteral("no application in the property list");
         return std::nullopt;
+    }
     return walker.rows;
 }
 

@@ -57,11 +57,15 @@ public:
     // A record whose path is a folder of SQLite files (a folder store) is read
     // file by file, in name order, through the database-file-name filter of
     // discovery; the first file that yields a layout is taken.
+    // `failure` names why nothing was read: "unreadable: ...", "not a
+    // database", "corrupt", "no usable table", "not a property list: ...",
+    // "wrong type in a property list: ...", "time limit of ... reached", ...
     static std::optional<LayoutSourceSnapshot> read(const LayoutSourceRecord &record, const QList<AppItem> &apps = {},
                                                     int pageSize = kDefaultPageSize,
                                                     const SQLRunner &runner = systemRunner(),
                                                     const std::optional<QByteArray> &plistData = std::nullopt,
-                                                    const Environment &env = Environment::system());
+                                                    const Environment &env = Environment::system(),
+                                                    QString *failure = nullptr);
 
     // The output of SQLiteColumnPlan::rowsQuery() to rows, line order kept.
     // Orders that are not numbers read as 0; NaN reads as 0.
@@ -73,8 +77,9 @@ public:
     // order within a page.
     static QList<ImportedLayoutRow> orderPagesNumerically(const QList<ImportedLayoutRow> &rows);
 
-    // Nothing when the bytes are no property list or hold no application identifier.
-    static std::optional<QList<ImportedLayoutRow>> parsePropertyList(const QByteArray &data);
+    // Nothing when the bytes are no property list, its root is neither a
+    // dictionary nor an array, or it holds no application identifier; `failure` says which.
+    static std::optional<QList<ImportedLayoutRow>> parsePropertyList(const QByteArray &data, QString *failure = nullptr);
     // Whether a property-list string names an application: a path, a bundle
     // name ending ".app", or a dotted identifier without spaces longer than 3.
     static bool looksLikeApp(const QString &text);
@@ -86,5 +91,5 @@ private:
     static std::optional<LayoutSourceSnapshot> readDatabaseFile(const QString &path, LayoutSource source,
                                                                 const QList<AppItem> &apps, int pageSize,
                                                                 const SQLRunner &runner, const Environment &env,
-                                                                const DockGridPreference &grid);
+                                                                const DockGridPreference &grid, QString *failure);
 };

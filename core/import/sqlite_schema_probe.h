@@ -16,6 +16,14 @@ struct SQLiteSchemaProbe
 
     QStringList tableNames() const;
 
+    // Every table's columns in one statement: one line per column, the table's
+    // and the column's names in hexadecimal UTF-8 (so a line break in a name
+    // cannot split a line), separated by U+001F.
+    static const QString &columnsQuery();
+    static QList<SQLiteTableSchema> parseColumnsOutput(const QString &output);
+    // Tables probed one by one when the single statement cannot be run.
+    static constexpr int kMaxProbedTables = 64;
+
     static const QString &tableListQuery();
     static QString columnInfoQuery(const QString &table);
     // A name as an SQL identifier: in double quotes, inner double quotes doubled,
@@ -27,8 +35,10 @@ struct SQLiteSchemaProbe
     // split by U+001F or, failing that, by "|".
     static QStringList parseColumns(const QString &output);
 
-    // One statement for the table list and one per table. A failed table list
-    // gives no tables; a table whose columns cannot be listed is left out.
+    // One statement for every table's columns. Where it cannot be run (an old
+    // tool), one for the table list and one per table, for at most
+    // kMaxProbedTables tables. A failed table list gives no tables; a table
+    // whose columns cannot be listed is left out.
     static SQLiteSchemaProbe probe(const QString &database, const SQLRunner &runner);
 
     friend bool operator==(const SQLiteSchemaProbe &, const SQLiteSchemaProbe &) = default;

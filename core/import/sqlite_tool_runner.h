@@ -7,8 +7,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <QDeadlineTimer>
+#include <QHash>
+
 #include <functional>
+#include <memory>
 #include <optional>
+
+class QTemporaryDir;
 
 // The real SQL runner: the system's sqlite3 tool as a child process (argument
 // list, no shell), headers off, fields split by U+001F.
@@ -16,9 +22,13 @@
 // Other launchers keep their stores open while they run, often in WAL mode.
 // Opening such a file even with -readonly makes SQLite create -wal and -shm
 // files beside it, and an immutable open would miss what still sits in the
-// WAL. So the tool never sees the store itself: each query runs on a private
+// WAL. So the tool never sees the store itself: queries run on a private
 // copy of the database (with its -wal and -journal files) in a temporary
-// directory that is removed afterwards. The store is only ever read.
+// directory that is removed with the runner. The store is only ever read.
+//
+// One runner serves one import: the copy is made once and reused while the
+// store's files stay as they were, and the import as a whole has one time
+// limit, which every query shares. Copies of a runner share all of this.
 struct SQLiteToolRunner
 {
     using Launcher = std::function<ChildProcess::Result(const QString &executable, const QStringList &arguments,
@@ -29,9 +39,14 @@ struct SQLiteToolRunner
     static constexpr int kTimeoutMs = 5000;
     // Launcher stores are small; anything larger is not copied.
     static constexpr qint64 kMaxDatabaseBytes = qint64(256) * 1024 * 1024;
+    // Every query of one import together; a query that would start later fails.
+    static constexpr int kImportTimeLimitMs = 15000;
+
+    SQLiteToolRunner();
 
     QString executable = kExecutable;
     int timeoutMs = kTimeoutMs;
+    int importTimeLimitMs = kImportTimeLimitMs;
     qint64 maxDatabaseBytes = kMaxDatabaseBytes;
     Launcher launch = [](const QString &exe, const QStringList &args, int timeout) {
         return ChildProcess::run(exe, args, timeout);
@@ -40,6 +55,23 @@ struct SQLiteToolRunner
     QString workDirectory;
 
     std::optional<QString> operator()(const QString &database, const QString &sql) const;
+    // The same query's output as the tool printed it, for readers that split
+    // fields before decoding them.
+    std::optional<QByteArray> bytes(const QString &database, const QString &sql) const;
+    // A runner of bytes from any SQL runner: this one's bytes() when it is a
+    // SQLiteToolRunner, else its text as UTF-8.
+    static std::function<std::optional<QByteArray>(const QString &, const QString &)>
+    byteRunner(const std::function<std::optional<QString>(const QString &, const QString &)> &runner);
+
+    // The real runner, its limits and tool taken from the environment when set
+    // there ("TESSELLON_SQLITE3", "TESSELLON_CHILD_TIMEOUT_MS",
+    // "TESSELLON_IMPORT_TIME_LIMIT_MS"), so that a test can slow an import down.
+    static SQLiteToolRunner fromEnvironment();
+
+    // Why the last query of `runner` failed, in a few words ("not a database",
+    // "corrupt", "unreadable: ...", "time limit of 15000 ms reached"); empty
+    // when it did not fail or `runner` is no SQLiteToolRunner.
+    static QString lastFailure(const std::function<std::optional<QString>(const QString &, const QString &)> &runner);
 
     // The tool's arguments for one query. "-init" with the null device keeps a
     // user's ~/.sqliterc from changing the output mode, separators or headers;
@@ -54,5 +86,9 @@ struct SQLiteToolRunner
     // Copies `source` and, when present, its "-wal" and "-journal" companions into
     // `directory` as "db", "db-wal", "db-journal". Only regular files of at most
     // `maxBytes` are copied (a FIFO or device would never end). Returns the copy's path.
-    static std::optional<QString> copyDatabase(const QString &source, const QString &directory, qint64 maxBytes);
+    static std::optional<QString> copyDatabase(const QString &source, const QString &directory, qint64 maxBytes,
+                                               QString *error = nullptr);
+
+    struct State;
+    std::shared_ptr<State> state;
 };

@@ -60,7 +60,7 @@ FileUserDefaults::FileUserDefaults(std::optional<QString> filePath)
     : m_filePath(filePath && !filePath->isEmpty() ? QFileInfo(*filePath).absoluteFilePath() : defaultFilePath())
 {
     bool ok = true;
-    m_values = readObjectFile(m_filePath, &ok, true);
+    replaceValues(readObjectFile(m_filePath, &ok, true));
     m_writeBlocked = !ok;
 }
 
@@ -83,6 +83,14 @@ QVariantMap FileUserDefaults::readObjectFile(const QString &path, bool *ok, bool
     if (contents.status == StoredFile::Status::missing)
         return {};
     QString reason = contents.error;
+    if (contents.status == StoredFile::Status::unreadable) {
+        // No permission, or no regular file: not corrupt, so never moved, and
+        // never replaced by this store.
+        *ok = false;
+        Log::write("[settings] unreadable defaults file=%@ reason=%@ kept in place; changes are kept in memory", path,
+                   reason);
+        return {};
+    }
     if (contents.status == StoredFile::Status::ok) {
         QJsonParseError error;
         const QJsonDocument document = QJsonDocument::fromJson(contents.bytes, &error);
@@ -105,34 +113,22 @@ QVariantMap FileUserDefaults::readObjectFile(const QString &path, bool *ok, bool
     return {};
 }
 
-std::optional<QVariant> FileUserDefaults::object(const QString &key) const
-{
-    const auto it = m_values.constFind(key);
-    if (it == m_values.cend())
-        return std::nullopt;
-    return *it;
-}
-
 bool FileUserDefaults::setObject(const QString &key, const QVariant &value)
 {
-    if (value.isNull()) {
-        removeObject(key);
-        return true;
-    }
-    std::optional<QVariant> stored = normalized(value);
-    if (!stored) {
-        Log::write("[settings] unsupported value key=%@ type=%@", key, QString::fromLatin1(value.typeName()));
+    const bool present = contains(key);
+    if (!MemoryUserDefaults::setObject(key, value))
         return false;
-    }
-    m_values.insert(key, *stored);
-    changed();
+    if (!value.isNull() || present)
+        changed();
     return true;
 }
 
 void FileUserDefaults::removeObject(const QString &key)
 {
-    if (m_values.remove(key) > 0)
-        changed();
+    if (!contains(key))
+        return;
+    MemoryUserDefaults::removeObject(key);
+    changed();
 }
 
 void FileUserDefaults::changed()
@@ -155,7 +151,7 @@ bool FileUserDefaults::synchronize()
     if (m_writeBlocked)
         return false;
     QString error;
-    if (!StoredFile::writeAtomically(m_filePath, encodeValues(m_values), &error)) {
+    if (!StoredFile::writeAtomically(m_filePath, encodeValues(dictionaryRepresentation()), &error, m_writer)) {
         Log::write("[settings] defaults save failed file=%@ error=%@", m_filePath, error);
         return false;
     }
@@ -213,7 +209,7 @@ bool FileUserDefaults::setPersistentDomain(const QString &domain, const QVariant
     if (values.isEmpty())
         return !QFileInfo::exists(path) || QFile::remove(path);
     QString error;
-    if (!StoredFile::writeAtomically(path, encodeValues(stored->toMap()), &error)) {
+    if (!StoredFile::writeAtomically(path, encodeValues(stored->toMap()), &error, m_writer)) {
         Log::write("[settings] defaults save failed file=%@ error=%@", path, error);
         return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "user_defaults.h"
+#include "memory_user_defaults.h"
+#include "stored_file.h"
 
 #include <optional>
 
@@ -10,9 +11,13 @@
 // Batch). Two stores on the same file do not see each other's changes; the
 // last write wins.
 //
-// A file that exists but cannot be read as a JSON object is logged, moved
+// The values are held as the in-memory store holds them; this class adds the
+// file. A file that exists but cannot be read as a JSON object is logged, moved
 // aside under a ".corrupt-<time>" name and replaced by an empty store; when it
-// cannot be moved, changes stay in memory rather than overwrite it.
+// cannot be moved, changes stay in memory rather than overwrite it. A file that
+// cannot be read at all (no permission, not a regular file) is kept in place
+// and never overwritten in this run: changes stay in memory. A save whose
+// write, sync or close fails leaves the file as it was.
 //
 // Foreign preference domains are read from "<domain>.json" beside the file, on
 // every request; a domain without such a file (or with an unreadable one) is
@@ -20,7 +25,7 @@
 // double: 2.0 reads back as the integer 2, which every typed read accepts. A
 // NaN or infinite double has no JSON form: it is kept for this store's life but
 // is not written, so it is absent after the next start.
-class FileUserDefaults : public UserDefaults
+class FileUserDefaults : public MemoryUserDefaults
 {
 public:
     explicit FileUserDefaults(std::optional<QString> filePath = std::nullopt);
@@ -29,17 +34,18 @@ public:
     static QString defaultFilePath();
     QString filePath() const { return m_filePath; }
 
-    std::optional<QVariant> object(const QString &key) const override;
     // An invalid or null value removes the key.
     bool setObject(const QString &key, const QVariant &value) override;
     void removeObject(const QString &key) override;
-    QVariantMap dictionaryRepresentation() const override { return m_values; }
 
     std::optional<QVariant> value(const QString &key, const QString &domain) const override;
     QVariantMap persistentDomain(const QString &domain) const override;
     bool setPersistentDomain(const QString &domain, const QVariantMap &values) override;
 
     bool synchronize() override;
+
+    // How saves reach the disk; tests replace it to fail a write.
+    void setWriter(StoredFile::Writer writer) { m_writer = std::move(writer); }
 
 protected:
     void beginBatch() override { ++m_batchDepth; }
@@ -55,7 +61,7 @@ private:
     static QVariantMap readObjectFile(const QString &path, bool *ok, bool setAsideIfBad);
 
     QString m_filePath;
-    QVariantMap m_values;
+    StoredFile::Writer m_writer = StoredFile::Writer::system();
     int m_batchDepth = 0;
     bool m_dirty = false;
     // The file on disk could not be read nor moved aside: never replace it.

@@ -37,27 +37,76 @@ std::optional<QString> stringValue(const QJsonValue &value)
     return text;
 }
 
-std::optional<QStringList> stringArray(const QJsonValue &value)
+// The text elements of an array; every other element is named in `dropped`
+// under `where`. Nothing when the value is no array.
+std::optional<QStringList> stringArray(const QJsonValue &value, const QString &where, QStringList *dropped)
 {
     if (!value.isArray())
         return std::nullopt;
     const QJsonArray array = value.toArray();
     QStringList items;
     items.reserve(array.size());
-    for (const QJsonValue &item : array) {
-        std::optional<QString> text = stringValue(item);
-        if (!text)
-            return std::nullopt;
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        std::optional<QString> text = stringValue(array.at(i));
+        if (!text) {
+            dropped->append(QStringLiteral("%1[%2]").arg(where).arg(i));
+            continue;
+        }
         items.append(std::move(*text));
     }
     return items;
+}
+
+// Literals that some writers put in JSON for non-finite numbers; outside
+// strings they become null, so that only the member holding one is dropped
+// instead of the whole file failing to parse.
+QByteArray withoutNonFiniteLiterals(const QByteArray &bytes)
+{
+    static const QByteArray literals[] = {QByteArrayLiteral("-Infinity"), QByteArrayLiteral("Infinity"),
+                                          QByteArrayLiteral("NaN")};
+    if (!bytes.contains("NaN") && !bytes.contains("Infinity"))
+        return bytes;
+    QByteArray out;
+    out.reserve(bytes.size());
+    bool inString = false;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes.at(i);
+        if (inString) {
+            out.append(c);
+            if (c == '\\' && i + 1 < bytes.size())
+                out.append(bytes.at(++i));
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+            out.append(c);
+            continue;
+        }
+        bool replaced = false;
+        for (const QByteArray &literal : literals) {
+            if (QByteArrayView(bytes).sliced(i).startsWith(literal)) {
+                out.append("null");
+                i += literal.size() - 1;
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced)
+            out.append(c);
+    }
+    return out;
 }
 
 std::optional<LayoutFolder> decodeFolder(const QJsonObject &object)
 {
     std::optional<QString> id = stringValue(object.value(QLatin1String("id")));
     std::optional<QString> name = stringValue(object.value(QLatin1String("name")));
-    std::optional<QStringList> bundleIDs = stringArray(object.value(QLatin1String("bundleIDs")));
+    QStringList members;
+    std::optional<QStringList> bundleIDs =
+        stringArray(object.value(QLatin1String("bundleIDs")), QStringLiteral("bundleIDs"), &members);
+    // A folder whose member list holds a bad element keeps its other members.
     if (!id || !name || !bundleIDs)
         return std::nullopt;
     return LayoutFolder(std::move(*id), std::move(*name), std::move(*bundleIDs));
@@ -116,46 +165,82 @@ void writeEntry(JsonWriter &writer, const LayoutEntry &entry)
     writer.endObject();
 }
 
-// Reads `path` for a load: the decoded value, or none after logging and moving
-// aside a file that exists but `decode` rejects. `known` becomes the identity
-// of a file read intact.
+void logDropped(const QString &path, const QStringList &dropped)
+{
+    for (const QString &where : dropped)
+        Log::write("[store] dropped unreadable entry file=%@ at=%@", path, where);
+}
+
+// A file read in part stays in use; the original is copied aside before the
+// next save replaces it, so that what was dropped is never lost.
+void keepOriginal(const QString &path, const QByteArray &bytes)
+{
+    const QString backup = StoredFile::keepCopy(path, bytes);
+    Log::write("[store] partly readable file=%@ backup=%@", path, backup.isEmpty() ? QStringLiteral("none") : backup);
+}
+
+// Reads `path` for a load: the decoded value, or none. A file that exists but
+// `decode` rejects is logged and moved aside; one that cannot be read at all
+// (no permission, not a regular file, too large) is logged and kept in place,
+// and `blocked` is set so that this run never saves over it. `known` becomes
+// the identity of a file read intact.
 template <typename Decode>
-auto loadFile(const QString &path, Decode decode, std::optional<StoredFile::Identity> &known)
-    -> decltype(decode(QByteArray()))
+auto loadFile(const QString &path, Decode decode, std::optional<StoredFile::Identity> &known, bool &blocked)
+    -> decltype(decode(QByteArray(), nullptr))
 {
     known.reset();
     const StoredFile::Contents contents = StoredFile::read(path);
     if (contents.status == StoredFile::Status::missing)
         return std::nullopt;
-    if (contents.status == StoredFile::Status::ok) {
-        if (auto decoded = decode(contents.bytes)) {
-            known = contents.identity;
-            return decoded;
-        }
+    if (contents.status == StoredFile::Status::unreadable) {
+        blocked = true;
+        Log::write("[store] unreadable file=%@ reason=%@ kept in place; changes are not saved this run", path,
+                   contents.error);
+        return std::nullopt;
     }
-    const QString reason = contents.status == StoredFile::Status::ok ? QStringLiteral("undecodable") : contents.error;
+    QStringList dropped;
+    if (auto decoded = decode(contents.bytes, &dropped)) {
+        if (!dropped.isEmpty()) {
+            logDropped(path, dropped);
+            keepOriginal(path, contents.bytes);
+        }
+        known = contents.identity;
+        return decoded;
+    }
     const QString backup = StoredFile::setAside(path);
-    Log::write("[store] unreadable file=%@ reason=%@ backup=%@", path, reason,
+    Log::write("[store] unreadable file=%@ reason=%@ backup=%@", path, QStringLiteral("undecodable"),
                backup.isEmpty() ? QStringLiteral("none") : backup);
     return std::nullopt;
 }
 
 // Before `path` is replaced: a file there that cannot be decoded is moved aside
-// first. False (with `error`) when such a file stays in the way.
+// first, and one read only in part is copied aside. False (with `error`) when a
+// file stays in the way: one that cannot be read, or cannot be moved.
 template <typename Decode>
 bool makeReplaceable(const QString &path, Decode decode, const std::optional<StoredFile::Identity> &known,
-                     QString *error)
+                     bool blocked, QString *error)
 {
+    if (blocked) {
+        *error = QStringLiteral("%1 could not be read and is kept as it is").arg(path);
+        return false;
+    }
     if (known && StoredFile::identity(path) == known)
         return true;
     const StoredFile::Contents contents = StoredFile::read(path);
     if (contents.status == StoredFile::Status::missing)
         return true;
-    if (contents.status == StoredFile::Status::ok && decode(contents.bytes))
+    if (contents.status == StoredFile::Status::unreadable) {
+        *error = QStringLiteral("%1 cannot be read (%2) and is kept as it is").arg(path, contents.error);
+        return false;
+    }
+    QStringList dropped;
+    if (decode(contents.bytes, &dropped)) {
+        if (!dropped.isEmpty())
+            keepOriginal(path, contents.bytes);
         return true;
-    const QString reason = contents.status == StoredFile::Status::ok ? QStringLiteral("undecodable") : contents.error;
+    }
     const QString backup = StoredFile::setAside(path);
-    Log::write("[store] unreadable file=%@ reason=%@ backup=%@", path, reason,
+    Log::write("[store] unreadable file=%@ reason=%@ backup=%@", path, QStringLiteral("undecodable"),
                backup.isEmpty() ? QStringLiteral("none") : backup);
     if (backup.isEmpty()) {
         *error = QStringLiteral("unreadable file %1 could not be moved aside").arg(path);
@@ -237,52 +322,79 @@ QByteArray LayoutStore::encodeLayout(const LauncherLayout &layout)
     return writer.take();
 }
 
-std::optional<LauncherLayout> LayoutStore::decodeLayout(const QByteArray &bytes)
+std::optional<LauncherLayout> LayoutStore::decodeLayout(const QByteArray &bytes, QStringList *dropped)
 {
+    QStringList ignored;
+    if (!dropped)
+        dropped = &ignored;
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    const QJsonDocument document = QJsonDocument::fromJson(withoutNonFiniteLiterals(bytes), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return std::nullopt;
     const QJsonObject root = document.object();
 
-    const QJsonValue pagesValue = root.value(QLatin1String("pages"));
-    const std::optional<QStringList> hiddenIDs = stringArray(root.value(QLatin1String("hiddenIDs")));
-    const QJsonValue overridesValue = root.value(QLatin1String("nameOverrides"));
-    std::optional<QStringList> customSources = stringArray(root.value(QLatin1String("customSources")));
-    if (!pagesValue.isArray() || !hiddenIDs || !overridesValue.isObject() || !customSources)
-        return std::nullopt;
-
     LauncherLayout layout;
     // Pages are kept exactly as stored, even none at all.
     layout.pages.clear();
-    const QJsonArray pages = pagesValue.toArray();
-    layout.pages.reserve(pages.size());
-    for (const QJsonValue &pageValue : pages) {
-        if (!pageValue.isArray())
-            return std::nullopt;
-        const QJsonArray entries = pageValue.toArray();
-        LauncherLayout::Page page;
-        page.reserve(entries.size());
-        for (const QJsonValue &entryValue : entries) {
-            std::optional<LayoutEntry> entry = decodeEntry(entryValue);
-            if (!entry)
-                return std::nullopt;
-            page.append(std::move(*entry));
+    const QJsonValue pagesValue = root.value(QLatin1String("pages"));
+    if (!pagesValue.isArray()) {
+        dropped->append(QStringLiteral("pages"));
+    } else {
+        const QJsonArray pages = pagesValue.toArray();
+        layout.pages.reserve(pages.size());
+        for (qsizetype p = 0; p < pages.size(); ++p) {
+            if (!pages.at(p).isArray()) {
+                dropped->append(QStringLiteral("pages[%1]").arg(p));
+                continue;
+            }
+            const QJsonArray entries = pages.at(p).toArray();
+            LauncherLayout::Page page;
+            page.reserve(entries.size());
+            for (qsizetype e = 0; e < entries.size(); ++e) {
+                std::optional<LayoutEntry> entry = decodeEntry(entries.at(e));
+                if (!entry) {
+                    dropped->append(QStringLiteral("pages[%1][%2]").arg(p).arg(e));
+                    continue;
+                }
+                if (entry->folder) {
+                    // Members that are not text are left out of the folder.
+                    const QJsonArray members = entries.at(e).toObject().value(QLatin1String("folder")).toObject()
+                                                   .value(QLatin1String("bundleIDs")).toArray();
+                    if (members.size() != entry->folder->bundleIDs.size())
+                        dropped->append(QStringLiteral("pages[%1][%2].folder.bundleIDs").arg(p).arg(e));
+                }
+                page.append(std::move(*entry));
+            }
+            layout.pages.append(std::move(page));
         }
-        layout.pages.append(std::move(page));
     }
 
-    layout.hiddenIDs = QSet<QString>(hiddenIDs->cbegin(), hiddenIDs->cend());
+    if (const std::optional<QStringList> hiddenIDs =
+            stringArray(root.value(QLatin1String("hiddenIDs")), QStringLiteral("hiddenIDs"), dropped))
+        layout.hiddenIDs = QSet<QString>(hiddenIDs->cbegin(), hiddenIDs->cend());
+    else
+        dropped->append(QStringLiteral("hiddenIDs"));
 
-    const QJsonObject overrides = overridesValue.toObject();
-    for (auto it = overrides.constBegin(); it != overrides.constEnd(); ++it) {
-        std::optional<QString> name = stringValue(it.value());
-        if (!name || !QStringView(it.key()).isValidUtf16())
-            return std::nullopt;
-        layout.nameOverrides.insert(it.key(), std::move(*name));
+    const QJsonValue overridesValue = root.value(QLatin1String("nameOverrides"));
+    if (!overridesValue.isObject()) {
+        dropped->append(QStringLiteral("nameOverrides"));
+    } else {
+        const QJsonObject overrides = overridesValue.toObject();
+        for (auto it = overrides.constBegin(); it != overrides.constEnd(); ++it) {
+            std::optional<QString> name = stringValue(it.value());
+            if (!name || !QStringView(it.key()).isValidUtf16()) {
+                dropped->append(QStringLiteral("nameOverrides[%1]").arg(it.key()));
+                continue;
+            }
+            layout.nameOverrides.insert(it.key(), std::move(*name));
+        }
     }
 
-    layout.customSources = std::move(*customSources);
+    if (std::optional<QStringList> customSources =
+            stringArray(root.value(QLatin1String("customSources")), QStringLiteral("customSources"), dropped))
+        layout.customSources = std::move(*customSources);
+    else
+        dropped->append(QStringLiteral("customSources"));
     return layout;
 }
 
@@ -293,18 +405,20 @@ QByteArray LayoutStore::encodePinned(const QStringList &pinned)
     return writer.take();
 }
 
-std::optional<QStringList> LayoutStore::decodePinned(const QByteArray &bytes)
+std::optional<QStringList> LayoutStore::decodePinned(const QByteArray &bytes, QStringList *dropped)
 {
+    QStringList ignored;
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    const QJsonDocument document = QJsonDocument::fromJson(withoutNonFiniteLiterals(bytes), &error);
     if (error.error != QJsonParseError::NoError || !document.isArray())
         return std::nullopt;
-    return stringArray(QJsonValue(document.array()));
+    return stringArray(QJsonValue(document.array()), QStringLiteral("pinned"), dropped ? dropped : &ignored);
 }
 
 LauncherLayout LayoutStore::load() const
 {
-    if (std::optional<LauncherLayout> layout = loadFile(fileURL(), &LayoutStore::decodeLayout, m_knownLayout))
+    if (std::optional<LauncherLayout> layout =
+            loadFile(fileURL(), &LayoutStore::decodeLayout, m_knownLayout, m_layoutBlocked))
         return std::move(*layout);
     return LauncherLayout::empty();
 }
@@ -312,8 +426,9 @@ LauncherLayout LayoutStore::load() const
 bool LayoutStore::save(const LauncherLayout &layout) const
 {
     QString error;
-    const bool written = makeReplaceable(fileURL(), &LayoutStore::decodeLayout, m_knownLayout, &error)
-                         && StoredFile::writeAtomically(fileURL(), encodeLayout(layout), &error);
+    const bool written =
+        makeReplaceable(fileURL(), &LayoutStore::decodeLayout, m_knownLayout, m_layoutBlocked, &error)
+        && StoredFile::writeAtomically(fileURL(), encodeLayout(layout), &error, m_writer);
     if (!written) {
         m_knownLayout.reset();
         // The same text in every interface language.
@@ -326,7 +441,8 @@ bool LayoutStore::save(const LauncherLayout &layout) const
 
 QStringList LayoutStore::loadPinned() const
 {
-    if (std::optional<QStringList> pinned = loadFile(pinnedFileURL(), &LayoutStore::decodePinned, m_knownPinned))
+    if (std::optional<QStringList> pinned =
+            loadFile(pinnedFileURL(), &LayoutStore::decodePinned, m_knownPinned, m_pinnedBlocked))
         return std::move(*pinned);
     return {};
 }
@@ -334,8 +450,9 @@ QStringList LayoutStore::loadPinned() const
 bool LayoutStore::savePinned(const QStringList &pinned) const
 {
     QString error;
-    const bool written = makeReplaceable(pinnedFileURL(), &LayoutStore::decodePinned, m_knownPinned, &error)
-                         && StoredFile::writeAtomically(pinnedFileURL(), encodePinned(pinned), &error);
+    const bool written =
+        makeReplaceable(pinnedFileURL(), &LayoutStore::decodePinned, m_knownPinned, m_pinnedBlocked, &error)
+        && StoredFile::writeAtomically(pinnedFileURL(), encodePinned(pinned), &error, m_writer);
     m_knownPinned = written ? StoredFile::identity(pinnedFileURL()) : std::nullopt;
     return written;
 }

@@ -17,7 +17,11 @@
 //
 // A file that exists but cannot be decoded is logged, moved aside beside it as
 // "<name>.corrupt-<time>" and the load answers the empty value; a save never
-// replaces such a file before it has been moved aside.
+// replaces such a file before it has been moved aside. A file read only in part
+// (some entries of the wrong kind) keeps every readable entry; the unreadable
+// ones are logged and dropped, and the original is copied aside. A file that
+// cannot be read at all (no permission, not a regular file) is not corrupt: it
+// is logged, kept in place, and never saved over by this store.
 class LayoutStore
 {
 public:
@@ -52,11 +56,19 @@ public:
     // slashes plain, "hiddenIDs" sorted so that equal layouts give equal bytes.
     // Pinned: compact, every "/" written as "\/".
     static QByteArray encodeLayout(const LauncherLayout &layout);
-    // Strict: a required member missing, null or mistyped, or an optional one
-    // mistyped, fails the whole file. Unknown members are ignored.
-    static std::optional<LauncherLayout> decodeLayout(const QByteArray &bytes);
+    // Nothing only when the bytes are no JSON object. Otherwise entry by entry:
+    // an entry, page, hidden mark, rename or source of the wrong kind (a
+    // number for a text, NaN, a lone surrogate) is left out and named in
+    // `dropped`, as is a missing member; everything else is kept. Unknown
+    // members are ignored.
+    static std::optional<LauncherLayout> decodeLayout(const QByteArray &bytes, QStringList *dropped = nullptr);
     static QByteArray encodePinned(const QStringList &pinned);
-    static std::optional<QStringList> decodePinned(const QByteArray &bytes);
+    // Nothing when the bytes are no JSON array; elements that are not text are
+    // left out and named in `dropped`.
+    static std::optional<QStringList> decodePinned(const QByteArray &bytes, QStringList *dropped = nullptr);
+
+    // How saves reach the disk; tests replace it to fail a write.
+    void setWriter(StoredFile::Writer writer) { m_writer = std::move(writer); }
 
 private:
     QString m_directory;
@@ -65,4 +77,8 @@ private:
     // contents are never cached.
     mutable std::optional<StoredFile::Identity> m_knownLayout;
     mutable std::optional<StoredFile::Identity> m_knownPinned;
+    // A file that could not be read at all is never saved over in this run.
+    mutable bool m_layoutBlocked = false;
+    mutable bool m_pinnedBlocked = false;
+    StoredFile::Writer m_writer = StoredFile::Writer::system();
 };

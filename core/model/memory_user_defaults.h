@@ -22,6 +22,10 @@ public:
     QVariantMap persistentDomain(const QString &domain) const override { return m_domains.value(domain); }
     bool setPersistentDomain(const QString &domain, const QVariantMap &values) override;
 
+protected:
+    // Replaces the application's own values with already normalized ones.
+    void replaceValues(QVariantMap values) { m_values = std::move(values); }
+
 private:
     QVariantMap m_values;
     QHash<QString, QVariantMap> m_domains;

@@ -3,9 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,30 +25,67 @@ StoredFile::Identity identityOf(const struct stat &status)
 
 } // namespace
 
-StoredFile::Contents StoredFile::read(const QString &path)
+StoredFile::Contents StoredFile::read(const QString &path, qint64 maxBytes)
 {
     Contents contents;
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) {
-        contents.status = Status::missing;
-        return contents;
-    }
-    QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
+    const QByteArray name = QFile::encodeName(path);
+    // Non-blocking, so that opening a FIFO cannot wait for a writer; the
+    // descriptor is checked to be a regular file before anything is read.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int openError = errno;
+        struct stat link;
+        if ((openError == ENOENT || openError == ENOTDIR) && ::lstat(name.constData(), &link) != 0) {
+            contents.status = Status::missing;
+            return contents;
+        }
         contents.status = Status::unreadable;
-        contents.error = info.isDir() ? QStringLiteral("is a directory") : file.errorString();
+        contents.error = QString::fromLocal8Bit(std::strerror(openError));
         return contents;
     }
-    struct stat status;
-    if (::fstat(file.handle(), &status) == 0)
-        contents.identity = identityOf(status);
-    contents.bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    struct stat status {};
+    const bool known = ::fstat(fd, &status) == 0;
+    if (!known || !S_ISREG(status.st_mode)) {
         contents.status = Status::unreadable;
-        contents.error = file.errorString();
-        contents.bytes.clear();
+        contents.error = !known ? QString::fromLocal8Bit(std::strerror(errno))
+                         : S_ISDIR(status.st_mode) ? QStringLiteral("is a directory")
+                                                   : QStringLiteral("not a regular file");
+        ::close(fd);
         return contents;
     }
+    if (qint64(status.st_size) > maxBytes) {
+        contents.status = Status::unreadable;
+        contents.error = QStringLiteral("larger than %1 bytes").arg(maxBytes);
+        ::close(fd);
+        return contents;
+    }
+    contents.identity = identityOf(status);
+    QByteArray bytes;
+    bytes.reserve(qsizetype(status.st_size));
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t count = ::read(fd, chunk, sizeof chunk);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0) {
+            contents.status = Status::unreadable;
+            contents.error = QString::fromLocal8Bit(std::strerror(errno));
+            ::close(fd);
+            return contents;
+        }
+        if (count == 0)
+            break;
+        // The file may grow while it is read.
+        if (bytes.size() + count > maxBytes) {
+            contents.status = Status::unreadable;
+            contents.error = QStringLiteral("larger than %1 bytes").arg(maxBytes);
+            ::close(fd);
+            return contents;
+        }
+        bytes.append(chunk, count);
+    }
+    ::close(fd);
+    contents.bytes = std::move(bytes);
     contents.status = Status::ok;
     return contents;
 }
@@ -57,31 +98,67 @@ std::optional<StoredFile::Identity> StoredFile::identity(const QString &path)
     return identityOf(status);
 }
 
-bool StoredFile::writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
+StoredFile::Writer StoredFile::Writer::system()
 {
+    Writer writer;
+    writer.write = [](int fd, const char *data, size_t size) { return ::write(fd, data, size); };
+    writer.sync = [](int fd) { return ::fsync(fd); };
+    writer.close = [](int fd) { return ::close(fd); };
+    return writer;
+}
+
+bool StoredFile::writeAtomically(const QString &path, const QByteArray &bytes, QString *error, const Writer &writer)
+{
+    const auto fail = [error](const QString &text) {
+        if (error)
+            *error = text;
+        return false;
+    };
     const QFileInfo info(path);
     const QString directory = info.absolutePath();
-    if (!QDir().mkpath(directory)) {
-        if (error)
-            *error = QStringLiteral("cannot create directory %1").arg(directory);
-        return false;
+    if (!QDir().mkpath(directory))
+        return fail(QStringLiteral("cannot create directory %1").arg(directory));
+
+    QByteArray temporary = QFile::encodeName(directory + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    // The replacement keeps the permissions of the file it replaces.
+    struct stat existing;
+    const mode_t mode =
+        ::stat(QFile::encodeName(path).constData(), &existing) == 0 ? (existing.st_mode & 07777) : mode_t(0644);
+    ::fchmod(fd, mode);
+
+    const auto abandon = [&](const char *step, int code, bool closed) {
+        if (!closed)
+            ::close(fd);
+        ::unlink(temporary.constData());
+        return fail(QStringLiteral("%1: %2").arg(QLatin1String(step), QString::fromLocal8Bit(std::strerror(code))));
+    };
+    const char *data = bytes.constData();
+    size_t left = size_t(bytes.size());
+    while (left > 0) {
+        const ssize_t written = writer.write(fd, data, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return abandon("write", written < 0 ? errno : ENOSPC, false);
+        data += written;
+        left -= size_t(written);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
+    // Only what reached the disk may replace the old file: a full disk can
+    // also show itself at the sync or the close.
+    if (writer.sync(fd) != 0)
+        return abandon("sync", errno, false);
+    if (writer.close(fd) != 0)
+        return abandon("close", errno, true);
+    if (::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0)
+        return abandon("rename", errno, true);
+    // The rename itself reaches the disk with the directory.
+    const int directoryFd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directoryFd >= 0) {
+        ::fsync(directoryFd);
+        ::close(directoryFd);
     }
     return true;
 }
@@ -99,6 +176,42 @@ QString StoredFile::setAside(const QString &path, const QDateTime &now)
             return candidate;
         if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
             return QString();
+    }
+    return QString();
+}
+
+QString StoredFile::keepCopy(const QString &path, const QByteArray &bytes, const QDateTime &now)
+{
+    const QString base = path + QStringLiteral(".corrupt-") + now.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int attempt = 1; attempt <= 1000; ++attempt) {
+        const QString candidate = attempt == 1 ? base : base + QLatin1Char('-') + QString::number(attempt);
+        // O_EXCL: never replaces an earlier backup, nor follows a link planted there.
+        const int fd = ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return QString();
+        }
+        const char *data = bytes.constData();
+        size_t left = size_t(bytes.size());
+        bool ok = true;
+        while (ok && left > 0) {
+            const ssize_t written = ::write(fd, data, left);
+            if (written < 0 && errno == EINTR)
+                continue;
+            ok = written > 0;
+            if (ok) {
+                data += written;
+                left -= size_t(written);
+            }
+        }
+        ok = ::fsync(fd) == 0 && ok;
+        ok = ::close(fd) == 0 && ok;
+        if (!ok) {
+            ::unlink(QFile::encodeName(candidate).constData());
+            return QString();
+        }
+        return candidate;
     }
     return QString();
 }

@@ -4,7 +4,10 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <optional>
+
+#include <sys/types.h>
 
 // File operations shared by the stores that keep the user's data on disk:
 // whole-file reads, atomic replacement and setting an unreadable file aside
@@ -33,19 +36,42 @@ public:
         std::optional<Identity> identity;
     };
 
+    // How the bytes of a save reach the disk. Each call answers what its POSIX
+    // namesake does (-1 with errno set on failure), so that a test can make any
+    // step fail as a full disk or a failing device would.
+    struct Writer
+    {
+        std::function<ssize_t(int fd, const char *data, size_t size)> write;
+        std::function<int(int fd)> sync;
+        std::function<int(int fd)> close;
+
+        static Writer system();
+    };
+
+    // State files are small; anything larger is not read.
+    static constexpr qint64 kMaxReadBytes = qint64(32) * 1024 * 1024;
+
     StoredFile() = delete;
 
-    static Contents read(const QString &path);
+    // Only a regular file (symbolic links followed) of at most `maxBytes` is
+    // read: a FIFO, a device or a directory is unreadable, never waited on.
+    static Contents read(const QString &path, qint64 maxBytes = kMaxReadBytes);
     // The identity of the file at `path` now; none when there is none.
     static std::optional<Identity> identity(const QString &path);
 
-    // Creates the parent directories, writes to a temporary file beside `path`
-    // and renames it over `path`, so a reader sees the old or the new content.
-    // On failure `error` describes it and `path` is untouched.
-    static bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+    // Creates the parent directories, writes to a temporary file beside `path`,
+    // flushes it to the disk and renames it over `path`, so a reader sees the
+    // old or the new content. A failed write, sync or close (a full disk)
+    // removes the temporary file and leaves `path` untouched; `error` says why.
+    static bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr,
+                                const Writer &writer = Writer::system());
 
     // Renames `path` to "<name>.corrupt-<UTC yyyyMMdd-HHmmss>" beside it,
     // adding "-2", "-3", ... rather than replacing an earlier backup. Returns
     // the backup's path, or an empty text when the file could not be moved.
     static QString setAside(const QString &path, const QDateTime &now = QDateTime::currentDateTimeUtc());
+    // The same name, but `bytes` (the file as read) are written there and the
+    // file itself stays: for a file that was read in part and stays in use.
+    static QString keepCopy(const QString &path, const QByteArray &bytes,
+                            const QDateTime &now = QDateTime::currentDateTimeUtc());
 };

@@ -4,13 +4,16 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -125,7 +128,152 @@ TEST(SingleInstancePath, OnePerUserAndStateDirectory)
 
     env.unset("XDG_RUNTIME_DIR");
     const QString fallback = SingleInstance::socketPathFor(QStringLiteral("/home/a/state"), 1000);
-    EXPECT_EQ(QFileInfo(fallback).absolutePath(), QDir(QDir::tempPath()).absolutePath());
+    // Never directly in the shared temporary directory, where anyone could take the name first.
+    EXPECT_EQ(QFileInfo(fallback).absolutePath(), QDir(QDir::tempPath()).filePath(QStringLiteral("tessellon-1000")));
 }
+
+TEST(SingleInstancePath, FallbackDirectoryIsMadePrivate)
+{
+    ScopedEnv env;
+    QTemporaryDir temporary;
+    env.set("TMPDIR", temporary.path());
+    env.unset("XDG_RUNTIME_DIR");
+    const QString path = SingleInstance::socketPathFor(QStringLiteral("/home/a/state"));
+    SingleInstance instance(path);
+    ASSERT_EQ(instance.acquire(), SingleInstance::Role::primary);
+    struct stat status;
+    ASSERT_EQ(::lstat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0700u);
+    EXPECT_EQ(status.st_uid, ::getuid());
+}
+
+// Someone else got there first. Whatever it is, it is left alone, and the
+// launcher runs on its own rather than hand over or fail to start.
+constexpr unsigned kOtherUser = 54321;
+
+bool chownTo(const QString &path, unsigned uid)
+{
+    return ::lchown(QFile::encodeName(path).constData(), uid, gid_t(-1)) == 0;
+}
+
+void bindStaleSocket(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    ::close(fd);
+}
+
+struct SquatCase
+{
+    const char *name;
+    const char *kind; // "file", "fifo", "stale-socket-of-other-user", "directory"
+};
+
+class SingleInstanceSquatTest : public SingleInstanceTest, public ::testing::WithParamInterface<SquatCase>
+{
+};
+
+TEST_P(SingleInstanceSquatTest, ForeignThingAtThePathIsLeftAloneAndTheLauncherRunsAlone)
+{
+    const std::string kind = GetParam().kind;
+    const QByteArray native = QFile::encodeName(path());
+    if (kind == "file") {
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("precious");
+    } else if (kind == "fifo") {
+        ASSERT_EQ(::mkfifo(native.constData(), 0600), 0);
+    } else if (kind == "directory") {
+        ASSERT_TRUE(QDir().mkpath(path()));
+    } else {
+        bindStaleSocket(path());
+        if (!chownTo(path(), kOtherUser))
+            GTEST_SKIP() << "cannot give a file to another user here";
+    }
+    struct stat before;
+    ASSERT_EQ(::lstat(native.constData(), &before), 0);
+
+    LogCapture log;
+    SingleInstance instance(path());
+    EXPECT_EQ(instance.acquire(), SingleInstance::Role::standalone);
+    EXPECT_TRUE(log.contains(QStringLiteral("[instance] socket path taken by a ")));
+
+    struct stat after;
+    ASSERT_EQ(::lstat(native.constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SingleInstanceSquatTest,
+                         ::testing::Values(SquatCase{"RegularFile", "file"}, SquatCase{"Fifo", "fifo"},
+                                           SquatCase{"Directory", "directory"},
+                                           SquatCase{"StaleSocketOfAnotherUser", "stale-socket-of-other-user"}),
+                         [](const ::testing::TestParamInfo<SquatCase> &info) { return std::string(info.param.name); });
+
+// A listener of another user at our socket: no hand-over, no message.
+TEST(SingleInstanceStrangerTest, ListenerOfAnotherUserIsNotHandedOverTo)
+{
+    QTemporaryDir dir;
+    // The directory belongs to the user whose launcher this is; the listener
+    // (this process) is someone else.
+    if (::getuid() == kOtherUser || !chownTo(dir.path(), kOtherUser))
+        GTEST_SKIP() << "cannot give a directory to another user here";
+    const QString path = dir.filePath(QStringLiteral("instance"));
+    QLocalServer squatter;
+    ASSERT_TRUE(squatter.listen(path));
+    int heard = 0;
+    QObject::connect(&squatter, &QLocalServer::newConnection, [&] { ++heard; });
+
+    LogCapture log;
+    SingleInstance instance(path, nullptr, kOtherUser);
+    EXPECT_EQ(instance.acquire(), SingleInstance::Role::standalone);
+    EXPECT_TRUE(log.contains(QStringLiteral("[instance] listener of another user uid=%1").arg(::getuid())));
+    EXPECT_FALSE(log.contains(QStringLiteral("[instance] handed over")));
+    EXPECT_TRUE(QFileInfo::exists(path));
+}
+
+struct UnsafeDirectoryCase
+{
+    const char *name;
+    const char *kind; // "group-writable", "other-owner", "symlink"
+};
+
+class SingleInstanceDirectoryTest : public ::testing::TestWithParam<UnsafeDirectoryCase>
+{
+};
+
+TEST_P(SingleInstanceDirectoryTest, SocketDirectoryOthersCanEnterIsRefused)
+{
+    QTemporaryDir parent;
+    const QString directory = parent.filePath(QStringLiteral("sockets"));
+    const std::string kind = GetParam().kind;
+    if (kind == "symlink") {
+        ASSERT_TRUE(QFile::link(parent.path(), directory));
+    } else {
+        ASSERT_EQ(::mkdir(QFile::encodeName(directory).constData(), 0700), 0);
+        if (kind == "group-writable")
+            ASSERT_EQ(::chmod(QFile::encodeName(directory).constData(), 0770), 0);
+        else if (!chownTo(directory, kOtherUser))
+            GTEST_SKIP() << "cannot give a directory to another user here";
+    }
+    LogCapture log;
+    SingleInstance instance(directory + QStringLiteral("/instance"));
+    EXPECT_EQ(instance.acquire(), SingleInstance::Role::standalone);
+    EXPECT_TRUE(log.contains(QStringLiteral("[instance] unsafe socket directory=") + directory));
+    EXPECT_FALSE(QFileInfo::exists(directory + QStringLiteral("/instance")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SingleInstanceDirectoryTest,
+                         ::testing::Values(UnsafeDirectoryCase{"GroupWritable", "group-writable"},
+                                           UnsafeDirectoryCase{"OwnedByAnotherUser", "other-owner"},
+                                           UnsafeDirectoryCase{"SymbolicLink", "symlink"}),
+                         [](const ::testing::TestParamInfo<UnsafeDirectoryCase> &info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace

@@ -4,6 +4,7 @@
 // that must never bring the program down, and opening an application bundle.
 #include "app/e2e/e2e_support.h"
 
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,6 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+
+#include <csignal>
+#include <sys/types.h>
 
 namespace {
 
@@ -390,19 +394,57 @@ INSTANTIATE_TEST_SUITE_P(
     Failures, FailedImportEndToEndTest,
     testing::Values(
         FailedImportCase{"MissingPath", {"--import-path", "$HOME/nowhere/store.db"}, nullptr,
-                         "[import] source=buhoLaunchpad empty or unreadable"},
+                         "[import] source=buhoLaunchpad empty or unreadable reason=unreadable"},
         FailedImportCase{"FileThatIsNoStoreOfTheNamedKind",
                          {"--import-path", "$HOME/junk.db", "--import-source", "launchie"},
                          "junk.db",
-                         "[import] source=launchie empty or unreadable"},
+                         "[import] source=launchie empty or unreadable reason=not a property list: malformed"},
         FailedImportCase{"SourceNotOnThisMachine", {"--import-source", "launchNext"}, nullptr,
                          "[import] source=launchNext not found on this machine"},
-        // The named source wins over the system launcher's layout, also when it is missing.
+        // The named source wins over the system launcher's layout, also when it is unknown.
         FailedImportCase{"UnknownSourceNameWithNative", {"--import-source", "nowhere", "--import-native"}, nullptr,
-                         "[import] source=nowhere not found on this machine"},
+                         "[import] failed source=nowhere reason=unknown source; known: systemLaunchpad,buhoLaunchpad,"
+                         "launchNext,appGrid,appGridAppStore,launchie,launchMe,launchMeAppStore"},
         // Without the system launcher's database there is nothing to import and nothing to say.
         FailedImportCase{"NativeWithoutTheSystemDatabase", {"--import-native"}, nullptr, ""}),
     [](const testing::TestParamInfo<FailedImportCase> &info) { return std::string(info.param.name); });
+
+// SIGTERM while an import waits on a child process that would run for a
+// minute: the launcher ends at once, the child with it, and the layout is
+// saved as it was before the import.
+TEST_F(ShellEndToEndTest, TerminationDuringASlowImportEndsPromptlyAndKeepsTheLayout)
+{
+    const QString store = m_home.path() + QStringLiteral("/store/items.db");
+    makeSQLiteStore(store, QStringLiteral("('%1', 1, 0, NULL), ('%2', 2, 0, NULL)").arg(id("canvas"), id("atlas")));
+    const QString marker = m_home.path() + QStringLiteral("/slow-tool.pid");
+    const QString tool = m_home.path() + QStringLiteral("/slow-sqlite3");
+    {
+        QFile script(tool);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 60\n").arg(marker).toUtf8());
+    }
+    ASSERT_TRUE(QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QProcessEnvironment slow = environment();
+    slow.insert(QStringLiteral("TESSELLON_SQLITE3"), tool);
+    slow.insert(QStringLiteral("TESSELLON_CHILD_TIMEOUT_MS"), QStringLiteral("120000"));
+    slow.insert(QStringLiteral("TESSELLON_IMPORT_TIME_LIMIT_MS"), QStringLiteral("120000"));
+
+    Launcher launcher(slow);
+    ASSERT_TRUE(launcher.start(arguments({"--dump-windows", "--no-event-tap", "--import-path", store})));
+    QDeadlineTimer deadline(kStartTimeoutMs);
+    while (!QFile::exists(marker) && !deadline.hasExpired() && launcher.isRunning())
+        launcher.waitFor(QStringLiteral("\x01never\x01"), 1, 50);
+    ASSERT_TRUE(QFile::exists(marker)) << launcher.output().toStdString();
+    QFile pidFile(marker);
+    ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+    const pid_t child = pid_t(pidFile.readAll().trimmed().toInt());
+
+    EXPECT_EQ(launcher.terminate(), 0);
+    EXPECT_TRUE(launcher.output().contains(QStringLiteral("[import] source=buhoLaunchpad empty or unreadable reason=stopped")))
+        << launcher.output().toStdString();
+    EXPECT_NE(::kill(child, 0), 0) << "the slow child is ended with the launcher";
+    EXPECT_EQ(savedPages(), (QList<QStringList>{{id("atlas"), id("beacon"), id("canvas")}}));
+}
 
 // --- Launch options ----------------------------------------------------------------------
 

@@ -227,6 +227,38 @@ TEST(LaunchOptionsParse, NoArgumentsAtAllGivesDefaults)
     EXPECT_EQ(LaunchOptions::parse(command({})), LaunchOptions{});
 }
 
+// What the parser passes over is named, one text per argument.
+struct ProblemCase
+{
+    const char *name;
+    QStringList arguments;
+    QStringList problems;
+};
+
+class LaunchOptionsProblemTest : public ::testing::TestWithParam<ProblemCase>
+{
+};
+
+TEST_P(LaunchOptionsProblemTest, NamesWhatCannotBeRead)
+{
+    EXPECT_EQ(LaunchOptions::problems(command(GetParam().arguments)), GetParam().problems);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LaunchOptionsProblemTest,
+    ::testing::Values(
+        ProblemCase{"AllReadable", {"--columns", "7", "--icon-scale", "1.5", "--show", "--language", "de"}, {}},
+        ProblemCase{"LettersForAWholeNumber", {"--columns", "abc"}, {"unreadable value option=--columns value=abc"}},
+        ProblemCase{"LettersForANumber", {"--side-inset", "wide"}, {"unreadable value option=--side-inset value=wide"}},
+        ProblemCase{"UnknownOption", {"--colums", "7"}, {"unknown option=--colums"}},
+        ProblemCase{"MissingValue", {"--page", "--show"}, {"missing value option=--page"}},
+        ProblemCase{"Several",
+                    {"--bogus", "--rows", "1.5", "--settings-tab"},
+                    {"unknown option=--bogus", "unreadable value option=--rows value=1.5",
+                     "missing value option=--settings-tab"}},
+        ProblemCase{"ValueLooksLikeAnOptionOfItsOwn", {"--search", "-x"}, {}}),
+    [](const ::testing::TestParamInfo<ProblemCase> &info) { return std::string(info.param.name); });
+
 TEST(LaunchOptionsParse, NotANumberIsKeptAsParsed)
 {
     const LaunchOptions o = LaunchOptions::parse(command({QStringLiteral("--icon-scale"), QStringLiteral("nan")}));

@@ -300,7 +300,7 @@ TEST_F(SessionTest, ImportPathReadsAnotherLaunchersStore)
     makeApp("Beta");
     const QString store = makeStore(QStringLiteral("buho.db"), {id("Beta"), id("Alpha")});
     for (const QStringList &options : {QStringList{"--import-path", store},
-                                       QStringList{"--import-path", store, "--import-source", "nonsense"}}) {
+                                       QStringList{"--import-path", store, "--import-source", "buhoLaunchpad"}}) {
         LogCapture log;
         auto session = makeSession(options);
         int changes = 0;
@@ -317,6 +317,34 @@ TEST_F(SessionTest, ImportPathReadsAnotherLaunchersStore)
             QStringLiteral("[import] pages=1 folders=0 apps=2 names= source=buhoLaunchpad schema=%1 grid=none")
                 .arg(session->lastImportDetail())));
     }
+}
+
+TEST_F(SessionTest, UnknownImportSourceSaysSoAndImportsNothing)
+{
+    makeApp("Alpha");
+    makeApp("Beta");
+    const QString store = makeStore(QStringLiteral("buho.db"), {id("Beta"), id("Alpha")});
+    makeNativeDatabase({{id("Alpha")}});
+    for (const QStringList &options : {QStringList{"--import-path", store, "--import-source", "nonsense"},
+                                       QStringList{"--import-source", "nonsense", "--import-native"}}) {
+        LogCapture log;
+        auto session = makeSession(options);
+        session->start();
+        EXPECT_FALSE(session->lastImportSummary());
+        EXPECT_FALSE(session->lastImportSource());
+        EXPECT_TRUE(log.contains(QStringLiteral("[import] failed source=nonsense reason=unknown source; known: ")));
+        EXPECT_FALSE(log.contains(QStringLiteral("[import] pages=")));
+    }
+}
+
+// Values the session reads itself: one line naming them, the run goes on.
+TEST_F(SessionTest, UnreadableLanguageOrPinchIsNamedAndIgnored)
+{
+    LogCapture log;
+    auto session = makeSession({"--language", "xx", "--pinch", "bogus"});
+    EXPECT_TRUE(log.lines().contains(QStringLiteral("[options] unreadable value option=--language value=xx; ignored")));
+    EXPECT_TRUE(log.lines().contains(QStringLiteral("[options] unreadable value option=--pinch value=bogus; ignored")));
+    EXPECT_EQ(session->settings().pinchGesture, Settings().pinchGesture);
 }
 
 TEST_F(SessionTest, ImportNativeAtStartUpWithFolders)
@@ -373,8 +401,9 @@ TEST_F(SessionTest, EmptyOrUnreadableImportClearsTheLastImportAndTouchesNothing)
     EXPECT_TRUE(session->lastImportDetail().isEmpty());
     EXPECT_EQ(session->layout(), before);
     EXPECT_EQ(changes, 0);
-    EXPECT_EQ(log.lines(), (QStringList{"[import] source=launchNext empty or unreadable",
-                                        "[import] source=appGrid empty or unreadable"}));
+    EXPECT_EQ(log.lines(), (QStringList{"[import] source=launchNext empty or unreadable reason=unreadable",
+                                        "[import] source=appGrid empty or unreadable reason=no installed application "
+                                        "in table apps"}));
 }
 
 TEST_F(SessionTest, ImportAdoptsAKnownGridFirst)

@@ -1,5 +1,11 @@
 #include "foundation/child_process.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 TEST(ChildProcess, ReturnsOutputOfASuccessfulRun)
@@ -31,4 +37,40 @@ TEST(ChildProcess, LargeStandardErrorDoesNotBlockAndSlowChildIsKilled)
     EXPECT_TRUE(slow.started);
     EXPECT_FALSE(slow.finished);
     EXPECT_FALSE(ChildProcess::output(slow).has_value());
+}
+
+// A stop request (as the SIGTERM handler makes) ends a child the caller
+// waits on at once, not at its time limit, and starts no further one.
+TEST(ChildProcess, StopRequestEndsTheWaitAndStartsNothingMore)
+{
+    QTemporaryDir dir;
+    const QString marker = dir.filePath(QStringLiteral("started"));
+    std::atomic<bool> done{false};
+    std::thread stopper([&] {
+        while (!done && !QFile::exists(marker))
+            std::this_thread::yield();
+        ChildProcess::requestStop();
+    });
+    const auto result = ChildProcess::run(
+        QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("touch '%1'; exec sleep 60").arg(marker)},
+        120000);
+    done = true;
+    stopper.join();
+    EXPECT_TRUE(result.started);
+    EXPECT_TRUE(result.stopped);
+    EXPECT_FALSE(ChildProcess::output(result).has_value());
+
+    const auto later = ChildProcess::run(QStringLiteral("/bin/true"), {});
+    EXPECT_FALSE(later.started);
+    EXPECT_TRUE(later.stopped);
+    ChildProcess::clearStopRequest();
+    EXPECT_TRUE(ChildProcess::output(ChildProcess::run(QStringLiteral("/bin/true"), {})).has_value());
+}
+
+TEST(ChildProcess, OutputBeyondTheLimitIsAFailure)
+{
+    const auto result = ChildProcess::run(QStringLiteral("/bin/sh"),
+                                          {QStringLiteral("-c"), QStringLiteral("head -c 100000 /dev/zero")}, 5000, 1000);
+    EXPECT_FALSE(ChildProcess::output(result).has_value());
+    EXPECT_TRUE(result.errorText.startsWith(QStringLiteral("output larger than"))) << result.errorText.toStdString();
 }

@@ -1,6 +1,8 @@
 #include "import/launchpad_importer.h"
+#include "import/sqlite_tool_runner.h"
 #include "launchpad_test_support.h"
 #include "localization/l10n.h"
+#include "store_fixtures.h"
 #include "support/temp_env.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using launchpad_test::createDatabase;
 using launchpad_test::describe;
@@ -199,6 +204,70 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadOnlyCase{"WriteAheadLogFallback", "PRAGMA journal_mode=WAL;", false}),
     [](const ::testing::TestParamInfo<ReadOnlyCase> &info) { return std::string(info.param.name); });
 
+// The Dock keeps its database open in WAL mode: the newest rows are still in
+// the -wal file. They are read, and no file beside the database changes.
+TEST_F(LaunchpadDatabaseTest, DatabaseStillOpenInWalModeReadsCompletely)
+{
+    const QString db = makeDatabase(QStringLiteral("wal/db"), true, QStringLiteral("PRAGMA journal_mode=WAL;"));
+    ASSERT_TRUE(StoreFixtures::execute(
+        db,
+        QStringLiteral("PRAGMA wal_autocheckpoint=0; INSERT INTO items VALUES (60, 'w', 0, 4, 3, 5);"
+                       "INSERT INTO apps VALUES (60, 'Fresh', 'com.example.fresh', NULL, NULL, NULL, NULL);"),
+        {QStringLiteral("-cmd"), QStringLiteral(".dbconfig no_ckpt_on_close on")}));
+    ASSERT_TRUE(QFile::exists(db + QStringLiteral("-wal")));
+    const auto before = StoreFixtures::fingerprint(QFileInfo(db).absolutePath());
+
+    EXPECT_EQ(describe(LaunchpadImporter::nativeLayout(db)).toStdString(),
+              std::string(kExpectedLayout) + " com.example.fresh");
+    EXPECT_TRUE(LaunchpadImporter::appCatalog(db).records.contains(QStringLiteral("com.example.fresh")));
+    EXPECT_EQ(StoreFixtures::fingerprint(QFileInfo(db).absolutePath()), before);
+}
+
+// A database planted where another user can reach is never read; one whose
+// folders all belong to this user (or root) and are closed to others is.
+struct PlantedCase
+{
+    const char *name;
+    const char *change; // what is done to the folder "planted" above the database
+    bool trusted;
+};
+
+class LaunchpadDatabasePlantedTest : public LaunchpadDatabaseTest, public ::testing::WithParamInterface<PlantedCase>
+{
+};
+
+TEST_P(LaunchpadDatabasePlantedTest, OnlyAPrivateChainIsRead)
+{
+    const QString db = makeDatabase(QStringLiteral("planted/0/com.apple.dock.launchpad/db/db"));
+    const QByteArray folder = QFile::encodeName(m_dir.filePath(QStringLiteral("planted")));
+    const std::string change = GetParam().change;
+    if (change == "other-owner") {
+        if (::chown(folder.constData(), 54321, gid_t(-1)) != 0)
+            GTEST_SKIP() << "cannot give a folder to another user here";
+    } else if (change == "world-writable") {
+        ASSERT_EQ(::chmod(folder.constData(), 0777), 0);
+    } else if (change == "group-writable-file") {
+        ASSERT_EQ(::chmod(QFile::encodeName(db).constData(), 0664), 0);
+    }
+    const std::optional<QString> reason = LaunchpadImporter::untrustedReason(db);
+    EXPECT_EQ(reason.has_value(), !GetParam().trusted) << reason.value_or(QString()).toStdString();
+
+    // The candidate beside the temporary directory's parent.
+    LaunchpadImporter::Environment env = LaunchpadImporter::Environment::system();
+    env.temporaryDirectory = [this] { return m_dir.filePath(QStringLiteral("planted/T")); };
+    LogCapture log;
+    EXPECT_EQ(LaunchpadImporter::databasePath(env).has_value(), GetParam().trusted);
+    EXPECT_EQ(log.contains(QStringLiteral("[import] refused database=") + db), !GetParam().trusted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LaunchpadDatabasePlantedTest,
+    ::testing::Values(PlantedCase{"PrivateChain", "", true},
+                      PlantedCase{"FolderOfAnotherUser", "other-owner", false},
+                      PlantedCase{"FolderWritableByAll", "world-writable", false},
+                      PlantedCase{"FileWritableByTheGroup", "group-writable-file", false}),
+    [](const ::testing::TestParamInfo<PlantedCase> &info) { return std::string(info.param.name); });
+
 TEST_F(LaunchpadDatabaseTest, UsersSqlitercCannotChangeTheOutput)
 {
     const QString db = makeDatabase(QStringLiteral("db"));
@@ -223,12 +292,12 @@ TEST_F(LaunchpadDatabaseTest, StartUpFileCannotInjectLines)
     rc.write(".echo on\n.timer on\n.headers on\n.mode json\n");
     rc.close();
 
-    const QStringList ours = LaunchpadImporter::sqliteArguments(db, LaunchpadImporter::query());
+    const QStringList ours = SQLiteToolRunner::arguments(db, LaunchpadImporter::query());
     ASSERT_EQ(ours.indexOf(QStringLiteral("-init")), 0);
     QStringList planted = ours;
     planted[1] = hostile;
-    const auto clean = LaunchpadImporter::runTool(LaunchpadImporter::kSqliteExecutable, ours);
-    const auto dirty = LaunchpadImporter::runTool(LaunchpadImporter::kSqliteExecutable, planted);
+    const auto clean = LaunchpadImporter::runTool(SQLiteToolRunner::kExecutable, ours);
+    const auto dirty = LaunchpadImporter::runTool(SQLiteToolRunner::kExecutable, planted);
     ASSERT_TRUE(clean && dirty);
     EXPECT_FALSE(LaunchpadImporter::parse(*clean).contains(QStringLiteral(".timer on")));
     EXPECT_TRUE(LaunchpadImporter::parse(*dirty).contains(QStringLiteral(".timer on")));

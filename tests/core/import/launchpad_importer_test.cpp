@@ -1,4 +1,5 @@
 #include "import/launchpad_importer.h"
+#include "import/sqlite_tool_runner.h"
 #include "launchpad_test_support.h"
 #include "localization/l10n.h"
 #include "support/temp_env.h"
@@ -304,6 +305,11 @@ LaunchpadImporter::Environment fakeEnvironment(QList<RecordedRun> *runs,
         runs->append({executable, arguments});
         return answer(runs->last());
     };
+    // Queries are recorded as a run of "sql" with the database and the statement.
+    env.query = [runs, answer](const QString &database, const QString &sql) {
+        runs->append({QStringLiteral("sql"), {database, sql}});
+        return answer(runs->last());
+    };
     env.isReadable = [readable](const QString &path) { return readable.contains(path); };
     env.temporaryDirectory = [] { return QStringLiteral("/var/folders/ab/xyz/T/"); };
     env.resolveBookmark = [](const QByteArray &) { return std::optional<QString>(); };
@@ -319,7 +325,7 @@ TEST(LaunchpadImporterTest, UnreadableDatabaseRunsNoTool)
     EXPECT_TRUE(runs.isEmpty());
 }
 
-TEST(LaunchpadImporterTest, SqliteIsStartedSafelyAndFallsBackToTheFlatQuery)
+TEST(LaunchpadImporterTest, QueriesGoThroughTheRunnerAndFallBackToTheFlatQuery)
 {
     QList<RecordedRun> runs;
     const QString db = QStringLiteral("/data/-launchpad db");
@@ -334,35 +340,22 @@ TEST(LaunchpadImporterTest, SqliteIsStartedSafelyAndFallsBackToTheFlatQuery)
     EXPECT_EQ(describe(LaunchpadImporter::nativeLayout(db, env)).toStdString(), "a b a");
     ASSERT_EQ(runs.size(), 2);
     for (const RecordedRun &run : runs) {
-        EXPECT_EQ(run.executable, QStringLiteral("/usr/bin/sqlite3"));
-        const QStringList &args = run.arguments;
-        // No start-up file, and everything before the database is an option.
-        ASSERT_GE(args.size(), 4);
-        EXPECT_EQ(args.at(0), QStringLiteral("-init"));
-        EXPECT_EQ(args.at(1), QProcess::nullDevice());
-        EXPECT_TRUE(args.contains(QStringLiteral("-readonly")));
-        const QString database = args.at(args.size() - 2);
-        EXPECT_EQ(database.toStdString(), "file:///data/-launchpad%20db?mode=ro&immutable=1");
+        EXPECT_EQ(run.executable, QStringLiteral("sql"));
+        EXPECT_EQ(run.arguments.first(), db);
     }
     EXPECT_EQ(runs.at(0).arguments.last(), LaunchpadImporter::rowsQuery());
     EXPECT_EQ(runs.at(1).arguments.last(), LaunchpadImporter::query());
-    EXPECT_TRUE(runs.at(0).arguments.contains(LaunchpadImporter::separator()));
-}
-
-TEST(LaunchpadImporterTest, RelativeDatabaseStartingWithDashBecomesAbsolute)
-{
-    const QString argument = LaunchpadImporter::databaseArgument(QStringLiteral("-cmd"));
-    EXPECT_TRUE(argument.startsWith(QStringLiteral("file:///"))) << argument.toStdString();
-    EXPECT_TRUE(argument.contains(QStringLiteral("/-cmd?"))) << argument.toStdString();
-    EXPECT_EQ(LaunchpadImporter::databaseArgument(QStringLiteral("/a?b#c%d/db")).toStdString(),
-              "file:///a%3Fb%23c%25d/db?mode=ro&immutable=1");
 }
 
 TEST(LaunchpadImporterTest, DarwinUserDirectoryFromGetconf)
 {
     QList<RecordedRun> runs;
     QByteArray answer = "/var/folders/ab/xyz/C/\n";
-    const auto env = fakeEnvironment(&runs, [&answer](const RecordedRun &) { return answer; });
+    auto env = fakeEnvironment(&runs, [&answer](const RecordedRun &) { return answer; });
+    // Where the platform has no such directory, nothing is run for it.
+    EXPECT_FALSE(LaunchpadImporter::darwinUserDirectory(env).has_value());
+    EXPECT_TRUE(runs.isEmpty());
+    env.darwinPlatform = true;
     EXPECT_EQ(LaunchpadImporter::darwinUserDirectory(env), QStringLiteral("/var/folders/ab/xyz/C/"));
     ASSERT_EQ(runs.size(), 1);
     EXPECT_EQ(runs.at(0).executable, QStringLiteral("/usr/bin/getconf"));
@@ -371,7 +364,8 @@ TEST(LaunchpadImporterTest, DarwinUserDirectoryFromGetconf)
     EXPECT_FALSE(LaunchpadImporter::darwinUserDirectory(env).has_value());
     answer = "/bad\xff\n";
     EXPECT_FALSE(LaunchpadImporter::darwinUserDirectory(env).has_value());
-    const auto failing = fakeEnvironment(&runs, [](const RecordedRun &) { return std::optional<QByteArray>(); });
+    auto failing = fakeEnvironment(&runs, [](const RecordedRun &) { return std::optional<QByteArray>(); });
+    failing.darwinPlatform = true;
     EXPECT_FALSE(LaunchpadImporter::darwinUserDirectory(failing).has_value());
 }
 
@@ -385,6 +379,7 @@ TEST(LaunchpadImporterTest, DatabasePathTakesTheFirstReadableCandidate)
     EXPECT_EQ(LaunchpadImporter::databasePath(noGetconf), darwin);
     auto withGetconf =
         fakeEnvironment(&runs, [](const RecordedRun &) { return QByteArray("/var/folders/ab/xyz/C\n"); }, {plain, fromGetconf});
+    withGetconf.darwinPlatform = true;
     EXPECT_EQ(LaunchpadImporter::databasePath(withGetconf), fromGetconf);
     auto none = fakeEnvironment(&runs, [](const RecordedRun &) { return std::optional<QByteArray>(); });
     EXPECT_FALSE(LaunchpadImporter::databasePath(none).has_value());
@@ -405,7 +400,7 @@ TEST(LaunchpadImporterTest, RunnerFailsSilentlyOnNonZeroExit)
 {
     LogCapture log;
     EXPECT_FALSE(LaunchpadImporter::runTool(QStringLiteral("/usr/bin/sqlite3"),
-                                            LaunchpadImporter::sqliteArguments(QStringLiteral("/nonexistent/db"), "SELECT 1;"))
+                                            SQLiteToolRunner::arguments(QStringLiteral("/nonexistent/db"), "SELECT 1;"))
                      .has_value());
     EXPECT_TRUE(log.lines().isEmpty());
 }

@@ -1,8 +1,10 @@
 #include "import/layout_source_importer.h"
+#include "import/sqlite_tool_runner.h"
 
 #include "foundation/property_list.h"
 #include "localization/l10n.h"
 #include "store_fixtures.h"
+#include "support/temp_env.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <sys/stat.h>
 #include <limits>
 
 namespace {
@@ -542,3 +546,144 @@ TEST_F(LayoutSourceImporterReadTest, SystemLauncherDatabase)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------- failures and bounds
+
+namespace {
+
+// A hostile or unfit source and the reason its import names.
+struct FailureCase
+{
+    const char *name;
+    const char *fileName;
+    std::function<void(const QString &path)> make;
+    const char *reason; // the failure text starts with this
+};
+
+class LayoutSourceImporterFailureTest : public ::testing::TestWithParam<FailureCase>
+{
+protected:
+    QTemporaryDir dir;
+};
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+TEST_P(LayoutSourceImporterFailureTest, NamesItsReason)
+{
+    const QString path = dir.filePath(QString::fromLatin1(GetParam().fileName));
+    GetParam().make(path);
+    QString failure;
+    const auto snapshot =
+        LayoutSourceImporter::read(LayoutSourceRecord(LayoutSource::launchNext, path), {}, 35,
+                                   LayoutSourceImporter::systemRunner(), std::nullopt, testEnv(), &failure);
+    EXPECT_FALSE(snapshot.has_value());
+    EXPECT_TRUE(failure.startsWith(QString::fromLatin1(GetParam().reason))) << failure.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LayoutSourceImporterFailureTest,
+    ::testing::Values(
+        FailureCase{"TextFile", "store.db", [](const QString &p) { writeBytes(p, QByteArray(4096, 'x')); },
+                    "not a database"},
+        FailureCase{"CorruptPages", "store.db",
+                    [](const QString &p) {
+                        ASSERT_TRUE(StoreFixtures::execute(
+                            p, QStringLiteral("CREATE TABLE apps(bundleid TEXT, ordering INT);"
+                                              "INSERT INTO apps VALUES ('com.a', 1);")));
+                        QFile file(p);
+                        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+                        // Keep the 100-byte header, spoil the schema page.
+                        file.seek(100);
+                        file.write(QByteArray(int(file.size()) - 100, '\xA5'));
+                    },
+                    "corrupt"},
+        FailureCase{"NoUsableTable", "store.db",
+                    [](const QString &p) {
+                        ASSERT_TRUE(StoreFixtures::execute(p, QStringLiteral("CREATE TABLE notes(body TEXT);")));
+                    },
+                    "no usable table"},
+        FailureCase{"Fifo", "store.db",
+                    [](const QString &p) { ASSERT_EQ(::mkfifo(QFile::encodeName(p).constData(), 0600), 0); },
+                    "unreadable"},
+        FailureCase{"Missing", "store.db", [](const QString &) {}, "unreadable"},
+        FailureCase{"PropertyListOfTheWrongType", "prefs.plist",
+                    [](const QString &p) { writeBytes(p, PropertyList::toBinary(QStringLiteral("com.a.b"))); },
+                    "wrong type in a property list"},
+        FailureCase{"NotAPropertyList", "prefs.plist", [](const QString &p) { writeBytes(p, "{ not a list"); },
+                    "not a property list"},
+        FailureCase{"PropertyListNestedTooDeep", "prefs.plist",
+                    [](const QString &p) {
+                        QByteArray xml("<plist>");
+                        for (int i = 0; i < 100000; ++i)
+                            xml += "<array>";
+                        xml += "<string>com.a.b</string>";
+                        for (int i = 0; i < 100000; ++i)
+                            xml += "</array>";
+                        writeBytes(p, xml + "</plist>");
+                    },
+                    "not a property list: nested deeper"}),
+    [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
+
+TEST_F(LayoutSourceImporterReadTest, TableWhoseNameHoldsALineBreakImportsLikeAnyOther)
+{
+    const QString db = database(QStringLiteral("store.db"),
+                                QStringLiteral("CREATE TABLE \"launcher\nitems\"(bundleid TEXT, ordering INT);"
+                                               "INSERT INTO \"launcher\nitems\" VALUES ('com.b', 2), ('com.a', 1);"));
+    const auto snapshot = read(LayoutSource::launchNext, db);
+    ASSERT_TRUE(snapshot.has_value());
+    EXPECT_EQ(describe(snapshot->layout), "com.a com.b");
+}
+
+// Thousands of tables: the schema comes in one statement and the store is
+// copied once for the whole import, not once per table.
+TEST_F(LayoutSourceImporterReadTest, ManyTablesCostOneCopyAndAFewRuns)
+{
+    QString sql = QStringLiteral("BEGIN;");
+    for (int i = 0; i < 2000; ++i)
+        sql += QStringLiteral("CREATE TABLE t%1(note TEXT, size INT);").arg(i, 4, 10, QLatin1Char('0'));
+    sql += QStringLiteral("CREATE TABLE zz_apps(bundleid TEXT, ordering INT); INSERT INTO zz_apps VALUES "
+                          "('com.a', 1); COMMIT;");
+    const QString db = database(QStringLiteral("big.db"), sql);
+
+    SQLiteToolRunner runner;
+    QStringList databases;
+    runner.launch = [&databases](const QString &exe, const QStringList &args, int timeout) {
+        databases.append(args.at(args.size() - 2));
+        return ChildProcess::run(exe, args, timeout);
+    };
+    const auto snapshot = LayoutSourceImporter::read(LayoutSourceRecord(LayoutSource::launchNext, db), {}, 35, runner,
+                                                     std::nullopt, testEnv());
+    ASSERT_TRUE(snapshot.has_value());
+    EXPECT_EQ(describe(snapshot->layout), "com.a");
+    EXPECT_LE(databases.size(), 3);
+    EXPECT_EQ(QSet<QString>(databases.cbegin(), databases.cend()).size(), 1);
+}
+
+// One time limit for the whole import, shared by every query; running out is
+// a clear failure, not an empty result.
+TEST_F(LayoutSourceImporterReadTest, WholeImportTimeLimitIsAClearFailure)
+{
+    const QString db = database(QStringLiteral("store.db"),
+                                QStringLiteral("CREATE TABLE apps(bundleid TEXT, ordering INT);"
+                                               "INSERT INTO apps VALUES ('com.a', 1);"));
+    // A tool that never answers in time.
+    const QString slow = dir.filePath(QStringLiteral("slow-sqlite3"));
+    writeBytes(slow, "#!/bin/sh\nexec sleep 30\n");
+    ASSERT_TRUE(QFile::setPermissions(slow, QFile::ReadOwner | QFile::ExeOwner));
+    SQLiteToolRunner runner;
+    runner.executable = slow;
+    runner.importTimeLimitMs = 200;
+    QString failure;
+    LogCapture log;
+    EXPECT_FALSE(LayoutSourceImporter::read(LayoutSourceRecord(LayoutSource::launchNext, db), {}, 35, runner,
+                                            std::nullopt, testEnv(), &failure)
+                     .has_value());
+    EXPECT_EQ(failure, QStringLiteral("time limit of 200 ms reached"));
+}

@@ -61,7 +61,10 @@ TEST(SQLiteSchemaProbeRun, TableWhoseColumnsCannotBeListedIsLeftOut)
     const SQLiteSchemaProbe probe = SQLiteSchemaProbe::probe(QStringLiteral("/store.db"), runner);
     EXPECT_EQ(probe.tableNames(), strings({"apps"}));
     EXPECT_EQ(probe.tables.first().columns, strings({"bundle_id"}));
-    EXPECT_EQ(asked.size(), 4); // the list and one statement per non-internal table
+    // The single statement for every table first (this runner cannot answer
+    // it), then the list and one statement per non-internal table.
+    EXPECT_EQ(asked.size(), 5);
+    EXPECT_EQ(asked.first(), SQLiteSchemaProbe::columnsQuery());
 
     const SQLRunner failing = [](const QString &, const QString &) -> std::optional<QString> { return std::nullopt; };
     EXPECT_TRUE(SQLiteSchemaProbe::probe(QStringLiteral("/store.db"), failing).tables.isEmpty());

@@ -298,6 +298,26 @@ TEST(AppScannerTest, MissingRootsAndEmptyEntriesContributeNothing)
     EXPECT_TRUE(apps.isEmpty());
 }
 
+// A binary property list of arrays `depth` deep (4-byte offsets and references).
+QByteArray deeplyNestedBinaryList(int depth)
+{
+    const auto bigEndian = [](quint64 value, int size) {
+        QByteArray out;
+        for (int i = size - 1; i >= 0; --i)
+            out.append(char((value >> (8 * i)) & 0xFF));
+        return out;
+    };
+    QByteArray bytes("bplist00");
+    QByteArray table;
+    for (int i = 0; i < depth; ++i) {
+        table += bigEndian(quint64(bytes.size()), 4);
+        bytes += i == depth - 1 ? QByteArray(1, char(0xA0)) : QByteArray(1, char(0xA1)) + bigEndian(quint64(i + 1), 4);
+    }
+    const quint64 tableOffset = quint64(bytes.size());
+    return bytes + table + QByteArray(6, '\0') + char(4) + char(4) + bigEndian(quint64(depth), 8) + bigEndian(0, 8)
+           + bigEndian(tableOffset, 8);
+}
+
 TEST(AppScannerTest, BrokenBundlesAreLoggedAndTheScanGoesOn)
 {
     QTemporaryDir dir;
@@ -311,6 +331,8 @@ TEST(AppScannerTest, BrokenBundlesAreLoggedAndTheScanGoesOn)
     ASSERT_EQ(::mkfifo(QFile::encodeName(root + "/Pipe.app/Contents/Info.plist").constData(), 0600), 0);
     // A folder in place of the Info.plist.
     QDir().mkpath(root + "/Folder.app/Contents/Info.plist");
+    // Nested deep enough to exhaust the parser's stack.
+    makeBundle(root + "/Deep.app", {}, Plist::raw, deeplyNestedBinaryList(100000));
 
     LogCapture log;
     const QList<AppItem> apps = AppScanner(QStringList{root}).scan();
@@ -319,7 +341,8 @@ TEST(AppScannerTest, BrokenBundlesAreLoggedAndTheScanGoesOn)
     EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Garbage.app reason=bad-info-plist"));
     EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Pipe.app reason=bad-info-plist"));
     EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Folder.app reason=bad-info-plist"));
-    EXPECT_EQ(log.lines().size(), 4);
+    EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Deep.app reason=bad-info-plist"));
+    EXPECT_EQ(log.lines().size(), 5);
 }
 
 TEST(AppScannerTest, MakeItemRejectsWhatIsNotABundleFolder)

@@ -133,30 +133,58 @@ TEST_P(LayoutStoreBadPinnedTest, IsRejected)
     EXPECT_FALSE(LayoutStore::decodePinned(GetParam().json).has_value());
 }
 
+TEST(LayoutStorePinnedDecodingTest, ABadElementDropsOnlyItself)
+{
+    for (const char *json : {R"(["a",1])", R"(["a",null])", R"([{},"a"])"}) {
+        QStringList dropped;
+        EXPECT_EQ(LayoutStore::decodePinned(json, &dropped), QStringList{"a"}) << json;
+        EXPECT_EQ(dropped.size(), 1) << json;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, LayoutStoreBadPinnedTest,
                          ::testing::Values(BadPinnedCase{"Object", R"({"a":"b"})"},
-                                           BadPinnedCase{"NumberElement", R"(["a",1])"},
-                                           BadPinnedCase{"NullElement", R"(["a",null])"},
                                            BadPinnedCase{"NotJson", "com.a"},
                                            BadPinnedCase{"Empty", ""}),
                          [](const ::testing::TestParamInfo<BadPinnedCase> &info) {
                              return std::string(info.param.name);
                          });
 
-// Every kind of bad member fails the whole file.
+// Bytes that are no JSON object fail the whole file.
 struct BadLayoutCase
 {
     const char *name;
     const char *json;
 };
 
-class LayoutStoreStrictDecodingTest : public ::testing::TestWithParam<BadLayoutCase>
+class LayoutStoreUndecodableTest : public ::testing::TestWithParam<BadLayoutCase>
 {
 };
 
-TEST_P(LayoutStoreStrictDecodingTest, RejectsWholeFile)
+TEST_P(LayoutStoreUndecodableTest, RejectsWholeFile)
 {
     EXPECT_FALSE(LayoutStore::decodeLayout(GetParam().json).has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LayoutStoreUndecodableTest,
+    ::testing::Values(BadLayoutCase{"NotJson", "{\"pages\": ["}, BadLayoutCase{"TopLevelArray", "[]"},
+                      BadLayoutCase{"TrailingGarbage", "{\"pages\":[],\"hiddenIDs\":[],\"nameOverrides\":{},"
+                                                       "\"customSources\":[]} x"},
+                      BadLayoutCase{"InvalidUtf8", "{\"pages\":[[{\"id\":\"\xff\"}]],\"hiddenIDs\":[],"
+                                                   "\"nameOverrides\":{},\"customSources\":[]}"}),
+    [](const ::testing::TestParamInfo<BadLayoutCase> &info) { return std::string(info.param.name); });
+
+// Every other kind of bad member is dropped on its own and named.
+class LayoutStorePartialDecodingTest : public ::testing::TestWithParam<BadLayoutCase>
+{
+};
+
+TEST_P(LayoutStorePartialDecodingTest, DropsOnlyTheBadMember)
+{
+    QStringList dropped;
+    EXPECT_TRUE(LayoutStore::decodeLayout(GetParam().json, &dropped).has_value());
+    EXPECT_FALSE(dropped.isEmpty());
 }
 
 #define LAYOUT_WITH(pages, hidden, overrides, sources)                                                          \
@@ -164,11 +192,8 @@ TEST_P(LayoutStoreStrictDecodingTest, RejectsWholeFile)
 #define PAGES_WITH(entry) LAYOUT_WITH("[[" entry "]]", "[]", "{}", "[]")
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, LayoutStoreStrictDecodingTest,
+    Cases, LayoutStorePartialDecodingTest,
     ::testing::Values(
-        BadLayoutCase{"NotJson", "{\"pages\": ["},
-        BadLayoutCase{"TrailingGarbage", LAYOUT_WITH("[]", "[]", "{}", "[]") " x"},
-        BadLayoutCase{"TopLevelArray", "[]"},
         BadLayoutCase{"MissingPages", R"({"hiddenIDs":[],"nameOverrides":{},"customSources":[]})"},
         BadLayoutCase{"MissingHiddenIDs", R"({"pages":[],"nameOverrides":{},"customSources":[]})"},
         BadLayoutCase{"MissingNameOverrides", R"({"pages":[],"hiddenIDs":[],"customSources":[]})"},
@@ -194,8 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PAGES_WITH("{\"id\":\"folder:f\",\"folder\":{\"id\":\"f\",\"name\":\"n\",\"bundleIDs\":null}}")},
         BadLayoutCase{"FolderMemberNull",
                       PAGES_WITH("{\"id\":\"folder:f\",\"folder\":{\"id\":\"f\",\"name\":\"n\",\"bundleIDs\":[null]}}")},
-        BadLayoutCase{"LoneSurrogateInID", PAGES_WITH("{\"id\":\"app:\\ud800\"}")},
-        BadLayoutCase{"InvalidUtf8", "{\"pages\":[[{\"id\":\"\xff\"}]],\"hiddenIDs\":[],\"nameOverrides\":{},\"customSources\":[]}"}),
+        BadLayoutCase{"LoneSurrogateInID", PAGES_WITH("{\"id\":\"app:\\ud800\"}")}),
     [](const ::testing::TestParamInfo<BadLayoutCase> &info) { return std::string(info.param.name); });
 
 TEST(LayoutStoreDecodingTest, AcceptsWhatTheFormatAllows)
@@ -356,7 +380,7 @@ TEST_P(LayoutStoreCorruptFileTest, SaveWithoutLoadStillKeepsIt)
 INSTANTIATE_TEST_SUITE_P(
     Cases, LayoutStoreCorruptFileTest,
     ::testing::Values(CorruptCase{"LayoutTruncated", "layout.json", QByteArray(kSampleLayoutText).left(200)},
-                      CorruptCase{"LayoutMissingMember", "layout.json", R"({"pages":[],"hiddenIDs":[],"nameOverrides":{}})"},
+                      CorruptCase{"LayoutNotAnObject", "layout.json", R"(["pages"])"},
                       CorruptCase{"LayoutEmptyFile", "layout.json", ""},
                       CorruptCase{"PinnedObject", "pinned.json", R"({"pinned":["a"]})"},
                       CorruptCase{"PinnedBinary", "pinned.json", QByteArray("\x00\x01\xff", 3)}),
