@@ -66,8 +66,17 @@ int main(int argc, char **argv)
     // (as a click on the Dock icon would) and ends.
     SingleInstance instance(
         SingleInstance::socketPathFor(options.effectiveStateDirectory().value_or(QDir::homePath())));
-    if (instance.acquire() == SingleInstance::Role::handedOver)
-        return 0;
+    // The running launcher carries out this start's imports, "--settings"
+    // and "--show"; any other option is said to be left undone.
+    instance.setHandOverArguments(LaunchOptions::forHandOver(QCoreApplication::arguments(), QDir::currentPath()));
+    if (instance.acquire() == SingleInstance::Role::handedOver) {
+        const QStringList notApplied = LaunchOptions::notHandedOver(QCoreApplication::arguments());
+        if (notApplied.isEmpty())
+            return 0;
+        std::fprintf(stderr, "tessellon is already running; these options were not applied: %s\n",
+                     qUtf8Printable(notApplied.join(QStringLiteral(", "))));
+        return 2;
+    }
 
     // The desktop's input outlives the delegate whose triggers use it.
     const std::unique_ptr<InputPlatform> input = makeLinuxInputPlatform();
@@ -76,9 +85,9 @@ int main(int argc, char **argv)
     platform.launcherEnvironment.decorator = makeLinuxWindowDecorator();
     auto delegate = std::make_unique<AppDelegate>(options, std::move(platform));
     appDelegateRef = delegate.get();
-    instance.onReopen = [] {
+    instance.onReopenWithArguments = [](const QStringList &arguments) {
         if (appDelegateRef)
-            appDelegateRef->applicationShouldHandleReopen(appDelegateRef->launcher().isVisible());
+            appDelegateRef->handleLaterStart(LaunchOptions::parse(QStringList{QStringLiteral("tessellon")} + arguments));
     };
 
     // SIGTERM and SIGINT end through the ordinary end of the event loop, so

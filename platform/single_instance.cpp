@@ -18,9 +18,9 @@
 namespace {
 constexpr int kConnectTimeoutMs = 1000;
 constexpr int kWriteTimeoutMs = 1000;
-// A peer that never finishes its line is dropped after this many bytes.
-constexpr qint64 kMaxMessageBytes = 256;
-
+// A peer that never finishes its line is dropped after this many bytes
+// (room for a command line of import paths).
+constexpr qint64 kMaxMessageBytes = 64 * 1024;
 // The user at the other end of a connected local socket.
 std::optional<unsigned> peerUser(qintptr descriptor)
 {
@@ -127,7 +127,7 @@ SingleInstance::HandOver SingleInstance::handOver()
     // The running instance reads the line from its own event loop; waiting
     // for an answer here could deadlock two instances in one thread (tests)
     // and tells nothing more: a live process accepted the connection.
-    socket.write(reopenMessage);
+    socket.write(reopenMessageWith(m_handOverArguments));
     if (!socket.waitForBytesWritten(kWriteTimeoutMs) && socket.bytesToWrite() > 0)
         return HandOver::nobody;
     socket.disconnectFromServer();
@@ -182,9 +182,11 @@ void SingleInstance::accept()
             }
             const QByteArray line = guard->readLine(kMaxMessageBytes);
             guard->disconnectFromServer();
-            if (line == reopenMessage) {
+            if (const std::optional<QStringList> arguments = parseReopenMessage(line)) {
                 Log::write("[instance] reopen");
-                if (onReopen)
+                if (onReopenWithArguments)
+                    onReopenWithArguments(*arguments);
+                else if (onReopen)
                     onReopen();
             } else {
                 Log::write("[instance] ignored message bytes=%d", int(line.size()));
@@ -200,4 +202,33 @@ void SingleInstance::accept()
         });
         readLine(); // the line may have arrived with the connection
     }
+}
+
+QByteArray SingleInstance::reopenMessageWith(const QStringList &arguments)
+{
+    QByteArray message = reopenMessage.chopped(1);
+    for (const QString &argument : arguments) {
+        message += '\t';
+        message += argument.toUtf8().toBase64();
+    }
+    message += '\n';
+    return message;
+}
+
+std::optional<QStringList> SingleInstance::parseReopenMessage(const QByteArray &line)
+{
+    if (!line.endsWith('\n'))
+        return std::nullopt;
+    const QList<QByteArray> fields = line.chopped(1).split('\t');
+    if (fields.first() != reopenMessage.chopped(1))
+        return std::nullopt;
+    QStringList arguments;
+    for (qsizetype i = 1; i < fields.size(); ++i) {
+        const QByteArray::FromBase64Result decoded =
+            QByteArray::fromBase64Encoding(fields.at(i), QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded)
+            return std::nullopt;
+        arguments.append(QString::fromUtf8(*decoded));
+    }
+    return arguments;
 }

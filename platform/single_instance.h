@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -59,9 +60,19 @@ public:
 
     // Called on the main thread each time a later start hands over.
     std::function<void()> onReopen;
+    // When set, called instead of onReopen, with what the later start was
+    // given on its command line (without the executable; empty for none).
+    std::function<void(const QStringList &arguments)> onReopenWithArguments;
 
-    // The one message of the hand-over protocol.
+    // What a later start hands over besides the reopen itself.
+    void setHandOverArguments(const QStringList &arguments) { m_handOverArguments = arguments; }
+
+    // The one message of the hand-over protocol: "reopen", then for each
+    // argument a tab and the argument's UTF-8 in base64, then a newline.
     static inline const QByteArray reopenMessage = QByteArrayLiteral("reopen\n");
+    static QByteArray reopenMessageWith(const QStringList &arguments);
+    // The arguments of a reopen message; nothing for any other line.
+    static std::optional<QStringList> parseReopenMessage(const QByteArray &line);
 
 private:
     enum class HandOver { done, nobody, stranger };
@@ -74,5 +85,6 @@ private:
 
     QString m_socketPath;
     unsigned m_user = 0;
+    QStringList m_handOverArguments;
     std::unique_ptr<QLocalServer> m_server;
 };

@@ -19,6 +19,13 @@ LauncherLayoutPlan::Chrome LauncherLayoutPlan::chrome(const QSizeF &size, double
     return chrome;
 }
 
+QRectF LauncherLayoutPlan::settingsButtonFrame(const QRectF &planned, double titleWidth)
+{
+    if (!(titleWidth > planned.width()))
+        return planned;
+    return QRectF(planned.right() - titleWidth, planned.top(), titleWidth, planned.height());
+}
+
 bool LauncherLayoutPlan::backdropNeedsRefresh(const QSizeF &lastRefresh, const QSizeF &size)
 {
     return std::abs(size.width() - lastRefresh.width()) > backdropTolerance ||

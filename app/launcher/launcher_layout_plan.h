@@ -43,6 +43,10 @@ public:
         QRectF grid;
     };
     static Chrome chrome(const QSizeF &size, double sideInsetRatio);
+    // The settings button's frame for a title that needs `titleWidth`: the
+    // planned frame, grown leftwards (its right edge stays) when the title is
+    // wider, so that no language's title is clipped.
+    static QRectF settingsButtonFrame(const QRectF &planned, double titleWidth);
 
     static bool backdropNeedsRefresh(const QSizeF &lastRefresh, const QSizeF &size);
 

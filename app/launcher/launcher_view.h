@@ -82,6 +82,9 @@ public:
     static inline const MergeHoverGate::Tuning mergeTuning = TileDragController::mergeTuning;
     // A background press released within this many points hides the launcher.
     static constexpr double backgroundClickMaxDrift = 8;
+    // A frameless line edit draws its text this far inside its frame (Qt's
+    // fixed inner margin).
+    static constexpr double searchFieldTextInset = 2;
 
     // --- Outward callbacks (set by the owner) -----------------------------------
     std::function<void()> onHide;
@@ -211,6 +214,10 @@ public:
     void scheduleLongPress();
     void cancelLongPress();
     void updateSelectionDisplay();
+    // Ends the press: its tile's highlight and what its release would do.
+    void clearPressedState();
+    // Takes a plain press's highlight off its tile (launcher_view_paging.cpp).
+    void endPressHighlight();
     void applyJiggle(AppTile *tile, double rotationRadians, double translationX, double translationY);
     std::optional<int> badgeTileIndex(const QPointF &point) const;
     void handleBadgeTap(int index, bool previewOnly);
@@ -282,6 +289,9 @@ private:
     std::optional<int> m_clickedIndex;
     bool m_backgroundClick = false;
     std::optional<QPointF> m_backgroundPressPoint;
+    // The selection is a plain press's highlight of its tile: it ends with
+    // the press (release, drag, page turn, rebuild, hide).
+    bool m_pressHighlight = false;
 
     // --- Life ---------------------------------------------------------------------------------
     bool m_built = false;

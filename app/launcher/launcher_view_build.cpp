@@ -23,7 +23,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QProxyStyle>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -41,10 +40,12 @@ QColor black(double alpha)
     return QColor(0, 0, 0, int(std::lround(std::clamp(alpha, 0.0, 1.0) * 255)));
 }
 
-QFont systemFont(double pointSize, QFont::Weight weight)
+// Sizes in points are logical pixels (a point size would be scaled by the
+// screen's 96 dpi, a third larger than the layout means).
+QFont systemFont(double size, QFont::Weight weight)
 {
     QFont font(QApplication::font().family());
-    font.setPointSizeF(pointSize);
+    font.setPixelSize(int(std::lround(size)));
     font.setWeight(weight);
     return font;
 }
@@ -53,18 +54,6 @@ QRect widgetRect(const QRectF &rect)
 {
     return rect.toRect();
 }
-
-// The search field draws no caret: the typed text is the only feedback.
-class HiddenCaretStyle : public QProxyStyle
-{
-public:
-    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
-    {
-        if (metric == PM_TextCursorWidth)
-            return 0;
-        return QProxyStyle::pixelMetric(metric, option, widget);
-    }
-};
 
 // Scales a grid host about its centre; nothing (and no offscreen rendering)
 // at full size.
@@ -122,9 +111,6 @@ void LauncherView::buildSubviews()
     m_searchField->setAlignment(Qt::AlignCenter);
     m_searchField->setTextMargins(0, 0, 0, 0);
     m_searchField->setAttribute(Qt::WA_MacShowFocusRect, false);
-    auto *caretStyle = new HiddenCaretStyle;
-    caretStyle->setParent(m_searchField);
-    m_searchField->setStyle(caretStyle);
     QPalette fieldPalette = m_searchField->palette();
     fieldPalette.setColor(QPalette::Base, Qt::transparent);
     fieldPalette.setColor(QPalette::Window, Qt::transparent);
@@ -134,6 +120,7 @@ void LauncherView::buildSubviews()
     updateSearchPlaceholder();
     connect(m_searchField, &QLineEdit::textEdited, this, &LauncherView::searchTextChanged);
     m_searchField->installEventFilter(this);
+    m_searchPlate->installEventFilter(this);
 
     m_scrollContainer = new QScrollArea(this);
     m_scrollContainer->setFrameShape(QFrame::NoFrame);
@@ -217,7 +204,8 @@ void LauncherView::relayout()
     layoutSearchContents();
     m_pageDots->setGeometry(widgetRect(chrome.pageDots));
     m_hintLabel->setGeometry(widgetRect(chrome.hintLabel));
-    m_settingsButton->setGeometry(widgetRect(chrome.settingsButton));
+    m_settingsButton->setGeometry(widgetRect(
+        LauncherLayoutPlan::settingsButtonFrame(chrome.settingsButton, m_settingsButton->sizeHint().width())));
     m_scrollContainer->setGeometry(widgetRect(chrome.grid));
 
     m_geometry = GridGeometry(settings.columns, settings.rows, chrome.grid, settings.iconScale);
@@ -231,6 +219,8 @@ void LauncherView::rebuild()
 {
     if (!m_built)
         return;
+    // The pressed tile is about to go; its index would name another entry.
+    clearPressedState();
     const bool turning = m_pageTurner->isTurning();
     if (!turning)
         setSlideOrigin(m_tilesHost, 0);
@@ -269,7 +259,9 @@ void LauncherView::rebuild()
         if (turning)
             frame.moveLeft(m_tilesHost->x());
         m_tilesHost->setGeometry(frame);
-        m_tilesHost->stackUnder(m_pageDots);
+        // Under the search plate: the full-size host must not take the
+        // presses meant for the search field.
+        m_tilesHost->stackUnder(m_searchPlate);
         m_tilesHost->show();
     } else {
         m_scrollContainer->show();

@@ -5,8 +5,10 @@
 #include "launcher_view.h"
 
 #include "launcher/launcher_key_routing.h"
+#include "launcher/launcher_layout_plan.h"
 #include "session/launcher_session.h"
 
+#include "localization/key_words.h"
 #include "localization/l10n.h"
 #include "policy/search_prompt_layout.h"
 
@@ -35,6 +37,18 @@ void LauncherView::layoutSearchContents()
     // Cocoa field draws its text from the top; a line edit centres its text
     // vertically, so the frame moves back up to centre the text on the plate.
     QRectF field = layout.fieldFrame.translated(0, -SearchPromptLayout::textBaselineOffset);
+    if (!layout.isClamped && m_searchField->text().isEmpty()) {
+        // A centred line edit hides its placeholder while it has the focus,
+        // which it has whenever the launcher shows. The empty field starts
+        // where the prompt starts instead, left-aligned: the same place on
+        // the plate, with the prompt shown and the caret before it.
+        const double x = layout.textLeft - searchFieldTextInset;
+        field = QRectF(x, field.top(), std::max(1.0, plate.width() - x - SearchPromptLayout::minimumSideInset),
+                       field.height());
+        m_searchField->setGeometry(field.toRect());
+        m_searchField->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        return;
+    }
     if (!layout.isClamped) {
         m_searchField->setGeometry(field.toRect());
         m_searchField->setAlignment(Qt::AlignCenter);
@@ -50,9 +64,9 @@ void LauncherView::layoutSearchContents()
 
 void LauncherView::applyEditModeHint()
 {
-    m_hintLabel->setText(isEditing()
-                             ? L(QStringLiteral("点击 ✕ 卸载应用　·　Esc 或点击空白处退出编辑　·　系统内置应用不可卸载"))
-                             : L(QStringLiteral("⌥ Space 唤起　·　Esc 退出　·　拖动排序 / 拖到 Dock　·　右键更多")));
+    m_hintLabel->setText(KeyWords::forDisplay(
+        isEditing() ? L(QStringLiteral("点击 ✕ 卸载应用　·　Esc 或点击空白处退出编辑　·　系统内置应用不可卸载"))
+                    : L(QStringLiteral("⌥ Space 唤起　·　Esc 退出　·　拖动排序 / 拖到 Dock　·　右键更多"))));
 }
 
 void LauncherView::refreshLocalizedText()
@@ -60,6 +74,10 @@ void LauncherView::refreshLocalizedText()
     updateSearchPlaceholder();
     applyEditModeHint();
     m_settingsButton->setText(L(QStringLiteral("设置")));
+    // The button takes the width of its title in the new language.
+    const LauncherLayoutPlan::Chrome chrome = LauncherLayoutPlan::chrome(QSizeF(size()), m_session.settings().sideInset);
+    m_settingsButton->setGeometry(
+        LauncherLayoutPlan::settingsButtonFrame(chrome.settingsButton, m_settingsButton->sizeHint().width()).toRect());
     layoutSearchContents();
     update();
 }
@@ -130,6 +148,23 @@ bool LauncherView::handleSearchFieldKey(int key)
 
 bool LauncherView::eventFilter(QObject *watched, QEvent *event)
 {
+    // The plate around the field belongs to the field: a press on it puts
+    // the caret in the field and never reaches the background-click path.
+    if (watched == m_searchPlate) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            focusSearchField();
+            event->accept();
+            return true;
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseMove:
+            event->accept();
+            return true;
+        default:
+            break;
+        }
+    }
     // Before the line edit sees them: arrows never move the caret, Tab never
     // walks the focus chain, Escape and Return act on the launcher.
     if (watched == m_searchField && event->type() == QEvent::KeyPress) {

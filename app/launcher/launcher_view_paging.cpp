@@ -470,14 +470,17 @@ void LauncherView::mousePressEvent(QMouseEvent *event)
                 m_selection.remove(entry.id);
             else
                 m_selection.insert(entry.id);
+            m_pressHighlight = false;
         } else {
             m_selection = {entry.id};
+            m_pressHighlight = true;
         }
         updateSelectionDisplay();
         return;
     }
 
     m_selection.clear();
+    m_pressHighlight = false;
     updateSelectionDisplay();
     m_dragEntryID.reset();
     m_dragStartPoint.reset();
@@ -514,6 +517,8 @@ void LauncherView::mouseMoveEvent(QMouseEvent *event)
         const QPointF delta = p - *m_dragStartPoint;
         if (std::hypot(delta.x(), delta.y()) > 7) {
             m_hasDragged = true;
+            // The drag session may swallow the release: the highlight ends here.
+            endPressHighlight();
             startDrag(*m_dragEntryID, *m_dragStartPoint);
         }
     }
@@ -548,6 +553,7 @@ void LauncherView::mouseReleaseEvent(QMouseEvent *event)
         cancelLongPress();
         m_editMode.setPressedBadge(std::nullopt);
         m_editMode.setExitsOnRelease(false);
+        endPressHighlight();
     };
 
     if (isEditing()) {
@@ -597,4 +603,24 @@ void LauncherView::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     clearPress();
+}
+
+void LauncherView::endPressHighlight()
+{
+    if (!m_pressHighlight)
+        return;
+    m_pressHighlight = false;
+    m_selection.clear();
+    updateSelectionDisplay();
+}
+
+void LauncherView::clearPressedState()
+{
+    // A release still to come opens nothing and hides nothing.
+    m_dragEntryID.reset();
+    m_dragStartPoint.reset();
+    m_clickedIndex.reset();
+    m_backgroundClick = false;
+    m_backgroundPressPoint.reset();
+    endPressHighlight();
 }

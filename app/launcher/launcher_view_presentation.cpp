@@ -99,6 +99,12 @@ void LauncherView::animateIn()
 void LauncherView::animateOut(std::function<void()> completion)
 {
     exitEditMode();
+    // Nothing pressed or selected outlives the launcher being hidden.
+    clearPressedState();
+    if (!m_selection.isEmpty()) {
+        m_selection.clear();
+        updateSelectionDisplay();
+    }
     const PageTurnEngine &engine = m_pageTurner->engine();
     if (m_pageTurner->pointerDrag().isActive() && engine.isInteractivePaging() && !engine.isPagingAnimating()) {
         // A half-dragged turn is abandoned: the page where the drag began stays.

@@ -21,6 +21,44 @@ bool isAsciiDigit(QChar c)
 
 } // namespace
 
+bool LaunchOptions::isHandedOver(const QString &option)
+{
+    static const QStringList handedOver{
+        QStringLiteral("--import-path"), QStringLiteral("--import-source"), QStringLiteral("--import-native"),
+        QStringLiteral("--settings"),    QStringLiteral("--settings-tab"),  QStringLiteral("--show"),
+        QStringLiteral("--state-dir"),
+    };
+    return handedOver.contains(option);
+}
+
+QStringList LaunchOptions::forHandOver(const QStringList &arguments, const QString &currentDirectory)
+{
+    QStringList result = arguments.mid(1);
+    const QDir here(currentDirectory);
+    for (qsizetype i = 0; i + 1 < result.size(); ++i) {
+        const QString &option = result.at(i);
+        if (option != QLatin1String("--import-path") && option != QLatin1String("--state-dir"))
+            continue;
+        QString &path = result[i + 1];
+        if (path.startsWith(QLatin1String("--")))
+            continue;
+        path = QDir::cleanPath(here.absoluteFilePath(path));
+        ++i;
+    }
+    return result;
+}
+
+QStringList LaunchOptions::notHandedOver(const QStringList &arguments)
+{
+    QStringList result;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument.startsWith(QLatin1String("--")) && !isHandedOver(argument) && !result.contains(argument))
+            result.append(argument);
+    }
+    return result;
+}
+
 std::optional<QString> LaunchOptions::value(const QStringList &arguments, const QString &option)
 {
     const qsizetype index = arguments.indexOf(option);

@@ -75,6 +75,19 @@ struct LaunchOptions
     std::optional<QString> effectiveStateDirectory() const;
     std::optional<QString> effectiveStateDirectory(const QProcessEnvironment &environment) const;
 
+    // A later start hands its command line to the running launcher, which
+    // carries out only these options of it: the imports, "--settings" (with
+    // "--settings-tab") and "--show"; "--state-dir" found it.
+    static bool isHandedOver(const QString &option);
+    // `arguments` (the executable first, then the options) as the running
+    // launcher is to read them: without the executable, and with the paths
+    // of "--import-path" and "--state-dir" made absolute against
+    // `currentDirectory`, which the running launcher does not share.
+    static QStringList forHandOver(const QStringList &arguments, const QString &currentDirectory);
+    // The options (names starting with "--") in `arguments` that a running
+    // launcher does not carry out, each once, in order.
+    static QStringList notHandedOver(const QStringList &arguments);
+
     // The value after the first occurrence of `option`: nothing when the option
     // is absent or last, or when the next argument starts with "--" (a missing
     // value never swallows the next option; "-2" is a value).

@@ -165,26 +165,30 @@ bool LauncherSession::hasGridOverride() const
 void LauncherSession::start()
 {
     rescan({});
+    importRequested(m_options);
+}
 
-    if (m_options.importSource && !LayoutSource::fromRawValue(*m_options.importSource)) {
+void LauncherSession::importRequested(const LaunchOptions &options)
+{
+    if (options.importSource && !LayoutSource::fromRawValue(*options.importSource)) {
         // Another source's reader would misread the file: say so instead.
-        Log::write("[import] failed source=%@ reason=unknown source; known: %@", *m_options.importSource,
+        Log::write("[import] failed source=%@ reason=unknown source; known: %@", *options.importSource,
                    knownSourceNames());
-    } else if (m_options.importPath) {
+    } else if (options.importPath) {
         const LayoutSource source =
-            LayoutSource::fromRawValue(m_options.importSource.value_or(QStringLiteral("buhoLaunchpad")))
+            LayoutSource::fromRawValue(options.importSource.value_or(QStringLiteral("buhoLaunchpad")))
                 .value_or(LayoutSource::buhoLaunchpad);
-        importLayout(LayoutSourceRecord(source, *m_options.importPath, false));
-    } else if (m_options.importSource) {
+        importLayout(LayoutSourceRecord(source, *options.importPath, false));
+    } else if (options.importSource) {
         const QList<LayoutSourceRecord> records = availableLayoutSources();
         const auto found = std::find_if(records.cbegin(), records.cend(), [&](const LayoutSourceRecord &record) {
-            return record.source.rawValue() == *m_options.importSource;
+            return record.source.rawValue() == *options.importSource;
         });
         if (found != records.cend())
             importLayout(*found);
         else
-            Log::write("[import] source=%@ not found on this machine", *m_options.importSource);
-    } else if (m_options.importNative) {
+            Log::write("[import] source=%@ not found on this machine", *options.importSource);
+    } else if (options.importNative) {
         importNativeLayout();
     }
 }

@@ -116,6 +116,10 @@ public:
 
     // The first rescan, then the import the command line asks for.
     void start();
+    // The import `options` ask for ("--import-path", "--import-source",
+    // "--import-native"), if any: at start-up, or for a later start that
+    // handed its command line over.
+    void importRequested(const LaunchOptions &options);
     // Scans the application folders and the custom sources, merges the system
     // launcher's catalog, fits the layout to the result, saves, calls onChange.
     void rescan(const QSet<QString> &excludingAppIDs = {});

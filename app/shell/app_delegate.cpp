@@ -349,6 +349,17 @@ bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows)
     return true;
 }
 
+void AppDelegate::handleLaterStart(const LaunchOptions &options)
+{
+    session().importRequested(options);
+    applicationShouldHandleReopen(launcher().isVisible());
+    if (options.showSettings) {
+        showSettings();
+        if (options.settingsTab)
+            selectSettingsTab(*options.settingsTab);
+    }
+}
+
 void AppDelegate::applicationWillTerminate()
 {
     if (m_terminated)

@@ -87,6 +87,10 @@ public:
     // A click on the Dock icon (here: a second start): always shows the
     // launcher, never toggles it.
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    // A later start handed its command line over: its import runs here, the
+    // launcher comes forward as for a reopen, and "--settings" opens the
+    // settings window.
+    void handleLaterStart(const LaunchOptions &options);
     // Saves the session and disarms the triggers; runs once.
     void applicationWillTerminate();
     // Built afresh on each call; the caller owns it.

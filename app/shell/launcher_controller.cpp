@@ -16,6 +16,8 @@ LauncherController::LauncherController(std::unique_ptr<Content> content, const L
         m_environment.screens = &LauncherController::systemScreens;
     if (!m_environment.decorator)
         m_environment.decorator = WindowDecorator::passive();
+    if (!m_environment.observeScreens)
+        m_environment.observeScreens = &LauncherController::observeSystemScreens;
 
     const std::optional<Screen> screen = targetScreen(m_environment.screens());
     const QRectF frame = screen ? screen->frame : fallbackFrame;
@@ -26,6 +28,10 @@ LauncherController::LauncherController(std::unique_ptr<Content> content, const L
         if (self)
             self->hide();
     };
+    m_environment.observeScreens(this, [self = QPointer<LauncherController>(this)] {
+        if (self)
+            self->screensChanged();
+    });
 }
 
 LauncherController::~LauncherController()
@@ -158,4 +164,37 @@ QList<LauncherController::Screen> LauncherController::systemScreens()
         result.append(Screen{QRectF(screen->geometry()), QRectF(screen->availableGeometry()), screen == primary});
     }
     return result;
+}
+
+void LauncherController::observeSystemScreens(QObject *context, std::function<void()> changed)
+{
+    auto watch = [context, changed](QScreen *screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, context, [changed] { changed(); });
+    };
+    for (QScreen *screen : QGuiApplication::screens())
+        watch(screen);
+    auto *application = qGuiApp;
+    if (!application)
+        return;
+    QObject::connect(application, &QGuiApplication::screenAdded, context, [watch, changed](QScreen *screen) {
+        watch(screen);
+        changed();
+    });
+    QObject::connect(application, &QGuiApplication::screenRemoved, context, [changed] { changed(); });
+    QObject::connect(application, &QGuiApplication::primaryScreenChanged, context, [changed] { changed(); });
+}
+
+void LauncherController::screensChanged()
+{
+    if (!isVisible())
+        return;
+    const std::optional<Screen> screen = targetScreen(m_environment.screens());
+    if (!screen)
+        return;
+    const QRect frame = screen->frame.toAlignedRect();
+    if (m_window->geometry() == frame)
+        return;
+    m_window->setGeometry(frame);
+    if (m_options.dumpWindows)
+        dumpWindowInfo();
 }

@@ -61,6 +61,10 @@ public:
         // Brings the application forward (activation). Default: nothing more
         // than what raising and activating the window does.
         std::function<void()> activateApplication;
+        // Calls `changed` for as long as `context` lives whenever the screens
+        // change: one added or removed, another one main, a new geometry.
+        // Default: the screens Qt knows (observeSystemScreens).
+        std::function<void(QObject *context, std::function<void()> changed)> observeScreens;
     };
 
     // The frame the window starts with when there is no screen at all.
@@ -97,6 +101,11 @@ public:
     static QString describeNumber(double value);
     // The screens Qt knows, the primary one as main.
     static QList<Screen> systemScreens();
+    static void observeSystemScreens(QObject *context, std::function<void()> changed);
+
+    // A shown launcher takes the target screen's frame at once (and its view
+    // lays out for it); a hidden one is fitted when it shows.
+    void screensChanged();
 
 private:
     std::unique_ptr<Content> m_content;

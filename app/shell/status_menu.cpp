@@ -1,5 +1,6 @@
 #include "status_menu.h"
 
+#include "localization/key_words.h"
 #include "localization/l10n.h"
 
 #include <QAction>
@@ -22,7 +23,7 @@ void addItem(QMenu &menu, const QString &title, const std::function<void()> &act
 
 QString StatusMenu::toolTip(Settings::HotKeyPreset hotKey)
 {
-    return L(QStringLiteral("Tessellon · %@ 唤起启动台"), hotKey.label());
+    return KeyWords::forDisplay(L(QStringLiteral("Tessellon · %@ 唤起启动台"), hotKey.label()));
 }
 
 std::unique_ptr<QMenu> StatusMenu::build(const Actions &actions)

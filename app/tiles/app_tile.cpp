@@ -344,7 +344,8 @@ EditModeBadge AppTile::deleteBadge() const
 QFont AppTile::labelFont()
 {
     QFont font = QGuiApplication::font();
-    font.setPointSizeF(kLabelFontSize);
+    // Logical pixels, as every size of the layout.
+    font.setPixelSize(int(std::lround(kLabelFontSize)));
     font.setWeight(QFont::Medium);
     return font;
 }

@@ -152,7 +152,8 @@ public:
     QList<int> rasterizedIconSides() const { return m_rasterizedIcons.keys(); }
     void invalidateRenderedIcons();
 
-    // The label's font: the application font at 12.5 points, medium weight.
+    // The label's font: the application font at 12.5 points (logical pixels,
+    // rounded to whole ones), medium weight.
     static QFont labelFont();
 
 protected:

@@ -58,6 +58,40 @@ TEST_F(SingleInstanceTest, LaterStartHandsOverToTheRunningOne)
     EXPECT_EQ(reopens, 2);
 }
 
+// A later start's command line reaches the running one whole: spaces, tabs,
+// newlines and any script in an argument included.
+TEST_F(SingleInstanceTest, LaterStartHandsItsArgumentsOver)
+{
+    SingleInstance running(path());
+    QList<QStringList> received;
+    running.onReopenWithArguments = [&](const QStringList &arguments) { received.append(arguments); };
+    ASSERT_EQ(running.acquire(), SingleInstance::Role::primary);
+
+    const QStringList arguments{QStringLiteral("--import-path"), QStringLiteral("/tmp/a b\tc\nd/Данные.db"),
+                                QStringLiteral("--settings"), QString()};
+    SingleInstance second(path());
+    second.setHandOverArguments(arguments);
+    EXPECT_EQ(second.acquire(), SingleInstance::Role::handedOver);
+    SingleInstance plain(path());
+    EXPECT_EQ(plain.acquire(), SingleInstance::Role::handedOver);
+
+    ASSERT_TRUE(spinUntil([&] { return received.size() == 2; }));
+    EXPECT_EQ(received.value(0), arguments);
+    EXPECT_EQ(received.value(1), QStringList());
+}
+
+TEST(SingleInstanceMessage, ReopenLinesAndOthers)
+{
+    EXPECT_EQ(SingleInstance::reopenMessageWith({}), SingleInstance::reopenMessage);
+    EXPECT_EQ(SingleInstance::parseReopenMessage(SingleInstance::reopenMessage), QStringList());
+    const QStringList arguments{QStringLiteral("--show"), QStringLiteral("é\t")};
+    EXPECT_EQ(SingleInstance::parseReopenMessage(SingleInstance::reopenMessageWith(arguments)), arguments);
+    EXPECT_FALSE(SingleInstance::parseReopenMessage("quit\n"));
+    EXPECT_FALSE(SingleInstance::parseReopenMessage("reopen"));
+    EXPECT_FALSE(SingleInstance::parseReopenMessage("reopened\n"));
+    EXPECT_FALSE(SingleInstance::parseReopenMessage("reopen\t***\n"));
+}
+
 TEST_F(SingleInstanceTest, DistinctNamesDoNotMeet)
 {
     SingleInstance a(dir.filePath(QStringLiteral("a")));

@@ -559,4 +559,72 @@ TEST_F(ShellEndToEndTest, ReturnAfterTypingANameRunsTheBundlesExecutableAndHides
     EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
 }
 
+// A real click into the search field: the field takes the press and the
+// caret (the focus was moved off it first), the launcher stays, and what is
+// typed next searches.
+TEST_F(ShellEndToEndTest, AClickIntoTheSearchFieldTakesTheCaretAndKeepsTheLauncher)
+{
+    const QString marker = m_home.filePath(QStringLiteral("opened.txt"));
+    m_home.addBundle(QStringLiteral("Dune"), QStringLiteral("#!/bin/sh\npwd > '%1'\n").arg(marker).toUtf8());
+    Launcher launcher(environment());
+    ASSERT_TRUE(launcher.start(arguments({"--show", "--dump-windows", "--no-event-tap", "--no-animation"})));
+    ASSERT_TRUE(launcher.waitFor(kReady, 1, kStartTimeoutMs)) << launcher.output().toStdString();
+    ASSERT_TRUE(eventually([&] { return launcherVisible(); }));
+
+    // Tab hands the focus from the field to the grid.
+    xdotool({QStringLiteral("key"), QStringLiteral("Tab")});
+    // Right of the prompt, inside the field, on the plate 56..98 points down.
+    movePointer(e2e::VirtualDisplay::width / 2 + 60, 76);
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("Dune")});
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(eventually([&] { return QFileInfo(marker).size() > 0; })) << launcher.output().toStdString();
+    EXPECT_EQ(launcher.count(QStringLiteral("[dismiss]")), 0) << launcher.output().toStdString();
+    EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
+}
+
+// --- A second start ----------------------------------------------------------------------
+
+// A second start hands its options to the running launcher, which imports
+// what it names and comes forward; options it cannot carry out are named on
+// standard error with a non-zero status.
+TEST_F(ShellEndToEndTest, ASecondStartsImportIsCarriedOutByTheRunningLauncher)
+{
+    const QString store = m_home.filePath(QStringLiteral("stores/launcher.db"));
+    makeSQLiteStore(store, QStringLiteral("('%1',1,0,''),('%2',2,0,''),('%3',3,0,'')").arg(id("canvas"), id("beacon"), id("atlas")));
+
+    Launcher first(environment());
+    ASSERT_TRUE(first.start(arguments({QStringLiteral("--dump-windows"), QStringLiteral("--no-event-tap")})));
+    ASSERT_TRUE(first.waitFor(kReady, 1, kStartTimeoutMs)) << first.output().toStdString();
+    ASSERT_EQ(first.count(QStringLiteral("[import] ")), 0);
+    const QList<QStringList> before = savedPages();
+
+    Launcher second(environment());
+    ASSERT_TRUE(second.start(arguments({QStringLiteral("--import-path"), store, QStringLiteral("--import-source"),
+                                        QStringLiteral("buhoLaunchpad")})));
+    EXPECT_EQ(second.waitForExit(), 0) << second.output().toStdString();
+    EXPECT_TRUE(second.output().contains(QStringLiteral("[instance] handed over"))) << second.output().toStdString();
+
+    ASSERT_TRUE(first.waitFor(QStringLiteral("[import] "), 1)) << first.output().toStdString();
+    EXPECT_TRUE(first.line(QStringLiteral("[import] ")).startsWith(
+        QStringLiteral("[import] pages=1 folders=0 apps=3 names= source=buhoLaunchpad ")))
+        << first.output().toStdString();
+    EXPECT_TRUE(eventually([&] { return savedPages() == QList<QStringList>{{id("canvas"), id("beacon"), id("atlas")}}; }))
+        << "before: " << before.value(0).join(' ').toStdString();
+    EXPECT_TRUE(first.waitFor(kWindowLine, 2)) << first.output().toStdString();
+    EXPECT_TRUE(eventually([&] { return launcherVisible(); }));
+
+    QProcess third;
+    third.setProcessEnvironment(environment());
+    third.start(QStringLiteral(TESSELLON_BINARY),
+                arguments({QStringLiteral("--columns"), QStringLiteral("5"), QStringLiteral("--show")}));
+    ASSERT_TRUE(third.waitForFinished(e2e::kStepTimeoutMs));
+    const QString errors = QString::fromUtf8(third.readAllStandardError());
+    EXPECT_NE(third.exitCode(), 0) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("not applied: --columns"))) << errors.toStdString();
+    EXPECT_FALSE(errors.contains(QStringLiteral("--show"))) << errors.toStdString();
+
+    EXPECT_EQ(first.terminate(), 0) << first.output().toStdString();
+}
+
 } // namespace

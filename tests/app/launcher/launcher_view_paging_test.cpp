@@ -12,7 +12,9 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <functional>
 #include <memory>
+#include <ostream>
 
 using session_test::SessionTest;
 
@@ -82,6 +84,17 @@ protected:
     {
         const QRectF frame = view->tileFrames().at(index);
         return view->tilesHost()->mapTo(view.get(), QPointF(frame.center().x(), frame.top() + 10));
+    }
+
+    // Indices of the tiles shown highlighted.
+    QList<int> highlighted() const
+    {
+        QList<int> result;
+        for (int i = 0; i < view->tiles().size(); ++i) {
+            if (view->tiles().at(i)->selected())
+                result.append(i);
+        }
+        return result;
     }
 
     // Below the grid, above the page dots: empty space.
@@ -234,9 +247,14 @@ TEST_F(LauncherViewPagingTest, ClickOnATileOpensItsApplication)
     QStringList opened;
     v.onOpenApp = [&](const AppItem &app) { opened << app.stableID(); };
     const QString expected = v.entries().at(5).appID.value_or(QString());
-    click(iconCentre(5));
-    EXPECT_EQ(opened, QStringList{expected});
+    mouse(QEvent::MouseButtonPress, iconCentre(5));
     EXPECT_EQ(v.selection(), QSet<QString>{v.entries().at(5).id});
+    EXPECT_EQ(highlighted(), QList<int>{5}) << "the pressed tile shows it";
+    mouse(QEvent::MouseButtonRelease, iconCentre(5));
+    EXPECT_EQ(opened, QStringList{expected});
+    // The highlight ends with the press: nothing stays marked that Return would not open.
+    EXPECT_TRUE(v.selection().isEmpty());
+    EXPECT_TRUE(highlighted().isEmpty());
 }
 
 TEST_F(LauncherViewPagingTest, ModifierClickTogglesSelectionAndStillOpens)
@@ -244,18 +262,24 @@ TEST_F(LauncherViewPagingTest, ModifierClickTogglesSelectionAndStillOpens)
     LauncherView &v = build();
     int opened = 0;
     v.onOpenApp = [&](const AppItem &) { ++opened; };
-    click(iconCentre(1));
+    click(iconCentre(1), Qt::ControlModifier);
     click(iconCentre(2), Qt::ControlModifier);
     EXPECT_EQ(v.selection(), (QSet<QString>{v.entries().at(1).id, v.entries().at(2).id}));
+    EXPECT_EQ(highlighted(), (QList<int>{1, 2}));
     click(iconCentre(1), Qt::ShiftModifier);
     EXPECT_EQ(v.selection(), QSet<QString>{v.entries().at(2).id});
     EXPECT_EQ(opened, 3);
+    // A plain click replaces the selection with its own press, which ends with it.
+    click(iconCentre(3));
+    EXPECT_TRUE(v.selection().isEmpty());
+    EXPECT_TRUE(highlighted().isEmpty());
+    EXPECT_EQ(opened, 4);
 }
 
 TEST_F(LauncherViewPagingTest, PressInACellMarginIsEmptySpace)
 {
     LauncherView &v = build();
-    click(iconCentre(0));
+    click(iconCentre(0), Qt::ControlModifier);
     ASSERT_FALSE(v.selection().isEmpty());
     const QRectF frame = v.tileFrames().at(0);
     const QRectF hit = GridGeometry::iconHitRect(frame, v.geometry().iconSide(), true);
@@ -271,6 +295,60 @@ TEST_F(LauncherViewPagingTest, PressInACellMarginIsEmptySpace)
     EXPECT_TRUE(v.selection().isEmpty());
     EXPECT_EQ(hides, 1);
 }
+
+// A pressed tile is highlighted only while its press lasts: whatever ends the
+// press (a tile drag, a page turn, a hide) takes the highlight off, and the
+// release then opens nothing, least of all the entry that took its place.
+struct PressEndCase
+{
+    const char *name;
+    std::function<void(LauncherView &)> interrupt;
+};
+
+void PrintTo(const PressEndCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class LauncherViewPressEndTest : public LauncherViewPagingTest, public testing::WithParamInterface<PressEndCase>
+{
+};
+
+TEST_P(LauncherViewPressEndTest, EndsTheHighlightAndTheRelease)
+{
+    LauncherView &v = build({"--no-animation"});
+    QStringList opened;
+    v.onOpenApp = [&](const AppItem &app) { opened << app.stableID(); };
+    mouse(QEvent::MouseButtonPress, iconCentre(5));
+    ASSERT_EQ(highlighted(), QList<int>{5});
+
+    GetParam().interrupt(v);
+    EXPECT_TRUE(highlighted().isEmpty());
+    EXPECT_TRUE(v.selection().isEmpty());
+    mouse(QEvent::MouseButtonRelease, iconCentre(5) + QPointF(20, 0));
+    EXPECT_TRUE(opened.isEmpty()) << opened.join(' ').toStdString();
+
+    // Back on the first page and shown again: still nothing highlighted.
+    v.goToPage(0);
+    v.animateIn();
+    EXPECT_TRUE(highlighted().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Interruptions, LauncherViewPressEndTest,
+    testing::Values(PressEndCase{"TileDrag",
+                                 [](LauncherView &v) {
+                                     const QPointF from = v.tilesHost()->mapTo(
+                                         &v, QPointF(v.tileFrames().at(5).center().x(), v.tileFrames().at(5).top() + 10));
+                                     QMouseEvent move(QEvent::MouseMove, from + QPointF(20, 0),
+                                                      v.mapToGlobal(from + QPointF(20, 0)), Qt::NoButton,
+                                                      Qt::LeftButton, Qt::NoModifier);
+                                     QApplication::sendEvent(&v, &move);
+                                 }},
+                    PressEndCase{"PageTurn", [](LauncherView &v) { v.goToPage(1); }},
+                    PressEndCase{"Hide", [](LauncherView &v) { v.animateOut(nullptr); }},
+                    PressEndCase{"Rebuild", [](LauncherView &v) { v.rebuild(); }}),
+    [](const testing::TestParamInfo<PressEndCase> &info) { return std::string(info.param.name); });
 
 // --- Page turns through the view
 

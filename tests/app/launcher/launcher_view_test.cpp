@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QTest>
 #include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
@@ -408,8 +410,15 @@ TEST_F(LauncherViewTest, GlyphAndPromptFormOneCentredGroup)
     const double width = QFontMetricsF(view->searchField()->font()).horizontalAdvance(prompt);
     const SearchPromptLayout layout(plate.width(), plate.height(), width);
     EXPECT_EQ(view->searchIcon()->geometry(), layout.iconFrame.toRect());
-    EXPECT_EQ(view->searchField()->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    // Empty, the field starts where the prompt starts (a centred line edit
+    // would hide its prompt while it has the focus).
+    EXPECT_EQ(view->searchField()->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    EXPECT_NEAR(view->searchField()->x() + LauncherView::searchFieldTextInset, layout.textLeft, 1);
     EXPECT_NEAR(layout.groupCenter(), plate.width() / 2, 1);
+
+    // With a short text the text is centred where the prompt was.
+    typeInField(QStringLiteral("to"));
+    EXPECT_EQ(view->searchField()->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
 
     // Too wide for the room beside the glyph: left-aligned, one gap right of it.
     typeInField(QString(80, QLatin1Char('w')));
@@ -435,16 +444,101 @@ TEST_F(LauncherViewTest, LanguageChangeReappliesEveryText)
     ASSERT_EQ(L10n::current(), AppLanguage::en);
     EXPECT_EQ(view->searchField()->placeholderText(), QStringLiteral("Search apps"));
     EXPECT_EQ(view->settingsButton()->text(), QStringLiteral("Settings"));
+    // The key in the words of a Linux keyboard.
     EXPECT_EQ(view->hintLabel()->text(),
-              L(QStringLiteral("⌥ Space 唤起　·　Esc 退出　·　拖动排序 / 拖到 Dock　·　右键更多")));
-    EXPECT_NE(view->hintLabel()->text(),
-              QStringLiteral("⌥ Space 唤起　·　Esc 退出　·　拖动排序 / 拖到 Dock　·　右键更多"));
+              QStringLiteral("Alt+Space to open　·　Esc to close　·　Drag to reorder or to the Dock　·　Right-click for more"));
     // The prompt's width changed, so the glyph moved to stay centred with it.
     EXPECT_NE(view->searchIcon()->geometry(), iconBefore);
 
     // A view that is gone is no longer told.
     view.reset();
     L10n::configure(AppLanguage::fr);
+}
+
+// A click into the search field (or onto the plate around it) puts the caret
+// there; it never reaches the background click that hides the launcher.
+TEST_F(LauncherViewTest, AClickIntoTheSearchFieldTakesTheCaretAndKeepsTheLauncher)
+{
+    makeTools(3);
+    build({QStringLiteral("--no-animation")});
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    QApplication::setActiveWindow(view.get());
+    view->setFocus();
+    ASSERT_FALSE(view->searchField()->hasFocus());
+
+    LogCapture log;
+    QLineEdit *field = view->searchField();
+    const QPoint inField = field->mapTo(view.get(), field->rect().center());
+    QTest::mouseClick(view->windowHandle(), Qt::LeftButton, Qt::NoModifier, inField);
+    EXPECT_EQ(hides, 0);
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_FALSE(log.contains(QStringLiteral("[dismiss]")));
+
+    view->setFocus();
+    const QPoint onPlate = view->searchPlate()->mapTo(view.get(), QPoint(4, view->searchPlate()->height() / 2));
+    ASSERT_EQ(view->childAt(onPlate), view->searchPlate());
+    QTest::mouseClick(view->windowHandle(), Qt::LeftButton, Qt::NoModifier, onPlate);
+    EXPECT_EQ(hides, 0);
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_FALSE(log.contains(QStringLiteral("[dismiss]")));
+
+    // Empty space still hides.
+    const QPoint below(5, view->height() - 5);
+    QTest::mouseClick(view->windowHandle(), Qt::LeftButton, Qt::NoModifier, below);
+    EXPECT_EQ(hides, 1);
+}
+
+// Showing gives the field the focus with its prompt drawn.
+TEST_F(LauncherViewTest, ShowingFocusesTheFieldWithItsPromptVisible)
+{
+    makeTools(3);
+    build({QStringLiteral("--no-animation")});
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    QApplication::setActiveWindow(view.get());
+    view->animateIn();
+    QLineEdit *field = view->searchField();
+    ASSERT_TRUE(field->hasFocus());
+
+    const QRect area(field->mapTo(view.get(), QPoint(0, 0)), field->size());
+    const QImage withPrompt = view->grab(area).toImage();
+    field->setPlaceholderText(QString());
+    const QImage withoutPrompt = view->grab(area).toImage();
+    EXPECT_NE(withPrompt, withoutPrompt) << "the prompt is drawn while the field has the focus";
+}
+
+// The settings button is as wide as its title needs in every language, its
+// right edge where the layout puts it.
+TEST_F(LauncherViewTest, SettingsButtonFitsItsTitleInEveryLanguage)
+{
+    makeTools(3);
+    build();
+    const int right = view->settingsButton()->geometry().right();
+    for (const AppLanguage language : {AppLanguage::de, AppLanguage::ru, AppLanguage::fr, AppLanguage::en,
+                                       AppLanguage::ja, AppLanguage::es, AppLanguage::zhHans}) {
+        L10n::configure(language);
+        QPushButton *button = view->settingsButton();
+        EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
+        EXPECT_GE(button->width(), int(LauncherLayoutPlan::settingsButtonWidth));
+        EXPECT_EQ(button->geometry().right(), right) << button->text().toStdString();
+    }
+    // A new size keeps the fit.
+    L10n::configure(AppLanguage::de);
+    view->resize(1280, 800);
+    EXPECT_GE(view->settingsButton()->width(), view->settingsButton()->sizeHint().width());
+}
+
+// Sizes of the layout are logical pixels: a 15-point font is 15 pixels, never
+// the third more that a point size makes of it at 96 dpi.
+TEST_F(LauncherViewTest, FontsAreSizedInLogicalPixels)
+{
+    makeTools(3);
+    build();
+    EXPECT_EQ(QFontInfo(view->searchField()->font()).pixelSize(), 15);
+    EXPECT_EQ(QFontInfo(view->hintLabel()->font()).pixelSize(), 12);
+    EXPECT_EQ(QFontInfo(view->settingsButton()->font()).pixelSize(), 12);
+    EXPECT_EQ(QFontInfo(AppTile::labelFont()).pixelSize(), 13);
 }
 
 TEST_F(LauncherViewTest, SettingsButtonAsksTheOwner)

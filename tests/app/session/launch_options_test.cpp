@@ -341,3 +341,44 @@ TEST(LaunchOptionsStateDirectory, EmptyOrMissingEnvironmentMeansNone)
 }
 
 } // namespace
+
+namespace {
+
+// What a later start hands to the running launcher: its options without the
+// executable, paths made absolute where it was started, and which of its
+// options the running launcher leaves undone.
+TEST(LaunchOptionsHandOver, PathsBecomeAbsoluteAndTheRestIsNamed)
+{
+    const QStringList arguments{QStringLiteral("tessellon"),     QStringLiteral("--import-path"),
+                                QStringLiteral("stores/../a.db"), QStringLiteral("--import-source"),
+                                QStringLiteral("launchNext"),    QStringLiteral("--state-dir"),
+                                QStringLiteral("state"),         QStringLiteral("--columns"),
+                                QStringLiteral("5"),             QStringLiteral("--settings"),
+                                QStringLiteral("--no-animation"), QStringLiteral("--columns"),
+                                QStringLiteral("6")};
+    EXPECT_EQ(LaunchOptions::forHandOver(arguments, QStringLiteral("/home/u/work")),
+              (QStringList{QStringLiteral("--import-path"), QStringLiteral("/home/u/work/a.db"),
+                           QStringLiteral("--import-source"), QStringLiteral("launchNext"),
+                           QStringLiteral("--state-dir"), QStringLiteral("/home/u/work/state"),
+                           QStringLiteral("--columns"), QStringLiteral("5"), QStringLiteral("--settings"),
+                           QStringLiteral("--no-animation"), QStringLiteral("--columns"), QStringLiteral("6")}));
+    EXPECT_EQ(LaunchOptions::notHandedOver(arguments),
+              (QStringList{QStringLiteral("--columns"), QStringLiteral("--no-animation")}));
+
+    // An absolute path stays; a missing value swallows nothing.
+    EXPECT_EQ(LaunchOptions::forHandOver({QStringLiteral("tessellon"), QStringLiteral("--import-path"),
+                                          QStringLiteral("/x/y.db")},
+                                         QStringLiteral("/elsewhere")),
+              (QStringList{QStringLiteral("--import-path"), QStringLiteral("/x/y.db")}));
+    EXPECT_EQ(LaunchOptions::forHandOver({QStringLiteral("tessellon"), QStringLiteral("--import-path"),
+                                          QStringLiteral("--show")},
+                                         QStringLiteral("/elsewhere")),
+              (QStringList{QStringLiteral("--import-path"), QStringLiteral("--show")}));
+    EXPECT_TRUE(LaunchOptions::forHandOver({QStringLiteral("tessellon")}, QStringLiteral("/")).isEmpty());
+    EXPECT_TRUE(LaunchOptions::notHandedOver({QStringLiteral("tessellon"), QStringLiteral("--show"),
+                                              QStringLiteral("--settings-tab"), QStringLiteral("2"),
+                                              QStringLiteral("--import-native")})
+                    .isEmpty());
+}
+
+} // namespace

@@ -148,7 +148,7 @@ TEST_F(AppDelegateTest, PlainStartArmsEveryTriggerShowsTheLauncherAndMarksTheFir
     EXPECT_FALSE(delegate().hasTrayIcon());
     ASSERT_NE(delegate().statusMenu(), nullptr);
     EXPECT_EQ(delegate().statusMenu()->actions().size(), 8);
-    EXPECT_EQ(delegate().statusToolTip(), QStringLiteral(u"Tessellon · ⌥ Space opens Launchpad"));
+    EXPECT_EQ(delegate().statusToolTip(), QStringLiteral(u"Tessellon · Alt+Space opens Launchpad"));
     // No source listing unless asked for.
     EXPECT_EQ(linesStartingWith(QStringLiteral("[sources]")), 0);
 }
@@ -310,7 +310,7 @@ TEST_F(AppDelegateTest, LanguageSwitchHookRebuildsTheStatusMenuInTheNewLanguage)
               (QStringList{QStringLiteral("Show Launchpad"), QStringLiteral("Settings…"), QStringLiteral("---"),
                            QStringLiteral("Import system Launchpad layout"), QStringLiteral("Rescan apps"),
                            QStringLiteral("---"), QStringLiteral("About Tessellon"), QStringLiteral("Quit Tessellon")}));
-    EXPECT_EQ(delegate().statusToolTip(), QStringLiteral(u"Tessellon · ⌥ Space opens Launchpad"));
+    EXPECT_EQ(delegate().statusToolTip(), QStringLiteral(u"Tessellon · Alt+Space opens Launchpad"));
     // For this run only.
     EXPECT_FALSE(defaults.contains(QStringLiteral("Tessellon.language")));
 }
@@ -454,7 +454,7 @@ TEST_F(AppDelegateTest, TheTrayMenuShowsTheLauncherThatATriggerHid)
     ASSERT_TRUE(delegate().hasTrayIcon());
     QSystemTrayIcon *tray = delegate().trayIcon();
     EXPECT_EQ(tray->contextMenu(), delegate().statusMenu());
-    EXPECT_EQ(tray->toolTip(), QStringLiteral(u"Tessellon · ⌥ Space 唤起启动台"));
+    EXPECT_EQ(tray->toolTip(), QStringLiteral(u"Tessellon · Alt+Space 唤起启动台"));
     EXPECT_FALSE(log.contains(QStringLiteral("[status] tray=unavailable")));
     ASSERT_TRUE(launcher().isVisible());
 
@@ -470,7 +470,7 @@ TEST_F(AppDelegateTest, TheTrayMenuShowsTheLauncherThatATriggerHid)
     delegate().session().switchLanguageForAutomation(AppLanguage::en);
     EXPECT_EQ(tray->contextMenu(), delegate().statusMenu());
     EXPECT_EQ(menuTitles(*tray->contextMenu()).value(0), QStringLiteral("Show Launchpad"));
-    EXPECT_EQ(tray->toolTip(), QStringLiteral(u"Tessellon · ⌥ Space opens Launchpad"));
+    EXPECT_EQ(tray->toolTip(), QStringLiteral(u"Tessellon · Alt+Space opens Launchpad"));
     clock += 1.0; // past the trigger debounce
     keys.press(49, 2048);
     processPosted();

@@ -57,6 +57,9 @@ protected:
         LauncherController::Environment environment;
         environment.screens = [this] { return screens; };
         environment.decorator = decorator;
+        environment.observeScreens = [this](QObject *, std::function<void()> changed) {
+            screensChanged = std::move(changed);
+        };
         return std::make_unique<LauncherController>(std::move(content), options, environment);
     }
 
@@ -76,6 +79,8 @@ protected:
     };
     StandInContent *stand = nullptr;
     std::shared_ptr<RecordingDecorator> decorator;
+    // What the controller asked to hear when the screens change.
+    std::function<void()> screensChanged;
 };
 
 TEST_F(LauncherControllerTest, ConstructionBuildsAHiddenOverlayOnTheMainScreen)
@@ -157,6 +162,44 @@ TEST_F(LauncherControllerTest, DumpWindowsLogsOneWindowAndOneScreensLineAfterEac
               QStringLiteral("[screens] [\"frame=(0.0, 0.0, 1280.0, 800.0) visible=(0.0, 25.5, 1280.0, 774.5) "
                              "main=false\", \"frame=(1280.0, 0.0, 1920.0, 1080.0) visible=(1280.0, 0.0, 1920.0, "
                              "1040.0) main=true\"]"));
+}
+
+// A screen that changes size (or another screen becoming main) while the
+// launcher is shown: the window and its content take the new frame at once,
+// not at the next show.
+TEST_F(LauncherControllerTest, AShownLauncherFollowsTheScreenAtOnce)
+{
+    LaunchOptions options;
+    options.dumpWindows = true;
+    const auto controller = make(options);
+    ASSERT_TRUE(screensChanged);
+    controller->show();
+    ASSERT_EQ(controller->window()->geometry(), QRect(1280, 0, 1920, 1080));
+
+    LogCapture log;
+    screens[1].frame = QRectF(1280, 0, 1280, 720);
+    screensChanged();
+    EXPECT_EQ(controller->window()->geometry(), QRect(1280, 0, 1280, 720));
+    EXPECT_EQ(stand->m_view->geometry(), QRect(0, 0, 1280, 720));
+    const QRegularExpression windowPattern(QStringLiteral("^\\[windows\\] launcher x=1280 y=0 w=1280 h=720 id=\\d+$"));
+    EXPECT_TRUE(windowPattern.match(tagged(log, QStringLiteral("[windows]")).value(0)).hasMatch()) << log.lines().join('\n').toStdString();
+
+    screens[0].isMain = true;
+    screens[1].isMain = false;
+    screensChanged();
+    EXPECT_EQ(controller->window()->geometry(), QRect(0, 0, 1280, 800));
+    EXPECT_EQ(stand->m_view->geometry(), QRect(0, 0, 1280, 800));
+    EXPECT_EQ(stand->calls, (QStringList{"sync", "in"})) << "no new show";
+
+    // Hidden, it waits for the next show to be fitted.
+    controller->hide();
+    stand->completions.first()();
+    ASSERT_FALSE(controller->isVisible());
+    screens[0].frame = QRectF(0, 0, 1024, 768);
+    screensChanged();
+    EXPECT_EQ(controller->window()->geometry(), QRect(0, 0, 1280, 800));
+    controller->show();
+    EXPECT_EQ(controller->window()->geometry(), QRect(0, 0, 1024, 768));
 }
 
 TEST_F(LauncherControllerTest, WithoutDumpWindowsShowLogsNothing)

@@ -116,7 +116,7 @@ TEST(StatusMenuTest, ToolTipNamesTheHotKeyOrItsOffText)
 {
     {
         LanguageScope scope(AppLanguage::en);
-        EXPECT_EQ(StatusMenu::toolTip(Settings::HotKeyPreset::optionSpace), QStringLiteral(u"Tessellon · ⌥ Space opens Launchpad"));
+        EXPECT_EQ(StatusMenu::toolTip(Settings::HotKeyPreset::optionSpace), QStringLiteral(u"Tessellon · Alt+Space opens Launchpad"));
         EXPECT_EQ(StatusMenu::toolTip(Settings::HotKeyPreset::disabled), QStringLiteral(u"Tessellon · Off opens Launchpad"));
     }
     LanguageScope scope(AppLanguage::zhHans);
