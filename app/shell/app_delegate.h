@@ -31,6 +31,7 @@ class PointerLocator;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
+class UninstallFlow;
 class UserDefaults;
 
 // The root of every long-lived object of the running program: the session,
@@ -123,6 +124,7 @@ public:
 
 private:
     void wireCallbacks();
+    void wireUninstall(LauncherView &view);
     void setupInputMonitor();
     InputTriggerPolicy::Configuration inputConfiguration() const;
     void handleTrigger(InputTriggerAction action);
@@ -158,6 +160,7 @@ private:
     std::unique_ptr<LauncherSession> m_session;
     std::unique_ptr<IconProvider> m_icons;
     std::unique_ptr<LauncherController> m_launcher;
+    std::unique_ptr<UninstallFlow> m_uninstall;
     std::unique_ptr<QMenu> m_statusMenu;
     QString m_statusToolTip;
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;
