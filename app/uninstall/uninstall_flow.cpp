@@ -100,6 +100,11 @@ QStringList UninstallFlow::protectedPaths() const
     return paths;
 }
 
+UninstallAlert *UninstallFlow::currentAlert() const
+{
+    return m_alert.data();
+}
+
 UninstallAccessory *UninstallFlow::currentAccessory() const
 {
     return m_dialog ? m_dialog->accessory : nullptr;

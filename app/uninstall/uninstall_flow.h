@@ -98,7 +98,7 @@ public:
     static double minimumLoadingTime(const std::optional<QString> &value);
 
     // The dialog now open (for its host and tests); null when none.
-    UninstallAlert *currentAlert() const { return m_alert; }
+    UninstallAlert *currentAlert() const;
     UninstallAccessory *currentAccessory() const;
     QCheckBox *currentCheckbox() const;
     // One poll of the open dialog; true once it was filled in (or gave up).
