@@ -256,12 +256,15 @@ void AppDelegate::wireUninstall(LauncherView &view)
         if (self)
             self->launcher().restoreCoverAfterModal();
     };
-    host.runAlert = [](QDialog &alert) { return AppAlert::run(alert); };
+    host.runAlert = m_platform.runUninstallAlert ? m_platform.runUninstallAlert
+                                                 : [](QDialog &alert) { return AppAlert::run(alert); };
     host.showReport = [](const QString &title, const QString &text, bool warning) {
         AppAlert::information(title, text, warning ? AlertBox::Style::warning : AlertBox::Style::informational);
     };
     m_uninstall = std::make_unique<UninstallFlow>(session(), std::move(host),
-                                                  UninstallFlow::Environment::system(session()));
+                                                  m_platform.uninstallEnvironment
+                                                      ? m_platform.uninstallEnvironment(session())
+                                                      : UninstallFlow::Environment::system(session()));
     view.setUninstallRequests(m_uninstall.get());
 }
 

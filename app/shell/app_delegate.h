@@ -5,6 +5,7 @@
 #include "shell/launcher_controller.h"
 #include "session/launcher_session.h"
 #include "triggers/poll_timer.h"
+#include "uninstall/uninstall_flow.h"
 
 #include "foundation/notification_center.h"
 #include "model/settings.h"
@@ -72,6 +73,11 @@ public:
         std::function<void()> terminate;
         // Opens an application (the launcher is already hiding).
         std::function<void(const AppItem &app)> openApplication;
+        // Runs the uninstall confirmation modally and returns its response.
+        std::function<int(QDialog &alert)> runUninstallAlert;
+        // The home, protected folders, Trash and clock of the uninstall;
+        // unset: the user's own.
+        std::function<UninstallFlow::Environment(const LauncherSession &session)> uninstallEnvironment;
 
         static Platform system();
     };
