@@ -36,7 +36,8 @@ UninstallAlert::UninstallAlert(QWidget *parent) : QDialog(parent)
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     m_cancel = new QPushButton(L("取消"), this);
-    m_first = new QPushButton(L("正在扫描…"), this);
+    m_first = new QPushButton(this);
+    setFirstButtonTitle(L("正在扫描…"));
     m_first->setDefault(true);
     m_first->setEnabled(false);
     m_cancel->setAutoDefault(false);
@@ -76,4 +77,14 @@ void UninstallAlert::setAccessoryView(QWidget *view)
     auto *column = static_cast<QVBoxLayout *>(static_cast<QHBoxLayout *>(layout())->itemAt(1)->layout());
     // Above the stretch and the button row.
     column->insertWidget(2, view);
+}
+
+void UninstallAlert::setFirstButtonTitle(const QString &title)
+{
+    m_first->setText(QString(title).replace(QLatin1Char('&'), QStringLiteral("&&")));
+}
+
+QString UninstallAlert::firstButtonTitle() const
+{
+    return QString(m_first->text()).replace(QStringLiteral("&&"), QStringLiteral("&"));
 }

@@ -28,6 +28,9 @@ public:
     void setAccessoryView(QWidget *view);
     QWidget *accessoryView() const { return m_accessory; }
     QPushButton *firstButton() const { return m_first; }
+    // The first button's title as shown (an "&" is a character, not a mnemonic).
+    void setFirstButtonTitle(const QString &title);
+    QString firstButtonTitle() const;
     QPushButton *cancelButton() const { return m_cancel; }
 
 private:

@@ -276,7 +276,7 @@ bool UninstallFlow::pollTick()
         dialog->checkbox->setChecked(ticked);
     }
     dialog->checkbox->setEnabled(found);
-    dialog->alert->firstButton()->setText(ticked ? L("卸载并清理") : L("仅卸载应用"));
+    dialog->alert->setFirstButtonTitle(ticked ? L("卸载并清理") : L("仅卸载应用"));
     dialog->alert->firstButton()->setEnabled(true);
     dialog->accessory->updateResidueSlot(residues, timedOut);
     Log::writeLine(QStringLiteral("[uninstall] 残留扫描完成: ") + QString::number(residues.size())
@@ -288,7 +288,7 @@ bool UninstallFlow::pollTick()
 void UninstallFlow::togglePureUninstallOption(bool on)
 {
     if (m_alert)
-        m_alert->firstButton()->setText(on ? L("卸载并清理") : L("仅卸载应用"));
+        m_alert->setFirstButtonTitle(on ? L("卸载并清理") : L("仅卸载应用"));
 }
 
 void UninstallFlow::recycle(const QList<AppItem> &apps, const QList<UninstallResidue> &residues)
