@@ -1,7 +1,5 @@
 #include "shell/launcher_controller.h"
 
-#include "launcher/launcher_view.h"
-
 #include "foundation/log.h"
 #include "window_decorator.h"
 
@@ -160,23 +158,4 @@ QList<LauncherController::Screen> LauncherController::systemScreens()
         result.append(Screen{QRectF(screen->geometry()), QRectF(screen->availableGeometry()), screen == primary});
     }
     return result;
-}
-
-void LauncherController::dismissCoverForModal()
-{
-    if (m_window)
-        m_window->hide();
-}
-
-void LauncherController::restoreCoverAfterModal()
-{
-    if (!m_window || m_window->isVisible())
-        return;
-    m_hiding = false;
-    m_environment.decorator->applyOverlayHints(m_window);
-    m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
-    if (LauncherView *view = launcherView())
-        view->focusSearchField();
 }
