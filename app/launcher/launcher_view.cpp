@@ -195,11 +195,6 @@ std::optional<int> LauncherView::badgeTileIndex(const QPointF &point) const
     return m_editMode.badgeTileIndex(point);
 }
 
-void LauncherView::handleBadgeTap(int index, bool previewOnly)
-{
-    m_editMode.handleBadgeTap(index, previewOnly);
-}
-
 void LauncherView::startDrag(const QString &entryID, const QPointF &startPoint)
 {
     m_tileDrag.startDrag(entryID, startPoint);

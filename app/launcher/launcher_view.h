@@ -43,6 +43,7 @@ class QMessageBox;
 class QPushButton;
 class QScrollArea;
 class QTimer;
+class UninstallRequests;
 class WallpaperBackdrop;
 
 // The whole content of the launcher window: blurred wallpaper, search plate,
@@ -90,6 +91,15 @@ public:
     std::function<void()> onHide;
     std::function<void(const AppItem &app)> onOpenApp;
     std::function<void()> onOpenSettings;
+
+    // --- Uninstall (launcher_view_uninstall.cpp) -----------------------------------------
+    // Where uninstall requests go; set by the owner, not owned.
+    void setUninstallRequests(UninstallRequests *requests) { m_uninstallRequests = requests; }
+    void uninstall(const QStringList &appIDs, bool previewOnly = false);
+    // Automation: the application a query names, or the first delete badge,
+    // in preview mode.
+    void previewUninstall(const QString &matching);
+    void previewUninstallFromFirstBadge();
 
     // --- Derived properties -------------------------------------------------------
     bool scrollMode() const;
@@ -249,6 +259,7 @@ private:
     const LaunchOptions m_options;
     std::shared_ptr<ContextMenuBuilder> m_menuBuilder; // created on first use
     QPointer<QMessageBox> m_uninstallAlert;
+    UninstallRequests *m_uninstallRequests = nullptr;
 
     // --- Fixed subviews, back to front (children of the view) ------------------------
     WallpaperBackdrop *m_backdrop = nullptr;

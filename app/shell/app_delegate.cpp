@@ -11,6 +11,8 @@
 #include "launcher/launcher_view.h"
 #include "tiles/icon_provider.h"
 #include "tiles/wallpaper_backdrop.h"
+#include "uninstall/uninstall_alert.h"
+#include "uninstall/uninstall_flow.h"
 
 #include "input_platform.h"
 
@@ -83,6 +85,8 @@ AppDelegate::~AppDelegate()
         NotificationCenter::defaultCenter().removeObserver(*m_languageObserver);
     // The tray refers to the menu; let it go first.
     m_trayIcon.reset();
+    if (LauncherView *view = m_launcher ? m_launcher->launcherView() : nullptr)
+        view->setUninstallRequests(nullptr);
 }
 
 LauncherSession &AppDelegate::session()
@@ -176,9 +180,10 @@ void AppDelegate::scheduleAutomationHooks()
         m_hooks->scheduleSimulatedTrigger(*m_options.simulateTrigger);
     if (m_options.pageInputSimulation)
         m_hooks->schedulePageInput(*m_options.pageInputSimulation);
-    // TODO: "--simulate-drop" and "--uninstall-preview" need the launcher
-    // view's drop commit (simulateDropForAutomation) and the uninstall flow
-    // (previewUninstall); until they exist these options start nothing.
+    if (m_options.uninstallPreview)
+        m_hooks->scheduleUninstallPreview(*m_options.uninstallPreview);
+    // TODO: "--simulate-drop" needs the launcher view's drop commit
+    // (simulateDropForAutomation); until it exists the option starts nothing.
     if (m_options.switchLanguage)
         m_hooks->scheduleLanguageSwitch(*m_options.switchLanguage);
 }
@@ -221,10 +226,47 @@ AutomationHooks::Host AppDelegate::automationHost()
         if (LauncherView *view = self ? self->launcherView() : nullptr)
             view->simulatePageInputForAutomation(input);
     };
+    host.previewUninstall = [self](const QString &text) {
+        if (LauncherView *view = self ? self->launcherView() : nullptr)
+            view->previewUninstall(text);
+    };
+    host.previewUninstallFromFirstBadge = [self] {
+        if (LauncherView *view = self ? self->launcherView() : nullptr)
+            view->previewUninstallFromFirstBadge();
+    };
     return host;
 }
 
 // --------------------------------------------------------------------- wiring
+
+void AppDelegate::wireUninstall(LauncherView &view)
+{
+    QPointer<AppDelegate> self(this);
+    QPointer<LauncherView> guardedView(&view);
+    UninstallFlow::Host host;
+    host.exitEditMode = [guardedView] {
+        if (guardedView)
+            guardedView->exitEditMode();
+    };
+    host.dismissCover = [self] {
+        if (self)
+            self->launcher().dismissCoverForModal();
+    };
+    host.restoreCover = [self] {
+        if (self)
+            self->launcher().restoreCoverAfterModal();
+    };
+    host.runAlert = m_platform.runUninstallAlert ? m_platform.runUninstallAlert
+                                                 : [](QDialog &alert) { return AppAlert::run(alert); };
+    host.showReport = [](const QString &title, const QString &text, bool warning) {
+        AppAlert::information(title, text, warning ? AlertBox::Style::warning : AlertBox::Style::informational);
+    };
+    m_uninstall = std::make_unique<UninstallFlow>(session(), std::move(host),
+                                                  m_platform.uninstallEnvironment
+                                                      ? m_platform.uninstallEnvironment(session())
+                                                      : UninstallFlow::Environment::system(session()));
+    view.setUninstallRequests(m_uninstall.get());
+}
 
 void AppDelegate::wireCallbacks()
 {
@@ -242,6 +284,7 @@ void AppDelegate::wireCallbacks()
             if (self)
                 self->showSettings();
         };
+        wireUninstall(*view);
     }
     // TODO: the settings window (SettingsWindowController) is not built yet.
     // Its callbacks go here: onHotKeyChange -> registerHotKey(),

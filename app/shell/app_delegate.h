@@ -5,6 +5,7 @@
 #include "shell/launcher_controller.h"
 #include "session/launcher_session.h"
 #include "triggers/poll_timer.h"
+#include "uninstall/uninstall_flow.h"
 
 #include "foundation/notification_center.h"
 #include "model/settings.h"
@@ -31,6 +32,7 @@ class PointerLocator;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
+class UninstallFlow;
 class UserDefaults;
 
 // The root of every long-lived object of the running program: the session,
@@ -71,6 +73,11 @@ public:
         std::function<void()> terminate;
         // Opens an application (the launcher is already hiding).
         std::function<void(const AppItem &app)> openApplication;
+        // Runs the uninstall confirmation modally and returns its response.
+        std::function<int(QDialog &alert)> runUninstallAlert;
+        // The home, protected folders, Trash and clock of the uninstall;
+        // unset: the user's own.
+        std::function<UninstallFlow::Environment(const LauncherSession &session)> uninstallEnvironment;
 
         static Platform system();
     };
@@ -127,6 +134,7 @@ public:
 
 private:
     void wireCallbacks();
+    void wireUninstall(LauncherView &view);
     void setupInputMonitor();
     InputTriggerPolicy::Configuration inputConfiguration() const;
     void handleTrigger(InputTriggerAction action);
@@ -162,6 +170,7 @@ private:
     std::unique_ptr<LauncherSession> m_session;
     std::unique_ptr<IconProvider> m_icons;
     std::unique_ptr<LauncherController> m_launcher;
+    std::unique_ptr<UninstallFlow> m_uninstall;
     std::unique_ptr<QMenu> m_statusMenu;
     QString m_statusToolTip;
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;

@@ -84,6 +84,11 @@ public:
     bool isHiding() const { return m_hiding; }
     void show();
     void hide();
+    // Orders the window out at once, so that a modal alert can be seen.
+    void dismissCoverForModal();
+    // Orders the window back (keyed, search field focused) when it is not
+    // visible; nothing otherwise.
+    void restoreCoverAfterModal();
     void toggle();
     // One "[windows] launcher" line and one "[screens]" line.
     void dumpWindowInfo() const;

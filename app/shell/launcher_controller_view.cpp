@@ -4,6 +4,7 @@
 #include "shell/launcher_controller.h"
 
 #include "launcher/launcher_view.h"
+#include "window_decorator.h"
 
 namespace {
 
@@ -61,4 +62,23 @@ LauncherView *LauncherController::launcherView() const
     if (auto *content = dynamic_cast<LauncherViewContent *>(m_content.get()))
         return content->launcherView();
     return nullptr;
+}
+
+void LauncherController::dismissCoverForModal()
+{
+    if (m_window)
+        m_window->hide();
+}
+
+void LauncherController::restoreCoverAfterModal()
+{
+    if (!m_window || m_window->isVisible())
+        return;
+    m_hiding = false;
+    m_environment.decorator->applyOverlayHints(m_window);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    if (LauncherView *view = launcherView())
+        view->focusSearchField();
 }

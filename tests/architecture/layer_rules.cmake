@@ -12,4 +12,6 @@ set(TESSELLON_LAYER_RULES
   "core/uninstall -> policy/ import/"
   # core is QtCore and libplist only: no widgets, no X11.
   "core -> QtWidgets/ QtGui/ X11/ ../"
+  # The uninstall confirmation reaches the shell only through its host.
+  "app/uninstall -> shell/ triggers/ x11/"
 )

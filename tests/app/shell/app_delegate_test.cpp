@@ -65,6 +65,19 @@ protected:
         platform.beep = [this] { ++beeps; };
         platform.terminate = [this] { ++terminations; };
         platform.openApplication = [this](const AppItem &app) { opened << app.stableID(); };
+        platform.runUninstallAlert = [this](QDialog &) {
+            ++uninstallAlerts;
+            return 1001; // Cancel
+        };
+        platform.uninstallEnvironment = [this](const LauncherSession &session) {
+            UninstallFlow::Environment environment = UninstallFlow::Environment::system(session);
+            environment.home = path(QStringLiteral("home"));
+            environment.moveToTrash = [](const QStringList &paths) {
+                ADD_FAILURE() << "nothing may move: " << paths.join(' ').toStdString();
+                return QList<TrashOutcome>();
+            };
+            return environment;
+        };
         const QStringList arguments =
             QStringList{QStringLiteral("tessellon"), QStringLiteral("--state-dir"), stateDir()} + options;
         m_delegate = std::make_unique<AppDelegate>(LaunchOptions::parse(arguments), platform);
@@ -121,6 +134,7 @@ protected:
     QStringList alerts;
     int beeps = 0;
     int terminations = 0;
+    int uninstallAlerts = 0;
     QStringList opened;
     LogCapture log;
 
@@ -356,14 +370,27 @@ TEST_F(AppDelegateTest, PageInputHookReachesTheLauncherViewAfterShowingIt)
 TEST_F(AppDelegateTest, HooksOfPartsNotBuiltYetStartNothing)
 {
     start({QStringLiteral("--dump-windows"), QStringLiteral("--simulate-drop"), QStringLiteral("0/0/1"),
-           QStringLiteral("--uninstall-preview"), QStringLiteral("atlas"), QStringLiteral("--edit-mode"),
-           QStringLiteral("--settings"), QStringLiteral("--settings-tab"), QStringLiteral("2")});
+           QStringLiteral("--edit-mode"), QStringLiteral("--settings"), QStringLiteral("--settings-tab"),
+           QStringLiteral("2")});
     runHooks();
     EXPECT_FALSE(launcher().isVisible());
     EXPECT_EQ(linesStartingWith(QStringLiteral("[drop]")), 0);
-    EXPECT_EQ(linesStartingWith(QStringLiteral("[uninstall-preview]")), 0);
     EXPECT_EQ(linesStartingWith(QStringLiteral("[settings]")), 0);
     EXPECT_EQ(linesStartingWith(QStringLiteral("[ready]")), 1);
+}
+
+// "--uninstall-preview" opens the confirmation for the app the query names;
+// cancelled, it moves nothing and brings the launcher back.
+TEST_F(AppDelegateTest, UninstallPreviewOpensTheConfirmationForTheNamedApp)
+{
+    start({QStringLiteral("--uninstall-preview"), QStringLiteral("ATLAS")});
+    ASSERT_TRUE(launcher().isVisible());
+    runHooks();
+    EXPECT_EQ(uninstallAlerts, 1);
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[uninstall-preview] 目标=Atlas bundleID=com.t.atlas")), 1);
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[uninstall-preview] 确认框已打开 应用=Atlas loading=1")), 1);
+    EXPECT_TRUE(QFileInfo::exists(appsDir() + QStringLiteral("/Atlas.app")));
+    EXPECT_TRUE(launcher().isVisible()) << "back after the cancelled dialog";
 }
 
 // --- Status menu commands -----------------------------------------------------------------

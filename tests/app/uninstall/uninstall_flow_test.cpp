@@ -1,0 +1,349 @@
+// The confirmation against a scratch home: loading, filling in, the 8 s
+// limit, the clean-uninstall checkbox and its setting, the move of the
+// bundle and the chosen leftovers into a scratch Trash, the rescan and the
+// report; cancel and preview move nothing.
+#include "launcher_session_test_support.h"
+
+#include "uninstall/running_app_probe.h"
+#include "uninstall/uninstall_accessory.h"
+#include "uninstall/uninstall_alert.h"
+#include "uninstall/uninstall_flow.h"
+
+#include "trash/freedesktop_trash.h"
+
+#include "foundation/log.h"
+#include "uninstall/app_residue_scanner.h"
+#include "uninstall/local_file_system_access.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QThreadPool>
+
+#include <future>
+
+namespace {
+
+using session_test::SessionTest;
+
+const QString kAlphaID = QStringLiteral("com.example.alpha");
+const QString kBetaID = QStringLiteral("com.example.beta");
+
+class FixedRunningApps : public RunningAppProbe
+{
+public:
+    QSet<QString> executables;
+    QSet<QString> runningExecutables() const override { return executables; }
+};
+
+class UninstallFlowTest : public SessionTest
+{
+protected:
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        L10n::setForTesting(AppLanguage::en);
+        Log::setSink([this](const QString &line) { log << line; });
+        alphaBundle = makeApp(appsDir(), QStringLiteral("Alpha"), kAlphaID);
+        betaBundle = makeApp(appsDir(), QStringLiteral("Beta"), kBetaID);
+        for (const char *leftover : {"Library/Preferences/com.example.alpha.plist",
+                                     "Library/Caches/com.example.alpha/cache.db",
+                                     "Library/Preferences/com.example.beta.plist"})
+            writeFile(home() + QLatin1Char('/') + QString::fromLatin1(leftover));
+        session = makeSession();
+        session->rescan();
+        ASSERT_TRUE(session->app(kAlphaID).has_value());
+    }
+
+    void TearDown() override
+    {
+        flow.reset();
+        QThreadPool::globalInstance()->waitForDone();
+        Log::setSink({});
+        SessionTest::TearDown();
+    }
+
+    static void writeFile(const QString &file)
+    {
+        QDir().mkpath(QFileInfo(file).path());
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("x");
+    }
+
+    QString home() const { return path(QStringLiteral("home")); }
+    QString trash() const { return path(QStringLiteral("data/Trash")); }
+    bool inTrash(const QString &name) const { return QFileInfo::exists(trash() + QStringLiteral("/files/") + name); }
+
+    // The flow with a driven clock: ticks come only from answer().
+    void makeFlow(UninstallFlow::Scan scan = {})
+    {
+        UninstallFlow::Host host;
+        host.exitEditMode = [this] { events << QStringLiteral("exitEditMode"); };
+        host.dismissCover = [this] { events << QStringLiteral("dismiss"); };
+        host.restoreCover = [this] { events << QStringLiteral("restore"); };
+        host.runAlert = [this](QDialog &) { return answer ? answer() : UninstallAlert::secondButtonReturn; };
+        host.showReport = [this](const QString &title, const QString &text, bool warning) {
+            reportTitle = title;
+            reportText = text;
+            reportWarning = warning;
+        };
+        UninstallFlow::Environment env;
+        env.home = home();
+        env.scan = std::move(scan);
+        env.moveToTrash = [this](const QStringList &paths) { return FreedesktopTrash(trash()).moveToTrash(paths); };
+        env.now = [this] { return now; };
+        env.runningApps = running;
+        env.startsPollTimer = false;
+        flow = std::make_unique<UninstallFlow>(*session, std::move(host), std::move(env));
+    }
+
+    // Waits for the real scan, then ticks past the minimum loading time.
+    void fillIn()
+    {
+        ASSERT_TRUE(flow->waitForScan(10000));
+        EXPECT_FALSE(flow->pollTick()) << "the loading state lasts the minimum time";
+        now += 0.35;
+        ASSERT_TRUE(flow->pollTick());
+    }
+
+    QList<UninstallResidue> expectedResidues(const QString &id)
+    {
+        const LocalFileSystemAccess fs;
+        return AppResidueScanner(home(), fs, {stateDir()}).scan({*session->app(id)}, session->apps());
+    }
+
+    QStringList linesStartingWith(const QString &prefix) const
+    {
+        QStringList found;
+        for (const QString &line : log)
+            if (line.startsWith(prefix))
+                found << line;
+        return found;
+    }
+
+    std::unique_ptr<LauncherSession> session;
+    std::unique_ptr<UninstallFlow> flow;
+    std::shared_ptr<FixedRunningApps> running = std::make_shared<FixedRunningApps>();
+    std::function<int()> answer;
+    double now = 100;
+    QStringList events;
+    QStringList log;
+    QString alphaBundle;
+    QString betaBundle;
+    QString reportTitle;
+    QString reportText;
+    bool reportWarning = false;
+};
+
+TEST_F(UninstallFlowTest, ConfirmingWithCleanUninstallMovesTheBundleAndItsLeftoversAndRescans)
+{
+    const QList<UninstallResidue> expected = expectedResidues(kAlphaID);
+    ASSERT_EQ(expected.size(), 2) << "the preference file and the cache folder";
+    makeFlow();
+    answer = [&] {
+        UninstallAlert *alert = flow->currentAlert();
+        EXPECT_EQ(alert->messageText(), QStringLiteral("Uninstall Alpha?"));
+        EXPECT_FALSE(alert->firstButton()->isEnabled());
+        EXPECT_EQ(alert->firstButtonTitle(), L("正在扫描…"));
+        EXPECT_FALSE(flow->currentCheckbox()->isEnabled());
+        EXPECT_EQ(flow->currentAccessory()->panelText(), L("正在扫描残留配置、缓存与容器…"));
+        fillIn();
+        EXPECT_TRUE(alert->firstButton()->isEnabled());
+        EXPECT_EQ(alert->firstButtonTitle(), QStringLiteral("Uninstall & clean"));
+        EXPECT_EQ(alert->firstButton()->text(), QStringLiteral("Uninstall && clean")) << "no mnemonic";
+        EXPECT_TRUE(flow->currentCheckbox()->isChecked()) << "preselected from the setting";
+        EXPECT_TRUE(flow->currentCheckbox()->isEnabled());
+        EXPECT_NE(flow->currentAccessory()->residueList(), nullptr);
+        if (flow->currentAccessory()->residueList() != nullptr)
+            EXPECT_EQ(flow->currentAccessory()->residueList()->toPlainText(),
+                  UninstallAccessory::residueListText(expected, home()));
+        return UninstallAlert::firstButtonReturn;
+    };
+    flow->uninstall({kAlphaID}, false);
+
+    EXPECT_FALSE(QFileInfo::exists(alphaBundle));
+    EXPECT_TRUE(inTrash(QStringLiteral("Alpha.app")));
+    EXPECT_TRUE(inTrash(QStringLiteral("com.example.alpha.plist")));
+    EXPECT_TRUE(inTrash(QStringLiteral("com.example.alpha")));
+    EXPECT_TRUE(QFileInfo::exists(home() + QStringLiteral("/Library/Preferences/com.example.beta.plist")));
+    EXPECT_TRUE(QFileInfo::exists(betaBundle));
+    EXPECT_FALSE(session->app(kAlphaID).has_value()) << "the rescan leaves it out";
+    EXPECT_TRUE(session->app(kBetaID).has_value());
+    EXPECT_TRUE(session->settings().pureUninstall);
+    EXPECT_EQ(reportTitle, QStringLiteral("Uninstall complete"));
+    EXPECT_EQ(reportText, QStringLiteral("Moved 1/1 apps to the Trash.\nRemoved 2/2 leftover items.\n"
+                                         "Everything removed can be restored from the Trash."));
+    EXPECT_FALSE(reportWarning);
+    EXPECT_EQ(events, (QStringList{"exitEditMode", "dismiss"})) << "the launcher stays out after a confirmation";
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[uninstall] 已从网格移除")),
+              QStringList{QStringLiteral("[uninstall] 已从网格移除 1 个已卸载应用")});
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[uninstall] 残留扫描完成: 2 项 / ")).size(), 1);
+    EXPECT_EQ(flow->currentAlert(), nullptr);
+}
+
+TEST_F(UninstallFlowTest, UntickingTheBoxMovesOnlyTheAppAndWritesTheSettingOff)
+{
+    makeFlow();
+    answer = [&] {
+        fillIn();
+        flow->currentCheckbox()->setChecked(false);
+        EXPECT_EQ(flow->currentAlert()->firstButtonTitle(), QStringLiteral("Uninstall app only"));
+        return UninstallAlert::firstButtonReturn;
+    };
+    flow->uninstall({kAlphaID}, false);
+
+    EXPECT_TRUE(inTrash(QStringLiteral("Alpha.app")));
+    EXPECT_TRUE(QFileInfo::exists(home() + QStringLiteral("/Library/Preferences/com.example.alpha.plist")));
+    EXPECT_FALSE(session->settings().pureUninstall);
+    EXPECT_EQ(reportText, QStringLiteral("Moved 1/1 apps to the Trash.\nEverything removed can be restored from the Trash."));
+}
+
+TEST_F(UninstallFlowTest, TickingTheBoxWithTheSettingOffCleansAndWritesItOn)
+{
+    session->updateSettings([](Settings &s) { s.pureUninstall = false; });
+    makeFlow();
+    answer = [&] {
+        fillIn();
+        EXPECT_FALSE(flow->currentCheckbox()->isChecked());
+        EXPECT_EQ(flow->currentAlert()->firstButtonTitle(), QStringLiteral("Uninstall app only"));
+        flow->currentCheckbox()->setChecked(true);
+        EXPECT_EQ(flow->currentAlert()->firstButtonTitle(), QStringLiteral("Uninstall & clean"));
+        return UninstallAlert::firstButtonReturn;
+    };
+    flow->uninstall({kAlphaID}, false);
+
+    EXPECT_TRUE(inTrash(QStringLiteral("com.example.alpha.plist")));
+    EXPECT_TRUE(session->settings().pureUninstall);
+}
+
+TEST_F(UninstallFlowTest, CancelMovesNothingWritesNothingAndBringsTheLauncherBack)
+{
+    session->updateSettings([](Settings &s) { s.pureUninstall = true; });
+    makeFlow();
+    answer = [&] {
+        fillIn();
+        flow->currentCheckbox()->setChecked(false);
+        return UninstallAlert::secondButtonReturn;
+    };
+    flow->uninstall({kAlphaID}, false);
+
+    EXPECT_TRUE(QFileInfo::exists(alphaBundle));
+    EXPECT_TRUE(QFileInfo::exists(home() + QStringLiteral("/Library/Preferences/com.example.alpha.plist")));
+    EXPECT_FALSE(QFileInfo::exists(trash() + QStringLiteral("/files")));
+    EXPECT_TRUE(session->settings().pureUninstall);
+    EXPECT_TRUE(session->app(kAlphaID).has_value());
+    EXPECT_TRUE(reportTitle.isEmpty());
+    EXPECT_EQ(events, (QStringList{"exitEditMode", "dismiss", "restore"}));
+}
+
+TEST_F(UninstallFlowTest, AScanPastEightSecondsTimesOutAndOnlyTheAppMoves)
+{
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    makeFlow([released](const QList<AppItem> &, const QList<AppItem> &) {
+        released.wait();
+        return QList<UninstallResidue>{UninstallResidue(QStringLiteral("/nowhere"), UninstallResidue::Kind::caches,
+                                                        {kAlphaID})};
+    });
+    answer = [&] {
+        now += 8.0;
+        EXPECT_FALSE(flow->pollTick()) << "8 s are still waited for";
+        EXPECT_FALSE(flow->currentAlert()->firstButton()->isEnabled());
+        now += 0.05;
+        EXPECT_TRUE(flow->pollTick());
+        EXPECT_EQ(flow->currentCheckbox()->text(), QStringLiteral("Clean uninstall (scan timed out)"));
+        EXPECT_FALSE(flow->currentCheckbox()->isChecked());
+        EXPECT_FALSE(flow->currentCheckbox()->isEnabled());
+        EXPECT_EQ(flow->currentAlert()->firstButtonTitle(), QStringLiteral("Uninstall app only"));
+        EXPECT_EQ(flow->currentAccessory()->panelText(),
+                  QStringLiteral("The leftover scan timed out; only the app will be uninstalled."));
+        // The late result is ignored.
+        release.set_value();
+        EXPECT_TRUE(flow->waitForScan(10000));
+        EXPECT_TRUE(flow->pollTick());
+        return UninstallAlert::firstButtonReturn;
+    };
+    session->updateSettings([](Settings &s) { s.pureUninstall = false; });
+    flow->uninstall({kAlphaID}, false);
+
+    EXPECT_TRUE(inTrash(QStringLiteral("Alpha.app")));
+    EXPECT_TRUE(QFileInfo::exists(home() + QStringLiteral("/Library/Preferences/com.example.alpha.plist")));
+    EXPECT_FALSE(session->settings().pureUninstall) << "the setting is left as it was";
+    const QStringList done = linesStartingWith(QStringLiteral("[uninstall] 残留扫描完成: 0 项 / 8.05s"));
+    ASSERT_EQ(done.size(), 1);
+    EXPECT_TRUE(done.first().endsWith(QStringLiteral("（超时兜底）")));
+}
+
+TEST_F(UninstallFlowTest, NoLeftoversLeaveTheBoxOffAndTheSettingUntouched)
+{
+    makeFlow([](const QList<AppItem> &, const QList<AppItem> &) { return QList<UninstallResidue>(); });
+    answer = [&] {
+        fillIn();
+        EXPECT_EQ(flow->currentCheckbox()->text(), QStringLiteral("Clean uninstall (no leftovers found)"));
+        EXPECT_FALSE(flow->currentCheckbox()->isEnabled());
+        EXPECT_EQ(flow->currentAccessory()->panelText(),
+                  QStringLiteral("No safely removable leftovers found; only the app will be uninstalled."));
+        return UninstallAlert::firstButtonReturn;
+    };
+    flow->uninstall({kAlphaID}, false);
+    EXPECT_TRUE(session->settings().pureUninstall);
+    EXPECT_TRUE(inTrash(QStringLiteral("Alpha.app")));
+}
+
+TEST_F(UninstallFlowTest, PreviewShowsTheDialogButMovesAndWritesNothing)
+{
+    session->updateSettings([](Settings &s) { s.pureUninstall = false; });
+    makeFlow();
+    answer = [&] {
+        EXPECT_TRUE(flow->currentAlert()->informativeText().startsWith(QStringLiteral("【取证预览】")));
+        fillIn();
+        flow->currentCheckbox()->setChecked(true);
+        return UninstallAlert::firstButtonReturn;
+    };
+    flow->uninstall({kAlphaID}, true);
+
+    EXPECT_TRUE(QFileInfo::exists(alphaBundle));
+    EXPECT_TRUE(QFileInfo::exists(home() + QStringLiteral("/Library/Preferences/com.example.alpha.plist")));
+    EXPECT_FALSE(QFileInfo::exists(trash()));
+    EXPECT_FALSE(session->settings().pureUninstall);
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[uninstall-preview]")),
+              (QStringList{QStringLiteral("[uninstall-preview] 确认框已打开 应用=Alpha loading=1（未删除任何文件）"),
+                           QStringLiteral("[uninstall-preview] 应用=Alpha 残留=2 纯净=1（未删除任何文件）")}));
+    EXPECT_EQ(events.last(), QStringLiteral("restore"));
+}
+
+TEST_F(UninstallFlowTest, ARunningAppIsNamedInTheNoteUnderItsDisplayName)
+{
+    running->executables = {alphaBundle + QStringLiteral("/Contents/MacOS/alpha"), QStringLiteral("/usr/bin/beta")};
+    session->commit([](LauncherLayout &layout) { layout.nameOverrides.insert(kAlphaID, QStringLiteral("My Alpha")); });
+    makeFlow();
+    QString informative;
+    answer = [&] {
+        informative = flow->currentAlert()->informativeText();
+        return UninstallAlert::secondButtonReturn;
+    };
+    flow->uninstall({kAlphaID, kBetaID}, false);
+    EXPECT_EQ(flow->currentAlert(), nullptr);
+    EXPECT_TRUE(informative.endsWith(
+        QStringLiteral("\n\nNote: My Alpha is running. Some files may be in use and cannot be removed; quit it first.")))
+        << informative.toStdString();
+}
+
+TEST_F(UninstallFlowTest, UnknownIdentifiersOpenNothing)
+{
+    makeFlow();
+    int runs = 0;
+    answer = [&] {
+        ++runs;
+        return UninstallAlert::secondButtonReturn;
+    };
+    log.clear();
+    flow->uninstall({QStringLiteral("com.example.missing")}, false);
+    flow->uninstall({}, true);
+    EXPECT_EQ(runs, 0);
+    EXPECT_TRUE(events.isEmpty()) << "edit mode is not left";
+    EXPECT_TRUE(log.isEmpty());
+}
+
+} // namespace
