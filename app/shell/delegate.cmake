@@ -9,7 +9,7 @@ add_library(app_delegate OBJECT
 )
 target_include_directories(app_delegate PUBLIC ${PROJECT_SOURCE_DIR}/app)
 target_link_libraries(app_delegate PUBLIC
-  app_session app_input app_window app_window_view app_launcher app_tiles_icons
+  app_session app_input app_window app_window_view app_launcher app_tiles_icons app_settings app_settings_host
   platform_shell platform_input platform_clock
   core_model core_model_store core_policy_activation core_localization core_foundation
   Qt6::Widgets)

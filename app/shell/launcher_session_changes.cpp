@@ -105,6 +105,21 @@ void LauncherSession::updateSettings(const SettingsChange &change, bool persist)
     notifyChange();
 }
 
+void LauncherSession::previewSettings(const SettingsChange &change)
+{
+    const Settings before = m_settings;
+    if (change)
+        change(m_settings);
+    releaseChangedOverrides(before);
+    configureLanguage();
+    m_layout.normalizePages(m_settings.pageSize());
+    if (onSettingsChange) {
+        const SettingsChangeHandlers handlers = onSettingsChange;
+        handlers();
+    }
+    notifyChange();
+}
+
 void LauncherSession::switchLanguageForAutomation(AppLanguage language)
 {
     if (!language.isConcrete())
