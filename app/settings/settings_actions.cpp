@@ -8,6 +8,7 @@
 #include "popup_button.h"
 #include "settings_host.h"
 #include "settings_slider.h"
+#include "settings_status_bar.h"
 #include "settings_window.h"
 #include "toggle_switch.h"
 
@@ -19,6 +20,7 @@
 
 #include "timer_scheduler.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 
@@ -321,11 +323,18 @@ void SettingsWindowController::reloadSources()
 {
     const QSignalBlocker quiet(m_sourcesTable);
     m_sourcesTable->clear();
-    m_sourcesTable->addItems(m_host.customSources());
+    for (const QString &path : m_host.customSources()) {
+        auto *item = new QListWidgetItem(path, m_sourcesTable);
+        item->setSizeHint(QSize(0, 22));
+        item->setToolTip(path);
+    }
 }
 
 void SettingsWindowController::setStatus(const QString &text)
 {
-    m_statusLabel->setText(text);
+    // One line, cut at its end; the whole text is the line's tooltip.
+    m_statusText = text;
+    const int width = windowWidth - 2 * SettingsStatusBar::inset;
+    m_statusLabel->setText(QFontMetrics(m_statusLabel->font()).elidedText(text, Qt::ElideRight, width));
     m_statusLabel->setToolTip(text);
 }

@@ -1,11 +1,11 @@
 #include "settings_dialogs.h"
 
+#include "settings/popup_button.h"
 #include "shell/alert_box.h"
 #include "shell/app_alert.h"
 
 #include "localization/l10n.h"
 
-#include <QComboBox>
 #include <QFileDialog>
 
 std::optional<QString> SettingsDialogs::chooseFolder(QWidget *window)
@@ -31,8 +31,8 @@ std::optional<int> SettingsDialogs::chooseLayoutSource(QWidget *window, const QS
     alert.setInformativeText(L(QStringLiteral(
         "只读解析分页、分组与应用顺序；先探测 sqlite_master / PRAGMA table_info，再按语义列映射。支持系统 "
         "Launchpad、BuhoLaunchpad、LaunchNext、AppGrid、Launchie、LaunchMe。")));
-    auto *choice = new QComboBox;
-    choice->addItems(labels);
+    auto *choice = new PopupButton;
+    choice->setItems(labels);
     choice->setCurrentIndex(0);
     choice->setFixedSize(340, 26);
     alert.setAccessoryView(choice);

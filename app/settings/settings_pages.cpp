@@ -5,6 +5,7 @@
 #include "settings_window_controller.h"
 
 #include "popup_button.h"
+#include "settings_button.h"
 #include "settings_card.h"
 #include "settings_row.h"
 #include "settings_slider.h"
@@ -169,9 +170,7 @@ QWidget *SettingsWindowController::sliderRow(SettingsSlider *slider, QLabel *val
 
 QPushButton *SettingsWindowController::pushButton(const QString &title, void (SettingsWindowController::*action)())
 {
-    auto *button = new QPushButton(title);
-    button->setFont(SettingsStyle::font(13));
-    button->setCursor(Qt::PointingHandCursor);
+    auto *button = new SettingsButton(title);
     connect(button, &QPushButton::clicked, this, [this, action] { (this->*action)(); });
     return button;
 }
@@ -248,7 +247,6 @@ QWidget *SettingsWindowController::appsPage(int width)
     m_sourcesTable->setUniformItemSizes(true);
     m_sourcesTable->setSelectionMode(QAbstractItemView::SingleSelection);
     m_sourcesTable->setFont(SettingsStyle::font(13));
-    m_sourcesTable->setStyleSheet(QStringLiteral("QListWidget::item { height: 22px; }"));
 
     m_emptySourcesLabel->setFont(SettingsStyle::font(11));
     setTextColor(m_emptySourcesLabel, SettingsStyle::secondaryLabel());
@@ -288,9 +286,11 @@ QWidget *SettingsWindowController::appsPage(int width)
     });
     QPushButton *importOther =
         pushButton(L(QStringLiteral("从其它启动器导入布局…")), &SettingsWindowController::importFromSource);
-    QWidget *importRow = customRow(50, width, [importOther](QWidget *row) {
+    QWidget *importRow = customRow(50, width, [importOther, inner](QWidget *row) {
         importOther->setParent(row);
-        importOther->setGeometry(kRowInset, 9, 260, 32);
+        // 260 wide, or as wide as its title needs in a longer language.
+        const int buttonWidth = std::min(inner, std::max(260, importOther->sizeHint().width()));
+        importOther->setGeometry(kRowInset, 9, buttonWidth, 32);
     });
     QLabel *note = hint(L(QStringLiteral(
         "卸载应用时，同时把它的偏好设置、缓存、容器等残留移到废纸篓；可在确认弹窗里单次改选。")));
@@ -314,7 +314,6 @@ QWidget *SettingsWindowController::appsPage(int width)
 
 QWidget *SettingsWindowController::advancedPage(int width)
 {
-    m_accessibilityButton->setFont(SettingsStyle::font(13));
     m_inputStatusLabel->setFont(SettingsStyle::font(11));
     setTextColor(m_inputStatusLabel, SettingsStyle::secondaryLabel());
     if (!m_sizingApplied)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -13,9 +14,9 @@ class SettingsRow : public QWidget
     Q_OBJECT
 
 public:
-    static constexpr int height = 50;
-    static constexpr int inset = 18;
-    static constexpr int gap = 12;
+    static constexpr int rowHeight = 50;
+    static constexpr int rowInset = 18;
+    static constexpr int titleGap = 12;
 
     SettingsRow(const QString &title, QWidget *control, QWidget *parent = nullptr);
 
@@ -29,5 +30,5 @@ private:
     void layoutContents();
 
     QLabel *m_title;
-    QWidget *m_control;
+    QPointer<QWidget> m_control;
 };

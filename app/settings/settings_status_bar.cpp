@@ -14,6 +14,9 @@ SettingsStatusBar::SettingsStatusBar(QLabel *statusLabel, QWidget *parent) : QWi
 void SettingsStatusBar::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    // The label outlives its bars; a newer bar may hold it already.
+    if (m_label.isNull() || m_label->parentWidget() != this)
+        return;
     const int labelHeight = m_label->sizeHint().height();
     m_label->setGeometry(inset, (height() - labelHeight) / 2, std::max(0, width() - 2 * inset), labelHeight);
 }

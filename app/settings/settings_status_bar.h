@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -20,5 +21,5 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QLabel *m_label;
+    QPointer<QLabel> m_label;
 };

@@ -3,6 +3,7 @@
 #include "settings_style.h"
 #include "settings_symbol.h"
 
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -30,6 +31,12 @@ void SettingsTabButton::setSelectedTab(bool selected)
     m_selected = selected;
     setFont(SettingsStyle::font(kCaptionFont, selected ? QFont::DemiBold : QFont::Medium));
     update();
+}
+
+void SettingsTabButton::focusInEvent(QFocusEvent *event)
+{
+    m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QAbstractButton::focusInEvent(event);
 }
 
 QSize SettingsTabButton::sizeHint() const
@@ -73,7 +80,7 @@ void SettingsTabButton::paintEvent(QPaintEvent *)
     painter.setPen(tint);
     painter.drawText(caption, Qt::AlignHCenter | Qt::AlignTop,
                      metrics.elidedText(m_caption, Qt::ElideRight, int(caption.width())));
-    if (hasFocus()) {
+    if (hasFocus() && m_keyboardFocus) {
         painter.setPen(QPen(accent, 1.5));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), kCornerRadius, kCornerRadius);

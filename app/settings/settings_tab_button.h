@@ -29,10 +29,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     QString m_symbol;
     QString m_caption;
     int m_index;
     bool m_selected = false;
+    // A focus ring only for focus that came from the keyboard.
+    bool m_keyboardFocus = false;
 };

@@ -1,6 +1,8 @@
 #include "settings_window.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QPalette>
 
 SettingsWindow::SettingsWindow(int width, int height) : QWidget(nullptr, Qt::Window)
@@ -34,6 +36,15 @@ void SettingsWindow::closeEvent(QCloseEvent *event)
     hide();
     if (onCloseRequest)
         onCloseRequest();
+}
+
+void SettingsWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape || event->matches(QKeySequence::Close)) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SettingsWindow::resizeEvent(QResizeEvent *event)

@@ -5,7 +5,8 @@
 #include <functional>
 
 // The settings window's top-level widget: fixed in size, white, and never
-// destroyed by closing it: a close request hides it and tells onCloseRequest.
+// destroyed by closing it: a close request (the title bar's button, Escape,
+// Ctrl+W) hides it and tells onCloseRequest.
 // Its one content widget fills it and is replaced on every rebuild.
 class SettingsWindow : public QWidget
 {
@@ -22,6 +23,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "settings_window_controller.h"
 
+#include "settings_button.h"
 #include "settings_dialogs.h"
 #include "settings_host.h"
 #include "settings_slider.h"
@@ -69,6 +70,7 @@ SettingsWindowController::SettingsWindowController(SettingsHost &host, Environme
     m_window = std::make_unique<SettingsWindow>(windowWidth, windowHeight);
     m_window->setWindowTitle(L(kTitleKey));
     m_window->onCloseRequest = [this] {
+        commitPendingSlider();
         if (onClose)
             onClose();
     };
@@ -163,7 +165,7 @@ void SettingsWindowController::createControls()
     m_adoptGridButton = toggle("adoptGridButton");
     m_launchpadNamesButton = toggle("launchpadNamesButton");
     m_pureUninstallButton = toggle("pureUninstallButton");
-    m_accessibilityButton = new QPushButton(L(kGrantKey), holder);
+    m_accessibilityButton = new SettingsButton(L(kGrantKey), holder);
     m_accessibilityButton->setObjectName(QStringLiteral("accessibilityButton"));
     m_inputStatusLabel = label("inputStatusLabel", QString());
     m_sourcesTable = new QListWidget(holder);
@@ -263,7 +265,7 @@ QWidget *SettingsWindowController::buildContent()
     QPalette statusPalette = m_statusLabel->palette();
     statusPalette.setColor(QPalette::WindowText, SettingsStyle::secondaryLabel());
     m_statusLabel->setPalette(statusPalette);
-    m_statusLabel->setText(L(kTipKey));
+    setStatus(L(kTipKey));
     auto *statusBar = new SettingsStatusBar(m_statusLabel, root);
     statusBar->setGeometry(0, windowHeight - statusHeight, windowWidth, statusHeight);
 
@@ -432,7 +434,7 @@ QString SettingsWindowController::windowLine() const
 
 QString SettingsWindowController::statusText() const
 {
-    return m_statusLabel->text();
+    return m_statusText;
 }
 
 void SettingsWindowController::showPage(int index)

@@ -209,4 +209,6 @@ private:
 
     std::optional<NotificationCenter::Token> m_languageObserver;
     QPointer<QWidget> m_watchedLauncher;
+    // The status line's whole text; the label shows it cut to one line.
+    QString m_statusText;
 };

@@ -104,8 +104,11 @@ SettingsWindowController &AppDelegate::settingsWindow()
         QPointer<AppDelegate> self(this);
         SessionSettingsHost::Delegate share;
         share.hotKeyChanged = [self] {
-            if (self)
-                self->registerHotKey();
+            if (!self)
+                return;
+            self->registerHotKey();
+            // The tray's tooltip names the hot key.
+            self->rebuildStatusMenu();
         };
         share.hotCornerChanged = [self] {
             if (self)
