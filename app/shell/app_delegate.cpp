@@ -123,7 +123,9 @@ SettingsWindowController &AppDelegate::settingsWindow()
                 return std::nullopt;
             return self->inputStatusText();
         };
-        share.launcherWindow = [self]() -> QWidget * { return self && self->m_launcher ? self->m_launcher->window() : nullptr; };
+        share.launcherWindow = [self]() -> QWidget * {
+            return self && self->m_launcher ? self->m_launcher->window() : nullptr;
+        };
         m_settingsHost = std::make_unique<SessionSettingsHost>(session(), std::move(share));
         m_settingsWindow = std::make_unique<SettingsWindowController>(*m_settingsHost);
     }
