@@ -130,4 +130,62 @@ TEST_F(SettingsEndToEndTest, TheOpenWindowIsRebuiltInANewLanguage)
     EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
 }
 
+// The X windows of the display's root, top-most first (xwininfo lists the
+// root's children in that order).
+QStringList stackingFromTheTop(const QProcessEnvironment &environment)
+{
+    const e2e::Outcome outcome =
+        runTool(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")}, environment);
+    QStringList ids;
+    static const QRegularExpression window(QStringLiteral("^\\s+(0x[0-9a-f]+) "));
+    for (const QString &line : outcome.output.split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch match = window.match(line);
+        if (match.hasMatch())
+            ids << QString::number(match.captured(1).toULongLong(nullptr, 16));
+    }
+    return ids;
+}
+
+// The launcher hidden and shown again by its hot key comes up on top of
+// everything; the settings window must come back above it, also without a
+// window manager to keep it there.
+TEST_F(SettingsEndToEndTest, TheWindowStaysAboveTheLauncherShownAgain)
+{
+    Launcher launcher(environment());
+    ASSERT_TRUE(launcher.start(arguments({QStringLiteral("--no-event-tap"), QStringLiteral("--language"),
+                                          QStringLiteral("en"), QStringLiteral("--settings")})));
+    ASSERT_TRUE(launcher.waitFor(kReady, 1, kStartTimeoutMs)) << launcher.output().toStdString();
+    QStringList launcherWindow, settingsWindow;
+    ASSERT_TRUE(e2e::eventually([&] {
+        launcherWindow = windowsNamed(QStringLiteral("Tessellon"));
+        settingsWindow = windowsNamed(QStringLiteral("Tessellon Settings"));
+        return launcherWindow.size() == 1 && settingsWindow.size() == 1;
+    }));
+    const auto settingsOnTop = [&] {
+        const QStringList order = stackingFromTheTop(environment());
+        const qsizetype settings = order.indexOf(settingsWindow.first());
+        const qsizetype launcherIndex = order.indexOf(launcherWindow.first());
+        return settings >= 0 && launcherIndex >= 0 && settings < launcherIndex;
+    };
+    EXPECT_TRUE(e2e::eventually(settingsOnTop));
+
+    QElapsedTimer sincePress;
+    for (int press = 1; press <= 2; ++press) {
+        // Two toggles closer than the trigger's debounce count as one.
+        if (press == 2 && sincePress.elapsed() < 600)
+            QThread::msleep(quint64(600 - sincePress.elapsed()));
+        ASSERT_EQ(runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+space")}, environment())
+                      .exitCode,
+                  0);
+        sincePress.start();
+        ASSERT_TRUE(launcher.waitFor(QStringLiteral("[trigger] action=toggle"), press)) << launcher.output().toStdString();
+        // The hide animation ends before the launcher can come back.
+        if (press == 1)
+            ASSERT_TRUE(e2e::eventually([&] { return !launcherVisible(); }));
+    }
+    ASSERT_TRUE(e2e::eventually([&] { return launcherVisible(); }));
+    EXPECT_TRUE(e2e::eventually(settingsOnTop));
+    EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
+}
+
 } // namespace
