@@ -11,6 +11,7 @@
 #include "window_level.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
@@ -55,6 +56,19 @@ TEST_F(SettingsWindowTest, ANewWindowShowsTheGeneralPageAndTheTip)
     for (SettingsTabButton *button : controller->tabBar()->buttons())
         captions << button->caption();
     EXPECT_EQ(captions, expected);
+
+    // Every text's size is in pixels (a 13 pt text is 13 px), never in
+    // typographic points, which would render a third larger.
+    for (QLabel *label : controller->window()->findChildren<QLabel *>()) {
+        if (!label->text().isEmpty())
+            EXPECT_GT(label->font().pixelSize(), 0) << label->text().toStdString();
+    }
+    for (QAbstractButton *button : controller->window()->findChildren<QAbstractButton *>()) {
+        if (!button->text().isEmpty())
+            EXPECT_GT(button->font().pixelSize(), 0) << button->text().toStdString();
+    }
+    for (QComboBox *popup : controller->window()->findChildren<QComboBox *>())
+        EXPECT_EQ(popup->font().pixelSize(), 15) << popup->objectName().toStdString();
 }
 
 TEST_F(SettingsWindowTest, ShowingCopiesTheSettingsInWithoutWritingAny)
@@ -173,6 +187,11 @@ TEST_F(SettingsWindowTest, ChoosingALanguageRebuildsTheOpenWindowInIt)
     for (SettingsTabButton *button : controller->tabBar()->buttons())
         captions << button->caption();
     EXPECT_EQ(captions, (QStringList{"Allgemein", "Oberfläche", "Apps", "Erweitert", "Über"}));
+    // Fixed widths come with the first build and stay.
+    for (const char *name : {"columnsPopup", "languagePopup", "hotKeyPopup"})
+        EXPECT_EQ(control<PopupButton>(name)->maximumWidth(), 200) << name;
+    EXPECT_EQ(control<SettingsSlider>("marginSlider")->maximumWidth(), 200);
+    EXPECT_EQ(control<QLabel>("inputStatusLabel")->maximumWidth(), 150);
 
     // And back, twice in a row, with every control still in place.
     choose("languagePopup", 2);
