@@ -31,6 +31,8 @@ class PointerLocator;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
+class SessionSettingsHost;
+class SettingsWindowController;
 class UserDefaults;
 
 // The root of every long-lived object of the running program: the session,
@@ -101,6 +103,8 @@ public:
     // The one icon loader and cache; the launcher view and the menus use it.
     IconProvider &icons();
     LauncherController &launcher();
+    // The settings window, hidden until asked for.
+    SettingsWindowController &settingsWindow();
     InputEventMonitor &inputMonitor() { return *m_inputMonitor; }
     HotKeyManager &hotKeys() { return *m_hotKeys; }
     HotCornerMonitor &hotCorner() { return *m_hotCorner; }
@@ -162,6 +166,9 @@ private:
     std::unique_ptr<LauncherSession> m_session;
     std::unique_ptr<IconProvider> m_icons;
     std::unique_ptr<LauncherController> m_launcher;
+    // After the session and the launcher: destroyed before both.
+    std::unique_ptr<SessionSettingsHost> m_settingsHost;
+    std::unique_ptr<SettingsWindowController> m_settingsWindow;
     std::unique_ptr<QMenu> m_statusMenu;
     QString m_statusToolTip;
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;
