@@ -144,6 +144,11 @@ public:
     // writes the defaults when `persist`, re-pages and saves the layout, then
     // calls onSettingsChange and onChange.
     void updateSettings(const SettingsChange &change, bool persist = true);
+    // Applies `change` in memory for a look (a slider being dragged):
+    // configures the language, re-pages in memory and calls onSettingsChange
+    // and onChange, but writes neither the defaults nor the layout. The
+    // updateSettings() that follows writes both.
+    void previewSettings(const SettingsChange &change);
     // A concrete language: clears the "--language" override and puts the
     // language in force for this run without storing it. `system`: nothing.
     void switchLanguageForAutomation(AppLanguage language);

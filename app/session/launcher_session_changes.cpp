@@ -78,6 +78,18 @@ void LauncherSession::updateSettings(const SettingsChange &change, bool persist)
     notifyChange();
 }
 
+void LauncherSession::previewSettings(const SettingsChange &change)
+{
+    const Settings before = m_settings;
+    if (change)
+        change(m_settings);
+    releaseChangedOverrides(before);
+    configureLanguage();
+    m_layout.normalizePages(m_settings.pageSize());
+    emit settingsChanged();
+    notifyChange();
+}
+
 void LauncherSession::switchLanguageForAutomation(AppLanguage language)
 {
     if (!language.isConcrete())

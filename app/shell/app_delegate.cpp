@@ -6,9 +6,12 @@
 #include "triggers/hot_corner_monitor.h"
 #include "triggers/hot_key_manager.h"
 #include "triggers/input_event_monitor.h"
+#include "shell/settings_dialogs.h"
+#include "shell/settings_host_adapter.h"
 #include "shell/status_menu.h"
 
 #include "launcher/launcher_view.h"
+#include "settings/settings_window_controller.h"
 #include "tiles/icon_provider.h"
 #include "tiles/wallpaper_backdrop.h"
 #include "uninstall/uninstall_alert.h"
@@ -112,6 +115,43 @@ LauncherController &AppDelegate::launcher()
     return *m_launcher;
 }
 
+SettingsWindowController &AppDelegate::settingsWindow()
+{
+    if (!m_settingsWindow) {
+        QPointer<AppDelegate> self(this);
+        SessionSettingsHost::Delegate share;
+        share.hotKeyChanged = [self] {
+            if (!self)
+                return;
+            self->registerHotKey();
+            // The tray's tooltip names the hot key.
+            self->rebuildStatusMenu();
+        };
+        share.hotCornerChanged = [self] {
+            if (self)
+                self->setupHotCorner();
+        };
+        share.requestAccessibility = [self] {
+            if (self)
+                self->inputMonitor().requestAccessibility();
+        };
+        share.inputStatus = [self]() -> std::optional<QString> {
+            if (!self)
+                return std::nullopt;
+            return self->inputStatusText();
+        };
+        share.launcherWindow = [self]() -> QWidget * {
+            return self && self->m_launcher ? self->m_launcher->window() : nullptr;
+        };
+        m_settingsHost = std::make_unique<SessionSettingsHost>(session(), std::move(share));
+        SettingsWindowController::Environment environment = SettingsWindowController::Environment::system();
+        environment.chooseFolder = &SettingsDialogs::chooseFolder;
+        environment.chooseLayoutSource = &SettingsDialogs::chooseLayoutSource;
+        m_settingsWindow = std::make_unique<SettingsWindowController>(*m_settingsHost, std::move(environment));
+    }
+    return *m_settingsWindow;
+}
+
 LauncherView *AppDelegate::launcherView()
 {
     return launcher().launcherView();
@@ -157,9 +197,8 @@ void AppDelegate::applicationDidFinishLaunching()
         if (m_options.showSettings)
             showSettings();
         launcher().dumpWindowInfo();
-        // TODO: when the settings window is visible, one "[windows] settings
-        // x= y= w= h= id=" line follows here; it comes with the settings
-        // window (SettingsWindowController), which is not built yet.
+        if (m_settingsWindow && m_settingsWindow->isVisible())
+            Log::writeLine(m_settingsWindow->windowLine());
     }
 
     m_hooks->logReadyWhenIconsLoaded();
@@ -286,11 +325,9 @@ void AppDelegate::wireCallbacks()
         };
         wireUninstall(*view);
     }
-    // TODO: the settings window (SettingsWindowController) is not built yet.
-    // Its callbacks go here: onHotKeyChange -> registerHotKey(),
-    // onCornerChange -> setupHotCorner(), onRequestAccessibility ->
-    // inputMonitor().requestAccessibility() then its refreshInputStatus(),
-    // inputStatusProvider -> inputStatusText().
+    // The settings window exists, hidden, from here on; its host reaches the
+    // hot key, the hot corner and the input monitor through the delegate.
+    settingsWindow();
 
     // The launcher view connected its own settings handler when it was
     // built; this one runs beside it on every settings change.
@@ -419,18 +456,16 @@ void AppDelegate::applicationWillTerminate()
 
 void AppDelegate::showSettings()
 {
-    // TODO: the settings window (SettingsWindowController::showWindow) is not
-    // built yet; the status menu, the Dock menu, the launcher's settings
-    // button and "--settings" reach this and do nothing until it is.
+    settingsWindow().showWindow();
 }
 
 void AppDelegate::refreshSettingsInputStatus()
 {
-    // TODO: SettingsWindowController::refreshInputStatus(), with the settings window.
+    if (m_settingsWindow)
+        m_settingsWindow->refreshInputStatus();
 }
 
 void AppDelegate::selectSettingsTab(int index)
 {
-    // TODO: SettingsWindowController::selectTabForAutomation(), with the settings window.
-    (void)index;
+    settingsWindow().selectTabForAutomation(index);
 }

@@ -32,6 +32,8 @@ class PointerLocator;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
+class SessionSettingsHost;
+class SettingsWindowController;
 class UninstallFlow;
 class UserDefaults;
 
@@ -108,6 +110,8 @@ public:
     // The one icon loader and cache; the launcher view and the menus use it.
     IconProvider &icons();
     LauncherController &launcher();
+    // The settings window, hidden until asked for.
+    SettingsWindowController &settingsWindow();
     InputEventMonitor &inputMonitor() { return *m_inputMonitor; }
     HotKeyManager &hotKeys() { return *m_hotKeys; }
     HotCornerMonitor &hotCorner() { return *m_hotCorner; }
@@ -171,6 +175,9 @@ private:
     std::unique_ptr<IconProvider> m_icons;
     std::unique_ptr<LauncherController> m_launcher;
     std::unique_ptr<UninstallFlow> m_uninstall;
+    // After the session and the launcher: destroyed before both.
+    std::unique_ptr<SessionSettingsHost> m_settingsHost;
+    std::unique_ptr<SettingsWindowController> m_settingsWindow;
     std::unique_ptr<QMenu> m_statusMenu;
     QString m_statusToolTip;
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;

@@ -6,6 +6,7 @@
 #include "shell/launcher_controller.h"
 #include "shell/status_menu.h"
 
+#include "settings/layout_backup.h"
 #include "tiles/icon_provider.h"
 
 #include "foundation/log.h"
@@ -185,6 +186,8 @@ void AppDelegate::quit()
 void AppDelegate::importNative()
 {
     LauncherSession &model = session();
+    // The arrangement that the import replaces stays beside it.
+    LayoutBackup::keep(model.store().fileURL());
     if (model.importNativeLayout() && model.lastImportSummary()) {
         if (m_platform.showInformation)
             m_platform.showInformation(L(QStringLiteral("已导入系统启动台布局")), model.lastImportSummary()->statusText());

@@ -173,6 +173,7 @@ const std::vector<LocalizationCatalog::Row> &LocalizationCatalog::rows()
         {"语言", "Language", "Langue", "Sprache", "言語", "Язык", "Idioma"},
         {"跟随系统", "Follow system", "Suivre le système", "Systemeinstellung", "システム設定に従う", "Как в системе", "Según el sistema"},
         {"界面语言已设为 %@", "Interface language set to %@", "Langue de l'interface : %@", "Oberflächensprache: %@", "表示言語を %@ に設定しました", "Язык интерфейса: %@", "Idioma de la interfaz: %@"},
+        {"已在列表中：%@", "Already listed: %@", "Déjà dans la liste : %@", "Bereits in der Liste: %@", "すでにリストにあります：%@", "Уже в списке: %@", "Ya está en la lista: %@"},
         {"切换语言后界面会立即刷新，无需重启。", "The interface refreshes immediately; no restart needed.", "L’interface s’actualise immédiatement, sans redémarrage.", "Die Oberfläche wird sofort aktualisiert; kein Neustart nötig.", "切り替えるとすぐに画面が更新されます。再起動は不要です。", "Интерфейс обновится сразу, перезапуск не нужен.", "La interfaz se actualiza al instante; no hace falta reiniciar."},
     };
     return catalog;

@@ -12,6 +12,17 @@ set(TESSELLON_LAYER_RULES
   "core/uninstall -> policy/ import/"
   # core is QtCore and libplist only: no widgets, no X11.
   "core -> QtWidgets/ QtGui/ X11/ ../"
-  # The uninstall confirmation reaches the shell only through its host.
-  "app/uninstall -> shell/ triggers/ x11/"
+  # app folders: the session stands alone, the launcher never reaches the
+  # shell, the settings window and the uninstall confirmation reach the rest
+  # only through their hosts, and only main() reaches the X11 backend,
+  # through its factories.
+  "app/session -> shell/ launcher/ tiles/ paging/ triggers/ settings/ uninstall/ x11/"
+  "app/tiles -> shell/ launcher/ paging/ triggers/ session/ settings/ uninstall/ x11/"
+  "app/paging -> shell/ launcher/ tiles/ triggers/ session/ settings/ uninstall/ x11/"
+  "app/triggers -> shell/ launcher/ tiles/ paging/ session/ settings/ uninstall/ x11/"
+  "app/launcher -> shell/ triggers/ settings/ uninstall/ x11/"
+  "app/settings -> shell/ launcher/ triggers/ session/ uninstall/ x11/"
+  "app/uninstall -> shell/ triggers/ settings/ x11/"
+  "app/shell -> x11/"
+  "app -> *_x11.h"
 )

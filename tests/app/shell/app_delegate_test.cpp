@@ -9,14 +9,20 @@
 #include "shell/launcher_controller.h"
 
 #include "launcher/launcher_view.h"
+#include "settings/layout_backup.h"
+#include "settings/popup_button.h"
+#include "settings/settings_window_controller.h"
 #include "tiles/icon_provider.h"
 #include "tiles/wallpaper_backdrop.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QWindow>
 
 namespace {
 
@@ -370,12 +376,10 @@ TEST_F(AppDelegateTest, PageInputHookReachesTheLauncherViewAfterShowingIt)
 TEST_F(AppDelegateTest, HooksOfPartsNotBuiltYetStartNothing)
 {
     start({QStringLiteral("--dump-windows"), QStringLiteral("--simulate-drop"), QStringLiteral("0/0/1"),
-           QStringLiteral("--edit-mode"), QStringLiteral("--settings"), QStringLiteral("--settings-tab"),
-           QStringLiteral("2")});
+           QStringLiteral("--edit-mode")});
     runHooks();
     EXPECT_FALSE(launcher().isVisible());
     EXPECT_EQ(linesStartingWith(QStringLiteral("[drop]")), 0);
-    EXPECT_EQ(linesStartingWith(QStringLiteral("[settings]")), 0);
     EXPECT_EQ(linesStartingWith(QStringLiteral("[ready]")), 1);
 }
 
@@ -410,7 +414,8 @@ TEST_F(AppDelegateTest, StatusMenuCommandsReachTheLauncherTheSessionAndTheApplic
     EXPECT_EQ(alerts, QStringList{QStringLiteral("Tessellon | A full-screen app launcher with pages, folders, search "
                                                  "and layout import.\n\nApps: 4 · Pages: 1")});
 
-    statusItem(1)->trigger(); // Settings…: nothing to show yet
+    statusItem(1)->trigger(); // Settings…
+    EXPECT_TRUE(delegate().settingsWindow().isVisible());
     statusItem(7)->trigger(); // Quit
     EXPECT_EQ(terminations, 1);
 }
@@ -436,6 +441,78 @@ TEST_F(AppDelegateTest, ImportOfTheSystemLayoutReportsItsSummary)
     ASSERT_TRUE(delegate().session().lastImportSummary());
     EXPECT_EQ(alerts.at(0), QStringLiteral("System Launchpad layout imported | ") +
                                 delegate().session().lastImportSummary()->statusText());
+}
+
+TEST_F(AppDelegateTest, ImportOfTheSystemLayoutKeepsThePreviousArrangementBeside)
+{
+    makeNativeDatabase({NativePage{id(QStringLiteral("Canvas")), id(QStringLiteral("Atlas"))}});
+    start();
+    const QString layoutFile = delegate().session().store().fileURL();
+    QFile file(layoutFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    statusItem(3)->trigger();
+    QFile kept(LayoutBackup::pathFor(layoutFile));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), before);
+}
+
+// --- Settings window ------------------------------------------------------------------------
+
+TEST_F(AppDelegateTest, SettingsOptionsShowTheWindowOnItsTabAndDumpIt)
+{
+    start({QStringLiteral("--dump-windows"), QStringLiteral("--settings"), QStringLiteral("--settings-tab"),
+           QStringLiteral("3")});
+    EXPECT_TRUE(delegate().settingsWindow().isVisible());
+    EXPECT_EQ(delegate().settingsWindow().selectedTab(), 3);
+    EXPECT_TRUE(log.contains(QStringLiteral("[settings] tab=3 pages=5")));
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[windows] settings x=")), 1);
+    EXPECT_TRUE(log.contains(delegate().settingsWindow().windowLine()));
+}
+
+TEST_F(AppDelegateTest, ATabWithoutTheSettingsOptionSelectsNothing)
+{
+    start({QStringLiteral("--dump-windows"), QStringLiteral("--settings-tab"), QStringLiteral("3")});
+    EXPECT_FALSE(delegate().settingsWindow().isVisible());
+    EXPECT_EQ(delegate().settingsWindow().selectedTab(), 0);
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[settings]")), 0);
+}
+
+TEST_F(AppDelegateTest, TheLaunchersSettingsButtonOpensTheWindowAboveIt)
+{
+    start();
+    ASSERT_NE(delegate().launcher().launcherView(), nullptr);
+    ASSERT_TRUE(delegate().launcher().launcherView()->onOpenSettings);
+    delegate().launcher().launcherView()->onOpenSettings();
+    SettingsWindowController &settings = delegate().settingsWindow();
+    EXPECT_TRUE(settings.isVisible());
+    ASSERT_NE(settings.window()->windowHandle(), nullptr);
+    EXPECT_EQ(settings.window()->windowHandle()->transientParent(), launcher().window()->windowHandle());
+}
+
+TEST_F(AppDelegateTest, TheSettingsWindowReArmsTheHotKeyAndTheHotCorner)
+{
+    start({QStringLiteral("--language"), QStringLiteral("en")});
+    QWidget *window = delegate().settingsWindow().window();
+    auto *hotKey = window->findChild<PopupButton *>(QStringLiteral("hotKeyPopup"));
+    auto *corner = window->findChild<PopupButton *>(QStringLiteral("cornerPopup"));
+    ASSERT_TRUE(hotKey && corner);
+
+    hotKey->setCurrentIndex(2);
+    emit hotKey->activated(2); // Command-Shift-Space
+    EXPECT_EQ(keys.grabbed, (std::optional<QPair<quint32, quint32>>({49, 768})));
+    EXPECT_EQ(delegate().statusToolTip(), QStringLiteral(u"Tessellon · Super+Shift+Space opens Launchpad"));
+
+    corner->setCurrentIndex(4);
+    emit corner->activated(4);
+    EXPECT_EQ(delegate().hotCorner().corner(), Settings::HotCorner::bottomRight);
+    EXPECT_TRUE(delegate().hotCorner().isRunning());
+
+    // Every settings change refreshes the window's input status line.
+    auto *status = window->findChild<QLabel *>(QStringLiteral("inputStatusLabel"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->text(), delegate().inputMonitor().statusLine());
 }
 
 // --- Dock menu ----------------------------------------------------------------------------

@@ -67,7 +67,7 @@ TEST_P(CatalogRowTest, EveryCellIsFilledAndCarriesTheKeysConversionsInOrder)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllRows, CatalogRowTest, ::testing::Range(0, 168),
+INSTANTIATE_TEST_SUITE_P(AllRows, CatalogRowTest, ::testing::Range(0, 169),
                          [](const ::testing::TestParamInfo<int> &info) {
                              char name[16];
                              std::snprintf(name, sizeof name, "Row%03d", info.param + 1);
@@ -150,14 +150,14 @@ TEST(LocalizationCatalog, FrenchTextsUseNoBreakSpacesAndTypographicApostrophes)
 TEST(LocalizationCatalog, HasAllRowsWithDistinctKeys)
 {
     const auto &rows = LocalizationCatalog::rows();
-    ASSERT_EQ(rows.size(), 168u);
+    ASSERT_EQ(rows.size(), 169u);
     QSet<QString> keys;
     for (size_t i = 0; i < rows.size(); ++i)
         keys.insert(cell(i, 0));
-    EXPECT_EQ(keys.size(), 168);
+    EXPECT_EQ(keys.size(), 169);
 
     const QStringList allKeys = L10n::allKeys();
-    ASSERT_EQ(allKeys.size(), 168);
+    ASSERT_EQ(allKeys.size(), 169);
     EXPECT_EQ(allKeys.first(), QStringLiteral(" 等"));
     EXPECT_EQ(allKeys.last(), QStringLiteral("切换语言后界面会立即刷新，无需重启。"));
     for (size_t i = 0; i < rows.size(); ++i)
@@ -177,8 +177,8 @@ TEST(LocalizationCatalog, ConversionCountsOverAllKeys)
         keysWithInteger += integers > 0;
         integerOccurrences += integers;
     }
-    EXPECT_EQ(keysWithText, 12);
-    EXPECT_EQ(textOccurrences, 15);
+    EXPECT_EQ(keysWithText, 13);
+    EXPECT_EQ(textOccurrences, 16);
     EXPECT_EQ(keysWithInteger, 13);
     EXPECT_EQ(integerOccurrences, 18);
 
@@ -225,7 +225,7 @@ TEST(LocalizationCatalog, TablesHoldEveryRowForTranslatedLanguagesOnly)
 {
     for (AppLanguage language : {AppLanguage::en, AppLanguage::fr, AppLanguage::de, AppLanguage::ja,
                                  AppLanguage::ru, AppLanguage::es})
-        EXPECT_EQ(L10n::table(language).size(), 168) << language.rawValue().toStdString();
+        EXPECT_EQ(L10n::table(language).size(), 169) << language.rawValue().toStdString();
     EXPECT_TRUE(L10n::table(AppLanguage::zhHans).isEmpty());
     EXPECT_TRUE(L10n::table(AppLanguage::system).isEmpty());
 
