@@ -79,10 +79,17 @@ void applyCenteredScale(QWidget *view, double scale)
         return;
     }
     if (!effect) {
-        effect = new CenteredScaleEffect;
+        effect = new CenteredScaleEffect(view);
         view->setGraphicsEffect(effect);
     }
     effect->setScale(scale);
+}
+
+// A scaled host's content changed: its picture is rendered again.
+void refreshCenteredScalePicture(QWidget *view)
+{
+    if (auto *effect = dynamic_cast<CenteredScaleEffect *>(view ? view->graphicsEffect() : nullptr))
+        effect->refreshPicture();
 }
 
 // Styling of the glass layer over the wallpaper: a faint frosted tint.
@@ -306,8 +313,11 @@ void LauncherView::rebuild()
 
     m_insertionIndicator->hide();
 
-    if (m_presentation.progress() < 1)
+    if (m_presentation.progress() < 1) {
+        refreshCenteredScalePicture(m_tilesHost);
+        refreshCenteredScalePicture(m_scrollContainer);
         applyPresentationTransform();
+    }
     if (isEditing() && m_options.freezeJiggle)
         applyEditModeTransforms(0);
 }
@@ -336,6 +346,8 @@ void LauncherView::refreshIcons(const QString &appID)
             tile->update();
         }
     }
+    refreshCenteredScalePicture(m_tilesHost);
+    refreshCenteredScalePicture(m_scrollContainer);
 }
 
 void LauncherView::openFolderDemo()
