@@ -258,6 +258,10 @@ void LauncherView::rebuild()
     m_pageDots->setCurrent(m_currentPage);
     m_pageDots->setVisible(!shown.dotsHidden);
 
+    // Icons are cached no larger than a tile draws them (a merge target's
+    // brief enlargement draws them slightly magnified).
+    m_icons.setPixelSide(TileGeometry::devicePixelSide(m_geometry.iconSide(), backingScale()));
+
     // Tiles are never reused: every state that must survive is derived anew below.
     const QList<AppTile *> old = m_tiles;
     m_tiles.clear();

@@ -163,12 +163,12 @@ std::optional<QImage> IconProvider::icon(const AppItem &app)
 
     m_pending.insert(k, Pending{QStringList{id}});
     const Loader loader = m_loader;
+    const int side = m_pixelSide;
     // The destructor waits for the running load, so `this` outlives the job;
     // a delivery still queued when the provider dies is dropped with it.
-    m_queue->start([this, loader, k] {
+    m_queue->start([this, loader, k, side] {
         QImage image = loader ? loader(k) : QImage();
-        if (image.isNull())
-            image = genericAppIcon();
+        image = fitted(image.isNull() ? genericAppIcon() : std::move(image), side);
         QMetaObject::invokeMethod(this, [this, k, image] { deliver(k, image); }, Qt::QueuedConnection);
     });
     return std::nullopt;
@@ -209,7 +209,34 @@ void IconProvider::deliver(const QString &k, const QImage &image)
 QImage IconProvider::readNow(const QString &path) const
 {
     QImage image = m_loader ? m_loader(path) : QImage();
-    return image.isNull() ? genericAppIcon() : image;
+    return fitted(image.isNull() ? genericAppIcon() : std::move(image), m_pixelSide);
+}
+
+void IconProvider::setPixelSide(int side)
+{
+    side = std::clamp(side, 1, int(iconPixelSide));
+    if (side == m_pixelSide)
+        return;
+    const bool larger = side > m_pixelSide;
+    m_pixelSide = side;
+    for (auto it = m_cache.begin(); it != m_cache.end();) {
+        if (larger && std::max(it->width(), it->height()) < side) {
+            it = m_cache.erase(it);
+            continue;
+        }
+        if (!larger)
+            *it = fitted(*it, side);
+        ++it;
+    }
+}
+
+// Scaled down (never up) to fit `side` pixels, the aspect kept.
+QImage IconProvider::fitted(QImage image, int side)
+{
+    if (image.isNull() || (image.width() <= side && image.height() <= side))
+        return image;
+    QImage scaled = image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return scaled.isNull() ? image : scaled;
 }
 
 QImage IconProvider::folderPreview(const QStringList &ids, double side, double scale)

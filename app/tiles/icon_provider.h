@@ -41,6 +41,13 @@ public:
     // Resolves an application identifier for folderPreview().
     std::function<std::optional<AppItem>(const QString &id)> onDemandApp;
 
+    // The largest pixel side icons are drawn at (at most iconPixelSide): icons
+    // are cached no larger, since a cache of full-size icons costs many times
+    // the pixels ever drawn. A larger side than before drops the cached icons
+    // that are now too small; they load again from their bundles.
+    void setPixelSide(int side);
+    int pixelSide() const { return m_pixelSide; }
+
     // The cached icon, or nothing; in that case a load starts unless one is
     // already on its way for the same bundle path.
     std::optional<QImage> icon(const AppItem &app);
@@ -77,7 +84,10 @@ private:
     QImage readNow(const QString &path) const;
     void deliver(const QString &key, const QImage &image);
 
+    static QImage fitted(QImage image, int side);
+
     Loader m_loader;
+    int m_pixelSide = iconPixelSide;
     QHash<QString, QImage> m_cache;
     QHash<QString, Pending> m_pending;
     std::unique_ptr<QThreadPool> m_queue;

@@ -201,6 +201,44 @@ TEST(IconProviderTest, BundleWithoutIconGetsTheGenericIcon)
     EXPECT_EQ(generic.pixelColor(1, 1).alpha(), 0);
 }
 
+// Icons are cached at the side drawn, never enlarged: a smaller side shrinks
+// what is cached without reading again; a larger one reads the bundles again.
+TEST(IconProviderTest, CachesIconsNoLargerThanThePixelSideDrawn)
+{
+    std::atomic<int> reads{0};
+    IconProvider provider([&reads](const QString &) {
+        ++reads;
+        return solid(200, 100, Qt::red);
+    });
+    const AppItem wide = app("com.example.wide", "/Apps/Wide.app");
+    const auto loadedSize = [&]() -> QSize {
+        provider.icon(wide);
+        if (!pumpUntil([&] { return provider.pendingCount() == 0; }))
+            return QSize();
+        const std::optional<QImage> icon = provider.cachedIcon(wide);
+        return icon ? icon->size() : QSize();
+    };
+
+    provider.setPixelSide(50);
+    EXPECT_EQ(loadedSize(), QSize(50, 25));
+    EXPECT_EQ(reads.load(), 1);
+
+    provider.setPixelSide(20);
+    ASSERT_TRUE(provider.cachedIcon(wide).has_value());
+    EXPECT_EQ(provider.cachedIcon(wide)->size(), QSize(20, 10));
+    EXPECT_EQ(provider.cachedIcon(wide)->pixelColor(10, 5), QColor(Qt::red));
+    EXPECT_EQ(reads.load(), 1);
+
+    provider.setPixelSide(80);
+    EXPECT_FALSE(provider.cachedIcon(wide).has_value());
+    EXPECT_EQ(loadedSize(), QSize(80, 40));
+    EXPECT_EQ(reads.load(), 2);
+
+    provider.setPixelSide(100000);
+    EXPECT_EQ(provider.pixelSide(), IconProvider::iconPixelSide);
+    EXPECT_EQ(loadedSize(), QSize(200, 100));
+}
+
 TEST(IconProviderTest, CachedIconStartsNoLoad)
 {
     FakeLoader disk;
