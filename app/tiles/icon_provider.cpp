@@ -149,7 +149,7 @@ IconProvider::~IconProvider()
 std::optional<QImage> IconProvider::icon(const AppItem &app)
 {
     const QString k = key(app);
-    if (const auto cached = m_cache.constFind(k); cached != m_cache.constEnd())
+    if (const QImage *cached = m_cache.object(k))
         return *cached;
 
     const QString id = app.stableID();
@@ -176,7 +176,7 @@ std::optional<QImage> IconProvider::icon(const AppItem &app)
 
 std::optional<QImage> IconProvider::cachedIcon(const AppItem &app) const
 {
-    if (const auto cached = m_cache.constFind(key(app)); cached != m_cache.constEnd())
+    if (const QImage *cached = m_cache.object(key(app)))
         return *cached;
     return std::nullopt;
 }
@@ -196,7 +196,7 @@ void IconProvider::deliver(const QString &k, const QImage &image)
     // A folder preview may have read and cached this bundle meanwhile; the
     // entry stays as it is.
     if (!m_cache.contains(k))
-        m_cache.insert(k, image);
+        m_cache.insert(k, new QImage(image));
 
     const QPointer<IconProvider> self(this);
     for (const QString &id : std::as_const(waiting)) {
@@ -219,14 +219,13 @@ void IconProvider::setPixelSide(int side)
         return;
     const bool larger = side > m_pixelSide;
     m_pixelSide = side;
-    for (auto it = m_cache.begin(); it != m_cache.end();) {
-        if (larger && std::max(it->width(), it->height()) < side) {
-            it = m_cache.erase(it);
-            continue;
-        }
-        if (!larger)
-            *it = fitted(*it, side);
-        ++it;
+    const QList<QString> keys = m_cache.keys();
+    for (const QString &k : keys) {
+        QImage *cached = m_cache.object(k);
+        if (larger && std::max(cached->width(), cached->height()) < side)
+            m_cache.remove(k);
+        else if (!larger)
+            *cached = fitted(*cached, side);
     }
 }
 
@@ -270,7 +269,7 @@ QImage IconProvider::folderPreview(const QStringList &ids, double side, double s
             // here; it is cached so that the next preview (folder tiles are
             // redrawn on every icon arrival) does not read it again.
             const QImage read = readNow(key(*app));
-            m_cache.insert(key(*app), read);
+            m_cache.insert(key(*app), new QImage(read));
             image = read;
         }
         const int column = i % 3;

@@ -239,6 +239,37 @@ TEST(IconProviderTest, CachesIconsNoLargerThanThePixelSideDrawn)
     EXPECT_EQ(loadedSize(), QSize(200, 100));
 }
 
+// The cache is bounded: past maximumCachedIcons the least recently used icon
+// makes room, and its next request reads it again.
+TEST(IconProviderTest, LeastRecentlyUsedIconMakesRoomAndLoadsAgainWhenAskedFor)
+{
+    FakeLoader disk;
+    QList<AppItem> apps;
+    for (int i = 0; i <= IconProvider::maximumCachedIcons; ++i) {
+        apps << app(QStringLiteral("id.%1").arg(i), QStringLiteral("/Apps/A%1.app").arg(i));
+        disk.colors.insert(apps.last().path, QColor(i % 256, 0, 0));
+    }
+    IconProvider provider(disk.loader());
+    for (int i = 0; i < IconProvider::maximumCachedIcons; ++i)
+        provider.icon(apps[i]);
+    ASSERT_TRUE(pumpUntil([&] { return provider.pendingCount() == 0; }));
+    ASSERT_TRUE(provider.icon(apps[0]).has_value()); // used again: now the newest
+
+    provider.icon(apps.last());
+    ASSERT_TRUE(pumpUntil([&] { return provider.pendingCount() == 0; }));
+    EXPECT_TRUE(provider.cachedIcon(apps.last()).has_value());
+    EXPECT_TRUE(provider.cachedIcon(apps[0]).has_value());
+    EXPECT_FALSE(provider.cachedIcon(apps[1]).has_value());
+    EXPECT_TRUE(provider.cachedIcon(apps[2]).has_value());
+
+    const qsizetype reads = disk.paths().size();
+    EXPECT_FALSE(provider.icon(apps[1]).has_value());
+    ASSERT_TRUE(pumpUntil([&] { return provider.pendingCount() == 0; }));
+    EXPECT_EQ(disk.paths().size(), reads + 1);
+    ASSERT_TRUE(provider.cachedIcon(apps[1]).has_value());
+    EXPECT_EQ(provider.cachedIcon(apps[1])->pixelColor(0, 0), QColor(1, 0, 0));
+}
+
 TEST(IconProviderTest, CachedIconStartsNoLoad)
 {
     FakeLoader disk;
