@@ -68,10 +68,17 @@ void applyCenteredScale(QWidget *view, double scale)
         return;
     }
     if (!effect) {
-        effect = new CenteredScaleEffect;
+        effect = new CenteredScaleEffect(view);
         view->setGraphicsEffect(effect);
     }
     effect->setScale(scale);
+}
+
+// A scaled host's content changed: its picture is rendered again.
+void refreshCenteredScalePicture(QWidget *view)
+{
+    if (auto *effect = dynamic_cast<CenteredScaleEffect *>(view ? view->graphicsEffect() : nullptr))
+        effect->refreshPicture();
 }
 
 // Styling of the glass layer over the wallpaper: a faint frosted tint.
@@ -241,6 +248,10 @@ void LauncherView::rebuild()
     m_pageDots->setCurrent(m_currentPage);
     m_pageDots->setVisible(!shown.dotsHidden);
 
+    // Icons are cached no larger than a tile draws them (a merge target's
+    // brief enlargement draws them slightly magnified).
+    m_icons.setPixelSide(TileGeometry::devicePixelSide(m_geometry.iconSide(), backingScale()));
+
     // Tiles are never reused: every state that must survive is derived anew below.
     const QList<AppTile *> old = m_tiles;
     m_tiles.clear();
@@ -298,8 +309,11 @@ void LauncherView::rebuild()
 
     m_insertionIndicator->hide();
 
-    if (m_presentation.progress() < 1)
+    if (m_presentation.progress() < 1) {
+        refreshCenteredScalePicture(m_tilesHost);
+        refreshCenteredScalePicture(m_scrollContainer);
         applyPresentationTransform();
+    }
     if (isEditing() && m_options.freezeJiggle)
         applyEditModeTransforms(0);
 }
@@ -328,6 +342,8 @@ void LauncherView::refreshIcons(const QString &appID)
             tile->update();
         }
     }
+    refreshCenteredScalePicture(m_tilesHost);
+    refreshCenteredScalePicture(m_scrollContainer);
 }
 
 void LauncherView::openFolderDemo()

@@ -180,6 +180,29 @@ std::optional<QImage> normalized(const std::optional<QImage> &image)
     return image;
 }
 
+// The plate a tile shows until its icon arrives, drawn once per size and
+// scale for all tiles (main thread only): a page of tiles without icons
+// would otherwise fill 35 anti-aliased rounded rectangles on every paint.
+const QImage &placeholderPlate(const QSizeF &size, double radius, double scale)
+{
+    static QHash<QString, QImage> plates;
+    const QString key = QStringLiteral("%1:%2:%3:%4").arg(size.width()).arg(size.height()).arg(radius).arg(scale);
+    if (const auto found = plates.constFind(key); found != plates.constEnd())
+        return *found;
+    if (plates.size() >= 16)
+        plates.clear(); // sizes come from a handful of grids
+    QImage image(rasterSize(size, scale), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(white(0.16));
+    painter.drawRoundedRect(QRectF(QPointF(0, 0), size), radius, radius);
+    painter.end();
+    return *plates.insert(key, image);
+}
+
 // Icons as rasterized for any tile, by source image, pixel side and scale
 // (main thread only): a rebuild makes new tiles for the same icons, and
 // smooth scaling is most of their first paint.
@@ -513,9 +536,7 @@ void AppTile::drawContents(QPainter &painter)
             painter.drawImage(plate.adjusted(inset, inset, -inset, -inset), *m_state.folderPreview);
         }
     } else if (!m_state.icon) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(white(0.16));
-        painter.drawRoundedRect(plate, plateRadius, plateRadius);
+        painter.drawImage(plate.topLeft(), placeholderPlate(plate.size(), plateRadius, scale));
     } else {
         const QRectF destination = pixelAligned(geometry.iconDestination(m_state.mergeTarget));
         painter.drawImage(destination, rasterized(*m_state.icon, destination.width()));

@@ -149,7 +149,7 @@ IconProvider::~IconProvider()
 std::optional<QImage> IconProvider::icon(const AppItem &app)
 {
     const QString k = key(app);
-    if (const auto cached = m_cache.constFind(k); cached != m_cache.constEnd())
+    if (const QImage *cached = m_cache.object(k))
         return *cached;
 
     const QString id = app.stableID();
@@ -163,12 +163,12 @@ std::optional<QImage> IconProvider::icon(const AppItem &app)
 
     m_pending.insert(k, Pending{QStringList{id}});
     const Loader loader = m_loader;
+    const int side = m_pixelSide;
     // The destructor waits for the running load, so `this` outlives the job;
     // a delivery still queued when the provider dies is dropped with it.
-    m_queue->start([this, loader, k] {
+    m_queue->start([this, loader, k, side] {
         QImage image = loader ? loader(k) : QImage();
-        if (image.isNull())
-            image = genericAppIcon();
+        image = fitted(image.isNull() ? genericAppIcon() : std::move(image), side);
         QMetaObject::invokeMethod(this, [this, k, image] { deliver(k, image); }, Qt::QueuedConnection);
     });
     return std::nullopt;
@@ -176,7 +176,7 @@ std::optional<QImage> IconProvider::icon(const AppItem &app)
 
 std::optional<QImage> IconProvider::cachedIcon(const AppItem &app) const
 {
-    if (const auto cached = m_cache.constFind(key(app)); cached != m_cache.constEnd())
+    if (const QImage *cached = m_cache.object(key(app)))
         return *cached;
     return std::nullopt;
 }
@@ -196,7 +196,7 @@ void IconProvider::deliver(const QString &k, const QImage &image)
     // A folder preview may have read and cached this bundle meanwhile; the
     // entry stays as it is.
     if (!m_cache.contains(k))
-        m_cache.insert(k, image);
+        m_cache.insert(k, new QImage(image));
 
     const QPointer<IconProvider> self(this);
     for (const QString &id : std::as_const(waiting)) {
@@ -209,7 +209,33 @@ void IconProvider::deliver(const QString &k, const QImage &image)
 QImage IconProvider::readNow(const QString &path) const
 {
     QImage image = m_loader ? m_loader(path) : QImage();
-    return image.isNull() ? genericAppIcon() : image;
+    return fitted(image.isNull() ? genericAppIcon() : std::move(image), m_pixelSide);
+}
+
+void IconProvider::setPixelSide(int side)
+{
+    side = std::clamp(side, 1, int(iconPixelSide));
+    if (side == m_pixelSide)
+        return;
+    const bool larger = side > m_pixelSide;
+    m_pixelSide = side;
+    const QList<QString> keys = m_cache.keys();
+    for (const QString &k : keys) {
+        QImage *cached = m_cache.object(k);
+        if (larger && std::max(cached->width(), cached->height()) < side)
+            m_cache.remove(k);
+        else if (!larger)
+            *cached = fitted(*cached, side);
+    }
+}
+
+// Scaled down (never up) to fit `side` pixels, the aspect kept.
+QImage IconProvider::fitted(QImage image, int side)
+{
+    if (image.isNull() || (image.width() <= side && image.height() <= side))
+        return image;
+    QImage scaled = image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return scaled.isNull() ? image : scaled;
 }
 
 QImage IconProvider::folderPreview(const QStringList &ids, double side, double scale)
@@ -243,7 +269,7 @@ QImage IconProvider::folderPreview(const QStringList &ids, double side, double s
             // here; it is cached so that the next preview (folder tiles are
             // redrawn on every icon arrival) does not read it again.
             const QImage read = readNow(key(*app));
-            m_cache.insert(key(*app), read);
+            m_cache.insert(key(*app), new QImage(read));
             image = read;
         }
         const int column = i % 3;

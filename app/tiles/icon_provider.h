@@ -2,6 +2,7 @@
 
 #include "model/app_item.h"
 
+#include <QCache>
 #include <QHash>
 #include <QImage>
 #include <QObject>
@@ -15,9 +16,10 @@
 class QThreadPool;
 
 // The one icon loader and cache of the process. Icons are read one at a time
-// on a private worker thread and handed back on the main thread; every key
-// (the bundle path) is loaded at most once and stays cached for the
-// provider's life. Everything public is called on the main thread.
+// on a private worker thread and handed back on the main thread; a key (the
+// bundle path) is loaded once and stays cached until it is the least recently
+// used of more than maximumCachedIcons, when it makes room and loads again
+// on its next request. Everything public is called on the main thread.
 class IconProvider : public QObject
 {
     Q_OBJECT
@@ -30,6 +32,9 @@ public:
 
     // Pixel side of loaded icons: large enough for a tile at scale 2.
     static constexpr int iconPixelSide = 256;
+    // Icons kept at most: many pages' worth, while the memory of a very large
+    // collection stays bounded.
+    static constexpr int maximumCachedIcons = 512;
 
     IconProvider();
     explicit IconProvider(Loader loader);
@@ -40,6 +45,13 @@ public:
 
     // Resolves an application identifier for folderPreview().
     std::function<std::optional<AppItem>(const QString &id)> onDemandApp;
+
+    // The largest pixel side icons are drawn at (at most iconPixelSide): icons
+    // are cached no larger, since a cache of full-size icons costs many times
+    // the pixels ever drawn. A larger side than before drops the cached icons
+    // that are now too small; they load again from their bundles.
+    void setPixelSide(int side);
+    int pixelSide() const { return m_pixelSide; }
 
     // The cached icon, or nothing; in that case a load starts unless one is
     // already on its way for the same bundle path.
@@ -77,8 +89,11 @@ private:
     QImage readNow(const QString &path) const;
     void deliver(const QString &key, const QImage &image);
 
+    static QImage fitted(QImage image, int side);
+
     Loader m_loader;
-    QHash<QString, QImage> m_cache;
+    int m_pixelSide = iconPixelSide;
+    QCache<QString, QImage> m_cache{maximumCachedIcons}; // cost 1 per icon
     QHash<QString, Pending> m_pending;
     std::unique_ptr<QThreadPool> m_queue;
 };

@@ -201,6 +201,75 @@ TEST(IconProviderTest, BundleWithoutIconGetsTheGenericIcon)
     EXPECT_EQ(generic.pixelColor(1, 1).alpha(), 0);
 }
 
+// Icons are cached at the side drawn, never enlarged: a smaller side shrinks
+// what is cached without reading again; a larger one reads the bundles again.
+TEST(IconProviderTest, CachesIconsNoLargerThanThePixelSideDrawn)
+{
+    std::atomic<int> reads{0};
+    IconProvider provider([&reads](const QString &) {
+        ++reads;
+        return solid(200, 100, Qt::red);
+    });
+    const AppItem wide = app("com.example.wide", "/Apps/Wide.app");
+    const auto loadedSize = [&]() -> QSize {
+        provider.icon(wide);
+        if (!pumpUntil([&] { return provider.pendingCount() == 0; }))
+            return QSize();
+        const std::optional<QImage> icon = provider.cachedIcon(wide);
+        return icon ? icon->size() : QSize();
+    };
+
+    provider.setPixelSide(50);
+    EXPECT_EQ(loadedSize(), QSize(50, 25));
+    EXPECT_EQ(reads.load(), 1);
+
+    provider.setPixelSide(20);
+    ASSERT_TRUE(provider.cachedIcon(wide).has_value());
+    EXPECT_EQ(provider.cachedIcon(wide)->size(), QSize(20, 10));
+    EXPECT_EQ(provider.cachedIcon(wide)->pixelColor(10, 5), QColor(Qt::red));
+    EXPECT_EQ(reads.load(), 1);
+
+    provider.setPixelSide(80);
+    EXPECT_FALSE(provider.cachedIcon(wide).has_value());
+    EXPECT_EQ(loadedSize(), QSize(80, 40));
+    EXPECT_EQ(reads.load(), 2);
+
+    provider.setPixelSide(100000);
+    EXPECT_EQ(provider.pixelSide(), IconProvider::iconPixelSide);
+    EXPECT_EQ(loadedSize(), QSize(200, 100));
+}
+
+// The cache is bounded: past maximumCachedIcons the least recently used icon
+// makes room, and its next request reads it again.
+TEST(IconProviderTest, LeastRecentlyUsedIconMakesRoomAndLoadsAgainWhenAskedFor)
+{
+    FakeLoader disk;
+    QList<AppItem> apps;
+    for (int i = 0; i <= IconProvider::maximumCachedIcons; ++i) {
+        apps << app(QStringLiteral("id.%1").arg(i), QStringLiteral("/Apps/A%1.app").arg(i));
+        disk.colors.insert(apps.last().path, QColor(i % 256, 0, 0));
+    }
+    IconProvider provider(disk.loader());
+    for (int i = 0; i < IconProvider::maximumCachedIcons; ++i)
+        provider.icon(apps[i]);
+    ASSERT_TRUE(pumpUntil([&] { return provider.pendingCount() == 0; }));
+    ASSERT_TRUE(provider.icon(apps[0]).has_value()); // used again: now the newest
+
+    provider.icon(apps.last());
+    ASSERT_TRUE(pumpUntil([&] { return provider.pendingCount() == 0; }));
+    EXPECT_TRUE(provider.cachedIcon(apps.last()).has_value());
+    EXPECT_TRUE(provider.cachedIcon(apps[0]).has_value());
+    EXPECT_FALSE(provider.cachedIcon(apps[1]).has_value());
+    EXPECT_TRUE(provider.cachedIcon(apps[2]).has_value());
+
+    const qsizetype reads = disk.paths().size();
+    EXPECT_FALSE(provider.icon(apps[1]).has_value());
+    ASSERT_TRUE(pumpUntil([&] { return provider.pendingCount() == 0; }));
+    EXPECT_EQ(disk.paths().size(), reads + 1);
+    ASSERT_TRUE(provider.cachedIcon(apps[1]).has_value());
+    EXPECT_EQ(provider.cachedIcon(apps[1])->pixelColor(0, 0), QColor(1, 0, 0));
+}
+
 TEST(IconProviderTest, CachedIconStartsNoLoad)
 {
     FakeLoader disk;
