@@ -13,6 +13,7 @@
 #include "toggle_switch.h"
 
 #include "foundation/log.h"
+#include "localization/key_words.h"
 #include "localization/app_language.h"
 #include "localization/l10n.h"
 #include "model/settings.h"
@@ -65,7 +66,7 @@ void SettingsWindowController::changeHotKey(int index)
         return;
     m_host.updateSettings([preset](Settings &settings) { settings.hotKey = *preset; });
     m_host.hotKeyChanged();
-    setStatus(L(QStringLiteral("全局快捷键已设为 %@"), preset->label()));
+    setStatus(L(QStringLiteral("全局快捷键已设为 %@"), KeyWords::forDisplay(preset->label())));
 }
 
 void SettingsWindowController::changePinch(int index)

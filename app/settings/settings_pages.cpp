@@ -12,6 +12,7 @@
 #include "settings_style.h"
 #include "toggle_switch.h"
 
+#include "localization/key_words.h"
 #include "localization/app_language.h"
 #include "localization/l10n.h"
 #include "model/settings.h"
@@ -77,7 +78,7 @@ QStringList labels(const QList<Case> &cases)
 {
     QStringList titles;
     for (const Case &value : cases)
-        titles.append(value.label());
+        titles.append(KeyWords::forDisplay(value.label()));
     return titles;
 }
 

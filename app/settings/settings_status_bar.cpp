@@ -17,8 +17,9 @@ void SettingsStatusBar::resizeEvent(QResizeEvent *event)
     // The label outlives its bars; a newer bar may hold it already.
     if (m_label.isNull() || m_label->parentWidget() != this)
         return;
-    const int labelHeight = m_label->sizeHint().height();
-    m_label->setGeometry(inset, (height() - labelHeight) / 2, std::max(0, width() - 2 * inset), labelHeight);
+    // The whole bar's height: a long status wraps onto a second line, centred,
+    // instead of being cut at the end.
+    m_label->setGeometry(inset, 0, std::max(0, width() - 2 * inset), height());
 }
 
 void SettingsStatusBar::paintEvent(QPaintEvent *)

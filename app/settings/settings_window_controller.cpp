@@ -257,7 +257,8 @@ QWidget *SettingsWindowController::buildContent()
     m_pageScroll->viewport()->setAutoFillBackground(false);
     m_pageScroll->show();
 
-    m_statusLabel->setWordWrap(false);
+    m_statusLabel->setWordWrap(true);
+    m_statusLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_statusLabel->setFont(SettingsStyle::font(11.5));
     QPalette statusPalette = m_statusLabel->palette();
     statusPalette.setColor(QPalette::WindowText, SettingsStyle::secondaryLabel());

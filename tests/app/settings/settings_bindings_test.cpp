@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         Binding{"RowsPopup", "rowsPopup", Use::choose, 4, "rows", "7", true, nullptr, 0, 0},
         Binding{"ModePopup", "modePopup", Use::choose, 1, "viewMode", "scroll", true, nullptr, 0, 0},
         Binding{"HotKeyPopup", "hotKeyPopup", Use::choose, 2, "hotKey", "commandShiftSpace", true,
-                "Global shortcut set to ⌘ ⇧ Space", 1, 0},
+                "Global shortcut set to Super+Shift+Space", 1, 0},
         Binding{"HotKeyPopupOff", "hotKeyPopup", Use::choose, 4, "hotKey", "disabled", true,
                 "Global shortcut set to Off", 1, 0},
         Binding{"CornerPopup", "cornerPopup", Use::choose, 2, "hotCorner", "topRight", true,

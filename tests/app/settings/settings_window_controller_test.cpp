@@ -105,7 +105,7 @@ TEST_F(SettingsWindowTest, PopupsListTheirChoicesInOrder)
 {
     open();
     EXPECT_EQ(control<PopupButton>("hotKeyPopup")->items(),
-              (QStringList{"⌥ Space", "F4", "⌘ ⇧ Space", "⌃ Space", "Off"}));
+              (QStringList{"Alt+Space", "F4", "Super+Shift+Space", "Ctrl+Space", "Off"}));
     EXPECT_EQ(control<PopupButton>("cornerPopup")->items(),
               (QStringList{"Off", "Top left", "Top right", "Bottom left", "Bottom right"}));
     EXPECT_EQ(control<PopupButton>("languagePopup")->items(),
@@ -238,6 +238,12 @@ TEST_F(SettingsWindowTest, FoldersAreAddedOnceAndRemovedBySelection)
     buttonTitled(controller->window(), QStringLiteral("Add folder…"))->click();
     EXPECT_EQ(status(), QStringLiteral("Already listed: ") + extra);
     EXPECT_EQ(session->layout().customSources, QStringList{extra});
+    // A status longer than the window is wide wraps within the bar.
+    auto *line = control<QLabel>("statusLabel");
+    EXPECT_TRUE(line->wordWrap());
+    const QString longStatus = QStringLiteral("Already listed: ") + QStringLiteral("/home/someone/Applications ").repeated(8);
+    line->setText(longStatus);
+    EXPECT_GE(line->height(), line->heightForWidth(line->width()));
 
     controller->showWindow();
     EXPECT_TRUE(control<QLabel>("emptySourcesLabel")->isHidden());
