@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -242,6 +243,8 @@ void AppDelegate::wireCallbacks()
             if (self)
                 self->showSettings();
         };
+        // The launcher's prompts run with the alert watchdog.
+        view->runModal = [](QDialog &dialog) { return AppAlert::run(dialog); };
     }
     // TODO: the settings window (SettingsWindowController) is not built yet.
     // Its callbacks go here: onHotKeyChange -> registerHotKey(),

@@ -12,4 +12,6 @@ set(TESSELLON_LAYER_RULES
   "core/uninstall -> policy/ import/"
   # core is QtCore and libplist only: no widgets, no X11.
   "core -> QtWidgets/ QtGui/ X11/ ../"
+  # the folder overlay knows nothing of the view that hosts it.
+  "app/folders -> shell/ launcher/ triggers/ x11/"
 )
