@@ -1,9 +1,256 @@
 #include "launcher/folder_host.h"
 
-FolderHost::FolderHost(Host &host) : m_host(host) {}
+#include "folders/folder_item.h"
+#include "folders/folder_overlay.h"
+#include "folders/folder_title_field.h"
+#include "session/launch_options.h"
+#include "session/launcher_session.h"
+#include "tiles/icon_provider.h"
 
-void FolderHost::show(const LayoutEntry &, std::optional<int>) {}
+#include "foundation/log.h"
+#include "model/launcher_layout.h"
+#include "policy/display_paging.h"
+#include "policy/page_drop_order.h"
 
-void FolderHost::refreshGeometry() {}
+#include <QTimer>
 
-void FolderHost::backdropChanged() {}
+#include <algorithm>
+
+FolderHost::FolderHost(Host &host) : m_host(host)
+{
+}
+
+FolderHost::~FolderHost()
+{
+    // The view is going: the overlay must call back into nothing.
+    if (FolderOverlay *overlay = m_overlay.data()) {
+        overlay->onClose = {};
+        overlay->onOpen = {};
+        overlay->onRemove = {};
+        overlay->onRename = {};
+        overlay->onDragOut = {};
+        overlay->onDragMoveOut = {};
+        overlay->fileURLProvider = {};
+        overlay->gridIconSideProvider = {};
+        overlay->sideInsetRatioProvider = {};
+    }
+}
+
+QString FolderHost::nameAfterEdit(const QString &typed)
+{
+    return typed.trimmed().isEmpty() ? LayoutFolder::defaultName() : typed;
+}
+
+QList<FolderItem> FolderHost::itemsOf(const LayoutFolder &folder) const
+{
+    LauncherSession &session = m_host.folderSession();
+    QList<FolderItem> items;
+    for (const QString &id : folder.bundleIDs) {
+        const std::optional<AppItem> app = session.app(id);
+        if (!app)
+            continue;
+        std::optional<QImage> icon = m_host.folderIcons().cachedIcon(*app);
+        if (!icon) {
+            // Not loaded yet: read now, so that the folder never opens blank.
+            QImage read = IconProvider::loadBundleIcon(app->path);
+            icon = read.isNull() ? IconProvider::genericAppIcon() : read;
+        }
+        items.append(FolderItem{id, session.titleFor(LayoutEntry::app(id)), icon});
+    }
+    return items;
+}
+
+void FolderHost::show(const LayoutFolder &folder, std::optional<int> initialPage)
+{
+    if (m_overlay) {
+        FolderOverlay *previous = m_overlay.data();
+        m_overlay = nullptr;
+        previous->dispose();
+    }
+
+    const QList<FolderItem> items = itemsOf(folder);
+    const int pages = std::max(1, int((items.size() + columns * rows - 1) / (columns * rows)));
+    const int page = initialPage.value_or(m_host.folderOptions().folderPage);
+    Log::write("[folder] name=%@ items=%d columns=7 rows=5 pages=%d page=%d", folder.name, int(items.size()), pages,
+               std::min(page, pages - 1));
+
+    QWidget *parent = m_host.folderParent();
+    auto *overlay = new FolderOverlay(parent->rect(), folder, items, page, parent);
+    const QPointer<FolderOverlay> weak(overlay);
+    const QPointer<QWidget> view(parent);
+    // Every callback acts only while its overlay is the open one and the view lives.
+    const auto current = [this, weak, view] { return view && weak && m_overlay == weak; };
+
+    overlay->gridIconSide = m_host.folderGridIconSide();
+    overlay->gridIconSideProvider = [this, view] { return view ? m_host.folderGridIconSide() : 88.0; };
+    overlay->sideInsetRatioProvider = [this, view] {
+        return view ? m_host.folderSession().settings().sideInset : 0.16;
+    };
+    if (const std::optional<QImage> backdrop = m_host.folderBackdropImage())
+        overlay->setBackdropImage(*backdrop);
+    overlay->locksPaging = m_host.folderOptions().lockPage;
+
+    overlay->onClose = [this, current] {
+        if (current())
+            close();
+    };
+    overlay->onOpen = [this, current](const QString &appID) {
+        if (!current())
+            return;
+        if (const std::optional<AppItem> app = m_host.folderSession().app(appID))
+            m_host.folderOpenApp(*app);
+    };
+    overlay->onRename = [this, current, folder](const QString &name, bool closes) {
+        if (current())
+            rename(folder, name, closes);
+    };
+    overlay->onRemove = [this, current](const QString &appID) {
+        if (current())
+            removeMember(appID);
+    };
+    overlay->fileURLProvider = [this, view](const QString &appID) -> std::optional<QUrl> {
+        if (!view)
+            return std::nullopt;
+        if (const std::optional<AppItem> app = m_host.folderSession().app(appID))
+            return app->url();
+        return std::nullopt;
+    };
+    overlay->onDragMoveOut = [this, current](const QPointF &point) {
+        if (current())
+            m_host.folderDropPreview(point);
+    };
+    overlay->onDragOut = [this, current](const QString &appID, const QPointF &point) {
+        if (current())
+            dropFromFolder(appID, point);
+    };
+
+    m_overlay = overlay;
+    overlay->show();
+    overlay->raise();
+    // The folder takes the keys (arrows page it); its title is not edited until clicked.
+    overlay->setFocus(Qt::OtherFocusReason);
+    m_host.folderOverlayChanged(overlay);
+}
+
+void FolderHost::close()
+{
+    FolderOverlay *overlay = m_overlay.data();
+    if (!overlay)
+        return;
+    // Forgotten first: whatever the overlay reports while it goes is stale.
+    m_overlay = nullptr;
+    overlay->dispose();
+    m_host.folderOverlayChanged(nullptr);
+}
+
+void FolderHost::rename(const LayoutFolder &folder, const QString &typed, bool closes)
+{
+    const QString name = nameAfterEdit(typed);
+    if (name != typed && m_overlay)
+        m_overlay->titleField()->setText(name);
+    const QString entryID = QStringLiteral("folder:") + folder.id;
+    m_host.folderSession().commit([&](LauncherLayout &layout) { layout.rename(entryID, name); });
+    if (closes)
+        close();
+}
+
+void FolderHost::removeMember(const QString &appID)
+{
+    LauncherSession &session = m_host.folderSession();
+    const int pageSize = session.settings().pageSize();
+    const int currentPage = m_host.folderCurrentPage();
+    session.commit([&](LauncherLayout &layout) {
+        layout.remove(QStringLiteral("app:") + appID);
+        const int page = std::min(currentPage, std::max(0, int(layout.pages.size()) - 1));
+        layout.insert(LayoutEntry::app(appID), page, int(layout.pages.at(page).size()));
+        // The page may have been full: what no longer fits moves on.
+        layout.normalizePages(pageSize);
+    });
+    close();
+}
+
+void FolderHost::dropFromFolder(const QString &appID, const QPointF &point)
+{
+    LauncherSession &session = m_host.folderSession();
+    const Settings settings = session.settings();
+    const int slot = m_host.folderInsertionIndex(point);
+    const int dropPage = m_host.folderCurrentPage();
+    const int pageSize = settings.pageSize();
+    const bool showHidden = settings.showHidden;
+    QList<LayoutEntry> hiddenEntries;
+    if (showHidden) {
+        QList<AppItem> hidden;
+        for (const QString &id : session.layout().hiddenIDs) {
+            if (session.appsByID().contains(id))
+                hidden.append(session.appsByID().value(id));
+        }
+        for (const AppItem &app : LauncherLayout::sortedByName(hidden))
+            hiddenEntries.append(LayoutEntry::app(app.stableID()));
+    }
+    const bool flat = m_host.folderScrollMode() || m_host.folderSearching();
+    const QList<LayoutEntry> displayed = flat ? m_host.folderDisplayedEntries() : QList<LayoutEntry>();
+    m_host.folderClearDropIndicators();
+
+    const QPointer<QWidget> view(m_host.folderParent());
+    QTimer::singleShot(0, view, [this, view, appID, slot, dropPage, pageSize, showHidden, hiddenEntries, flat,
+                                 displayed] {
+        if (!view)
+            return;
+        close();
+        m_host.folderSession().commit([&](LauncherLayout &layout) {
+            const LayoutEntry entry = LayoutEntry::app(appID);
+            layout.remove(QStringLiteral("app:") + appID);
+            if (!flat) {
+                const QList<QList<LayoutEntry>> pages =
+                    DisplayPaging::pages(layout, showHidden, hiddenEntries, pageSize);
+                if (const auto placed =
+                        PageDropOrder::placing(pages, std::nullopt, entry, dropPage, slot, pageSize)) {
+                    layout.pages = PageDropOrder::strippingHidden(*placed, layout.hiddenIDs);
+                    layout.normalizePages(pageSize);
+                }
+                return;
+            }
+            // A flat grid (search results, or one scrolling list) has no
+            // pages of its own: the application goes next to the entry it
+            // was dropped before, where that entry stands on the user's
+            // pages, and the pages keep their breaks.
+            const int start = std::clamp(slot, 0, int(displayed.size()));
+            for (int i = start; i < displayed.size(); ++i) {
+                if (const auto at = layout.location(displayed.at(i).id)) {
+                    layout.insert(entry, at->page, at->index);
+                    layout.normalizePages(pageSize);
+                    return;
+                }
+            }
+            for (int i = start - 1; i >= 0; --i) {
+                if (const auto at = layout.location(displayed.at(i).id)) {
+                    layout.insert(entry, at->page, at->index + 1);
+                    layout.normalizePages(pageSize);
+                    return;
+                }
+            }
+            const int last = std::max(0, int(layout.pages.size()) - 1);
+            layout.insert(entry, last, int(layout.pages.value(last).size()));
+            layout.normalizePages(pageSize);
+        });
+    });
+}
+
+void FolderHost::refreshGeometry()
+{
+    if (!m_overlay)
+        return;
+    // The overlay covers the whole view, whatever its size now.
+    const QRect bounds = m_host.folderParent()->rect();
+    if (m_overlay->geometry() != bounds)
+        m_overlay->setGeometry(bounds);
+    m_overlay->refreshGeometry();
+}
+
+void FolderHost::backdropChanged()
+{
+    if (!m_overlay)
+        return;
+    if (const std::optional<QImage> backdrop = m_host.folderBackdropImage())
+        m_overlay->setBackdropImage(*backdrop);
+}

@@ -148,22 +148,7 @@ double LauncherView::mediaTime() const
     return m_timeSource ? m_timeSource() : FrameClock::systemMediaTime();
 }
 
-// --- The parts: folders, edit mode, drag and drop ------------------------------------------
-
-void LauncherView::showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage)
-{
-    m_folders.show(entry, initialPage);
-}
-
-void LauncherView::refreshFolderOverlayGeometry()
-{
-    m_folders.refreshGeometry();
-}
-
-void LauncherView::folderOverlayBackdropChanged()
-{
-    m_folders.backdropChanged();
-}
+// --- The parts: edit mode, drag and drop ------------------------------------------
 
 void LauncherView::syncOptionKeyBaseline()
 {

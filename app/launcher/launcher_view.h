@@ -11,6 +11,7 @@
 
 #include "model/app_item.h"
 #include "model/layout_entry.h"
+#include "policy/menu_action.h"
 #include "policy/edge_auto_page_policy.h"
 #include "policy/edit_mode_badge_placement.h"
 #include "policy/grid_geometry.h"
@@ -32,10 +33,16 @@
 #include <optional>
 
 class AppTile;
+class ContextMenuActions;
 class ContextMenuBuilder;
+class FileManager;
+class FolderOverlay;
 class IconProvider;
 class LauncherSession;
 class PageDotsView;
+class QAction;
+class QContextMenuEvent;
+class QDialog;
 class QDrag;
 class QLabel;
 class QLineEdit;
@@ -61,11 +68,11 @@ class WallpaperBackdrop;
 //   launcher_view_presentation.cpp show and hide
 //   launcher_view_chrome.cpp       search plate, hint, texts, search and keys
 //   launcher_view_paging.cpp       the turner's grid, paging inputs, clicks
+//   launcher_view_folders.cpp      folder hosting, context menu, modal prompts
 class LauncherView : public QWidget,
                      private PresentationAnimator::Host,
                      private EditModeController::Host,
-                     private TileDragController::Host,
-                     private FolderHost::Host
+                     private TileDragController::Host
 {
     Q_OBJECT
 
@@ -235,7 +242,27 @@ public:
     void cancelEdgeAutoPage();
     void createTransientPage();
 
+    // --- Folder hosting, context menu and modal prompts (launcher_view_folders.cpp) -----
+    void closeFolder();
+    void dropFromFolder(const QString &appID, const QPointF &point);
+    FolderOverlay *folderOverlay() const;
+    FolderHost &folderHost();
+    ContextMenuActions &contextMenuActions();
+    // The action of every context-menu item (called by ContextMenuBuilder).
+    Q_INVOKABLE void handleContextAction(QAction *item);
+    void performContextAction(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs);
+    void promptRename(const QString &title, const QString &current,
+                      const std::function<void(const QString &name)> &apply);
+    void dismissCoverForModal();
+    void restoreCoverAfterModal();
+    // Runs a modal dialog and returns its result; the owner sets the alert
+    // runner with its watchdog. Plain exec() when unset.
+    std::function<int(QDialog &dialog)> runModal;
+    // Where "show in the file manager" goes; the desktop's by default.
+    void setFileManager(std::shared_ptr<FileManager> fileManager);
+
 protected:
+    void contextMenuEvent(QContextMenuEvent *event) override; // launcher_view_folders.cpp
     void resizeEvent(QResizeEvent *event) override;     // launcher_view_chrome.cpp
     void keyPressEvent(QKeyEvent *event) override;      // launcher_view_chrome.cpp
     bool eventFilter(QObject *watched, QEvent *event) override; // launcher_view_chrome.cpp
@@ -309,14 +336,18 @@ private:
     QSizeF m_backdropSize{0, 0};
 
     // --- The parts, each with this view as its host ------------------------------------------
-    // EditModeController::Host, TileDragController::Host, FolderHost::Host
+    // EditModeController::Host, TileDragController::Host
     const QList<AppTile *> &editableTiles() const override { return m_tiles; }
     void rebuildGrid() override { rebuild(); }
-    QRect folderOverlayFrame() const override { return rect(); }
 
     EditModeController m_editMode{static_cast<EditModeController::Host &>(*this)};
     TileDragController m_tileDrag{static_cast<TileDragController::Host &>(*this)};
-    FolderHost m_folders{static_cast<FolderHost::Host &>(*this)};
+    // The folder host and the context menu, with the adapter through which
+    // they reach this view (launcher_view_folders.cpp).
+    struct FolderParts;
+    std::shared_ptr<FolderParts> makeFolderParts();
+    std::shared_ptr<FolderParts> m_folderParts = makeFolderParts();
+    FolderHost &m_folders = folderHost();
 
     // --- Wiring ----------------------------------------------------------------------------
     FrameClock::TimeSource m_timeSource;

@@ -28,6 +28,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -324,6 +325,8 @@ void AppDelegate::wireCallbacks()
                 self->showSettings();
         };
         wireUninstall(*view);
+        // The launcher's prompts run with the alert watchdog.
+        view->runModal = [](QDialog &dialog) { return AppAlert::run(dialog); };
     }
     // The settings window exists, hidden, from here on; its host reaches the
     // hot key, the hot corner and the input monitor through the delegate.

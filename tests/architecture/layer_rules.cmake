@@ -25,4 +25,5 @@ set(TESSELLON_LAYER_RULES
   "app/uninstall -> shell/ triggers/ settings/ x11/"
   "app/shell -> x11/"
   "app -> *_x11.h"
+  "app/folders -> shell/ launcher/ triggers/ session/ settings/ uninstall/ x11/"
 )

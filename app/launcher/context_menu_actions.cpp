@@ -1,0 +1,218 @@
+#include "launcher/context_menu_actions.h"
+
+#include "launcher/rename_prompt.h"
+#include "session/launcher_session.h"
+#include "tiles/context_menu_builder.h"
+
+#include "file_manager.h"
+#include "localization/l10n.h"
+#include "model/launcher_layout.h"
+#include "model/layout_folder.h"
+#include "policy/uninstall_eligibility.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+ContextMenuActions::ContextMenuActions(Host &host) : m_host(host)
+{
+    presentMenu = [this](const Request &request) {
+        builder().show(request.selectionCount, request.isFolder, request.isHidden, request.isInFolder,
+                       request.canUninstall, request.entryIDs, request.appIDs, request.globalPosition,
+                       m_host.menuView());
+    };
+}
+
+ContextMenuActions::~ContextMenuActions() = default;
+
+ContextMenuBuilder &ContextMenuActions::builder()
+{
+    if (!m_builder)
+        m_builder = std::make_shared<ContextMenuBuilder>(m_host.menuView());
+    return *m_builder;
+}
+
+void ContextMenuActions::secondaryClick(const QPointF &point, const QPoint &globalPosition)
+{
+    if (m_host.menuIsEditing())
+        return;
+    if (const std::optional<int> hit = m_host.menuHitTileIndex(point)) {
+        const QList<LayoutEntry> &entries = m_host.menuEntries();
+        if (*hit >= 0 && *hit < entries.size()) {
+            const QString id = entries.at(*hit).id;
+            if (!m_host.menuSelection().contains(id))
+                m_host.menuSetSelection({id});
+        }
+    }
+    if (const std::optional<Request> request = requestForSelection(globalPosition); request && presentMenu)
+        presentMenu(*request);
+}
+
+std::optional<ContextMenuActions::Request> ContextMenuActions::requestForSelection(const QPoint &globalPosition) const
+{
+    const QSet<QString> selection = m_host.menuSelection();
+    if (selection.isEmpty())
+        return std::nullopt;
+    LauncherSession &session = m_host.menuSession();
+    QList<LayoutEntry> selected;
+    for (const LayoutEntry &entry : m_host.menuEntries()) {
+        if (selection.contains(entry.id))
+            selected.append(entry);
+    }
+    Request request;
+    request.globalPosition = globalPosition;
+    request.selectionCount = int(selected.size());
+    QList<std::optional<AppItem>> apps;
+    for (const LayoutEntry &entry : selected) {
+        request.entryIDs.append(entry.id);
+        if (entry.appID) {
+            request.appIDs.append(*entry.appID);
+            apps.append(session.app(*entry.appID));
+        }
+    }
+    request.isFolder = selected.size() == 1 && selected.first().isFolder();
+    request.isHidden = !selected.isEmpty() && session.isHidden(selected.first());
+    request.canUninstall = UninstallEligibility::canUninstallAll(apps);
+    return request;
+}
+
+void ContextMenuActions::handleAction(QAction *item)
+{
+    const std::optional<ContextMenuBuilder::Payload> payload = ContextMenuBuilder::Payload::from(item);
+    if (!payload)
+        return;
+    const QPointer<QWidget> view(m_host.menuView());
+    const ContextMenuBuilder::Payload copy = *payload;
+    QTimer::singleShot(0, view, [this, view, copy] {
+        if (view)
+            perform(copy.action, copy.entryIDs, copy.appIDs);
+    });
+}
+
+void ContextMenuActions::perform(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs)
+{
+    LauncherSession &session = m_host.menuSession();
+    const std::optional<LayoutEntry> entry =
+        entryIDs.isEmpty() ? std::nullopt : session.layout().entry(entryIDs.first());
+    const QPointer<QWidget> view(m_host.menuView());
+
+    switch (MenuAction::Value(action)) {
+    case MenuAction::open:
+        if (entryIDs.size() == 1 && entry && entry->isFolder()) {
+            m_host.menuOpenFolder(*entry);
+            return;
+        }
+        for (int i = 0; i < std::min<qsizetype>(maxOpened, appIDs.size()); ++i) {
+            if (const std::optional<AppItem> app = session.app(appIDs.at(i)))
+                m_host.menuOpenApp(*app);
+        }
+        return;
+    case MenuAction::showInFinder: {
+        QStringList paths;
+        for (const QString &id : appIDs) {
+            if (const std::optional<AppItem> app = session.app(id))
+                paths.append(app->path);
+        }
+        if (!paths.isEmpty())
+            m_host.menuFileManager().showItems(paths);
+        return;
+    }
+    case MenuAction::rename:
+        if (entry && entry->isFolder()) {
+            const QString entryID = entry->id;
+            promptRename(L(QStringLiteral("重命名文件夹")), entry->folder ? entry->folder->name : QString(),
+                         [this, view, entryID](const QString &name) {
+                             if (!view)
+                                 return;
+                             // Empty restores the default name, as the prompt says.
+                             const QString stored =
+                                 name.trimmed().isEmpty() ? LayoutFolder::defaultName() : name;
+                             m_host.menuSession().commit(
+                                 [&](LauncherLayout &layout) { layout.rename(entryID, stored); });
+                         });
+            return;
+        }
+        if (appIDs.isEmpty())
+            return;
+        if (const std::optional<AppItem> app = session.app(appIDs.first())) {
+            const QString appID = appIDs.first();
+            promptRename(L(QStringLiteral("自定义应用名称")), displayName(*app, session.layout().nameOverrides),
+                         [this, view, appID](const QString &name) {
+                             if (!view)
+                                 return;
+                             m_host.menuSession().commit(
+                                 [&](LauncherLayout &layout) { layout.renameApp(appID, name); });
+                         });
+        }
+        return;
+    case MenuAction::hide:
+        session.commit([&](LauncherLayout &layout) { layout.hide(appIDs); });
+        if (view)
+            m_host.menuSetSelection({});
+        return;
+    case MenuAction::unhide: {
+        const QList<AppItem> apps = session.apps();
+        const int pageSize = session.settings().pageSize();
+        session.commit([&](LauncherLayout &layout) { layout.unhide(appIDs, apps, pageSize); });
+        return;
+    }
+    case MenuAction::removeFromFolder:
+        // Members leave a folder through the folder's own menu.
+        return;
+    case MenuAction::uninstall:
+        m_host.menuUninstall(appIDs, false);
+        return;
+    case MenuAction::copyPath:
+        if (appIDs.isEmpty())
+            return;
+        if (const std::optional<AppItem> app = session.app(appIDs.first())) {
+            QClipboard *clipboard = QGuiApplication::clipboard();
+            clipboard->clear();
+            clipboard->setText(app->path);
+        }
+        return;
+    case MenuAction::addToFavorites:
+        if (!appIDs.isEmpty())
+            session.togglePin(appIDs.first());
+        return;
+    }
+}
+
+void ContextMenuActions::promptRename(const QString &title, const QString &current,
+                                      const std::function<void(const QString &name)> &apply)
+{
+    RenamePrompt prompt(title, current);
+    const QPointer<QWidget> view(m_host.menuView());
+    dismissCoverForModal();
+    const int response = m_host.menuRunModal(prompt);
+    if (!view)
+        return;
+    if (response == QDialog::Accepted && apply)
+        apply(prompt.text());
+    restoreCoverAfterModal();
+}
+
+void ContextMenuActions::dismissCoverForModal()
+{
+    // The full-screen window floats above the prompt; it steps aside while
+    // the prompt runs, its state (page, search, selection) untouched.
+    if (QWidget *view = m_host.menuView())
+        view->window()->hide();
+}
+
+void ContextMenuActions::restoreCoverAfterModal()
+{
+    QWidget *view = m_host.menuView();
+    if (!view)
+        return;
+    QWidget *window = view->window();
+    if (window->isVisible())
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    m_host.menuFocusSearchField();
+}

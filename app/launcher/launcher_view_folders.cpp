@@ -1,0 +1,190 @@
+// The entry points of folder hosting (FolderHost) and of the context menu
+// with its actions (ContextMenuActions), each reaching the view through a
+// small adapter.
+
+#include "launcher_view.h"
+
+#include "folders/folder_overlay.h"
+#include "launcher/context_menu_actions.h"
+#include "launcher/folder_host.h"
+#include "session/launcher_session.h"
+#include "tiles/wallpaper_backdrop.h"
+
+#include "file_manager.h"
+#include "foundation/log.h"
+
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QLineEdit>
+
+// --- Adapter --------------------------------------------------------------------------
+
+struct LauncherView::FolderParts final : FolderHost::Host, ContextMenuActions::Host
+{
+    explicit FolderParts(LauncherView &view) : view(view), folders(*this), menu(*this) {}
+
+    // FolderHost::Host
+    QWidget *folderParent() override { return &view; }
+    LauncherSession &folderSession() override { return view.m_session; }
+    IconProvider &folderIcons() override { return view.m_icons; }
+    const LaunchOptions &folderOptions() const override { return view.m_options; }
+    double folderGridIconSide() const override { return view.currentIconSide(); }
+    std::optional<QImage> folderBackdropImage() const override
+    {
+        return view.m_backdrop ? view.m_backdrop->blurredImage() : std::nullopt;
+    }
+    int folderCurrentPage() const override { return view.m_currentPage; }
+    bool folderScrollMode() const override { return view.scrollMode(); }
+    bool folderSearching() const override { return !view.m_query.isEmpty(); }
+    QList<LayoutEntry> folderDisplayedEntries() const override { return view.m_entries; }
+    int folderInsertionIndex(const QPointF &point) const override
+    {
+        return view.m_geometry.insertionIndex(view.gridPoint(point), int(view.m_entries.size()));
+    }
+    void folderDropPreview(const QPointF &) override
+    {
+        // The grid shows no insertion marker for a member dragged out of a
+        // folder yet; the drop itself is placed by dropFromFolder.
+    }
+    void folderClearDropIndicators() override
+    {
+        if (view.m_insertionIndicator)
+            view.m_insertionIndicator->hide();
+    }
+    void folderOpenApp(const AppItem &app) override
+    {
+        if (view.onOpenApp)
+            view.onOpenApp(app);
+    }
+    void folderOverlayChanged(FolderOverlay *overlay) override
+    {
+        // Typing filters the grid again once the folder is closed.
+        if (!overlay && view.m_searchField)
+            view.m_searchField->setFocus(Qt::OtherFocusReason);
+    }
+
+    // ContextMenuActions::Host
+    QWidget *menuView() override { return &view; }
+    LauncherSession &menuSession() override { return view.m_session; }
+    bool menuIsEditing() const override { return view.isEditing(); }
+    std::optional<int> menuHitTileIndex(const QPointF &point) const override { return view.hitTileIndex(point); }
+    const QList<LayoutEntry> &menuEntries() const override { return view.m_entries; }
+    QSet<QString> menuSelection() const override { return view.m_selection; }
+    void menuSetSelection(const QSet<QString> &selection) override
+    {
+        view.m_selection = selection;
+        view.updateSelectionDisplay();
+    }
+    void menuOpenFolder(const LayoutEntry &entry) override { view.openFolder(entry); }
+    void menuOpenApp(const AppItem &app) override
+    {
+        if (view.onOpenApp)
+            view.onOpenApp(app);
+    }
+    void menuUninstall(const QStringList &appIDs, bool previewOnly) override { view.uninstall(appIDs, previewOnly); }
+    int menuRunModal(QDialog &dialog) override { return view.runModal ? view.runModal(dialog) : dialog.exec(); }
+    void menuFocusSearchField() override
+    {
+        if (view.m_searchField)
+            view.m_searchField->setFocus(Qt::OtherFocusReason);
+    }
+    FileManager &menuFileManager() override
+    {
+        if (!fileManager)
+            fileManager = FileManager::desktop();
+        return *fileManager;
+    }
+
+    LauncherView &view;
+    std::shared_ptr<FileManager> fileManager;
+    FolderHost folders;
+    ContextMenuActions menu;
+};
+
+std::shared_ptr<LauncherView::FolderParts> LauncherView::makeFolderParts()
+{
+    return std::make_shared<FolderParts>(*this);
+}
+
+// --- Folder hosting ----------------------------------------------------------------------
+
+void LauncherView::showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage)
+{
+    if (entry.folder)
+        m_folderParts->folders.show(*entry.folder, initialPage);
+}
+
+void LauncherView::closeFolder()
+{
+    m_folderParts->folders.close();
+}
+
+void LauncherView::dropFromFolder(const QString &appID, const QPointF &point)
+{
+    m_folderParts->folders.dropFromFolder(appID, point);
+}
+
+FolderOverlay *LauncherView::folderOverlay() const
+{
+    return m_folderParts->folders.overlay();
+}
+
+FolderHost &LauncherView::folderHost()
+{
+    return m_folderParts->folders;
+}
+
+void LauncherView::refreshFolderOverlayGeometry()
+{
+    m_folderParts->folders.refreshGeometry();
+}
+
+void LauncherView::folderOverlayBackdropChanged()
+{
+    m_folderParts->folders.backdropChanged();
+}
+
+// --- Context menu and modal prompts ----------------------------------------------------------
+
+ContextMenuActions &LauncherView::contextMenuActions()
+{
+    return m_folderParts->menu;
+}
+
+void LauncherView::contextMenuEvent(QContextMenuEvent *event)
+{
+    event->accept();
+    m_folderParts->menu.secondaryClick(QPointF(event->pos()), event->globalPos());
+}
+
+void LauncherView::handleContextAction(QAction *item)
+{
+    m_folderParts->menu.handleAction(item);
+}
+
+void LauncherView::performContextAction(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs)
+{
+    m_folderParts->menu.perform(action, entryIDs, appIDs);
+}
+
+void LauncherView::promptRename(const QString &title, const QString &current,
+                                const std::function<void(const QString &name)> &apply)
+{
+    m_folderParts->menu.promptRename(title, current, apply);
+}
+
+void LauncherView::dismissCoverForModal()
+{
+    m_folderParts->menu.dismissCoverForModal();
+}
+
+void LauncherView::restoreCoverAfterModal()
+{
+    m_folderParts->menu.restoreCoverAfterModal();
+}
+
+void LauncherView::setFileManager(std::shared_ptr<FileManager> fileManager)
+{
+    m_folderParts->fileManager = std::move(fileManager);
+}
+

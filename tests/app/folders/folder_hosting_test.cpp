@@ -1,0 +1,323 @@
+#include "app/session/launcher_session_test_support.h"
+
+#include "folders/folder_overlay.h"
+#include "folders/folder_panel_view.h"
+#include "folders/folder_title_field.h"
+#include "launcher/launcher_view.h"
+#include "tiles/icon_provider.h"
+
+#include "localization/l10n.h"
+#include "support/temp_env.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTest>
+
+namespace {
+
+using session_test::SessionTest;
+
+// A launcher of 40 applications on a 4 × 3 grid (pages of 12) on a real
+// session in a scratch state directory, with a folder "Work" of App25 ...
+// App27 in front of page 0.
+class FolderHostingTest : public SessionTest
+{
+protected:
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        L10n::setForTesting(AppLanguage::en);
+        for (int i = 0; i < 40; ++i)
+            makeApp(QStringLiteral("App%1").arg(i, 2, 10, QLatin1Char('0')));
+    }
+
+    static QString app(int i) { return id(QStringLiteral("App%1").arg(i, 2, 10, QLatin1Char('0'))); }
+    static QStringList apps(int from, int to)
+    {
+        QStringList ids;
+        for (int i = from; i <= to; ++i)
+            ids.append(app(i));
+        return ids;
+    }
+
+    LauncherView &build(const QStringList &extra = {}, bool withFolder = true, const QStringList &members = apps(25, 27))
+    {
+        const QStringList options = QStringList{"--columns", "4", "--rows", "3"} + extra;
+        session = makeSession(options);
+        session->start();
+        if (withFolder)
+            placeFolder(QStringLiteral("Work"), members, 0, 0);
+        const LaunchOptions launch =
+            LaunchOptions::parse(QStringList{"tessellon", "--state-dir", stateDir()} + options);
+        view = std::make_unique<LauncherView>(QRect(0, 0, 1200, 800), *session, icons, launch);
+        view->onOpenApp = [this](const AppItem &item) { opened.append(item.stableID()); };
+        return *view;
+    }
+
+    void placeFolder(const QString &name, const QStringList &members, int page, int index)
+    {
+        session->commit([&](LauncherLayout &layout) {
+            for (const QString &member : members)
+                layout.remove(QStringLiteral("app:") + member);
+            layout.insert(LayoutEntry::makeFolder(LayoutFolder(QStringLiteral("F-") + name, name, members)), page,
+                          index);
+            layout.normalizePages(12);
+        });
+    }
+
+    std::optional<LayoutFolder> folderNamed(const LauncherLayout &layout, const QString &folderID) const
+    {
+        const std::optional<LayoutEntry> entry = layout.entry(QStringLiteral("folder:") + folderID);
+        return entry ? entry->folder : std::nullopt;
+    }
+
+    void mouse(QWidget *target, QEvent::Type type, QPointF at, Qt::MouseButton button = Qt::LeftButton)
+    {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+        QMouseEvent event(type, at, target->mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    }
+    void click(QWidget *target, QPointF at)
+    {
+        mouse(target, QEvent::MouseButtonPress, at);
+        mouse(target, QEvent::MouseButtonRelease, at);
+    }
+
+    // The middle of grid tile `index`'s icon, in view coordinates.
+    QPointF tileCentre(int index) const
+    {
+        const QRectF frame = view->tileFrames().at(index);
+        return view->tilesHost()->mapTo(view.get(), QPointF(frame.center().x(), frame.top() + 10));
+    }
+
+    static void settle()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    std::unique_ptr<LauncherSession> session;
+    IconProvider icons;
+    std::unique_ptr<LauncherView> view;
+    QStringList opened;
+};
+
+TEST_F(FolderHostingTest, AClickOnTheFolderTileOpensItWithItsLineAndAMemberClickOpensTheApplication)
+{
+    LogCapture log;
+    LauncherView &v = build();
+    ASSERT_TRUE(v.entries().first().isFolder());
+    click(&v, tileCentre(0));
+    FolderOverlay *overlay = v.folderOverlay();
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_EQ(overlay->geometry(), v.rect());
+    EXPECT_TRUE(log.contains(QStringLiteral("[folder] name=Work items=3 columns=7 rows=5 pages=1 page=0")));
+    ASSERT_EQ(overlay->items().size(), 3);
+    EXPECT_EQ(overlay->items().at(1).id, app(26));
+    EXPECT_EQ(overlay->items().at(1).title, QStringLiteral("App26"));
+    EXPECT_TRUE(overlay->items().at(1).icon.has_value());
+    // It follows the launcher's size.
+    v.resize(1000, 700);
+    v.relayout();
+    EXPECT_EQ(overlay->geometry(), v.rect());
+    EXPECT_EQ(overlay->panel()->geometry().width(), 680); // 1000 less two side insets of 0.16
+    // The open folder holds the paging of the grid.
+    EXPECT_FALSE(v.acceptsPointerPaging());
+
+    click(overlay, overlay->iconRect(1).center());
+    EXPECT_EQ(opened, QStringList{app(26)});
+    EXPECT_EQ(v.folderOverlay(), overlay); // opening an application leaves the folder open
+
+    // A press beside the panel closes it; paging comes back.
+    click(overlay, QPointF(5, 5));
+    EXPECT_EQ(v.folderOverlay(), nullptr);
+    EXPECT_TRUE(v.acceptsPointerPaging());
+    settle();
+}
+
+TEST_F(FolderHostingTest, MembersTheSessionDoesNotKnowAreLeftOut)
+{
+    LogCapture log;
+    LauncherView &v = build({}, true, {app(25), QStringLiteral("com.t.gone")});
+    v.openFolder(v.entries().first());
+    EXPECT_TRUE(log.contains(QStringLiteral("[folder] name=Work items=1 columns=7 rows=5 pages=1 page=0")));
+    ASSERT_NE(v.folderOverlay(), nullptr);
+    EXPECT_EQ(v.folderOverlay()->items().size(), 1);
+}
+
+struct OpenOptionRow
+{
+    const char *name;
+    QStringList options;
+    bool withFolder;
+    std::optional<int> initialPage;
+    const char *line;
+    int shownPage;
+};
+
+class FolderOpenOptionTable : public FolderHostingTest, public testing::WithParamInterface<OpenOptionRow>
+{
+};
+
+TEST_P(FolderOpenOptionTable, OpensTheFirstFolderOrTheDemonstrationOnItsPage)
+{
+    const OpenOptionRow &row = GetParam();
+    LogCapture log;
+    LauncherView &v = build(row.options, row.withFolder, apps(0, 35));
+    if (row.initialPage)
+        v.showFolderOverlay(v.session().layout().allEntries().first(), row.initialPage);
+    ASSERT_NE(v.folderOverlay(), nullptr) << log.lines().join('\n').toStdString();
+    const QString expected = QString::fromUtf8(row.line).arg(L(QStringLiteral("常用工具")));
+    EXPECT_TRUE(log.contains(expected)) << log.lines().join('\n').toStdString();
+    EXPECT_EQ(v.folderOverlay()->pageIndex(), row.shownPage);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folder, FolderOpenOptionTable,
+    testing::Values(
+        OpenOptionRow{"firstFolder", {"--folder"}, true, std::nullopt,
+                      "[folder] name=Work items=36 columns=7 rows=5 pages=2 page=0", 0},
+        OpenOptionRow{"folderPageBeyondTheLast", {"--folder", "--folder-page", "7"}, true, std::nullopt,
+                      "[folder] name=Work items=36 columns=7 rows=5 pages=2 page=1", 1},
+        OpenOptionRow{"demonstrationFolder", {"--folder"}, false, std::nullopt,
+                      "[folder] name=%1 items=4 columns=7 rows=5 pages=1 page=0", 0},
+        OpenOptionRow{"initialPageBeforeTheOption", {"--folder-page", "0"}, true, 1,
+                      "[folder] name=Work items=36 columns=7 rows=5 pages=2 page=1", 1}),
+    [](const testing::TestParamInfo<OpenOptionRow> &info) { return std::string(info.param.name); });
+
+struct RenameRow
+{
+    const char *name;
+    const char *typed;
+    bool defaultName;
+};
+
+class FolderRenameTable : public FolderHostingTest, public testing::WithParamInterface<RenameRow>
+{
+};
+
+TEST_P(FolderRenameTable, ReturnInTheTitleSavesTheNameAndClosesAndABlankNameIsTheDefault)
+{
+    LauncherView &v = build();
+    v.openFolder(v.entries().first());
+    FolderOverlay *overlay = v.folderOverlay();
+    ASSERT_NE(overlay, nullptr);
+    overlay->titleField()->setText(QString::fromUtf8(GetParam().typed));
+    QTest::keyClick(overlay->titleField(), Qt::Key_Return);
+    EXPECT_EQ(v.folderOverlay(), nullptr);
+    settle();
+
+    const QString expected = GetParam().defaultName ? LayoutFolder::defaultName() : QString::fromUtf8(GetParam().typed);
+    const std::optional<LayoutFolder> stored = folderNamed(storedLayout(), QStringLiteral("F-Work"));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->name, expected);
+    EXPECT_EQ(session->layout().entry(QStringLiteral("folder:F-Work"))->folder->name, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folder, FolderRenameTable,
+                         testing::Values(RenameRow{"typed", "Games", false}, RenameRow{"emptied", "", true},
+                                         RenameRow{"blanks", "   ", true}),
+                         [](const testing::TestParamInfo<RenameRow> &info) { return std::string(info.param.name); });
+
+TEST_F(FolderHostingTest, RemovingAMemberFromAFullPageKeepsEveryPageWithinThePageSize)
+{
+    LauncherView &v = build();
+    ASSERT_EQ(session->layout().pages.first().size(), 12);
+    v.openFolder(v.entries().first());
+    FolderOverlay *overlay = v.folderOverlay();
+    ASSERT_NE(overlay, nullptr);
+    overlay->menuRunner = [](QMenu &menu, const QPoint &) { menu.actions().at(1)->trigger(); };
+    const QPoint at = overlay->iconRect(0).center().toPoint();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, overlay->mapToGlobal(at));
+    QApplication::sendEvent(overlay, &event);
+    EXPECT_EQ(v.folderOverlay(), nullptr);
+    settle();
+
+    for (const QList<LayoutEntry> &page : session->layout().pages)
+        EXPECT_LE(page.size(), 12) << session_test::describe(session->layout().pages).toStdString();
+    // The member went to the end of the page shown and was carried to the next.
+    EXPECT_EQ(session->layout().pages.at(1).first().appID, app(25));
+    EXPECT_EQ(session->layout().entry(QStringLiteral("folder:F-Work"))->folder->bundleIDs, apps(26, 27));
+    EXPECT_EQ(LayoutStore(stateDir()).load().entry(QStringLiteral("folder:F-Work"))->folder->bundleIDs,
+              apps(26, 27));
+}
+
+TEST_F(FolderHostingTest, AMemberDroppedOnTheGridLandsInTheSlotUnderThePointerOneTurnLater)
+{
+    LauncherView &v = build();
+    v.openFolder(v.entries().first());
+    ASSERT_NE(v.folderOverlay(), nullptr);
+    // The left half of tile 3: the member goes before it.
+    const QRectF frame = v.tileFrames().at(3);
+    const QPointF point = v.tilesHost()->mapTo(&v, QPointF(frame.left() + frame.width() * 0.25, frame.center().y()));
+    v.dropFromFolder(app(26), point);
+    EXPECT_NE(v.folderOverlay(), nullptr); // committed later, not under the drop
+    settle();
+    EXPECT_EQ(v.folderOverlay(), nullptr);
+    EXPECT_EQ(session->layout().pages.first().at(3).appID, app(26));
+    EXPECT_EQ(session->layout().entry(QStringLiteral("folder:F-Work"))->folder->bundleIDs,
+              (QStringList{app(25), app(27)}));
+    for (const QList<LayoutEntry> &page : session->layout().pages)
+        EXPECT_LE(page.size(), 12);
+}
+
+TEST_F(FolderHostingTest, AMemberDroppedDuringASearchGoesNextToTheResultAndThePagesKeepTheirBreaks)
+{
+    LauncherView &v = build();
+    // Short pages of the user's own: five entries each.
+    session->commit([&](LauncherLayout &layout) {
+        QList<LayoutEntry> all = layout.allEntries();
+        layout.pages.clear();
+        for (qsizetype i = 0; i < all.size(); i += 5)
+            layout.pages.append(all.mid(i, 5));
+    });
+    QList<qsizetype> before;
+    for (const QList<LayoutEntry> &page : session->layout().pages)
+        before.append(page.size());
+
+    v.openFolder(session->layout().entry(QStringLiteral("folder:F-Work")).value());
+    ASSERT_NE(v.folderOverlay(), nullptr);
+    v.searchTextChanged(QStringLiteral("App3"));
+    ASSERT_FALSE(v.entries().isEmpty());
+    const QString anchor = v.entries().first().id;
+    const auto anchorAt = session->layout().location(anchor);
+    ASSERT_TRUE(anchorAt);
+
+    const QRectF frame = v.tileFrames().at(0);
+    const QPointF point = v.tilesHost()->mapTo(&v, QPointF(frame.left() + 2, frame.center().y()));
+    v.dropFromFolder(app(25), point);
+    settle();
+
+    const LauncherLayout &after = session->layout();
+    const auto placed = after.location(QStringLiteral("app:") + app(25));
+    ASSERT_TRUE(placed);
+    EXPECT_EQ(placed->page, anchorAt->page);
+    EXPECT_EQ(after.pages.at(placed->page).at(placed->index + 1).id, anchor);
+    // Only that page grew by the member; every other page kept its length.
+    ASSERT_EQ(after.pages.size(), before.size());
+    for (qsizetype p = 0; p < before.size(); ++p)
+        EXPECT_EQ(after.pages.at(p).size(), before.at(p) + (p == placed->page ? 1 : 0)) << "page " << p;
+}
+
+TEST_F(FolderHostingTest, OpeningASecondFolderReplacesTheFirst)
+{
+    LauncherView &v = build();
+    placeFolder(QStringLiteral("Play"), apps(30, 31), 0, 1);
+    v.openFolder(session->layout().entry(QStringLiteral("folder:F-Work")).value());
+    const QPointer<FolderOverlay> first = v.folderOverlay();
+    ASSERT_TRUE(first);
+    v.openFolder(session->layout().entry(QStringLiteral("folder:F-Play")).value());
+    ASSERT_NE(v.folderOverlay(), nullptr);
+    EXPECT_NE(v.folderOverlay(), first.data());
+    EXPECT_EQ(v.folderOverlay()->folder().name, QStringLiteral("Play"));
+    EXPECT_TRUE(!first || !first->isVisible());
+    settle();
+    EXPECT_TRUE(first.isNull());
+    // A late report of the first overlay changes nothing.
+    EXPECT_NE(v.folderOverlay(), nullptr);
+}
+
+} // namespace
