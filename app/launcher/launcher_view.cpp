@@ -7,13 +7,55 @@
 #include "foundation/notification_center.h"
 #include "localization/l10n.h"
 
+#include "tiles/app_tile.h"
+
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QThread>
 #include <QWindow>
 
 #include <algorithm>
+
+namespace {
+
+// Alt presses and releases reach whichever widget has the focus (often the
+// search field); this filter sees them for the whole launcher window.
+class OptionKeyFilter : public QObject
+{
+public:
+    explicit OptionKeyFilter(LauncherView *view) : QObject(view), m_view(view) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_Alt || key->isAutoRepeat())
+            return false;
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || widget->window() != m_view->window())
+            return false;
+        // Each key event reaches the filter once per widget it is offered to.
+        if (key == m_lastEvent && key->type() == m_lastType)
+            return false;
+        m_lastEvent = key;
+        m_lastType = key->type();
+        // Alt_R is the right Option key (61); every other Alt is the left one (58).
+        const int keyCode = key->nativeVirtualKey() == 0xffea ? 61 : 58;
+        m_view->handleOptionFlags(event->type() == QEvent::KeyPress, keyCode);
+        return false;
+    }
+
+private:
+    LauncherView *m_view;
+    const QKeyEvent *m_lastEvent = nullptr;
+    QEvent::Type m_lastType = QEvent::None;
+};
+
+} // namespace
 
 LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconProvider &icons,
                            const LaunchOptions &options, QWidget *parent)
@@ -31,6 +73,8 @@ LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconPro
 
 
     installCallbacks();
+    m_optionKeyFilter = new OptionKeyFilter(this);
+    qApp->installEventFilter(m_optionKeyFilter);
 
     // Drops of tiles (and of applications from elsewhere) land here.
     setAcceptDrops(true);
@@ -167,7 +211,62 @@ void LauncherView::folderOverlayBackdropChanged()
 
 void LauncherView::syncOptionKeyBaseline()
 {
-    m_editMode.syncOptionKeyBaseline();
+    m_editMode.syncOptionKeyBaseline(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier));
+}
+
+void LauncherView::handleOptionFlags(bool optionDown, int keyCode)
+{
+    m_editMode.handleOptionFlags(optionDown, keyCode);
+}
+
+void LauncherView::simulateOptionKeyForAutomation()
+{
+    m_editMode.simulateOptionKeyForAutomation();
+}
+
+void LauncherView::releaseOptionForAutomation()
+{
+    m_editMode.releaseOptionForAutomation();
+}
+
+void LauncherView::enterEditModeForAutomation()
+{
+    m_editMode.enterEditModeForAutomation();
+}
+
+void LauncherView::applyEditModeAppearance()
+{
+    for (AppTile *tile : std::as_const(m_tiles))
+        configureTileForEditMode(tile);
+    for (AppTile *tile : std::as_const(m_outgoingTiles))
+        configureTileForEditMode(tile);
+    applyEditModeHint();
+}
+
+void LauncherView::clearSelectionForEditMode()
+{
+    m_selection.clear();
+    updateSelectionDisplay();
+}
+
+QString LauncherView::badgePlacementName() const
+{
+    return badgePlacement() == EditModeBadgePlacement::topRight ? QStringLiteral("right") : QStringLiteral("left");
+}
+
+QPointF LauncherView::pointInTile(const AppTile *tile, const QPointF &point) const
+{
+    return tile->mapFrom(this, point);
+}
+
+void LauncherView::deleteBadgeTapped(int index, bool previewOnly)
+{
+    if (index < 0 || index >= m_tiles.size())
+        return;
+    const LayoutEntry &entry = m_tiles.at(index)->entry();
+    if (entry.isFolder() || !entry.appID)
+        return;
+    emit uninstallRequested(QStringList{*entry.appID}, previewOnly);
 }
 
 void LauncherView::exitEditMode()

@@ -25,6 +25,7 @@
 #include <QSet>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -214,9 +215,22 @@ public:
     void applyJiggle(AppTile *tile, double rotationRadians, double translationX, double translationY);
     std::optional<int> badgeTileIndex(const QPointF &point) const;
     void handleBadgeTap(int index, bool previewOnly);
+    // One Alt (Option) change: whether it is down after the change, and the
+    // key code of the key that changed (58 left, 61 right).
+    void handleOptionFlags(bool optionDown, int keyCode);
+    void simulateOptionKeyForAutomation();
+    void releaseOptionForAutomation();
+    void enterEditModeForAutomation();
+    EditModeController &editMode() { return m_editMode; }
+    TileDragController &tileDrag() { return m_tileDrag; }
     void startDrag(const QString &entryID, const QPointF &startPoint);
     void cancelEdgeAutoPage();
     void createTransientPage();
+
+signals:
+    // A delete badge was tapped: the applications to uninstall, and whether
+    // the flow only shows what it would do.
+    void uninstallRequested(const QStringList &appIDs, bool previewOnly);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;     // launcher_view_chrome.cpp
@@ -290,6 +304,16 @@ private:
     // --- The parts, each with this view as its host ------------------------------------------
     // EditModeController::Host, TileDragController::Host, FolderHost::Host
     const QList<AppTile *> &editableTiles() const override { return m_tiles; }
+    const QList<AppTile *> &outgoingEditableTiles() const override { return m_outgoingTiles; }
+    void applyEditModeAppearance() override;
+    void applyEditModeTransformsAt(double time) override { applyEditModeTransforms(time); }
+    void clearSelectionForEditMode() override;
+    double editModeNow() const override { return mediaTime(); }
+    bool editModeFreezesJiggle() const override { return m_options.freezeJiggle; }
+    bool editModeLogs() const override { return m_options.dumpWindows; }
+    QString badgePlacementName() const override;
+    QPointF pointInTile(const AppTile *tile, const QPointF &point) const override;
+    void deleteBadgeTapped(int index, bool previewOnly) override;
     void rebuildGrid() override { rebuild(); }
     QRect folderOverlayFrame() const override { return rect(); }
 
@@ -300,6 +324,8 @@ private:
     // --- Wiring ----------------------------------------------------------------------------
     FrameClock::TimeSource m_timeSource;
     quint64 m_languageObserver = 0;
+    // Sees Alt go down and up wherever the focus is in the window.
+    QObject *m_optionKeyFilter = nullptr;
 
     // --- Page turning as a part: the grid it moves, and the turner --------------------
 public:

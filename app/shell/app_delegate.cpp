@@ -9,6 +9,7 @@
 #include "shell/status_menu.h"
 
 #include "launcher/launcher_view.h"
+#include "tiles/app_tile.h"
 #include "tiles/icon_provider.h"
 #include "tiles/wallpaper_backdrop.h"
 
@@ -163,11 +164,14 @@ void AppDelegate::applicationDidFinishLaunching()
     if (m_options.settingsTab && m_options.showSettings)
         selectSettingsTab(*m_options.settingsTab);
 
-    // TODO: "--edit-mode", "--edit-via-option" and "--edit-release-option"
-    // call m_hooks->scheduleEditMode() here once the launcher view has its
-    // edit mode (enterEditModeForAutomation, simulateOptionKeyForAutomation,
-    // releaseOptionForAutomation) and the uninstall previews
-    // (previewUninstallFromFirstBadge); until then they start nothing.
+    if (m_options.editMode || m_options.editViaOption || m_options.editReleaseOption) {
+        AutomationHooks::EditModeFlags flags;
+        flags.editMode = m_options.editMode;
+        flags.editViaOption = m_options.editViaOption;
+        flags.editReleaseOption = m_options.editReleaseOption;
+        flags.editTapFirstBadge = m_options.editTapFirstBadge;
+        m_hooks->scheduleEditMode(flags);
+    }
 }
 
 void AppDelegate::scheduleAutomationHooks()
@@ -220,6 +224,29 @@ AutomationHooks::Host AppDelegate::automationHost()
     host.simulatePageInput = [self](const QString &input) {
         if (LauncherView *view = self ? self->launcherView() : nullptr)
             view->simulatePageInputForAutomation(input);
+    };
+    host.enterEditMode = [self] {
+        if (LauncherView *view = self ? self->launcherView() : nullptr)
+            view->enterEditModeForAutomation();
+    };
+    host.simulateOptionKey = [self] {
+        if (LauncherView *view = self ? self->launcherView() : nullptr)
+            view->simulateOptionKeyForAutomation();
+    };
+    host.releaseOption = [self] {
+        if (LauncherView *view = self ? self->launcherView() : nullptr)
+            view->releaseOptionForAutomation();
+    };
+    host.previewUninstallFromFirstBadge = [self] {
+        LauncherView *view = self ? self->launcherView() : nullptr;
+        if (!view)
+            return;
+        for (int i = 0; i < view->tiles().size(); ++i) {
+            if (view->tiles().at(i)->showsDeleteBadge()) {
+                view->handleBadgeTap(i, true);
+                return;
+            }
+        }
     };
     return host;
 }
