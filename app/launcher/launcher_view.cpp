@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMetaObject>
@@ -302,6 +304,81 @@ void LauncherView::handleBadgeTap(int index, bool previewOnly)
 void LauncherView::startDrag(const QString &entryID, const QPointF &startPoint)
 {
     m_tileDrag.startDrag(entryID, startPoint);
+}
+
+void LauncherView::simulateDropForAutomation(const QString &spec)
+{
+    m_tileDrag.simulateDropForAutomation(spec);
+}
+
+QRectF LauncherView::dragSlotFrame(int index) const
+{
+    // Tile frames are in the grid host's coordinates (scrolled, in scroll
+    // mode); the marker and the pointer live in the view's.
+    const QRectF frame = tileFrame(index);
+    const QPointF origin = m_tilesHost->mapTo(this, QPointF(0, 0));
+    return frame.translated(origin);
+}
+
+bool LauncherView::dragFlat() const
+{
+    return scrollMode() || !m_query.isEmpty();
+}
+
+bool LauncherView::dragShowsLabels() const
+{
+    return m_session.settings().showLabels;
+}
+
+int LauncherView::dragInsertionIndex(const QPointF &point) const
+{
+    if (scrollMode() || (!m_query.isEmpty() && m_entries.size() < columns())) {
+        const QPointF g = gridPoint(point);
+        for (int i = 0; i < m_tileFrames.size(); ++i)
+            if (m_tileFrames.at(i).center().y() > g.y())
+                return i;
+        return int(m_entries.size());
+    }
+    return m_geometry.insertionIndex(point, int(m_entries.size()));
+}
+
+void LauncherView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!m_tileDrag.acceptsMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+    m_tileDrag.systemDragMoved(event->mimeData(), event->position());
+}
+
+void LauncherView::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!m_tileDrag.acceptsMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+    m_tileDrag.systemDragMoved(event->mimeData(), event->position());
+}
+
+void LauncherView::dragLeaveEvent(QDragLeaveEvent *)
+{
+    m_tileDrag.systemDragLeft();
+}
+
+void LauncherView::dropEvent(QDropEvent *event)
+{
+    if (!m_tileDrag.acceptsMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    m_tileDrag.systemDragMoved(event->mimeData(), event->position());
+    m_tileDrag.systemDrop(event->mimeData());
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
 }
 
 void LauncherView::cancelEdgeAutoPage()

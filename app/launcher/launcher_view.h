@@ -224,6 +224,8 @@ public:
     EditModeController &editMode() { return m_editMode; }
     TileDragController &tileDrag() { return m_tileDrag; }
     void startDrag(const QString &entryID, const QPointF &startPoint);
+    // "--simulate-drop": replays a drop from its specification and logs the "[drop] sim" lines.
+    void simulateDropForAutomation(const QString &spec);
     void cancelEdgeAutoPage();
     void createTransientPage();
 
@@ -240,6 +242,10 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;    // launcher_view_paging.cpp
     void mouseReleaseEvent(QMouseEvent *event) override; // launcher_view_paging.cpp
     void wheelEvent(QWheelEvent *event) override;        // launcher_view_paging.cpp
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildSubviews();
@@ -315,6 +321,34 @@ private:
     QPointF pointInTile(const AppTile *tile, const QPointF &point) const override;
     void deleteBadgeTapped(int index, bool previewOnly) override;
     void rebuildGrid() override { rebuild(); }
+    QWidget *dragSurface() override { return this; }
+    LauncherSession &dragSession() override { return m_session; }
+    const QList<AppTile *> &dragTiles() const override { return m_tiles; }
+    const QList<LayoutEntry> &dragEntries() const override { return m_entries; }
+    const QList<QRectF> &dragTileFrames() const override { return m_tileFrames; }
+    QPointF dragGridPoint(const QPointF &point) const override { return gridPoint(point); }
+    QRectF dragSlotFrame(int index) const override;
+    int dragInsertionIndex(const QPointF &point) const override;
+    double dragIconSide() const override { return m_geometry.iconSide(); }
+    double dragCellWidth() const override { return m_geometry.cellSize.width(); }
+    int dragPageCapacity() const override { return pageCapacity(); }
+    bool dragShowsLabels() const override;
+    bool dragFlat() const override;
+    bool dragScrollMode() const override { return scrollMode(); }
+    bool dragSearching() const override { return !m_query.isEmpty(); }
+    int dragCurrentPage() const override { return m_currentPage; }
+    int dragPageCount() const override { return m_pageCount; }
+    void dragGoToPage(int page) override { goToPage(page); }
+    bool dragEdgePagingAllowed() const override { return acceptsEdgeAutoPage(); }
+    EdgeAutoPagePolicy::Action dragApplyEdgeAutoPage(const QPointF &point, const QString &draggedID,
+                                                     double now) override
+    {
+        return applyEdgeAutoPage(point, draggedID, now);
+    }
+    double dragNow() const override { return mediaTime(); }
+    bool dragLogs() const override { return m_options.dumpWindows; }
+    void dragOpenFolder(const LayoutEntry &entry) override { openFolder(entry); }
+    QWidget *dragMarker() override { return m_insertionIndicator; }
     QRect folderOverlayFrame() const override { return rect(); }
 
     EditModeController m_editMode{static_cast<EditModeController::Host &>(*this)};

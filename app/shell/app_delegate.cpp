@@ -180,9 +180,10 @@ void AppDelegate::scheduleAutomationHooks()
         m_hooks->scheduleSimulatedTrigger(*m_options.simulateTrigger);
     if (m_options.pageInputSimulation)
         m_hooks->schedulePageInput(*m_options.pageInputSimulation);
-    // TODO: "--simulate-drop" and "--uninstall-preview" need the launcher
-    // view's drop commit (simulateDropForAutomation) and the uninstall flow
-    // (previewUninstall); until they exist these options start nothing.
+    if (m_options.dropSimulation)
+        m_hooks->scheduleDrop(*m_options.dropSimulation);
+    // TODO: "--uninstall-preview" needs the uninstall flow (previewUninstall);
+    // until it exists this option starts nothing.
     if (m_options.switchLanguage)
         m_hooks->scheduleLanguageSwitch(*m_options.switchLanguage);
 }
@@ -224,6 +225,10 @@ AutomationHooks::Host AppDelegate::automationHost()
     host.simulatePageInput = [self](const QString &input) {
         if (LauncherView *view = self ? self->launcherView() : nullptr)
             view->simulatePageInputForAutomation(input);
+    };
+    host.simulateDrop = [self](const QString &drop) {
+        if (LauncherView *view = self ? self->launcherView() : nullptr)
+            view->simulateDropForAutomation(drop);
     };
     host.enterEditMode = [self] {
         if (LauncherView *view = self ? self->launcherView() : nullptr)
