@@ -187,6 +187,7 @@ void LauncherView::setTimeSource(FrameClock::TimeSource timeSource)
     m_pageTurner->slideClock().setTimeSource(timeSource);
     m_presentation.clock().setTimeSource(timeSource);
     m_editMode.clock().setTimeSource(timeSource);
+    m_tileDrag.reflowClock().setTimeSource(timeSource);
 }
 
 double LauncherView::mediaTime() const

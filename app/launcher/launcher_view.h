@@ -131,7 +131,7 @@ public:
     WallpaperBackdrop *backdrop() const { return m_backdrop; }
     QWidget *dimView() const { return m_dimView; }
 
-    // Replaces the media time of the view and its three frame clocks (tests).
+    // Replaces the media time of the view and its frame clocks (tests).
     void setTimeSource(FrameClock::TimeSource timeSource);
     double mediaTime() const;
     FrameClock &presentationClock() { return m_presentation.clock(); }

@@ -5,6 +5,7 @@
 #include "tiles/app_tile.h"
 #include "tiles/icon_provider.h"
 
+#include "model/launcher_layout.h"
 #include "policy/jiggle_motion.h"
 #include "support/temp_env.h"
 
@@ -219,5 +220,174 @@ TEST_F(LauncherViewEditTest, TappingADeleteBadgeAsksForTheUninstallOfItsApplicat
     EXPECT_TRUE(requests[0].second);
     EXPECT_TRUE(v.isEditing()) << "a badge tap is no click out";
 }
+
+// --- Dragging tiles
+
+// Where slot `index` of the shown page starts, in the cell's margin left of
+// its icon: inserting there puts the entry at `index`, and no icon is hit.
+QPointF slotStart(const LauncherView &v, int index)
+{
+    const QRectF frame = v.tileFrames().at(index);
+    return v.tilesHost()->mapTo(&v, QPointF(frame.left() + 3, frame.center().y()));
+}
+
+QStringList pageIDs(const LauncherSession &session, int page)
+{
+    QStringList ids;
+    for (const LayoutEntry &entry : session.layout().pages.value(page))
+        ids.append(entry.id);
+    return ids;
+}
+
+TEST_F(LauncherViewEditTest, DragToAnotherSlotMovesTheEntryAndLogsTheDrop)
+{
+    LauncherView &v = build();
+    const QStringList before = pageIDs(*session, 0);
+    LogCapture log;
+    const QPointF start = iconCentre(0);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(20, 0));
+    ASSERT_TRUE(v.tileDrag().isDragging());
+    ASSERT_NE(v.tileDrag().dragImageView(), nullptr);
+    EXPECT_TRUE(v.tiles()[0]->dragging());
+    EXPECT_FALSE(v.isEditing()) << "a drag is no long press";
+
+    const QPointF target = slotStart(v, 3);
+    mouse(QEvent::MouseMove, target);
+    EXPECT_EQ(v.tileDrag().insertionIndex(), 3);
+    EXPECT_EQ(v.tileDrag().dragImageView()->geometry().center(), target.toPoint());
+    // The tiles between the dragged one and the slot close up to the left.
+    const double half = v.geometry().cellSize.width() * 0.5;
+    EXPECT_EQ(v.tileDrag().reflowTarget(1), -half);
+    EXPECT_EQ(v.tileDrag().reflowTarget(3), -half);
+    EXPECT_EQ(v.tileDrag().reflowTarget(4), 0);
+    ASSERT_TRUE(v.tileDrag().reflowClock().isRunning());
+    now += 0.05;
+    v.tileDrag().reflowClock().fire();
+    const double x = v.tiles()[2]->layerTransform().dx();
+    EXPECT_LT(x, 0);
+    EXPECT_GT(x, -half) << "the spring is under way, not there yet";
+    for (int i = 0; i < 200 && v.tileDrag().reflowClock().isRunning(); ++i) {
+        now += 1.0 / 60;
+        v.tileDrag().reflowClock().fire();
+    }
+    EXPECT_DOUBLE_EQ(v.tiles()[2]->layerTransform().dx(), -half);
+
+    mouse(QEvent::MouseButtonRelease, target);
+    EXPECT_FALSE(v.tileDrag().isDragging());
+    QStringList expected = before;
+    expected.move(0, 3);
+    EXPECT_EQ(pageIDs(*session, 0), expected);
+    EXPECT_TRUE(log.contains(QStringLiteral("[drop] page=0 slot=3 id=%1 landed=3").arg(before[0])));
+    EXPECT_TRUE(log.contains("[drop] before=" + before.join(',')));
+    EXPECT_TRUE(log.contains("[drop] after=" + expected.join(',')));
+    EXPECT_TRUE(opened.isEmpty());
+    for (const AppTile *tile : v.tiles())
+        EXPECT_FALSE(tile->dragging());
+}
+
+TEST_F(LauncherViewEditTest, HoldingOverAnotherIconMakesAFolderOfBoth)
+{
+    LauncherView &v = build();
+    const QString dragged = v.entries().at(0).id;
+    const QString target = v.entries().at(5).id;
+    const QPointF start = iconCentre(0);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(20, 0));
+    mouse(QEvent::MouseMove, iconCentre(5));
+    EXPECT_EQ(v.mergeCandidate(), target);
+    EXPECT_FALSE(v.mergeTargetID());
+    // A pointer at rest: the dwell timer replays the last hover.
+    now += 0.5;
+    v.tileDrag().mergeDwellFired();
+    ASSERT_EQ(v.mergeTargetID(), target);
+    EXPECT_TRUE(v.tiles()[5]->mergeTarget());
+    EXPECT_TRUE(v.tileDrag().dragImageHidden());
+    EXPECT_FALSE(v.tileDrag().insertionIndex());
+
+    mouse(QEvent::MouseButtonRelease, iconCentre(5));
+    const QList<LayoutEntry> entries = session->layout().allEntries();
+    ASSERT_EQ(entries.size(), 13);
+    const LayoutEntry &folder = entries.at(4);
+    ASSERT_TRUE(folder.isFolder());
+    EXPECT_EQ(folder.folder->bundleIDs, (QStringList{LauncherLayout::rawAppID(target), LauncherLayout::rawAppID(dragged)}));
+}
+
+TEST_F(LauncherViewEditTest, ATransientPageOpensAtTheTrailingEdgeAndGoesWithoutADrop)
+{
+    for (int i = 14; i < 30; ++i)
+        makeApp(QStringLiteral("App%1").arg(i, 2, 10, QLatin1Char('0')));
+    LauncherView &v = build({"--no-animation"});
+    ASSERT_EQ(v.pageCount(), 3);
+    LogCapture log;
+    const QPointF edge(v.width() - 8, 400);
+    const auto dragToEdge = [&] {
+        const QPointF start = iconCentre(0);
+        mouse(QEvent::MouseButtonPress, start);
+        mouse(QEvent::MouseMove, start + QPointF(20, 0));
+        for (const double step : {0.0, 0.6, 0.8, 0.8}) {
+            now += step;
+            mouse(QEvent::MouseMove, edge);
+        }
+    };
+    dragToEdge();
+    EXPECT_EQ(v.pageCount(), 4);
+    EXPECT_EQ(v.currentPage(), 3);
+    EXPECT_EQ(v.tileDrag().transientPageCount(), 1);
+    EXPECT_TRUE(v.tiles().isEmpty());
+    EXPECT_TRUE(log.contains("[edge-page] create page=3 transient=1"));
+
+    // Ending the drag without a drop takes the empty page away again.
+    v.tileDrag().cancelDrag();
+    EXPECT_EQ(v.pageCount(), 3);
+    EXPECT_EQ(v.tileDrag().transientPageCount(), 0);
+    EXPECT_EQ(session->layout().pages.size(), 3);
+
+    // A drop on the transient page lands at the end of the last page, which has room.
+    v.goToPage(0);
+    const QString dragged = v.entries().at(0).id;
+    dragToEdge();
+    ASSERT_EQ(v.tileDrag().transientPageCount(), 1);
+    mouse(QEvent::MouseButtonRelease, edge);
+    EXPECT_EQ(v.tileDrag().transientPageCount(), 0);
+    EXPECT_EQ(v.pageCount(), 3);
+    ASSERT_EQ(session->layout().pages.size(), 3);
+    EXPECT_EQ(session->layout().pages.last().last().id, dragged);
+}
+
+struct DropSpecRow
+{
+    const char *name;
+    QStringList options;
+    const char *spec;
+    const char *line;
+};
+
+class LauncherViewDropSpecTest : public LauncherViewEditTest, public ::testing::WithParamInterface<DropSpecRow>
+{
+};
+
+TEST_P(LauncherViewDropSpecTest, LogsWhatTheSpecificationDid)
+{
+    const DropSpecRow &row = GetParam();
+    LauncherView &v = build(row.options);
+    LogCapture log;
+    v.simulateDropForAutomation(QString::fromLatin1(row.spec));
+    const QString expected = QString::fromLatin1(row.line).replace("%2", id("App02")).replace("%1", id("App01"));
+    EXPECT_TRUE(log.contains(expected)) << log.lines().join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Specs, LauncherViewDropSpecTest,
+    ::testing::Values(
+        DropSpecRow{"Slot", {}, "0/2/5", "[drop] sim spec=0/2/5 id=app:%2 ok=1 expected=5 landed=5 displaced=4 (was 5)"},
+        DropSpecRow{"PointerRightOfTheCentre", {}, "pointer/0/1/3/75",
+                    "[drop] sim pointer target=3 ratio=0.75 insertion=4 indicator=4"},
+        DropSpecRow{"LastPartNoNumber", {}, "0/1/3/x", "[drop] sim spec=0/1/3/x id=app:%1 ok=1 expected=3 landed=3"},
+        DropSpecRow{"TwoNumbers", {}, "0/1/x/y", "[drop] sim bad spec=0/1/x/y"},
+        DropSpecRow{"PageOutOfRange", {}, "5/0/1", "[drop] sim out of range spec=5/0/1 pages=2"},
+        DropSpecRow{"IndexBeyondThePage", {}, "1/0/7", "[drop] sim unavailable spec=1/0/7 current=1"},
+        DropSpecRow{"Search", {"--search", "App"}, "0/1/2", "[drop] sim skip spec=0/1/2 (scroll/search)"}),
+    [](const ::testing::TestParamInfo<DropSpecRow> &info) { return std::string(info.param.name); });
 
 } // namespace
