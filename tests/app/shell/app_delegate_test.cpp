@@ -353,14 +353,17 @@ TEST_F(AppDelegateTest, PageInputHookReachesTheLauncherViewAfterShowingIt)
         << log.lines().join('\n').toStdString();
 }
 
-TEST_F(AppDelegateTest, HooksOfPartsNotBuiltYetStartNothing)
+// The drop and edit-mode hooks show the launcher and act on its view; the
+// uninstall preview and the settings tab start nothing yet.
+TEST_F(AppDelegateTest, DropAndEditModeHooksRunWhileUnbuiltOnesStartNothing)
 {
     start({QStringLiteral("--dump-windows"), QStringLiteral("--simulate-drop"), QStringLiteral("0/0/1"),
            QStringLiteral("--uninstall-preview"), QStringLiteral("atlas"), QStringLiteral("--edit-mode"),
            QStringLiteral("--settings"), QStringLiteral("--settings-tab"), QStringLiteral("2")});
     runHooks();
-    EXPECT_FALSE(launcher().isVisible());
-    EXPECT_EQ(linesStartingWith(QStringLiteral("[drop]")), 0);
+    EXPECT_TRUE(launcher().isVisible());
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[drop] sim spec=0/0/1 ")), 1) << log.lines().join('\n').toStdString();
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[edit-mode] entered badges=")), 1);
     EXPECT_EQ(linesStartingWith(QStringLiteral("[uninstall-preview]")), 0);
     EXPECT_EQ(linesStartingWith(QStringLiteral("[settings]")), 0);
     EXPECT_EQ(linesStartingWith(QStringLiteral("[ready]")), 1);
