@@ -355,6 +355,25 @@ TEST_F(LauncherViewEditTest, ATransientPageOpensAtTheTrailingEdgeAndGoesWithoutA
     EXPECT_EQ(session->layout().pages.last().last().id, dragged);
 }
 
+// Result slots count positions among the results: applied to the whole
+// layout they would move the entry somewhere the user never pointed at.
+TEST_F(LauncherViewEditTest, ADropAmongSearchResultsLeavesThePagesAlone)
+{
+    LauncherView &v = build({"--search", "App1"});
+    ASSERT_EQ(v.entries().size(), 4);
+    const LauncherLayout before = session->layout();
+    LogCapture log;
+    const QPointF start = iconCentre(0);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(20, 0));
+    ASSERT_TRUE(v.tileDrag().isDragging());
+    mouse(QEvent::MouseMove, slotStart(v, 3));
+    mouse(QEvent::MouseButtonRelease, slotStart(v, 3));
+    EXPECT_FALSE(v.tileDrag().isDragging());
+    EXPECT_EQ(session->layout().pages, before.pages);
+    EXPECT_FALSE(log.contains("[drop] flat id=app:" + id("App10") + " from="));
+}
+
 struct DropSpecRow
 {
     const char *name;
