@@ -127,6 +127,7 @@ public:
     QScrollArea *scrollContainer() const { return m_scrollContainer; }
     PageDotsView *pageDots() const { return m_pageDots; }
     QLabel *hintLabel() const { return m_hintLabel; }
+    QWidget *insertionIndicator() const { return m_insertionIndicator; }
     QPushButton *settingsButton() const { return m_settingsButton; }
     WallpaperBackdrop *backdrop() const { return m_backdrop; }
     QWidget *dimView() const { return m_dimView; }

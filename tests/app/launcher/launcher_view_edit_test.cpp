@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTransform>
 
 #include <memory>
@@ -372,6 +374,32 @@ TEST_F(LauncherViewEditTest, ADropAmongSearchResultsLeavesThePagesAlone)
     EXPECT_FALSE(v.tileDrag().isDragging());
     EXPECT_EQ(session->layout().pages, before.pages);
     EXPECT_FALSE(log.contains("[drop] flat id=app:" + id("App10") + " from="));
+}
+
+// In scroll mode the grid scrolls under the view: the marker goes where the
+// slot is seen, not where it lies in the scrolled document.
+TEST_F(LauncherViewEditTest, ScrollModeMarkerSitsOnTheSlotAsSeen)
+{
+    for (int i = 14; i < 60; ++i)
+        makeApp(QStringLiteral("App%1").arg(i, 2, 10, QLatin1Char('0')));
+    LauncherView &v = build({"--scroll"});
+    v.show();
+    QScrollBar *bar = v.scrollContainer()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 100);
+    bar->setValue(100);
+    const QPointF start = iconCentre(20);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(0, -20));
+    ASSERT_TRUE(v.tileDrag().isDragging());
+    const QRectF frame = v.tileFrames().at(8);
+    const QPointF upperHalf = v.tilesHost()->mapTo(&v, QPointF(frame.left() + 3, frame.top() + 5));
+    mouse(QEvent::MouseMove, upperHalf);
+    ASSERT_EQ(v.tileDrag().insertionIndex(), 8);
+    const QRectF seen = QRectF(v.tilesHost()->mapTo(&v, v.tileFrames().at(8).topLeft()), v.tileFrames().at(8).size());
+    const QWidget *marker = v.insertionIndicator();
+    ASSERT_FALSE(marker->isHidden());
+    EXPECT_NEAR(marker->y(), seen.top() + 2, 1);
+    v.tileDrag().cancelDrag();
 }
 
 struct DropSpecRow
