@@ -343,13 +343,15 @@ int LauncherView::dragInsertionIndex(const QPointF &point) const
     return m_geometry.insertionIndex(point, int(m_entries.size()));
 }
 
+// A tile drag offers only a link (other applications must never move or
+// copy the bundle), so the grid takes its own tiles back as links too.
 void LauncherView::dragEnterEvent(QDragEnterEvent *event)
 {
     if (!m_tileDrag.acceptsMimeData(event->mimeData())) {
         event->ignore();
         return;
     }
-    event->setDropAction(Qt::MoveAction);
+    event->setDropAction(Qt::LinkAction);
     event->accept();
     m_tileDrag.systemDragMoved(event->mimeData(), event->position());
 }
@@ -360,7 +362,7 @@ void LauncherView::dragMoveEvent(QDragMoveEvent *event)
         event->ignore();
         return;
     }
-    event->setDropAction(Qt::MoveAction);
+    event->setDropAction(Qt::LinkAction);
     event->accept();
     m_tileDrag.systemDragMoved(event->mimeData(), event->position());
 }
@@ -378,7 +380,7 @@ void LauncherView::dropEvent(QDropEvent *event)
     }
     m_tileDrag.systemDragMoved(event->mimeData(), event->position());
     m_tileDrag.systemDrop(event->mimeData());
-    event->setDropAction(Qt::MoveAction);
+    event->setDropAction(Qt::LinkAction);
     event->accept();
 }
 

@@ -224,7 +224,7 @@ void TileDragController::startSystemDrag()
     m_dragItem = drag;
     m_systemDragRunning = true;
     // Outside the launcher the bundle is only ever linked to, never copied or moved.
-    drag->exec(Qt::LinkAction | Qt::MoveAction, Qt::LinkAction);
+    drag->exec(Qt::LinkAction, Qt::LinkAction);
     m_systemDragRunning = false;
     dragSessionEnded();
 }
