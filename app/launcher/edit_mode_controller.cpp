@@ -1,5 +1,14 @@
 #include "launcher/edit_mode_controller.h"
 
+#include "tiles/app_tile.h"
+
+#include "foundation/log.h"
+
+#include <QTimer>
+#include <QTransform>
+
+#include <cmath>
+
 EditModeController::EditModeController(Host &host) : m_host(host)
 {
     m_clock.prepare();
@@ -8,28 +17,191 @@ EditModeController::EditModeController(Host &host) : m_host(host)
 EditModeController::~EditModeController()
 {
     m_clock.stop();
+    delete m_longPressTimer.data();
+}
+
+void EditModeController::scheduleLongPress()
+{
+    cancelLongPress();
+    auto *timer = new QTimer;
+    timer->setSingleShot(true);
+    timer->setInterval(int(std::lround(m_gate.tuning().holdDuration * 1000)));
+    QObject::connect(timer, &QTimer::timeout, timer, [this] { longPressTimerFired(); });
+    m_longPressTimer = timer;
+    timer->start();
+}
+
+void EditModeController::cancelLongPress()
+{
+    if (QTimer *timer = m_longPressTimer.data()) {
+        m_longPressTimer.clear();
+        timer->stop();
+        timer->deleteLater();
+    }
+}
+
+void EditModeController::longPressTimerFired()
+{
+    cancelLongPress();
+    if (m_gate.holdElapsed(m_host.editModeNow()) != EditModeGate::Action::enterEditing)
+        return;
+    m_source = QStringLiteral("long-press");
+    enter();
+}
+
+void EditModeController::enter()
+{
+    if (!isEditing())
+        return;
+    cancelLongPress();
+    m_host.clearSelectionForEditMode();
+    m_host.applyEditModeAppearance();
+    m_clockStart = m_host.editModeNow();
+    const bool frozen = m_host.editModeFreezesJiggle();
+    if (frozen) {
+        m_host.applyEditModeTransformsAt(0);
+    } else {
+        m_clock.start([this](double time) { jiggleTick(time); });
+    }
+    if (m_host.editModeLogs()) {
+        const QList<AppTile *> &tiles = m_host.editableTiles();
+        int badges = 0;
+        for (const AppTile *tile : tiles)
+            badges += tile && tile->showsDeleteBadge() ? 1 : 0;
+        Log::write("[edit-mode] entered badges=%d/%d placement=%@ frozen=%d via=%@", badges, int(tiles.size()),
+                   m_host.badgePlacementName(), frozen ? 1 : 0, m_source);
+    }
 }
 
 void EditModeController::exit()
 {
+    if (!isEditing())
+        return;
     m_gate.exit();
+    cancelLongPress();
     m_clock.stop();
+    resetTileTransforms();
+    m_host.applyEditModeAppearance();
+    m_pressedBadge.reset();
+    m_exitsOnRelease = false;
+    m_source = QStringLiteral("none");
+    if (m_host.editModeLogs())
+        Log::write("[edit-mode] exited");
 }
 
-// Holding Option enters edit mode only once edit mode can be entered; until
-// then there is nothing to record.
-void EditModeController::syncOptionKeyBaseline() {}
-
-void EditModeController::scheduleLongPress() {}
-
-void EditModeController::cancelLongPress() {}
-
-void EditModeController::applyJiggle(AppTile *, double, double, double) {}
-
-std::optional<int> EditModeController::badgeTileIndex(const QPointF &) const
+void EditModeController::syncOptionKeyBaseline(bool optionDown)
 {
-    // No tile shows a delete badge outside edit mode, which cannot be entered yet.
+    m_optionTrigger.syncBaseline(optionDown);
+}
+
+void EditModeController::handleOptionFlags(bool optionDown, int keyCode)
+{
+    switch (m_optionTrigger.flagsChanged(optionDown, keyCode)) {
+    case OptionKeyTrigger::Action::press:
+        enterEditModeViaOption();
+        break;
+    case OptionKeyTrigger::Action::release:
+        // Only an edit mode the key itself started ends with the key.
+        if (isEditing() && m_source == QLatin1String("option")) {
+            exit();
+            if (m_host.editModeLogs())
+                Log::write("[edit-mode] option-release restored editing=%d", isEditing() ? 1 : 0);
+        }
+        break;
+    case OptionKeyTrigger::Action::none:
+        break;
+    }
+}
+
+void EditModeController::enterEditModeViaOption()
+{
+    if (isEditing())
+        return;
+    cancelLongPress();
+    m_source = QStringLiteral("option");
+    m_gate.forceEnter();
+    enter();
+}
+
+void EditModeController::jiggleTick(double time)
+{
+    if (isEditing())
+        m_host.applyEditModeTransformsAt(time - m_clockStart);
+}
+
+void EditModeController::applyJiggle(AppTile *tile, double rotationRadians, double translationX,
+                                     double translationY)
+{
+    if (!tile)
+        return;
+    QTransform transform;
+    transform.translate(translationX, translationY);
+    transform.rotateRadians(rotationRadians);
+    tile->setLayerTransform(transform);
+}
+
+void EditModeController::resetTileTransforms()
+{
+    for (AppTile *tile : m_host.editableTiles())
+        if (tile)
+            tile->setLayerTransform(QTransform());
+    for (AppTile *tile : m_host.outgoingEditableTiles())
+        if (tile)
+            tile->setLayerTransform(QTransform());
+}
+
+std::optional<int> EditModeController::badgeTileIndex(const QPointF &point) const
+{
+    if (!isEditing())
+        return std::nullopt;
+    const QList<AppTile *> &tiles = m_host.editableTiles();
+    for (int i = 0; i < tiles.size(); ++i) {
+        const AppTile *tile = tiles.at(i);
+        if (!tile || !tile->showsDeleteBadge() || tile->isHidden())
+            continue;
+        if (tile->deleteBadgeRect().contains(m_host.pointInTile(tile, point)))
+            return i;
+    }
     return std::nullopt;
 }
 
-void EditModeController::handleBadgeTap(int, bool) {}
+void EditModeController::handleBadgeTap(int index, bool previewOnly)
+{
+    const QList<AppTile *> &tiles = m_host.editableTiles();
+    if (index < 0 || index >= tiles.size() || !tiles.at(index) || !tiles.at(index)->showsDeleteBadge())
+        return;
+    m_host.deleteBadgeTapped(index, previewOnly);
+}
+
+void EditModeController::simulateOptionKeyForAutomation()
+{
+    m_optionTrigger.syncBaseline(true);
+    // A modifier snapshot with a key that is no Option key gives no edge.
+    handleOptionFlags(true, 0);
+    if (m_host.editModeLogs())
+        Log::write("[edit-mode] option-snapshot ignored editing=%d", isEditing() ? 1 : 0);
+    handleOptionFlags(false, 58);
+    handleOptionFlags(true, 58);
+}
+
+void EditModeController::releaseOptionForAutomation()
+{
+    handleOptionFlags(false, 58);
+}
+
+void EditModeController::enterEditModeForAutomation()
+{
+    if (isEditing())
+        return;
+    m_source = QStringLiteral("automation");
+    const double now = m_host.editModeNow();
+    // Through the same gate as a real long press on the first tile.
+    m_gate.press(0, QPointF(0, 0), now);
+    m_gate.holdElapsed(now + m_gate.tuning().holdDuration);
+    m_gate.release();
+    if (!isEditing()) {
+        m_source = QStringLiteral("none");
+        return;
+    }
+    enter();
+}

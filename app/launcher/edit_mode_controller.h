@@ -15,8 +15,7 @@ class AppTile;
 class QTimer;
 
 // Edit mode of a grid: entering it (long press, Option key, automation),
-// the jiggle clock, delete badges and leaving it. Entering is not built yet;
-// what is here keeps the grid's callers correct while it never is entered.
+// the jiggle clock, delete badges and leaving it.
 class EditModeController
 {
 public:
@@ -27,6 +26,24 @@ public:
         virtual ~Host() = default;
         // The tiles that jiggle and carry delete badges.
         virtual const QList<AppTile *> &editableTiles() const = 0;
+        // Tiles of a page sliding out; they jiggle too.
+        virtual const QList<AppTile *> &outgoingEditableTiles() const = 0;
+        // Re-dresses every tile (badges) and the hint line for the current mode.
+        virtual void applyEditModeAppearance() = 0;
+        // One wobble pose for every tile, `time` seconds after entry.
+        virtual void applyEditModeTransformsAt(double time) = 0;
+        // Empties the selection and shows it.
+        virtual void clearSelectionForEditMode() = 0;
+        // The grid's media time in seconds.
+        virtual double editModeNow() const = 0;
+        virtual bool editModeFreezesJiggle() const = 0;
+        virtual bool editModeLogs() const = 0;
+        // "left" or "right".
+        virtual QString badgePlacementName() const = 0;
+        // Maps a point of the grid's view to `tile`'s own coordinates.
+        virtual QPointF pointInTile(const AppTile *tile, const QPointF &point) const = 0;
+        // A delete badge was tapped.
+        virtual void deleteBadgeTapped(int index, bool previewOnly) = 0;
     };
 
     explicit EditModeController(Host &host);
@@ -38,6 +55,9 @@ public:
     bool isEditing() const { return m_gate.isEditing(); }
     EditModeGate &gate() { return m_gate; }
     FrameClock &clock() { return m_clock; }
+    // What started the current edit mode: "none", "long-press", "option" or "automation".
+    const QString &source() const { return m_source; }
+    bool longPressPending() const { return !m_longPressTimer.isNull(); }
 
     // The delete badge under the press, until the release taps it.
     std::optional<int> pressedBadge() const { return m_pressedBadge; }
@@ -48,15 +68,28 @@ public:
 
     // Takes the Option key's state as it is now, so that a key already held
     // when the launcher shows is no press.
-    void syncOptionKeyBaseline();
+    void syncOptionKeyBaseline(bool optionDown);
+    // One modifier change: whether Option is down after it, and the key that changed.
+    void handleOptionFlags(bool optionDown, int keyCode);
+    void enterEditModeViaOption();
     void exit();
     void scheduleLongPress();
     void cancelLongPress();
+    // The long-press timer's action (tests call it with a driven clock).
+    void longPressTimerFired();
+    void jiggleTick(double time);
     void applyJiggle(AppTile *tile, double rotationRadians, double translationX, double translationY);
+    void resetTileTransforms();
     std::optional<int> badgeTileIndex(const QPointF &point) const;
     void handleBadgeTap(int index, bool previewOnly);
 
+    void simulateOptionKeyForAutomation();
+    void releaseOptionForAutomation();
+    void enterEditModeForAutomation();
+
 private:
+    void enter();
+
     Host &m_host;
     EditModeGate m_gate{EditModeGate::Tuning{0.5, 7}};
     FrameClock m_clock;

@@ -7,13 +7,57 @@
 #include "foundation/notification_center.h"
 #include "localization/l10n.h"
 
+#include "tiles/app_tile.h"
+
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QThread>
 #include <QWindow>
 
 #include <algorithm>
+
+namespace {
+
+// Alt presses and releases reach whichever widget has the focus (often the
+// search field); this filter sees them for the whole launcher window.
+class OptionKeyFilter : public QObject
+{
+public:
+    explicit OptionKeyFilter(LauncherView *view) : QObject(view), m_view(view) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_Alt || key->isAutoRepeat())
+            return false;
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || widget->window() != m_view->window())
+            return false;
+        // Each key event reaches the filter once per widget it is offered to.
+        if (key == m_lastEvent && key->type() == m_lastType)
+            return false;
+        m_lastEvent = key;
+        m_lastType = key->type();
+        // Alt_R is the right Option key (61); every other Alt is the left one (58).
+        const int keyCode = key->nativeVirtualKey() == 0xffea ? 61 : 58;
+        m_view->handleOptionFlags(event->type() == QEvent::KeyPress, keyCode);
+        return false;
+    }
+
+private:
+    LauncherView *m_view;
+    const QKeyEvent *m_lastEvent = nullptr;
+    QEvent::Type m_lastType = QEvent::None;
+};
+
+} // namespace
 
 LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconProvider &icons,
                            const LaunchOptions &options, QWidget *parent)
@@ -31,6 +75,8 @@ LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconPro
 
 
     installCallbacks();
+    m_optionKeyFilter = new OptionKeyFilter(this);
+    qApp->installEventFilter(m_optionKeyFilter);
 
     // Drops of tiles (and of applications from elsewhere) land here.
     setAcceptDrops(true);
@@ -141,6 +187,7 @@ void LauncherView::setTimeSource(FrameClock::TimeSource timeSource)
     m_pageTurner->slideClock().setTimeSource(timeSource);
     m_presentation.clock().setTimeSource(timeSource);
     m_editMode.clock().setTimeSource(timeSource);
+    m_tileDrag.reflowClock().setTimeSource(timeSource);
 }
 
 double LauncherView::mediaTime() const
@@ -152,7 +199,57 @@ double LauncherView::mediaTime() const
 
 void LauncherView::syncOptionKeyBaseline()
 {
-    m_editMode.syncOptionKeyBaseline();
+    m_editMode.syncOptionKeyBaseline(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier));
+}
+
+void LauncherView::handleOptionFlags(bool optionDown, int keyCode)
+{
+    m_editMode.handleOptionFlags(optionDown, keyCode);
+}
+
+void LauncherView::simulateOptionKeyForAutomation()
+{
+    m_editMode.simulateOptionKeyForAutomation();
+}
+
+void LauncherView::releaseOptionForAutomation()
+{
+    m_editMode.releaseOptionForAutomation();
+}
+
+void LauncherView::enterEditModeForAutomation()
+{
+    m_editMode.enterEditModeForAutomation();
+}
+
+void LauncherView::applyEditModeAppearance()
+{
+    for (AppTile *tile : std::as_const(m_tiles))
+        configureTileForEditMode(tile);
+    for (AppTile *tile : std::as_const(m_outgoingTiles))
+        configureTileForEditMode(tile);
+    applyEditModeHint();
+}
+
+void LauncherView::clearSelectionForEditMode()
+{
+    m_selection.clear();
+    updateSelectionDisplay();
+}
+
+QString LauncherView::badgePlacementName() const
+{
+    return badgePlacement() == EditModeBadgePlacement::topRight ? QStringLiteral("right") : QStringLiteral("left");
+}
+
+QPointF LauncherView::pointInTile(const AppTile *tile, const QPointF &point) const
+{
+    return tile->mapFrom(this, point);
+}
+
+void LauncherView::deleteBadgeTapped(int index, bool previewOnly)
+{
+    handleBadgeTap(index, previewOnly);
 }
 
 void LauncherView::exitEditMode()
@@ -183,6 +280,83 @@ std::optional<int> LauncherView::badgeTileIndex(const QPointF &point) const
 void LauncherView::startDrag(const QString &entryID, const QPointF &startPoint)
 {
     m_tileDrag.startDrag(entryID, startPoint);
+}
+
+void LauncherView::simulateDropForAutomation(const QString &spec)
+{
+    m_tileDrag.simulateDropForAutomation(spec);
+}
+
+QRectF LauncherView::dragSlotFrame(int index) const
+{
+    // Tile frames are in the grid host's coordinates (scrolled, in scroll
+    // mode); the marker and the pointer live in the view's.
+    const QRectF frame = tileFrame(index);
+    const QPointF origin = m_tilesHost->mapTo(this, QPointF(0, 0));
+    return frame.translated(origin);
+}
+
+bool LauncherView::dragFlat() const
+{
+    return scrollMode() || !m_query.isEmpty();
+}
+
+bool LauncherView::dragShowsLabels() const
+{
+    return m_session.settings().showLabels;
+}
+
+int LauncherView::dragInsertionIndex(const QPointF &point) const
+{
+    if (scrollMode() || (!m_query.isEmpty() && m_entries.size() < columns())) {
+        const QPointF g = gridPoint(point);
+        for (int i = 0; i < m_tileFrames.size(); ++i)
+            if (m_tileFrames.at(i).center().y() > g.y())
+                return i;
+        return int(m_entries.size());
+    }
+    return m_geometry.insertionIndex(point, int(m_entries.size()));
+}
+
+// A tile drag offers only a link (other applications must never move or
+// copy the bundle), so the grid takes its own tiles back as links too.
+void LauncherView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!m_tileDrag.acceptsMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::LinkAction);
+    event->accept();
+    m_tileDrag.systemDragMoved(event->mimeData(), event->position());
+}
+
+void LauncherView::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!m_tileDrag.acceptsMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::LinkAction);
+    event->accept();
+    m_tileDrag.systemDragMoved(event->mimeData(), event->position());
+}
+
+void LauncherView::dragLeaveEvent(QDragLeaveEvent *)
+{
+    m_tileDrag.systemDragLeft();
+}
+
+void LauncherView::dropEvent(QDropEvent *event)
+{
+    if (!m_tileDrag.acceptsMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    m_tileDrag.systemDragMoved(event->mimeData(), event->position());
+    m_tileDrag.systemDrop(event->mimeData());
+    event->setDropAction(Qt::LinkAction);
+    event->accept();
 }
 
 void LauncherView::cancelEdgeAutoPage()

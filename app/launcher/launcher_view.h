@@ -26,6 +26,7 @@
 #include <QSet>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -146,11 +147,12 @@ public:
     QScrollArea *scrollContainer() const { return m_scrollContainer; }
     PageDotsView *pageDots() const { return m_pageDots; }
     QLabel *hintLabel() const { return m_hintLabel; }
+    QWidget *insertionIndicator() const { return m_insertionIndicator; }
     QPushButton *settingsButton() const { return m_settingsButton; }
     WallpaperBackdrop *backdrop() const { return m_backdrop; }
     QWidget *dimView() const { return m_dimView; }
 
-    // Replaces the media time of the view and its three frame clocks (tests).
+    // Replaces the media time of the view and its frame clocks (tests).
     void setTimeSource(FrameClock::TimeSource timeSource);
     double mediaTime() const;
     FrameClock &presentationClock() { return m_presentation.clock(); }
@@ -238,7 +240,17 @@ public:
     void applyJiggle(AppTile *tile, double rotationRadians, double translationX, double translationY);
     std::optional<int> badgeTileIndex(const QPointF &point) const;
     void handleBadgeTap(int index, bool previewOnly);
+    // One Alt (Option) change: whether it is down after the change, and the
+    // key code of the key that changed (58 left, 61 right).
+    void handleOptionFlags(bool optionDown, int keyCode);
+    void simulateOptionKeyForAutomation();
+    void releaseOptionForAutomation();
+    void enterEditModeForAutomation();
+    EditModeController &editMode() { return m_editMode; }
+    TileDragController &tileDrag() { return m_tileDrag; }
     void startDrag(const QString &entryID, const QPointF &startPoint);
+    // "--simulate-drop": replays a drop from its specification and logs the "[drop] sim" lines.
+    void simulateDropForAutomation(const QString &spec);
     void cancelEdgeAutoPage();
     void createTransientPage();
 
@@ -270,6 +282,10 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;    // launcher_view_paging.cpp
     void mouseReleaseEvent(QMouseEvent *event) override; // launcher_view_paging.cpp
     void wheelEvent(QWheelEvent *event) override;        // launcher_view_paging.cpp
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildSubviews();
@@ -338,7 +354,46 @@ private:
     // --- The parts, each with this view as its host ------------------------------------------
     // EditModeController::Host, TileDragController::Host
     const QList<AppTile *> &editableTiles() const override { return m_tiles; }
+    const QList<AppTile *> &outgoingEditableTiles() const override { return m_outgoingTiles; }
+    void applyEditModeAppearance() override;
+    void applyEditModeTransformsAt(double time) override { applyEditModeTransforms(time); }
+    void clearSelectionForEditMode() override;
+    double editModeNow() const override { return mediaTime(); }
+    bool editModeFreezesJiggle() const override { return m_options.freezeJiggle; }
+    bool editModeLogs() const override { return m_options.dumpWindows; }
+    QString badgePlacementName() const override;
+    QPointF pointInTile(const AppTile *tile, const QPointF &point) const override;
+    void deleteBadgeTapped(int index, bool previewOnly) override;
     void rebuildGrid() override { rebuild(); }
+    QWidget *dragSurface() override { return this; }
+    LauncherSession &dragSession() override { return m_session; }
+    const QList<AppTile *> &dragTiles() const override { return m_tiles; }
+    const QList<LayoutEntry> &dragEntries() const override { return m_entries; }
+    const QList<QRectF> &dragTileFrames() const override { return m_tileFrames; }
+    QPointF dragGridPoint(const QPointF &point) const override { return gridPoint(point); }
+    QRectF dragSlotFrame(int index) const override;
+    int dragInsertionIndex(const QPointF &point) const override;
+    double dragIconSide() const override { return m_geometry.iconSide(); }
+    double dragCellWidth() const override { return m_geometry.cellSize.width(); }
+    int dragPageCapacity() const override { return pageCapacity(); }
+    bool dragShowsLabels() const override;
+    bool dragFlat() const override;
+    bool dragScrollMode() const override { return scrollMode(); }
+    bool dragSearching() const override { return !m_query.isEmpty(); }
+    int dragCurrentPage() const override { return m_currentPage; }
+    int dragPageCount() const override { return m_pageCount; }
+    void dragGoToPage(int page) override { goToPage(page); }
+    bool dragEdgePagingAllowed() const override { return acceptsEdgeAutoPage(); }
+    EdgeAutoPagePolicy::Action dragApplyEdgeAutoPage(const QPointF &point, const QString &draggedID,
+                                                     double now) override
+    {
+        return applyEdgeAutoPage(point, draggedID, now);
+    }
+    double dragNow() const override { return mediaTime(); }
+    bool dragLogs() const override { return m_options.dumpWindows; }
+    void dragOpenFolder(const LayoutEntry &entry) override { openFolder(entry); }
+    QWidget *dragMarker() override { return m_insertionIndicator; }
+    QRect folderOverlayFrame() const override { return rect(); }
 
     EditModeController m_editMode{static_cast<EditModeController::Host &>(*this)};
     TileDragController m_tileDrag{static_cast<TileDragController::Host &>(*this)};
@@ -352,6 +407,8 @@ private:
     // --- Wiring ----------------------------------------------------------------------------
     FrameClock::TimeSource m_timeSource;
     quint64 m_languageObserver = 0;
+    // Sees Alt go down and up wherever the focus is in the window.
+    QObject *m_optionKeyFilter = nullptr;
 
     // --- Page turning as a part: the grid it moves, and the turner --------------------
 public:

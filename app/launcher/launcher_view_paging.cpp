@@ -466,6 +466,8 @@ void LauncherView::mousePressEvent(QMouseEvent *event)
         m_hasDragged = false;
         m_clickedIndex = hit;
         if (event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)) {
+            // A click that changes the selection only selects.
+            m_clickedIndex.reset();
             if (m_selection.contains(entry.id))
                 m_selection.remove(entry.id);
             else
@@ -499,6 +501,10 @@ void LauncherView::mouseMoveEvent(QMouseEvent *event)
     }
     event->accept();
     const QPointF p = event->position();
+    if (m_tileDrag.isDragging()) {
+        m_tileDrag.dragMoved(p);
+        return;
+    }
     if (m_editMode.gate().moved(p))
         cancelLongPress();
 
@@ -532,6 +538,8 @@ void LauncherView::mouseReleaseEvent(QMouseEvent *event)
     }
     event->accept();
     cancelLongPress();
+    if (m_tileDrag.isDragging())
+        m_tileDrag.dragReleased(event->position());
 
     if (m_pageTurner->pointerDrag().isArmed()) {
         m_pageTurner->router().pointerReleased(mediaTime());

@@ -1,22 +1,37 @@
 #pragma once
 
+#include "paging/frame_clock.h"
+
+#include "model/layout_entry.h"
 #include "policy/edge_auto_page_policy.h"
 #include "policy/merge_hover_gate.h"
 
+#include <QHash>
 #include <QImage>
+#include <QLabel>
+#include <QList>
 #include <QPointF>
 #include <QPointer>
+#include <QRectF>
 #include <QString>
 
 #include <optional>
 
+class AppTile;
+class LauncherSession;
 class QDrag;
+class QMimeData;
 class QTimer;
+class QWidget;
 
 // Dragging tiles over a grid: the drag itself, the insertion marker, the
-// hover that makes a folder, paging at the screen's edges and the empty
-// page a drag may open at the end. Starting a drag is not built yet; what is
-// here keeps the grid's callers correct meanwhile.
+// hover that makes a folder, the row reflow, paging at the screen's edges,
+// the empty page a drag may open at the end, and the drop.
+//
+// Inside the window the drag is the grid's own: the image is a child widget
+// that follows the pointer (and hides while a folder preview shows). Once the
+// pointer leaves the window a system drag takes over, so that a file manager
+// or a dock can take the application as a link to its bundle.
 class TileDragController
 {
 public:
@@ -27,39 +42,134 @@ public:
         virtual ~Host() = default;
         // Builds the grid again (its page count follows the transient pages).
         virtual void rebuildGrid() = 0;
+        // The widget the drag happens over; points are in its coordinates.
+        virtual QWidget *dragSurface() = 0;
+        virtual LauncherSession &dragSession() = 0;
+        virtual const QList<AppTile *> &dragTiles() const = 0;
+        virtual const QList<LayoutEntry> &dragEntries() const = 0;
+        // Frames of the shown tiles in grid coordinates.
+        virtual const QList<QRectF> &dragTileFrames() const = 0;
+        virtual QPointF dragGridPoint(const QPointF &point) const = 0;
+        // The frame of slot `index` of the shown page, in the surface's coordinates.
+        virtual QRectF dragSlotFrame(int index) const = 0;
+        // The slot a point inserts at (never none).
+        virtual int dragInsertionIndex(const QPointF &point) const = 0;
+        virtual double dragIconSide() const = 0;
+        virtual double dragCellWidth() const = 0;
+        virtual int dragPageCapacity() const = 0;
+        virtual bool dragShowsLabels() const = 0;
+        // Scroll mode or a search: drops move within the flat list.
+        virtual bool dragFlat() const = 0;
+        virtual bool dragScrollMode() const = 0;
+        virtual bool dragSearching() const = 0;
+        virtual int dragCurrentPage() const = 0;
+        virtual int dragPageCount() const = 0;
+        virtual void dragGoToPage(int page) = 0;
+        virtual bool dragEdgePagingAllowed() const = 0;
+        virtual EdgeAutoPagePolicy::Action dragApplyEdgeAutoPage(const QPointF &point, const QString &draggedID,
+                                                                 double now) = 0;
+        virtual double dragNow() const = 0;
+        virtual bool dragLogs() const = 0;
+        virtual void dragOpenFolder(const LayoutEntry &entry) = 0;
+        // The insertion marker (a child of the surface).
+        virtual QWidget *dragMarker() = 0;
     };
 
     // Hold-to-make-folder tuning of the merge hover.
     static inline const MergeHoverGate::Tuning mergeTuning{0.5, 8, 12};
+    // The row reflow's spring.
+    static constexpr double springMass = 1;
+    static constexpr double springStiffness = 260;
+    static constexpr double springDamping = 26;
 
     explicit TileDragController(Host &host);
+    ~TileDragController();
 
     TileDragController(const TileDragController &) = delete;
     TileDragController &operator=(const TileDragController &) = delete;
 
     // The entry being dragged, if any.
     const std::optional<QString> &draggingEntryID() const { return m_draggingEntryID; }
+    bool isDragging() const { return m_draggingEntryID.has_value(); }
     const MergeHoverGate &mergeGate() const { return m_mergeGate; }
     EdgeAutoPagePolicy &edgePolicy() { return m_edgePolicy; }
     // Empty pages opened at the end by a drag waiting at the trailing edge.
     int transientPageCount() const { return m_transientPageCount; }
+    std::optional<int> insertionIndex() const { return m_insertionIndex; }
+    // The image that follows the pointer inside the window (none outside a drag).
+    QLabel *dragImageView() const { return m_dragImageView; }
+    bool dragImageHidden() const { return m_dragImageHidden; }
+    FrameClock &reflowClock() { return m_reflowClock; }
+    // The horizontal shift the reflow aims tile `index` at.
+    double reflowTarget(int index) const;
 
     // Where the pointer last was in a drag, and what it drags (automation sets these).
     void setLastDrag(const QPointF &point, const QString &entryID);
     void clearLastDrag();
 
+    // A pressed tile moved past the drag threshold.
     void startDrag(const QString &entryID, const QPointF &startPoint);
+    // The pointer moved during the grid's own drag.
+    void dragMoved(const QPointF &point);
+    // The button went up during the grid's own drag: the drop.
+    void dragReleased(const QPointF &point);
+    // The drag ended without a drop (Escape, hiding).
+    void cancelDrag();
+
+    // System drag destination: our tile data only.
+    bool acceptsMimeData(const QMimeData *data) const;
+    void systemDragMoved(const QMimeData *data, const QPointF &point);
+    void systemDragLeft();
+    bool systemDrop(const QMimeData *data);
+
+    void updateDropTarget(const QPointF &point, const std::optional<QString> &draggedID, bool allowMerge);
+    void clearDropIndicators();
+    void mergeDwellFired();
+    void edgeTimerFired();
+    // The drop of `draggedID` at the last hover; true when the layout changed or a merge was tried.
+    bool performDrop(const QString &draggedID);
+    bool commitFlatDrop(const QString &draggedID, int dropPage, int slot);
+    bool commitPagedDrop(const QString &draggedID, int dropPage, int slot);
+    void simulateDropForAutomation(const QString &spec);
+
     void cancelEdgeAutoPage();
     void createTransientPage();
     void discardTransientPages();
 
 private:
+    void updateMergeCandidate(const QPointF &point, const std::optional<QString> &draggedID, bool allowMerge);
+    std::optional<QString> mergeCandidateID(const QPointF &point, const std::optional<QString> &draggedID) const;
+    void scheduleMergeDwell(double since);
+    void cancelMergeDwell();
+    void updateEdgeAutoPage(const QPointF &point, const std::optional<QString> &draggedID);
+    void scheduleEdgeTimer(double seconds);
+    void cancelEdgeTimer();
+    void applyDragSpacing(std::optional<int> insertion);
+    void clearDragSpacing();
+    void setTileShift(AppTile *tile, double x);
+    void reflowTick(double time);
+    void setDragImageHidden(bool hidden);
+    void moveDragImage(const QPointF &point);
+    void endDragVisual();
+    void dragSessionEnded();
+    void startSystemDrag();
+    QImage dragImageFor(const LayoutEntry &entry, double side) const;
+
+    struct Spring
+    {
+        double x = 0;
+        double velocity = 0;
+        double target = 0;
+    };
+
     Host &m_host;
     std::optional<QString> m_draggingEntryID;
     std::optional<QImage> m_dragIconImage;
     QPointer<QDrag> m_dragItem;
     std::optional<QImage> m_dragItemImage;
+    QPointer<QLabel> m_dragImageView;
     bool m_dragImageHidden = false;
+    bool m_systemDragRunning = false;
     std::optional<int> m_insertionIndex;
     MergeHoverGate m_mergeGate{mergeTuning};
     QPointer<QTimer> m_mergeDwellTimer;
@@ -72,4 +182,7 @@ private:
     double m_edgeTimerFireDate = 0;
     int m_transientPageCount = 0;
     bool m_edgeDropCommitted = false;
+    QHash<AppTile *, Spring> m_springs;
+    FrameClock m_reflowClock;
+    double m_reflowLastTime = 0;
 };

@@ -12,6 +12,7 @@
 
 #include "launcher/launcher_view.h"
 #include "settings/settings_window_controller.h"
+#include "tiles/app_tile.h"
 #include "tiles/icon_provider.h"
 #include "tiles/wallpaper_backdrop.h"
 #include "uninstall/uninstall_alert.h"
@@ -207,11 +208,14 @@ void AppDelegate::applicationDidFinishLaunching()
     if (m_options.settingsTab && m_options.showSettings)
         selectSettingsTab(*m_options.settingsTab);
 
-    // TODO: "--edit-mode", "--edit-via-option" and "--edit-release-option"
-    // call m_hooks->scheduleEditMode() here once the launcher view has its
-    // edit mode (enterEditModeForAutomation, simulateOptionKeyForAutomation,
-    // releaseOptionForAutomation) and the uninstall previews
-    // (previewUninstallFromFirstBadge); until then they start nothing.
+    if (m_options.editMode || m_options.editViaOption || m_options.editReleaseOption) {
+        AutomationHooks::EditModeFlags flags;
+        flags.editMode = m_options.editMode;
+        flags.editViaOption = m_options.editViaOption;
+        flags.editReleaseOption = m_options.editReleaseOption;
+        flags.editTapFirstBadge = m_options.editTapFirstBadge;
+        m_hooks->scheduleEditMode(flags);
+    }
 }
 
 void AppDelegate::scheduleAutomationHooks()
@@ -222,8 +226,8 @@ void AppDelegate::scheduleAutomationHooks()
         m_hooks->schedulePageInput(*m_options.pageInputSimulation);
     if (m_options.uninstallPreview)
         m_hooks->scheduleUninstallPreview(*m_options.uninstallPreview);
-    // TODO: "--simulate-drop" needs the launcher view's drop commit
-    // (simulateDropForAutomation); until it exists the option starts nothing.
+    if (m_options.dropSimulation)
+        m_hooks->scheduleDrop(*m_options.dropSimulation);
     if (m_options.switchLanguage)
         m_hooks->scheduleLanguageSwitch(*m_options.switchLanguage);
 }
@@ -273,6 +277,22 @@ AutomationHooks::Host AppDelegate::automationHost()
     host.previewUninstallFromFirstBadge = [self] {
         if (LauncherView *view = self ? self->launcherView() : nullptr)
             view->previewUninstallFromFirstBadge();
+    };
+    host.simulateDrop = [self](const QString &drop) {
+        if (LauncherView *view = self ? self->launcherView() : nullptr)
+            view->simulateDropForAutomation(drop);
+    };
+    host.enterEditMode = [self] {
+        if (LauncherView *view = self ? self->launcherView() : nullptr)
+            view->enterEditModeForAutomation();
+    };
+    host.simulateOptionKey = [self] {
+        if (LauncherView *view = self ? self->launcherView() : nullptr)
+            view->simulateOptionKeyForAutomation();
+    };
+    host.releaseOption = [self] {
+        if (LauncherView *view = self ? self->launcherView() : nullptr)
+            view->releaseOptionForAutomation();
     };
     return host;
 }

@@ -326,8 +326,9 @@ const AutomationCase kAutomationCases[] = {
      2},
     {"EdgePageWithoutAnimationReachesTheLastPageAndAsksForANewOne",
      {kNoAnimation, kSimulate, QStringLiteral("edge-page")},
-     // The page asked for is dropped again before the automation returns.
-     {QStringLiteral("[page-input] edge actions=wait/turn/createPage ")},
+     // The transient page is shown, then dropped again before the automation returns.
+     {QStringLiteral("[edge-page] create page=3 transient=1"),
+      QStringLiteral("[page-input] edge actions=wait/turn/createPage pages=4 transient=1 current=3")},
      {},
      Expected::page(2)},
     {"UnknownInputWordIsLoggedAndIgnored",

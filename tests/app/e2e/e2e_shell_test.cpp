@@ -451,7 +451,7 @@ TEST_F(ShellEndToEndTest, TerminationDuringASlowImportEndsPromptlyAndKeepsTheLay
 // Every one of the forty options at once, each with a sound value: the
 // program starts, applies the run's overrides without storing them, runs its
 // hooks and ends cleanly. Options whose parts come with later work (the
-// settings window, edit mode, drops, uninstall previews) start nothing yet.
+// settings window, uninstall previews) start nothing yet.
 TEST_F(ShellEndToEndTest, EveryLaunchOptionAtOnceStartsAndEndsCleanly)
 {
     Launcher launcher(environment());
@@ -628,3 +628,52 @@ TEST_F(ShellEndToEndTest, ASecondStartsImportIsCarriedOutByTheRunningLauncher)
 }
 
 } // namespace
+
+// --- Edit mode and drops -----------------------------------------------------------------
+
+// "--edit-mode" with a window dump: the automation enters edit mode through
+// the long-press gate, with a badge on every application, frozen when asked.
+TEST_F(ShellEndToEndTest, EditModeAutomationEntersWithBadgesOnTheChosenSide)
+{
+    Launcher launcher(environment());
+    ASSERT_TRUE(launcher.start(arguments({"--show", "--dump-windows", "--edit-mode", "--freeze-jiggle", "--badge-side",
+                                          "right"})));
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[edit-mode] entered "), 1, kStartTimeoutMs))
+        << launcher.output().toStdString();
+    EXPECT_EQ(launcher.line(QStringLiteral("[edit-mode] entered ")),
+              QStringLiteral("[edit-mode] entered badges=3/3 placement=right frozen=1 via=automation"));
+    EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
+}
+
+// "--edit-via-option --edit-release-option": Alt enters edit mode and its
+// release leaves it again.
+TEST_F(ShellEndToEndTest, OptionAutomationEntersAndTheReleaseLeaves)
+{
+    Launcher launcher(environment());
+    ASSERT_TRUE(launcher.start(arguments({"--show", "--dump-windows", "--edit-via-option", "--edit-release-option"})));
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[edit-mode] option-release restored editing=0"), 1, kStartTimeoutMs))
+        << launcher.output().toStdString();
+    EXPECT_EQ(launcher.line(QStringLiteral("[edit-mode] option-snapshot ")),
+              QStringLiteral("[edit-mode] option-snapshot ignored editing=0"));
+    EXPECT_EQ(launcher.line(QStringLiteral("[edit-mode] entered ")),
+              QStringLiteral("[edit-mode] entered badges=3/3 placement=left frozen=0 via=option"));
+    EXPECT_EQ(launcher.count(QStringLiteral("[edit-mode] exited")), 1);
+    EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
+}
+
+// "--simulate-drop 0/0/2": the first application moves to the third slot,
+// the lines say so, and the saved layout holds the new order.
+TEST_F(ShellEndToEndTest, DropAutomationMovesTheEntryAndSavesTheLayout)
+{
+    Launcher launcher(environment());
+    ASSERT_TRUE(launcher.start(arguments({"--show", "--dump-windows", "--simulate-drop", "0/0/2"})));
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[drop] sim spec="), 1, kStartTimeoutMs))
+        << launcher.output().toStdString();
+    const QString atlas = QStringLiteral("app:") + id("atlas");
+    EXPECT_EQ(launcher.line(QStringLiteral("[drop] page=")),
+              QStringLiteral("[drop] page=0 slot=2 id=%1 landed=2").arg(atlas));
+    EXPECT_EQ(launcher.line(QStringLiteral("[drop] sim spec=")),
+              QStringLiteral("[drop] sim spec=0/0/2 id=%1 ok=1 expected=2 landed=2 displaced=1 (was 2)").arg(atlas));
+    EXPECT_EQ(savedPages(), (QList<QStringList>{{id("beacon"), id("canvas"), id("atlas")}}));
+    EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
+}

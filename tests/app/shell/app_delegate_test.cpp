@@ -373,13 +373,15 @@ TEST_F(AppDelegateTest, PageInputHookReachesTheLauncherViewAfterShowingIt)
         << log.lines().join('\n').toStdString();
 }
 
-TEST_F(AppDelegateTest, HooksOfPartsNotBuiltYetStartNothing)
+// The drop and edit-mode hooks show the launcher and act on its view.
+TEST_F(AppDelegateTest, DropAndEditModeHooksShowTheLauncherAndActOnItsView)
 {
     start({QStringLiteral("--dump-windows"), QStringLiteral("--simulate-drop"), QStringLiteral("0/0/1"),
            QStringLiteral("--edit-mode")});
     runHooks();
-    EXPECT_FALSE(launcher().isVisible());
-    EXPECT_EQ(linesStartingWith(QStringLiteral("[drop]")), 0);
+    EXPECT_TRUE(launcher().isVisible());
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[drop] sim spec=0/0/1 ")), 1) << log.lines().join('\n').toStdString();
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[edit-mode] entered badges=")), 1);
     EXPECT_EQ(linesStartingWith(QStringLiteral("[ready]")), 1);
 }
 

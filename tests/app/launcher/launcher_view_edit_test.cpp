@@ -1,0 +1,440 @@
+#include "launcher/launcher_view.h"
+
+#include "app/session/launcher_session_test_support.h"
+
+#include "tiles/app_tile.h"
+#include "tiles/icon_provider.h"
+
+#include "model/launcher_layout.h"
+#include "policy/jiggle_motion.h"
+#include "support/temp_env.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTransform>
+
+#include <memory>
+
+using session_test::SessionTest;
+
+namespace {
+
+// Edit mode on a real session: 14 applications on a 4 x 3 grid (a page of 12
+// and one of 2), pressed, held, keyed and tapped through synthesized events.
+class LauncherViewEditTest : public SessionTest
+{
+protected:
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        for (int i = 0; i < 14; ++i)
+            makeApp(QStringLiteral("App%1").arg(i, 2, 10, QLatin1Char('0')));
+    }
+
+    LauncherView &build(const QStringList &extra = {})
+    {
+        const QStringList options = QStringList{"--columns", "4", "--rows", "3", "--dump-windows"} + extra;
+        session = makeSession(options);
+        session->start();
+        const LaunchOptions launch =
+            LaunchOptions::parse(QStringList{"tessellon", "--state-dir", stateDir()} + options);
+        view = std::make_unique<LauncherView>(QRect(0, 0, 1200, 800), *session, icons, launch);
+        view->setTimeSource([this] { return now; });
+        view->onOpenApp = [this](const AppItem &app) { opened.append(app.stableID()); };
+        return *view;
+    }
+
+    void mouse(QEvent::Type type, QPointF at)
+    {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, at, view->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(view.get(), &event);
+    }
+    void alt(bool down, quint32 keysym = 0xffe9)
+    {
+        QKeyEvent event(down ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_Alt,
+                        down ? Qt::AltModifier : Qt::NoModifier, 64, keysym, 0);
+        QApplication::sendEvent(view.get(), &event);
+    }
+    // Holds tile `index` until the long-press timer's moment.
+    void longPress(int index)
+    {
+        mouse(QEvent::MouseButtonPress, iconCentre(index));
+        ASSERT_TRUE(view->editMode().longPressPending());
+        now += 0.5;
+        view->editMode().longPressTimerFired();
+    }
+
+    QPointF iconCentre(int index) const
+    {
+        const QRectF frame = view->tileFrames().at(index);
+        return view->tilesHost()->mapTo(view.get(), QPointF(frame.center().x(), frame.top() + 10));
+    }
+    QPointF badgeCentre(int index) const
+    {
+        const AppTile *tile = view->tiles().at(index);
+        return tile->mapTo(view.get(), tile->deleteBadgeRect().center());
+    }
+    bool allTransformsIdentity() const
+    {
+        for (const AppTile *tile : view->tiles())
+            if (!tile->layerTransform().isIdentity())
+                return false;
+        return true;
+    }
+
+    static constexpr QPointF background{600, 700};
+
+    std::unique_ptr<LauncherSession> session;
+    IconProvider icons;
+    std::unique_ptr<LauncherView> view;
+    double now = 50;
+    QStringList opened;
+};
+
+TEST_F(LauncherViewEditTest, LongPressEntersWobblesAndAClickOnEmptySpaceLeaves)
+{
+    LauncherView &v = build();
+    LogCapture log;
+    longPress(2);
+    ASSERT_TRUE(v.isEditing());
+    EXPECT_EQ(v.editMode().source(), "long-press");
+    EXPECT_TRUE(log.contains("[edit-mode] entered badges=12/12 placement=left frozen=0 via=long-press"));
+    EXPECT_TRUE(v.selection().isEmpty());
+    for (const AppTile *tile : v.tiles()) {
+        EXPECT_TRUE(tile->showsDeleteBadge());
+        EXPECT_FALSE(tile->selected());
+    }
+    // The release of the press that entered edit mode opens nothing.
+    mouse(QEvent::MouseButtonRelease, iconCentre(2));
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(v.isEditing());
+
+    ASSERT_TRUE(v.editClock().isRunning());
+    now += 0.1;
+    v.editClock().fire();
+    EXPECT_FALSE(allTransformsIdentity());
+    EXPECT_NE(v.tiles()[0]->layerTransform(), v.tiles()[1]->layerTransform()) << "neighbours out of step";
+
+    mouse(QEvent::MouseButtonPress, background);
+    mouse(QEvent::MouseButtonRelease, background);
+    EXPECT_FALSE(v.isEditing());
+    EXPECT_FALSE(v.editClock().isRunning());
+    EXPECT_TRUE(allTransformsIdentity());
+    EXPECT_EQ(log.lines().last(), "[edit-mode] exited");
+    for (const AppTile *tile : v.tiles())
+        EXPECT_FALSE(tile->showsDeleteBadge());
+}
+
+TEST_F(LauncherViewEditTest, PressesThatNeverBecomeALongPress)
+{
+    LauncherView &v = build();
+    mouse(QEvent::MouseButtonPress, background);
+    EXPECT_FALSE(v.editMode().longPressPending()) << "empty space arms nothing";
+    mouse(QEvent::MouseButtonRelease, background);
+
+    const QPointF start = iconCentre(0);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(7, 0));
+    EXPECT_TRUE(v.editMode().longPressPending()) << "exactly the tolerance keeps it";
+    mouse(QEvent::MouseMove, start + QPointF(7.5, 0));
+    EXPECT_FALSE(v.editMode().longPressPending());
+    now += 0.6;
+    v.editMode().longPressTimerFired();
+    EXPECT_FALSE(v.isEditing());
+    mouse(QEvent::MouseButtonRelease, start + QPointF(7.5, 0));
+}
+
+TEST_F(LauncherViewEditTest, AltHeldIsATemporaryEditMode)
+{
+    LauncherView &v = build();
+    LogCapture log;
+    v.editMode().syncOptionKeyBaseline(false);
+    alt(true, 0xffea);
+    ASSERT_TRUE(v.isEditing());
+    EXPECT_EQ(v.editMode().source(), "option");
+    EXPECT_TRUE(log.contains("[edit-mode] entered badges=12/12 placement=left frozen=0 via=option"));
+    alt(false, 0xffea);
+    EXPECT_FALSE(v.isEditing());
+    EXPECT_EQ(log.lines().last(), "[edit-mode] option-release restored editing=0");
+
+    // Alt already held when the launcher shows: neither it nor its release acts.
+    v.editMode().syncOptionKeyBaseline(true);
+    alt(false);
+    EXPECT_FALSE(v.isEditing());
+
+    // A long press outlives Alt going down and up.
+    longPress(0);
+    mouse(QEvent::MouseButtonRelease, iconCentre(0));
+    alt(true);
+    alt(false);
+    EXPECT_TRUE(v.isEditing());
+    EXPECT_EQ(v.editMode().source(), "long-press");
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&v, &escape);
+    EXPECT_FALSE(v.isEditing());
+    EXPECT_EQ(v.editMode().source(), "none");
+}
+
+TEST_F(LauncherViewEditTest, AutomationEntryPointsGiveTheirLines)
+{
+    LauncherView &v = build({"--freeze-jiggle", "--badge-side", "TR"});
+    LogCapture log;
+    v.enterEditModeForAutomation();
+    ASSERT_TRUE(v.isEditing());
+    EXPECT_TRUE(log.contains("[edit-mode] entered badges=12/12 placement=right frozen=1 via=automation"));
+    EXPECT_FALSE(v.editClock().isRunning());
+    for (int i = 0; i < v.tiles().size(); ++i) {
+        const JiggleMotion pose(i, 0);
+        QTransform expected;
+        expected.translate(pose.translationX, pose.translationY);
+        expected.rotateRadians(pose.rotationRadians);
+        EXPECT_EQ(v.tiles()[i]->layerTransform(), expected) << i;
+    }
+    v.exitEditMode();
+
+    v.simulateOptionKeyForAutomation();
+    EXPECT_TRUE(log.contains("[edit-mode] option-snapshot ignored editing=0"));
+    EXPECT_TRUE(v.isEditing());
+    EXPECT_EQ(v.editMode().source(), "option");
+    v.releaseOptionForAutomation();
+    EXPECT_FALSE(v.isEditing());
+    EXPECT_EQ(log.lines().last(), "[edit-mode] option-release restored editing=0");
+}
+
+TEST_F(LauncherViewEditTest, TappingADeleteBadgeAsksForTheUninstallOfItsApplication)
+{
+    LauncherView &v = build({"--edit-safe-uninstall"});
+    QList<QPair<QStringList, bool>> requests;
+    QObject::connect(&v, &LauncherView::uninstallRequested,
+                     [&](const QStringList &ids, bool preview) { requests.append({ids, preview}); });
+    v.enterEditModeForAutomation();
+    mouse(QEvent::MouseButtonPress, badgeCentre(3));
+    EXPECT_TRUE(v.tiles()[3]->deleteBadgePressed());
+    mouse(QEvent::MouseButtonRelease, badgeCentre(3));
+    EXPECT_FALSE(v.tiles()[3]->deleteBadgePressed());
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_EQ(requests[0].first, QStringList{id("App03")});
+    EXPECT_TRUE(requests[0].second);
+    EXPECT_TRUE(v.isEditing()) << "a badge tap is no click out";
+}
+
+// --- Dragging tiles
+
+// Where slot `index` of the shown page starts, in the cell's margin left of
+// its icon: inserting there puts the entry at `index`, and no icon is hit.
+QPointF slotStart(const LauncherView &v, int index)
+{
+    const QRectF frame = v.tileFrames().at(index);
+    return v.tilesHost()->mapTo(&v, QPointF(frame.left() + 3, frame.center().y()));
+}
+
+QStringList pageIDs(const LauncherSession &session, int page)
+{
+    QStringList ids;
+    for (const LayoutEntry &entry : session.layout().pages.value(page))
+        ids.append(entry.id);
+    return ids;
+}
+
+TEST_F(LauncherViewEditTest, DragToAnotherSlotMovesTheEntryAndLogsTheDrop)
+{
+    LauncherView &v = build();
+    const QStringList before = pageIDs(*session, 0);
+    LogCapture log;
+    const QPointF start = iconCentre(0);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(20, 0));
+    ASSERT_TRUE(v.tileDrag().isDragging());
+    ASSERT_NE(v.tileDrag().dragImageView(), nullptr);
+    EXPECT_TRUE(v.tiles()[0]->dragging());
+    EXPECT_FALSE(v.isEditing()) << "a drag is no long press";
+
+    const QPointF target = slotStart(v, 3);
+    mouse(QEvent::MouseMove, target);
+    EXPECT_EQ(v.tileDrag().insertionIndex(), 3);
+    EXPECT_EQ(v.tileDrag().dragImageView()->geometry().center(), target.toPoint());
+    // The tiles between the dragged one and the slot close up to the left.
+    const double half = v.geometry().cellSize.width() * 0.5;
+    EXPECT_EQ(v.tileDrag().reflowTarget(1), -half);
+    EXPECT_EQ(v.tileDrag().reflowTarget(3), -half);
+    EXPECT_EQ(v.tileDrag().reflowTarget(4), 0);
+    ASSERT_TRUE(v.tileDrag().reflowClock().isRunning());
+    now += 0.05;
+    v.tileDrag().reflowClock().fire();
+    const double x = v.tiles()[2]->layerTransform().dx();
+    EXPECT_LT(x, 0);
+    EXPECT_GT(x, -half) << "the spring is under way, not there yet";
+    for (int i = 0; i < 200 && v.tileDrag().reflowClock().isRunning(); ++i) {
+        now += 1.0 / 60;
+        v.tileDrag().reflowClock().fire();
+    }
+    EXPECT_DOUBLE_EQ(v.tiles()[2]->layerTransform().dx(), -half);
+
+    mouse(QEvent::MouseButtonRelease, target);
+    EXPECT_FALSE(v.tileDrag().isDragging());
+    QStringList expected = before;
+    expected.move(0, 3);
+    EXPECT_EQ(pageIDs(*session, 0), expected);
+    EXPECT_TRUE(log.contains(QStringLiteral("[drop] page=0 slot=3 id=%1 landed=3").arg(before[0])));
+    EXPECT_TRUE(log.contains("[drop] before=" + before.join(',')));
+    EXPECT_TRUE(log.contains("[drop] after=" + expected.join(',')));
+    EXPECT_TRUE(opened.isEmpty());
+    for (const AppTile *tile : v.tiles())
+        EXPECT_FALSE(tile->dragging());
+}
+
+TEST_F(LauncherViewEditTest, HoldingOverAnotherIconMakesAFolderOfBoth)
+{
+    LauncherView &v = build();
+    const QString dragged = v.entries().at(0).id;
+    const QString target = v.entries().at(5).id;
+    const QPointF start = iconCentre(0);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(20, 0));
+    mouse(QEvent::MouseMove, iconCentre(5));
+    EXPECT_EQ(v.mergeCandidate(), target);
+    EXPECT_FALSE(v.mergeTargetID());
+    // A pointer at rest: the dwell timer replays the last hover.
+    now += 0.5;
+    v.tileDrag().mergeDwellFired();
+    ASSERT_EQ(v.mergeTargetID(), target);
+    EXPECT_TRUE(v.tiles()[5]->mergeTarget());
+    EXPECT_TRUE(v.tileDrag().dragImageHidden());
+    EXPECT_FALSE(v.tileDrag().insertionIndex());
+
+    mouse(QEvent::MouseButtonRelease, iconCentre(5));
+    const QList<LayoutEntry> entries = session->layout().allEntries();
+    ASSERT_EQ(entries.size(), 13);
+    const LayoutEntry &folder = entries.at(4);
+    ASSERT_TRUE(folder.isFolder());
+    EXPECT_EQ(folder.folder->bundleIDs, (QStringList{LauncherLayout::rawAppID(target), LauncherLayout::rawAppID(dragged)}));
+}
+
+TEST_F(LauncherViewEditTest, ATransientPageOpensAtTheTrailingEdgeAndGoesWithoutADrop)
+{
+    for (int i = 14; i < 30; ++i)
+        makeApp(QStringLiteral("App%1").arg(i, 2, 10, QLatin1Char('0')));
+    LauncherView &v = build({"--no-animation"});
+    ASSERT_EQ(v.pageCount(), 3);
+    LogCapture log;
+    const QPointF edge(v.width() - 8, 400);
+    const auto dragToEdge = [&] {
+        const QPointF start = iconCentre(0);
+        mouse(QEvent::MouseButtonPress, start);
+        mouse(QEvent::MouseMove, start + QPointF(20, 0));
+        for (const double step : {0.0, 0.6, 0.8, 0.8}) {
+            now += step;
+            mouse(QEvent::MouseMove, edge);
+        }
+    };
+    dragToEdge();
+    EXPECT_EQ(v.pageCount(), 4);
+    EXPECT_EQ(v.currentPage(), 3);
+    EXPECT_EQ(v.tileDrag().transientPageCount(), 1);
+    EXPECT_TRUE(v.tiles().isEmpty());
+    EXPECT_TRUE(log.contains("[edge-page] create page=3 transient=1"));
+
+    // Ending the drag without a drop takes the empty page away again.
+    v.tileDrag().cancelDrag();
+    EXPECT_EQ(v.pageCount(), 3);
+    EXPECT_EQ(v.tileDrag().transientPageCount(), 0);
+    EXPECT_EQ(session->layout().pages.size(), 3);
+
+    // A drop on the transient page lands at the end of the last page, which has room.
+    v.goToPage(0);
+    const QString dragged = v.entries().at(0).id;
+    dragToEdge();
+    ASSERT_EQ(v.tileDrag().transientPageCount(), 1);
+    mouse(QEvent::MouseButtonRelease, edge);
+    EXPECT_EQ(v.tileDrag().transientPageCount(), 0);
+    EXPECT_EQ(v.pageCount(), 3);
+    ASSERT_EQ(session->layout().pages.size(), 3);
+    EXPECT_EQ(session->layout().pages.last().last().id, dragged);
+}
+
+// Result slots count positions among the results: applied to the whole
+// layout they would move the entry somewhere the user never pointed at.
+TEST_F(LauncherViewEditTest, ADropAmongSearchResultsLeavesThePagesAlone)
+{
+    LauncherView &v = build({"--search", "App1"});
+    ASSERT_EQ(v.entries().size(), 4);
+    const LauncherLayout before = session->layout();
+    LogCapture log;
+    const QPointF start = iconCentre(0);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(20, 0));
+    ASSERT_TRUE(v.tileDrag().isDragging());
+    mouse(QEvent::MouseMove, slotStart(v, 3));
+    mouse(QEvent::MouseButtonRelease, slotStart(v, 3));
+    EXPECT_FALSE(v.tileDrag().isDragging());
+    EXPECT_EQ(session->layout().pages, before.pages);
+    EXPECT_FALSE(log.contains("[drop] flat id=app:" + id("App10") + " from="));
+}
+
+// In scroll mode the grid scrolls under the view: the marker goes where the
+// slot is seen, not where it lies in the scrolled document.
+TEST_F(LauncherViewEditTest, ScrollModeMarkerSitsOnTheSlotAsSeen)
+{
+    for (int i = 14; i < 60; ++i)
+        makeApp(QStringLiteral("App%1").arg(i, 2, 10, QLatin1Char('0')));
+    LauncherView &v = build({"--scroll"});
+    v.show();
+    QScrollBar *bar = v.scrollContainer()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 100);
+    bar->setValue(100);
+    const QPointF start = iconCentre(20);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(0, -20));
+    ASSERT_TRUE(v.tileDrag().isDragging());
+    const QRectF frame = v.tileFrames().at(8);
+    const QPointF upperHalf = v.tilesHost()->mapTo(&v, QPointF(frame.left() + 3, frame.top() + 5));
+    mouse(QEvent::MouseMove, upperHalf);
+    ASSERT_EQ(v.tileDrag().insertionIndex(), 8);
+    const QRectF seen = QRectF(v.tilesHost()->mapTo(&v, v.tileFrames().at(8).topLeft()), v.tileFrames().at(8).size());
+    const QWidget *marker = v.insertionIndicator();
+    ASSERT_FALSE(marker->isHidden());
+    EXPECT_NEAR(marker->y(), seen.top() + 2, 1);
+    v.tileDrag().cancelDrag();
+}
+
+struct DropSpecRow
+{
+    const char *name;
+    QStringList options;
+    const char *spec;
+    const char *line;
+};
+
+class LauncherViewDropSpecTest : public LauncherViewEditTest, public ::testing::WithParamInterface<DropSpecRow>
+{
+};
+
+TEST_P(LauncherViewDropSpecTest, LogsWhatTheSpecificationDid)
+{
+    const DropSpecRow &row = GetParam();
+    LauncherView &v = build(row.options);
+    LogCapture log;
+    v.simulateDropForAutomation(QString::fromLatin1(row.spec));
+    const QString expected = QString::fromLatin1(row.line).replace("%2", id("App02")).replace("%1", id("App01"));
+    EXPECT_TRUE(log.contains(expected)) << log.lines().join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Specs, LauncherViewDropSpecTest,
+    ::testing::Values(
+        DropSpecRow{"Slot", {}, "0/2/5", "[drop] sim spec=0/2/5 id=app:%2 ok=1 expected=5 landed=5 displaced=4 (was 5)"},
+        DropSpecRow{"PointerRightOfTheCentre", {}, "pointer/0/1/3/75",
+                    "[drop] sim pointer target=3 ratio=0.75 insertion=4 indicator=4"},
+        DropSpecRow{"LastPartNoNumber", {}, "0/1/3/x", "[drop] sim spec=0/1/3/x id=app:%1 ok=1 expected=3 landed=3"},
+        DropSpecRow{"TwoNumbers", {}, "0/1/x/y", "[drop] sim bad spec=0/1/x/y"},
+        DropSpecRow{"PageOutOfRange", {}, "5/0/1", "[drop] sim out of range spec=5/0/1 pages=2"},
+        DropSpecRow{"IndexBeyondThePage", {}, "1/0/7", "[drop] sim unavailable spec=1/0/7 current=1"},
+        DropSpecRow{"Search", {"--search", "App"}, "0/1/2", "[drop] sim skip spec=0/1/2 (scroll/search)"}),
+    [](const ::testing::TestParamInfo<DropSpecRow> &info) { return std::string(info.param.name); });
+
+} // namespace
