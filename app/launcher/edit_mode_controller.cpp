@@ -25,7 +25,7 @@ void EditModeController::scheduleLongPress()
     cancelLongPress();
     auto *timer = new QTimer;
     timer->setSingleShot(true);
-    timer->setInterval(int(std::lround(m_gate.tuning().holdDuration * 1000)));
+    timer->setInterval(int(std::lround(m_gate.configuration().holdDuration * 1000)));
     QObject::connect(timer, &QTimer::timeout, timer, [this] { longPressTimerFired(); });
     m_longPressTimer = timer;
     timer->start();
@@ -197,7 +197,7 @@ void EditModeController::enterEditModeForAutomation()
     const double now = m_host.editModeNow();
     // Through the same gate as a real long press on the first tile.
     m_gate.press(0, QPointF(0, 0), now);
-    m_gate.holdElapsed(now + m_gate.tuning().holdDuration);
+    m_gate.holdElapsed(now + m_gate.configuration().holdDuration);
     m_gate.release();
     if (!isEditing()) {
         m_source = QStringLiteral("none");

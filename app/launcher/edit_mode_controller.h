@@ -91,7 +91,7 @@ private:
     void enter();
 
     Host &m_host;
-    EditModeGate m_gate{EditModeGate::Tuning{0.5, 7}};
+    EditModeGate m_gate{EditModeGate::Configuration{0.5, 7}};
     FrameClock m_clock;
     double m_clockStart = 0;
     QPointer<QTimer> m_longPressTimer;

@@ -88,7 +88,7 @@ public:
     LauncherView &operator=(const LauncherView &) = delete;
 
     // Hold-to-make-folder tuning of the merge hover.
-    static inline const MergeHoverGate::Tuning mergeTuning = TileDragController::mergeTuning;
+    static inline const MergeHoverGate::Configuration mergeConfiguration = TileDragController::mergeConfiguration;
     // A background press released within this many points hides the launcher.
     static constexpr double backgroundClickMaxDrift = 8;
     // A frameless line edit draws its text this far inside its frame (Qt's
@@ -393,7 +393,6 @@ private:
     bool dragLogs() const override { return m_options.dumpWindows; }
     void dragOpenFolder(const LayoutEntry &entry) override { openFolder(entry); }
     QWidget *dragMarker() override { return m_insertionIndicator; }
-    QRect folderOverlayFrame() const override { return rect(); }
 
     EditModeController m_editMode{static_cast<EditModeController::Host &>(*this)};
     TileDragController m_tileDrag{static_cast<TileDragController::Host &>(*this)};

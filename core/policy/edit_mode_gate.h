@@ -10,21 +10,21 @@
 class EditModeGate
 {
 public:
-    struct Tuning
+    struct Configuration
     {
         double holdDuration = 0.5;
         // Points the pointer may travel before the press no longer counts as held.
         double moveTolerance = 7;
 
-        friend bool operator==(const Tuning &, const Tuning &) = default;
+        friend bool operator==(const Configuration &, const Configuration &) = default;
     };
 
     enum class Action { none, enterEditing };
 
     EditModeGate();
-    explicit EditModeGate(const Tuning &tuning);
+    explicit EditModeGate(const Configuration &configuration);
 
-    const Tuning &tuning() const { return m_tuning; }
+    const Configuration &configuration() const { return m_configuration; }
     bool isEditing() const { return m_isEditing; }
     // Tile index of an armed long press.
     std::optional<int> pendingIndex() const { return m_pendingIndex; }
@@ -49,7 +49,7 @@ public:
     void exit();
 
 private:
-    Tuning m_tuning;
+    Configuration m_configuration;
     bool m_isEditing = false;
     std::optional<int> m_pendingIndex;
     bool m_enteredDuringPress = false;

@@ -13,13 +13,13 @@
 class MergeHoverGate
 {
 public:
-    struct Tuning
+    struct Configuration
     {
         double dwell = 0.5;
         double jitter = 8;
         double hysteresis = 12;
 
-        friend bool operator==(const Tuning &, const Tuning &) = default;
+        friend bool operator==(const Configuration &, const Configuration &) = default;
     };
 
     struct Outcome
@@ -35,9 +35,9 @@ public:
     };
 
     MergeHoverGate();
-    explicit MergeHoverGate(const Tuning &tuning);
+    explicit MergeHoverGate(const Configuration &configuration);
 
-    const Tuning &tuning() const { return m_tuning; }
+    const Configuration &configuration() const { return m_configuration; }
     const std::optional<QString> &candidate() const { return m_candidate; }
     const std::optional<QString> &committed() const { return m_committed; }
     double candidateSince() const { return m_candidateSince; }
@@ -51,7 +51,7 @@ public:
     void reset();
 
 private:
-    Tuning m_tuning;
+    Configuration m_configuration;
     std::optional<QString> m_candidate;
     std::optional<QString> m_committed;
     double m_candidateSince = 0;

@@ -1,4 +1,5 @@
 #include "launcher/launcher_view.h"
+#include "launcher/uninstall_requests.h"
 
 #include "app/session/launcher_session_test_support.h"
 
@@ -209,14 +210,21 @@ TEST_F(LauncherViewEditTest, AutomationEntryPointsGiveTheirLines)
 TEST_F(LauncherViewEditTest, TappingADeleteBadgeAsksForTheUninstallOfItsApplication)
 {
     LauncherView &v = build({"--edit-safe-uninstall"});
-    QList<QPair<QStringList, bool>> requests;
-    QObject::connect(&v, &LauncherView::uninstallRequested,
-                     [&](const QStringList &ids, bool preview) { requests.append({ids, preview}); });
+    struct Requests : UninstallRequests
+    {
+        void uninstall(const QStringList &ids, bool previewOnly) override { asked.append({ids, previewOnly}); }
+        QList<QPair<QStringList, bool>> asked;
+    } uninstalls;
+    const QList<QPair<QStringList, bool>> &requests = uninstalls.asked;
+    v.setUninstallRequests(&uninstalls);
     v.enterEditModeForAutomation();
     mouse(QEvent::MouseButtonPress, badgeCentre(3));
     EXPECT_TRUE(v.tiles()[3]->deleteBadgePressed());
     mouse(QEvent::MouseButtonRelease, badgeCentre(3));
     EXPECT_FALSE(v.tiles()[3]->deleteBadgePressed());
+    // The confirmation opens once the release has been handled.
+    QCoreApplication::processEvents();
+    v.setUninstallRequests(nullptr);
     ASSERT_EQ(requests.size(), 1);
     EXPECT_EQ(requests[0].first, QStringList{id("App03")});
     EXPECT_TRUE(requests[0].second);
