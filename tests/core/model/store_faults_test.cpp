@@ -2,6 +2,7 @@
 #include "model/layout_store.h"
 #include "model/stored_file.h"
 #include "support/temp_env.h"
+#include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -17,22 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 QStringList entriesOf(const QString &directory)
 {
