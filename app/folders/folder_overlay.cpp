@@ -206,7 +206,7 @@ void FolderOverlay::dispose()
 void FolderOverlay::paintEvent(QPaintEvent *)
 {
     // Dragged out: nothing at all, the launcher grid below shows through.
-    if (m_isDraggingOut)
+    if (m_draggingOut)
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -414,9 +414,9 @@ void FolderOverlay::beginDrag(int cell)
 
 void FolderOverlay::setDraggingOut(bool draggingOut)
 {
-    if (draggingOut == m_isDraggingOut)
+    if (draggingOut == m_draggingOut)
         return;
-    m_isDraggingOut = draggingOut;
+    m_draggingOut = draggingOut;
     m_panel->setVisible(!draggingOut);
     m_titleField->setVisible(!draggingOut);
     update();
@@ -429,9 +429,9 @@ QPointF FolderOverlay::toParent(const QPointF &point) const
 
 void FolderOverlay::updateDragOutState(const QPointF &point)
 {
-    if (!m_isDraggingOut && !panelFrame().contains(point))
+    if (!m_draggingOut && !panelFrame().contains(point))
         setDraggingOut(true);
-    if (m_isDraggingOut && parentWidget() && onDragMoveOut)
+    if (m_draggingOut && parentWidget() && onDragMoveOut)
         onDragMoveOut(toParent(point));
 }
 
@@ -468,7 +468,7 @@ void FolderOverlay::dropEvent(QDropEvent *event)
 {
     const std::optional<QString> dragged = TilePasteboard::entryID(event->mimeData());
     // Back on the panel before ever leaving it: no reordering inside a folder.
-    if (!dragged || !m_isDraggingOut) {
+    if (!dragged || !m_draggingOut) {
         event->ignore();
         return;
     }

@@ -102,7 +102,7 @@ public:
     // A member's icon square in overlay coordinates; empty for a cell that
     // does not exist on the page that shows.
     QRectF iconRect(int cell) const;
-    bool isDraggingOut() const { return m_isDraggingOut; }
+    bool isDraggingOut() const { return m_draggingOut; }
     FolderPanelView *panel() const { return m_panel; }
     FolderTilesView *tilesCanvas() const { return m_tilesCanvas; }
     FolderDotsView *dots() const { return m_dots; }
@@ -163,7 +163,7 @@ private:
     std::optional<QPointF> m_pressPoint;
     std::optional<int> m_pressIndex;
     bool m_hasDraggedItem = false;
-    bool m_isDraggingOut = false;
+    bool m_draggingOut = false;
     bool m_handedOffDrop = false;
     bool m_pressEndingEdit = false;
     bool m_dragRunning = false;

@@ -21,7 +21,7 @@ EditModeGate::EditModeGate(const Configuration &configuration) : m_configuration
 bool EditModeGate::press(std::optional<int> index, QPointF point, double now)
 {
     m_enteredDuringPress = false;
-    if (!m_isEditing && index && isFinite(point) && std::isfinite(now)) {
+    if (!m_editing && index && isFinite(point) && std::isfinite(now)) {
         m_pendingIndex = index;
         m_origin = point;
         m_startedAt = now;
@@ -45,11 +45,11 @@ bool EditModeGate::moved(QPointF point)
 
 EditModeGate::Action EditModeGate::holdElapsed(double now)
 {
-    if (m_isEditing || !m_pendingIndex)
+    if (m_editing || !m_pendingIndex)
         return Action::none;
     if (m_configuration.holdDuration <= now - m_startedAt + kHoldSlack) {
         m_pendingIndex.reset();
-        m_isEditing = true;
+        m_editing = true;
         m_enteredDuringPress = true;
         return Action::enterEditing;
     }
@@ -58,10 +58,10 @@ EditModeGate::Action EditModeGate::holdElapsed(double now)
 
 void EditModeGate::forceEnter()
 {
-    if (m_isEditing)
+    if (m_editing)
         return;
     m_pendingIndex.reset();
-    m_isEditing = true;
+    m_editing = true;
     m_enteredDuringPress = false;
 }
 
@@ -75,7 +75,7 @@ bool EditModeGate::release()
 
 void EditModeGate::exit()
 {
-    m_isEditing = false;
+    m_editing = false;
     m_pendingIndex.reset();
     m_enteredDuringPress = false;
 }

@@ -25,7 +25,7 @@ public:
     explicit EditModeGate(const Configuration &configuration);
 
     const Configuration &configuration() const { return m_configuration; }
-    bool isEditing() const { return m_isEditing; }
+    bool isEditing() const { return m_editing; }
     // Tile index of an armed long press.
     std::optional<int> pendingIndex() const { return m_pendingIndex; }
     // Edit mode was entered by the press that is still down.
@@ -50,7 +50,7 @@ public:
 
 private:
     Configuration m_configuration;
-    bool m_isEditing = false;
+    bool m_editing = false;
     std::optional<int> m_pendingIndex;
     bool m_enteredDuringPress = false;
     QPointF m_origin;

@@ -49,7 +49,7 @@ PageDragGesture::PageDragGesture(const Configuration &configuration_)
 
 void PageDragGesture::reset()
 {
-    m_isActive = false;
+    m_active = false;
     m_progress.reset();
     m_lastSettle = -1;
     m_sawGesturePhase = false;
@@ -108,7 +108,7 @@ std::optional<PageDragGesture::Signal> PageDragGesture::consume(const WheelPageN
     if (event.phase == Phase::began) {
         m_lastSettle = -1;
         m_tailGuard.reset();
-        m_isActive = false;
+        m_active = false;
         m_progress.clear();
         m_sawGesturePhase = phased;
     }
@@ -123,7 +123,7 @@ std::optional<PageDragGesture::Signal> PageDragGesture::consume(const WheelPageN
     if (v == 0)
         return std::nullopt;
 
-    if (m_isActive)
+    if (m_active)
         return Signal::move(advance(v, t));
 
     // Momentum may carry a running drag, never start one.
@@ -133,15 +133,15 @@ std::optional<PageDragGesture::Signal> PageDragGesture::consume(const WheelPageN
     m_sawGesturePhase = phased;
     const int dir = v > 0 ? 1 : -1;
     m_progress.begin(dir, !(dir == 1 ? allowsNext : allowsPrevious), t);
-    m_isActive = true;
+    m_active = true;
     return Signal::begin(dir, advance(v, t));
 }
 
 std::optional<PageDragGesture::Signal> PageDragGesture::end(bool cancelled)
 {
-    if (!m_isActive)
+    if (!m_active)
         return std::nullopt;
-    m_isActive = false;
+    m_active = false;
 
     const double threshold = m_sawGesturePhase ? configuration.commitProgress : configuration.discreteCommitProgress;
     const bool commit = !cancelled && m_progress.shouldCommit(threshold, configuration.flickVelocity);

@@ -55,7 +55,7 @@ struct PageDragGesture
     explicit PageDragGesture(const Configuration &configuration = Configuration());
 
     double currentProgress() const { return m_progress.progress(); }
-    bool isActive() const { return m_isActive; }
+    bool isActive() const { return m_active; }
 
     void reset();
     // allowsNext / allowsPrevious: whether a page exists after / before the
@@ -69,7 +69,7 @@ struct PageDragGesture
 private:
     double advance(double stepValue, double timestamp);
 
-    bool m_isActive = false;
+    bool m_active = false;
     PageDragProgress m_progress;
     double m_lastSettle = -1;
     bool m_sawGesturePhase = false;

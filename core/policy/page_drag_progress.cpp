@@ -18,7 +18,7 @@ constexpr double kShortestSampleInterval = 0.001;
 void PageDragProgress::begin(int direction, bool isAtEdge, double timestamp)
 {
     m_direction = direction;
-    m_isAtEdge = isAtEdge;
+    m_atEdge = isAtEdge;
     m_points = 0;
     m_progress = 0;
     m_velocity = 0;
@@ -38,7 +38,7 @@ void PageDragProgress::reset()
 double PageDragProgress::advance(double points, double travel, double edgeResistance, double timestamp)
 {
     m_points = std::max(0.0, points);
-    const double p = PageSlide::dragProgress(m_points, travel, m_isAtEdge, edgeResistance);
+    const double p = PageSlide::dragProgress(m_points, travel, m_atEdge, edgeResistance);
     const double dt = timestamp - m_lastTimestamp;
     if (dt > kShortestSampleInterval && m_lastTimestamp >= 0)
         m_velocity = kVelocityKeep * m_velocity + kVelocityTake * (p - m_progress) / dt;
@@ -49,7 +49,7 @@ double PageDragProgress::advance(double points, double travel, double edgeResist
 
 bool PageDragProgress::shouldCommit(double commitProgress, double flickVelocity) const
 {
-    return PageSlide::shouldCommit(m_progress, m_velocity, m_isAtEdge, commitProgress, flickVelocity);
+    return PageSlide::shouldCommit(m_progress, m_velocity, m_atEdge, commitProgress, flickVelocity);
 }
 
 double PageDragProgress::settleDuration(bool commit, double settleBase) const

@@ -9,7 +9,7 @@ class PageDragProgress
 {
 public:
     int direction() const { return m_direction; }
-    bool isAtEdge() const { return m_isAtEdge; }
+    bool isAtEdge() const { return m_atEdge; }
     double points() const { return m_points; }
     double progress() const { return m_progress; }
     double lastTimestamp() const { return m_lastTimestamp; }
@@ -34,7 +34,7 @@ public:
 
 private:
     int m_direction = 0;
-    bool m_isAtEdge = false;
+    bool m_atEdge = false;
     double m_points = 0;
     double m_progress = 0;
     double m_velocity = 0;

@@ -35,8 +35,8 @@ void PointerPageDrag::arm(double x, double timestamp)
         reset();
         return;
     }
-    m_isArmed = true;
-    m_isActive = false;
+    m_armed = true;
+    m_active = false;
     m_startX = x;
     m_progress.begin(0, false, std::isfinite(timestamp) ? timestamp : -1);
 }
@@ -51,13 +51,13 @@ double PointerPageDrag::advance(double displacement, double timestamp, double wi
 std::optional<PageDragGesture::Signal> PointerPageDrag::move(double x, double timestamp, double width,
                                                              bool allowsNext, bool allowsPrevious)
 {
-    if (!m_isArmed || !(width > 0) || !std::isfinite(width))
+    if (!m_armed || !(width > 0) || !std::isfinite(width))
         return std::nullopt;
     if (!std::isfinite(x) || !std::isfinite(timestamp))
         return std::nullopt;
 
     const double displacement = m_startX - x;
-    if (m_isActive)
+    if (m_active)
         return PageDragGesture::Signal::move(advance(displacement, timestamp, width));
 
     if (std::abs(displacement) < configuration.activationDistance)
@@ -65,7 +65,7 @@ std::optional<PageDragGesture::Signal> PointerPageDrag::move(double x, double ti
 
     const int dir = displacement > 0 ? 1 : -1;
     m_progress.begin(dir, !(dir == 1 ? allowsNext : allowsPrevious), timestamp);
-    m_isActive = true;
+    m_active = true;
     // The activation distance counts toward the progress: the page has been
     // under the pointer all along.
     return PageDragGesture::Signal::begin(dir, advance(displacement, timestamp, width));
@@ -73,7 +73,7 @@ std::optional<PageDragGesture::Signal> PointerPageDrag::move(double x, double ti
 
 std::optional<PageDragGesture::Signal> PointerPageDrag::end(double /*timestamp*/)
 {
-    if (!m_isActive) {
+    if (!m_active) {
         reset();
         return std::nullopt;
     }
@@ -85,7 +85,7 @@ std::optional<PageDragGesture::Signal> PointerPageDrag::end(double /*timestamp*/
 
 void PointerPageDrag::reset()
 {
-    m_isArmed = false;
-    m_isActive = false;
+    m_armed = false;
+    m_active = false;
     m_progress.reset();
 }

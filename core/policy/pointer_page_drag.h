@@ -31,8 +31,8 @@ struct PointerPageDrag
 
     explicit PointerPageDrag(const Configuration &configuration = Configuration());
 
-    bool isArmed() const { return m_isArmed; }
-    bool isActive() const { return m_isActive; }
+    bool isArmed() const { return m_armed; }
+    bool isActive() const { return m_active; }
     double currentProgress() const { return m_progress.progress(); }
 
     // On the button-down over empty space. A NaN or infinite x arms nothing.
@@ -50,8 +50,8 @@ struct PointerPageDrag
 private:
     double advance(double displacement, double timestamp, double width);
 
-    bool m_isArmed = false;
-    bool m_isActive = false;
+    bool m_armed = false;
+    bool m_active = false;
     double m_startX = 0;
     PageDragProgress m_progress;
 };

@@ -54,7 +54,7 @@ void SmoothScrollTailGuard::start(double magnitude, double timestamp)
         return;
     }
     const double m = sanitizedMagnitude(magnitude);
-    m_isActive = true;
+    m_active = true;
     m_peak = m;
     m_low = m;
     m_previous = m;
@@ -64,7 +64,7 @@ void SmoothScrollTailGuard::start(double magnitude, double timestamp)
 
 void SmoothScrollTailGuard::reset()
 {
-    m_isActive = false;
+    m_active = false;
     m_peak = 0;
     m_low = 0;
     m_previous = 0;
@@ -74,7 +74,7 @@ void SmoothScrollTailGuard::reset()
 
 SmoothScrollTailGuard::Verdict SmoothScrollTailGuard::consume(double magnitude, double timestamp)
 {
-    if (!m_isActive)
+    if (!m_active)
         return Verdict::newIntent;
 
     const double m = sanitizedMagnitude(magnitude);

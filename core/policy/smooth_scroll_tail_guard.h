@@ -49,7 +49,7 @@ struct SmoothScrollTailGuard
 
     explicit SmoothScrollTailGuard(const Configuration &configuration = Configuration());
 
-    bool isActive() const { return m_isActive; }
+    bool isActive() const { return m_active; }
 
     // Begins watching a burst whose last event had this magnitude. A NaN or
     // infinite timestamp cannot anchor a burst and leaves the guard inactive.
@@ -59,7 +59,7 @@ struct SmoothScrollTailGuard
     Verdict consume(double magnitude, double timestamp);
 
 private:
-    bool m_isActive = false;
+    bool m_active = false;
     double m_peak = 0;
     double m_low = 0;
     double m_previous = 0;
