@@ -235,6 +235,9 @@ public:
     void updateSelectionDisplay();
     // Ends the press: its tile's highlight and what its release would do.
     void clearPressedState();
+    // Ends a tile drag in the window without a drop (Escape, hiding); false
+    // when no drag runs.
+    bool cancelTileDrag();
     // Takes a plain press's highlight off its tile (launcher_view_paging.cpp).
     void endPressHighlight();
     void applyJiggle(AppTile *tile, double rotationRadians, double translationX, double translationY);

@@ -109,6 +109,8 @@ void LauncherView::searchTextChanged(const QString &text)
 
 bool LauncherView::handleSearchFieldKey(int key)
 {
+    if (key == Qt::Key_Escape && cancelTileDrag())
+        return true;
     switch (LauncherKeyRouting::searchFieldKey(key, m_query.isEmpty())) {
     case LauncherKeyRouting::Action::clearSearch:
         // Page and selection stay as they are; only the search ends.
@@ -179,6 +181,8 @@ bool LauncherView::eventFilter(QObject *watched, QEvent *event)
 
 void LauncherView::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Escape && cancelTileDrag())
+        return;
     switch (LauncherKeyRouting::viewKey(event->key(), isEditing())) {
     case LauncherKeyRouting::Action::exitEditMode:
         exitEditMode();

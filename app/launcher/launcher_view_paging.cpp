@@ -622,6 +622,17 @@ void LauncherView::endPressHighlight()
     updateSelectionDisplay();
 }
 
+bool LauncherView::cancelTileDrag()
+{
+    if (!m_tileDrag.isDragging())
+        return false;
+    // The tile goes back where it was: nothing is dropped, and the release
+    // still to come neither drops nor opens.
+    m_tileDrag.cancelDrag();
+    clearPressedState();
+    return true;
+}
+
 void LauncherView::clearPressedState()
 {
     // A release still to come opens nothing and hides nothing.

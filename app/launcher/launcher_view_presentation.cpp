@@ -98,6 +98,7 @@ void LauncherView::animateIn()
 
 void LauncherView::animateOut(std::function<void()> completion)
 {
+    cancelTileDrag();
     exitEditMode();
     // Nothing pressed or selected outlives the launcher being hidden.
     clearPressedState();

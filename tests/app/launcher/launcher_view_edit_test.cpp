@@ -296,6 +296,40 @@ TEST_F(LauncherViewEditTest, DragToAnotherSlotMovesTheEntryAndLogsTheDrop)
         EXPECT_FALSE(tile->dragging());
 }
 
+// Escape, or the launcher hiding, ends a drag where it began: nothing drops,
+// and the release that follows neither drops nor opens.
+TEST_F(LauncherViewEditTest, EscapeOrHidingCancelsADragWithoutADrop)
+{
+    for (const bool hide : {false, true}) {
+        view.reset();
+        LauncherView &v = build();
+        const QStringList before = pageIDs(*session, 0);
+        LogCapture log;
+        const QPointF start = iconCentre(0);
+        mouse(QEvent::MouseButtonPress, start);
+        mouse(QEvent::MouseMove, start + QPointF(20, 0));
+        const QPointF target = slotStart(v, 3);
+        mouse(QEvent::MouseMove, target);
+        ASSERT_TRUE(v.tileDrag().isDragging());
+        if (hide) {
+            v.animateOut({});
+        } else {
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(&v, &escape);
+        }
+        EXPECT_FALSE(v.tileDrag().isDragging()) << hide;
+        EXPECT_EQ(v.tileDrag().dragImageView(), nullptr) << hide;
+        mouse(QEvent::MouseMove, slotStart(v, 4));
+        EXPECT_FALSE(v.tileDrag().isDragging()) << "no second drag from the same press";
+        mouse(QEvent::MouseButtonRelease, target);
+        EXPECT_EQ(pageIDs(*session, 0), before) << hide;
+        EXPECT_FALSE(log.contains(QStringLiteral("[drop] page=")));
+        EXPECT_TRUE(opened.isEmpty());
+        for (const AppTile *tile : v.tiles())
+            EXPECT_FALSE(tile->dragging());
+    }
+}
+
 TEST_F(LauncherViewEditTest, HoldingOverAnotherIconMakesAFolderOfBoth)
 {
     LauncherView &v = build();
