@@ -41,10 +41,10 @@ struct LauncherView::FolderParts final : FolderHost::Host, ContextMenuActions::H
     {
         return view.m_geometry.insertionIndex(view.gridPoint(point), int(view.m_entries.size()));
     }
-    void folderDropPreview(const QPointF &) override
+    void folderDropPreview(const QPointF &point) override
     {
-        // The grid shows no insertion marker for a member dragged out of a
-        // folder yet; the drop itself is placed by dropFromFolder.
+        // The marker stands where dropFromFolder will put the member.
+        view.m_tileDrag.showInsertionMarker(folderInsertionIndex(point));
     }
     void folderClearDropIndicators() override
     {

@@ -327,22 +327,28 @@ void TileDragController::updateDropTarget(const QPointF &point, const std::optio
     m_insertionIndex = target ? std::nullopt : std::optional<int>(index);
     QWidget *marker = m_host.dragMarker();
     if (!m_mergeGate.candidate() && !target) {
-        const int slot = std::min(index, std::max(0, m_host.dragPageCapacity() - 1));
-        const QRectF f = m_host.dragSlotFrame(slot);
-        const double s = m_host.dragIconSide();
-        if (marker) {
-            marker->setGeometry(QRectF(f.left() + (f.width() - s) / 2, f.top() + 2, s, s + 2).toRect());
-            marker->show();
-            marker->raise();
-            if (m_dragImageView)
-                m_dragImageView->raise();
-        }
+        showInsertionMarker(index);
         applyDragSpacing(index);
     } else {
         if (marker)
             marker->hide();
         clearDragSpacing();
     }
+}
+
+void TileDragController::showInsertionMarker(int index)
+{
+    QWidget *marker = m_host.dragMarker();
+    if (!marker)
+        return;
+    const int slot = std::clamp(index, 0, std::max(0, m_host.dragPageCapacity() - 1));
+    const QRectF f = m_host.dragSlotFrame(slot);
+    const double s = m_host.dragIconSide();
+    marker->setGeometry(QRectF(f.left() + (f.width() - s) / 2, f.top() + 2, s, s + 2).toRect());
+    marker->show();
+    marker->raise();
+    if (m_dragImageView)
+        m_dragImageView->raise();
 }
 
 void TileDragController::clearDropIndicators()

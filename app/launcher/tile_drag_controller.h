@@ -96,6 +96,9 @@ public:
     // Empty pages opened at the end by a drag waiting at the trailing edge.
     int transientPageCount() const { return m_transientPageCount; }
     std::optional<int> insertionIndex() const { return m_insertionIndex; }
+    // The insertion marker over slot `index` of the page shown; also for a
+    // member dragged out of an open folder, which is no tile drag.
+    void showInsertionMarker(int index);
     // The image that follows the pointer inside the window (none outside a drag).
     QLabel *dragImageView() const { return m_dragImageView; }
     bool dragImageHidden() const { return m_dragImageHidden; }

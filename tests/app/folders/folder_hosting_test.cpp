@@ -264,6 +264,31 @@ TEST_F(FolderHostingTest, AMemberDroppedOnTheGridLandsInTheSlotUnderThePointerOn
         EXPECT_LE(page.size(), 12);
 }
 
+TEST_F(FolderHostingTest, AMemberDraggedOverTheGridShowsTheMarkerWhereItWillLand)
+{
+    LauncherView &v = build();
+    v.openFolder(v.entries().first());
+    FolderOverlay *overlay = v.folderOverlay();
+    ASSERT_NE(overlay, nullptr);
+    ASSERT_NE(v.insertionIndicator(), nullptr);
+    EXPECT_TRUE(v.insertionIndicator()->isHidden());
+    const QRectF frame = v.tileFrames().at(3);
+    const QPointF point = v.tilesHost()->mapTo(&v, QPointF(frame.left() + frame.width() * 0.25, frame.center().y()));
+    ASSERT_TRUE(overlay->onDragMoveOut);
+    overlay->onDragMoveOut(point);
+    ASSERT_FALSE(v.insertionIndicator()->isHidden());
+    // Over slot 3, the one the drop below fills.
+    const QRect marker = v.insertionIndicator()->geometry();
+    const QRectF slot = v.tileFrames().at(3);
+    const QPointF slotCentre = v.tilesHost()->mapTo(&v, slot.center());
+    EXPECT_NEAR(marker.center().x(), slotCentre.x(), 2.0);
+
+    v.dropFromFolder(app(26), point);
+    settle();
+    EXPECT_EQ(session->layout().pages.first().at(3).appID, app(26));
+    EXPECT_TRUE(v.insertionIndicator()->isHidden());
+}
+
 TEST_F(FolderHostingTest, AMemberDroppedDuringASearchGoesNextToTheResultAndThePagesKeepTheirBreaks)
 {
     LauncherView &v = build();
