@@ -252,7 +252,7 @@ public:
     EditModeController &editMode() { return m_editMode; }
     TileDragController &tileDrag() { return m_tileDrag; }
     void startDrag(const QString &entryID, const QPointF &startPoint);
-    // "--simulate-drop": replays a drop from its specification and logs the "[drop] sim" lines.
+    // "--simulate-drop": replays a drop described by its argument and logs the "[drop] sim" lines.
     void simulateDropForAutomation(const QString &spec);
     void cancelEdgeAutoPage();
     void createTransientPage();

@@ -19,6 +19,7 @@
 namespace {
 
 using e2e::eventually;
+using e2e::id;
 using e2e::kStartTimeoutMs;
 using e2e::Launcher;
 using e2e::runTool;
@@ -26,20 +27,9 @@ using e2e::runTool;
 const QString kReady = QStringLiteral("[ready] ");
 const QString kWindowLine = QStringLiteral("[windows] launcher x=");
 
-QString id(const char *name)
-{
-    return QStringLiteral("org.tessellon.e2e.") + QString::fromLatin1(name);
-}
-
 class ShellEndToEndTest : public e2e::ThreeAppTest
 {
 protected:
-    void xdotool(const QStringList &arguments) const
-    {
-        const e2e::Outcome outcome = runTool(QStringLiteral("xdotool"), arguments, environment());
-        ASSERT_EQ(outcome.exitCode, 0) << outcome.output.toStdString();
-    }
-
     void movePointer(int x, int y) const
     {
         xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});

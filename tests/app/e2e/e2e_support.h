@@ -335,6 +335,12 @@ private:
 
 // A display of its own and a home with three bundles: the start of most
 // end-to-end tests of the launcher.
+// The identifier of the bundle that Home::addBundle made under `name`.
+inline QString id(const char *name)
+{
+    return QStringLiteral("org.tessellon.e2e.") + QString::fromLatin1(name);
+}
+
 class ThreeAppTest : public testing::Test
 {
 public:
@@ -351,6 +357,14 @@ public:
     QStringList arguments(const QStringList &extra) const
     {
         return QStringList{QStringLiteral("--state-dir"), m_home.stateDirectory()} + extra;
+    }
+
+    // Runs xdotool on this display; fails the test when it fails.
+    void xdotool(const QStringList &arguments) const
+    {
+        const Outcome outcome = runTool(QStringLiteral("xdotool"), arguments, environment());
+        ASSERT_EQ(outcome.exitCode, 0) << arguments.join(QLatin1Char(' ')).toStdString() << ": "
+                                       << outcome.output.toStdString();
     }
 
     // The launcher window is mapped and viewable.

@@ -9,28 +9,18 @@
 namespace {
 
 using e2e::eventually;
+using e2e::id;
 using e2e::kStartTimeoutMs;
 using e2e::Launcher;
 using e2e::runTool;
 
 const QString kReady = QStringLiteral("[ready] ");
 
-QString id(const char *name)
-{
-    return QStringLiteral("org.tessellon.e2e.") + QString::fromLatin1(name);
-}
-
 // The real binary on its own display: a folder imported from another
 // launcher ("Work": Beacon and Dune) opened with "--folder".
 class FolderEndToEndTest : public e2e::ThreeAppTest
 {
 protected:
-    void xdotool(const QStringList &arguments) const
-    {
-        const e2e::Outcome outcome = runTool(QStringLiteral("xdotool"), arguments, environment());
-        ASSERT_EQ(outcome.exitCode, 0) << outcome.output.toStdString();
-    }
-
     void click(int x, int y) const
     {
         xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
