@@ -444,7 +444,7 @@ TEST_F(LauncherViewEditTest, ScrollModeMarkerSitsOnTheSlotAsSeen)
     v.tileDrag().cancelDrag();
 }
 
-struct DropSpecRow
+struct DropArgumentRow
 {
     const char *name;
     QStringList options;
@@ -452,13 +452,13 @@ struct DropSpecRow
     const char *line;
 };
 
-class LauncherViewDropSpecTest : public LauncherViewEditTest, public ::testing::WithParamInterface<DropSpecRow>
+class LauncherViewDropArgumentTest : public LauncherViewEditTest, public ::testing::WithParamInterface<DropArgumentRow>
 {
 };
 
-TEST_P(LauncherViewDropSpecTest, LogsWhatTheSpecificationDid)
+TEST_P(LauncherViewDropArgumentTest, LogsWhatTheDropDid)
 {
-    const DropSpecRow &row = GetParam();
+    const DropArgumentRow &row = GetParam();
     LauncherView &v = build(row.options);
     LogCapture log;
     v.simulateDropForAutomation(QString::fromLatin1(row.spec));
@@ -467,16 +467,16 @@ TEST_P(LauncherViewDropSpecTest, LogsWhatTheSpecificationDid)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Specs, LauncherViewDropSpecTest,
+    Drops, LauncherViewDropArgumentTest,
     ::testing::Values(
-        DropSpecRow{"Slot", {}, "0/2/5", "[drop] sim spec=0/2/5 id=app:%2 ok=1 expected=5 landed=5 displaced=4 (was 5)"},
-        DropSpecRow{"PointerRightOfTheCentre", {}, "pointer/0/1/3/75",
+        DropArgumentRow{"Slot", {}, "0/2/5", "[drop] sim spec=0/2/5 id=app:%2 ok=1 expected=5 landed=5 displaced=4 (was 5)"},
+        DropArgumentRow{"PointerRightOfTheCentre", {}, "pointer/0/1/3/75",
                     "[drop] sim pointer target=3 ratio=0.75 insertion=4 indicator=4"},
-        DropSpecRow{"LastPartNoNumber", {}, "0/1/3/x", "[drop] sim spec=0/1/3/x id=app:%1 ok=1 expected=3 landed=3"},
-        DropSpecRow{"TwoNumbers", {}, "0/1/x/y", "[drop] sim bad spec=0/1/x/y"},
-        DropSpecRow{"PageOutOfRange", {}, "5/0/1", "[drop] sim out of range spec=5/0/1 pages=2"},
-        DropSpecRow{"IndexBeyondThePage", {}, "1/0/7", "[drop] sim unavailable spec=1/0/7 current=1"},
-        DropSpecRow{"Search", {"--search", "App"}, "0/1/2", "[drop] sim skip spec=0/1/2 (scroll/search)"}),
-    [](const ::testing::TestParamInfo<DropSpecRow> &info) { return std::string(info.param.name); });
+        DropArgumentRow{"LastPartNoNumber", {}, "0/1/3/x", "[drop] sim spec=0/1/3/x id=app:%1 ok=1 expected=3 landed=3"},
+        DropArgumentRow{"TwoNumbers", {}, "0/1/x/y", "[drop] sim bad spec=0/1/x/y"},
+        DropArgumentRow{"PageOutOfRange", {}, "5/0/1", "[drop] sim out of range spec=5/0/1 pages=2"},
+        DropArgumentRow{"IndexBeyondThePage", {}, "1/0/7", "[drop] sim unavailable spec=1/0/7 current=1"},
+        DropArgumentRow{"Search", {"--search", "App"}, "0/1/2", "[drop] sim skip spec=0/1/2 (scroll/search)"}),
+    [](const ::testing::TestParamInfo<DropArgumentRow> &info) { return std::string(info.param.name); });
 
 } // namespace
