@@ -420,6 +420,8 @@ void FolderOverlay::setDraggingOut(bool draggingOut)
     m_panel->setVisible(!draggingOut);
     m_titleField->setVisible(!draggingOut);
     update();
+    if (!draggingOut && onDragOutEnded)
+        onDragOutEnded();
 }
 
 QPointF FolderOverlay::toParent(const QPointF &point) const

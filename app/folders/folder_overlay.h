@@ -67,6 +67,8 @@ public:
     std::function<void(const QString &appID, const QPointF &point)> onDragOut;
     // Every drag move while a member is outside the panel (parent coordinates).
     std::function<void(const QPointF &point)> onDragMoveOut;
+    // A member dragged out came back or its drag ended without a drop.
+    std::function<void()> onDragOutEnded;
     // The member's bundle as a file URL for other applications, if known.
     std::function<std::optional<QUrl>(const QString &appID)> fileURLProvider;
     // The launcher grid's current icon side and side inset ratio, asked at

@@ -30,6 +30,7 @@ FolderHost::~FolderHost()
         overlay->onRename = {};
         overlay->onDragOut = {};
         overlay->onDragMoveOut = {};
+        overlay->onDragOutEnded = {};
         overlay->fileURLProvider = {};
         overlay->gridIconSideProvider = {};
         overlay->sideInsetRatioProvider = {};
@@ -118,6 +119,11 @@ void FolderHost::show(const LayoutFolder &folder, std::optional<int> initialPage
     overlay->onDragMoveOut = [this, current](const QPointF &point) {
         if (current())
             m_host.folderDropPreview(point);
+    };
+    // No marker outlives a drag-out that dropped nothing.
+    overlay->onDragOutEnded = [this, current] {
+        if (current())
+            m_host.folderClearDropIndicators();
     };
     overlay->onDragOut = [this, current](const QString &appID, const QPointF &point) {
         if (current())

@@ -5,11 +5,14 @@
 #include "folders/folder_title_field.h"
 #include "launcher/launcher_view.h"
 #include "tiles/icon_provider.h"
+#include "tiles/tile_pasteboard.h"
 
 #include "localization/l10n.h"
 #include "support/temp_env.h"
 
 #include <QApplication>
+#include <QMimeData>
+#include <QDragMoveEvent>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -286,6 +289,25 @@ TEST_F(FolderHostingTest, AMemberDraggedOverTheGridShowsTheMarkerWhereItWillLand
     v.dropFromFolder(app(26), point);
     settle();
     EXPECT_EQ(session->layout().pages.first().at(3).appID, app(26));
+    EXPECT_TRUE(v.insertionIndicator()->isHidden());
+}
+
+TEST_F(FolderHostingTest, TheMarkerGoesWhenAMemberDraggedOutIsDroppedNowhere)
+{
+    LauncherView &v = build();
+    v.openFolder(v.entries().first());
+    FolderOverlay *overlay = v.folderOverlay();
+    ASSERT_NE(overlay, nullptr);
+    const std::unique_ptr<QMimeData> data = TilePasteboard::makeMimeData(QStringLiteral("app:") + app(26));
+    // A corner of the screen, far from the centred panel: out over the grid.
+    const QPointF out(20, 20);
+    QDragEnterEvent enter(out.toPoint(), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(overlay, &enter);
+    QDragMoveEvent move(out.toPoint(), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(overlay, &move);
+    ASSERT_FALSE(v.insertionIndicator()->isHidden());
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(overlay, &leave);
     EXPECT_TRUE(v.insertionIndicator()->isHidden());
 }
 
