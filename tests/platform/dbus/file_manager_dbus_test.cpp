@@ -1,6 +1,8 @@
 #include "file_manager_dbus.h"
 
+#include "private_bus.h"
 #include "support/temp_env.h"
+#include "support/test_files.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -11,59 +13,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-template <typename Predicate>
-bool waitFor(Predicate done)
-{
-    QDeadlineTimer deadline(5000);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
-
-// A private message bus, so that no real file manager is asked.
-class PrivateBus
-{
-public:
-    PrivateBus()
-    {
-        m_process.setProgram(QStringLiteral("dbus-daemon"));
-        m_process.setArguments({"--session", "--nofork", "--print-address=1",
-                                "--address=unix:path=" + m_dir.filePath("bus")});
-        m_process.setStandardErrorFile(QProcess::nullDevice());
-        m_process.start();
-        if (!m_process.waitForStarted(10000))
-            return;
-        QByteArray out;
-        while (!out.contains('\n')) {
-            if (!m_process.waitForReadyRead(10000))
-                return;
-            out += m_process.readAllStandardOutput();
-        }
-        m_address = QString::fromUtf8(out.trimmed());
-    }
-    ~PrivateBus()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(1000);
-    }
-
-    QString address() const { return m_address; }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    QString m_address;
-};
-
-} // namespace
 
 // The desktop's file manager as the bus shows it.
 class FakeFileManagerService : public QObject
