@@ -3,6 +3,7 @@
 #include "presentation_curve.h"
 
 #include <QPainter>
+#include <QRegion>
 #include <QWidget>
 
 #include <cmath>
@@ -14,8 +15,32 @@ void CenteredScaleEffect::setScale(double scale)
     const double value = std::isfinite(scale) && scale > 0 ? scale : 1.0;
     if (value == m_scale)
         return;
+    auto *widget = qobject_cast<QWidget *>(parent());
+    if (m_picture.isNull() || !widget || value == 1 || m_scale == 1) {
+        m_scale = value;
+        update();
+        return;
+    }
+    // Only where the picture's parts were and will be changes: the rest of
+    // the screen (most of it, between and around the tiles) is left as it is.
+    QRegion changed = paintedRegion();
     m_scale = value;
-    update();
+    changed += paintedRegion();
+    widget->update(changed);
+}
+
+QRegion CenteredScaleEffect::paintedRegion() const
+{
+    const QTransform transform =
+        PresentationCurve::centeredScale(sourceBoundingRect(Qt::LogicalCoordinates), QPointF(0, 0), m_scale);
+    const double ratio = m_picture.devicePixelRatio();
+    QRegion region;
+    for (const QRect &part : m_parts) {
+        const QRectF logical(QPointF(m_offset) + QPointF(part.topLeft()) / ratio, QSizeF(part.size()) / ratio);
+        // Grown by a pixel for the smooth scaling's edge.
+        region += transform.mapRect(logical).toAlignedRect().adjusted(-1, -1, 1, 1);
+    }
+    return region;
 }
 
 void CenteredScaleEffect::refreshPicture()
@@ -25,6 +50,57 @@ void CenteredScaleEffect::refreshPicture()
     m_picture = QPixmap();
     update();
 }
+
+namespace {
+
+// The smallest rectangle of `area` holding every pixel that is not fully
+// transparent; empty when there is none. In premultiplied ARGB a transparent
+// pixel is all zero.
+QRect paintedBounds(const QImage &image, const QRect &area)
+{
+    const QRect bounds = area.intersected(image.rect());
+    if (bounds.isEmpty())
+        return {};
+    auto row = [&](int y) { return reinterpret_cast<const quint32 *>(image.constScanLine(y)); };
+    auto rowHasPaint = [&](int y) {
+        const quint32 *line = row(y);
+        for (int x = bounds.left(); x <= bounds.right(); ++x) {
+            if (line[x])
+                return true;
+        }
+        return false;
+    };
+    int top = bounds.top();
+    while (top <= bounds.bottom() && !rowHasPaint(top))
+        ++top;
+    if (top > bounds.bottom())
+        return {};
+    int bottom = bounds.bottom();
+    while (!rowHasPaint(bottom))
+        --bottom;
+    int left = bounds.right();
+    int right = bounds.left();
+    for (int y = top; y <= bottom; ++y) {
+        const quint32 *line = row(y);
+        for (int x = bounds.left(); x < left; ++x) {
+            if (line[x]) {
+                left = x;
+                break;
+            }
+        }
+        for (int x = bounds.right(); x > right; --x) {
+            if (line[x]) {
+                right = x;
+                break;
+            }
+        }
+    }
+    if (right < left)
+        right = left; // a single column
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+} // namespace
 
 void CenteredScaleEffect::draw(QPainter *painter)
 {
@@ -36,30 +112,51 @@ void CenteredScaleEffect::draw(QPainter *painter)
         m_picture = sourcePixmap(Qt::LogicalCoordinates, &m_offset, QGraphicsEffect::NoPad);
         if (m_picture.isNull())
             return;
-        // Children are all that a grid host paints; outside their bounds the
-        // picture is transparent.
+        m_parts.clear();
         const double ratio = m_picture.devicePixelRatio();
         const auto *widget = qobject_cast<const QWidget *>(parent());
-        const QRect children = widget ? widget->childrenRect() : QRect();
-        if (widget && !widget->autoFillBackground() && !widget->testAttribute(Qt::WA_OpaquePaintEvent)
-            && children.isValid()) {
-            const QRect logical = children.translated(-m_offset);
-            m_content = QRect(QPoint(int(std::floor(logical.left() * ratio)), int(std::floor(logical.top() * ratio))),
-                              QPoint(int(std::ceil((logical.right() + 1) * ratio)) - 1,
-                                     int(std::ceil((logical.bottom() + 1) * ratio)) - 1))
-                            .intersected(m_picture.rect());
+        auto toPixels = [&](const QRect &logical) {
+            const QRect local = logical.translated(-m_offset);
+            return QRect(QPoint(int(std::floor(local.left() * ratio)), int(std::floor(local.top() * ratio))),
+                         QPoint(int(std::ceil((local.right() + 1) * ratio)) - 1,
+                                int(std::ceil((local.bottom() + 1) * ratio)) - 1))
+                .intersected(m_picture.rect());
+        };
+        // Children are all that a host without a background of its own
+        // paints; around and between them the picture is transparent.
+        if (widget && !widget->autoFillBackground() && !widget->testAttribute(Qt::WA_OpaquePaintEvent)) {
+            const QImage image = m_picture.toImage();
+            if (image.format() == QImage::Format_ARGB32_Premultiplied) {
+                const QObjectList children = widget->children();
+                for (const QObject *object : children) {
+                    const auto *child = qobject_cast<const QWidget *>(object);
+                    if (!child || child->isWindow() || !child->isVisible())
+                        continue;
+                    // One pixel of transparent border keeps the smooth
+                    // scaling's edges what they are when the whole is drawn.
+                    const QRect painted = paintedBounds(image, toPixels(child->geometry()));
+                    if (!painted.isEmpty())
+                        m_parts.append(painted.adjusted(-1, -1, 1, 1).intersected(m_picture.rect()));
+                }
+            } else {
+                const QRect children = widget->childrenRect();
+                if (children.isValid())
+                    m_parts.append(toPixels(children));
+            }
         } else {
-            m_content = m_picture.rect();
+            m_parts.append(m_picture.rect());
         }
     }
-    if (m_content.isEmpty())
+    if (m_parts.isEmpty())
         return;
     const QRectF bounds = sourceBoundingRect(Qt::LogicalCoordinates);
     const double ratio = m_picture.devicePixelRatio();
-    const QRectF target(QPointF(m_offset) + QPointF(m_content.topLeft()) / ratio, QSizeF(m_content.size()) / ratio);
     painter->save();
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
     painter->setWorldTransform(PresentationCurve::centeredScale(bounds, QPointF(0, 0), m_scale), true);
-    painter->drawPixmap(target, m_picture, QRectF(m_content));
+    for (const QRect &part : std::as_const(m_parts)) {
+        const QRectF target(QPointF(m_offset) + QPointF(part.topLeft()) / ratio, QSizeF(part.size()) / ratio);
+        painter->drawPixmap(target, m_picture, QRectF(part));
+    }
     painter->restore();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QGraphicsEffect>
+#include <QList>
 #include <QPixmap>
 
 // Draws a widget (with its children) scaled about its own centre: the grid's
@@ -27,10 +28,14 @@ protected:
     void draw(QPainter *painter) override;
 
 private:
+    // Where the parts are drawn at the current scale, in the widget.
+    QRegion paintedRegion() const;
+
     double m_scale = 1;
     QPixmap m_picture;
     QPoint m_offset;
-    // The part of m_picture that holds anything: drawing (and smoothly
-    // scaling) only that part spares the empty margins around the grid.
-    QRect m_content;
+    // The parts of m_picture that hold anything, in its pixels: drawing (and
+    // smoothly scaling) only those spares the empty margins around the grid
+    // and the gaps between its tiles, most of a full-screen picture.
+    QList<QRect> m_parts;
 };

@@ -150,7 +150,6 @@ public:
     QWidget *insertionIndicator() const { return m_insertionIndicator; }
     QPushButton *settingsButton() const { return m_settingsButton; }
     WallpaperBackdrop *backdrop() const { return m_backdrop; }
-    QWidget *dimView() const { return m_dimView; }
 
     // Replaces the media time of the view and its frame clocks (tests).
     void setTimeSource(FrameClock::TimeSource timeSource);
@@ -309,8 +308,6 @@ private:
 
     // --- Fixed subviews, back to front (children of the view) ------------------------
     WallpaperBackdrop *m_backdrop = nullptr;
-    QWidget *m_glass = nullptr;
-    QWidget *m_dimView = nullptr;
     QWidget *m_searchPlate = nullptr;
     QWidget *m_searchIcon = nullptr;
     QLineEdit *m_searchField = nullptr;

@@ -97,12 +97,6 @@ void LauncherView::buildSubviews()
             weak->folderOverlayBackdropChanged();
     };
 
-    auto *glass = new FillView(this);
-    glass->setFillColor(white(glassAlpha * glassTint));
-    m_glass = glass;
-
-    m_dimView = new FillView(this);
-
     auto *plate = new FillView(this);
     // The plate holds the search field, which must stay clickable.
     plate->setAttribute(Qt::WA_TransparentForMouseEvents, false);
@@ -181,7 +175,8 @@ void LauncherView::buildSubviews()
 
 void LauncherView::applySettingsAppearance()
 {
-    static_cast<FillView *>(m_dimView)->setFillColor(black(m_session.settings().dim));
+    // The frosted glass, then the dim.
+    m_backdrop->setTints({white(glassAlpha * glassTint), black(m_session.settings().dim)});
     m_settingsButton->show();
 }
 
@@ -200,8 +195,6 @@ void LauncherView::relayout()
     const LauncherLayoutPlan::Chrome chrome = LauncherLayoutPlan::chrome(size, settings.sideInset);
 
     m_backdrop->setGeometry(rect());
-    m_glass->setGeometry(rect());
-    m_dimView->setGeometry(rect());
     if (LauncherLayoutPlan::backdropNeedsRefresh(m_backdropSize, size)) {
         m_backdropSize = size;
         m_backdrop->refresh();

@@ -87,13 +87,30 @@ void WallpaperBackdrop::becomeReady()
         onReady();
 }
 
+void WallpaperBackdrop::setTints(const QList<QColor> &tints)
+{
+    if (tints == m_tints)
+        return;
+    m_tints = tints;
+    m_fitted = QPixmap();
+    update();
+}
+
 void WallpaperBackdrop::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const QRectF bounds = rect();
     const QColor grey = QColor::fromRgbF(0.2f, 0.2f, 0.2f, 1.0f);
     if (m_pixmap.isNull() || m_pixmap.width() <= 0 || m_pixmap.height() <= 0) {
-        painter.fillRect(bounds, grey);
+        // One opaque colour: the tints blended into the grey once.
+        QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+        pixel.fill(grey);
+        {
+            QPainter tint(&pixel);
+            for (const QColor &colour : std::as_const(m_tints))
+                tint.fillRect(pixel.rect(), colour);
+        }
+        painter.fillRect(bounds, pixel.pixelColor(0, 0));
         return;
     }
     const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : devicePixelRatioF();
@@ -111,6 +128,8 @@ void WallpaperBackdrop::paintEvent(QPaintEvent *)
         const QRectF target((bounds.width() - w * s) / 2, (bounds.height() - h * s) / 2, w * s, h * s);
         fit.setRenderHint(QPainter::SmoothPixmapTransform);
         fit.drawPixmap(target, m_pixmap, QRectF(0, 0, w, h));
+        for (const QColor &colour : std::as_const(m_tints))
+            fit.fillRect(bounds, colour);
     }
     painter.drawPixmap(QPointF(0, 0), m_fitted);
 }

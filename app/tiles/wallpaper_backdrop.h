@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
+#include <QList>
 #include <QPixmap>
 #include <QUrl>
 #include <QWidget>
@@ -12,7 +14,8 @@
 class DesktopPicture;
 
 // The bottom layer of the launcher: the desktop picture, scaled down and
-// blurred off the main thread, drawn aspect-filled over a grey fill. Only the
+// blurred off the main thread, drawn aspect-filled over a grey fill, with the
+// launcher's tints (the frosted glass, the dim) laid over it. Only the
 // newest render is ever shown: every refresh() that finds a picture starts a
 // new generation, and results of older generations are dropped.
 class WallpaperBackdrop : public QWidget
@@ -42,6 +45,13 @@ public:
     // the view's size.
     void refresh();
 
+    // Colours laid over the picture, bottom first. They are part of the one
+    // picture the backdrop draws: every frame of a show or a slide repaints
+    // the whole backdrop, and full-screen translucent layers above it would
+    // each cost another blend of every pixel.
+    void setTints(const QList<QColor> &tints);
+    QList<QColor> tints() const { return m_tints; }
+
     std::optional<QImage> blurredImage() const { return m_image; }
     bool isReady() const { return m_ready; }
     // The desktop picture of the newest render started.
@@ -68,6 +78,7 @@ private:
     // made once per picture and size: every frame of a slide repaints the
     // whole backdrop, and a plain copy costs a fraction of a smooth scale.
     QPixmap m_fitted;
+    QList<QColor> m_tints;
     int m_generation = 0;
     std::optional<QUrl> m_wallpaperURL;
     bool m_ready = false;

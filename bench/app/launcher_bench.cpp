@@ -424,6 +424,27 @@ void BM_FadeFrame4K(benchmark::State &state)
 }
 BENCHMARK(BM_FadeFrame4K)->Unit(benchmark::kMillisecond);
 
+// The same frames as the window paints them: only what changed since the
+// previous frame is painted again, into the window's own backing store.
+void BM_FadeFrame4K_Window(benchmark::State &state)
+{
+    LiveView live(kScreen4K);
+    live.now = 20;
+    live.view->animateIn();
+    live.view->presentationClock().fire();
+    QCoreApplication::processEvents(); // the animation's first frame
+    int frame = 0;
+    for (auto _ : state) {
+        live.now = 20 + 0.01 + 0.01 * (frame++ % 28);
+        live.view->presentationClock().fire();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        settle(state);
+    }
+    if (!live.view->isPresentationRunning())
+        state.SkipWithError("the show ended");
+}
+BENCHMARK(BM_FadeFrame4K_Window)->Unit(benchmark::kMillisecond);
+
 // The show's first frame at 3840 x 2160, from a shown and settled view: the
 // animation starts and its first picture is painted. Goal: one frame.
 void BM_FadeFirstFrame4K(benchmark::State &state)

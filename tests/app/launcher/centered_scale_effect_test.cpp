@@ -1,10 +1,15 @@
 #include "launcher/centered_scale_effect.h"
 
+#include <QApplication>
+#include <QBackingStore>
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -84,6 +89,123 @@ TEST(CenteredScaleEffectTest, PicturesTheHostOnceAndDrawsThePictureAtEachScale)
     const QImage full = scaled.render();
     EXPECT_EQ(scaled.child->paints, 3);
     EXPECT_EQ(full.pixelColor(52, 27), QColor(Qt::red));
+}
+
+// Children that paint a disc in the middle of their rectangle, leaving
+// transparent margins: as tiles do, an icon in its cell.
+class DiscView : public QWidget
+{
+public:
+    DiscView(QColor colour, QWidget *parent) : QWidget(parent), m_colour(colour) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(m_colour);
+        painter.drawEllipse(QRectF(rect()).adjusted(10.5, 8.5, -12, -9));
+    }
+
+private:
+    QColor m_colour;
+};
+
+// A window over an opaque background, with a host of discs scaled about its
+// centre: a grid of tiles over the backdrop.
+struct DiscGrid
+{
+    DiscGrid()
+    {
+        window.resize(320, 200);
+        window.setAutoFillBackground(true);
+        QPalette palette = window.palette();
+        palette.setColor(QPalette::Window, QColor(20, 40, 60));
+        window.setPalette(palette);
+        host = new QWidget(&window);
+        host->setGeometry(window.rect());
+        const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan, Qt::magenta};
+        for (int i = 0; i < 6; ++i)
+            (new DiscView(colours[i], host))->setGeometry(30 + (i % 3) * 90, 30 + (i / 3) * 80, 80, 70);
+        effect = new CenteredScaleEffect(host);
+        host->setGraphicsEffect(effect);
+    }
+
+    QImage render()
+    {
+        QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        window.render(&image);
+        return image;
+    }
+
+    QWidget window;
+    QWidget *host = nullptr;
+    CenteredScaleEffect *effect = nullptr;
+};
+
+// The largest difference of any channel of any pixel.
+int largestDifference(const QImage &a, const QImage &b)
+{
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QColor p = a.pixelColor(x, y);
+            const QColor q = b.pixelColor(x, y);
+            largest = std::max({largest, std::abs(p.red() - q.red()), std::abs(p.green() - q.green()),
+                                std::abs(p.blue() - q.blue()), std::abs(p.alpha() - q.alpha())});
+        }
+    }
+    return largest;
+}
+
+// Drawing only the parts of the picture that hold paint shows what drawing
+// the whole picture would: every disc, smoothly scaled, nothing cut off.
+TEST(CenteredScaleEffectTest, DrawingThePaintedPartsShowsWhatTheWholePictureWould)
+{
+    DiscGrid grid;
+    grid.window.setAttribute(Qt::WA_DontShowOnScreen);
+    grid.window.show();
+    QImage whole(grid.host->size(), QImage::Format_ARGB32_Premultiplied);
+    whole.fill(Qt::transparent);
+    grid.host->render(&whole);
+
+    for (const double scale : {0.94, 0.97, 0.5}) {
+        grid.effect->setScale(scale);
+        QImage expected(grid.window.size(), QImage::Format_ARGB32_Premultiplied);
+        expected.fill(QColor(20, 40, 60));
+        {
+            QPainter painter(&expected);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.translate(160, 100);
+            painter.scale(scale, scale);
+            painter.translate(-160, -100);
+            painter.drawImage(QPointF(0, 0), whole);
+        }
+        EXPECT_LE(largestDifference(grid.render(), expected), 2) << "scale " << scale;
+    }
+}
+
+// Between frames of a show only what the parts covered and will cover is
+// painted again; the window's own pixels afterwards are those of a full
+// paint at the new scale, with nothing of the previous frame left over.
+TEST(CenteredScaleEffectTest, FramesRepaintOnlyThePartsAndLeaveNothingBehind)
+{
+    DiscGrid grid;
+    grid.window.show();
+    QBackingStore *store = grid.window.backingStore();
+    ASSERT_NE(store, nullptr);
+    for (const double scale : {0.5, 0.7, 0.94, 0.6}) {
+        grid.effect->setScale(scale);
+        QApplication::processEvents();
+        const auto *shown = dynamic_cast<const QImage *>(store->paintDevice());
+        ASSERT_NE(shown, nullptr);
+        EXPECT_LE(largestDifference(shown->copy(grid.window.rect()).convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                                    grid.render()),
+                  0)
+            << "scale " << scale;
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "tiles/app_tile.h"
 #include "tiles/icon_provider.h"
 #include "tiles/page_dots_view.h"
+#include "tiles/wallpaper_backdrop.h"
 
 #include "foundation/notification_center.h"
 #include "localization/l10n.h"
@@ -280,7 +281,7 @@ TEST_F(LauncherViewTest, SettingsChangeRelaysOutAndRestyles)
     EXPECT_EQ(view->tiles().size(), 12);
     EXPECT_EQ(view->pageCount(), 4);
     EXPECT_EQ(view->geometry().columns, 4);
-    EXPECT_EQ(static_cast<FillView *>(view->dimView())->fillColor(), QColor(0, 0, 0, 153));
+    EXPECT_EQ(view->backdrop()->tints().value(1), QColor(0, 0, 0, 153));
 }
 
 // --- Search and keys ----------------------------------------------------------------------

@@ -220,6 +220,27 @@ TEST_F(WallpaperBackdropTest, DrawsThePictureAspectFilledAndCentred)
     EXPECT_EQ(image.pixelColor(90, 50), QColor(Qt::blue));
 }
 
+// The tints lie over whatever the backdrop shows, bottom first, and a change
+// of them shows at the next paint (the composed picture is made again).
+TEST_F(WallpaperBackdropTest, TintsLieOverThePictureAndOverTheGrey)
+{
+    const QList<QColor> tints{QColor(255, 255, 255, 51), QColor(0, 0, 0, 128)};
+    // Grey 51 under 20% white: 92; then half black: 46.
+    backdrop->setTints(tints);
+    EXPECT_NEAR(drawn().pixelColor(50, 50).red(), 46, 1);
+    EXPECT_EQ(drawn().pixelColor(50, 50).alpha(), 255);
+
+    refreshWith(pictureFile("red", "red"));
+    runJob(0);
+    // Red 255 under 20% white stays 255, then half black: 127; green 0 -> 51 -> 25.
+    QColor tinted = drawn().pixelColor(50, 50);
+    EXPECT_NEAR(tinted.red(), 127, 1);
+    EXPECT_NEAR(tinted.green(), 25, 1);
+
+    backdrop->setTints({});
+    EXPECT_EQ(drawn().pixelColor(50, 50), QColor(Qt::red));
+}
+
 TEST(WallpaperRenderTest, BlursOffTheMainThreadAndPublishesOnIt)
 {
     QTemporaryDir dir;
