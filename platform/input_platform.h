@@ -19,4 +19,8 @@ public:
     virtual PointerLocator &pointerLocator() = 0;
     // Where lock, sleep, wake and show-desktop arrive (SystemNotifications).
     virtual NotificationCenter &systemCenter() = 0;
+    // Begins delivering those system events. Connecting to the message buses
+    // and the display takes milliseconds, so the launcher asks only once its
+    // window is up; later calls do nothing.
+    virtual void watchSystemEvents() = 0;
 };

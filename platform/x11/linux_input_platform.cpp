@@ -16,8 +16,11 @@ namespace {
 class LinuxInputPlatform final : public InputPlatform
 {
 public:
-    LinuxInputPlatform()
+    void watchSystemEvents() override
     {
+        if (m_watching)
+            return;
+        m_watching = true;
         m_dbus.start();
         if (!m_showDesktop.start())
             Log::write("[input] systemEvents display=none connected=0 events=showDesktop");
@@ -34,6 +37,7 @@ private:
     ScreenPointerLocator m_pointerLocator;
     SystemEventsDBus m_dbus{systemNotificationCenter()};
     ShowDesktopWatcherX11 m_showDesktop{systemNotificationCenter()};
+    bool m_watching = false;
 };
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "x11/linux_desktop.h"
-#include "x11/x11_display.h"
 
 #include "window_decorator.h"
 
@@ -13,6 +12,7 @@
 #include <array>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -28,11 +28,25 @@ constexpr uint32_t kAllDesktops = 0xFFFFFFFFu;
 constexpr uint32_t kStateAdd = 1;
 constexpr uint32_t kSourceApplication = 1;
 
-xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
+// The atoms the hints use, in this order.
+constexpr std::array<const char *, 6> kAtomNames = {
+    "_NET_WM_STATE",        "_NET_WM_DESKTOP",         "_NET_WM_STATE_ABOVE",
+    "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
+};
+using Atoms = std::array<xcb_atom_t, kAtomNames.size()>;
+
+// All requests go out before the first reply is read: one round trip.
+Atoms internAtoms(xcb_connection_t *connection)
 {
-    const auto cookie = xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name);
-    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::array<xcb_intern_atom_cookie_t, kAtomNames.size()> cookies;
+    for (size_t i = 0; i < kAtomNames.size(); ++i)
+        cookies[i] = xcb_intern_atom(connection, 0, uint16_t(qstrlen(kAtomNames[i])), kAtomNames[i]);
+    Atoms atoms;
+    for (size_t i = 0; i < kAtomNames.size(); ++i) {
+        Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookies[i], nullptr));
+        atoms[i] = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+    return atoms;
 }
 
 void sendToRoot(xcb_connection_t *connection, xcb_window_t root, xcb_window_t window, xcb_atom_t type,
@@ -63,21 +77,22 @@ public:
             return;
         const auto id = xcb_window_t(window->winId());
 
-        const xcb_atom_t wmState = internAtom(connection, "_NET_WM_STATE");
-        const xcb_atom_t wmDesktop = internAtom(connection, "_NET_WM_DESKTOP");
-        const std::array<xcb_atom_t, 4> states = {
-            internAtom(connection, "_NET_WM_STATE_ABOVE"),
-            internAtom(connection, "_NET_WM_STATE_STICKY"),
-            internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-            internAtom(connection, "_NET_WM_STATE_SKIP_PAGER"),
-        };
+        // Atoms live as long as the server: asked for once.
+        if (!m_atoms || m_atomsConnection != connection) {
+            m_atoms = internAtoms(connection);
+            m_atomsConnection = connection;
+        }
+        const xcb_atom_t wmState = (*m_atoms)[0];
+        const xcb_atom_t wmDesktop = (*m_atoms)[1];
+        const std::array<xcb_atom_t, 4> states = {(*m_atoms)[2], (*m_atoms)[3], (*m_atoms)[4], (*m_atoms)[5]};
         if (wmState == XCB_ATOM_NONE || wmDesktop == XCB_ATOM_NONE)
             return;
 
+        const auto attributesCookie = xcb_get_window_attributes(connection, id);
+        const auto geometryCookie = xcb_get_geometry(connection, id);
         Reply<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id), nullptr));
-        Reply<xcb_get_geometry_reply_t> geometry(
-            xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr));
+            xcb_get_window_attributes_reply(connection, attributesCookie, nullptr));
+        Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(connection, geometryCookie, nullptr));
         if (!attributes || !geometry)
             return;
 
@@ -112,6 +127,10 @@ public:
         }
         xcb_flush(connection);
     }
+
+private:
+    std::optional<Atoms> m_atoms;
+    xcb_connection_t *m_atomsConnection = nullptr;
 };
 
 } // namespace
@@ -125,5 +144,11 @@ std::unique_ptr<WindowDecorator> makeLinuxWindowDecorator()
 
 bool linuxDisplayAvailable(const QString &display)
 {
-    return X11Display::open(display) != nullptr;
+    // The bare connection Qt's own platform makes; nothing more is needed to
+    // know that a server answers.
+    const QByteArray name = display.toLocal8Bit();
+    xcb_connection_t *connection = xcb_connect(name.isEmpty() ? nullptr : name.constData(), nullptr);
+    const bool available = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return available;
 }
