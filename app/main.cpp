@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -99,8 +98,8 @@ int main(int argc, char **argv)
     QObject::connect(&application, &QCoreApplication::aboutToQuit, delegate.get(),
                      &AppDelegate::applicationWillTerminate);
 
-    // Start-up runs once the event loop turns, as "launching has finished".
-    QTimer::singleShot(0, delegate.get(), &AppDelegate::applicationDidFinishLaunching);
+    // The window goes up now; the rest of start-up runs from the event loop.
+    delegate->applicationWillFinishLaunching();
     const int status = application.exec();
 
     // Widgets go before the application object does.

@@ -11,6 +11,7 @@
 #include "shell/status_menu.h"
 
 #include "launcher/launcher_view.h"
+#include "shell/launcher_window.h"
 #include "settings/settings_window_controller.h"
 #include "tiles/app_tile.h"
 #include "tiles/icon_provider.h"
@@ -62,6 +63,7 @@ void AppDelegate::Platform::useInputPlatform(InputPlatform &input)
     eventSource = &input.eventSource();
     systemCenter = &input.systemCenter();
     pointerLocator = &input.pointerLocator();
+    watchSystemEvents = [&input] { input.watchSystemEvents(); };
 }
 
 AppDelegate::AppDelegate(LaunchOptions options, Platform platform)
@@ -113,7 +115,10 @@ IconProvider &AppDelegate::icons()
 LauncherController &AppDelegate::launcher()
 {
     if (!m_launcher)
-        m_launcher = LauncherController::create(session(), icons(), m_options, m_platform.launcherEnvironment);
+        m_launcher = std::make_unique<LauncherController>(m_options, m_platform.launcherEnvironment);
+    // The window may have gone up before the launcher view was built.
+    if (!m_launcher->hasContent())
+        m_launcher->attachLauncherView(session(), icons());
     return *m_launcher;
 }
 
@@ -167,12 +172,36 @@ UserDefaults &AppDelegate::userDefaults() const
 
 // ------------------------------------------------------------------- start-up
 
+void AppDelegate::applicationWillFinishLaunching()
+{
+    if (m_launched || m_launcher)
+        return;
+    // With "--dump-windows" the launcher is shown (or not) by the start-up
+    // sequence alone, so the window lines it logs are the only ones.
+    if (m_options.dumpWindows) {
+        QTimer::singleShot(0, this, &AppDelegate::applicationDidFinishLaunching);
+        return;
+    }
+    // Scanning the applications and building the launcher take longer than a
+    // frame: the window comes first, dimming the desktop, and the launcher
+    // fades in over it once it is built.
+    m_launcher = std::make_unique<LauncherController>(m_options, m_platform.launcherEnvironment);
+    // The settings alone, not the session: loading the layout can wait.
+    m_launcher->setPlaceholder(QColor::fromRgbF(0, 0, 0, float(Settings::load(userDefaults()).dim)));
+    connect(m_launcher->window(), &LauncherWindow::framePainted, this, &AppDelegate::applicationDidFinishLaunching,
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+    QTimer::singleShot(firstFrameWait, this, &AppDelegate::applicationDidFinishLaunching);
+    m_launcher->show();
+}
+
 void AppDelegate::applicationDidFinishLaunching()
 {
     if (m_launched)
         return;
     m_launched = true;
 
+    if (m_platform.watchSystemEvents)
+        m_platform.watchSystemEvents();
     session().logLanguageChoice();
     session().start();
     wireCallbacks();
@@ -348,10 +377,6 @@ void AppDelegate::wireCallbacks()
         // The launcher's prompts run with the alert watchdog.
         view->runModal = [](QDialog &dialog) { return AppAlert::run(dialog); };
     }
-    // The settings window exists, hidden, from here on; its host reaches the
-    // hot key, the hot corner and the input monitor through the delegate.
-    settingsWindow();
-
     // The launcher view connected its own settings handler when it was
     // built; this one runs beside it on every settings change.
     connect(&session(), &LauncherSession::settingsChanged, this, [this] {

@@ -59,7 +59,11 @@ public:
         NotificationCenter *systemCenter = nullptr;
         PointerLocator *pointerLocator = nullptr;
         PollTimerFactory pollTimers;
-        // Takes the triggers' four pointers from `input`, which outlives the delegate.
+        // Starts the system events the triggers hear (sleep, lock, show
+        // desktop); run once launching has finished. Unset: nothing to start.
+        std::function<void()> watchSystemEvents;
+        // Takes the triggers' four pointers and the start of the system
+        // events from `input`, which outlives the delegate.
         void useInputPlatform(InputPlatform &input);
         // Seconds of system uptime: the clock of every trigger event.
         std::function<double()> uptime;
@@ -90,6 +94,11 @@ public:
     AppDelegate(const AppDelegate &) = delete;
     AppDelegate &operator=(const AppDelegate &) = delete;
 
+    // Puts the launcher's window up at once, plain (the desktop dimmed), when
+    // the launcher shows at start, and finishes launching once that first
+    // frame is out (at the latest after firstFrameWait); without a window to
+    // show, finishes launching when the event loop turns.
+    void applicationWillFinishLaunching();
     // The start-up sequence: session, wiring, triggers, status item, hooks,
     // then the launcher is shown.
     void applicationDidFinishLaunching();
@@ -123,6 +132,10 @@ public:
     bool hasTrayIcon() const { return m_trayIcon != nullptr; }
     // The tray icon that carries the status menu; null while no tray is there.
     QSystemTrayIcon *trayIcon() const { return m_trayIcon.get(); }
+
+    // How long launching waits for the first frame of the early window, in
+    // milliseconds: a window manager may keep a window unmapped.
+    static constexpr int firstFrameWait = 250;
 
     // How often a start-up without a tray looks for one again, in seconds.
     static constexpr double trayPollInterval = 2.0;

@@ -10,7 +10,13 @@
 
 LauncherController::LauncherController(std::unique_ptr<Content> content, const LaunchOptions &options,
                                        Environment environment)
-    : m_content(std::move(content)), m_options(options), m_environment(std::move(environment))
+    : LauncherController(options, std::move(environment))
+{
+    setContent(std::move(content));
+}
+
+LauncherController::LauncherController(const LaunchOptions &options, Environment environment)
+    : m_options(options), m_environment(std::move(environment))
 {
     if (!m_environment.screens)
         m_environment.screens = &LauncherController::systemScreens;
@@ -22,7 +28,6 @@ LauncherController::LauncherController(std::unique_ptr<Content> content, const L
     const std::optional<Screen> screen = targetScreen(m_environment.screens());
     const QRectF frame = screen ? screen->frame : fallbackFrame;
     m_window = new LauncherWindow(frame.toAlignedRect());
-    m_window->setContentView(m_content->view());
     // A close from the window manager (Alt+F4) dismisses like Escape would.
     m_window->onCloseRequest = [self = QPointer<LauncherController>(this)] {
         if (self)
@@ -32,6 +37,20 @@ LauncherController::LauncherController(std::unique_ptr<Content> content, const L
         if (self)
             self->screensChanged();
     });
+}
+
+void LauncherController::setPlaceholder(const QColor &color)
+{
+    if (m_window)
+        m_window->setPlaceholder(color);
+}
+
+void LauncherController::setContent(std::unique_ptr<Content> content)
+{
+    Q_ASSERT(!m_content);
+    m_content = std::move(content);
+    if (m_window && m_content)
+        m_window->setContentView(m_content->view());
 }
 
 LauncherController::~LauncherController()
@@ -59,7 +78,8 @@ void LauncherController::show()
     }
     if (m_environment.activateApplication)
         m_environment.activateApplication();
-    m_content->syncOptionKeyBaseline();
+    if (m_content)
+        m_content->syncOptionKeyBaseline();
 
     // The window manager drops the overlay hints whenever the window is
     // withdrawn, so they go on again before every show.
@@ -68,7 +88,8 @@ void LauncherController::show()
     m_window->raise();
     m_window->activateWindow();
 
-    m_content->animateIn();
+    if (m_content)
+        m_content->animateIn();
     if (m_options.dumpWindows)
         dumpWindowInfo();
 }
@@ -78,8 +99,9 @@ void LauncherController::hide()
     if (!m_window || !m_window->isVisible() || m_hiding)
         return;
     m_hiding = true;
+    setPlaceholder(QColor());
     const quint64 generation = m_showGeneration;
-    m_content->animateOut([self = QPointer<LauncherController>(this), generation] {
+    auto completion = [self = QPointer<LauncherController>(this), generation] {
         if (!self)
             return;
         // A show since this hide began keeps the window up, whatever the
@@ -89,7 +111,12 @@ void LauncherController::hide()
         if (self->m_window)
             self->m_window->hide();
         self->m_hiding = false;
-    });
+    };
+    if (!m_content) {
+        completion();
+        return;
+    }
+    m_content->animateOut(std::move(completion));
 }
 
 void LauncherController::toggle()

@@ -71,14 +71,29 @@ public:
     static inline const QRectF fallbackFrame{0, 0, 1440, 900};
 
     LauncherController(std::unique_ptr<Content> content, const LaunchOptions &options, Environment environment = {});
+    // The window alone: it can be shown (plain, its placeholder colour) before
+    // the content exists, which setContent() supplies later.
+    explicit LauncherController(const LaunchOptions &options, Environment environment = {});
     ~LauncherController() override;
 
     // The real launcher: a LauncherView for `session` and `icons` as content
     // (launcher_controller_view.cpp).
     static std::unique_ptr<LauncherController> create(LauncherSession &session, IconProvider &icons,
                                                       const LaunchOptions &options, Environment environment = {});
+    // Gives a controller without content a LauncherView for `session` and
+    // `icons`, sized to the window.
+    void attachLauncherView(LauncherSession &session, IconProvider &icons);
     // The LauncherView when the controller was made by create(), else null.
     LauncherView *launcherView() const;
+
+    // Only for a controller without content; the window keeps its state
+    // (shown or hidden) and the content fills it.
+    void setContent(std::unique_ptr<Content> content);
+    bool hasContent() const { return m_content != nullptr; }
+
+    // What the window paints under its content until it is first hidden;
+    // every later show fades in over the desktop itself.
+    void setPlaceholder(const QColor &color);
 
     bool isVisible() const;
     bool isHiding() const { return m_hiding; }
@@ -94,6 +109,7 @@ public:
     void dumpWindowInfo() const;
 
     LauncherWindow *window() const { return m_window.data(); }
+    // Only with content (hasContent()).
     Content &content() const { return *m_content; }
     const LaunchOptions &options() const { return m_options; }
 

@@ -47,14 +47,16 @@ std::unique_ptr<LauncherController> LauncherController::create(LauncherSession &
                                                                 const LaunchOptions &options,
                                                                 Environment environment)
 {
-    if (!environment.screens)
-        environment.screens = &LauncherController::systemScreens;
-    const std::optional<Screen> screen = targetScreen(environment.screens());
-    const QRectF frame = screen ? screen->frame : fallbackFrame;
+    auto controller = std::make_unique<LauncherController>(options, std::move(environment));
+    controller->attachLauncherView(session, icons);
+    return controller;
+}
+
+void LauncherController::attachLauncherView(LauncherSession &session, IconProvider &icons)
+{
     // The view spans the window: its frame is the window's size at the origin.
-    auto *view = new LauncherView(QRect(QPoint(0, 0), frame.toAlignedRect().size()), session, icons, options);
-    return std::make_unique<LauncherController>(std::make_unique<LauncherViewContent>(view), options,
-                                                std::move(environment));
+    auto *view = new LauncherView(QRect(QPoint(0, 0), m_window->size()), session, icons, m_options);
+    setContent(std::make_unique<LauncherViewContent>(view));
 }
 
 LauncherView *LauncherController::launcherView() const

@@ -3,6 +3,8 @@
 #include "window_level.h"
 
 #include <QCloseEvent>
+#include <QPainter>
+#include <QPaintEvent>
 
 LauncherWindow::LauncherWindow(const QRect &frame) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
 {
@@ -30,6 +32,24 @@ void LauncherWindow::setContentView(QWidget *view)
         view->setGeometry(rect());
         view->show();
     }
+}
+
+void LauncherWindow::setPlaceholder(const QColor &color)
+{
+    if (color == m_placeholder)
+        return;
+    m_placeholder = color;
+    update();
+}
+
+void LauncherWindow::paintEvent(QPaintEvent *event)
+{
+    if (m_placeholder.isValid()) {
+        QPainter painter(this);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(event->rect(), m_placeholder);
+    }
+    emit framePainted();
 }
 
 void LauncherWindow::resizeEvent(QResizeEvent *event)

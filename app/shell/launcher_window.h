@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QRect>
 #include <QWidget>
 
@@ -23,14 +24,27 @@ public:
     void setContentView(QWidget *view);
     QWidget *contentView() const { return m_content; }
 
+    // A plain colour the window paints under its content: what shows the
+    // moment the window maps, before the content is built. An invalid colour
+    // (the default) paints nothing, so the desktop shows through.
+    void setPlaceholder(const QColor &color);
+    QColor placeholder() const { return m_placeholder; }
+
     // A close request from the window manager (instead of closing). Unset:
     // the request is ignored; the window is never closed or destroyed by it.
     std::function<void()> onCloseRequest;
 
+signals:
+    // After each paint of the window itself; queued receivers run once that
+    // frame is on screen.
+    void framePainted();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     QWidget *m_content = nullptr;
+    QColor m_placeholder;
 };

@@ -4,6 +4,7 @@
 #include "window_decorator.h"
 #include "window_level.h"
 
+#include <QImage>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -61,6 +62,26 @@ protected:
             screensChanged = std::move(changed);
         };
         return std::make_unique<LauncherController>(std::move(content), options, environment);
+    }
+
+    // The window alone, its content to come.
+    std::unique_ptr<LauncherController> makeBare()
+    {
+        decorator = std::make_shared<RecordingDecorator>();
+        LauncherController::Environment environment;
+        environment.screens = [this] { return screens; };
+        environment.decorator = decorator;
+        environment.observeScreens = [](QObject *, std::function<void()>) {};
+        return std::make_unique<LauncherController>(LaunchOptions{}, environment);
+    }
+
+    // The colour at the window's centre as the window itself paints it.
+    static QColor paintedCentre(LauncherWindow *window)
+    {
+        QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        window->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        return image.pixelColor(image.rect().center());
     }
 
     static QStringList tagged(const LogCapture &log, const QString &prefix)
@@ -289,6 +310,63 @@ TEST_F(LauncherControllerTest, WindowManagerCloseHidesInsteadOfClosing)
     stand->completions.first()();
     EXPECT_FALSE(controller->isVisible());
     EXPECT_NE(controller->window(), nullptr);
+}
+
+TEST_F(LauncherControllerTest, AWindowWithoutContentShowsItsPlaceholderAndHidesAtOnce)
+{
+    const auto controller = makeBare();
+    EXPECT_FALSE(controller->hasContent());
+    controller->setPlaceholder(QColor(0, 0, 0, 87));
+    controller->show();
+    EXPECT_TRUE(controller->isVisible());
+    EXPECT_EQ(decorator->visibleWhenApplied, (QList<bool>{false}));
+    EXPECT_EQ(paintedCentre(controller->window()), QColor(0, 0, 0, 87));
+
+    // Nothing to animate out: the window goes at once, and so does the
+    // placeholder.
+    controller->hide();
+    EXPECT_FALSE(controller->isVisible());
+    EXPECT_FALSE(controller->isHiding());
+    EXPECT_FALSE(controller->window()->placeholder().isValid());
+    EXPECT_EQ(paintedCentre(controller->window()).alpha(), 0);
+}
+
+TEST_F(LauncherControllerTest, ContentArrivingInAShownWindowFadesInOverThePlaceholderUntilTheFirstHide)
+{
+    const auto controller = makeBare();
+    controller->setPlaceholder(QColor(0, 0, 0, 87));
+    controller->show();
+
+    auto content = std::make_unique<StandInContent>();
+    stand = content.get();
+    controller->setContent(std::move(content));
+    EXPECT_TRUE(controller->hasContent());
+    EXPECT_EQ(controller->window()->contentView(), stand->m_view);
+    EXPECT_EQ(stand->m_view->geometry(), controller->window()->rect());
+    EXPECT_TRUE(stand->m_view->isVisible());
+    EXPECT_TRUE(stand->calls.isEmpty()) << "attaching alone neither syncs nor animates";
+
+    controller->show();
+    EXPECT_EQ(stand->calls, (QStringList{"sync", "in"}));
+    EXPECT_EQ(controller->window()->placeholder(), QColor(0, 0, 0, 87));
+
+    controller->hide();
+    EXPECT_FALSE(controller->window()->placeholder().isValid()) << "the fade out goes to the desktop";
+    ASSERT_EQ(stand->completions.size(), 1);
+    stand->completions.first()();
+    EXPECT_FALSE(controller->isVisible());
+
+    controller->show();
+    EXPECT_FALSE(controller->window()->placeholder().isValid());
+}
+
+TEST_F(LauncherControllerTest, TheWindowSaysWhenItHasPainted)
+{
+    const auto controller = makeBare();
+    int painted = 0;
+    QObject::connect(controller->window(), &LauncherWindow::framePainted, [&painted] { ++painted; });
+    paintedCentre(controller->window());
+    EXPECT_EQ(painted, 1);
 }
 
 } // namespace
