@@ -4,29 +4,75 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
-constexpr int kConnectTimeoutMs = 1000;
-constexpr int kWriteTimeoutMs = 1000;
+using Clock = std::chrono::steady_clock;
+constexpr std::chrono::milliseconds kConnectTimeout{1000};
+constexpr std::chrono::milliseconds kWriteTimeout{1000};
+// A busy listener's queue of connections is full; how long to wait before
+// knocking again.
+constexpr std::chrono::milliseconds kConnectRetry{10};
 // A peer that never finishes its line is dropped after this many bytes
 // (room for a command line of import paths).
-constexpr qint64 kMaxMessageBytes = 64 * 1024;
+constexpr qsizetype kMaxMessageBytes = 64 * 1024;
+// Out of descriptors, a pending connection would wake the loop again at once;
+// accepting pauses this long instead.
+constexpr int kAcceptPauseMs = 1000;
+
+// One open descriptor, closed when it goes.
+class Descriptor
+{
+public:
+    Descriptor() = default;
+    explicit Descriptor(int descriptor) : m_descriptor(descriptor) {}
+    Descriptor(Descriptor &&other) noexcept : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
+    Descriptor &operator=(Descriptor &&other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_descriptor = std::exchange(other.m_descriptor, -1);
+        }
+        return *this;
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    ~Descriptor() { reset(); }
+
+    int get() const { return m_descriptor; }
+    explicit operator bool() const { return m_descriptor >= 0; }
+    // Not retried on EINTR: Linux frees the descriptor even then, and a retry
+    // could close one that another thread has just opened.
+    void reset()
+    {
+        if (m_descriptor >= 0)
+            ::close(std::exchange(m_descriptor, -1));
+    }
+
+private:
+    int m_descriptor = -1;
+};
+
 // The user at the other end of a connected local socket.
-std::optional<unsigned> peerUser(qintptr descriptor)
+std::optional<unsigned> peerUser(int descriptor)
 {
     struct ucred credentials {};
     socklen_t length = sizeof credentials;
-    if (descriptor < 0 || ::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0)
+    if (descriptor < 0 || ::getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0)
         return std::nullopt;
     return unsigned(credentials.uid);
 }
@@ -36,7 +82,177 @@ QString errnoText()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
+// The address of the socket file at `path`; nothing (with errno set) when the
+// path does not fit.
+std::optional<sockaddr_un> addressOf(const QByteArray &path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || size_t(path.size()) >= sizeof address.sun_path) {
+        errno = path.isEmpty() ? ENOENT : ENAMETOOLONG;
+        return std::nullopt;
+    }
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    return address;
+}
+
+// Whether `descriptor` became ready for `events` (or failed, for the next call
+// to say how) before `deadline`.
+bool waitFor(int descriptor, short events, Clock::time_point deadline)
+{
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd entry{descriptor, events, 0};
+        const int ready = ::poll(&entry, 1, int(left.count()));
+        if (ready > 0)
+            return true;
+        if (ready < 0 && errno != EINTR)
+            return false;
+    }
+}
+
+// A connection to the listener at `path`, or nothing when none answers by
+// `deadline`. A socket file whose listener is gone refuses at once.
+Descriptor connectWithin(const QString &path, Clock::time_point deadline)
+{
+    const std::optional<sockaddr_un> address = addressOf(QFile::encodeName(path));
+    if (!address)
+        return {};
+    Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!socket)
+        return {};
+    for (;;) {
+        if (::connect(socket.get(), reinterpret_cast<const sockaddr *>(&*address), sizeof *address) == 0 ||
+            errno == EISCONN)
+            return socket;
+        switch (errno) {
+        case EINTR:
+            continue;
+        case EAGAIN: {
+            // The listener lives but has not taken its earlier connections
+            // yet; a local socket does not queue this one, so knock again.
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0)
+                return {};
+            ::poll(nullptr, 0, int(std::min(left, kConnectRetry).count()));
+            continue;
+        }
+        case EINPROGRESS:
+        case EALREADY: {
+            int error = 0;
+            socklen_t length = sizeof error;
+            if (!waitFor(socket.get(), POLLOUT, deadline) ||
+                ::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
+                return {};
+            return socket;
+        }
+        default:
+            return {};
+        }
+    }
+}
+
+// Whether all of `data` went out on `socket` before `deadline`.
+bool writeWithin(int socket, const QByteArray &data, Clock::time_point deadline)
+{
+    qsizetype written = 0;
+    while (written < data.size()) {
+        // MSG_NOSIGNAL: a listener that went away is a failed hand-over, not
+        // a SIGPIPE that ends this start.
+        const ssize_t sent = ::send(socket, data.constData() + written, size_t(data.size() - written), MSG_NOSIGNAL);
+        if (sent >= 0)
+            written += sent;
+        else if (errno == EINTR)
+            continue;
+        else if ((errno != EAGAIN && errno != EWOULDBLOCK) || !waitFor(socket, POLLOUT, deadline))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+// The listening socket, watched on the event loop, and the file it is bound to.
+struct SingleInstance::Listener
+{
+    Descriptor socket;
+    std::unique_ptr<QSocketNotifier> notifier;
+    QByteArray path;
+    dev_t device = 0;
+    ino_t inode = 0;
+
+    ~Listener()
+    {
+        // The notifier goes before the descriptor it watches.
+        notifier.reset();
+        // The file goes with the listener, so that the next start need not
+        // find it refusing; a file that has since been replaced is not ours.
+        struct stat status;
+        if (::lstat(path.constData(), &status) == 0 && status.st_dev == device && status.st_ino == inode)
+            ::unlink(path.constData());
+    }
+};
+
+// One connection of a later start, read without blocking as its bytes arrive:
+// a peer that connects and says nothing holds up nobody.
+class SingleInstance::Peer : public QObject
+{
+public:
+    Peer(Descriptor socket, SingleInstance &owner)
+        : QObject(&owner), m_owner(owner), m_socket(std::move(socket)), m_notifier(m_socket.get(), QSocketNotifier::Read)
+    {
+        connect(&m_notifier, &QSocketNotifier::activated, this, [this] { read(); });
+    }
+
+    void read()
+    {
+        char chunk[4096];
+        for (;;) {
+            const ssize_t got = ::read(m_socket.get(), chunk, sizeof chunk);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return;
+            // What the peer wrote before it left has been read: without a
+            // whole line there is nothing to do.
+            if (got <= 0) {
+                finish();
+                return;
+            }
+            const qsizetype searched = m_pending.size();
+            m_pending.append(chunk, got);
+            const qsizetype end = m_pending.indexOf('\n', searched);
+            if (end >= 0 && end < kMaxMessageBytes) {
+                const QByteArray line = m_pending.left(end + 1);
+                SingleInstance &owner = m_owner;
+                finish();
+                owner.handleLine(line);
+                return;
+            }
+            if (m_pending.size() >= kMaxMessageBytes) {
+                finish();
+                return;
+            }
+        }
+    }
+
+private:
+    // One line a connection. The descriptor closes now; the object goes once
+    // the notifier's signal has returned.
+    void finish()
+    {
+        m_notifier.setEnabled(false);
+        m_socket.reset();
+        deleteLater();
+    }
+
+    SingleInstance &m_owner;
+    Descriptor m_socket;
+    QSocketNotifier m_notifier;
+    QByteArray m_pending;
+};
 
 SingleInstance::SingleInstance(QString socketPath, QObject *parent, std::optional<unsigned> user)
     : QObject(parent), m_socketPath(std::move(socketPath)), m_user(user.value_or(unsigned(::getuid())))
@@ -69,7 +285,7 @@ QString SingleInstance::socketPathFor(const QString &stateKey)
 
 SingleInstance::Role SingleInstance::acquire()
 {
-    if (m_server && m_server->isListening())
+    if (m_listener)
         return Role::primary;
     if (!directoryIsPrivate())
         return Role::standalone;
@@ -112,33 +328,29 @@ bool SingleInstance::directoryIsPrivate()
 
 SingleInstance::HandOver SingleInstance::handOver()
 {
-    QLocalSocket socket;
-    socket.connectToServer(m_socketPath);
-    if (!socket.waitForConnected(kConnectTimeoutMs))
+    const Descriptor socket = connectWithin(m_socketPath, Clock::now() + kConnectTimeout);
+    if (!socket)
         return HandOver::nobody;
     // Only our own launcher may hear from us, or keep us from starting.
-    const std::optional<unsigned> peer = peerUser(socket.socketDescriptor());
+    const std::optional<unsigned> peer = peerUser(socket.get());
     if (peer != m_user) {
-        socket.abort();
         Log::write("[instance] listener of another user uid=%@ socket=%@ refused; running alone",
                    peer ? QString::number(*peer) : QStringLiteral("unknown"), m_socketPath);
         return HandOver::stranger;
     }
     // The running instance reads the line from its own event loop; waiting
     // for an answer here could deadlock two instances in one thread (tests)
-    // and tells nothing more: a live process accepted the connection.
-    socket.write(reopenMessageWith(m_handOverArguments));
-    if (!socket.waitForBytesWritten(kWriteTimeoutMs) && socket.bytesToWrite() > 0)
+    // and tells nothing more: a live process accepted the connection. What
+    // was written stays readable after the descriptor closes.
+    if (!writeWithin(socket.get(), reopenMessageWith(m_handOverArguments), Clock::now() + kWriteTimeout))
         return HandOver::nobody;
-    socket.disconnectFromServer();
     return HandOver::done;
 }
 
 bool SingleInstance::listen()
 {
     // Nobody answered on the path a moment ago. A socket of our own user there
-    // is a dead instance's leftover; anything else is not ours to remove (the
-    // server would replace it without a word).
+    // is a dead instance's leftover; anything else is not ours to remove.
     const QByteArray native = QFile::encodeName(m_socketPath);
     struct stat status;
     if (::lstat(native.constData(), &status) == 0) {
@@ -150,57 +362,75 @@ bool SingleInstance::listen()
         }
         ::unlink(native.constData());
     }
-    m_server = std::make_unique<QLocalServer>();
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_socketPath)) {
-        Log::write("[instance] listen failed socket=%@ error=%@", m_socketPath, m_server->errorString());
-        m_server.reset();
+    const auto failed = [this](const QString &error) {
+        Log::write("[instance] listen failed socket=%@ error=%@", m_socketPath, error);
         return false;
+    };
+    const std::optional<sockaddr_un> address = addressOf(native);
+    if (!address)
+        return failed(errnoText());
+    Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    // bind() gives the file the socket's own mode less the umask: made
+    // private first, the file is never open to others, not even for a moment.
+    if (!socket || ::fchmod(socket.get(), S_IRWXU) != 0)
+        return failed(errnoText());
+    if (::bind(socket.get(), reinterpret_cast<const sockaddr *>(&*address), sizeof *address) != 0)
+        return failed(errnoText());
+    // The umask may have taken our own bits too, and without write permission
+    // not even our own later start could connect.
+    if (::chmod(native.constData(), S_IRWXU) != 0 || ::lstat(native.constData(), &status) != 0 ||
+        ::listen(socket.get(), SOMAXCONN) != 0) {
+        const QString error = errnoText();
+        ::unlink(native.constData());
+        return failed(error);
     }
-    connect(m_server.get(), &QLocalServer::newConnection, this, [this] { accept(); });
+    m_listener = std::make_unique<Listener>();
+    m_listener->path = native;
+    m_listener->device = status.st_dev;
+    m_listener->inode = status.st_ino;
+    m_listener->notifier = std::make_unique<QSocketNotifier>(socket.get(), QSocketNotifier::Read);
+    m_listener->socket = std::move(socket);
+    connect(m_listener->notifier.get(), &QSocketNotifier::activated, this, [this] { accept(); });
     return true;
 }
 
 void SingleInstance::accept()
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        if (const std::optional<unsigned> peer = peerUser(socket->socketDescriptor()); peer != m_user) {
+    for (;;) {
+        Descriptor connection(::accept4(m_listener->socket.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!connection) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return;
+            Log::write("[instance] accept failed error=%@; trying again in %d ms", errnoText(), kAcceptPauseMs);
+            m_listener->notifier->setEnabled(false);
+            QTimer::singleShot(kAcceptPauseMs, this, [this] {
+                if (m_listener)
+                    m_listener->notifier->setEnabled(true);
+            });
+            return;
+        }
+        if (const std::optional<unsigned> peer = peerUser(connection.get()); peer != m_user) {
             Log::write("[instance] refused connection of uid=%@",
                        peer ? QString::number(*peer) : QStringLiteral("unknown"));
-            socket->abort();
-            socket->deleteLater();
             continue;
         }
-        const QPointer<QLocalSocket> guard(socket);
-        auto readLine = [this, guard] {
-            if (!guard)
-                return;
-            if (!guard->canReadLine()) {
-                if (guard->bytesAvailable() > kMaxMessageBytes)
-                    guard->abort();
-                return;
-            }
-            const QByteArray line = guard->readLine(kMaxMessageBytes);
-            guard->disconnectFromServer();
-            if (const std::optional<QStringList> arguments = parseReopenMessage(line)) {
-                Log::write("[instance] reopen");
-                if (onReopenWithArguments)
-                    onReopenWithArguments(*arguments);
-                else if (onReopen)
-                    onReopen();
-            } else {
-                Log::write("[instance] ignored message bytes=%d", int(line.size()));
-            }
-        };
-        connect(socket, &QLocalSocket::readyRead, this, readLine);
-        // A later start writes its line and leaves at once: what it wrote is
-        // still readable after the disconnect.
-        connect(socket, &QLocalSocket::disconnected, this, [guard, readLine] {
-            readLine();
-            if (guard)
-                guard->deleteLater();
-        });
-        readLine(); // the line may have arrived with the connection
+        // The line may have arrived with the connection.
+        (new Peer(std::move(connection), *this))->read();
+    }
+}
+
+void SingleInstance::handleLine(const QByteArray &line)
+{
+    if (const std::optional<QStringList> arguments = parseReopenMessage(line)) {
+        Log::write("[instance] reopen");
+        if (onReopenWithArguments)
+            onReopenWithArguments(*arguments);
+        else if (onReopen)
+            onReopen();
+    } else {
+        Log::write("[instance] ignored message bytes=%d", int(line.size()));
     }
 }
 

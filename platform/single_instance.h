@@ -8,8 +8,6 @@
 #include <memory>
 #include <optional>
 
-class QLocalServer;
-
 // One running launcher per user and state directory. The first start listens
 // on a local socket; a later start finds it there, asks it to bring the
 // launcher forward (as a click on the Dock icon would) and then exits.
@@ -82,9 +80,14 @@ private:
     bool directoryIsPrivate();
     bool listen();
     void accept();
+    void handleLine(const QByteArray &line);
+
+    // The listening socket and its file; a connection of a later start.
+    struct Listener;
+    class Peer;
 
     QString m_socketPath;
     unsigned m_user = 0;
     QStringList m_handOverArguments;
-    std::unique_ptr<QLocalServer> m_server;
+    std::unique_ptr<Listener> m_listener;
 };

@@ -4,18 +4,23 @@
 
 #include <QDir>
 #include <QEventLoop>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <set>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -32,6 +37,93 @@ bool spinUntil(Predicate done)
     poll.start(0);
     QTimer::singleShot(10000, &loop, [&] { loop.exit(1); });
     return loop.exec() == 0;
+}
+
+// A plain Unix-domain socket for the tests to play a peer with, closed when
+// it goes.
+class PlainSocket
+{
+public:
+    explicit PlainSocket(int descriptor = -1) : m_descriptor(descriptor) {}
+    PlainSocket(PlainSocket &&other) noexcept : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
+    PlainSocket(const PlainSocket &) = delete;
+    PlainSocket &operator=(const PlainSocket &) = delete;
+    ~PlainSocket()
+    {
+        if (m_descriptor >= 0)
+            ::close(m_descriptor);
+    }
+
+    // A client connected to the listener at `path`; not open when none is there.
+    static PlainSocket connectedTo(const QString &path)
+    {
+        PlainSocket socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        const sockaddr_un address = addressOf(path);
+        if (socket.isOpen() && ::connect(socket.fd(), reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
+            return PlainSocket();
+        return socket;
+    }
+    // A listener at `path` that nobody accepts on; accept4() does not wait.
+    static PlainSocket listeningAt(const QString &path)
+    {
+        PlainSocket socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+        const sockaddr_un address = addressOf(path);
+        if (socket.isOpen() && (::bind(socket.fd(), reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
+                                ::listen(socket.fd(), 8) != 0))
+            return PlainSocket();
+        return socket;
+    }
+
+    int fd() const { return m_descriptor; }
+    bool isOpen() const { return m_descriptor >= 0; }
+
+    bool writeAll(const QByteArray &data) const
+    {
+        for (qsizetype written = 0; written < data.size();) {
+            const ssize_t sent =
+                ::send(m_descriptor, data.constData() + written, size_t(data.size() - written), MSG_NOSIGNAL);
+            if (sent < 0 && errno != EINTR)
+                return false;
+            written += std::max<ssize_t>(sent, 0);
+        }
+        return true;
+    }
+    // Whether the other end has closed (read returns end of file, or the
+    // connection was reset); never waits.
+    bool peerClosed() const
+    {
+        char byte;
+        const ssize_t got = ::recv(m_descriptor, &byte, 1, MSG_DONTWAIT);
+        return got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+    }
+
+private:
+    static sockaddr_un addressOf(const QString &path)
+    {
+        const QByteArray native = QFile::encodeName(path);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, native.constData(), std::min(size_t(native.size()), sizeof address.sun_path - 1));
+        return address;
+    }
+
+    int m_descriptor;
+};
+
+// This process's open descriptors.
+std::set<int> openDescriptors()
+{
+    std::set<int> open;
+    DIR *directory = ::opendir("/proc/self/fd");
+    if (!directory)
+        return open;
+    while (const dirent *entry = ::readdir(directory)) {
+        if (entry->d_name[0] != '.')
+            open.insert(std::atoi(entry->d_name));
+    }
+    open.erase(::dirfd(directory));
+    ::closedir(directory);
+    return open;
 }
 
 class SingleInstanceTest : public ::testing::Test
@@ -78,6 +170,112 @@ TEST_F(SingleInstanceTest, LaterStartHandsItsArgumentsOver)
     ASSERT_TRUE(spinUntil([&] { return received.size() == 2; }));
     EXPECT_EQ(received.value(0), arguments);
     EXPECT_EQ(received.value(1), QStringList());
+}
+
+// The listener's socket file is private to its user and goes with it; no
+// descriptor outlives the connection or the instance it belongs to, and none
+// is left to the applications the launcher starts.
+TEST_F(SingleInstanceTest, SocketFileAndDescriptorsGoWithTheRunningInstance)
+{
+    // The event loop's own descriptors exist before counting.
+    ASSERT_TRUE(spinUntil([] { return true; }));
+    const std::set<int> before = openDescriptors();
+    {
+        SingleInstance running(path());
+        int reopens = 0;
+        running.onReopen = [&] { ++reopens; };
+        ASSERT_EQ(running.acquire(), SingleInstance::Role::primary);
+        struct stat status;
+        ASSERT_EQ(::lstat(QFile::encodeName(path()).constData(), &status), 0);
+        EXPECT_TRUE(S_ISSOCK(status.st_mode));
+        EXPECT_EQ(status.st_mode & 07777, 0700u);
+
+        const PlainSocket silent = PlainSocket::connectedTo(path());
+        ASSERT_TRUE(silent.isOpen());
+        SingleInstance later(path());
+        ASSERT_EQ(later.acquire(), SingleInstance::Role::handedOver);
+        ASSERT_TRUE(spinUntil([&] { return reopens == 1; }));
+
+        const std::set<int> during = openDescriptors();
+        // The listener and both ends of the silent connection; the hand-over's
+        // connection is closed on both sides.
+        EXPECT_EQ(during.size(), before.size() + 3);
+        for (const int descriptor : during) {
+            if (!before.contains(descriptor)) {
+                EXPECT_TRUE(::fcntl(descriptor, F_GETFD) & FD_CLOEXEC) << "descriptor " << descriptor;
+            }
+        }
+    }
+    EXPECT_EQ(openDescriptors(), before);
+    struct stat status;
+    EXPECT_NE(::lstat(QFile::encodeName(path()).constData(), &status), 0) << "the socket file outlived its listener";
+
+    SingleInstance next(path());
+    EXPECT_EQ(next.acquire(), SingleInstance::Role::primary);
+}
+
+// A peer that connects and stops halfway through its line holds up neither
+// the running instance nor the starts after it.
+TEST_F(SingleInstanceTest, StalledPeerDoesNotHoldUpAHandOver)
+{
+    SingleInstance running(path());
+    int reopens = 0;
+    running.onReopen = [&] { ++reopens; };
+    ASSERT_EQ(running.acquire(), SingleInstance::Role::primary);
+
+    const PlainSocket stalled = PlainSocket::connectedTo(path());
+    ASSERT_TRUE(stalled.isOpen());
+    ASSERT_TRUE(stalled.writeAll("reop"));
+    ASSERT_TRUE(spinUntil([] { return true; }));
+
+    SingleInstance later(path());
+    EXPECT_EQ(later.acquire(), SingleInstance::Role::handedOver);
+    ASSERT_TRUE(spinUntil([&] { return reopens == 1; }));
+    EXPECT_FALSE(stalled.peerClosed());
+}
+
+// A line arrives in many reads; up to the cap it is read whole.
+TEST_F(SingleInstanceTest, LongLineWithinTheCapArrivesWhole)
+{
+    SingleInstance running(path());
+    QList<QStringList> received;
+    running.onReopenWithArguments = [&](const QStringList &arguments) { received.append(arguments); };
+    ASSERT_EQ(running.acquire(), SingleInstance::Role::primary);
+
+    const QStringList arguments{QStringLiteral("--import-path"), QString(45000, QLatin1Char('a'))};
+    ASSERT_LT(SingleInstance::reopenMessageWith(arguments).size(), 64 * 1024);
+    SingleInstance later(path());
+    later.setHandOverArguments(arguments);
+    ASSERT_EQ(later.acquire(), SingleInstance::Role::handedOver);
+    ASSERT_TRUE(spinUntil([&] { return !received.isEmpty(); }));
+    EXPECT_EQ(received.value(0), arguments);
+}
+
+// A peer that writes on and on without ending its line is cut off at the cap
+// rather than read into memory without end.
+TEST_F(SingleInstanceTest, UnendingLineIsCutOffAtTheCap)
+{
+    LogCapture log;
+    SingleInstance running(path());
+    int reopens = 0;
+    running.onReopen = [&] { ++reopens; };
+    ASSERT_EQ(running.acquire(), SingleInstance::Role::primary);
+
+    const PlainSocket flood = PlainSocket::connectedTo(path());
+    ASSERT_TRUE(flood.isOpen());
+    const QByteArray data(64 * 1024 + 1, 'x');
+    qsizetype sent = 0;
+    ASSERT_TRUE(spinUntil([&] {
+        if (sent < data.size()) {
+            const ssize_t more = ::send(flood.fd(), data.constData() + sent, size_t(data.size() - sent),
+                                        MSG_DONTWAIT | MSG_NOSIGNAL);
+            sent += std::max<ssize_t>(more, 0);
+            return more < 0 && (errno == EPIPE || errno == ECONNRESET);
+        }
+        return flood.peerClosed();
+    }));
+    EXPECT_EQ(reopens, 0);
+    EXPECT_FALSE(log.contains(QStringLiteral("[instance] ignored message")));
 }
 
 TEST(SingleInstanceMessage, ReopenLinesAndOthers)
@@ -131,11 +329,9 @@ TEST_F(SingleInstanceTest, OtherMessagesAreIgnored)
     running.onReopen = [&] { ++reopens; };
     ASSERT_EQ(running.acquire(), SingleInstance::Role::primary);
 
-    QLocalSocket stranger;
-    stranger.connectToServer(path());
-    ASSERT_TRUE(stranger.waitForConnected(5000));
-    stranger.write("quit\n");
-    ASSERT_TRUE(stranger.waitForBytesWritten(5000));
+    const PlainSocket stranger = PlainSocket::connectedTo(path());
+    ASSERT_TRUE(stranger.isOpen());
+    ASSERT_TRUE(stranger.writeAll("quit\n"));
     ASSERT_TRUE(spinUntil([&] { return log.contains(QStringLiteral("[instance] ignored message bytes=5")); }));
     EXPECT_EQ(reopens, 0);
 }
@@ -258,10 +454,8 @@ TEST(SingleInstanceStrangerTest, ListenerOfAnotherUserIsNotHandedOverTo)
     if (::getuid() == kOtherUser || !chownTo(dir.path(), kOtherUser))
         GTEST_SKIP() << "cannot give a directory to another user here";
     const QString path = dir.filePath(QStringLiteral("instance"));
-    QLocalServer squatter;
-    ASSERT_TRUE(squatter.listen(path));
-    int heard = 0;
-    QObject::connect(&squatter, &QLocalServer::newConnection, [&] { ++heard; });
+    const PlainSocket squatter = PlainSocket::listeningAt(path);
+    ASSERT_TRUE(squatter.isOpen());
 
     LogCapture log;
     SingleInstance instance(path, nullptr, kOtherUser);
@@ -269,6 +463,11 @@ TEST(SingleInstanceStrangerTest, ListenerOfAnotherUserIsNotHandedOverTo)
     EXPECT_TRUE(log.contains(QStringLiteral("[instance] listener of another user uid=%1").arg(::getuid())));
     EXPECT_FALSE(log.contains(QStringLiteral("[instance] handed over")));
     EXPECT_TRUE(QFileInfo::exists(path));
+    // The connection that found a stranger there carried nothing.
+    const PlainSocket knock(::accept4(squatter.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+    ASSERT_TRUE(knock.isOpen());
+    char byte;
+    EXPECT_EQ(::read(knock.fd(), &byte, 1), 0);
 }
 
 struct UnsafeDirectoryCase
