@@ -5,6 +5,7 @@
 #include "foundation/log.h"
 #include "single_instance.h"
 #include "input_platform.h"
+#include "tray_watcher.h"
 #include "window_decorator.h"
 #include "x11/linux_desktop.h"
 #include "termination_signals.h"
@@ -79,8 +80,11 @@ int main(int argc, char **argv)
 
     // The desktop's input outlives the delegate whose triggers use it.
     const std::unique_ptr<InputPlatform> input = makeLinuxInputPlatform();
+    // So does the tray watcher, which starts watching only when asked.
+    const std::unique_ptr<TrayWatcher> trayWatcher = makeLinuxTrayWatcher();
     AppDelegate::Platform platform = AppDelegate::Platform::system();
     platform.useInputPlatform(*input);
+    platform.trayWatcher = trayWatcher.get();
     platform.launcherEnvironment.decorator = makeLinuxWindowDecorator();
     auto delegate = std::make_unique<AppDelegate>(options, std::move(platform));
     appDelegateRef = delegate.get();

@@ -84,6 +84,10 @@ public:
 
     // Whether the desktop lets this process observe system-wide input right now.
     virtual bool isProcessTrusted() = 0;
+    // Whether that answer can change while the process runs (a desktop with a
+    // per-application switch for it). Where it cannot, nobody needs to ask
+    // again until the user asks for the permission.
+    virtual bool trustCanChange() const = 0;
     // Asks for that permission, showing the desktop's prompt where it has one.
     virtual bool requestTrust() = 0;
     // Opens the desktop's privacy settings for input monitoring; false when it

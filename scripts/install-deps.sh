@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
   libplist-dev libglib2.0-dev libglib2.0-bin
   libgtest-dev libgmock-dev libbenchmark-dev
-  libx11-dev libxi-dev libxtst-dev libgl-dev
+  libx11-dev libxi-dev libxtst-dev libxfixes-dev libgl-dev
   sqlite3 xvfb xdotool x11-utils dbus-daemon
 )
 if [ "${1:-test}" = "run" ]; then

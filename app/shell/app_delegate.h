@@ -34,6 +34,7 @@ class QMenu;
 class QSystemTrayIcon;
 class SessionSettingsHost;
 class SettingsWindowController;
+class TrayWatcher;
 class UninstallFlow;
 class UserDefaults;
 
@@ -71,6 +72,9 @@ public:
         AutomationHooks::Scheduler scheduler;
         // Whether the desktop shows tray icons.
         std::function<bool()> systemTrayAvailable;
+        // Says when a tray comes after start-up; it outlives the delegate.
+        // Null: a tray missing at start-up is never looked for again.
+        TrayWatcher *trayWatcher = nullptr;
         // A modal one-button information alert.
         std::function<void(const QString &message, const QString &informative)> showInformation;
         std::function<void()> beep;
@@ -137,9 +141,6 @@ public:
     // milliseconds: a window manager may keep a window unmapped.
     static constexpr int firstFrameWait = 250;
 
-    // How often a start-up without a tray looks for one again, in seconds.
-    static constexpr double trayPollInterval = 2.0;
-
     // What the settings window's input-status line shows.
     QString inputStatusText() const;
 
@@ -194,8 +195,8 @@ private:
     std::unique_ptr<QMenu> m_statusMenu;
     QString m_statusToolTip;
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;
-    // Looks for a tray that was not there at start-up; stopped once one is.
-    std::unique_ptr<PollTimer> m_trayPoll;
+    // Waits for a tray that was not there at start-up; cut once one is.
+    QMetaObject::Connection m_trayArrival;
     std::unique_ptr<HotKeyManager> m_hotKeys;
     std::unique_ptr<HotCornerMonitor> m_hotCorner;
     std::unique_ptr<InputEventMonitor> m_inputMonitor;

@@ -9,6 +9,8 @@
 #include "settings/layout_backup.h"
 #include "tiles/icon_provider.h"
 
+#include "tray_watcher.h"
+
 #include "foundation/log.h"
 #include "localization/l10n.h"
 
@@ -71,15 +73,15 @@ void AppDelegate::setupStatusItem()
     }
     Log::write("[status] tray=unavailable");
     // A panel that starts after the launcher (both started at login) brings
-    // its tray later; without looking again the launcher would stay without
-    // its status item for the whole session.
-    const PollTimerFactory timers = m_platform.pollTimers ? m_platform.pollTimers : QtPollTimer::factory();
-    m_trayPoll = timers();
-    m_trayPoll->start(trayPollInterval, [this] {
-        if (m_trayIcon || !systemTrayAvailable())
+    // its tray later; without waiting for it the launcher would stay without
+    // its status item for the whole session. The watcher says when it comes.
+    if (!m_platform.trayWatcher)
+        return;
+    m_platform.trayWatcher->watch();
+    m_trayArrival = connect(m_platform.trayWatcher, &TrayWatcher::trayAvailabilityChanged, this, [this](bool available) {
+        if (!available || m_trayIcon)
             return;
-        // Stopped, not released: this runs inside the timer's own tick.
-        m_trayPoll->stop();
+        disconnect(m_trayArrival);
         Log::write("[status] tray=available");
         installTrayIcon();
     });

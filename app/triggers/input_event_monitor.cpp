@@ -110,6 +110,10 @@ void InputEventMonitor::start()
     registerSystemObservers();
     refreshPermission(QStringLiteral("start"));
 
+    // Where the answer is fixed for the life of the process, a poll would only
+    // wake the process every second for nothing.
+    if (!m_events.trustCanChange())
+        return;
     m_permissionTimer = m_timers();
     m_permissionTimer->start(permissionPollInterval, [weak] {
         if (weak)

@@ -22,8 +22,9 @@ class UserDefaults;
 
 // The application's window on system-wide input: the key and gesture taps,
 // the system's lock, sleep, wake and show-desktop events, the poll of the
-// permission to observe input, and the trigger policy that turns every event
-// into a launcher action. Main thread only.
+// permission to observe input (only where the desktop lets it change), and
+// the trigger policy that turns every event into a launcher action. Main
+// thread only.
 class InputEventMonitor : public QObject
 {
     Q_OBJECT

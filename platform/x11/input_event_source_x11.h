@@ -23,6 +23,8 @@ public:
     ~InputEventSourceX11() override;
 
     bool isProcessTrusted() override;
+    // X has no switch for it: the server's answer holds for the connection.
+    bool trustCanChange() const override { return false; }
     bool requestTrust() override;
     bool openPrivacySettings() override;
     std::unique_ptr<EventTap> createTap(quint64 mask, TapOption option, EventTapCallback callback) override;

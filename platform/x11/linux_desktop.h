@@ -5,6 +5,7 @@
 #include <memory>
 
 class InputPlatform;
+class TrayWatcher;
 class WindowDecorator;
 
 // The Linux desktop's implementations of the platform interfaces, made once
@@ -20,6 +21,10 @@ std::unique_ptr<InputPlatform> makeLinuxInputPlatform();
 // before Qt's map request for the same window; the passive one elsewhere
 // (offscreen, Wayland).
 std::unique_ptr<WindowDecorator> makeLinuxWindowDecorator();
+
+// The system tray watcher for the platform Qt runs on: on xcb the X11 one, not
+// yet watching (watch() connects); the passive one elsewhere.
+std::unique_ptr<TrayWatcher> makeLinuxTrayWatcher();
 
 // Whether an X server answers at `display` (":1"), or at $DISPLAY when empty.
 bool linuxDisplayAvailable(const QString &display = {});

@@ -16,6 +16,8 @@
 #include "tiles/icon_provider.h"
 #include "tiles/wallpaper_backdrop.h"
 
+#include "tray_watcher.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
@@ -31,8 +33,23 @@ namespace {
 using session_test::NativeFolder;
 using session_test::NativePage;
 
-// The delegate on fake desktop services: fake input, hot key, pointer and
-// timers, a virtual clock for the automation pauses, no tray, and alerts,
+// A desktop whose tray the test brings and takes away.
+class FakeTrayWatcher : public TrayWatcher
+{
+public:
+    bool available = false;
+
+    bool isTrayAvailable() const override { return available; }
+    void set(bool value)
+    {
+        available = value;
+        emit trayAvailabilityChanged(value);
+    }
+};
+
+// The delegate on fake desktop services: fake input, hot key, pointer,
+// timers and tray watcher, a virtual clock for the automation pauses, no
+// tray, and alerts,
 // beeps, quitting and opening applications recorded instead of done.
 class AppDelegateTest : public session_test::SessionTest
 {
@@ -68,6 +85,7 @@ protected:
         platform.uptime = [this] { return clock; };
         platform.scheduler = scheduler.function();
         platform.systemTrayAvailable = [this] { return trayAvailable; };
+        platform.trayWatcher = &trayWatcher;
         platform.showInformation = [this](const QString &message, const QString &informative) {
             alerts << message + QStringLiteral(" | ") + informative;
         };
@@ -140,6 +158,7 @@ protected:
     double clock = 100.0;
     // Whether the desktop shows tray icons right now.
     bool trayAvailable = false;
+    FakeTrayWatcher trayWatcher;
     QStringList alerts;
     int beeps = 0;
     int terminations = 0;
@@ -240,6 +259,20 @@ TEST_F(AppDelegateTest, WindowDumpWithoutShowLeavesTheLauncherHiddenAndWritesNoF
     EXPECT_EQ(linesStartingWith(QStringLiteral("[screens] ")), 1);
     EXPECT_FALSE(defaults.contains(QStringLiteral("Tessellon.hasLaunched")));
     EXPECT_EQ(linesStartingWith(QStringLiteral("[windows] settings")), 0);
+}
+
+// Hidden, with the default settings (no hot corner), no tray and an input
+// permission that cannot change (X11): nothing is left to wake the process.
+TEST_F(AppDelegateTest, AHiddenIdleLauncherWithoutATrayArmsNoPoll)
+{
+    events.trustChanges = false;
+    start({QStringLiteral("--dump-windows")});
+    ASSERT_FALSE(launcher().isVisible());
+    ASSERT_FALSE(delegate().hasTrayIcon());
+    EXPECT_TRUE(delegate().inputMonitor().isStarted());
+    const auto active = std::count_if(timers.live.begin(), timers.live.end(),
+                                      [](const FakeTimers::Timer *timer) { return timer->active; });
+    EXPECT_EQ(active, 0);
 }
 
 TEST_F(AppDelegateTest, WindowDumpWithShowShowsAndDumpsOncePerShowPlusTheStartUpDump)
@@ -660,28 +693,27 @@ TEST_F(AppDelegateTest, AClickOnTheTrayIconOpensTheStatusMenu)
 }
 
 // A panel that comes up after the launcher (both started at login) still gets
-// the icon, with the menu as it stands then; the search for it then ends.
+// the icon, with the menu as it stands then: the tray watcher says when, and
+// nothing polls for it meanwhile. A tray that goes and comes back keeps the
+// one icon.
 TEST_F(AppDelegateTest, ATrayThatAppearsAfterStartUpGetsTheIconAndTheCurrentMenu)
 {
     start({QStringLiteral("--dump-windows"), QStringLiteral("--language"), QStringLiteral("zh-Hans")});
     EXPECT_FALSE(delegate().hasTrayIcon());
     EXPECT_TRUE(log.contains(QStringLiteral("[status] tray=unavailable")));
-    const auto poll = std::find_if(timers.live.begin(), timers.live.end(), [](const FakeTimers::Timer *timer) {
-        return timer->interval == AppDelegate::trayPollInterval;
-    });
-    ASSERT_NE(poll, timers.live.end());
-    FakeTimers::Timer *trayPoll = *poll;
-    ASSERT_TRUE(trayPoll->active);
-    trayPoll->onTick();
+    trayWatcher.set(false);
     EXPECT_FALSE(delegate().hasTrayIcon());
 
     delegate().session().switchLanguageForAutomation(AppLanguage::en);
     trayAvailable = true;
-    trayPoll->onTick();
+    trayWatcher.set(true);
     ASSERT_TRUE(delegate().hasTrayIcon());
-    EXPECT_TRUE(log.contains(QStringLiteral("[status] tray=available")));
-    EXPECT_FALSE(trayPoll->active);
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[status] tray=available")), 1);
     QSystemTrayIcon *tray = delegate().trayIcon();
+    trayWatcher.set(false);
+    trayWatcher.set(true);
+    EXPECT_EQ(delegate().trayIcon(), tray);
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[status] tray=available")), 1);
     EXPECT_EQ(tray->contextMenu(), delegate().statusMenu());
     EXPECT_EQ(menuTitles(*tray->contextMenu()).value(0), QStringLiteral("Show Launchpad"));
     EXPECT_EQ(tray->toolTip(), delegate().statusToolTip());

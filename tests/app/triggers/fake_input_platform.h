@@ -22,6 +22,8 @@ class FakeInputEventSource : public InputEventSource
 {
 public:
     bool trusted = true;
+    // A desktop with a per-application switch, which the user may flip any time.
+    bool trustChanges = true;
     bool refuseListenOnly = false;
     bool refuseAll = false;
     bool refuseMainLoop = false;
@@ -34,6 +36,7 @@ public:
     std::vector<FakeEventTap *> liveTaps;
 
     bool isProcessTrusted() override { return trusted; }
+    bool trustCanChange() const override { return trustChanges; }
     bool requestTrust() override
     {
         ++requestTrustCalls;

@@ -359,6 +359,25 @@ TEST_F(MonitorFixture, PermissionPollRebuildsOnlyOnChange)
     EXPECT_EQ(permissions.size(), 2u);
 }
 
+// Where the desktop's answer holds for the life of the process (X11), nothing
+// wakes the process to ask again, also after a restart of the monitor; the
+// user's own request still checks.
+TEST_F(MonitorFixture, PermissionThatCannotChangeIsNeverPolled)
+{
+    source.trustChanges = false;
+    monitor.start();
+    EXPECT_TRUE(monitor.keyTapReady);
+    EXPECT_EQ(timers.made, 0);
+    monitor.stop();
+    monitor.start();
+    EXPECT_EQ(timers.made, 0);
+
+    source.trusted = false;
+    monitor.requestAccessibility();
+    EXPECT_EQ(inputLines().last(), "[input] trusted=0 keytap=1 gesturetap=1 pinch=off f4=1 reason=prompt");
+    EXPECT_EQ(permissions.back(), false);
+}
+
 TEST_F(MonitorFixture, RequestAccessibilityOpensSettingsAndRebuildsEvenWhenTrusted)
 {
     monitor.start();

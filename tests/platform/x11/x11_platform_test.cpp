@@ -4,6 +4,7 @@
 #include "x11/input_event_source_x11.h"
 #include "x11/mac_key_map.h"
 #include "x11/show_desktop_watcher_x11.h"
+#include "x11/tray_watcher_x11.h"
 #include "system_notifications.h"
 #include "x11/x11_display.h"
 
@@ -159,6 +160,9 @@ TEST(X11NoServer, EverythingFailsPolitely)
     NotificationCenter center;
     ShowDesktopWatcherX11 watcher(center, QStringLiteral(":9999"));
     EXPECT_FALSE(watcher.start());
+    TrayWatcherX11 trayWatcher(QStringLiteral(":9999"));
+    EXPECT_FALSE(trayWatcher.start());
+    EXPECT_FALSE(trayWatcher.isTrayAvailable());
 }
 
 // ---- Event taps ----
@@ -268,6 +272,54 @@ TEST_F(X11PlatformTest, ShowingDesktopPropertyIsSeen)
     ASSERT_TRUE(waitFor([&] { return posted.size() >= 2; }));
     watcher.processPendingEvents();
     EXPECT_EQ(posted, (QStringList{SystemNotifications::showDesktopSet, SystemNotifications::showDesktopAwake}));
+}
+
+// ---- System tray ----
+
+// A tray is a client that owns _NET_SYSTEM_TRAY_S0. The watcher hears of it
+// coming and going, whether the owner's window is destroyed or its client
+// ends; a watcher started while a tray is there starts with it.
+TEST_F(X11PlatformTest, TrayWatcherFollowsTheTraySelectionOwner)
+{
+    TrayWatcherX11 watcher(display());
+    ASSERT_TRUE(watcher.start());
+    EXPECT_FALSE(watcher.isTrayAvailable());
+    std::vector<bool> changes;
+    QObject::connect(&watcher, &TrayWatcher::trayAvailabilityChanged,
+                     [&changes](bool available) { changes.push_back(available); });
+
+    // The panel: a connection of its own and a window that takes the selection.
+    const auto closeDisplay = [](Display *d) { XCloseDisplay(d); };
+    std::unique_ptr<Display, decltype(closeDisplay)> panel(XOpenDisplay(display().toLocal8Bit().constData()),
+                                                           closeDisplay);
+    ASSERT_NE(panel, nullptr);
+    const Atom selection = XInternAtom(panel.get(), "_NET_SYSTEM_TRAY_S0", False);
+    const auto takeTray = [&] {
+        const Window window = XCreateSimpleWindow(panel.get(), DefaultRootWindow(panel.get()), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(panel.get(), selection, window, CurrentTime);
+        XSync(panel.get(), False);
+        return window;
+    };
+
+    const Window first = takeTray();
+    ASSERT_TRUE(waitFor([&] { return changes.size() >= 1; }));
+    EXPECT_TRUE(watcher.isTrayAvailable());
+    TrayWatcherX11 late(display());
+    ASSERT_TRUE(late.start());
+    EXPECT_TRUE(late.isTrayAvailable());
+
+    XDestroyWindow(panel.get(), first);
+    XSync(panel.get(), False);
+    ASSERT_TRUE(waitFor([&] { return changes.size() >= 2; }));
+    EXPECT_FALSE(watcher.isTrayAvailable());
+
+    takeTray();
+    ASSERT_TRUE(waitFor([&] { return changes.size() >= 3; }));
+    panel.reset();
+    ASSERT_TRUE(waitFor([&] { return changes.size() >= 4; }));
+    watcher.processPendingEvents();
+    EXPECT_EQ(changes, (std::vector<bool>{true, false, true, false}));
+    EXPECT_FALSE(watcher.isTrayAvailable());
 }
 
 // ---- Key map ----
