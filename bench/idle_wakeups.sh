@@ -82,35 +82,7 @@ bus_address=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$s
 bus_pid=$(cat "$scratch/bus.pid")
 
 # --- Scratch home -------------------------------------------------------------
-# N bundles with small PNG icons of their own colour.
-python3 - "$apps" "$home" <<'PY'
-import os, struct, sys, zlib
-
-count, home = int(sys.argv[1]), sys.argv[2]
-
-def png(size, seed):
-    colour = bytes(((seed * 53) % 256, (seed * 97 + 80) % 256, (seed * 29 + 160) % 256, 255))
-    raw = b"".join(b"\0" + colour * size for _ in range(size))
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
-            chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
-
-for i in range(count):
-    name = "Idle App %d" % i
-    contents = os.path.join(home, "Applications", name + ".app", "Contents")
-    os.makedirs(os.path.join(contents, "Resources"), exist_ok=True)
-    os.makedirs(os.path.join(contents, "MacOS"), exist_ok=True)
-    with open(os.path.join(contents, "Info.plist"), "w") as f:
-        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0"><dict>\n'
-                "<key>CFBundleIdentifier</key><string>org.tessellon.idle.app%d</string>\n"
-                "<key>CFBundleName</key><string>%s</string>\n"
-                "<key>CFBundleExecutable</key><string>run</string>\n"
-                "<key>CFBundleIconFile</key><string>AppIcon.png</string>\n"
-                "<key>CFBundlePackageType</key><string>APPL</string>\n</dict></plist>\n" % (i, name))
-    with open(os.path.join(contents, "Resources", "AppIcon.png"), "wb") as f:
-        f.write(png(128, i))
-PY
+python3 "$root/bench/peer/make_bundles.py" "$apps" "$home" --icon-size 128
 
 # --- Start, hide, wait --------------------------------------------------------
 log="$scratch/tessellon.log"
