@@ -63,15 +63,8 @@ wait_until() {
 }
 
 # --- Display and session bus --------------------------------------------------
-display=""
-for n in $(seq 140 199); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "no free display" >&2; exit 1; }
-Xvfb "$display" -screen 0 1920x1080x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-wait_until 10 test -e "/tmp/.X11-unix/X${display#:}" || { echo "Xvfb did not start on $display" >&2; exit 1; }
-export DISPLAY=$display
+source "$root/bench/peer/xvfb.sh"
+start_private_xvfb
 
 home="$scratch/home"
 mkdir -p "$home/Applications" "$home/data" "$home/config" "$home/cache" "$home/state" "$home/empty-data-dirs" \
@@ -120,7 +113,7 @@ sleep "$seconds"
 sample >"$scratch/after"
 kill -0 "$app_pid" 2>/dev/null || { echo "tessellon ended while counted:" >&2; cat "$log" >&2; exit 1; }
 
-echo "tessellon: $binary   display $display   apps $apps   pid $app_pid"
+echo "tessellon: $binary   display $DISPLAY   apps $apps   pid $app_pid"
 # A thread that started during the window counts from zero; one that ended
 # is left out (it cannot be read any more).
 awk '

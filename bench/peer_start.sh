@@ -69,18 +69,8 @@ probe="$scratch/map_wait"
 cc -O2 -o "$probe" "$root/bench/peer/map_wait.c" -lXdamage -lXtst -lX11
 
 # --- Display ------------------------------------------------------------------
-display=""
-for n in $(seq 140 199); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "no free display" >&2; exit 1; }
-Xvfb "$display" -screen 0 1920x1080x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -e "/tmp/.X11-unix/X${display#:}" ] && break
-  sleep 0.05
-done
-export DISPLAY=$display
+source "$root/bench/peer/xvfb.sh"
+start_private_xvfb
 
 # --- Scratch homes ------------------------------------------------------------
 # N bundles with 512 px PNG icons, and N desktop entries naming the same icons.
@@ -107,7 +97,7 @@ field() { sed -n "s/.*$1=\\([-0-9.]*\\).*/\\1/p"; }
 hold_ms=2000
 page_size=35 # the default 7 x 5 grid
 for k in "${!binaries[@]}"; do echo "tessellon-$((k + 1)): ${binaries[$k]}"; done
-echo "rofi: $(rofi -v 2>/dev/null | head -1)   display $display 1920x1080   runs $runs"
+echo "rofi: $(rofi -v 2>/dev/null | head -1)   display $DISPLAY 1920x1080   runs $runs"
 for count in "${sizes[@]}"; do
   home="$scratch/home-$count"
   make_home "$count" "$home"
