@@ -78,6 +78,13 @@ void AppDelegate::setupStatusItem()
     if (!m_platform.trayWatcher)
         return;
     m_platform.trayWatcher->watch();
+    // A tray that came between the look above and the start of watching is
+    // no change to the watcher: it is there already.
+    if (m_platform.trayWatcher->isTrayAvailable()) {
+        Log::write("[status] tray=available");
+        installTrayIcon();
+        return;
+    }
     m_trayArrival = connect(m_platform.trayWatcher, &TrayWatcher::trayAvailabilityChanged, this, [this](bool available) {
         if (!available || m_trayIcon)
             return;

@@ -55,6 +55,15 @@ bool TrayWatcherX11::start()
     return true;
 }
 
+void TrayWatcherX11::watch()
+{
+    if (m_watchAsked)
+        return;
+    m_watchAsked = true;
+    if (!start())
+        Log::write("[status] trayWatch=none xfixes=0");
+}
+
 void TrayWatcherX11::processPendingEvents()
 {
     if (m_display)
@@ -74,13 +83,4 @@ std::unique_ptr<TrayWatcher> makeLinuxTrayWatcher()
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return TrayWatcher::passive();
     return std::make_unique<TrayWatcherX11>();
-}
-
-void TrayWatcherX11::watch()
-{
-    if (m_watchAsked)
-        return;
-    m_watchAsked = true;
-    if (!start())
-        Log::write("[status] trayWatch=none xfixes=0");
 }

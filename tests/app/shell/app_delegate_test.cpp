@@ -696,6 +696,17 @@ TEST_F(AppDelegateTest, AClickOnTheTrayIconOpensTheStatusMenu)
 // the icon, with the menu as it stands then: the tray watcher says when, and
 // nothing polls for it meanwhile. A tray that goes and comes back keeps the
 // one icon.
+TEST_F(AppDelegateTest, ATrayThatCameJustBeforeTheWatchStartedGetsTheIcon)
+{
+    // The desktop's first look saw no tray; by the time the watcher starts,
+    // one is there, which to the watcher is no change.
+    trayWatcher.available = true;
+    start({QStringLiteral("--dump-windows")});
+    EXPECT_TRUE(log.contains(QStringLiteral("[status] tray=unavailable")));
+    EXPECT_TRUE(delegate().hasTrayIcon());
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[status] tray=available")), 1);
+}
+
 TEST_F(AppDelegateTest, ATrayThatAppearsAfterStartUpGetsTheIconAndTheCurrentMenu)
 {
     start({QStringLiteral("--dump-windows"), QStringLiteral("--language"), QStringLiteral("zh-Hans")});
