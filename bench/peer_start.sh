@@ -9,6 +9,7 @@
 # N matching .desktop entries for rofi. Prints the medians and the ratios.
 #
 # usage: bench/peer_start.sh [--apps N]... [--runs R] [--binary PATH]... [--keep]
+#                             [--server-keeps-memory]
 #   --apps N      bundles in the scratch home; repeat for several sizes
 #                 (default: 300)
 #   --runs R      runs of each program per size (default: 7)
@@ -16,6 +17,16 @@
 #                 interleaved (default: a Release build made in
 #                 build-release/ of this checkout)
 #   --keep        keep the scratch directory
+#   --server-keeps-memory
+#                 run the X server with its allocator's give-back to the
+#                 system turned off. Each window of a translucent program
+#                 makes the server allocate an off-screen picture of the
+#                 window's size when it maps; after one program exits, a
+#                 server that handed that memory back has to fault it in
+#                 afresh for the next one (15-20 ms for a full-screen window
+#                 in a virtual machine), and that time falls between the map
+#                 and the first pixels. This option separates the server's
+#                 share from the program's own.
 # rofi is a reference, not a dependency: this script installs it (and the X
 # damage headers for its window probe) when missing.
 set -euo pipefail
@@ -25,12 +36,19 @@ sizes=()
 runs=7
 binaries=()
 keep=0
+xvfb_env=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --apps) sizes+=("$2"); shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --binary) binaries+=("$2"); shift 2 ;;
     --keep) keep=1; shift ;;
+    --server-keeps-memory)
+      # Both thresholds at once: setting either turns off glibc's own
+      # adjustment, and without a raised mmap threshold every large picture
+      # is a fresh mapping anyway.
+      xvfb_env=(GLIBC_TUNABLES=glibc.malloc.mmap_threshold=33554432:glibc.malloc.trim_threshold=1073741824)
+      shift ;;
     *) echo "unknown argument: $1" >&2; exit 2 ;;
   esac
 done
@@ -70,7 +88,7 @@ cc -O2 -o "$probe" "$root/bench/peer/map_wait.c" -lXdamage -lXtst -lX11
 
 # --- Display ------------------------------------------------------------------
 source "$root/bench/peer/xvfb.sh"
-start_private_xvfb
+start_private_xvfb "${xvfb_env[@]}"
 
 # --- Scratch homes ------------------------------------------------------------
 # N bundles with 512 px PNG icons, and N desktop entries naming the same icons.
@@ -98,6 +116,7 @@ hold_ms=2000
 page_size=35 # the default 7 x 5 grid
 for k in "${!binaries[@]}"; do echo "tessellon-$((k + 1)): ${binaries[$k]}"; done
 echo "rofi: $(rofi -v 2>/dev/null | head -1)   display $DISPLAY 1920x1080   runs $runs"
+[ ${#xvfb_env[@]} -eq 0 ] || echo "X server: ${xvfb_env[*]}"
 for count in "${sizes[@]}"; do
   home="$scratch/home-$count"
   make_home "$count" "$home"
