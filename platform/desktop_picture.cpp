@@ -6,9 +6,91 @@
 
 #include "desktop_picture.h"
 
+#include "foundation/log.h"
+
+#include <dlfcn.h>
+
 #include <memory>
 
 namespace {
+
+// GIO is loaded the first time a setting is read, not linked: the library and
+// the half dozen it brings along cost every start about 3 ms before the window
+// can show, while the desktop picture is only looked up after it. The
+// declarations come from GIO's own headers, so a changed signature fails the
+// build.
+struct Gio
+{
+    decltype(&g_settings_schema_source_get_default) schemaSourceGetDefault = nullptr;
+    decltype(&g_settings_schema_source_new_from_directory) schemaSourceNewFromDirectory = nullptr;
+    decltype(&g_settings_schema_source_lookup) schemaSourceLookup = nullptr;
+    decltype(&g_settings_schema_source_unref) schemaSourceUnref = nullptr;
+    decltype(&g_settings_schema_has_key) schemaHasKey = nullptr;
+    decltype(&g_settings_schema_unref) schemaUnref = nullptr;
+    decltype(&g_settings_new_full) settingsNewFull = nullptr;
+    decltype(&g_settings_get_value) settingsGetValue = nullptr;
+    decltype(&g_memory_settings_backend_new) memoryBackendNew = nullptr;
+    decltype(&g_object_unref) objectUnref = nullptr;
+    decltype(&g_variant_print) variantPrint = nullptr;
+    decltype(&g_variant_unref) variantUnref = nullptr;
+    decltype(&g_free) free = nullptr;
+    decltype(&g_error_free) errorFree = nullptr;
+
+    // Null, after one log line, when the library or one of its functions is
+    // missing: then no setting is known and the launcher draws without the
+    // picture.
+    static const Gio *get()
+    {
+        static const Gio *const loaded = load();
+        return loaded;
+    }
+
+private:
+    template <typename Function>
+    static bool resolve(void *library, const char *name, Function &function)
+    {
+        function = reinterpret_cast<Function>(dlsym(library, name));
+        return function != nullptr;
+    }
+
+    static const Gio *load()
+    {
+        static const char *const libraryName = "libgio-2.0.so.0";
+        // Never closed: GLib's type system does not survive being unloaded.
+        void *library = dlopen(libraryName, RTLD_NOW | RTLD_LOCAL);
+        if (!library) {
+            Log::write("[desktop] settings unavailable library=%@ error=%@", QString::fromLatin1(libraryName),
+                       QString::fromLocal8Bit(dlerror()));
+            return nullptr;
+        }
+        static Gio gio;
+        const char *missing = nullptr;
+        const auto need = [&](const char *name, auto &function) {
+            if (!missing && !resolve(library, name, function))
+                missing = name;
+        };
+        need("g_settings_schema_source_get_default", gio.schemaSourceGetDefault);
+        need("g_settings_schema_source_new_from_directory", gio.schemaSourceNewFromDirectory);
+        need("g_settings_schema_source_lookup", gio.schemaSourceLookup);
+        need("g_settings_schema_source_unref", gio.schemaSourceUnref);
+        need("g_settings_schema_has_key", gio.schemaHasKey);
+        need("g_settings_schema_unref", gio.schemaUnref);
+        need("g_settings_new_full", gio.settingsNewFull);
+        need("g_settings_get_value", gio.settingsGetValue);
+        need("g_memory_settings_backend_new", gio.memoryBackendNew);
+        need("g_object_unref", gio.objectUnref);
+        need("g_variant_print", gio.variantPrint);
+        need("g_variant_unref", gio.variantUnref);
+        need("g_free", gio.free);
+        need("g_error_free", gio.errorFree);
+        if (missing) {
+            Log::write("[desktop] settings unavailable library=%@ missing=%@", QString::fromLatin1(libraryName),
+                       QString::fromLatin1(missing));
+            return nullptr;
+        }
+        return &gio;
+    }
+};
 
 const QString backgroundSchema = QStringLiteral("org.gnome.desktop.background");
 
@@ -37,7 +119,7 @@ struct GObjectRelease
     void operator()(gpointer object) const
     {
         if (object)
-            g_object_unref(object);
+            Gio::get()->objectUnref(object);
     }
 };
 
@@ -46,7 +128,7 @@ struct SchemaRelease
     void operator()(GSettingsSchema *schema) const
     {
         if (schema)
-            g_settings_schema_unref(schema);
+            Gio::get()->schemaUnref(schema);
     }
 };
 
@@ -56,13 +138,13 @@ struct SourceRelease
     void operator()(GSettingsSchemaSource *source) const
     {
         if (source)
-            g_settings_schema_source_unref(source);
+            Gio::get()->schemaSourceUnref(source);
     }
 };
 
 // One key of one schema. GSettings aborts the process on an unknown schema or
 // key, so both are looked up first.
-std::optional<QByteArray> readSetting(GSettingsSchemaSource *source, GSettingsBackend *backend,
+std::optional<QByteArray> readSetting(const Gio &gio, GSettingsSchemaSource *source, GSettingsBackend *backend,
                                       const QStringList &arguments)
 {
     if (!source || arguments.size() != 3 || arguments.at(0) != QLatin1String("get"))
@@ -70,17 +152,17 @@ std::optional<QByteArray> readSetting(GSettingsSchemaSource *source, GSettingsBa
     const QByteArray schemaID = arguments.at(1).toUtf8();
     const QByteArray key = arguments.at(2).toUtf8();
     const std::unique_ptr<GSettingsSchema, SchemaRelease> schema(
-        g_settings_schema_source_lookup(source, schemaID.constData(), TRUE));
-    if (!schema || !g_settings_schema_has_key(schema.get(), key.constData()))
+        gio.schemaSourceLookup(source, schemaID.constData(), TRUE));
+    if (!schema || !gio.schemaHasKey(schema.get(), key.constData()))
         return std::nullopt;
-    const std::unique_ptr<GSettings, GObjectRelease> settings(g_settings_new_full(schema.get(), backend, nullptr));
-    GVariant *value = g_settings_get_value(settings.get(), key.constData());
+    const std::unique_ptr<GSettings, GObjectRelease> settings(gio.settingsNewFull(schema.get(), backend, nullptr));
+    GVariant *value = gio.settingsGetValue(settings.get(), key.constData());
     if (!value)
         return std::nullopt;
-    gchar *text = g_variant_print(value, FALSE);
+    gchar *text = gio.variantPrint(value, FALSE);
     QByteArray printed(text);
-    g_free(text);
-    g_variant_unref(value);
+    gio.free(text);
+    gio.variantUnref(value);
     return printed;
 }
 
@@ -99,20 +181,26 @@ GnomeDesktopPicture::GnomeDesktopPicture()
 GnomeDesktopPicture::Runner GnomeDesktopPicture::settingsReader(const QString &schemaDirectory)
 {
     if (schemaDirectory.isEmpty()) {
-        return [](const QStringList &arguments) {
+        return [](const QStringList &arguments) -> std::optional<QByteArray> {
+            const Gio *gio = Gio::get();
+            if (!gio)
+                return std::nullopt;
             // Not ours to release; nothing at all when no schema is installed.
-            return readSetting(g_settings_schema_source_get_default(), nullptr, arguments);
+            return readSetting(*gio, gio->schemaSourceGetDefault(), nullptr, arguments);
         };
     }
+    const Gio *gio = Gio::get();
+    if (!gio)
+        return [](const QStringList &) { return std::optional<QByteArray>(); };
     GError *error = nullptr;
     GSettingsSchemaSource *source =
-        g_settings_schema_source_new_from_directory(schemaDirectory.toUtf8().constData(), nullptr, FALSE, &error);
+        gio->schemaSourceNewFromDirectory(schemaDirectory.toUtf8().constData(), nullptr, FALSE, &error);
     if (error)
-        g_error_free(error);
+        gio->errorFree(error);
     const std::shared_ptr<GSettingsSchemaSource> shared(source, SourceRelease());
-    const std::shared_ptr<GSettingsBackend> backend(g_memory_settings_backend_new(), GObjectRelease());
-    return [shared, backend](const QStringList &arguments) {
-        return readSetting(shared.get(), backend.get(), arguments);
+    const std::shared_ptr<GSettingsBackend> backend(gio->memoryBackendNew(), GObjectRelease());
+    return [gio, shared, backend](const QStringList &arguments) {
+        return readSetting(*gio, shared.get(), backend.get(), arguments);
     };
 }
 
