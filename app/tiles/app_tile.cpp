@@ -218,10 +218,13 @@ RasterKey rasterKey(const QImage &image, int pixels, double scale)
     return RasterKey(image.cacheKey(), QPair<int, int>(pixels, int(std::lround(scale * 1000))));
 }
 
-// The label's text with its blurred shadow, `textRect` inside an image padded
-// by kShadowPad. Kept in one cache for all tiles (main thread only): a
-// rebuild makes new tiles with the same titles, and blurring is the
-// costly part of a first paint.
+// The label's text with its blurred shadow, for `textRect` inside an area
+// padded by kShadowPad. The image covers only the part of that area the text
+// and its shadow can reach, half of it or less for most titles: one line of
+// text centred in a rectangle the tile's width and two lines high. Its
+// offset() is where it starts in that padded area, in device pixels. Kept in
+// one cache for all tiles (main thread only): a rebuild makes new tiles with
+// the same titles, and blurring is the costly part of a first paint.
 QImage labelImage(const QString &title, const QRectF &textRect, double scale, bool dimmed)
 {
     static QCache<QString, QImage> cache(32 * 1024); // cost in KiB
@@ -237,19 +240,32 @@ QImage labelImage(const QString &title, const QRectF &textRect, double scale, bo
     if (const QImage *cached = cache.object(key))
         return *cached;
 
-    const QString text = QFontMetricsF(font).elidedText(singleLine(title), Qt::ElideRight, textRect.width());
+    const QFontMetricsF metrics(font);
+    const QString text = metrics.elidedText(singleLine(title), Qt::ElideRight, textRect.width());
     const QSizeF logical(textRect.width() + 2 * kShadowPad, textRect.height() + 2 * kShadowPad);
+    const QSize full = rasterSize(logical, scale);
+    // The line is centred on its advance; glyphs may reach a little past it
+    // (overhangs, bearings), so a point more on each side before the pad.
+    const double advance = std::min(metrics.horizontalAdvance(text), textRect.width());
+    const double left = textRect.center().x() - advance / 2 - kShadowPad - 1;
+    const double right = textRect.center().x() + advance / 2 + kShadowPad + 1;
+    const double bottom = textRect.top() + metrics.height() + kLabelShadowDy + kShadowPad;
+    const int x0 = std::clamp(static_cast<int>(std::floor(finiteOr(left, 0) * scale)), 0, full.width() - 1);
+    const int x1 = std::clamp(static_cast<int>(std::ceil(finiteOr(right, 0) * scale)), x0 + 1, full.width());
+    const int y1 = std::clamp(static_cast<int>(std::ceil(finiteOr(bottom, 0) * scale)), 1, full.height());
+    const QPointF shift(-x0 / scale, 0);
     const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine;
-    QImage image(rasterSize(logical, scale), QImage::Format_ARGB32_Premultiplied);
+    QImage image(x1 - x0, y1, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return image;
     image.setDevicePixelRatio(scale);
+    image.setOffset(QPoint(x0, 0));
     image.fill(Qt::transparent);
     {
         QPainter mask(&image);
         mask.setFont(font);
         mask.setPen(Qt::black);
-        mask.drawText(textRect.translated(0, kLabelShadowDy), flags, text);
+        mask.drawText(textRect.translated(shift + QPointF(0, kLabelShadowDy)), flags, text);
     }
     std::vector<float> alpha = alphaOf(image);
     blurAlpha(alpha, image.width(), image.height(), kShadowBlur / 2 * scale);
@@ -258,7 +274,7 @@ QImage labelImage(const QString &title, const QRectF &textRect, double scale, bo
         QPainter glyphs(&image);
         glyphs.setFont(font);
         glyphs.setPen(white(dimmed ? 0.8 : 0.98));
-        glyphs.drawText(textRect, flags, text);
+        glyphs.drawText(textRect.translated(shift), flags, text);
     }
     cache.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
     return image;
@@ -624,5 +640,5 @@ void AppTile::drawLabel(QPainter &painter, const QRectF &labelRect, double scale
         label.image = image;
         label.origin = origin;
     }
-    painter.drawImage(label.origin, label.image);
+    painter.drawImage(label.origin + QPointF(label.image.offset()) / scale, label.image);
 }

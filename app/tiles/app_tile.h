@@ -168,7 +168,7 @@ private:
         double scale = 0;
         bool dimmed = false;
         QImage image; // device pixel ratio = scale
-        QPointF origin; // top-left in tile coordinates
+        QPointF origin; // top-left of the padded label area in tile coordinates; the image starts at its offset()
     };
 
     EditModeBadge deleteBadge() const;
