@@ -11,6 +11,7 @@
 #include <dlfcn.h>
 
 #include <memory>
+#include <type_traits>
 
 namespace {
 
@@ -46,13 +47,6 @@ struct Gio
     }
 
 private:
-    template <typename Function>
-    static bool resolve(void *library, const char *name, Function &function)
-    {
-        function = reinterpret_cast<Function>(dlsym(library, name));
-        return function != nullptr;
-    }
-
     static const Gio *load()
     {
         static const char *const libraryName = "libgio-2.0.so.0";
@@ -66,7 +60,8 @@ private:
         static Gio gio;
         const char *missing = nullptr;
         const auto need = [&](const char *name, auto &function) {
-            if (!missing && !resolve(library, name, function))
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
+            if (!function && !missing)
                 missing = name;
         };
         need("g_settings_schema_source_get_default", gio.schemaSourceGetDefault);
