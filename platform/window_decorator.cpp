@@ -7,6 +7,8 @@ class PassiveWindowDecorator final : public WindowDecorator
 {
 public:
     void applyOverlayHints(QWidget *) override {}
+    bool compositing() override { return true; }
+    void setBackground(QWidget *, const QColor &) override {}
 };
 
 } // namespace

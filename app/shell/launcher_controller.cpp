@@ -28,6 +28,8 @@ LauncherController::LauncherController(const LaunchOptions &options, Environment
     const std::optional<Screen> screen = targetScreen(m_environment.screens());
     const QRectF frame = screen ? screen->frame : fallbackFrame;
     m_window = new LauncherWindow(frame.toAlignedRect());
+    // Decided before the native window exists, so none is made twice.
+    m_window->setTranslucent(m_environment.decorator->compositing());
     // A close from the window manager (Alt+F4) dismisses like Escape would.
     m_window->onCloseRequest = [self = QPointer<LauncherController>(this)] {
         if (self)
@@ -41,8 +43,25 @@ LauncherController::LauncherController(const LaunchOptions &options, Environment
 
 void LauncherController::setPlaceholder(const QColor &color)
 {
-    if (m_window)
-        m_window->setPlaceholder(color);
+    if (!m_window)
+        return;
+    m_window->setPlaceholder(color);
+    m_environment.decorator->setBackground(m_window, color);
+}
+
+void LauncherController::followCompositing()
+{
+    if (!m_window || m_window->isVisible())
+        return;
+    const bool compositing = m_environment.decorator->compositing();
+    if (compositing == m_window->isTranslucent())
+        return;
+    Log::write("[launcher] compositing=%d window=%@", compositing ? 1 : 0,
+               compositing ? QStringLiteral("translucent") : QStringLiteral("opaque"));
+    m_window->setTranslucent(compositing);
+    // The new native window starts without the server's fill.
+    if (m_window->placeholder().isValid())
+        m_environment.decorator->setBackground(m_window, m_window->placeholder());
 }
 
 void LauncherController::setContent(std::unique_ptr<Content> content)
@@ -81,6 +100,7 @@ void LauncherController::show()
     if (m_content)
         m_content->syncOptionKeyBaseline();
 
+    followCompositing();
     // The window manager drops the overlay hints whenever the window is
     // withdrawn, so they go on again before every show.
     m_environment.decorator->applyOverlayHints(m_window);

@@ -56,7 +56,8 @@ public:
     {
         // Every screen in the desktop's order.
         std::function<QList<Screen>()> screens;
-        // Hints for the window manager; none when unset.
+        // Hints for the window manager, the server's fill of the window and
+        // whether the desktop composites; none and always when unset.
         std::shared_ptr<WindowDecorator> decorator;
         // Brings the application forward (activation). Default: nothing more
         // than what raising and activating the window does.
@@ -92,7 +93,8 @@ public:
     bool hasContent() const { return m_content != nullptr; }
 
     // What the window paints under its content until it is first hidden;
-    // every later show fades in over the desktop itself.
+    // every later show fades in over the desktop itself. The display server
+    // fills the window with it as it maps, before the first paint.
     void setPlaceholder(const QColor &color);
 
     bool isVisible() const;
@@ -129,6 +131,10 @@ public:
     void screensChanged();
 
 private:
+    // Before a show: makes the window translucent when the desktop composites
+    // and opaque when it does not, should that have changed while hidden.
+    void followCompositing();
+
     std::unique_ptr<Content> m_content;
     const LaunchOptions m_options;
     Environment m_environment;

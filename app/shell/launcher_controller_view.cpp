@@ -77,6 +77,7 @@ void LauncherController::restoreCoverAfterModal()
     if (!m_window || m_window->isVisible())
         return;
     m_hiding = false;
+    followCompositing();
     m_environment.decorator->applyOverlayHints(m_window);
     m_window->show();
     m_window->raise();

@@ -10,6 +10,9 @@ LauncherWindow::LauncherWindow(const QRect &frame) : QWidget(nullptr, Qt::Window
 {
     WindowLevel::set(this, WindowLevel::launcher);
     setAttribute(Qt::WA_TranslucentBackground);
+    // The window paints its own base, clear or black, in either kind; Qt's
+    // would be the palette's grey.
+    setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_QuitOnClose, false);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAttribute(Qt::WA_ShowWithoutActivating, false);
@@ -42,12 +45,27 @@ void LauncherWindow::setPlaceholder(const QColor &color)
     update();
 }
 
+void LauncherWindow::setTranslucent(bool translucent)
+{
+    if (translucent == isTranslucent() || isVisible())
+        return;
+    if (testAttribute(Qt::WA_WState_Created))
+        destroy();
+    setAttribute(Qt::WA_TranslucentBackground, translucent);
+    update();
+}
+
 void LauncherWindow::paintEvent(QPaintEvent *event)
 {
-    if (m_placeholder.isValid()) {
+    if (m_placeholder.isValid() || !isTranslucent()) {
         QPainter painter(this);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillRect(event->rect(), m_placeholder);
+        if (!isTranslucent())
+            painter.fillRect(event->rect(), Qt::black);
+        if (m_placeholder.isValid()) {
+            painter.setCompositionMode(isTranslucent() ? QPainter::CompositionMode_Source
+                                                       : QPainter::CompositionMode_SourceOver);
+            painter.fillRect(event->rect(), m_placeholder);
+        }
     }
     emit framePainted();
 }

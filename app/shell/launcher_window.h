@@ -10,8 +10,8 @@
 // shadow, two levels above the main menu (on top of ordinary windows), and
 // able to take keyboard focus for typing, Escape and the arrow keys. Its
 // content view fills it. The window manager hints that put it on every
-// desktop and out of the task bar are applied by the controller before each
-// show (WindowDecorator).
+// desktop and out of the task bar, and whether it is translucent at all, are
+// the controller's to decide before each show (WindowDecorator).
 class LauncherWindow : public QWidget
 {
     Q_OBJECT
@@ -29,6 +29,14 @@ public:
     // (the default) paints nothing, so the desktop shows through.
     void setPlaceholder(const QColor &color);
     QColor placeholder() const { return m_placeholder; }
+
+    // Translucent (the default): the window has an alpha channel and what it
+    // leaves clear shows the desktop. Opaque: it paints over black, which is
+    // what a desktop without a compositing manager shows of a translucent
+    // window anyway. A native window keeps the kind it was made with, so a
+    // change makes a new one; only while hidden.
+    void setTranslucent(bool translucent);
+    bool isTranslucent() const { return testAttribute(Qt::WA_TranslucentBackground); }
 
     // A close request from the window manager (instead of closing). Unset:
     // the request is ignored; the window is never closed or destroyed by it.

@@ -1,12 +1,15 @@
 #include "x11/linux_desktop.h"
 
 #include "window_decorator.h"
+#include "x11/window_background.h"
 
+#include <QColor>
 #include <QGuiApplication>
 #include <QList>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
 
+#include <X11/Xlib.h>
 #include <xcb/xcb.h>
 
 #include <array>
@@ -64,14 +67,102 @@ void sendToRoot(xcb_connection_t *connection, xcb_window_t root, xcb_window_t wi
                    reinterpret_cast<const char *>(&event));
 }
 
+QNativeInterface::QX11Application *qtX11()
+{
+    return qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+}
+
+// The visual `id` of `screen`, when it is TrueColor or DirectColor (the
+// channel masks mean something only then).
+const xcb_visualtype_t *findVisual(const xcb_screen_t *screen, xcb_visualid_t id)
+{
+    for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem != 0; xcb_depth_next(&depths)) {
+        for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem != 0;
+             xcb_visualtype_next(&visuals)) {
+            if (visuals.data->visual_id != id)
+                continue;
+            const uint8_t visualClass = visuals.data->_class;
+            return visualClass == XCB_VISUAL_CLASS_TRUE_COLOR || visualClass == XCB_VISUAL_CLASS_DIRECT_COLOR
+                       ? visuals.data
+                       : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+const xcb_screen_t *screenOfRoot(xcb_connection_t *connection, xcb_window_t root)
+{
+    for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection)); screens.rem != 0;
+         xcb_screen_next(&screens)) {
+        if (screens.data->root == root)
+            return screens.data;
+    }
+    return nullptr;
+}
+
 class X11WindowDecorator final : public WindowDecorator
 {
 public:
+    bool compositing() override
+    {
+        QNativeInterface::QX11Application *x11 = qtX11();
+        xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+        if (connection == nullptr || x11->display() == nullptr)
+            return true;
+        // The selection a compositing manager holds while it runs (EWMH),
+        // one per screen; the name is asked for once.
+        if (m_compositingAtom == XCB_ATOM_NONE || m_compositingConnection != connection) {
+            const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(XDefaultScreen(x11->display()));
+            Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+                connection, xcb_intern_atom(connection, 0, uint16_t(name.size()), name.constData()), nullptr));
+            if (!reply)
+                return true;
+            m_compositingAtom = reply->atom;
+            m_compositingConnection = connection;
+        }
+        Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, m_compositingAtom), nullptr));
+        return !owner || owner->owner != XCB_WINDOW_NONE;
+    }
+
+    void setBackground(QWidget *window, const QColor &color) override
+    {
+        if (window == nullptr)
+            return;
+        QNativeInterface::QX11Application *x11 = qtX11();
+        xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+        if (connection == nullptr)
+            return;
+        const auto id = xcb_window_t(window->winId());
+        if (!color.isValid()) {
+            const uint32_t none = XCB_BACK_PIXMAP_NONE;
+            xcb_change_window_attributes(connection, id, XCB_CW_BACK_PIXMAP, &none);
+            xcb_flush(connection);
+            return;
+        }
+        // The pixel's layout is the window's visual's, which Qt chose.
+        const auto attributesCookie = xcb_get_window_attributes(connection, id);
+        const auto geometryCookie = xcb_get_geometry(connection, id);
+        Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(connection, attributesCookie, nullptr));
+        Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(connection, geometryCookie, nullptr));
+        if (!attributes || !geometry)
+            return;
+        const xcb_screen_t *screen = screenOfRoot(connection, geometry->root);
+        const xcb_visualtype_t *visual = screen ? findVisual(screen, attributes->visual) : nullptr;
+        if (visual == nullptr)
+            return;
+        const uint32_t pixel = windowBackgroundPixel(color, geometry->depth, visual->red_mask, visual->green_mask,
+                                                     visual->blue_mask);
+        xcb_change_window_attributes(connection, id, XCB_CW_BACK_PIXEL, &pixel);
+        xcb_flush(connection);
+    }
+
     void applyOverlayHints(QWidget *window) override
     {
         if (window == nullptr)
             return;
-        auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+        QNativeInterface::QX11Application *x11 = qtX11();
         xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
         if (connection == nullptr)
             return;
@@ -131,6 +222,8 @@ public:
 private:
     std::optional<Atoms> m_atoms;
     xcb_connection_t *m_atomsConnection = nullptr;
+    xcb_atom_t m_compositingAtom = XCB_ATOM_NONE;
+    xcb_connection_t *m_compositingConnection = nullptr;
 };
 
 } // namespace

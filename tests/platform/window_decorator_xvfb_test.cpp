@@ -1,11 +1,16 @@
-// The launcher window's desktop hints on a real X server: a private Xvfb,
-// the probe program showing the window, xprop reading its properties.
+// The launcher window's desktop hints, fill and compositing check on a real X
+// server: a private Xvfb, the probe program showing the window, xprop reading
+// its properties.
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QString>
 
 #include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+
+#include <memory>
 
 namespace {
 
@@ -125,6 +130,36 @@ TEST_F(XvfbWindowHints, HintsReturnAfterTheWindowManagerDroppedThem)
                      .contains(QStringLiteral("SKIP_PAGER")));
     ASSERT_EQ(command("show"), QStringLiteral("shown"));
     expectOverlayHints(window);
+}
+
+// A compositing manager is known by the selection it holds on its screen.
+TEST_F(XvfbWindowHints, CompositingIsSeenWhileAManagerHoldsItsSelection)
+{
+    ASSERT_FALSE(startProbe().isEmpty());
+    EXPECT_EQ(command("compositing"), QStringLiteral("compositing=0"));
+
+    const auto closeDisplay = [](Display *d) { XCloseDisplay(d); };
+    std::unique_ptr<Display, decltype(closeDisplay)> manager(XOpenDisplay(display.toLocal8Bit().constData()),
+                                                             closeDisplay);
+    ASSERT_NE(manager, nullptr);
+    const Window owner = XCreateSimpleWindow(manager.get(), DefaultRootWindow(manager.get()), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(manager.get(), XInternAtom(manager.get(), "_NET_WM_CM_S0", False), owner, CurrentTime);
+    XSync(manager.get(), False);
+    EXPECT_EQ(command("compositing"), QStringLiteral("compositing=1"));
+
+    manager.reset();
+    EXPECT_EQ(command("compositing"), QStringLiteral("compositing=0"));
+}
+
+// The server fills a window with its background as it maps, before the
+// program paints: in the window's own pixel layout, premultiplied with alpha
+// at depth 32 and as over black at depth 24.
+TEST_F(XvfbWindowHints, TheServerFillsTheWindowBeforeItPaints)
+{
+    ASSERT_FALSE(startProbe().isEmpty());
+    EXPECT_EQ(command("fill 24 #80c86432"), QStringLiteral("pixel=643219"));
+    EXPECT_EQ(command("fill 32 #80c86432"), QStringLiteral("pixel=80643219"));
+    EXPECT_EQ(command("fill 24 #ff0000ff"), QStringLiteral("pixel=ff"));
 }
 
 } // namespace

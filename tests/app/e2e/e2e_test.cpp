@@ -42,11 +42,15 @@ TEST_F(EndToEndTest, StartsShowsItsWindowLogsReadyAndSavesTheLayoutOnSigterm)
         << launcher.output().toStdString();
     EXPECT_TRUE(launcher.line(QStringLiteral("[ready] ")).contains(QStringLiteral(" apps=3 columns=7 rows=5 ")))
         << launcher.line(QStringLiteral("[ready] ")).toStdString();
-    const QRegularExpression windowLine(QStringLiteral(R"(^\[windows\] launcher x=0 y=0 w=1280 h=800 id=\S+$)"));
-    EXPECT_TRUE(windowLine.match(launcher.line(QStringLiteral("[windows] launcher"))).hasMatch())
-        << launcher.output().toStdString();
+    const QRegularExpression windowLine(QStringLiteral(R"(^\[windows\] launcher x=0 y=0 w=1280 h=800 id=(\S+)$)"));
+    const QRegularExpressionMatch window = windowLine.match(launcher.line(QStringLiteral("[windows] launcher")));
+    EXPECT_TRUE(window.hasMatch()) << launcher.output().toStdString();
     EXPECT_TRUE(launcher.line(QStringLiteral("[screens] ")).contains(QStringLiteral("main=true")));
     EXPECT_TRUE(eventually([&] { return launcherVisible(); }));
+    // No compositing manager runs here: the window has no alpha channel the
+    // server would only ignore.
+    const Outcome info = runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window.captured(1)}, environment());
+    EXPECT_TRUE(info.output.contains(QStringLiteral("Depth: 24"))) << info.output.toStdString();
 
     EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
     QFile layout(QDir(m_home.stateDirectory()).filePath(QStringLiteral("layout.json")));

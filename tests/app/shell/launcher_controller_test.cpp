@@ -4,7 +4,11 @@
 #include "window_decorator.h"
 #include "window_level.h"
 
+#include <QBackingStore>
+#include <QCoreApplication>
+#include <QGraphicsOpacityEffect>
 #include <QImage>
+#include <QPainter>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -42,7 +46,12 @@ class RecordingDecorator : public WindowDecorator
 {
 public:
     void applyOverlayHints(QWidget *window) override { visibleWhenApplied.append(window->isVisible()); }
+    bool compositing() override { return desktopComposites; }
+    void setBackground(QWidget *, const QColor &color) override { backgrounds.append(color); }
+
     QList<bool> visibleWhenApplied;
+    bool desktopComposites = true;
+    QList<QColor> backgrounds;
 };
 
 using Screen = LauncherController::Screen;
@@ -55,6 +64,7 @@ protected:
         auto content = std::make_unique<StandInContent>();
         stand = content.get();
         decorator = std::make_shared<RecordingDecorator>();
+        decorator->desktopComposites = compositing;
         LauncherController::Environment environment;
         environment.screens = [this] { return screens; };
         environment.decorator = decorator;
@@ -68,6 +78,7 @@ protected:
     std::unique_ptr<LauncherController> makeBare()
     {
         decorator = std::make_shared<RecordingDecorator>();
+        decorator->desktopComposites = compositing;
         LauncherController::Environment environment;
         environment.screens = [this] { return screens; };
         environment.decorator = decorator;
@@ -98,6 +109,8 @@ protected:
         Screen{QRectF(0, 0, 1280, 800), QRectF(0, 25, 1280, 775), false},
         Screen{QRectF(1280, 0, 1920, 1080), QRectF(1280, 0, 1920, 1040), true},
     };
+    // Whether the desktop of the next controller made composites.
+    bool compositing = true;
     StandInContent *stand = nullptr;
     std::shared_ptr<RecordingDecorator> decorator;
     // What the controller asked to hear when the screens change.
@@ -367,6 +380,121 @@ TEST_F(LauncherControllerTest, TheWindowSaysWhenItHasPainted)
     QObject::connect(controller->window(), &LauncherWindow::framePainted, [&painted] { ++painted; });
     paintedCentre(controller->window());
     EXPECT_EQ(painted, 1);
+}
+
+// What the window last put on screen at its centre: its backing store, as
+// painted through Qt's repaint path, children and their effects included.
+QColor storedCentre(LauncherWindow *window)
+{
+    // Qt paints a window once the platform has said it is exposed.
+    QCoreApplication::processEvents();
+    window->repaint();
+    QBackingStore *store = window->backingStore();
+    if (store == nullptr || store->paintDevice()->devType() != QInternal::Image)
+        return {};
+    const auto *image = static_cast<const QImage *>(store->paintDevice());
+    return image->pixelColor(image->rect().center());
+}
+
+// A stand-in view that fades as the launcher view does: white behind an
+// opacity effect.
+class FadingView : public QWidget
+{
+public:
+    FadingView() { setGraphicsEffect(m_effect); }
+    void setOpacity(double opacity) { m_effect->setOpacity(opacity); }
+
+protected:
+    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), Qt::white); }
+
+private:
+    QGraphicsOpacityEffect *m_effect = new QGraphicsOpacityEffect;
+};
+
+// Without a compositing manager the desktop would show a translucent window's
+// colour channels alone, the window as drawn over black; the server would
+// still keep an off-screen copy of it. The window is translucent only where
+// that shows, decided before any native window is made.
+TEST_F(LauncherControllerTest, TheWindowIsTranslucentOnlyWhenTheDesktopComposites)
+{
+    for (const bool composites : {true, false}) {
+        SCOPED_TRACE(composites ? "compositing" : "not compositing");
+        compositing = composites;
+        const auto controller = makeBare();
+        EXPECT_EQ(controller->window()->isTranslucent(), composites);
+        EXPECT_FALSE(controller->window()->testAttribute(Qt::WA_WState_Created));
+
+        controller->setPlaceholder(QColor(200, 100, 50, 128));
+        EXPECT_EQ(decorator->backgrounds, QList<QColor>{QColor(200, 100, 50, 128)})
+            << "the server fills the window as it maps";
+        controller->show();
+        controller->hide();
+        EXPECT_EQ(decorator->backgrounds.size(), 2);
+        EXPECT_FALSE(decorator->backgrounds.last().isValid()) << "no fill once the placeholder is gone";
+    }
+}
+
+// The opaque window paints what the translucent one would show there: the
+// placeholder over black, and every frame of a fade from black again, not
+// over the frame before.
+TEST_F(LauncherControllerTest, AnOpaqueWindowPaintsEachFrameOverBlack)
+{
+    compositing = false;
+    const auto controller = makeBare();
+    LauncherWindow *window = controller->window();
+    controller->setPlaceholder(QColor(200, 100, 50, 128));
+    controller->show();
+    const QColor placeholder = storedCentre(window);
+    EXPECT_NEAR(placeholder.red(), 100, 1);
+    EXPECT_NEAR(placeholder.green(), 50, 1);
+    EXPECT_NEAR(placeholder.blue(), 25, 1);
+
+    controller->setPlaceholder(QColor());
+    auto content = std::make_unique<StandInContent>();
+    auto *view = new FadingView;
+    content->m_view = view;
+    controller->setContent(std::move(content));
+    for (const double opacity : {0.5, 0.25, 0.25}) {
+        view->setOpacity(opacity);
+        const QColor faded = storedCentre(window);
+        EXPECT_NEAR(faded.red(), 255 * opacity, 2) << opacity;
+        EXPECT_NEAR(faded.blue(), 255 * opacity, 2) << opacity;
+    }
+}
+
+// A compositing manager can start or stop while the launcher runs. A native
+// window keeps the kind it was made with, so the change takes effect at the
+// next show from hidden, with a new native window carrying the placeholder
+// fill; never under the user's eyes.
+TEST_F(LauncherControllerTest, ACompositingChangeTakesEffectAtTheNextShowFromHidden)
+{
+    const auto controller = makeBare();
+    LauncherWindow *window = controller->window();
+    controller->setPlaceholder(QColor(0, 0, 0, 87));
+    controller->show();
+    const WId first = window->winId();
+    LogCapture log;
+
+    decorator->desktopComposites = false;
+    controller->show();
+    EXPECT_TRUE(window->isTranslucent()) << "shown: kept as it is";
+
+    controller->dismissCoverForModal();
+    decorator->backgrounds.clear();
+    controller->restoreCoverAfterModal();
+    EXPECT_TRUE(controller->isVisible());
+    EXPECT_FALSE(window->isTranslucent());
+    EXPECT_NE(window->winId(), first);
+    EXPECT_EQ(decorator->backgrounds, QList<QColor>{QColor(0, 0, 0, 87)});
+    EXPECT_EQ(tagged(log, QStringLiteral("[launcher]")), QStringList{"[launcher] compositing=0 window=opaque"});
+
+    controller->hide();
+    decorator->desktopComposites = true;
+    decorator->backgrounds.clear();
+    controller->show();
+    EXPECT_TRUE(window->isTranslucent());
+    EXPECT_TRUE(decorator->backgrounds.isEmpty()) << "no placeholder left to fill with";
+    EXPECT_EQ(tagged(log, QStringLiteral("[launcher]")).last(), QStringLiteral("[launcher] compositing=1 window=translucent"));
 }
 
 } // namespace

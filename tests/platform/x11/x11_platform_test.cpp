@@ -5,6 +5,7 @@
 #include "x11/mac_key_map.h"
 #include "x11/show_desktop_watcher_x11.h"
 #include "x11/tray_watcher_x11.h"
+#include "x11/window_background.h"
 #include "system_notifications.h"
 #include "x11/x11_display.h"
 
@@ -320,6 +321,37 @@ TEST_F(X11PlatformTest, TrayWatcherFollowsTheTraySelectionOwner)
     watcher.processPendingEvents();
     EXPECT_EQ(changes, (std::vector<bool>{true, false, true, false}));
     EXPECT_FALSE(watcher.isTrayAvailable());
+}
+
+// ---- Window background ----
+
+// The server fills a window with a raw pixel in the layout of its visual:
+// premultiplied with the alpha in the spare bits at depth 32, the colour as
+// over black without alpha, each channel scaled to its mask's width.
+TEST(WindowBackgroundPixel, FollowsTheVisualsLayout)
+{
+    struct Case
+    {
+        const char *name;
+        QColor color;
+        int depth;
+        std::uint32_t red, green, blue;
+        std::uint32_t pixel;
+    };
+    const QColor halfOrange(200, 100, 50, 128);
+    const std::vector<Case> cases{
+        {"opaque red, 24 bit", QColor(255, 0, 0), 24, 0xff0000, 0xff00, 0xff, 0xff0000},
+        {"translucent, 24 bit: over black", halfOrange, 24, 0xff0000, 0xff00, 0xff, 0x643219},
+        {"translucent, 32 bit: premultiplied", halfOrange, 32, 0xff0000, 0xff00, 0xff, 0x80643219},
+        {"clear, 32 bit", QColor(255, 255, 255, 0), 32, 0xff0000, 0xff00, 0xff, 0x0},
+        {"opaque white, 32 bit", QColor(255, 255, 255), 32, 0xff0000, 0xff00, 0xff, 0xffffffff},
+        {"dimming black, 24 bit", QColor(0, 0, 0, 87), 24, 0xff0000, 0xff00, 0xff, 0x0},
+        {"red, blue first", QColor(255, 0, 0), 24, 0xff, 0xff00, 0xff0000, 0xff},
+        {"white, 16 bit", QColor(255, 255, 255), 16, 0xf800, 0x07e0, 0x001f, 0xffff},
+        {"grey, 16 bit", QColor(128, 128, 128), 16, 0xf800, 0x07e0, 0x001f, 0x8410},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(windowBackgroundPixel(c.color, c.depth, c.red, c.green, c.blue), c.pixel) << c.name;
 }
 
 // ---- Key map ----
