@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -90,6 +91,41 @@ const xcb_visualtype_t *findVisual(const xcb_screen_t *screen, xcb_visualid_t id
     return nullptr;
 }
 
+xcb_connection_t *qtConnection()
+{
+    QNativeInterface::QX11Application *x11 = qtX11();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// Qt's own X connection, and `window`'s id on it (made when there is none
+// yet); no connection for a null window or without X.
+std::pair<xcb_connection_t *, xcb_window_t> nativeWindow(QWidget *window)
+{
+    xcb_connection_t *connection = window ? qtConnection() : nullptr;
+    if (connection == nullptr)
+        return {nullptr, XCB_WINDOW_NONE};
+    return {connection, xcb_window_t(window->winId())};
+}
+
+// A window's attributes and geometry, asked for together: one round trip.
+struct WindowFacts
+{
+    Reply<xcb_get_window_attributes_reply_t> attributes;
+    Reply<xcb_get_geometry_reply_t> geometry;
+};
+
+std::optional<WindowFacts> queryWindow(xcb_connection_t *connection, xcb_window_t id)
+{
+    const auto attributesCookie = xcb_get_window_attributes(connection, id);
+    const auto geometryCookie = xcb_get_geometry(connection, id);
+    WindowFacts facts{Reply<xcb_get_window_attributes_reply_t>(
+                          xcb_get_window_attributes_reply(connection, attributesCookie, nullptr)),
+                      Reply<xcb_get_geometry_reply_t>(xcb_get_geometry_reply(connection, geometryCookie, nullptr))};
+    if (!facts.attributes || !facts.geometry)
+        return std::nullopt;
+    return facts;
+}
+
 const xcb_screen_t *screenOfRoot(xcb_connection_t *connection, xcb_window_t root)
 {
     for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection)); screens.rem != 0;
@@ -127,13 +163,9 @@ public:
 
     void setBackground(QWidget *window, const QColor &color) override
     {
-        if (window == nullptr)
-            return;
-        QNativeInterface::QX11Application *x11 = qtX11();
-        xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+        const auto [connection, id] = nativeWindow(window);
         if (connection == nullptr)
             return;
-        const auto id = xcb_window_t(window->winId());
         if (!color.isValid()) {
             const uint32_t none = XCB_BACK_PIXMAP_NONE;
             xcb_change_window_attributes(connection, id, XCB_CW_BACK_PIXMAP, &none);
@@ -141,13 +173,10 @@ public:
             return;
         }
         // The pixel's layout is the window's visual's, which Qt chose.
-        const auto attributesCookie = xcb_get_window_attributes(connection, id);
-        const auto geometryCookie = xcb_get_geometry(connection, id);
-        Reply<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(connection, attributesCookie, nullptr));
-        Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(connection, geometryCookie, nullptr));
-        if (!attributes || !geometry)
+        const std::optional<WindowFacts> facts = queryWindow(connection, id);
+        if (!facts)
             return;
+        const auto &[attributes, geometry] = *facts;
         const xcb_screen_t *screen = screenOfRoot(connection, geometry->root);
         const xcb_visualtype_t *visual = screen ? findVisual(screen, attributes->visual) : nullptr;
         if (visual == nullptr)
@@ -160,13 +189,9 @@ public:
 
     void applyOverlayHints(QWidget *window) override
     {
-        if (window == nullptr)
-            return;
-        QNativeInterface::QX11Application *x11 = qtX11();
-        xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+        const auto [connection, id] = nativeWindow(window);
         if (connection == nullptr)
             return;
-        const auto id = xcb_window_t(window->winId());
 
         // Atoms live as long as the server: asked for once.
         if (!m_atoms || m_atomsConnection != connection) {
@@ -179,13 +204,10 @@ public:
         if (wmState == XCB_ATOM_NONE || wmDesktop == XCB_ATOM_NONE)
             return;
 
-        const auto attributesCookie = xcb_get_window_attributes(connection, id);
-        const auto geometryCookie = xcb_get_geometry(connection, id);
-        Reply<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(connection, attributesCookie, nullptr));
-        Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(connection, geometryCookie, nullptr));
-        if (!attributes || !geometry)
+        const std::optional<WindowFacts> facts = queryWindow(connection, id);
+        if (!facts)
             return;
+        const auto &[attributes, geometry] = *facts;
 
         if (attributes->map_state == XCB_MAP_STATE_UNMAPPED) {
             // A withdrawn window carries its wishes as properties; the window
