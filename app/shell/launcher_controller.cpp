@@ -43,7 +43,8 @@ LauncherController::LauncherController(const LaunchOptions &options, Environment
 
 void LauncherController::setPlaceholder(const QColor &color)
 {
-    if (!m_window)
+    // Every hide clears the placeholder; the server hears of a change only.
+    if (!m_window || color == m_window->placeholder())
         return;
     m_window->setPlaceholder(color);
     m_environment.decorator->setBackground(m_window, color);

@@ -431,6 +431,9 @@ TEST_F(LauncherControllerTest, TheWindowIsTranslucentOnlyWhenTheDesktopComposite
         controller->hide();
         EXPECT_EQ(decorator->backgrounds.size(), 2);
         EXPECT_FALSE(decorator->backgrounds.last().isValid()) << "no fill once the placeholder is gone";
+        controller->show();
+        controller->hide();
+        EXPECT_EQ(decorator->backgrounds.size(), 2) << "the server hears of changes only";
     }
 }
 
