@@ -330,9 +330,9 @@ QWidget *SettingsWindowController::advancedPage(int width)
     m_inputStatusLabel->show();
 
     return page({sectionHeader(L(QStringLiteral("输入与权限")), width),
-                 new SettingsCard({new SettingsRow(L(QStringLiteral("双事件通道")), m_eventTapButton),
+                 new SettingsCard({new SettingsRow(L(QStringLiteral("键盘与手势监听")), m_eventTapButton),
                                    new SettingsRow(L(QStringLiteral("系统事件时收起")), m_hideOnSystemButton),
-                                   new SettingsRow(L(QStringLiteral("辅助功能权限")), access)},
+                                   new SettingsRow(L(QStringLiteral("X 服务器输入权限")), access)},
                                   width)});
 }
 

@@ -37,7 +37,7 @@ namespace {
 
 const QString kTitleKey = QStringLiteral("Tessellon 设置");
 const QString kGrantKey = QStringLiteral("授权…");
-const QString kEmptySourcesKey = QStringLiteral("默认扫描 /Applications、/System/Applications 等系统目录");
+const QString kEmptySourcesKey = QStringLiteral("默认扫描 /Applications、/System/Applications、~/Applications 等目录");
 const QString kTipKey = QStringLiteral("提示：改动即时生效；多源导入只读 sqlite / plist，不修改来源数据。");
 const QString kLanguageSetKey = QStringLiteral("界面语言已设为 %@");
 const QString kNotRunningKey = QStringLiteral("输入通道未启动");
@@ -462,6 +462,10 @@ void SettingsWindowController::selectTabForAutomation(int index)
 void SettingsWindowController::refreshInputStatus()
 {
     const std::optional<QString> status = m_host.inputStatus();
-    m_inputStatusLabel->setText(status ? *status : L(kNotRunningKey));
-    m_inputStatusLabel->setToolTip(m_inputStatusLabel->text());
+    QString text = status ? *status : L(kNotRunningKey);
+    // The host's text also ends a sentence; standing alone it starts as one.
+    if (!text.isEmpty())
+        text[0] = text.at(0).toUpper();
+    m_inputStatusLabel->setText(text);
+    m_inputStatusLabel->setToolTip(text);
 }
