@@ -436,7 +436,9 @@ void TileDragController::cancelMergeDwell()
 
 void TileDragController::mergeDwellFired()
 {
-    m_mergeDwellTimer.clear();
+    // Stopped too, not only forgotten: called before its time (as a test
+    // does), a timer left running would fire into a controller long gone.
+    dropTimer(m_mergeDwellTimer);
     m_mergeDwellScheduledSince = 0;
     if (m_mergeGate.candidate() && !m_mergeGate.committed() && m_lastDragPoint)
         updateDropTarget(*m_lastDragPoint, m_lastDragID, m_lastAllowMerge);
@@ -746,7 +748,7 @@ void TileDragController::cancelEdgeTimer()
 
 void TileDragController::edgeTimerFired()
 {
-    m_edgeAutoTimer.clear();
+    dropTimer(m_edgeAutoTimer);
     m_edgeTimerFireDate = 0;
     if (m_lastDragPoint && m_lastDragID)
         updateEdgeAutoPage(*m_lastDragPoint, m_lastDragID);

@@ -111,6 +111,9 @@ private:
     void showPage(int index);
     // Puts the long-lived controls back into the holder, out of any page.
     void collectControls();
+    // Gives the focus to `preferred` when it is shown, else to the selected
+    // tab, without a focus ring.
+    void placeFocus(QWidget *preferred);
 
     // Page builders (settings_pages.cpp).
     QList<std::pair<QString, QString>> tabItems() const;

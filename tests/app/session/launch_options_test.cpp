@@ -272,7 +272,6 @@ TEST(LaunchOptionsUsage, EveryKnownOptionHasOneLine)
         const QString option = words.at(0);
         EXPECT_FALSE(named.contains(option)) << option.toStdString();
         named.append(option);
-        EXPECT_EQ(LaunchOptions::problems(command({option})), QStringList()) << line.toStdString();
         // Only a valued option is missing its value when nothing follows.
         const bool valued = words.size() > 1 && words.at(1) == words.at(1).toUpper() && words.at(1).at(0).isLetter();
         EXPECT_EQ(LaunchOptions::problems(command({option, QStringLiteral("--show")})).isEmpty(), !valued)
