@@ -121,6 +121,8 @@ private:
     QWidget *sectionHeader(const QString &title, int width);
     QLabel *hint(const QString &text);
     QWidget *customRow(int height, int width, const std::function<void(QWidget *row)> &fill);
+    // A row of a wrapped `note`, `top` pixels of room above and below it.
+    QWidget *noteRow(QLabel *note, int width, int top, int minimumHeight);
     void configurePopup(PopupButton *popup, const QStringList &items);
     void configureSlider(SettingsSlider *slider, double minimum, double maximum);
     QWidget *sliderRow(SettingsSlider *slider, QLabel *valueLabel);

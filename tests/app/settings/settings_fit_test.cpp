@@ -95,9 +95,12 @@ protected:
 
 TEST_P(SettingsFitTest, EveryTextFitsItsWidget)
 {
-    L10n::setForTesting(GetParam().language);
     open();
     controller->showWindow();
+    // As a person would: the window is rebuilt in the language chosen.
+    choose("languagePopup", int(AppLanguage::Value(GetParam().language)));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(L10n::current(), GetParam().language);
     controller->selectTabForAutomation(GetParam().page);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     ASSERT_EQ(controller->window()->size(), QSize(620, 730));
