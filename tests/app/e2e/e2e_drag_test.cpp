@@ -127,10 +127,27 @@ protected:
     }
 };
 
-TEST_F(DragOutEndToEndTest, ATileDraggedOntoAWindowAboveTheLauncherIsOfferedThereAsALinkAndStaysInPlace)
+// Dragged onto another application's window stacked above the launcher (a
+// dock, a file manager), a grid tile or a folder's member reaches it, offered
+// only as a link to its bundle (a file manager takes what a drag proposes: a
+// move would carry the bundle out of the applications folder), and the drop
+// there changes nothing in the launcher.
+struct DragOutRow
 {
+    const char *name;
+    QStringList options;
+    bool fromFolder;
+};
+
+class DragOutTable : public DragOutEndToEndTest, public ::testing::WithParamInterface<DragOutRow>
+{
+};
+
+TEST_P(DragOutTable, TheOtherWindowIsOfferedALinkToTheBundleAndTheLayoutStays)
+{
+    const DragOutRow &row = GetParam();
     Launcher launcher(environment());
-    ASSERT_TRUE(launcher.start(arguments({"--show", "--no-event-tap", "--dump-windows"})));
+    ASSERT_TRUE(launcher.start(arguments(QStringList{"--show", "--no-event-tap", "--dump-windows"} + row.options)));
     ASSERT_TRUE(launcher.waitFor(QStringLiteral("[ready] "), 1, kStartTimeoutMs)) << launcher.output().toStdString();
     ASSERT_TRUE(eventually([&] { return launcherVisible(); }));
     const QByteArray before = storedLayout();
@@ -138,41 +155,24 @@ TEST_F(DragOutEndToEndTest, ATileDraggedOntoAWindowAboveTheLauncherIsOfferedTher
     ASSERT_TRUE(target.start(dock));
     ASSERT_FALSE(target.waitForLine(QStringLiteral("[target] ready")).isEmpty()) << target.output().toStdString();
 
-    // The first tile: Atlas.
-    const QString enter = dragOntoDock(target, iconCentre(0));
+    // Atlas: the first tile, or the first member of the folder of the first
+    // applications, one row on the 1280 × 800 screen with its first icon
+    // centred at (286, 377).
+    const QString enter = dragOntoDock(target, row.fromFolder ? QPointF(286, 377) : iconCentre(0));
     ASSERT_FALSE(enter.isEmpty()) << target.output().toStdString() << launcher.output().toStdString();
     EXPECT_EQ(enter.toStdString(), ("[target] enter actions=link urls=" + bundleURL("Atlas")).toStdString());
     xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
     EXPECT_EQ(target.waitForLine(QStringLiteral("[target] drop ")).toStdString(), "[target] drop action=link")
         << target.output().toStdString();
 
-    // The drop was the other application's: nothing moved in the launcher.
     ASSERT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
     EXPECT_EQ(launcher.linesStartingWith(QStringLiteral("[drop] ")), QStringList()) << launcher.output().toStdString();
     EXPECT_EQ(storedLayout(), before);
 }
 
-// A file manager takes what a drag proposes: a folder's member must reach it
-// only as a link, never to be moved out of the applications folder.
-TEST_F(DragOutEndToEndTest, AFolderMemberDraggedOntoAWindowAboveTheLauncherIsOfferedThereAsALink)
-{
-    Launcher launcher(environment());
-    // The folder of the first applications (Atlas, Beacon, Canvas), one row on
-    // the 1280 × 800 screen: its first member's icon is centred at (286, 377).
-    ASSERT_TRUE(launcher.start(arguments({"--show", "--no-event-tap", "--folder"})));
-    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[ready] "), 1, kStartTimeoutMs)) << launcher.output().toStdString();
-    ASSERT_TRUE(eventually([&] { return launcherVisible(); }));
-    DropTarget target(environment());
-    ASSERT_TRUE(target.start(dock));
-    ASSERT_FALSE(target.waitForLine(QStringLiteral("[target] ready")).isEmpty()) << target.output().toStdString();
-
-    const QString enter = dragOntoDock(target, QPointF(286, 377));
-    ASSERT_FALSE(enter.isEmpty()) << target.output().toStdString() << launcher.output().toStdString();
-    EXPECT_EQ(enter.toStdString(), ("[target] enter actions=link urls=" + bundleURL("Atlas")).toStdString());
-    xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
-    EXPECT_EQ(target.waitForLine(QStringLiteral("[target] drop ")).toStdString(), "[target] drop action=link")
-        << target.output().toStdString();
-    EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
-}
+INSTANTIATE_TEST_SUITE_P(DragOut, DragOutTable,
+                         ::testing::Values(DragOutRow{"GridTile", {}, false},
+                                           DragOutRow{"FolderMember", {"--folder"}, true}),
+                         [](const ::testing::TestParamInfo<DragOutRow> &info) { return std::string(info.param.name); });
 
 } // namespace
