@@ -9,6 +9,7 @@
 #include "tray_watcher.h"
 #include "window_decorator.h"
 #include "window_stacking.h"
+#include "window_under_pointer.h"
 #include "x11/linux_desktop.h"
 #include "termination_signals.h"
 
@@ -91,6 +92,7 @@ int main(int argc, char **argv)
     platform.useInputPlatform(*input);
     platform.trayWatcher = trayWatcher.get();
     platform.launcherEnvironment.decorator = makeLinuxWindowDecorator();
+    platform.launcherEnvironment.windowUnderPointer = makeLinuxWindowUnderPointer();
     auto delegate = std::make_unique<AppDelegate>(options, std::move(platform));
     appDelegateRef = delegate.get();
     instance.onReopenWithArguments = [](const QStringList &arguments) {
