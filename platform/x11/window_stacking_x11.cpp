@@ -1,6 +1,7 @@
 #include "x11/linux_desktop.h"
 
 #include "window_stacking.h"
+#include "x11/x11_top_level.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -17,15 +18,17 @@ struct FreeDeleter
 {
     void operator()(void *p) const { std::free(p); }
 };
-using TreeReply = std::unique_ptr<xcb_query_tree_reply_t, FreeDeleter>;
 
-// A window manager nests a client window in a frame or two; more than this
-// is no window manager's doing, and ends the climb.
-constexpr int kMaxNesting = 16;
-
-TreeReply queryTree(xcb_connection_t *connection, xcb_window_t window)
+// The root's children, lowest first: the order in which the server stacks
+// top-level windows.
+QList<xcb_window_t> stackingOrder(xcb_connection_t *connection, xcb_window_t root)
 {
-    return TreeReply(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+    const std::unique_ptr<xcb_query_tree_reply_t, FreeDeleter> tree(
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr));
+    if (!tree)
+        return {};
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    return QList<xcb_window_t>(children, children + xcb_query_tree_children_length(tree.get()));
 }
 
 class X11WindowStacking final : public WindowStacking
@@ -37,37 +40,25 @@ public:
         xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
         if (connection == nullptr)
             return std::nullopt;
-        // The root's children, lowest first, read once for all windows.
-        QList<xcb_window_t> stacked;
-        bool stackedRead = false;
+        // Read once, at the first window the server knows.
+        std::optional<QList<xcb_window_t>> stacked;
         QList<int> result;
         result.reserve(windows.size());
         for (const QWidget *window : windows) {
             // A window without a native one, or hidden, is not on screen.
             const WId id = window && window->isVisible() ? window->internalWinId() : 0;
-            int place = -1;
+            xcb_window_t root = XCB_WINDOW_NONE;
             // The window manager may have put the window into a frame of its
             // own: the frame, a child of the root, is what the root stacks.
-            xcb_window_t current = xcb_window_t(id);
-            for (int depth = 0; id != 0 && depth < kMaxNesting; ++depth) {
-                const TreeReply tree = queryTree(connection, current);
-                if (!tree)
-                    break;
-                if (tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE) {
-                    if (!stackedRead) {
-                        stackedRead = true;
-                        if (const TreeReply root = queryTree(connection, tree->root)) {
-                            const xcb_window_t *children = xcb_query_tree_children(root.get());
-                            const int count = xcb_query_tree_children_length(root.get());
-                            stacked = QList<xcb_window_t>(children, children + count);
-                        }
-                    }
-                    place = int(stacked.indexOf(current));
-                    break;
-                }
-                current = tree->parent;
+            const xcb_window_t topLevel =
+                id != 0 ? x11TopLevelOf(connection, xcb_window_t(id), &root) : xcb_window_t(XCB_WINDOW_NONE);
+            if (topLevel == XCB_WINDOW_NONE) {
+                result.append(-1);
+                continue;
             }
-            result.append(place);
+            if (!stacked)
+                stacked = stackingOrder(connection, root);
+            result.append(int(stacked->indexOf(topLevel)));
         }
         return result;
     }
