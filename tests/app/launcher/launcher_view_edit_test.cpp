@@ -336,19 +336,28 @@ struct ShownDragImage
     }
 };
 
-ShownDragImage shownDragImage(LauncherView &v)
+// Drags tile 0 off its place and keeps holding it.
+class LauncherViewDragImageTest : public LauncherViewEditTest
 {
-    const QLabel *label = v.tileDrag().dragImageView();
-    if (!label)
-        return {};
-    const double s = v.geometry().iconSide() * 1.18;
-    const double pad = v.geometry().iconSide() * 0.3;
-    return {label->pixmap().toImage(), QRectF(pad, pad, s, s)};
-}
+protected:
+    // The image that then follows the pointer (none when no drag started).
+    ShownDragImage dragFirstTile()
+    {
+        const QPointF start = iconCentre(0);
+        mouse(QEvent::MouseButtonPress, start);
+        mouse(QEvent::MouseMove, start + QPointF(20, 0));
+        const QLabel *label = view->tileDrag().dragImageView();
+        if (!label)
+            return {};
+        const double side = view->geometry().iconSide();
+        return {label->pixmap().toImage(), QRectF(side * 0.3, side * 0.3, side * 1.18, side * 1.18)};
+    }
+    void drop() { mouse(QEvent::MouseButtonRelease, iconCentre(0) + QPointF(20, 0)); }
+};
 
 // An application whose icon is still on its way is dragged with its bundle's
 // icon, lifted on a dark shadow below it, not with a blank plate.
-TEST_F(LauncherViewEditTest, ADraggedApplicationWithoutItsIconYetShowsItsBundlesIconOnAShadow)
+TEST_F(LauncherViewDragImageTest, AnApplicationWithoutItsIconYetShowsItsBundlesIconOnAShadow)
 {
     giveBundleIcon(appsDir() + QStringLiteral("/App00.app"), id(QStringLiteral("App00")), QColor(220, 30, 40));
     LauncherView &v = build();
@@ -357,23 +366,20 @@ TEST_F(LauncherViewEditTest, ADraggedApplicationWithoutItsIconYetShowsItsBundles
     state.icon.reset();
     v.tiles()[0]->setState(state);
 
-    const QPointF start = iconCentre(0);
-    mouse(QEvent::MouseButtonPress, start);
-    mouse(QEvent::MouseMove, start + QPointF(20, 0));
-    ASSERT_TRUE(v.tileDrag().isDragging());
-    const ShownDragImage shown = shownDragImage(v);
+    const ShownDragImage shown = dragFirstTile();
     ASSERT_FALSE(shown.image.isNull());
-    EXPECT_TRUE(reddish(shown.at(shown.icon.center()))) << shown.at(shown.icon.center()).name(QColor::HexArgb).toStdString();
+    const QColor middle = shown.at(shown.icon.center());
+    EXPECT_TRUE(reddish(middle)) << middle.name(QColor::HexArgb).toStdString();
     const QColor shadow = shown.at(QPointF(shown.icon.center().x(), shown.icon.bottom() + shown.icon.height() * 0.06));
     EXPECT_GT(shadow.alpha(), 30) << "a shadow below the icon";
     EXPECT_LT(shadow.alpha(), 104);
     EXPECT_LT(shadow.red() + shadow.green() + shadow.blue(), 30);
     EXPECT_EQ(shown.at(QPointF(0.5, 0.5)).alpha(), 0);
-    mouse(QEvent::MouseButtonRelease, start + QPointF(20, 0));
+    drop();
 }
 
 // A dragged folder shows its members' mosaic inside its outlined plate.
-TEST_F(LauncherViewEditTest, ADraggedFolderShowsItsMosaicAndOutline)
+TEST_F(LauncherViewDragImageTest, AFolderShowsItsMosaicAndOutline)
 {
     for (const QString name : {QStringLiteral("App00"), QStringLiteral("App01")})
         giveBundleIcon(appsDir() + QLatin1Char('/') + name + QStringLiteral(".app"), id(name), QColor(220, 30, 40));
@@ -388,21 +394,18 @@ TEST_F(LauncherViewEditTest, ADraggedFolderShowsItsMosaicAndOutline)
     });
     ASSERT_TRUE(v.entries().first().isFolder());
 
-    const QPointF start = iconCentre(0);
-    mouse(QEvent::MouseButtonPress, start);
-    mouse(QEvent::MouseMove, start + QPointF(20, 0));
-    ASSERT_TRUE(v.tileDrag().isDragging());
-    const ShownDragImage shown = shownDragImage(v);
+    const ShownDragImage shown = dragFirstTile();
     ASSERT_FALSE(shown.image.isNull());
     // The mosaic's first cell, inside the plate inset by a twentieth.
     const double preview = shown.icon.width() * 0.9;
     const double first = shown.icon.left() + shown.icon.width() * 0.05 + preview * (0.05 + 0.273 / 2);
-    EXPECT_TRUE(reddish(shown.at(QPointF(first, first)))) << shown.at(QPointF(first, first)).name(QColor::HexArgb).toStdString();
+    const QColor cell = shown.at(QPointF(first, first));
+    EXPECT_TRUE(reddish(cell)) << cell.name(QColor::HexArgb).toStdString();
     // Its outline, brighter than the plate it surrounds.
     const double middle = shown.icon.center().y();
     EXPECT_GT(shown.at(QPointF(shown.icon.left() + 0.5, middle)).alpha(),
               shown.at(QPointF(shown.icon.left() + 3, middle)).alpha() + 40);
-    mouse(QEvent::MouseButtonRelease, start + QPointF(20, 0));
+    drop();
 }
 
 // The tiles that make room in the row slide whole, label and icon, not cut

@@ -99,9 +99,10 @@ TEST_P(DragImageContent, ShowsItsContentOnAShadowThatFallsDownwards)
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, DragImageContent,
-    testing::Values(ContentRow{"applicationIcon", DragImage::Kind::application, QColor(220, 30, 40), QColor(220, 30, 40),
-                               247, 247},
-                    ContentRow{"applicationWithoutIcon", DragImage::Kind::application, std::nullopt, std::nullopt, 77, 77},
+    testing::Values(ContentRow{"applicationIcon", DragImage::Kind::application, QColor(220, 30, 40),
+                               QColor(220, 30, 40), 247, 247},
+                    ContentRow{"applicationWithoutIcon", DragImage::Kind::application, std::nullopt, std::nullopt, 77,
+                               77},
                     // The mosaic in its middle, the translucent plate and outline around.
                     ContentRow{"folderMosaic", DragImage::Kind::folder, QColor(30, 200, 60), QColor(30, 200, 60), 255,
                                61},
