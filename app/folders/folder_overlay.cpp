@@ -364,7 +364,7 @@ void FolderOverlay::beginDrag(int cell)
 
     auto *drag = new QDrag(this);
     drag->setMimeData(data.release());
-    drag->setPixmap(DragImage::dragPixmap(image, this));
+    DragImage::attach(*drag, image, this);
     drag->setHotSpot((pointer - imageOrigin).toPoint());
 
     const QPointer<FolderOverlay> self(this);

@@ -217,7 +217,7 @@ void TileDragController::startSystemDrag()
     auto *drag = new QDrag(m_host.dragSurface());
     drag->setMimeData(TilePasteboard::makeMimeData(*entry, session.appFor(*entry)).release());
     if (m_dragItemImage) {
-        drag->setPixmap(DragImage::dragPixmap(*m_dragItemImage, m_host.dragSurface()));
+        DragImage::attach(*drag, *m_dragItemImage, m_host.dragSurface());
         drag->setHotSpot(QPoint(int(m_dragItemImage->width() / m_dragItemImage->devicePixelRatio() / 2),
                                 int(m_dragItemImage->height() / m_dragItemImage->devicePixelRatio() / 2)));
     }

@@ -3,8 +3,14 @@
 #include "tiles/gaussian_blur.h"
 
 #include <QPainter>
+#include <QBitmap>
+#include <QDrag>
+#include <QGuiApplication>
 #include <QPainterPath>
+#include <QRegion>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -113,9 +119,23 @@ QImage DragImage::forDragWindow(const QImage &image, bool compositing)
     return solid.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-QPixmap DragImage::dragPixmap(const QImage &image, const QWidget *source)
+void DragImage::attach(QDrag &drag, const QImage &image, const QWidget *source)
 {
     const QWidget *window = source ? source->window() : nullptr;
     const bool compositing = window && window->testAttribute(Qt::WA_TranslucentBackground);
-    return QPixmap::fromImage(forDragWindow(image, compositing));
+    const QImage shown = forDragWindow(image, compositing);
+    drag.setPixmap(QPixmap::fromImage(shown));
+    if (compositing || shown.isNull())
+        return;
+    // Without a compositing manager Qt fills its drag window with the
+    // palette's base colour under the picture and (Qt 6.4) never gives the
+    // window the picture's outline, so the clear margin shows as a white
+    // square. The window exists once the drag loop runs: outline it then.
+    const QSize logical = (QSizeF(shown.size()) / shown.devicePixelRatio()).toSize();
+    const QRegion outline(QBitmap::fromImage(shown.createAlphaMask().scaled(logical)));
+    QTimer::singleShot(0, &drag, [outline] {
+        for (QWindow *candidate : QGuiApplication::topLevelWindows())
+            if (candidate->isVisible() && candidate->inherits("QShapedPixmapWindow"))
+                candidate->setMask(outline);
+    });
 }

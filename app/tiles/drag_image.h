@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QImage>
-#include <QPixmap>
 
 #include <optional>
 
+class QDrag;
 class QWidget;
 
 // The picture that follows the pointer while a tile of the grid or a member
@@ -53,8 +53,10 @@ public:
     // the icon: there, the pixels at least half opaque become fully opaque in
     // their own colour and the others fully transparent. With one, unchanged.
     static QImage forDragWindow(const QImage &image, bool compositing);
-    // The pixmap for a system drag started from `source` (QDrag::setPixmap).
-    // A window of ours is translucent exactly when the desktop composites
-    // (the launcher follows it), so the source's window tells which.
-    static QPixmap dragPixmap(const QImage &image, const QWidget *source);
+    // Makes `image` the picture of `drag`, started from `source`; call just
+    // before QDrag::exec. A window of ours is translucent exactly when the
+    // desktop composites (the launcher follows it), so the source's window
+    // tells which picture the drag window gets, and whether it needs an
+    // outline of its own (see the definition).
+    static void attach(QDrag &drag, const QImage &image, const QWidget *source);
 };

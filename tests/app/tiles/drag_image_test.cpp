@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QColor>
+#include <QDrag>
 #include <QImage>
 #include <QWidget>
 
@@ -147,15 +148,19 @@ TEST(DragImage, ForADragWindowWithoutCompositingEveryPixelIsOpaqueOrClear)
     EXPECT_EQ(DragImage::forDragWindow(image, true), image);
 }
 
-TEST(DragImage, TheDragPixmapFollowsWhetherTheSourcesWindowIsTranslucent)
+TEST(DragImage, TheDragsPictureFollowsWhetherTheSourcesWindowIsTranslucent)
 {
     const QImage image = DragImage::render(DragImage::Content{}, kSide, 1);
     QWidget opaque;
     QWidget translucent;
     translucent.setAttribute(Qt::WA_TranslucentBackground);
     auto *child = new QWidget(&translucent);
-    EXPECT_EQ(DragImage::dragPixmap(image, child).toImage(), DragImage::forDragWindow(image, true));
-    EXPECT_EQ(DragImage::dragPixmap(image, &opaque).toImage(), DragImage::forDragWindow(image, false));
+    QDrag fromTranslucent(child);
+    DragImage::attach(fromTranslucent, image, child);
+    EXPECT_EQ(fromTranslucent.pixmap().toImage(), DragImage::forDragWindow(image, true));
+    QDrag fromOpaque(&opaque);
+    DragImage::attach(fromOpaque, image, &opaque);
+    EXPECT_EQ(fromOpaque.pixmap().toImage(), DragImage::forDragWindow(image, false));
 }
 
 } // namespace
