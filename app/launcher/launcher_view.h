@@ -1,6 +1,7 @@
 #pragma once
 
 #include "launcher/edit_mode_controller.h"
+#include "launcher/fill_view.h"
 #include "launcher/flipped_view.h"
 #include "launcher/folder_host.h"
 #include "launcher/presentation_animator.h"
@@ -148,7 +149,7 @@ public:
     QScrollArea *scrollContainer() const { return m_scrollContainer; }
     PageDotsView *pageDots() const { return m_pageDots; }
     QLabel *hintLabel() const { return m_hintLabel; }
-    QWidget *insertionIndicator() const { return m_insertionIndicator; }
+    FillView *insertionIndicator() const { return m_insertionIndicator; }
     QPushButton *settingsButton() const { return m_settingsButton; }
     WallpaperBackdrop *backdrop() const { return m_backdrop; }
 
@@ -319,7 +320,7 @@ private:
     QScrollArea *m_scrollContainer = nullptr;
     PageDotsView *m_pageDots = nullptr;
     QLabel *m_hintLabel = nullptr;
-    QWidget *m_insertionIndicator = nullptr;
+    FillView *m_insertionIndicator = nullptr;
     QPushButton *m_settingsButton = nullptr;
 
     // --- Grid content -----------------------------------------------------------------
@@ -396,7 +397,8 @@ private:
     double dragNow() const override { return mediaTime(); }
     bool dragLogs() const override { return m_options.dumpWindows; }
     void dragOpenFolder(const LayoutEntry &entry) override { openFolder(entry); }
-    QWidget *dragMarker() override { return m_insertionIndicator; }
+    FillView *dragMarker() override { return m_insertionIndicator; }
+    IconProvider &dragIcons() override { return m_icons; }
     bool dragPointerOverOtherWindow() override;
     std::shared_ptr<WindowUnderPointer> m_windowUnderPointer;
 

@@ -1,7 +1,10 @@
 #include "launcher/tile_drag_controller.h"
 
+#include "launcher/fill_view.h"
 #include "session/launcher_session.h"
 #include "tiles/app_tile.h"
+#include "tiles/drag_image.h"
+#include "tiles/icon_provider.h"
 #include "tiles/tile_pasteboard.h"
 
 #include "foundation/log.h"
@@ -87,34 +90,33 @@ double TileDragController::reflowTarget(int index) const
 
 // --- The drag ------------------------------------------------------------------------------
 
-QImage TileDragController::dragImageFor(const LayoutEntry &entry, double side) const
+QImage TileDragController::dragImageFor(const LayoutEntry &entry, double side)
 {
-    // The tile's own drawing, lifted a little above the grid.
-    const QList<AppTile *> &tiles = m_host.dragTiles();
-    AppTile *tile = nullptr;
-    for (AppTile *candidate : tiles)
+    const AppTile *tile = nullptr;
+    for (const AppTile *candidate : m_host.dragTiles())
         if (candidate && candidate->entry().id == entry.id)
             tile = candidate;
-    const double s = side * 1.18;
-    const double pad = side * 0.3;
     const double scale = tile ? tile->renderScale() : 2;
-    QImage image(QSize(int(std::ceil((s + 2 * pad) * scale)), int(std::ceil((s + 2 * pad) * scale))),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(scale);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRectF iconRect(pad, pad, s, s);
-    if (tile && tile->icon() && !tile->icon()->isNull()) {
-        painter.setOpacity(0.97);
-        painter.drawImage(iconRect, *tile->icon());
+    DragImage::Content content;
+    if (entry.isFolder()) {
+        content.kind = DragImage::Kind::folder;
+        const QStringList members = entry.folder ? entry.folder->bundleIDs : QStringList();
+        const double previewSide = DragImage::Geometry::forIconSide(side).iconSide * 0.9;
+        if (const QImage preview = m_host.dragIcons().folderPreview(members, previewSide, scale); !preview.isNull())
+            content.image = preview;
+        // The merge preview shows the folder as its tile does.
+        m_dragIconImage = tile && tile->folderPreview() ? tile->folderPreview() : content.image;
     } else {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(255, 255, 255, entry.isFolder() ? 61 : 77));
-        painter.drawRoundedRect(iconRect, s * 0.22, s * 0.22);
+        if (tile && tile->icon() && !tile->icon()->isNull()) {
+            content.image = tile->icon();
+        } else if (const std::optional<AppItem> app = m_host.dragSession().appFor(entry)) {
+            // Its icon is still on its way: the one picture of this drag
+            // cannot wait for it.
+            content.image = m_host.dragIcons().iconNow(*app);
+        }
+        m_dragIconImage = content.image;
     }
-    return image;
+    return DragImage::render(content, side, scale);
 }
 
 void TileDragController::startDrag(const QString &entryID, const QPointF &startPoint)
@@ -130,8 +132,6 @@ void TileDragController::startDrag(const QString &entryID, const QPointF &startP
     m_dragItemImage = image;
     for (AppTile *tile : m_host.dragTiles()) {
         if (tile && tile->entry().id == entryID) {
-            if (tile->icon() && !tile->icon()->isNull())
-                m_dragIconImage = *tile->icon();
             TileState state = tile->state();
             state.dragging = true;
             tile->setState(state);
@@ -209,7 +209,7 @@ void TileDragController::startSystemDrag()
     auto *drag = new QDrag(m_host.dragSurface());
     drag->setMimeData(TilePasteboard::makeMimeData(*entry, session.appFor(*entry)).release());
     if (m_dragItemImage) {
-        drag->setPixmap(QPixmap::fromImage(*m_dragItemImage));
+        DragImage::attach(*drag, *m_dragItemImage, m_host.dragSurface());
         drag->setHotSpot(QPoint(int(m_dragItemImage->width() / m_dragItemImage->devicePixelRatio() / 2),
                                 int(m_dragItemImage->height() / m_dragItemImage->devicePixelRatio() / 2)));
     }
@@ -331,13 +331,14 @@ void TileDragController::updateDropTarget(const QPointF &point, const std::optio
 
 void TileDragController::showInsertionMarker(int index)
 {
-    QWidget *marker = m_host.dragMarker();
+    FillView *marker = m_host.dragMarker();
     if (!marker)
         return;
     const int slot = std::clamp(index, 0, std::max(0, m_host.dragPageCapacity() - 1));
     const QRectF f = m_host.dragSlotFrame(slot);
     const double s = m_host.dragIconSide();
     marker->setGeometry(QRectF(f.left() + (f.width() - s) / 2, f.top() + 2, s, s + 2).toRect());
+    marker->setCornerRadius(s * 0.22);
     marker->show();
     marker->raise();
     if (m_dragImageView)
@@ -524,7 +525,7 @@ void TileDragController::reflowTick(double time)
         } else {
             moving = true;
         }
-        tile->setLayerTransform(s.x == 0 ? QTransform() : QTransform::fromTranslate(s.x, 0));
+        tile->setSlide(s.x);
         ++it;
     }
     if (!moving)

@@ -20,6 +20,8 @@
 #include <optional>
 
 class AppTile;
+class FillView;
+class IconProvider;
 class LauncherSession;
 class QDrag;
 class QMimeData;
@@ -75,7 +77,9 @@ public:
         virtual bool dragLogs() const = 0;
         virtual void dragOpenFolder(const LayoutEntry &entry) = 0;
         // The insertion marker (a child of the surface).
-        virtual QWidget *dragMarker() = 0;
+        virtual FillView *dragMarker() = 0;
+        // The icons, for the drag image of an entry whose tile has none yet.
+        virtual IconProvider &dragIcons() = 0;
         // Whether the pointer is over another top-level window than the
         // surface's, stacked above it.
         virtual bool dragPointerOverOtherWindow() = 0;
@@ -168,7 +172,7 @@ private:
     void endDragVisual();
     void dragSessionEnded();
     void startSystemDrag();
-    QImage dragImageFor(const LayoutEntry &entry, double side) const;
+    QImage dragImageFor(const LayoutEntry &entry, double side);
 
     struct Spring
     {

@@ -1,5 +1,6 @@
 #include "folders/folder_dots_view.h"
 #include "folders/folder_overlay.h"
+#include "tiles/drag_image.h"
 #include "folders/folder_panel_view.h"
 #include "folders/folder_tiles_view.h"
 #include "folders/folder_title_field.h"
@@ -26,11 +27,11 @@
 
 namespace {
 
-QList<FolderItem> members(int count)
+QList<FolderItem> members(int count, const std::optional<QImage> &icon = std::nullopt)
 {
     QList<FolderItem> items;
     for (int i = 0; i < count; ++i)
-        items.append(FolderItem{QStringLiteral("m%1").arg(i), QStringLiteral("Member %1").arg(i), std::nullopt});
+        items.append(FolderItem{QStringLiteral("m%1").arg(i), QStringLiteral("Member %1").arg(i), icon});
     return items;
 }
 
@@ -44,9 +45,10 @@ protected:
     {
         window = std::make_unique<QWidget>();
         window->resize(1460, 930);
+        window->setAttribute(Qt::WA_TranslucentBackground, translucentWindow);
         overlay = new FolderOverlay(QRect(10, 20, 1440, 900), LayoutFolder(QStringLiteral("F"), QStringLiteral("Work"),
                                                                           {}),
-                                    members(count), initialPage, window.get());
+                                    members(count, memberIcon), initialPage, window.get());
         overlay->onClose = [this] { ++closes; };
         overlay->onOpen = [this](const QString &id) { events.append(QStringLiteral("open:") + id); };
         overlay->onRemove = [this](const QString &id) { events.append(QStringLiteral("remove:") + id); };
@@ -61,6 +63,7 @@ protected:
             ++drags;
             dragged = TilePasteboard::entryID(drag.mimeData()).value_or(QString());
             draggedURL = TilePasteboard::fileURL(drag.mimeData()).has_value();
+            dragPixmap = drag.pixmap().toImage();
             return Qt::IgnoreAction;
         };
         window->show();
@@ -123,6 +126,11 @@ protected:
     int drags = 0;
     QString dragged;
     bool draggedURL = false;
+    QImage dragPixmap;
+    // Set before open(): every member's icon, and whether the window is
+    // translucent (as the launcher's is when the desktop composites).
+    std::optional<QImage> memberIcon;
+    bool translucentWindow = false;
     QStringList events;
     QList<QPointF> moves;
 };
@@ -178,6 +186,44 @@ TEST_F(FolderOverlayTest, MovingFourPointsStillOpensAndMovingFartherDragsTheMemb
     // No file URL provider: the drag carries only the tile.
     EXPECT_FALSE(draggedURL);
     EXPECT_TRUE(events.isEmpty());
+}
+
+// The picture under the pointer is the grid's drag image. Without a
+// compositing manager (the launcher's window then opaque) the drag window
+// shows every pixel that is not fully clear over white: so the picture holds
+// only clear and opaque pixels, the icon and no white square around it.
+TEST_F(FolderOverlayTest, TheDraggedMembersPictureIsTheGridsAndNeverAWhiteSquare)
+{
+    QImage red(64, 64, QImage::Format_ARGB32_Premultiplied);
+    red.fill(QColor(220, 30, 40));
+    memberIcon = red;
+    for (const bool compositing : {false, true}) {
+        SCOPED_TRACE(compositing ? "compositing" : "no compositing");
+        translucentWindow = compositing;
+        ASSERT_NO_FATAL_FAILURE(open(3));
+        const QPoint start = iconCentre(1);
+        QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, start);
+        moveTo(start + QPoint(20, 0));
+        QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, start + QPoint(20, 0));
+        ASSERT_FALSE(dragPixmap.isNull());
+
+        const QImage grid = DragImage::render(DragImage::Content{DragImage::Kind::application, red},
+                                              overlay->tileIconSide(), overlay->devicePixelRatioF());
+        EXPECT_EQ(dragPixmap, DragImage::forDragWindow(grid, compositing));
+        int translucent = 0;
+        for (int y = 0; y < dragPixmap.height(); ++y)
+            for (int x = 0; x < dragPixmap.width(); ++x)
+                translucent += qAlpha(dragPixmap.pixel(x, y)) % 255 != 0;
+        if (compositing)
+            EXPECT_GT(translucent, 0) << "the shadow, blended by the compositor";
+        else
+            EXPECT_EQ(translucent, 0);
+        EXPECT_EQ(qAlpha(dragPixmap.pixel(0, 0)), 0);
+        const QColor middle = dragPixmap.pixelColor(dragPixmap.rect().center());
+        EXPECT_GT(middle.red(), 180);
+        EXPECT_LT(middle.green(), 60);
+        window.reset();
+    }
 }
 
 // --- Pages -----------------------------------------------------------------------------------------
