@@ -3,6 +3,7 @@
 #include "foundation/log.h"
 #include "localization/l10n.h"
 #include "model/app_scanner.h"
+#include "model/layout_backup.h"
 #include "model/user_defaults.h"
 
 #include <QDir>
@@ -293,6 +294,13 @@ bool LauncherSession::importLayout(const LayoutSourceRecord &record)
                    failure.isEmpty() ? QStringLiteral("no entry") : failure);
         return false;
     }
+
+    // Every import, whichever command asked for it, replaces the arrangement
+    // from here on: the one on disk is kept beside it first. Only here, once
+    // there is something to apply, so that a failed or empty import never
+    // replaces the backup of an earlier arrangement. Before the grid is
+    // adopted, whose save already re-pages the file.
+    LayoutBackup::keep(m_store.fileURL());
 
     if (m_settings.adoptImportGrid && snapshot->grid.columns && snapshot->grid.rows) {
         const int columns = *snapshot->grid.columns;
