@@ -214,14 +214,15 @@ auto loadFile(const QString &path, Decode decode, std::optional<StoredFile::Iden
 }
 
 // Before `path` is replaced: a file there that cannot be decoded is moved aside
-// first, and one read only in part is copied aside. False (with `error`) when a
-// file stays in the way: one that cannot be read, or cannot be moved.
+// first, and one read only in part is copied aside. False (with `error`, which
+// the caller puts after the path) when a file stays in the way: one that
+// cannot be read, or cannot be moved.
 template <typename Decode>
 bool makeReplaceable(const QString &path, Decode decode, const std::optional<StoredFile::Identity> &known,
                      bool blocked, QString *error)
 {
     if (blocked) {
-        *error = QStringLiteral("%1 could not be read and is kept as it is").arg(path);
+        *error = QStringLiteral("could not be read and is kept as it is");
         return false;
     }
     if (known && StoredFile::identity(path) == known)
@@ -230,7 +231,7 @@ bool makeReplaceable(const QString &path, Decode decode, const std::optional<Sto
     if (contents.status == StoredFile::Status::missing)
         return true;
     if (contents.status == StoredFile::Status::unreadable) {
-        *error = QStringLiteral("%1 cannot be read (%2) and is kept as it is").arg(path, contents.error);
+        *error = QStringLiteral("cannot be read (%1) and is kept as it is").arg(contents.error);
         return false;
     }
     QStringList dropped;
@@ -243,7 +244,7 @@ bool makeReplaceable(const QString &path, Decode decode, const std::optional<Sto
     Log::write("[store] unreadable file=%@ reason=%@ backup=%@", path, QStringLiteral("undecodable"),
                backup.isEmpty() ? QStringLiteral("none") : backup);
     if (backup.isEmpty()) {
-        *error = QStringLiteral("unreadable file %1 could not be moved aside").arg(path);
+        *error = QStringLiteral("is unreadable and could not be moved aside");
         return false;
     }
     return true;
@@ -431,8 +432,10 @@ bool LayoutStore::save(const LauncherLayout &layout) const
         && StoredFile::writeAtomically(fileURL(), encodeLayout(layout), &error, m_writer);
     if (!written) {
         m_knownLayout.reset();
-        // The same text in every interface language.
-        Log::write("[Tessellon] 布局保存失败: %@", error);
+        // The same text in every interface language. The file is named: a
+        // reason such as "Permission denied" alone leaves the user guessing
+        // which folder to fix.
+        Log::write("[Tessellon] 布局保存失败: %@: %@", fileURL(), error);
         return false;
     }
     m_knownLayout = StoredFile::identity(fileURL());

@@ -44,7 +44,8 @@ public:
     // The layout exactly as stored (possibly with no page); the empty layout
     // when the file is missing or cannot be decoded.
     LauncherLayout load() const;
-    // False, with a "[Tessellon] 布局保存失败: " log line, when it could not be written.
+    // False, with a "[Tessellon] 布局保存失败: <file>: <reason>" log line, when
+    // it could not be written.
     bool save(const LauncherLayout &layout) const;
 
     // The pinned identifiers; empty when the file is missing or undecodable.

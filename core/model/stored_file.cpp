@@ -122,7 +122,7 @@ bool StoredFile::writeAtomically(const QString &path, const QByteArray &bytes, Q
     QByteArray temporary = QFile::encodeName(directory + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+        return fail(QStringLiteral("temporary file: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     // The replacement keeps the permissions of the file it replaces.
     struct stat existing;
     const mode_t mode =

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -111,7 +112,7 @@ TEST_P(FullDiskTest, FailedSaveKeepsThePreviousFilesAndSaysSo)
     EXPECT_EQ(readAll(store.fileURL()), layoutBefore);
     EXPECT_EQ(readAll(store.pinnedFileURL()), pinnedBefore);
     EXPECT_EQ(readAll(defaultsPath), defaultsBefore);
-    EXPECT_TRUE(log.contains(QStringLiteral("[Tessellon] 布局保存失败: ")));
+    EXPECT_TRUE(log.contains(QStringLiteral("[Tessellon] 布局保存失败: ") + store.fileURL() + QStringLiteral(": ")));
     EXPECT_TRUE(log.contains(QStringLiteral("[settings] defaults save failed file=") + defaultsPath));
     // No temporary file is left behind.
     EXPECT_EQ(entriesOf(stateDir), (QStringList{"layout.json", "pinned.json"}));
@@ -148,6 +149,12 @@ public:
     }
     bool mounted() const { return m_mounted; }
     int error() const { return m_error; }
+    // The file system turns read-only, as a disk remounted after an error does.
+    bool makeReadOnly() const
+    {
+        return ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs",
+                       MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, "size=64k,mode=0700") == 0;
+    }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
 
     // Takes every free block.
@@ -200,6 +207,36 @@ TEST(FullDiskTmpfsTest, SavesOnAFullFileSystemKeepThePreviousFiles)
     EXPECT_TRUE(log.contains(QStringLiteral("[Tessellon] 布局保存失败: ")));
     EXPECT_TRUE(log.contains(QStringLiteral("[settings] defaults save failed")));
     EXPECT_EQ(LayoutStore(stateDir).load(), bigLayout(3));
+}
+
+// A state folder that cannot be written (a read-only file system, or no write
+// permission): the failed save names the file, so the user knows which
+// folder to fix, and the file stays as it was.
+TEST(ReadOnlyStateFolderTest, FailedSaveNamesTheFile)
+{
+    SmallTmpfs disk;
+    const bool mounted = disk.mounted();
+    if (!mounted && ::geteuid() == 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here, and permissions do not bind the superuser";
+    TempHome home;
+    const QString stateDir = mounted ? disk.filePath(QStringLiteral("state")) : home.filePath(QStringLiteral("state"));
+    LayoutStore store(stateDir);
+    ASSERT_TRUE(store.save(bigLayout(3)));
+    const QByteArray before = readAll(store.fileURL());
+    if (mounted)
+        ASSERT_TRUE(disk.makeReadOnly()) << std::strerror(errno);
+    else
+        ASSERT_EQ(::chmod(QFile::encodeName(stateDir).constData(), 0555), 0);
+
+    LogCapture log;
+    EXPECT_FALSE(store.save(bigLayout(4)));
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines().first().startsWith(QStringLiteral("[Tessellon] 布局保存失败: ") + store.fileURL() +
+                                               QStringLiteral(": ")))
+        << log.lines().first().toStdString();
+    EXPECT_EQ(readAll(store.fileURL()), before);
+    if (!mounted)
+        ::chmod(QFile::encodeName(stateDir).constData(), 0755);
 }
 
 // ---------------------------------------------------------------- partly bad files
