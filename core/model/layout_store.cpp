@@ -99,6 +99,83 @@ QByteArray withoutNonFiniteLiterals(const QByteArray &bytes)
     return out;
 }
 
+// The length of the well-formed UTF-8 sequence at `at` (1 to 4), or 0.
+int utf8SequenceLength(const QByteArray &bytes, qsizetype at)
+{
+    const auto byte = [&](qsizetype i) { return uchar(bytes.at(i)); };
+    const uchar lead = byte(at);
+    if (lead < 0x80)
+        return 1;
+    int length = 0;
+    // The second byte's range shuts out overlong forms, surrogates and code
+    // points beyond U+10FFFF.
+    uchar low = 0x80;
+    uchar high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (at + length > bytes.size() || byte(at + 1) < low || byte(at + 1) > high)
+        return 0;
+    for (int k = 2; k < length; ++k) {
+        if (byte(at + k) < 0x80 || byte(at + k) > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+// The bytes with every byte that is not part of well-formed UTF-8 replaced by
+// U+FFFD. The JSON reader refuses a whole document for one such byte, and one
+// stray byte in a folder's or an application's name (written by another tool,
+// or by hand in another encoding) would then cost every entry; this way it
+// costs that one character. `dropped` names where the first was and how many.
+QByteArray withValidUtf8(const QByteArray &bytes, QStringList *dropped)
+{
+    if (QUtf8StringView(bytes).isValidUtf8())
+        return bytes;
+    QByteArray out;
+    out.reserve(bytes.size() + 16);
+    qsizetype first = -1;
+    int replaced = 0;
+    for (qsizetype i = 0; i < bytes.size();) {
+        if (const int length = utf8SequenceLength(bytes, i)) {
+            out.append(bytes.constData() + i, length);
+            i += length;
+            continue;
+        }
+        if (first < 0)
+            first = i;
+        ++replaced;
+        out.append("\xEF\xBF\xBD");
+        ++i;
+    }
+    dropped->append(QStringLiteral("byte %1 (invalid UTF-8; %2 byte(s) replaced by U+FFFD)").arg(first).arg(replaced));
+    return out;
+}
+
+// The JSON document in `bytes`, read as leniently as the file's entries
+// allow; what was left out or replaced is named in `dropped`.
+std::optional<QJsonDocument> parseDocument(const QByteArray &bytes, QStringList *dropped)
+{
+    QStringList repaired;
+    QJsonParseError error;
+    const QJsonDocument document =
+        QJsonDocument::fromJson(withoutNonFiniteLiterals(withValidUtf8(bytes, &repaired)), &error);
+    if (error.error != QJsonParseError::NoError)
+        return std::nullopt;
+    dropped->append(repaired);
+    return document;
+}
+
 std::optional<LayoutFolder> decodeFolder(const QJsonObject &object)
 {
     std::optional<QString> id = stringValue(object.value(QLatin1String("id")));
@@ -328,11 +405,10 @@ std::optional<LauncherLayout> LayoutStore::decodeLayout(const QByteArray &bytes,
     QStringList ignored;
     if (!dropped)
         dropped = &ignored;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(withoutNonFiniteLiterals(bytes), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
+    const std::optional<QJsonDocument> document = parseDocument(bytes, dropped);
+    if (!document || !document->isObject())
         return std::nullopt;
-    const QJsonObject root = document.object();
+    const QJsonObject root = document->object();
 
     LauncherLayout layout;
     // Pages are kept exactly as stored, even none at all.
@@ -409,11 +485,12 @@ QByteArray LayoutStore::encodePinned(const QStringList &pinned)
 std::optional<QStringList> LayoutStore::decodePinned(const QByteArray &bytes, QStringList *dropped)
 {
     QStringList ignored;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(withoutNonFiniteLiterals(bytes), &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
+    if (!dropped)
+        dropped = &ignored;
+    const std::optional<QJsonDocument> document = parseDocument(bytes, dropped);
+    if (!document || !document->isArray())
         return std::nullopt;
-    return stringArray(QJsonValue(document.array()), QStringLiteral("pinned"), dropped ? dropped : &ignored);
+    return stringArray(QJsonValue(document->array()), QStringLiteral("pinned"), dropped);
 }
 
 LauncherLayout LayoutStore::load() const

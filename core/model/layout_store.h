@@ -61,11 +61,13 @@ public:
     // an entry, page, hidden mark, rename or source of the wrong kind (a
     // number for a text, NaN, a lone surrogate) is left out and named in
     // `dropped`, as is a missing member; everything else is kept. Unknown
-    // members are ignored.
+    // members are ignored. A byte that is not part of well-formed UTF-8 is
+    // read as U+FFFD, and named in `dropped`, rather than failing the file.
     static std::optional<LauncherLayout> decodeLayout(const QByteArray &bytes, QStringList *dropped = nullptr);
     static QByteArray encodePinned(const QStringList &pinned);
     // Nothing when the bytes are no JSON array; elements that are not text are
-    // left out and named in `dropped`.
+    // left out and named in `dropped`, as are bytes that are not UTF-8 (read
+    // as U+FFFD).
     static std::optional<QStringList> decodePinned(const QByteArray &bytes, QStringList *dropped = nullptr);
 
     // How saves reach the disk; tests replace it to fail a write.

@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -333,6 +335,101 @@ TEST(PartlyBadFileTest, BadMembersOutsideThePagesDropOnlyThemselves)
     EXPECT_EQ(LayoutStore(stateDir).loadPinned(), (QStringList{"com.a", "com.b"}));
     EXPECT_TRUE(log.contains(QStringLiteral("at=pinned[1]")));
     EXPECT_EQ(QDir(stateDir).entryList({QStringLiteral("pinned.json.corrupt-*")}, QDir::Files).size(), 1);
+}
+
+// A byte that is not UTF-8 in a name (another tool's encoding, a hand edit)
+// costs that one character, not the file: every entry stays, the byte reads as
+// U+FFFD, and the original is kept aside before the next save replaces it.
+struct InvalidUtf8Case
+{
+    const char *name;
+    const char *fileName;
+    QByteArray contents;
+    std::function<void(const LayoutStore &)> expect;
+};
+
+class InvalidUtf8Test : public ::testing::TestWithParam<InvalidUtf8Case>
+{
+protected:
+    TempHome home;
+    QString stateDir = home.filePath(QStringLiteral("state"));
+};
+
+TEST_P(InvalidUtf8Test, CostsOnlyTheCharacterAndKeepsTheOriginal)
+{
+    const QString path = stateDir + QLatin1Char('/') + QString::fromLatin1(GetParam().fileName);
+    writeFile(path, GetParam().contents);
+    LayoutStore store(stateDir);
+    LogCapture log;
+    GetParam().expect(store);
+
+    EXPECT_TRUE(log.contains(QStringLiteral("[store] dropped unreadable entry file=") + path +
+                             QStringLiteral(" at=byte ")));
+    const QStringList backups =
+        QDir(stateDir).entryList({QString::fromLatin1(GetParam().fileName) + QStringLiteral(".corrupt-*")}, QDir::Files);
+    ASSERT_EQ(backups.size(), 1);
+    EXPECT_EQ(readAll(stateDir + QLatin1Char('/') + backups.first()), GetParam().contents);
+    EXPECT_EQ(readAll(path), GetParam().contents);
+}
+
+const QString kReplacement(QChar(0xFFFD));
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InvalidUtf8Test,
+    ::testing::Values(
+        InvalidUtf8Case{"FolderName", "layout.json",
+                        R"({"pages":[[{"id":"app:com.a","appID":"com.a"},)"
+                        "{\"id\":\"folder:F\",\"folder\":{\"id\":\"F\",\"name\":\"Caf\xE9\",\"bundleIDs\":[\"com.b\"]}}]],"
+                        R"("hiddenIDs":["com.h"],"nameOverrides":{"com.a":"Mine"},"customSources":["/opt/apps"]})",
+                        [](const LayoutStore &store) {
+                            const LauncherLayout layout = store.load();
+                            ASSERT_EQ(layout.pages.size(), 1);
+                            ASSERT_EQ(layout.pages[0].size(), 2);
+                            EXPECT_EQ(layout.pages[0][0], LayoutEntry::app(QStringLiteral("com.a")));
+                            ASSERT_TRUE(layout.pages[0][1].folder.has_value());
+                            EXPECT_EQ(layout.pages[0][1].folder->name, QStringLiteral("Caf") + kReplacement);
+                            EXPECT_EQ(layout.pages[0][1].folder->bundleIDs, QStringList{QStringLiteral("com.b")});
+                            EXPECT_EQ(layout.hiddenIDs, QSet<QString>{QStringLiteral("com.h")});
+                            EXPECT_EQ(layout.nameOverrides.value(QStringLiteral("com.a")), QStringLiteral("Mine"));
+                            EXPECT_EQ(layout.customSources, QStringList{QStringLiteral("/opt/apps")});
+                        }},
+        InvalidUtf8Case{"CustomName", "layout.json",
+                        R"({"pages":[[{"id":"app:com.a","appID":"com.a"},{"id":"app:com.b","appID":"com.b"}]],)"
+                        "\"hiddenIDs\":[],\"nameOverrides\":{\"com.a\":\"Na\xEFve \xFF\",\"com.b\":\"B\"},"
+                        R"("customSources":[]})",
+                        [](const LayoutStore &store) {
+                            const LauncherLayout layout = store.load();
+                            ASSERT_EQ(layout.pages.value(0).size(), 2);
+                            EXPECT_EQ(layout.nameOverrides.value(QStringLiteral("com.a")),
+                                      QStringLiteral("Na") + kReplacement + QStringLiteral("ve ") + kReplacement);
+                            EXPECT_EQ(layout.nameOverrides.value(QStringLiteral("com.b")), QStringLiteral("B"));
+                        }},
+        InvalidUtf8Case{"PinnedPath", "pinned.json", "[\"com.a\",\"\\/Applications\\/Gr\xFC\xDF.app\",\"com.b\"]",
+                        [](const LayoutStore &store) {
+                            EXPECT_EQ(store.loadPinned(),
+                                      (QStringList{QStringLiteral("com.a"),
+                                                   QStringLiteral("/Applications/Gr") + kReplacement + kReplacement +
+                                                       QStringLiteral(".app"),
+                                                   QStringLiteral("com.b")}));
+                        }}),
+    [](const ::testing::TestParamInfo<InvalidUtf8Case> &info) { return std::string(info.param.name); });
+
+// Every form that is not UTF-8 reads as U+FFFD, one for each byte; every
+// well-formed sequence, four bytes long included, reads as it is.
+TEST(InvalidUtf8DecodingTest, ReplacesEachBadByteAndKeepsEveryGoodSequence)
+{
+    QStringList dropped;
+    const std::optional<QStringList> pins = LayoutStore::decodePinned(
+        "[\"a\xC0\x80z\",\"\xED\xA0\x80\",\"\xF4\x90\x80\x80\",\"\xE2\x82\",\"\xF0\x9F\x98\x80 \xC3\xA9\xE2\x82\xAC\"]",
+        &dropped);
+    ASSERT_TRUE(pins.has_value());
+    const QString r = kReplacement;
+    EXPECT_EQ(*pins, (QStringList{QStringLiteral("a") + r + r + QStringLiteral("z"), r + r + r, r + r + r + r, r + r,
+                                  QString::fromUtf8("\xF0\x9F\x98\x80 \xC3\xA9\xE2\x82\xAC")}));
+    EXPECT_EQ(dropped, QStringList{QStringLiteral("byte 3 (invalid UTF-8; 11 byte(s) replaced by U+FFFD)")});
+
+    // Outside a string a stray byte still leaves no JSON to read.
+    EXPECT_FALSE(LayoutStore::decodePinned("[\"a\",\xFF]").has_value());
 }
 
 // ---------------------------------------------------------------- unreadable files
