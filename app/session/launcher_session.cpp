@@ -66,6 +66,7 @@ LauncherSession::LauncherSession(const LaunchOptions &options, Environment envir
       m_options(options),
       m_store(m_options.effectiveStateDirectory(m_env.processEnvironment))
 {
+    m_store.removeLeftoverTemporaryFiles();
     m_layout = m_store.load();
     m_settings = Settings::load(userDefaults());
     m_pinned = m_store.loadPinned();

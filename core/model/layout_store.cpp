@@ -2,10 +2,12 @@
 
 #include "foundation/log.h"
 #include "json_writer.h"
+#include "layout_backup.h"
 #include "stored_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -517,6 +519,13 @@ bool LayoutStore::save(const LauncherLayout &layout) const
     }
     m_knownLayout = StoredFile::identity(fileURL());
     return true;
+}
+
+void LayoutStore::removeLeftoverTemporaryFiles() const
+{
+    const QStringList names{kLayoutFileName, kPinnedFileName, QFileInfo(LayoutBackup::pathFor(fileURL())).fileName()};
+    for (const QString &removed : StoredFile::removeLeftoverTemporaries(m_directory, names))
+        Log::write("[store] removed leftover temporary file=%@", removed);
 }
 
 QStringList LayoutStore::loadPinned() const

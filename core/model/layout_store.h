@@ -70,6 +70,14 @@ public:
     // as U+FFFD).
     static std::optional<QStringList> decodePinned(const QByteArray &bytes, QStringList *dropped = nullptr);
 
+    // Removes the temporary files that a save of this store's files (the
+    // layout, the pinned list, the layout's backup) interrupted by a kill or a
+    // power cut left in the state directory, each with one "[store]" line.
+    // For start-up, before anything is saved: a save running at the same time
+    // in another process on this directory would fail (logged) and keep the
+    // file it was to replace.
+    void removeLeftoverTemporaryFiles() const;
+
     // How saves reach the disk; tests replace it to fail a write.
     void setWriter(StoredFile::Writer writer) { m_writer = std::move(writer); }
 

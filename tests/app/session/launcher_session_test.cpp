@@ -93,9 +93,14 @@ TEST_F(SessionTest, ConstructionLoadsTheStoredFilesAndNothingElse)
     ASSERT_TRUE(store.savePinned({id("Beta")}));
     makeApp("Alpha");
 
+    // What a save killed before its rename left: gone with the new start.
+    const QString leftover = stateDir() + QStringLiteral("/.layout.json.x1Y2z3");
+    writeFile(leftover, "{\"pages\":[[");
+
     auto session = makeSession();
     EXPECT_EQ(session->layout(), layout);
     EXPECT_EQ(session->pinned(), QStringList{id("Beta")});
+    EXPECT_FALSE(QFileInfo::exists(leftover));
     EXPECT_TRUE(session->apps().isEmpty()); // nothing is scanned before start()
     EXPECT_FALSE(session->lastImportSummary());
     EXPECT_FALSE(session->lastImportSource());

@@ -9,11 +9,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <functional>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mount.h>
@@ -37,6 +39,11 @@ LauncherLayout bigLayout(int apps)
     layout.hiddenIDs = {QStringLiteral("hidden.one")};
     layout.nameOverrides = {{QStringLiteral("com.example.application-number-1"), QStringLiteral("Renamed")}};
     return layout;
+}
+
+QByteArray encodeBig()
+{
+    return LayoutStore::encodeLayout(bigLayout(200));
 }
 
 // ---------------------------------------------------------------- full disk
@@ -239,6 +246,58 @@ TEST(ReadOnlyStateFolderTest, FailedSaveNamesTheFile)
     EXPECT_EQ(readAll(store.fileURL()), before);
     if (!mounted)
         ::chmod(QFile::encodeName(stateDir).constData(), 0755);
+}
+
+// ---------------------------------------------------------------- interrupted saves
+
+// A save killed between its write and its rename leaves its temporary file;
+// the next start removes it, and only files of exactly that naming.
+TEST(InterruptedSaveTest, LeftoverTemporaryFilesGoAtTheNextStart)
+{
+    TempHome home;
+    const QString stateDir = home.filePath(QStringLiteral("state"));
+    LayoutStore store(stateDir);
+    ASSERT_TRUE(store.save(bigLayout(3)));
+    const QByteArray saved = readAll(store.fileURL());
+
+    // A real kill -9 in the middle of a save.
+    StoredFile::Writer killed = StoredFile::Writer::system();
+    killed.write = [](int fd, const char *data, size_t size) -> ssize_t {
+        if (::write(fd, data, size / 2) < 0)
+            return -1;
+        ::raise(SIGKILL);
+        return -1;
+    };
+    EXPECT_EXIT(StoredFile::writeAtomically(store.fileURL(), encodeBig(), nullptr, killed),
+                ::testing::KilledBySignal(SIGKILL), "");
+    const QStringList left = entriesOf(stateDir).filter(QRegularExpression(QStringLiteral("^\\.layout\\.json\\.")));
+    ASSERT_EQ(left.size(), 1) << "the kill left no temporary file to clean";
+
+    // Names that only resemble ours, and things that are not plain files.
+    const QStringList strangers{QStringLiteral(".layout.json.Ab12Z"),    QStringLiteral(".layout.json.Ab12Z9x"),
+                                QStringLiteral("layout.json.Ab12Z9"),    QStringLiteral(".layout.json.Ab-2Z9"),
+                                QStringLiteral(".settings.json.Ab12Z9"), QStringLiteral(".layout.jsonAb12Z9")};
+    for (const QString &name : strangers)
+        writeFile(stateDir + QLatin1Char('/') + name, "someone else's");
+    writeFile(stateDir + QStringLiteral("/.pinned.json.q7R2xZ"), "a pinned list cut short");
+    writeFile(stateDir + QStringLiteral("/.layout.previous.json.0aB9yY"), "a backup cut short");
+    const QString target = home.filePath(QStringLiteral("precious"));
+    writeFile(target, "precious");
+    ASSERT_TRUE(QFile::link(target, stateDir + QStringLiteral("/.layout.json.LINK01")));
+    ASSERT_TRUE(QDir().mkpath(stateDir + QStringLiteral("/.pinned.json.DIR001")));
+
+    LogCapture log;
+    store.removeLeftoverTemporaryFiles();
+
+    QStringList expected = strangers + QStringList{QStringLiteral(".layout.json.LINK01"),
+                                                    QStringLiteral(".pinned.json.DIR001"), QStringLiteral("layout.json")};
+    expected.sort();
+    EXPECT_EQ(entriesOf(stateDir), expected);
+    EXPECT_EQ(readAll(target), "precious");
+    EXPECT_EQ(readAll(store.fileURL()), saved);
+    EXPECT_TRUE(log.contains(QStringLiteral("[store] removed leftover temporary file=") + stateDir +
+                             QLatin1Char('/') + left.first()));
+    EXPECT_EQ(log.lines().size(), 3);
 }
 
 // ---------------------------------------------------------------- partly bad files
