@@ -142,20 +142,25 @@ int utf8SequenceLength(const QByteArray &bytes, qsizetype at)
 // costs that one character. `dropped` names where the first was and how many.
 QByteArray withValidUtf8(const QByteArray &bytes, QStringList *dropped)
 {
-    if (QUtf8StringView(bytes).isValidUtf8())
+    // A well-formed file, the usual case, is returned as it is.
+    qsizetype first = 0;
+    while (first < bytes.size()) {
+        const int length = utf8SequenceLength(bytes, first);
+        if (length == 0)
+            break;
+        first += length;
+    }
+    if (first == bytes.size())
         return bytes;
-    QByteArray out;
+    QByteArray out = bytes.left(first);
     out.reserve(bytes.size() + 16);
-    qsizetype first = -1;
     int replaced = 0;
-    for (qsizetype i = 0; i < bytes.size();) {
+    for (qsizetype i = first; i < bytes.size();) {
         if (const int length = utf8SequenceLength(bytes, i)) {
             out.append(bytes.constData() + i, length);
             i += length;
             continue;
         }
-        if (first < 0)
-            first = i;
         ++replaced;
         out.append("\xEF\xBF\xBD");
         ++i;
