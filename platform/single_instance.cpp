@@ -33,6 +33,11 @@ constexpr qsizetype kMaxMessageBytes = 64 * 1024;
 // A later start writes its whole line at once; a connection that has not
 // sent one within this time is someone holding a descriptor open.
 constexpr std::chrono::milliseconds kDefaultMessageTimeout{5000};
+// Connections waiting for their line at one time. A later start's line comes
+// with its connection and is read as it is accepted, so only a silent or slow
+// connection ever waits; past this many the oldest is closed, so that no
+// burst of connections can take every descriptor the launcher has.
+constexpr qsizetype kMaxWaitingConnections = 32;
 // Out of descriptors, a pending connection would wake the loop again at once;
 // accepting pauses this long instead.
 constexpr int kAcceptPauseMs = 1000;
@@ -248,17 +253,18 @@ public:
         }
     }
 
-private:
     // One line a connection. The descriptor closes now; the object goes once
     // the notifier's signal has returned.
     void finish()
     {
+        m_owner.m_waiting.removeOne(this);
         m_deadline.stop();
         m_notifier.setEnabled(false);
         m_socket.reset();
         deleteLater();
     }
 
+private:
     SingleInstance &m_owner;
     Descriptor m_socket;
     QSocketNotifier m_notifier;
@@ -429,8 +435,12 @@ void SingleInstance::accept()
                        peer ? QString::number(*peer) : QStringLiteral("unknown"));
             continue;
         }
+        if (m_waiting.size() >= kMaxWaitingConnections)
+            m_waiting.first()->finish();
+        auto *peer = new Peer(std::move(connection), *this);
+        m_waiting.append(peer);
         // The line may have arrived with the connection.
-        (new Peer(std::move(connection), *this))->read();
+        peer->read();
     }
 }
 

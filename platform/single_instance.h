@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -96,4 +97,6 @@ private:
     QStringList m_handOverArguments;
     std::chrono::milliseconds m_messageTimeout;
     std::unique_ptr<Listener> m_listener;
+    // Accepted connections still waiting for their line, oldest first.
+    QList<Peer *> m_waiting;
 };

@@ -272,6 +272,40 @@ TEST_F(SingleInstanceTest, ConnectionsWithoutAWholeLineInTimeAreClosed)
     ASSERT_TRUE(spinUntil([&] { return reopens == 1; }));
 }
 
+// A burst of connections that say nothing holds no more than a bounded number
+// of the launcher's descriptors, even before their time runs out: the oldest
+// waiting one is closed for each newcomer past the bound.
+TEST_F(SingleInstanceTest, ABurstOfSilentConnectionsHoldsABoundedNumberOfDescriptors)
+{
+    SingleInstance running(path());
+    running.setMessageTimeout(std::chrono::hours(1));
+    int reopens = 0;
+    running.onReopen = [&] { ++reopens; };
+    ASSERT_EQ(running.acquire(), SingleInstance::Role::primary);
+    ASSERT_TRUE(spinUntil([] { return true; }));
+    const std::set<int> before = openDescriptors();
+
+    constexpr int kBurst = 100;
+    constexpr int kBound = 32;
+    std::vector<PlainSocket> silent;
+    for (int i = 0; i < kBurst; ++i) {
+        silent.push_back(PlainSocket::connectedTo(path()));
+        ASSERT_TRUE(silent.back().isOpen());
+    }
+    ASSERT_TRUE(spinUntil([&] {
+        return std::all_of(silent.cbegin(), silent.cend() - kBound,
+                           [](const PlainSocket &socket) { return socket.peerClosed(); });
+    }));
+    EXPECT_TRUE(std::none_of(silent.cend() - kBound, silent.cend(),
+                             [](const PlainSocket &socket) { return socket.peerClosed(); }));
+    EXPECT_EQ(openDescriptors().size(), before.size() + kBurst + kBound);
+
+    // A later start's line is read as it is accepted, whatever waits.
+    SingleInstance later(path());
+    EXPECT_EQ(later.acquire(), SingleInstance::Role::handedOver);
+    ASSERT_TRUE(spinUntil([&] { return reopens == 1; }));
+}
+
 // A line arrives in many reads; up to the cap it is read whole.
 TEST_F(SingleInstanceTest, LongLineWithinTheCapArrivesWhole)
 {
