@@ -7,6 +7,7 @@
 #include "input_platform.h"
 #include "tray_watcher.h"
 #include "window_decorator.h"
+#include "window_under_pointer.h"
 #include "x11/linux_desktop.h"
 #include "termination_signals.h"
 
@@ -86,6 +87,7 @@ int main(int argc, char **argv)
     platform.useInputPlatform(*input);
     platform.trayWatcher = trayWatcher.get();
     platform.launcherEnvironment.decorator = makeLinuxWindowDecorator();
+    platform.launcherEnvironment.windowUnderPointer = makeLinuxWindowUnderPointer();
     auto delegate = std::make_unique<AppDelegate>(options, std::move(platform));
     appDelegateRef = delegate.get();
     instance.onReopenWithArguments = [](const QStringList &arguments) {

@@ -7,6 +7,7 @@
 class InputPlatform;
 class TrayWatcher;
 class WindowDecorator;
+class WindowUnderPointer;
 
 // The Linux desktop's implementations of the platform interfaces, made once
 // by main() and handed to the parts that use them.
@@ -25,6 +26,10 @@ std::unique_ptr<WindowDecorator> makeLinuxWindowDecorator();
 // The system tray watcher for the platform Qt runs on: on xcb the X11 one, not
 // yet watching (watch() connects); the passive one elsewhere.
 std::unique_ptr<TrayWatcher> makeLinuxTrayWatcher();
+
+// Which top-level window the pointer is over: on xcb the X server's stacking,
+// through Qt's own connection; elsewhere one that never sees another window.
+std::unique_ptr<WindowUnderPointer> makeLinuxWindowUnderPointer();
 
 // Whether an X server answers at `display` (":1"), or at $DISPLAY when empty.
 bool linuxDisplayAvailable(const QString &display = {});
