@@ -4,7 +4,6 @@
 // the application folders and ask for the input permission.
 #include "settings_window_controller.h"
 
-#include "layout_backup.h"
 #include "popup_button.h"
 #include "settings_host.h"
 #include "settings_slider.h"
@@ -16,6 +15,7 @@
 #include "localization/key_words.h"
 #include "localization/app_language.h"
 #include "localization/l10n.h"
+#include "model/layout_backup.h"
 #include "model/settings.h"
 #include "model/pinch_gesture.h"
 
@@ -264,8 +264,6 @@ void SettingsWindowController::requestAccessibility()
 
 void SettingsWindowController::importNative()
 {
-    // The arrangement that the import replaces stays beside it.
-    LayoutBackup::keep(m_host.layoutFilePath());
     const std::optional<ImportSummary> summary =
         m_host.importNativeLayout() ? m_host.lastImportSummary() : std::nullopt;
     if (summary)
@@ -289,7 +287,6 @@ void SettingsWindowController::importFromSource()
     if (!chosen || *chosen < 0 || *chosen >= records.size())
         return;
     const LayoutSourceRecord &record = records.at(*chosen);
-    LayoutBackup::keep(m_host.layoutFilePath());
     const std::optional<ImportSummary> summary = m_host.importLayout(record) ? m_host.lastImportSummary() : std::nullopt;
     if (summary)
         setStatus(L(QStringLiteral("已从 %@ 导入 %@ · %@"), record.source.label(), summary->statusText(),

@@ -11,7 +11,13 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <deque>
+#include <map>
+#include <optional>
+#include <set>
 #include <utility>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -66,6 +72,19 @@ bool isDirectory(const QString &path)
 {
     // Follows symbolic links: a link to a bundle counts as the bundle.
     return QFileInfo(path).isDir();
+}
+
+// A directory as the file system knows it, whichever path reaches it.
+using DirectoryKey = std::pair<quint64, quint64>;
+
+// The directory at `path` (symbolic links followed), or nothing when it is
+// none.
+std::optional<DirectoryKey> directoryKey(const QString &path)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return std::nullopt;
+    return DirectoryKey(quint64(status.st_dev), quint64(status.st_ino));
 }
 
 // The name the file browser would show. Linux keeps no localized names for
@@ -168,6 +187,17 @@ bool isTrueOrOne(const QVariant &value)
 
 } // namespace
 
+// What one walk has seen: a link back to a folder above it, or two links to
+// one folder, would otherwise walk that folder again under another path, read
+// each bundle in it again and could record the looped path as the bundle's.
+struct AppScanner::Walk
+{
+    // Each folder with the shallowest level it was listed at: one met again
+    // as deep or deeper has nothing new to give.
+    std::map<DirectoryKey, int> folders;
+    std::set<DirectoryKey> bundles;
+};
+
 const QStringList &AppScanner::defaultDirectories()
 {
     static const QStringList directories = {
@@ -190,12 +220,13 @@ QList<AppItem> AppScanner::scan(const QStringList &extraDirectories) const
     QList<AppItem> found;
     QSet<QString> seen;
     MissingInfoPlists missing;
+    Walk walk;
     const QStringList roots = m_directories + extraDirectories;
     for (const QString &root : roots) {
         // An empty entry would otherwise mean the working directory.
         if (root.isEmpty())
             continue;
-        for (const QString &bundle : applicationPaths(rootPath(root), 0)) {
+        for (const QString &bundle : applicationPaths(rootPath(root), 0, walk)) {
             // The walk has just seen that the bundle is a directory.
             std::optional<AppItem> item = makeItemAtPath(bundle, true, &missing);
             if (!item)
@@ -219,30 +250,69 @@ QList<QUrl> AppScanner::applications(const QUrl &directory, int depth) const
     const QString path = directory.toLocalFile();
     if (path.isEmpty())
         return urls;
-    for (const QString &bundle : applicationPaths(rootPath(path), depth))
+    Walk walk;
+    for (const QString &bundle : applicationPaths(rootPath(path), depth, walk))
         urls.append(QUrl::fromLocalFile(bundle));
     return urls;
 }
 
-QStringList AppScanner::applicationPaths(const QString &directory, int depth) const
+QStringList AppScanner::applicationPaths(const QString &directory, int depth, Walk &walk) const
 {
+    struct Folder
+    {
+        QString path;
+        int depth;
+    };
     QStringList result;
-    if (depth > kMaxFolderDepth)
-        return result;
-    // Unsorted, hidden entries included; a missing or unreadable folder lists
-    // nothing. The depth limit also ends any loop of symbolic links.
-    QDirIterator entries(directory, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (entries.hasNext()) {
-        entries.next();
-        const QString name = entries.fileName();
-        const QString child = joined(directory, name);
-        if (endsWithApp(name)) {
-            // A bundle is never entered, so bundles nested in it stay unseen.
-            if (isDirectory(child))
-                result.append(child);
-        } else if (depth < kMaxFolderDepth && !name.startsWith(QLatin1Char('.'))
-                   && !name.endsWith(QLatin1StringView(".framework")) && isDirectory(child)) {
-            result.append(applicationPaths(child, depth + 1));
+    const auto addBundle = [&](const QString &path) {
+        const std::optional<DirectoryKey> bundle = directoryKey(path);
+        if (bundle && walk.bundles.insert(*bundle).second)
+            result.append(path);
+    };
+    // Level by level, and whatever a symbolic link leads to only after
+    // everything that is reached without one: a folder or bundle reached both
+    // ways is recorded under its own path, not the link's.
+    std::deque<Folder> direct{{directory, depth}};
+    std::deque<Folder> linkedFolders;
+    QStringList linkedBundles;
+    while (!direct.empty() || !linkedFolders.empty() || !linkedBundles.isEmpty()) {
+        if (direct.empty() && !linkedBundles.isEmpty()) {
+            addBundle(linkedBundles.takeFirst());
+            continue;
+        }
+        const bool viaLink = direct.empty();
+        std::deque<Folder> &queue = viaLink ? linkedFolders : direct;
+        const Folder folder = std::move(queue.front());
+        queue.pop_front();
+        if (folder.depth > kMaxFolderDepth)
+            continue;
+        const std::optional<DirectoryKey> self = directoryKey(folder.path);
+        if (!self)
+            continue;
+        // A folder already listed at this level or above: a link back to it
+        // (a loop) or a second way to it.
+        if (const auto listed = walk.folders.find(*self); listed != walk.folders.end() && listed->second <= folder.depth)
+            continue;
+        walk.folders[*self] = folder.depth;
+
+        // Unsorted, hidden entries included; a missing or unreadable folder
+        // lists nothing.
+        QDirIterator entries(folder.path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        while (entries.hasNext()) {
+            entries.next();
+            const QString name = entries.fileName();
+            const QString child = joined(folder.path, name);
+            const bool link = entries.fileInfo().isSymLink();
+            if (endsWithApp(name)) {
+                // A bundle is never entered, so bundles nested in it stay unseen.
+                if (link)
+                    linkedBundles.append(child);
+                else
+                    addBundle(child);
+            } else if (folder.depth < kMaxFolderDepth && !name.startsWith(QLatin1Char('.'))
+                       && !name.endsWith(QLatin1StringView(".framework")) && isDirectory(child)) {
+                (viaLink || link ? linkedFolders : direct).push_back({child, folder.depth + 1});
+            }
         }
     }
     return result;

@@ -10,7 +10,8 @@
 #include "shell/launcher_window.h"
 
 #include "launcher/launcher_view.h"
-#include "settings/layout_backup.h"
+#include "model/layout_backup.h"
+#include "support/test_files.h"
 #include "settings/popup_button.h"
 #include "settings/settings_window_controller.h"
 #include "tiles/icon_provider.h"
@@ -528,10 +529,14 @@ TEST_F(AppDelegateTest, ImportWithoutTheSystemDatabaseOnlyBeeps)
 {
     start();
     const LauncherLayout before = delegate().session().layout();
+    // Nothing is applied, so an earlier backup stays exactly as it was.
+    const QString backup = LayoutBackup::pathFor(delegate().session().store().fileURL());
+    writeFile(backup, "an earlier arrangement");
     statusItem(3)->trigger();
     EXPECT_EQ(beeps, 1);
     EXPECT_TRUE(alerts.isEmpty());
     EXPECT_EQ(delegate().session().layout(), before);
+    EXPECT_EQ(readAll(backup), "an earlier arrangement");
 }
 
 TEST_F(AppDelegateTest, ImportOfTheSystemLayoutReportsItsSummary)
