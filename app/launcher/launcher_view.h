@@ -1,6 +1,7 @@
 #pragma once
 
 #include "launcher/edit_mode_controller.h"
+#include "launcher/fill_view.h"
 #include "launcher/flipped_view.h"
 #include "launcher/folder_host.h"
 #include "launcher/presentation_animator.h"
@@ -53,6 +54,7 @@ class QScrollArea;
 class QTimer;
 class UninstallRequests;
 class WallpaperBackdrop;
+class WindowUnderPointer;
 
 // The whole content of the launcher window: blurred wallpaper, search plate,
 // the grid of tiles (one page at a time, or one scrolling list), page dots,
@@ -147,7 +149,7 @@ public:
     QScrollArea *scrollContainer() const { return m_scrollContainer; }
     PageDotsView *pageDots() const { return m_pageDots; }
     QLabel *hintLabel() const { return m_hintLabel; }
-    QWidget *insertionIndicator() const { return m_insertionIndicator; }
+    FillView *insertionIndicator() const { return m_insertionIndicator; }
     QPushButton *settingsButton() const { return m_settingsButton; }
     WallpaperBackdrop *backdrop() const { return m_backdrop; }
 
@@ -274,6 +276,9 @@ public:
     std::function<int(QDialog &dialog)> runModal;
     // Where "show in the file manager" goes; the desktop's by default.
     void setFileManager(std::shared_ptr<FileManager> fileManager);
+    // Tells a tile drag when the pointer is over another application's window
+    // stacked above the launcher; none by default (no other window is seen).
+    void setWindowUnderPointer(std::shared_ptr<WindowUnderPointer> windowUnderPointer);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override; // launcher_view_folders.cpp
@@ -315,7 +320,7 @@ private:
     QScrollArea *m_scrollContainer = nullptr;
     PageDotsView *m_pageDots = nullptr;
     QLabel *m_hintLabel = nullptr;
-    QWidget *m_insertionIndicator = nullptr;
+    FillView *m_insertionIndicator = nullptr;
     QPushButton *m_settingsButton = nullptr;
 
     // --- Grid content -----------------------------------------------------------------
@@ -392,7 +397,10 @@ private:
     double dragNow() const override { return mediaTime(); }
     bool dragLogs() const override { return m_options.dumpWindows; }
     void dragOpenFolder(const LayoutEntry &entry) override { openFolder(entry); }
-    QWidget *dragMarker() override { return m_insertionIndicator; }
+    FillView *dragMarker() override { return m_insertionIndicator; }
+    IconProvider &dragIcons() override { return m_icons; }
+    bool dragPointerOverOtherWindow() override;
+    std::shared_ptr<WindowUnderPointer> m_windowUnderPointer;
 
     EditModeController m_editMode{static_cast<EditModeController::Host &>(*this)};
     TileDragController m_tileDrag{static_cast<TileDragController::Host &>(*this)};

@@ -1,9 +1,12 @@
 #include "folders/folder_dots_view.h"
 #include "folders/folder_overlay.h"
+#include "tiles/drag_image.h"
 #include "folders/folder_panel_view.h"
 #include "folders/folder_tiles_view.h"
 #include "folders/folder_title_field.h"
 #include "tiles/tile_pasteboard.h"
+
+#include "app/foreign_drop_target.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +27,11 @@
 
 namespace {
 
-QList<FolderItem> members(int count)
+QList<FolderItem> members(int count, const std::optional<QImage> &icon = std::nullopt)
 {
     QList<FolderItem> items;
     for (int i = 0; i < count; ++i)
-        items.append(FolderItem{QStringLiteral("m%1").arg(i), QStringLiteral("Member %1").arg(i), std::nullopt});
+        items.append(FolderItem{QStringLiteral("m%1").arg(i), QStringLiteral("Member %1").arg(i), icon});
     return items;
 }
 
@@ -42,9 +45,10 @@ protected:
     {
         window = std::make_unique<QWidget>();
         window->resize(1460, 930);
+        window->setAttribute(Qt::WA_TranslucentBackground, translucentWindow);
         overlay = new FolderOverlay(QRect(10, 20, 1440, 900), LayoutFolder(QStringLiteral("F"), QStringLiteral("Work"),
                                                                           {}),
-                                    members(count), initialPage, window.get());
+                                    members(count, memberIcon), initialPage, window.get());
         overlay->onClose = [this] { ++closes; };
         overlay->onOpen = [this](const QString &id) { events.append(QStringLiteral("open:") + id); };
         overlay->onRemove = [this](const QString &id) { events.append(QStringLiteral("remove:") + id); };
@@ -55,10 +59,12 @@ protected:
             events.append(QStringLiteral("dragOut:%1@%2,%3").arg(id).arg(point.x()).arg(point.y()));
         };
         overlay->onDragMoveOut = [this](const QPointF &point) { moves.append(point); };
-        overlay->dragRunner = [this](QDrag &drag) {
+        overlay->dragRunner = [this](QDrag &drag, Qt::DropActions, Qt::DropAction) {
             ++drags;
             dragged = TilePasteboard::entryID(drag.mimeData()).value_or(QString());
             draggedURL = TilePasteboard::fileURL(drag.mimeData()).has_value();
+            dragPixmap = drag.pixmap().toImage();
+            return Qt::IgnoreAction;
         };
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -99,17 +105,17 @@ protected:
     void dragMove(const QMimeData &data, const QPoint &point, bool enter = false)
     {
         if (enter) {
-            QDragEnterEvent event(point, Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QDragEnterEvent event(point, TilePasteboard::offeredActions, &data, Qt::LeftButton, Qt::NoModifier);
             deliver(event);
         } else {
-            QDragMoveEvent event(point, Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QDragMoveEvent event(point, TilePasteboard::offeredActions, &data, Qt::LeftButton, Qt::NoModifier);
             deliver(event);
         }
     }
 
     bool drop(const QMimeData &data, const QPoint &point)
     {
-        QDropEvent event(QPointF(point), Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent event(QPointF(point), TilePasteboard::offeredActions, &data, Qt::LeftButton, Qt::NoModifier);
         deliver(event);
         return event.isAccepted();
     }
@@ -120,6 +126,11 @@ protected:
     int drags = 0;
     QString dragged;
     bool draggedURL = false;
+    QImage dragPixmap;
+    // Set before open(): every member's icon, and whether the window is
+    // translucent (as the launcher's is when the desktop composites).
+    std::optional<QImage> memberIcon;
+    bool translucentWindow = false;
     QStringList events;
     QList<QPointF> moves;
 };
@@ -175,6 +186,44 @@ TEST_F(FolderOverlayTest, MovingFourPointsStillOpensAndMovingFartherDragsTheMemb
     // No file URL provider: the drag carries only the tile.
     EXPECT_FALSE(draggedURL);
     EXPECT_TRUE(events.isEmpty());
+}
+
+// The picture under the pointer is the grid's drag image. Without a
+// compositing manager (the launcher's window then opaque) the drag window
+// shows every pixel that is not fully clear over white: so the picture holds
+// only clear and opaque pixels, the icon and no white square around it.
+TEST_F(FolderOverlayTest, TheDraggedMembersPictureIsTheGridsAndNeverAWhiteSquare)
+{
+    QImage red(64, 64, QImage::Format_ARGB32_Premultiplied);
+    red.fill(QColor(220, 30, 40));
+    memberIcon = red;
+    for (const bool compositing : {false, true}) {
+        SCOPED_TRACE(compositing ? "compositing" : "no compositing");
+        translucentWindow = compositing;
+        ASSERT_NO_FATAL_FAILURE(open(3));
+        const QPoint start = iconCentre(1);
+        QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, start);
+        moveTo(start + QPoint(20, 0));
+        QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, start + QPoint(20, 0));
+        ASSERT_FALSE(dragPixmap.isNull());
+
+        const QImage grid = DragImage::render(DragImage::Content{DragImage::Kind::application, red},
+                                              overlay->tileIconSide(), overlay->devicePixelRatioF());
+        EXPECT_EQ(dragPixmap, DragImage::forDragWindow(grid, compositing));
+        int translucent = 0;
+        for (int y = 0; y < dragPixmap.height(); ++y)
+            for (int x = 0; x < dragPixmap.width(); ++x)
+                translucent += qAlpha(dragPixmap.pixel(x, y)) % 255 != 0;
+        if (compositing)
+            EXPECT_GT(translucent, 0) << "the shadow, blended by the compositor";
+        else
+            EXPECT_EQ(translucent, 0);
+        EXPECT_EQ(qAlpha(dragPixmap.pixel(0, 0)), 0);
+        const QColor middle = dragPixmap.pixelColor(dragPixmap.rect().center());
+        EXPECT_GT(middle.red(), 180);
+        EXPECT_LT(middle.green(), 60);
+        window.reset();
+    }
 }
 
 // --- Pages -----------------------------------------------------------------------------------------
@@ -288,6 +337,35 @@ TEST_F(FolderOverlayTest, AMemberDraggedOutOfThePanelIsHandedOnWhereverItDrops)
     EXPECT_EQ(events, QStringList{QStringLiteral("dragOut:m3@%1,%2").arg(onPanel.x() + 10).arg(onPanel.y() + 20)});
 }
 
+// A file manager takes whatever a drag proposes: a member dragged onto one
+// must be offered only as a link to its bundle, never moved out of the
+// applications folder.
+TEST_F(FolderOverlayTest, AnotherApplicationIsOfferedOnlyALinkToTheMembersBundle)
+{
+    ASSERT_NO_FATAL_FAILURE(open(3));
+    const QUrl bundle = QUrl::fromLocalFile(QStringLiteral("/Applications/Member 1.app"));
+    overlay->fileURLProvider = [&](const QString &id) -> std::optional<QUrl> {
+        if (id == QStringLiteral("m1"))
+            return bundle;
+        return std::nullopt;
+    };
+    ForeignDropTarget fileManager;
+    overlay->dragRunner = dropOnto(fileManager);
+    const QPoint start = iconCentre(1);
+    QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, start);
+    moveTo(start + QPoint(20, 0));
+    QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, start + QPoint(20, 0));
+
+    ASSERT_EQ(fileManager.enters, 1);
+    EXPECT_EQ(fileManager.offered, Qt::DropActions(Qt::LinkAction));
+    EXPECT_EQ(fileManager.proposed, Qt::LinkAction);
+    EXPECT_EQ(fileManager.urls, QList<QUrl>{bundle});
+    EXPECT_EQ(fileManager.dropped, Qt::LinkAction);
+    // Nothing was handed to the launcher: the member stays in the folder.
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_FALSE(overlay->isDraggingOut());
+}
+
 TEST_F(FolderOverlayTest, OnlyTheFoldersOwnMembersDropAndLeavingRestoresThePanel)
 {
     ASSERT_NO_FATAL_FAILURE(open(6));
@@ -314,10 +392,11 @@ TEST_F(FolderOverlayTest, ClosingTheFolderDuringItsOwnDragDeletesItOnlyAfterTheD
 {
     ASSERT_NO_FATAL_FAILURE(open(4));
     bool aliveAfterDispose = false;
-    overlay->dragRunner = [this, &aliveAfterDispose](QDrag &) {
+    overlay->dragRunner = [this, &aliveAfterDispose](QDrag &, Qt::DropActions, Qt::DropAction) {
         overlay->dispose();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         aliveAfterDispose = !overlay.isNull();
+        return Qt::IgnoreAction;
     };
     const QPoint start = iconCentre(0);
     QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, start);
