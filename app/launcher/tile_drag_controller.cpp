@@ -424,7 +424,7 @@ void TileDragController::scheduleMergeDwell(double since)
         return;
     cancelMergeDwell();
     m_mergeDwellScheduledSince = since;
-    const double delay = since + mergeConfiguration.dwell - m_host.dragNow();
+    const double delay = since + mergeTuning.dwell - m_host.dragNow();
     m_mergeDwellTimer = singleShot(delay, [this] { mergeDwellFired(); });
 }
 

@@ -76,7 +76,7 @@ public:
     };
 
     // Hold-to-make-folder tuning of the merge hover.
-    static inline const MergeHoverGate::Configuration mergeConfiguration{0.5, 8, 12};
+    static inline const MergeHoverGate::Tuning mergeTuning{0.5, 8, 12};
     // The row reflow's spring.
     static constexpr double springMass = 1;
     static constexpr double springStiffness = 260;
@@ -174,7 +174,7 @@ private:
     bool m_dragImageHidden = false;
     bool m_systemDragRunning = false;
     std::optional<int> m_insertionIndex;
-    MergeHoverGate m_mergeGate{mergeConfiguration};
+    MergeHoverGate m_mergeGate{mergeTuning};
     QPointer<QTimer> m_mergeDwellTimer;
     double m_mergeDwellScheduledSince = 0;
     std::optional<QPointF> m_lastDragPoint;
