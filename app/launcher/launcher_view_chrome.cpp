@@ -111,7 +111,10 @@ bool LauncherView::handleSearchFieldKey(int key)
 {
     if (key == Qt::Key_Escape && cancelTileDrag())
         return true;
-    switch (LauncherKeyRouting::searchFieldKey(key, m_query.isEmpty())) {
+    switch (LauncherKeyRouting::searchFieldKey(key, m_query.isEmpty(), m_folders.isOpen())) {
+    case LauncherKeyRouting::Action::closeFolder:
+        closeFolder();
+        return true;
     case LauncherKeyRouting::Action::clearSearch:
         // Page and selection stay as they are; only the search ends.
         m_query.clear();
@@ -183,7 +186,10 @@ void LauncherView::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && cancelTileDrag())
         return;
-    switch (LauncherKeyRouting::viewKey(event->key(), isEditing())) {
+    switch (LauncherKeyRouting::viewKey(event->key(), isEditing(), m_folders.isOpen())) {
+    case LauncherKeyRouting::Action::closeFolder:
+        closeFolder();
+        break;
     case LauncherKeyRouting::Action::exitEditMode:
         exitEditMode();
         break;

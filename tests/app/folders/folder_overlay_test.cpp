@@ -48,8 +48,8 @@ protected:
         overlay->onClose = [this] { ++closes; };
         overlay->onOpen = [this](const QString &id) { events.append(QStringLiteral("open:") + id); };
         overlay->onRemove = [this](const QString &id) { events.append(QStringLiteral("remove:") + id); };
-        overlay->onRename = [this](const QString &name, bool closesFolder) {
-            events.append(QStringLiteral("rename:%1:%2").arg(name).arg(closesFolder ? 1 : 0));
+        overlay->onRename = [this](const QString &name) {
+            events.append(QStringLiteral("rename:%1").arg(name));
         };
         overlay->onDragOut = [this](const QString &id, const QPointF &point) {
             events.append(QStringLiteral("dragOut:%1@%2,%3").arg(id).arg(point.x()).arg(point.y()));
@@ -230,7 +230,7 @@ TEST_F(FolderOverlayTest, LockedPagingAndOnePageFoldersIgnoreTheWheelAndShowNoDo
 
 // --- Renaming ----------------------------------------------------------------------------------------
 
-TEST_F(FolderOverlayTest, ReturnInTheTitleReportsTheNewNameAndClosing)
+TEST_F(FolderOverlayTest, ReturnInTheTitleReportsTheNewName)
 {
     ASSERT_NO_FATAL_FAILURE(open(3));
     window->activateWindow();
@@ -243,10 +243,12 @@ TEST_F(FolderOverlayTest, ReturnInTheTitleReportsTheNewNameAndClosing)
     QTest::keyClicks(title, QStringLiteral("Games"));
     QTest::keyClick(title, Qt::Key_Return);
     ASSERT_FALSE(events.isEmpty());
-    EXPECT_EQ(events.first(), QStringLiteral("rename:Games:1"));
+    EXPECT_EQ(events.first(), QStringLiteral("rename:Games"));
 }
 
-TEST_F(FolderOverlayTest, AClickOnAMemberWhileTheTitleIsEditedRenamesWithoutClosingAndStillOpens)
+// The press reports the name before it acts; the launcher closes the folder
+// on the rename, so that in the launcher the press then acts on nothing.
+TEST_F(FolderOverlayTest, AClickOnAMemberWhileTheTitleIsEditedReportsTheNameFirst)
 {
     ASSERT_NO_FATAL_FAILURE(open(3));
     window->activateWindow();
@@ -257,7 +259,31 @@ TEST_F(FolderOverlayTest, AClickOnAMemberWhileTheTitleIsEditedRenamesWithoutClos
     title->end(false);
     QTest::keyClicks(title, QStringLiteral("!"));
     QTest::mouseClick(overlay, Qt::LeftButton, Qt::NoModifier, iconCentre(2));
-    EXPECT_EQ(events, (QStringList{QStringLiteral("rename:Work!:0"), QStringLiteral("open:m2")}));
+    EXPECT_EQ(events, (QStringList{QStringLiteral("rename:Work!"), QStringLiteral("open:m2")}));
+}
+
+TEST_F(FolderOverlayTest, EscapeInTheTitleRestoresTheNameAndReportsNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(open(3));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    FolderTitleField *title = overlay->titleField();
+    title->setFocus();
+    ASSERT_TRUE(title->hasFocus());
+    title->selectAll();
+    QTest::keyClicks(title, QStringLiteral("Half typ"));
+    QTest::keyClick(title, Qt::Key_Escape);
+    EXPECT_EQ(title->text(), QStringLiteral("Work"));
+    EXPECT_FALSE(title->hasFocus());
+    EXPECT_TRUE(overlay->hasFocus()) << "the folder keeps the keys";
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_EQ(closes, 0);
+    // A later edit starts from the name as it is and reports as usual.
+    title->setFocus();
+    title->end(false);
+    QTest::keyClicks(title, QStringLiteral("s"));
+    QTest::keyClick(title, Qt::Key_Return);
+    EXPECT_EQ(events, QStringList{QStringLiteral("rename:Works")});
 }
 
 // --- Dragging a member out -------------------------------------------------------------------------------
