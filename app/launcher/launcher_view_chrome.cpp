@@ -66,7 +66,7 @@ void LauncherView::applyEditModeHint()
 {
     m_hintLabel->setText(KeyWords::forDisplay(
         isEditing() ? L(QStringLiteral("点击 ✕ 卸载应用　·　Esc 或点击空白处退出编辑　·　系统内置应用不可卸载"))
-                    : L(QStringLiteral("⌥ Space 唤起　·　Esc 退出　·　拖动排序 / 拖到 Dock　·　右键更多"))));
+                    : L(QStringLiteral("⌥ Space 唤起　·　Esc 退出　·　拖动排序　·　右键更多"))));
 }
 
 void LauncherView::refreshLocalizedText()

@@ -15,7 +15,7 @@ const std::vector<LocalizationCatalog::Row> &LocalizationCatalog::rows()
         {"关闭", "Off", "Désactivé", "Aus", "オフ", "Выкл.", "Desactivado"},
         {"输入通道未启动", "Input channels not running", "Canaux d’entrée inactifs", "Eingabekanäle nicht aktiv", "入力チャンネル未起動", "Каналы ввода не запущены", "Canales de entrada inactivos"},
         {"搜索应用", "Search apps", "Rechercher des apps", "Apps suchen", "アプリを検索", "Поиск приложений", "Buscar apps"},
-        {"⌥ Space 唤起　·　Esc 退出　·　拖动排序 / 拖到 Dock　·　右键更多", "⌥ Space to open　·　Esc to close　·　Drag to reorder or to the Dock　·　Right-click for more", "⌥ Espace pour ouvrir　·　Esc pour fermer　·　Glisser pour réorganiser ou vers le Dock　·　Clic droit pour plus d’options", "⌥ Leertaste zum Öffnen　·　Esc zum Schließen　·　Ziehen zum Sortieren oder ins Dock　·　Rechtsklick für mehr", "⌥スペースで表示　·　Escで閉じる　·　ドラッグで並べ替え / Dockへ　·　右クリックでその他の操作", "⌥ Пробел — открыть　·　Esc — закрыть　·　Перетаскивание — сортировка или перенос в Dock　·　Правый клик — другие действия", "⌥ Espacio para abrir　·　Esc para cerrar　·　Arrastra para ordenar o llevar al Dock　·　Clic derecho para más opciones"},
+        {"⌥ Space 唤起　·　Esc 退出　·　拖动排序　·　右键更多", "⌥ Space to open　·　Esc to close　·　Drag to reorder　·　Right-click for more", "⌥ Espace pour ouvrir　·　Esc pour fermer　·　Glisser pour réorganiser　·　Clic droit pour plus d’options", "⌥ Leertaste zum Öffnen　·　Esc zum Schließen　·　Ziehen zum Sortieren　·　Rechtsklick für mehr", "⌥スペースで表示　·　Escで閉じる　·　ドラッグで並べ替え　·　右クリックでその他の操作", "⌥ Пробел — открыть　·　Esc — закрыть　·　Перетаскивание — сортировка　·　Правый клик — другие действия", "⌥ Espacio para abrir　·　Esc para cerrar　·　Arrastra para ordenar　·　Clic derecho para más opciones"},
         {"点击 ✕ 卸载应用　·　Esc 或点击空白处退出编辑　·　系统内置应用不可卸载", "Tap ✕ to uninstall　·　Esc or click empty space to exit　·　Built-in system apps can't be removed", "Cliquez sur ✕ pour désinstaller　·　Esc ou clic dans le vide pour quitter l’édition　·　Les apps système intégrées ne peuvent pas être désinstallées", "Zum Deinstallieren auf ✕ klicken　·　Esc oder Klick auf eine freie Stelle beendet die Bearbeitung　·　Integrierte System-Apps können nicht deinstalliert werden", "✕をクリックしてアンインストール　·　Escまたは空白部分をクリックして編集を終了　·　システム内蔵アプリはアンインストールできません", "Нажмите ✕, чтобы удалить　·　Esc или клик по пустому месту — завершить редактирование　·　Встроенные системные приложения удалить нельзя", "Haz clic en ✕ para desinstalar　·　Esc o clic en un espacio vacío para salir de la edición　·　Las apps integradas del sistema no se pueden desinstalar"},
         {"设置", "Settings", "Réglages", "Einstellungen", "設定", "Настройки", "Ajustes"},
         {"设置…", "Settings…", "Réglages…", "Einstellungen…", "設定…", "Настройки…", "Ajustes…"},
@@ -110,8 +110,8 @@ const std::vector<LocalizationCatalog::Row> &LocalizationCatalog::rows()
         {"打开", "Open", "Ouvrir", "Öffnen", "開く", "Открыть", "Abrir"},
         {"打开文件夹", "Open Folder", "Ouvrir le dossier", "Ordner öffnen", "フォルダを開く", "Открыть папку", "Abrir carpeta"},
         {"打开 %d 个项目", "Open %d items", "Ouvrir %d éléments", "%d Objekte öffnen", "%d個の項目を開く", "Открыть объекты (%d)", "Abrir %d elementos"},
-        {"在 Finder 中显示", "Show in Finder", "Afficher dans le Finder", "Im Finder anzeigen", "Finderで表示", "Показать в Finder", "Mostrar en Finder"},
-        {"在 Finder 中显示 %d 个项目", "Show %d items in Finder", "Afficher %d éléments dans le Finder", "%d Objekte im Finder anzeigen", "%d個の項目をFinderで表示", "Показать в Finder (%d)", "Mostrar %d elementos en Finder"},
+        {"在文件管理器中显示", "Show in File Manager", "Afficher dans le gestionnaire de fichiers", "Im Dateimanager anzeigen", "ファイルマネージャで表示", "Показать в файловом менеджере", "Mostrar en el gestor de archivos"},
+        {"在文件管理器中显示 %d 个项目", "Show %d items in File Manager", "Afficher %d éléments dans le gestionnaire de fichiers", "%d Objekte im Dateimanager anzeigen", "%d個の項目をファイルマネージャで表示", "Показать в файловом менеджере (%d)", "Mostrar %d elementos en el gestor de archivos"},
         {"重命名文件夹", "Rename Folder", "Renommer le dossier", "Ordner umbenennen", "フォルダ名を変更", "Переименовать папку", "Renombrar carpeta"},
         {"自定义名称…", "Custom name…", "Nom personnalisé…", "Eigener Name…", "カスタム名…", "Своё название…", "Nombre personalizado…"},
         {"从文件夹移出", "Remove from Folder", "Retirer du dossier", "Aus Ordner entfernen", "フォルダから取り出す", "Убрать из папки", "Sacar de la carpeta"},
@@ -175,6 +175,7 @@ const std::vector<LocalizationCatalog::Row> &LocalizationCatalog::rows()
         {"界面语言已设为 %@", "Interface language set to %@", "Langue de l'interface : %@", "Oberflächensprache: %@", "表示言語を %@ に設定しました", "Язык интерфейса: %@", "Idioma de la interfaz: %@"},
         {"已在列表中：%@", "Already listed: %@", "Déjà dans la liste : %@", "Bereits in der Liste: %@", "すでにリストにあります：%@", "Уже в списке: %@", "Ya está en la lista: %@"},
         {"切换语言后界面会立即刷新，无需重启。", "The interface refreshes immediately; no restart needed.", "L’interface s’actualise immédiatement, sans redémarrage.", "Die Oberfläche wird sofort aktualisiert; kein Neustart nötig.", "切り替えるとすぐに画面が更新されます。再起動は不要です。", "Интерфейс обновится сразу, перезапуск не нужен.", "La interfaz se actualiza al instante; no hace falta reiniciar."},
+        {"无法在文件管理器中显示“%@”。", "Could not show “%@” in the file manager.", "Impossible d’afficher « %@ » dans le gestionnaire de fichiers.", "„%@“ konnte nicht im Dateimanager angezeigt werden.", "「%@」をファイルマネージャで表示できませんでした。", "Не удалось показать «%@» в файловом менеджере.", "No se ha podido mostrar «%@» en el gestor de archivos."},
     };
     return catalog;
 }
