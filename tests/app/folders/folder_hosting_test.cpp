@@ -230,29 +230,33 @@ INSTANTIATE_TEST_SUITE_P(Folder, FolderRenameTable,
 class FolderRenameFocusTest : public FolderHostingTest
 {
 protected:
-    FolderOverlay *openInActiveWindow()
+    // Opens the folder "Work"; with `editing`, its title takes the keys.
+    void openInActiveWindow(bool editing)
     {
         LauncherView &v = build();
         v.onHide = [this] { ++hides; };
         v.show();
         v.activateWindow();
-        if (!QTest::qWaitForWindowActive(&v))
-            return nullptr;
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
         v.openFolder(v.entries().first());
-        return v.folderOverlay();
+        overlay = v.folderOverlay();
+        ASSERT_NE(overlay, nullptr);
+        title = overlay->titleField();
+        if (editing) {
+            title->setFocus();
+            ASSERT_TRUE(title->hasFocus());
+        }
     }
     void escape() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); }
 
+    FolderOverlay *overlay = nullptr;
+    FolderTitleField *title = nullptr;
     int hides = 0;
 };
 
 TEST_F(FolderRenameFocusTest, EscapeCancelsTheRenameThenClosesTheFolderThenHides)
 {
-    FolderOverlay *overlay = openInActiveWindow();
-    ASSERT_NE(overlay, nullptr);
-    FolderTitleField *title = overlay->titleField();
-    title->setFocus();
-    ASSERT_TRUE(title->hasFocus());
+    ASSERT_NO_FATAL_FAILURE(openInActiveWindow(true));
     title->selectAll();
     QTest::keyClicks(title, QStringLiteral("Half typ"));
     escape();
@@ -273,7 +277,7 @@ TEST_F(FolderRenameFocusTest, EscapeCancelsTheRenameThenClosesTheFolderThenHides
 
 TEST_F(FolderRenameFocusTest, EscapeInTheSearchFieldClosesAnOpenFolderFirst)
 {
-    ASSERT_NE(openInActiveWindow(), nullptr);
+    ASSERT_NO_FATAL_FAILURE(openInActiveWindow(false));
     view->searchField()->setFocus();
     QTest::keyClick(view->searchField(), Qt::Key_Escape);
     EXPECT_EQ(view->folderOverlay(), nullptr);
@@ -284,11 +288,7 @@ TEST_F(FolderRenameFocusTest, EscapeInTheSearchFieldClosesAnOpenFolderFirst)
 // and the folder closes on it, opening nothing.
 TEST_F(FolderRenameFocusTest, AClickOnAMemberWhileRenamingSavesTheNameAndClosesTheFolder)
 {
-    FolderOverlay *overlay = openInActiveWindow();
-    ASSERT_NE(overlay, nullptr);
-    FolderTitleField *title = overlay->titleField();
-    title->setFocus();
-    ASSERT_TRUE(title->hasFocus());
+    ASSERT_NO_FATAL_FAILURE(openInActiveWindow(true));
     title->end(false);
     QTest::keyClicks(title, QStringLiteral("!"));
     click(overlay, overlay->iconRect(1).center());

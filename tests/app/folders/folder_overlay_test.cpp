@@ -114,8 +114,21 @@ protected:
         return event.isAccepted();
     }
 
+    // A folder of `count` members in the active window, its title being edited.
+    void editTitle(int count)
+    {
+        ASSERT_NO_FATAL_FAILURE(open(count));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        title = overlay->titleField();
+        EXPECT_FALSE(title->hasFocus()) << "the title is not edited until clicked";
+        title->setFocus();
+        ASSERT_TRUE(title->hasFocus());
+    }
+
     std::unique_ptr<QWidget> window;
     QPointer<FolderOverlay> overlay;
+    FolderTitleField *title = nullptr;
     int closes = 0;
     int drags = 0;
     QString dragged;
@@ -232,13 +245,8 @@ TEST_F(FolderOverlayTest, LockedPagingAndOnePageFoldersIgnoreTheWheelAndShowNoDo
 
 TEST_F(FolderOverlayTest, ReturnInTheTitleReportsTheNewName)
 {
-    ASSERT_NO_FATAL_FAILURE(open(3));
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    FolderTitleField *title = overlay->titleField();
+    ASSERT_NO_FATAL_FAILURE(editTitle(3));
     EXPECT_EQ(title->text(), QStringLiteral("Work"));
-    EXPECT_FALSE(title->hasFocus());
-    title->setFocus();
     title->selectAll();
     QTest::keyClicks(title, QStringLiteral("Games"));
     QTest::keyClick(title, Qt::Key_Return);
@@ -250,12 +258,7 @@ TEST_F(FolderOverlayTest, ReturnInTheTitleReportsTheNewName)
 // on the rename, so that in the launcher the press then acts on nothing.
 TEST_F(FolderOverlayTest, AClickOnAMemberWhileTheTitleIsEditedReportsTheNameFirst)
 {
-    ASSERT_NO_FATAL_FAILURE(open(3));
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    FolderTitleField *title = overlay->titleField();
-    title->setFocus();
-    ASSERT_TRUE(title->hasFocus());
+    ASSERT_NO_FATAL_FAILURE(editTitle(3));
     title->end(false);
     QTest::keyClicks(title, QStringLiteral("!"));
     QTest::mouseClick(overlay, Qt::LeftButton, Qt::NoModifier, iconCentre(2));
@@ -264,12 +267,7 @@ TEST_F(FolderOverlayTest, AClickOnAMemberWhileTheTitleIsEditedReportsTheNameFirs
 
 TEST_F(FolderOverlayTest, EscapeInTheTitleRestoresTheNameAndReportsNothing)
 {
-    ASSERT_NO_FATAL_FAILURE(open(3));
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    FolderTitleField *title = overlay->titleField();
-    title->setFocus();
-    ASSERT_TRUE(title->hasFocus());
+    ASSERT_NO_FATAL_FAILURE(editTitle(3));
     title->selectAll();
     QTest::keyClicks(title, QStringLiteral("Half typ"));
     QTest::keyClick(title, Qt::Key_Escape);
