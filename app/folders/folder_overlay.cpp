@@ -70,7 +70,7 @@ FolderOverlay::FolderOverlay(const QRect &frame, const LayoutFolder &folder, QLi
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
     setAttribute(Qt::WA_NoSystemBackground);
-    dragRunner = [](QDrag &drag) { drag.exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction); };
+    dragRunner = &TilePasteboard::runSystemDrag;
     menuRunner = [](QMenu &menu, const QPoint &globalPosition) { menu.exec(globalPosition); };
     buildSubviews();
     rebuildLayout();
@@ -394,8 +394,10 @@ void FolderOverlay::beginDrag(int cell)
 
     const QPointer<FolderOverlay> self(this);
     m_dragRunning = true;
+    // The same offer as a tile dragged from the grid: wherever the member is
+    // dropped, in the launcher or in another application, it is linked to.
     if (dragRunner)
-        dragRunner(*drag);
+        dragRunner(*drag, TilePasteboard::offeredActions, TilePasteboard::proposedAction);
     if (!self)
         return;
     m_dragRunning = false;
@@ -442,7 +444,7 @@ void FolderOverlay::dragEnterEvent(QDragEnterEvent *event)
         return;
     }
     updateDragOutState(event->position());
-    event->setDropAction(Qt::MoveAction);
+    event->setDropAction(TilePasteboard::proposedAction);
     event->accept();
 }
 
@@ -453,7 +455,7 @@ void FolderOverlay::dragMoveEvent(QDragMoveEvent *event)
         return;
     }
     updateDragOutState(event->position());
-    event->setDropAction(Qt::MoveAction);
+    event->setDropAction(TilePasteboard::proposedAction);
     event->accept();
 }
 
@@ -479,7 +481,7 @@ void FolderOverlay::dropEvent(QDropEvent *event)
         return;
     }
     m_handedOffDrop = true;
-    event->setDropAction(Qt::MoveAction);
+    event->setDropAction(TilePasteboard::proposedAction);
     event->accept();
     if (onDragOut)
         onDragOut(id, toParent(event->position()));

@@ -3,6 +3,7 @@
 #include "folders/folder_item.h"
 #include "folders/folder_overlay_geometry.h"
 #include "folders/folder_paging.h"
+#include "tiles/tile_pasteboard.h"
 
 #include "model/layout_folder.h"
 #include "policy/wheel_page_navigator.h"
@@ -76,8 +77,8 @@ public:
     std::function<double()> sideInsetRatioProvider;
 
     // --- Hooks for modal parts (tests replace them) ------------------------------------
-    // Runs a started drag; the default is QDrag::exec with move and copy.
-    std::function<void(QDrag &drag)> dragRunner;
+    // Runs a started drag with what it offers; the default is QDrag::exec.
+    TilePasteboard::DragRunner dragRunner;
     // Shows a member's menu at a global position and returns when it closes.
     std::function<void(QMenu &menu, const QPoint &globalPosition)> menuRunner;
 

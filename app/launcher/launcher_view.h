@@ -53,6 +53,7 @@ class QScrollArea;
 class QTimer;
 class UninstallRequests;
 class WallpaperBackdrop;
+class WindowUnderPointer;
 
 // The whole content of the launcher window: blurred wallpaper, search plate,
 // the grid of tiles (one page at a time, or one scrolling list), page dots,
@@ -274,6 +275,9 @@ public:
     std::function<int(QDialog &dialog)> runModal;
     // Where "show in the file manager" goes; the desktop's by default.
     void setFileManager(std::shared_ptr<FileManager> fileManager);
+    // Tells a tile drag when the pointer is over another application's window
+    // stacked above the launcher; none by default (no other window is seen).
+    void setWindowUnderPointer(std::shared_ptr<WindowUnderPointer> windowUnderPointer);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override; // launcher_view_folders.cpp
@@ -397,6 +401,8 @@ private:
     bool dragLogs() const override { return m_options.dumpWindows; }
     void dragOpenFolder(const LayoutEntry &entry) override { openFolder(entry); }
     QWidget *dragMarker() override { return m_insertionIndicator; }
+    bool dragPointerOverOtherWindow() override;
+    std::shared_ptr<WindowUnderPointer> m_windowUnderPointer;
 
     EditModeController m_editMode{static_cast<EditModeController::Host &>(*this)};
     TileDragController m_tileDrag{static_cast<TileDragController::Host &>(*this)};

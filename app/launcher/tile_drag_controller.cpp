@@ -37,27 +37,18 @@ QList<LayoutEntry> pageAt(const QList<QList<LayoutEntry>> &pages, int page)
     return page >= 0 && page < pages.size() ? pages.at(page) : QList<LayoutEntry>();
 }
 
-// A fresh single-shot timer; the controller keeps it through a QPointer.
-QTimer *singleShot(double seconds, std::function<void()> action)
+// A one-shot timer of the controller's. Precise: the gates it wakes compare
+// elapsed time, and a coarse timer may fire a little early.
+void prepareOneShot(QTimer &timer, std::function<void()> fired)
 {
-    auto *timer = new QTimer;
-    timer->setSingleShot(true);
-    timer->setInterval(int(std::lround(std::max(0.02, seconds) * 1000)));
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, action = std::move(action)] {
-        timer->deleteLater();
-        action();
-    });
-    timer->start();
-    return timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &timer, std::move(fired));
 }
 
-void dropTimer(QPointer<QTimer> &timer)
+void startOneShot(QTimer &timer, double seconds)
 {
-    if (QTimer *t = timer.data()) {
-        t->stop();
-        t->deleteLater();
-    }
-    timer.clear();
+    timer.start(int(std::lround(std::max(0.02, seconds) * 1000)));
 }
 
 } // namespace
@@ -65,13 +56,13 @@ void dropTimer(QPointer<QTimer> &timer)
 TileDragController::TileDragController(Host &host) : m_host(host)
 {
     m_reflowClock.prepare();
+    prepareOneShot(m_mergeDwellTimer, [this] { mergeDwellFired(); });
+    prepareOneShot(m_edgeAutoTimer, [this] { edgeTimerFired(); });
 }
 
 TileDragController::~TileDragController()
 {
     m_reflowClock.stop();
-    delete m_mergeDwellTimer.data();
-    delete m_edgeAutoTimer.data();
 }
 
 void TileDragController::setLastDrag(const QPointF &point, const QString &entryID)
@@ -169,8 +160,9 @@ void TileDragController::dragMoved(const QPointF &point)
     if (!m_draggingEntryID || m_systemDragRunning)
         return;
     const QWidget *surface = m_host.dragSurface();
-    if (!surface->rect().contains(point.toPoint())) {
-        // Past the window's edge only a system drag can reach other applications.
+    if (!surface->rect().contains(point.toPoint()) || m_host.dragPointerOverOtherWindow()) {
+        // Past the window's edge, or over a window stacked above the
+        // launcher, only a system drag reaches the other application.
         cancelEdgeAutoPage();
         clearDropIndicators();
         startSystemDrag();
@@ -224,7 +216,8 @@ void TileDragController::startSystemDrag()
     m_dragItem = drag;
     m_systemDragRunning = true;
     // Outside the launcher the bundle is only ever linked to, never copied or moved.
-    drag->exec(Qt::LinkAction, Qt::LinkAction);
+    if (m_dragRunner)
+        m_dragRunner(*drag, TilePasteboard::offeredActions, TilePasteboard::proposedAction);
     m_systemDragRunning = false;
     dragSessionEnded();
 }
@@ -420,23 +413,22 @@ void TileDragController::updateMergeCandidate(const QPointF &point, const std::o
 
 void TileDragController::scheduleMergeDwell(double since)
 {
-    if (m_mergeDwellTimer && m_mergeDwellScheduledSince == since)
+    if (m_mergeDwellTimer.isActive() && m_mergeDwellScheduledSince == since)
         return;
     cancelMergeDwell();
     m_mergeDwellScheduledSince = since;
-    const double delay = since + mergeTuning.dwell - m_host.dragNow();
-    m_mergeDwellTimer = singleShot(delay, [this] { mergeDwellFired(); });
+    startOneShot(m_mergeDwellTimer, since + mergeTuning.dwell - m_host.dragNow());
 }
 
 void TileDragController::cancelMergeDwell()
 {
-    dropTimer(m_mergeDwellTimer);
+    m_mergeDwellTimer.stop();
     m_mergeDwellScheduledSince = 0;
 }
 
 void TileDragController::mergeDwellFired()
 {
-    m_mergeDwellTimer.clear();
+    m_mergeDwellTimer.stop();
     m_mergeDwellScheduledSince = 0;
     if (m_mergeGate.candidate() && !m_mergeGate.committed() && m_lastDragPoint)
         updateDropTarget(*m_lastDragPoint, m_lastDragID, m_lastAllowMerge);
@@ -731,22 +723,21 @@ void TileDragController::updateEdgeAutoPage(const QPointF &point, const std::opt
 void TileDragController::scheduleEdgeTimer(double seconds)
 {
     const double due = m_host.dragNow() + std::max(0.02, seconds);
-    if (m_edgeAutoTimer && std::abs(m_edgeTimerFireDate - due) < 0.04)
+    if (m_edgeAutoTimer.isActive() && std::abs(m_edgeTimerFireDate - due) < 0.04)
         return;
-    dropTimer(m_edgeAutoTimer);
     m_edgeTimerFireDate = due;
-    m_edgeAutoTimer = singleShot(seconds, [this] { edgeTimerFired(); });
+    startOneShot(m_edgeAutoTimer, seconds);
 }
 
 void TileDragController::cancelEdgeTimer()
 {
-    dropTimer(m_edgeAutoTimer);
+    m_edgeAutoTimer.stop();
     m_edgeTimerFireDate = 0;
 }
 
 void TileDragController::edgeTimerFired()
 {
-    m_edgeAutoTimer.clear();
+    m_edgeAutoTimer.stop();
     m_edgeTimerFireDate = 0;
     if (m_lastDragPoint && m_lastDragID)
         updateEdgeAutoPage(*m_lastDragPoint, m_lastDragID);

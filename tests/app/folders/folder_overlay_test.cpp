@@ -5,6 +5,8 @@
 #include "folders/folder_title_field.h"
 #include "tiles/tile_pasteboard.h"
 
+#include "app/foreign_drop_target.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -55,10 +57,11 @@ protected:
             events.append(QStringLiteral("dragOut:%1@%2,%3").arg(id).arg(point.x()).arg(point.y()));
         };
         overlay->onDragMoveOut = [this](const QPointF &point) { moves.append(point); };
-        overlay->dragRunner = [this](QDrag &drag) {
+        overlay->dragRunner = [this](QDrag &drag, Qt::DropActions, Qt::DropAction) {
             ++drags;
             dragged = TilePasteboard::entryID(drag.mimeData()).value_or(QString());
             draggedURL = TilePasteboard::fileURL(drag.mimeData()).has_value();
+            return Qt::IgnoreAction;
         };
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -99,17 +102,17 @@ protected:
     void dragMove(const QMimeData &data, const QPoint &point, bool enter = false)
     {
         if (enter) {
-            QDragEnterEvent event(point, Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QDragEnterEvent event(point, TilePasteboard::offeredActions, &data, Qt::LeftButton, Qt::NoModifier);
             deliver(event);
         } else {
-            QDragMoveEvent event(point, Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QDragMoveEvent event(point, TilePasteboard::offeredActions, &data, Qt::LeftButton, Qt::NoModifier);
             deliver(event);
         }
     }
 
     bool drop(const QMimeData &data, const QPoint &point)
     {
-        QDropEvent event(QPointF(point), Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent event(QPointF(point), TilePasteboard::offeredActions, &data, Qt::LeftButton, Qt::NoModifier);
         deliver(event);
         return event.isAccepted();
     }
@@ -312,6 +315,35 @@ TEST_F(FolderOverlayTest, AMemberDraggedOutOfThePanelIsHandedOnWhereverItDrops)
     EXPECT_EQ(events, QStringList{QStringLiteral("dragOut:m3@%1,%2").arg(onPanel.x() + 10).arg(onPanel.y() + 20)});
 }
 
+// A file manager takes whatever a drag proposes: a member dragged onto one
+// must be offered only as a link to its bundle, never moved out of the
+// applications folder.
+TEST_F(FolderOverlayTest, AnotherApplicationIsOfferedOnlyALinkToTheMembersBundle)
+{
+    ASSERT_NO_FATAL_FAILURE(open(3));
+    const QUrl bundle = QUrl::fromLocalFile(QStringLiteral("/Applications/Member 1.app"));
+    overlay->fileURLProvider = [&](const QString &id) -> std::optional<QUrl> {
+        if (id == QStringLiteral("m1"))
+            return bundle;
+        return std::nullopt;
+    };
+    ForeignDropTarget fileManager;
+    overlay->dragRunner = dropOnto(fileManager);
+    const QPoint start = iconCentre(1);
+    QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, start);
+    moveTo(start + QPoint(20, 0));
+    QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, start + QPoint(20, 0));
+
+    ASSERT_EQ(fileManager.enters, 1);
+    EXPECT_EQ(fileManager.offered, Qt::DropActions(Qt::LinkAction));
+    EXPECT_EQ(fileManager.proposed, Qt::LinkAction);
+    EXPECT_EQ(fileManager.urls, QList<QUrl>{bundle});
+    EXPECT_EQ(fileManager.dropped, Qt::LinkAction);
+    // Nothing was handed to the launcher: the member stays in the folder.
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_FALSE(overlay->isDraggingOut());
+}
+
 TEST_F(FolderOverlayTest, OnlyTheFoldersOwnMembersDropAndLeavingRestoresThePanel)
 {
     ASSERT_NO_FATAL_FAILURE(open(6));
@@ -338,10 +370,11 @@ TEST_F(FolderOverlayTest, ClosingTheFolderDuringItsOwnDragDeletesItOnlyAfterTheD
 {
     ASSERT_NO_FATAL_FAILURE(open(4));
     bool aliveAfterDispose = false;
-    overlay->dragRunner = [this, &aliveAfterDispose](QDrag &) {
+    overlay->dragRunner = [this, &aliveAfterDispose](QDrag &, Qt::DropActions, Qt::DropAction) {
         overlay->dispose();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         aliveAfterDispose = !overlay.isNull();
+        return Qt::IgnoreAction;
     };
     const QPoint start = iconCentre(0);
     QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, start);

@@ -5,6 +5,10 @@
 
 #include "tiles/app_tile.h"
 #include "tiles/icon_provider.h"
+#include "tiles/tile_pasteboard.h"
+
+#include "app/foreign_drop_target.h"
+#include "window_under_pointer.h"
 
 #include "model/launcher_layout.h"
 #include "policy/jiggle_motion.h"
@@ -16,6 +20,7 @@
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTest>
 #include <QTransform>
 
 #include <memory>
@@ -500,6 +505,77 @@ TEST_F(LauncherViewEditTest, ATransientPageOpensAtTheTrailingEdgeAndGoesWithoutA
     EXPECT_EQ(session->layout().pages.last().last().id, dragged);
 }
 
+// Every timer of a drag belongs to the view: one still pending when the view
+// goes never calls into it (run under the sanitizers, a call would be a
+// use after free).
+TEST_F(LauncherViewEditTest, ADwellPendingWhenTheViewGoesNeverFires)
+{
+    LauncherView &v = build();
+    const QPointF start = iconCentre(0);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(20, 0));
+    mouse(QEvent::MouseMove, iconCentre(5));
+    ASSERT_TRUE(v.mergeCandidate());
+    // The pointer rests until the dwell has passed, and the hover is replayed
+    // before its timer came; then it rests over another icon, whose dwell runs.
+    now += 0.5;
+    v.tileDrag().mergeDwellFired();
+    ASSERT_TRUE(v.mergeTargetID());
+    mouse(QEvent::MouseMove, iconCentre(6));
+    ASSERT_EQ(v.mergeCandidate(), v.entries().at(6).id);
+    view.reset();
+    QTest::qWait(int(LauncherView::mergeTuning.dwell * 1000) + 400);
+}
+
+// A window of another application stacked above the launcher (a dock, a
+// panel): the pointer over it hands the tile on to a system drag that offers
+// a link to the bundle, and a drop there changes nothing in the launcher.
+class OtherWindowAbove final : public WindowUnderPointer
+{
+public:
+    bool over = false;
+    bool pointerOverOtherWindow(QWidget *) override { return over; }
+};
+
+TEST_F(LauncherViewEditTest, ATileDraggedOntoAnotherApplicationsWindowIsOfferedThereAsALink)
+{
+    LauncherView &v = build();
+    auto above = std::make_shared<OtherWindowAbove>();
+    v.setWindowUnderPointer(above);
+    ForeignDropTarget dock;
+    v.tileDrag().setDragRunner(dropOnto(dock));
+    const LauncherLayout before = session->layout();
+    LogCapture log;
+
+    const QPointF start = iconCentre(0);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(20, 0));
+    mouse(QEvent::MouseMove, slotStart(v, 3));
+    // Over the launcher it is the grid's own drag, as ever.
+    ASSERT_TRUE(v.tileDrag().isDragging());
+    EXPECT_EQ(v.tileDrag().insertionIndex(), 3);
+    EXPECT_EQ(dock.enters, 0);
+
+    above->over = true;
+    mouse(QEvent::MouseMove, slotStart(v, 5));
+    ASSERT_EQ(dock.enters, 1);
+    EXPECT_EQ(dock.offered, Qt::DropActions(Qt::LinkAction));
+    EXPECT_EQ(dock.proposed, Qt::LinkAction);
+    const AppItem app = session->app(LauncherLayout::rawAppID(before.pages.at(0).at(0).id)).value();
+    EXPECT_EQ(dock.urls, QList<QUrl>{QUrl::fromLocalFile(app.path)});
+    EXPECT_EQ(dock.dropped, Qt::LinkAction);
+
+    // The drop was the other application's: the launcher's layout is as it was.
+    mouse(QEvent::MouseButtonRelease, slotStart(v, 5));
+    EXPECT_FALSE(v.tileDrag().isDragging());
+    EXPECT_EQ(session->layout().pages, before.pages);
+    EXPECT_FALSE(log.contains(QStringLiteral("[drop] page=")));
+    EXPECT_TRUE(v.insertionIndicator()->isHidden());
+    for (const AppTile *tile : v.tiles())
+        EXPECT_FALSE(tile->dragging());
+    EXPECT_TRUE(opened.isEmpty());
+}
+
 // Result slots count positions among the results: applied to the whole
 // layout they would move the entry somewhere the user never pointed at.
 TEST_F(LauncherViewEditTest, ADropAmongSearchResultsLeavesThePagesAlone)
@@ -544,6 +620,66 @@ TEST_F(LauncherViewEditTest, ScrollModeMarkerSitsOnTheSlotAsSeen)
     EXPECT_NEAR(marker->y(), seen.top() + 2, 1);
     v.tileDrag().cancelDrag();
 }
+
+// In scroll mode a released tile lands in the one list of all entries at the
+// slot it was released over, counted after it left its own place: dragged
+// forward it lands right after the entry that held that slot, dragged back
+// right before it.
+struct ScrollDropRow
+{
+    const char *name;
+    int from;
+    int slot;
+    QStringList landsAfter; // the entries before it once it landed
+};
+
+class LauncherViewScrollDropTest : public LauncherViewEditTest, public ::testing::WithParamInterface<ScrollDropRow>
+{
+};
+
+TEST_P(LauncherViewScrollDropTest, ReleasedTileLandsWhereTheRowShowedIt)
+{
+    const ScrollDropRow &row = GetParam();
+    LauncherView &v = build({"--scroll"});
+    v.show();
+    QStringList before;
+    for (const LayoutEntry &entry : session->layout().allEntries())
+        before.append(entry.id);
+    const QString dragged = before.at(row.from);
+    LogCapture log;
+    const QPointF start = iconCentre(row.from);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(0, -20));
+    ASSERT_TRUE(v.tileDrag().isDragging());
+    // The upper half of the slot's row: the slot is that row's first.
+    const QRectF frame = v.tileFrames().at(row.slot);
+    const QPointF target = v.tilesHost()->mapTo(&v, QPointF(frame.left() + 3, frame.top() + 5));
+    mouse(QEvent::MouseMove, target);
+    ASSERT_EQ(v.tileDrag().insertionIndex(), row.slot);
+    mouse(QEvent::MouseButtonRelease, target);
+    EXPECT_FALSE(v.tileDrag().isDragging());
+
+    QStringList after;
+    for (const LayoutEntry &entry : session->layout().allEntries())
+        after.append(entry.id);
+    QStringList expectedBefore;
+    for (const QString &name : row.landsAfter)
+        expectedBefore.append(QStringLiteral("app:") + id(name));
+    ASSERT_EQ(after.size(), before.size());
+    const qsizetype landed = after.indexOf(dragged);
+    EXPECT_EQ(after.mid(0, landed), expectedBefore) << after.join(',').toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("[drop] flat id=%1 from=%2 slot=%3 landed=%3")
+                                 .arg(dragged)
+                                 .arg(row.from)
+                                 .arg(row.slot)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drops, LauncherViewScrollDropTest,
+    ::testing::Values(
+        ScrollDropRow{"Forward", 1, 8, {"App00", "App02", "App03", "App04", "App05", "App06", "App07", "App08"}},
+        ScrollDropRow{"Backward", 9, 4, {"App00", "App01", "App02", "App03"}}),
+    [](const ::testing::TestParamInfo<ScrollDropRow> &info) { return std::string(info.param.name); });
 
 struct DropArgumentRow
 {
