@@ -24,13 +24,10 @@ public:
 
     virtual ~FileSystemAccess() = default;
 
-    // The names directly inside `directory` as stored on disk (bytes, which
-    // need not be valid UTF-8), "." and ".." left out, in listing order.
-    // Empty when the folder is missing or unreadable.
-    virtual QList<QByteArray> entryNames(const QString &directory) const = 0;
-    // The entries directly inside `directory` with their types, as one
-    // listing gives them (a link is reported as a link), "." and ".." left
-    // out, in listing order. Empty when the folder is missing or unreadable.
+    // The entries directly inside `directory`, their names as stored on disk
+    // (bytes, which need not be valid UTF-8) with their types as one listing
+    // gives them (a link is reported as a link), "." and ".." left out, in
+    // listing order. Empty when the folder is missing or unreadable.
     virtual QList<Entry> entries(const QString &directory) const = 0;
     // The type of the entry at `path`, like lstat(2).
     virtual EntryType entryType(const QString &path) const = 0;

@@ -19,22 +19,6 @@ constexpr qint64 kMaxInfoPlistBytes = 4 * 1024 * 1024;
 
 } // namespace
 
-QList<QByteArray> LocalFileSystemAccess::entryNames(const QString &directory) const
-{
-    QList<QByteArray> names;
-    DIR *dir = ::opendir(QFile::encodeName(directory).constData());
-    if (!dir)
-        return names;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        names.append(name);
-    }
-    ::closedir(dir);
-    return names;
-}
-
 QList<FileSystemAccess::Entry> LocalFileSystemAccess::entries(const QString &directory) const
 {
     QList<Entry> list;

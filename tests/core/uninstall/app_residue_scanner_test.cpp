@@ -222,10 +222,10 @@ TEST(ResidueScan, ReadsNothingWithoutCandidates)
     {
     public:
         mutable int calls = 0;
-        QList<QByteArray> entryNames(const QString &directory) const override
+        QList<Entry> entries(const QString &directory) const override
         {
             ++calls;
-            return LocalFileSystemAccess::entryNames(directory);
+            return LocalFileSystemAccess::entries(directory);
         }
         EntryType entryType(const QString &path) const override
         {
