@@ -66,7 +66,26 @@ void SettingsWindowController::changeHotKey(int index)
         return;
     m_host.updateSettings([preset](Settings &settings) { settings.hotKey = *preset; });
     m_host.hotKeyChanged();
-    setStatus(L(QStringLiteral("全局快捷键已设为 %@"), KeyWords::forDisplay(preset->label())));
+    // Whatever the start found is old news now.
+    m_hotKeyNoticeDue = false;
+    if (m_host.hotKeyHeldElsewhere())
+        setStatus(hotKeyTakenText(*preset));
+    else
+        setStatus(L(QStringLiteral("全局快捷键已设为 %@"), KeyWords::forDisplay(preset->label())));
+}
+
+QString SettingsWindowController::hotKeyTakenText(Settings::HotKeyPreset preset)
+{
+    return L(QStringLiteral("全局快捷键 %@ 已被其他程序占用，未能设置"), KeyWords::forDisplay(preset.label()));
+}
+
+void SettingsWindowController::showHotKeyNoticeOnce()
+{
+    if (!m_hotKeyNoticeDue)
+        return;
+    m_hotKeyNoticeDue = false;
+    if (m_host.hotKeyHeldElsewhere())
+        setStatus(hotKeyTakenText(m_host.settings().hotKey));
 }
 
 void SettingsWindowController::changePinch(int index)
@@ -209,7 +228,7 @@ void SettingsWindowController::toggleLaunchpadNames(bool on)
 void SettingsWindowController::toggleAdoptGrid(bool on)
 {
     m_host.updateSettings([on](Settings &settings) { settings.adoptImportGrid = on; });
-    setStatus(on ? L(QStringLiteral("导入时会采纳 Dock 偏好里的原生网格行列数。"))
+    setStatus(on ? L(QStringLiteral("导入时仅采纳导入来源记录的网格行列数；本系统没有 Dock 网格偏好。"))
                  : L(QStringLiteral("导入时保持当前网格设置。")));
 }
 
@@ -223,8 +242,8 @@ void SettingsWindowController::togglePureUninstall(bool on)
 void SettingsWindowController::toggleEventTap(bool on)
 {
     m_host.updateSettings([on](Settings &settings) { settings.useEventTap = on; });
-    setStatus(on ? L(QStringLiteral("已启用双事件通道（键盘 + 手势）；关闭后仅用 Carbon 热键与触发角。"))
-                 : L(QStringLiteral("已退回零权限模式：Carbon 热键 + 触发角。")));
+    setStatus(on ? L(QStringLiteral("已启用双事件通道（键盘 + 手势）；关闭后仅用 X11 按键抓取与触发角。"))
+                 : L(QStringLiteral("已退回零权限模式：X11 按键抓取 + 触发角。")));
 }
 
 void SettingsWindowController::toggleHideOnSystem(bool on)

@@ -75,12 +75,46 @@ QString displayNameAtPath(const QString &path)
     return lastComponent(path);
 }
 
-std::optional<QVariantMap> readInfoPlist(const QString &bundlePath)
+} // namespace
+
+// A folder named "*.app" without an Info.plist is common (a bundle half
+// deleted, a folder merely named so), and a scan may meet thousands of them:
+// one line gives their number and the first few paths.
+struct AppScanner::MissingInfoPlists
+{
+    int count = 0;
+    QStringList first;
+
+    void add(const QString &bundlePath)
+    {
+        ++count;
+        if (first.size() < missingInfoPlistsNamed)
+            first.append(bundlePath);
+    }
+
+    void log() const
+    {
+        if (count == 0)
+            return;
+        const QString more = count > first.size() ? QStringLiteral(" …") : QString();
+        Log::write("[scan] skipped count=%d reason=no-info-plist paths=%@%@", count, first.join(QStringLiteral(", ")),
+                   more);
+    }
+};
+
+namespace {
+
+// A bundle without an Info.plist goes to `missing` when there is one, else it
+// is logged on its own line.
+std::optional<QVariantMap> readInfoPlist(const QString &bundlePath, AppScanner::MissingInfoPlists *missing)
 {
     const QString plistPath = bundlePath + QLatin1StringView("/Contents/Info.plist");
     const QFileInfo info(plistPath);
     if (!info.exists()) {
-        Log::write("[scan] skipped path=%@ reason=no-info-plist", bundlePath);
+        if (missing != nullptr)
+            missing->add(bundlePath);
+        else
+            Log::write("[scan] skipped path=%@ reason=no-info-plist", bundlePath);
         return std::nullopt;
     }
     // Only regular files are read: opening a FIFO or a device would block or
@@ -155,6 +189,7 @@ QList<AppItem> AppScanner::scan(const QStringList &extraDirectories) const
 {
     QList<AppItem> found;
     QSet<QString> seen;
+    MissingInfoPlists missing;
     const QStringList roots = m_directories + extraDirectories;
     for (const QString &root : roots) {
         // An empty entry would otherwise mean the working directory.
@@ -162,7 +197,7 @@ QList<AppItem> AppScanner::scan(const QStringList &extraDirectories) const
             continue;
         for (const QString &bundle : applicationPaths(rootPath(root), 0)) {
             // The walk has just seen that the bundle is a directory.
-            std::optional<AppItem> item = makeItemAtPath(bundle, true);
+            std::optional<AppItem> item = makeItemAtPath(bundle, true, &missing);
             if (!item)
                 continue;
             const QString key = item->stableID();
@@ -172,6 +207,7 @@ QList<AppItem> AppScanner::scan(const QStringList &extraDirectories) const
             found.append(std::move(*item));
         }
     }
+    missing.log();
     return found;
 }
 
@@ -224,11 +260,12 @@ std::optional<AppItem> AppScanner::makeItem(const QUrl &url) const
     return makeItemAtPath(path, false);
 }
 
-std::optional<AppItem> AppScanner::makeItemAtPath(const QString &path, bool knownDirectory) const
+std::optional<AppItem> AppScanner::makeItemAtPath(const QString &path, bool knownDirectory,
+                                                  MissingInfoPlists *missing) const
 {
     if (!knownDirectory && !isDirectory(path))
         return std::nullopt;
-    const std::optional<QVariantMap> info = readInfoPlist(path);
+    const std::optional<QVariantMap> info = readInfoPlist(path, missing);
     if (!info)
         return std::nullopt;
 

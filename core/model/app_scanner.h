@@ -45,9 +45,17 @@ public:
     // installer and the like, in any letter case, anywhere in the name.
     static bool isHelperName(const QString &name);
 
+    // The bundles of one scan that had no Info.plist, logged together in one
+    // line: how many, and the first missingInfoPlistsNamed paths.
+    struct MissingInfoPlists;
+    static constexpr int missingInfoPlistsNamed = 5;
+
 private:
     QStringList applicationPaths(const QString &directory, int depth) const;
-    std::optional<AppItem> makeItemAtPath(const QString &path, bool knownDirectory) const;
+    // A bundle without an Info.plist is counted in `missing` when given,
+    // else logged on its own.
+    std::optional<AppItem> makeItemAtPath(const QString &path, bool knownDirectory,
+                                          MissingInfoPlists *missing = nullptr) const;
 
     QStringList m_directories;
 };

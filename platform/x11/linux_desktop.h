@@ -7,6 +7,7 @@
 class InputPlatform;
 class TrayWatcher;
 class WindowDecorator;
+class WindowStacking;
 class WindowUnderPointer;
 
 // The Linux desktop's implementations of the platform interfaces, made once
@@ -22,6 +23,11 @@ std::unique_ptr<InputPlatform> makeLinuxInputPlatform();
 // before Qt's map request for the same window; the passive one elsewhere
 // (offscreen, Wayland).
 std::unique_ptr<WindowDecorator> makeLinuxWindowDecorator();
+
+// The stacking order of the program's windows: on xcb read from the X server
+// through Qt's own connection, so it agrees with the requests Qt has sent;
+// the unknown one elsewhere.
+std::unique_ptr<WindowStacking> makeLinuxWindowStacking();
 
 // The system tray watcher for the platform Qt runs on: on xcb the X11 one, not
 // yet watching (watch() connects); the passive one elsewhere.

@@ -1,6 +1,7 @@
 #include "x11/linux_desktop.h"
 
 #include "window_under_pointer.h"
+#include "x11/x11_top_level.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -46,23 +47,8 @@ public:
             xcb_query_pointer_reply(connection, xcb_query_pointer(connection, pointer->root), nullptr));
         if (!atRoot || atRoot->child == XCB_WINDOW_NONE)
             return false;
-        return atRoot->child != topLevelOf(connection, own, pointer->root);
-    }
-
-private:
-    // The child of the root that holds `window`: the window itself, or the
-    // frame a window manager put it in.
-    static xcb_window_t topLevelOf(xcb_connection_t *connection, xcb_window_t window, xcb_window_t root)
-    {
-        xcb_window_t current = window;
-        for (int depth = 0; depth < 16; ++depth) {
-            Reply<xcb_query_tree_reply_t> tree(
-                xcb_query_tree_reply(connection, xcb_query_tree(connection, current), nullptr));
-            if (!tree || tree->parent == root || tree->parent == XCB_WINDOW_NONE)
-                return current;
-            current = tree->parent;
-        }
-        return current;
+        const xcb_window_t topLevel = x11TopLevelOf(connection, own);
+        return atRoot->child != (topLevel != XCB_WINDOW_NONE ? topLevel : own);
     }
 };
 

@@ -312,6 +312,32 @@ TEST_F(ContextMenuActionsTest, ShowInTheFileManagerNamesEveryKnownBundle)
     EXPECT_EQ(files->shown.size(), 1);
 }
 
+// An uninstalled application left the layout but stayed selected: back from
+// the Trash, it was selected again and the menu offered two apps for one.
+TEST_F(ContextMenuActionsTest, AnEntryThatLeavesTheLayoutLeavesTheSelection)
+{
+    const QString gone = QStringLiteral("app:") + app(8);
+    const QString kept = QStringLiteral("app:") + app(9);
+    ctrlPress(tileOf(gone));
+    ctrlPress(tileOf(kept));
+    ASSERT_EQ(view->selection(), (QSet<QString>{gone, kept}));
+
+    const QString bundle = session->app(app(8))->path;
+    const QString trashed = path(QStringLiteral("Trashed.app"));
+    ASSERT_TRUE(QDir().rename(bundle, trashed));
+    session->rescan();
+    ASSERT_EQ(tileOf(gone), -1);
+    EXPECT_EQ(view->selection(), QSet<QString>{kept});
+
+    ASSERT_TRUE(QDir().rename(trashed, bundle));
+    session->rescan();
+    ASSERT_TRUE(session->layout().location(gone));
+    EXPECT_EQ(view->selection(), QSet<QString>{kept});
+    rightClick(tileCentre(tileOf(kept)));
+    ASSERT_FALSE(requests.isEmpty());
+    EXPECT_EQ(requests.last().selectionCount, 1);
+}
+
 TEST_F(ContextMenuActionsTest, UninstallReachesTheUninstallFlowAndUnknownItemsDoNothing)
 {
     struct Requests : UninstallRequests

@@ -337,12 +337,38 @@ TEST(AppScannerTest, BrokenBundlesAreLoggedAndTheScanGoesOn)
     LogCapture log;
     const QList<AppItem> apps = AppScanner(QStringList{root}).scan();
     EXPECT_EQ(ids(apps), QStringList{"good"});
-    EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Empty.app reason=no-info-plist"));
+    EXPECT_TRUE(log.contains("[scan] skipped count=1 reason=no-info-plist paths=" + root + "/Empty.app"));
     EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Garbage.app reason=bad-info-plist"));
     EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Pipe.app reason=bad-info-plist"));
     EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Folder.app reason=bad-info-plist"));
     EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Deep.app reason=bad-info-plist"));
     EXPECT_EQ(log.lines().size(), 5);
+}
+
+// Thousands of folders named "*.app" without an Info.plist once wrote a line
+// each on every scan.
+TEST(AppScannerTest, BundlesWithoutInfoPlistAreCountedInOneLine)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString root = dir.path();
+    makeBundle(root + "/Good.app", appInfo("good"));
+    for (int i = 0; i < 40; ++i)
+        QDir().mkpath(root + QStringLiteral("/Empty%1.app/Contents").arg(i));
+
+    LogCapture log;
+    EXPECT_EQ(ids(AppScanner(QStringList{root}).scan()), QStringList{"good"});
+    ASSERT_EQ(log.lines().size(), 1) << log.lines().join('\n').toStdString();
+    const QString line = log.lines().first();
+    EXPECT_TRUE(line.startsWith("[scan] skipped count=40 reason=no-info-plist paths=" + root + "/Empty"))
+        << line.toStdString();
+    EXPECT_EQ(line.count(root + "/Empty"), AppScanner::missingInfoPlistsNamed);
+    EXPECT_TRUE(line.endsWith(QStringLiteral(".app …"))) << line.toStdString();
+
+    // A bundle asked for on its own still names itself.
+    LogCapture single;
+    EXPECT_FALSE(AppScanner(QStringList{}).makeItem(QUrl::fromLocalFile(root + "/Empty0.app")));
+    EXPECT_EQ(single.lines(), QStringList{"[scan] skipped path=" + root + "/Empty0.app reason=no-info-plist"});
 }
 
 TEST(AppScannerTest, MakeItemRejectsWhatIsNotABundleFolder)
