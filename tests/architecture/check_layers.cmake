@@ -1,4 +1,5 @@
-# Fails when a source file includes something its folder may not use.
+# Fails when a source file includes something its folder may not use, or,
+# given LINKS, when a library links other than what its files include.
 #   cmake -DSOURCE_DIR=<tree> -DQT_HEADERS=<Qt's include dir> [-DRULES=<file>]
 #         [-DPRINT_USES=ON] [-DLINKS=<target_links.cmake>] -P check_layers.cmake
 # The table of what each folder may use is layer_rules.cmake next to this
@@ -71,7 +72,8 @@ foreach(line IN LISTS TESSELLON_LAYERS)
   set(allowed "")
   foreach(use IN LISTS uses)
     if(NOT use IN_LIST known_names AND NOT use IN_LIST rows AND NOT use IN_LIST groups)
-      message(FATAL_ERROR "check_layers: the row of ${name} names ${use}, which is neither a row above it nor a kind of system header (${known_names})")
+      list(JOIN known_names " " kinds)
+      message(FATAL_ERROR "check_layers: the row of ${name} names ${use}, which is neither a row above it nor a kind of system header (${kinds})")
     endif()
     list(APPEND allowed ${use})
     if(use IN_LIST rows OR use IN_LIST groups)
