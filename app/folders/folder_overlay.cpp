@@ -273,9 +273,7 @@ void FolderOverlay::endTitleEditingForPress()
 {
     // Qt usually moved the focus before the press arrived; a press delivered
     // without that (or one on a part that takes no focus) ends editing here.
-    m_pressEndingEdit = true;
     setFocus(Qt::MouseFocusReason);
-    m_pressEndingEdit = false;
 }
 
 void FolderOverlay::mousePressEvent(QMouseEvent *event)
@@ -576,11 +574,9 @@ void FolderOverlay::wheelEvent(QWheelEvent *event)
 
 void FolderOverlay::titleEditingFinished()
 {
-    // Still focused: Return ended the edit. Focus taken by a press in the
-    // folder: that press decides what happens next, so the folder stays.
-    const bool byPress =
-        m_pressEndingEdit
-        || (!m_titleField->hasFocus() && m_titleField->lastFocusOutReason() == Qt::MouseFocusReason);
+    // Return, or the focus taken by a press anywhere: the name as typed.
+    if (m_titleField->isCancellingEdit())
+        return;
     if (onRename)
-        onRename(m_titleField->text(), !byPress);
+        onRename(m_titleField->text());
 }

@@ -102,9 +102,9 @@ void FolderHost::show(const LayoutFolder &folder, std::optional<int> initialPage
         if (const std::optional<AppItem> app = m_host.folderSession().app(appID))
             m_host.folderOpenApp(*app);
     };
-    overlay->onRename = [this, current, folder](const QString &name, bool closes) {
+    overlay->onRename = [this, current, folder](const QString &name) {
         if (current())
-            rename(folder, name, closes);
+            rename(folder, name);
     };
     overlay->onRemove = [this, current](const QString &appID) {
         if (current())
@@ -150,15 +150,16 @@ void FolderHost::close()
     m_host.folderOverlayChanged(nullptr);
 }
 
-void FolderHost::rename(const LayoutFolder &folder, const QString &typed, bool closes)
+void FolderHost::rename(const LayoutFolder &folder, const QString &typed)
 {
     const QString name = nameAfterEdit(typed);
     if (name != typed && m_overlay)
         m_overlay->titleField()->setText(name);
     const QString entryID = QStringLiteral("folder:") + folder.id;
     m_host.folderSession().commit([&](LauncherLayout &layout) { layout.rename(entryID, name); });
-    if (closes)
-        close();
+    // However the edit ended (Return, a press in the panel or beside it), the
+    // folder closes on its new name; the press that ended it acts on nothing.
+    close();
 }
 
 void FolderHost::removeMember(const QString &appID)

@@ -82,7 +82,7 @@ public:
 
 private:
     QList<FolderItem> itemsOf(const LayoutFolder &folder) const;
-    void rename(const LayoutFolder &folder, const QString &typed, bool closes);
+    void rename(const LayoutFolder &folder, const QString &typed);
     void removeMember(const QString &appID);
 
     Host &m_host;

@@ -91,7 +91,7 @@ public:
     LauncherView &operator=(const LauncherView &) = delete;
 
     // Hold-to-make-folder tuning of the merge hover.
-    static inline const MergeHoverGate::Configuration mergeConfiguration = TileDragController::mergeConfiguration;
+    static inline const MergeHoverGate::Tuning mergeTuning = TileDragController::mergeTuning;
     // A background press released within this many points hides the launcher.
     static constexpr double backgroundClickMaxDrift = 8;
     // A frameless line edit draws its text this far inside its frame (Qt's
@@ -356,6 +356,10 @@ private:
     std::optional<int> m_clickedIndex;
     bool m_backgroundClick = false;
     std::optional<QPointF> m_backgroundPressPoint;
+    // The window system's time of the last press, in milliseconds (0: none
+    // given): how long a press was held is measured between its events, not
+    // between the moments this thread got round to them.
+    quint64 m_pressEventTime = 0;
     // The selection is a plain press's highlight of its tile: it ends with
     // the press (release, drag, page turn, rebuild, hide).
     bool m_pressHighlight = false;

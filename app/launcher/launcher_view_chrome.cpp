@@ -67,7 +67,7 @@ QString LauncherView::hintText(bool editing, Settings::HotKeyPreset hotKey)
     if (editing)
         return KeyWords::forDisplay(L(QStringLiteral("点击 ✕ 卸载应用　·　Esc 或点击空白处退出编辑　·　系统内置应用不可卸载")));
     // The hot key the settings hold, not a fixed one; none when it is off.
-    const QString rest = L(QStringLiteral("Esc 退出　·　拖动排序 / 拖到 Dock　·　右键更多"));
+    const QString rest = L(QStringLiteral("Esc 退出　·　拖动排序　·　右键更多"));
     if (hotKey == Settings::HotKeyPreset::disabled)
         return KeyWords::forDisplay(rest);
     return KeyWords::forDisplay(L(QStringLiteral("%@ 唤起"), hotKey.label()) + QStringLiteral("　·　") + rest);
@@ -120,7 +120,10 @@ bool LauncherView::handleSearchFieldKey(int key)
 {
     if (key == Qt::Key_Escape && cancelTileDrag())
         return true;
-    switch (LauncherKeyRouting::searchFieldKey(key, m_query.isEmpty())) {
+    switch (LauncherKeyRouting::searchFieldKey(key, m_query.isEmpty(), m_folders.isOpen())) {
+    case LauncherKeyRouting::Action::closeFolder:
+        closeFolder();
+        return true;
     case LauncherKeyRouting::Action::clearSearch:
         // Page and selection stay as they are; only the search ends.
         m_query.clear();
@@ -192,7 +195,10 @@ void LauncherView::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && cancelTileDrag())
         return;
-    switch (LauncherKeyRouting::viewKey(event->key(), isEditing())) {
+    switch (LauncherKeyRouting::viewKey(event->key(), isEditing(), m_folders.isOpen())) {
+    case LauncherKeyRouting::Action::closeFolder:
+        closeFolder();
+        break;
     case LauncherKeyRouting::Action::exitEditMode:
         exitEditMode();
         break;

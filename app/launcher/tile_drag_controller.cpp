@@ -418,7 +418,7 @@ void TileDragController::scheduleMergeDwell(double since)
         return;
     cancelMergeDwell();
     m_mergeDwellScheduledSince = since;
-    startOneShot(m_mergeDwellTimer, since + mergeConfiguration.dwell - m_host.dragNow());
+    startOneShot(m_mergeDwellTimer, since + mergeTuning.dwell - m_host.dragNow());
 }
 
 void TileDragController::cancelMergeDwell()

@@ -86,7 +86,7 @@ public:
     };
 
     // Hold-to-make-folder tuning of the merge hover.
-    static inline const MergeHoverGate::Configuration mergeConfiguration{0.5, 8, 12};
+    static inline const MergeHoverGate::Tuning mergeTuning{0.5, 8, 12};
     // The row reflow's spring.
     static constexpr double springMass = 1;
     static constexpr double springStiffness = 260;
@@ -191,7 +191,7 @@ private:
     bool m_dragImageHidden = false;
     bool m_systemDragRunning = false;
     std::optional<int> m_insertionIndex;
-    MergeHoverGate m_mergeGate{mergeConfiguration};
+    MergeHoverGate m_mergeGate{mergeTuning};
     // The controller's own timers: they stop and go with it.
     QTimer m_mergeDwellTimer;
     double m_mergeDwellScheduledSince = 0;

@@ -133,6 +133,9 @@ public:
 
     // The delete badge in tile coordinates, also while it is not shown.
     QRectF deleteBadgeRect() const { return deleteBadge().rect; }
+    // Whether a point of the tile presses the delete badge: its square grown
+    // by the badge's slack, since the small square itself is easy to miss.
+    bool deleteBadgeHit(QPointF point) const { return deleteBadge().hitTest(point); }
 
     // A transform applied about the centre of the bounds while painting,
     // like a layer transform about its anchor point (wobble, shifts). Redraw

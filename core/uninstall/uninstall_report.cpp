@@ -36,6 +36,9 @@ int UninstallReport::residueMoved() const
 
 QString UninstallReport::title() const
 {
+    // Not one application went: nothing was uninstalled, whatever else moved.
+    if (appTotal() > 0 && appMoved() == 0)
+        return L(QStringLiteral("卸载失败"));
     return incomplete() ? L(QStringLiteral("卸载完成（有项目未清理）")) : L(QStringLiteral("卸载完成"));
 }
 

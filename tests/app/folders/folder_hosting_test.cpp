@@ -225,6 +225,81 @@ INSTANTIATE_TEST_SUITE_P(Folder, FolderRenameTable,
                                          RenameRow{"blanks", "   ", true}),
                          [](const testing::TestParamInfo<RenameRow> &info) { return std::string(info.param.name); });
 
+// The launcher in a real window, active, so that the title field can hold
+// the keyboard focus; onHide counts the hides.
+class FolderRenameFocusTest : public FolderHostingTest
+{
+protected:
+    // Opens the folder "Work"; with `editing`, its title takes the keys.
+    void openInActiveWindow(bool editing)
+    {
+        LauncherView &v = build();
+        v.onHide = [this] { ++hides; };
+        v.show();
+        v.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
+        v.openFolder(v.entries().first());
+        overlay = v.folderOverlay();
+        ASSERT_NE(overlay, nullptr);
+        title = overlay->titleField();
+        if (editing) {
+            title->setFocus();
+            ASSERT_TRUE(title->hasFocus());
+        }
+    }
+    void escape() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); }
+
+    FolderOverlay *overlay = nullptr;
+    FolderTitleField *title = nullptr;
+    int hides = 0;
+};
+
+TEST_F(FolderRenameFocusTest, EscapeCancelsTheRenameThenClosesTheFolderThenHides)
+{
+    ASSERT_NO_FATAL_FAILURE(openInActiveWindow(true));
+    title->selectAll();
+    QTest::keyClicks(title, QStringLiteral("Half typ"));
+    escape();
+    EXPECT_EQ(title->text(), QStringLiteral("Work"));
+    EXPECT_EQ(view->folderOverlay(), overlay) << "only the rename ends";
+    EXPECT_EQ(hides, 0);
+    settle();
+    EXPECT_EQ(session->layout().entry(QStringLiteral("folder:F-Work"))->folder->name, QStringLiteral("Work"));
+    EXPECT_EQ(folderNamed(storedLayout(), QStringLiteral("F-Work"))->name, QStringLiteral("Work"));
+
+    // One thing at a time: the folder closes, and only then the launcher hides.
+    escape();
+    EXPECT_EQ(view->folderOverlay(), nullptr);
+    EXPECT_EQ(hides, 0);
+    escape();
+    EXPECT_EQ(hides, 1);
+}
+
+TEST_F(FolderRenameFocusTest, EscapeInTheSearchFieldClosesAnOpenFolderFirst)
+{
+    ASSERT_NO_FATAL_FAILURE(openInActiveWindow(false));
+    view->searchField()->setFocus();
+    QTest::keyClick(view->searchField(), Qt::Key_Escape);
+    EXPECT_EQ(view->folderOverlay(), nullptr);
+    EXPECT_EQ(hides, 0);
+}
+
+// A press on a member ends the edit: the name is saved to the layout file
+// and the folder closes on it, opening nothing.
+TEST_F(FolderRenameFocusTest, AClickOnAMemberWhileRenamingSavesTheNameAndClosesTheFolder)
+{
+    ASSERT_NO_FATAL_FAILURE(openInActiveWindow(true));
+    title->end(false);
+    QTest::keyClicks(title, QStringLiteral("!"));
+    click(overlay, overlay->iconRect(1).center());
+    EXPECT_EQ(view->folderOverlay(), nullptr);
+    EXPECT_TRUE(opened.isEmpty());
+    settle();
+    const std::optional<LayoutFolder> stored = folderNamed(storedLayout(), QStringLiteral("F-Work"));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->name, QStringLiteral("Work!"));
+}
+
 TEST_F(FolderHostingTest, RemovingAMemberFromAFullPageKeepsEveryPageWithinThePageSize)
 {
     LauncherView &v = build();

@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 
 namespace {
@@ -26,8 +27,13 @@ using session_test::SessionTest;
 class RecordingFileManager final : public FileManager
 {
 public:
-    void showItems(const QStringList &paths) override { shown.append(paths); }
+    void showItems(const QStringList &paths, FailureHandler onFailure) override
+    {
+        shown.append(paths);
+        failureHandlers.append(std::move(onFailure));
+    }
     QList<QStringList> shown;
+    QList<FailureHandler> failureHandlers;
 };
 
 // A launcher of 20 applications on a 4 × 3 grid over a real session in a
@@ -310,6 +316,36 @@ TEST_F(ContextMenuActionsTest, ShowInTheFileManagerNamesEveryKnownBundle)
 
     view->performContextAction(MenuAction::showInFinder, {}, {QStringLiteral("com.t.gone")});
     EXPECT_EQ(files->shown.size(), 1);
+}
+
+// Neither the file manager nor the desktop's handler could show the bundle:
+// one alert says so in the interface language, with the launcher aside.
+TEST_F(ContextMenuActionsTest, WhenNothingCanShowTheItemOneAlertSaysSo)
+{
+    QStringList alerts;
+    view->runModal = [&](QDialog &dialog) {
+        auto *box = dynamic_cast<QMessageBox *>(&dialog);
+        alerts.append(box ? box->text() : QStringLiteral("<no message box>"));
+        launcherHiddenDuringPrompt = !view->window()->isVisible();
+        return int(QDialog::Accepted);
+    };
+    view->show();
+    rightClick(tileCentre(3));
+    choose(MenuAction::showInFinder);
+    ASSERT_EQ(files->failureHandlers.size(), 1);
+    ASSERT_TRUE(files->failureHandlers.first());
+    EXPECT_TRUE(alerts.isEmpty()) << "nothing is said before the answer";
+    files->failureHandlers.first()(QStringLiteral("/opt/Apps"));
+    EXPECT_EQ(alerts, QStringList{QStringLiteral("Could not show “/opt/Apps” in the file manager.")});
+    EXPECT_TRUE(launcherHiddenDuringPrompt);
+    EXPECT_TRUE(view->window()->isVisible()) << "the launcher comes back";
+
+    // An answer that arrives after the launcher view is gone says nothing.
+    choose(MenuAction::showInFinder);
+    const FileManager::FailureHandler late = files->failureHandlers.last();
+    view.reset();
+    late(QStringLiteral("/opt/Apps"));
+    EXPECT_EQ(alerts.size(), 1);
 }
 
 // An uninstalled application left the layout but stayed selected: back from

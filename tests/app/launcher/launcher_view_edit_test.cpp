@@ -13,6 +13,7 @@
 #include "model/launcher_layout.h"
 #include "policy/jiggle_motion.h"
 #include "support/temp_env.h"
+#include "support/test_files.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,10 +58,13 @@ protected:
         return *view;
     }
 
-    void mouse(QEvent::Type type, QPointF at)
+    // `timestamp` is the window system's time of the event in milliseconds
+    // (0: none, as for synthesized events).
+    void mouse(QEvent::Type type, QPointF at, quint64 timestamp = 0)
     {
         const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
         QMouseEvent event(type, at, view->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        event.setTimestamp(timestamp);
         QApplication::sendEvent(view.get(), &event);
     }
     void alt(bool down, quint32 keysym = 0xffe9)
@@ -156,6 +160,103 @@ TEST_F(LauncherViewEditTest, PressesThatNeverBecomeALongPress)
     v.editMode().longPressTimerFired();
     EXPECT_FALSE(v.isEditing());
     mouse(QEvent::MouseButtonRelease, start + QPointF(7.5, 0));
+}
+
+TEST_F(LauncherViewEditTest, ATimerThatFiresEarlyWaitsForTheRestOfTheHold)
+{
+    LauncherView &v = build();
+    mouse(QEvent::MouseButtonPress, iconCentre(4));
+    // A coarse timer may fire 5 % early: the gate says "not yet".
+    now += 0.475;
+    v.editMode().longPressTimerFired();
+    EXPECT_FALSE(v.isEditing());
+    ASSERT_TRUE(v.editMode().longPressPending()) << "the press still held waits for the rest";
+    // The re-armed timer runs by itself once the rest has passed.
+    now += 0.025;
+    EXPECT_TRUE(waitFor([&] { return v.isEditing(); }, 20000));
+    EXPECT_EQ(v.editMode().source(), "long-press");
+    mouse(QEvent::MouseButtonRelease, iconCentre(4));
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+// The long-press timer has not run when the release arrives (the thread was
+// busy: the launcher appearing, a window being mapped); the events' own
+// times say how long the press was held.
+struct HeldPressRow
+{
+    const char *name;
+    quint64 heldMilliseconds;
+    double clockAdvance; // media time between handling the press and the release
+    bool entersEditMode;
+};
+
+class LauncherViewHeldPressTest : public LauncherViewEditTest, public ::testing::WithParamInterface<HeldPressRow>
+{
+};
+
+TEST_P(LauncherViewHeldPressTest, TheReleaseJudgesTheHoldByTheEventTimes)
+{
+    const HeldPressRow &row = GetParam();
+    LauncherView &v = build();
+    LogCapture log;
+    now = 1234.567; // a media time whose sums round
+    mouse(QEvent::MouseButtonPress, iconCentre(5), 90'000);
+    now += row.clockAdvance;
+    mouse(QEvent::MouseButtonRelease, iconCentre(5), 90'000 + row.heldMilliseconds);
+    EXPECT_EQ(v.isEditing(), row.entersEditMode);
+    if (row.entersEditMode) {
+        EXPECT_TRUE(opened.isEmpty()) << "a long press opens nothing";
+        EXPECT_TRUE(log.contains("[edit-mode] entered badges=12/12 placement=left frozen=0 via=long-press"));
+    } else {
+        EXPECT_EQ(opened, QStringList{id("App05")});
+    }
+    EXPECT_FALSE(v.editMode().longPressPending());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LauncherViewHeldPressTest,
+    ::testing::Values(HeldPressRow{"ExactlyTheHoldTime", 500, 0.5, true},
+                      HeldPressRow{"HeldLongButHandledAtOnce", 700, 0.01, true},
+                      HeldPressRow{"AClickHandledLate", 120, 0.9, false},
+                      HeldPressRow{"JustShortOfTheHold", 498, 0.498, false}),
+    [](const ::testing::TestParamInfo<HeldPressRow> &info) { return std::string(info.param.name); });
+
+TEST_F(LauncherViewEditTest, APressHeldAcrossTheHideEntersNoEditMode)
+{
+    LauncherView &v = build({"--no-animation"});
+    mouse(QEvent::MouseButtonPress, iconCentre(1));
+    ASSERT_TRUE(v.editMode().longPressPending());
+    v.animateOut(nullptr);
+    now += 0.6;
+    v.editMode().longPressTimerFired();
+    EXPECT_FALSE(v.isEditing());
+    mouse(QEvent::MouseButtonRelease, iconCentre(1));
+    EXPECT_FALSE(v.isEditing());
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+// The badge's hit area reaches 5 points beyond its square: a click just
+// above it still asks for the uninstall instead of leaving edit mode.
+TEST_F(LauncherViewEditTest, AClickJustOutsideTheBadgeStillTapsIt)
+{
+    LauncherView &v = build({"--edit-safe-uninstall"});
+    struct Requests : UninstallRequests
+    {
+        void uninstall(const QStringList &ids, bool) override { asked.append(ids); }
+        QList<QStringList> asked;
+    } uninstalls;
+    v.setUninstallRequests(&uninstalls);
+    v.enterEditModeForAutomation();
+    const AppTile *tile = v.tiles()[6];
+    const QRectF badge = tile->deleteBadgeRect();
+    const QPointF above = tile->mapTo(&v, QPointF(badge.center().x(), badge.top() - 4));
+    mouse(QEvent::MouseButtonPress, above);
+    EXPECT_TRUE(v.tiles()[6]->deleteBadgePressed());
+    mouse(QEvent::MouseButtonRelease, above);
+    QCoreApplication::processEvents();
+    v.setUninstallRequests(nullptr);
+    EXPECT_EQ(uninstalls.asked, QList<QStringList>{QStringList{id("App06")}});
+    EXPECT_TRUE(v.isEditing()) << "a badge tap is no click out";
 }
 
 TEST_F(LauncherViewEditTest, AltHeldIsATemporaryEditMode)
@@ -583,7 +684,7 @@ TEST_F(LauncherViewEditTest, ADwellPendingWhenTheViewGoesNeverFires)
     mouse(QEvent::MouseMove, iconCentre(6));
     ASSERT_EQ(v.mergeCandidate(), v.entries().at(6).id);
     view.reset();
-    QTest::qWait(int(LauncherView::mergeConfiguration.dwell * 1000) + 400);
+    QTest::qWait(int(LauncherView::mergeTuning.dwell * 1000) + 400);
 }
 
 // A window of another application stacked above the launcher (a dock, a

@@ -315,13 +315,13 @@ INSTANTIATE_TEST_SUITE_P(
     HotKeys, LauncherViewHintTest,
     ::testing::Values(
         HintCase{"F4", Settings::HotKeyPreset::f4,
-                 "F4 to open　·　Esc to close　·　Drag to reorder or to the Dock　·　Right-click for more"},
+                 "F4 to open　·　Esc to close　·　Drag to reorder　·　Right-click for more"},
         HintCase{"SuperShiftSpace", Settings::HotKeyPreset::commandShiftSpace,
-                 "Super+Shift+Space to open　·　Esc to close　·　Drag to reorder or to the Dock　·　Right-click for more"},
+                 "Super+Shift+Space to open　·　Esc to close　·　Drag to reorder　·　Right-click for more"},
         HintCase{"CtrlSpace", Settings::HotKeyPreset::controlSpace,
-                 "Ctrl+Space to open　·　Esc to close　·　Drag to reorder or to the Dock　·　Right-click for more"},
+                 "Ctrl+Space to open　·　Esc to close　·　Drag to reorder　·　Right-click for more"},
         HintCase{"Off", Settings::HotKeyPreset::disabled,
-                 "Esc to close　·　Drag to reorder or to the Dock　·　Right-click for more"}),
+                 "Esc to close　·　Drag to reorder　·　Right-click for more"}),
     [](const ::testing::TestParamInfo<HintCase> &info) { return std::string(info.param.name); });
 
 TEST(LauncherViewHint, EveryLanguageNamesTheHotKeyOnlyWhenThereIsOne)
@@ -502,7 +502,7 @@ TEST_F(LauncherViewTest, LanguageChangeReappliesEveryText)
     EXPECT_EQ(view->settingsButton()->text(), QStringLiteral("Settings"));
     // The key in the words of a Linux keyboard.
     EXPECT_EQ(view->hintLabel()->text(),
-              QStringLiteral("Alt+Space to open　·　Esc to close　·　Drag to reorder or to the Dock　·　Right-click for more"));
+              QStringLiteral("Alt+Space to open　·　Esc to close　·　Drag to reorder　·　Right-click for more"));
     // The prompt's width changed, so the glyph moved to stay centred with it.
     EXPECT_NE(view->searchIcon()->geometry(), iconBefore);
 

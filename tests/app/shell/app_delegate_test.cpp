@@ -104,7 +104,7 @@ protected:
         platform.uninstallEnvironment = [this](const LauncherSession &session) {
             UninstallFlow::Environment environment = UninstallFlow::Environment::system(session);
             environment.home = path(QStringLiteral("home"));
-            environment.moveToTrash = [](const QStringList &paths) {
+            environment.moveToTrash = [](const QStringList &paths, const QString &) {
                 ADD_FAILURE() << "nothing may move: " << paths.join(' ').toStdString();
                 return QList<TrashOutcome>();
             };
