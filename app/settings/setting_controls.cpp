@@ -19,13 +19,6 @@ namespace {
 
 constexpr int kControlWidth = 200;
 
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
-}
-
 // A slider and the label of its value, side by side.
 QWidget *sliderLine(SettingsSlider *slider, QLabel *valueLabel)
 {
@@ -36,7 +29,7 @@ QWidget *sliderLine(SettingsSlider *slider, QLabel *valueLabel)
     line->addWidget(slider, 0, Qt::AlignVCenter);
     if (valueLabel) {
         valueLabel->setFont(SettingsStyle::font(13));
-        setTextColor(valueLabel, SettingsStyle::label());
+        SettingsStyle::setTextColor(valueLabel, SettingsStyle::label());
         valueLabel->setMinimumWidth(QFontMetrics(valueLabel->font()).horizontalAdvance(QStringLiteral("100%")));
         line->addWidget(valueLabel, 0, Qt::AlignVCenter);
         valueLabel->show();

@@ -46,7 +46,7 @@ QWidget *AppsPage::build(int width)
     m_sourcesTable->setFont(SettingsStyle::font(13));
 
     m_emptySourcesLabel->setFont(SettingsStyle::font(11));
-    setTextColor(m_emptySourcesLabel, SettingsStyle::secondaryLabel());
+    SettingsStyle::setTextColor(m_emptySourcesLabel, SettingsStyle::secondaryLabel());
 
     const int inner = width - 2 * rowInset;
     const auto buttonLine = [](const QList<QPushButton *> &buttons) {

@@ -61,13 +61,6 @@ SettingsPage::SettingsPage(SettingsContext &context, SettingControls &settings)
 {
 }
 
-void SettingsPage::setTextColor(QWidget *widget, const QColor &color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
-}
-
 QLabel *SettingsPage::plainLabel(const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -93,7 +86,7 @@ QWidget *SettingsPage::sectionHeader(const QString &title, int width)
 {
     QLabel *header = plainLabel(title, nullptr);
     header->setFont(SettingsStyle::font(16, QFont::Bold));
-    setTextColor(header, SettingsStyle::label());
+    SettingsStyle::setTextColor(header, SettingsStyle::label());
     header->setFixedSize(width, 26);
     return header;
 }
@@ -103,7 +96,7 @@ QLabel *SettingsPage::hint(const QString &text)
     QLabel *label = plainLabel(text, nullptr);
     label->setWordWrap(true);
     label->setFont(SettingsStyle::font(11.5));
-    setTextColor(label, SettingsStyle::secondaryLabel());
+    SettingsStyle::setTextColor(label, SettingsStyle::secondaryLabel());
     return label;
 }
 
@@ -179,7 +172,7 @@ QList<QWidget *> AdvancedPage::controls() const
 QWidget *AdvancedPage::build(int width)
 {
     m_inputStatusLabel->setFont(SettingsStyle::font(11));
-    setTextColor(m_inputStatusLabel, SettingsStyle::secondaryLabel());
+    SettingsStyle::setTextColor(m_inputStatusLabel, SettingsStyle::secondaryLabel());
     // Two lines where a language needs them.
     m_inputStatusLabel->setWordWrap(true);
 
@@ -239,18 +232,18 @@ QWidget *AboutPage::build(int width)
 
         QLabel *name = plainLabel(QStringLiteral("Tessellon"), row);
         name->setFont(SettingsStyle::font(20, QFont::DemiBold));
-        setTextColor(name, SettingsStyle::label());
+        SettingsStyle::setTextColor(name, SettingsStyle::label());
         name->setGeometry(110, 28, width - 140, 30);
 
         QLabel *versionLabel = plainLabel(L(QStringLiteral("版本")) + QLatin1Char(' ') + version, row);
         versionLabel->setObjectName(QStringLiteral("aboutVersion"));
         versionLabel->setFont(SettingsStyle::font(12));
-        setTextColor(versionLabel, SettingsStyle::secondaryLabel());
+        SettingsStyle::setTextColor(versionLabel, SettingsStyle::secondaryLabel());
         versionLabel->setGeometry(110, 58, width - 140, 20);
 
         QLabel *tagline = plainLabel(L(QStringLiteral("快速、简洁的原生应用启动器")), row);
         tagline->setFont(SettingsStyle::font(12));
-        setTextColor(tagline, SettingsStyle::secondaryLabel());
+        SettingsStyle::setTextColor(tagline, SettingsStyle::secondaryLabel());
         tagline->setGeometry(110, 80, width - 140, 20);
     });
     return page({sectionHeader(L(QStringLiteral("关于")), width), new SettingsCard({about}, width)});

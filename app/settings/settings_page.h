@@ -8,7 +8,6 @@
 
 #include <functional>
 
-class QColor;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -51,7 +50,6 @@ protected:
     // A push button that runs `action` when clicked.
     QPushButton *pushButton(const QString &title, const std::function<void()> &action);
 
-    static void setTextColor(QWidget *widget, const QColor &color);
     static QLabel *plainLabel(const QString &text, QWidget *parent);
 
     static constexpr int rowInset = 18;

@@ -145,9 +145,7 @@ QWidget *SettingsWindowController::buildContent()
     statusLabel->setWordWrap(true);
     statusLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     statusLabel->setFont(SettingsStyle::font(11.5));
-    QPalette statusPalette = statusLabel->palette();
-    statusPalette.setColor(QPalette::WindowText, SettingsStyle::secondaryLabel());
-    statusLabel->setPalette(statusPalette);
+    SettingsStyle::setTextColor(statusLabel, SettingsStyle::secondaryLabel());
     m_context->setStatus(L(kTipKey));
     auto *statusBar = new SettingsStatusBar(statusLabel, root);
     statusBar->setGeometry(0, windowHeight - statusHeight, windowWidth, statusHeight);
