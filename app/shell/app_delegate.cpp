@@ -417,7 +417,9 @@ void AppDelegate::setupInputMonitor()
 InputTriggerPolicy::Configuration AppDelegate::inputConfiguration() const
 {
     const Settings settings = m_session ? m_session->settings() : Settings();
-    return InputTriggerPolicy::Configuration::fromSettings(settings, InputEventMonitor::systemGesturePreference());
+    // The store the delegate was given, like every other setting it reads.
+    return InputTriggerPolicy::Configuration::fromSettings(settings,
+                                                           InputEventMonitor::systemGesturePreference(userDefaults()));
 }
 
 void AppDelegate::handleTrigger(InputTriggerAction action)

@@ -371,6 +371,19 @@ TEST_F(AppDelegateTest, ASettingsChangeReconfiguresTheInputMonitor)
     EXPECT_EQ(events.liveTaps.size(), 2u);      // and the old taps released
 }
 
+TEST_F(AppDelegateTest, TheSystemPinchPreferenceIsReadFromTheDelegatesOwnStore)
+{
+    // The store the delegate was given, not the process's own: a test (or a
+    // second delegate) must never see the user's real trackpad settings.
+    defaults.setPersistentDomain(QStringLiteral("com.apple.AppleMultitouchTrackpad"),
+                                 {{QStringLiteral("TrackpadFourFingerPinchGesture"), 2}});
+    start();
+    EXPECT_EQ(delegate().inputMonitor().configuration().systemGesture, SystemGesturePreference(4, true));
+    delegate().session().updateSettings([](Settings &settings) { settings.enableF4Shortcut = false; }, false);
+    EXPECT_EQ(delegate().inputMonitor().configuration().systemGesture, SystemGesturePreference(4, true))
+        << "and again at every reconfiguration";
+}
+
 TEST_F(AppDelegateTest, TheHotCornerShowsAHiddenLauncherAtTheThirdPoll)
 {
     defaults.setString(QStringLiteral("Tessellon.hotCorner"), QStringLiteral("topLeft"));
