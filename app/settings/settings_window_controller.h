@@ -19,7 +19,6 @@ class AdvancedPage;
 class QScrollArea;
 class QWidget;
 class SettingControls;
-class SettingsContext;
 class SettingsHost;
 class SettingsPage;
 class SettingsWindow;
@@ -62,8 +61,8 @@ public:
     // Shows page `index` (ignored outside the pages), lays the window out and
     // logs "[settings] tab=%d pages=%d".
     void selectTabForAutomation(int index);
-    // Puts the host's input status (or the "not running" text) into the
-    // Advanced page's status line.
+    // Puts the host's input status (or the "not running" text) beside the
+    // Advanced page's permission button.
     void refreshInputStatus();
 
     std::function<void()> onClose;
