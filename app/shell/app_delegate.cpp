@@ -452,6 +452,7 @@ void AppDelegate::registerHotKey()
     m_hotKeyHeldElsewhere = !registered;
     if (!registered)
         Log::write("[hotkey] preset=%@ taken=1", preset.rawValue());
+    updateStatusToolTip();
 }
 
 void AppDelegate::fireCarbonHotKey(Settings::HotKeyPreset preset)
