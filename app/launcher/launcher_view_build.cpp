@@ -26,6 +26,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -82,6 +83,11 @@ void refreshCenteredScalePicture(QWidget *view)
 }
 
 // Styling of the glass layer over the wallpaper: a faint frosted tint.
+// Pages on either side of the current one whose icons stay decoded: a turn
+// to a neighbour shows icons at once; a jump further reads them back from
+// the disk cache.
+constexpr int nearPages = 1;
+
 constexpr double glassAlpha = 0.22;
 constexpr double glassTint = 0.18;
 
@@ -301,6 +307,7 @@ void LauncherView::rebuild()
     }
 
     m_insertionIndicator->hide();
+    retainNearPageIcons(pages, scroll);
 
     if (m_presentation.progress() < 1) {
         refreshCenteredScalePicture(m_tilesHost);
@@ -309,6 +316,39 @@ void LauncherView::rebuild()
     }
     if (isEditing() && m_options.freezeJiggle)
         applyEditModeTransforms(0);
+}
+
+void LauncherView::retainNearPageIcons(const QList<QList<LayoutEntry>> &pages, bool scroll)
+{
+    // A scrolling grid shows every entry; its icons all stay.
+    if (scroll)
+        return;
+    QSet<QString> keep;
+    const auto keepApp = [&](const std::optional<AppItem> &app) {
+        if (app)
+            keep.insert(app->path);
+    };
+    const auto keepEntries = [&](const QList<LayoutEntry> &entries) {
+        for (const LayoutEntry &entry : entries) {
+            keepApp(m_session.appFor(entry));
+            if (entry.folder) {
+                // The preview shows the first nine members.
+                const QStringList &members = entry.folder->bundleIDs;
+                for (qsizetype i = 0; i < std::min<qsizetype>(9, members.size()); ++i)
+                    keepApp(m_session.app(members.at(i)));
+            }
+        }
+    };
+    for (int page = m_currentPage - nearPages; page <= m_currentPage + nearPages; ++page) {
+        if (page >= 0 && page < pages.size())
+            keepEntries(pages.at(page));
+    }
+    // What shows now, whatever page it came from (a page being left, a drag's
+    // transient page).
+    keepEntries(m_entries);
+    for (const AppTile *tile : std::as_const(m_outgoingTiles))
+        keepEntries({tile->entry()});
+    m_icons.retainOnly(keep);
 }
 
 void LauncherView::refreshIcons(const QString &appID)
