@@ -166,7 +166,8 @@ public:
     void openFolderDemo();
     void refreshIcons(const QString &appID);
     // Keeps the decoded icons of the pages next to the current one (and of
-    // their folders' previews) and lets the icon cache drop the rest.
+    // their folders' previews), loads the neighbours' behind the page shown,
+    // and lets the icon cache drop the rest.
     void retainNearPageIcons(const QList<QList<LayoutEntry>> &pages, bool scroll);
 
     // --- Tile geometry and transforms (launcher_view_build.cpp) --------------------

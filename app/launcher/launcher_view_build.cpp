@@ -324,31 +324,38 @@ void LauncherView::retainNearPageIcons(const QList<QList<LayoutEntry>> &pages, b
     if (scroll)
         return;
     QSet<QString> keep;
-    const auto keepApp = [&](const std::optional<AppItem> &app) {
-        if (app)
-            keep.insert(app->path);
-    };
-    const auto keepEntries = [&](const QList<LayoutEntry> &entries) {
+    QList<AppItem> neighbours;
+    const auto keepEntries = [&](const QList<LayoutEntry> &entries, bool load) {
         for (const LayoutEntry &entry : entries) {
-            keepApp(m_session.appFor(entry));
-            if (entry.folder) {
-                // The preview shows the first nine members.
-                const QStringList &members = entry.folder->bundleIDs;
-                for (qsizetype i = 0; i < std::min<qsizetype>(9, members.size()); ++i)
-                    keepApp(m_session.app(members.at(i)));
+            if (const std::optional<AppItem> app = m_session.appFor(entry)) {
+                keep.insert(app->path);
+                if (load)
+                    neighbours.append(*app);
+            }
+            if (!entry.folder)
+                continue;
+            // The preview shows the first nine members.
+            const QStringList &members = entry.folder->bundleIDs;
+            for (qsizetype i = 0; i < std::min<qsizetype>(9, members.size()); ++i) {
+                if (const std::optional<AppItem> member = m_session.app(members.at(i)))
+                    keep.insert(member->path);
             }
         }
     };
-    for (int page = m_currentPage - nearPages; page <= m_currentPage + nearPages; ++page) {
-        if (page >= 0 && page < pages.size())
-            keepEntries(pages.at(page));
-    }
     // What shows now, whatever page it came from (a page being left, a drag's
     // transient page).
-    keepEntries(m_entries);
+    keepEntries(m_entries, false);
     for (const AppTile *tile : std::as_const(m_outgoingTiles))
-        keepEntries({tile->entry()});
+        keepEntries({tile->entry()}, false);
+    for (int page = m_currentPage - nearPages; page <= m_currentPage + nearPages; ++page) {
+        if (page != m_currentPage && page >= 0 && page < pages.size())
+            keepEntries(pages.at(page), true);
+    }
     m_icons.retainOnly(keep);
+    // The neighbours' icons load behind the page shown (it asked first), so
+    // that a turn shows them at once.
+    for (const AppItem &app : std::as_const(neighbours))
+        m_icons.icon(app);
 }
 
 void LauncherView::refreshIcons(const QString &appID)
