@@ -176,6 +176,11 @@ private:
     // The content changed: the transformed-drawing image is stale.
     void contentChanged() { m_composite = QImage(); }
     void drawComposite(QPainter &painter);
+    // Bounds coordinates to widget coordinates under the layer transform.
+    QTransform layerPaintTransform() const;
+    // What the transformed picture covers in the widget; empty when not known
+    // (no picture yet, no transform).
+    QRect layerPaintRect() const;
     void drawMergePreview(QPainter &painter, const QRectF &rect, const QImage &incoming);
     void drawDeleteBadge(QPainter &painter, const EditModeBadge &badge);
     void drawLabel(QPainter &painter, const QRectF &labelRect, double scale);
@@ -189,5 +194,8 @@ private:
     QPointF m_paintOffset; // frame origin minus widget origin
     QTransform m_layerTransform;
     LabelRaster m_label;
-    QImage m_composite; // the whole tile with paintMargin around it, device pixel ratio = scale
+    // The painted part of the whole tile (with paintMargin around it), device
+    // pixel ratio = scale, and its top-left corner in bounds coordinates.
+    QImage m_composite;
+    QPointF m_compositeOrigin;
 };
