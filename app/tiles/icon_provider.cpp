@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QThreadPool>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -197,6 +199,12 @@ void IconProvider::deliver(const QString &k, const QImage &image)
     // entry stays as it is.
     if (!m_cache.contains(k))
         m_cache.insert(k, new QImage(image));
+
+    // The last load of a burst: the decoders' large buffers (a 512 px icon
+    // takes a megabyte while it is read) were freed on the worker thread,
+    // whose malloc arena keeps them unless asked to give them back.
+    if (m_pending.isEmpty())
+        malloc_trim(0);
 
     const QPointer<IconProvider> self(this);
     for (const QString &id : std::as_const(waiting)) {
