@@ -1,3 +1,4 @@
+#include "shell/app_alert.h"
 #include "shell/app_delegate.h"
 #include "session/launch_options.h"
 #include "shell/launcher_controller.h"
@@ -7,6 +8,8 @@
 #include "input_platform.h"
 #include "tray_watcher.h"
 #include "window_decorator.h"
+#include "window_stacking.h"
+#include "window_under_pointer.h"
 #include "x11/linux_desktop.h"
 #include "termination_signals.h"
 
@@ -82,10 +85,14 @@ int main(int argc, char **argv)
     const std::unique_ptr<InputPlatform> input = makeLinuxInputPlatform();
     // So does the tray watcher, which starts watching only when asked.
     const std::unique_ptr<TrayWatcher> trayWatcher = makeLinuxTrayWatcher();
+    // Alerts ask the X server whether the launcher really covers them.
+    const std::unique_ptr<WindowStacking> stacking = makeLinuxWindowStacking();
+    AppAlert::useStacking(stacking.get());
     AppDelegate::Platform platform = AppDelegate::Platform::system();
     platform.useInputPlatform(*input);
     platform.trayWatcher = trayWatcher.get();
     platform.launcherEnvironment.decorator = makeLinuxWindowDecorator();
+    platform.launcherEnvironment.windowUnderPointer = makeLinuxWindowUnderPointer();
     auto delegate = std::make_unique<AppDelegate>(options, std::move(platform));
     appDelegateRef = delegate.get();
     instance.onReopenWithArguments = [](const QStringList &arguments) {
@@ -109,5 +116,6 @@ int main(int argc, char **argv)
     // Widgets go before the application object does.
     appDelegateRef = nullptr;
     delegate.reset();
+    AppAlert::useStacking(nullptr);
     return status;
 }

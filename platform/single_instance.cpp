@@ -30,6 +30,14 @@ constexpr std::chrono::milliseconds kConnectRetry{10};
 // A peer that never finishes its line is dropped after this many bytes
 // (room for a command line of import paths).
 constexpr qsizetype kMaxMessageBytes = 64 * 1024;
+// A later start writes its whole line at once; a connection that has not
+// sent one within this time is someone holding a descriptor open.
+constexpr std::chrono::milliseconds kDefaultMessageTimeout{5000};
+// Connections waiting for their line at one time. A later start's line comes
+// with its connection and is read as it is accepted, so only a silent or slow
+// connection ever waits; past this many the oldest is closed, so that no
+// burst of connections can take every descriptor the launcher has.
+constexpr qsizetype kMaxWaitingConnections = 32;
 // Out of descriptors, a pending connection would wake the loop again at once;
 // accepting pauses this long instead.
 constexpr int kAcceptPauseMs = 1000;
@@ -196,7 +204,9 @@ struct SingleInstance::Listener
 };
 
 // One connection of a later start, read without blocking as its bytes arrive:
-// a peer that connects and says nothing holds up nobody.
+// a peer that connects and says nothing holds up nobody, and is closed when
+// its time for a whole line has run out, so that idle connections cannot pile
+// up until the launcher has no descriptor left.
 class SingleInstance::Peer : public QObject
 {
 public:
@@ -204,6 +214,11 @@ public:
         : QObject(&owner), m_owner(owner), m_socket(std::move(socket)), m_notifier(m_socket.get(), QSocketNotifier::Read)
     {
         connect(&m_notifier, &QSocketNotifier::activated, this, [this] { read(); });
+        // From the connection on, not from the last byte: a peer that trickles
+        // a byte now and then gets no more time than one that says nothing.
+        m_deadline.setSingleShot(true);
+        connect(&m_deadline, &QTimer::timeout, this, [this] { finish(); });
+        m_deadline.start(owner.m_messageTimeout);
     }
 
     void read()
@@ -238,24 +253,28 @@ public:
         }
     }
 
-private:
     // One line a connection. The descriptor closes now; the object goes once
     // the notifier's signal has returned.
     void finish()
     {
+        m_owner.m_waiting.removeOne(this);
+        m_deadline.stop();
         m_notifier.setEnabled(false);
         m_socket.reset();
         deleteLater();
     }
 
+private:
     SingleInstance &m_owner;
     Descriptor m_socket;
     QSocketNotifier m_notifier;
+    QTimer m_deadline{this};
     QByteArray m_pending;
 };
 
 SingleInstance::SingleInstance(QString socketPath, QObject *parent, std::optional<unsigned> user)
-    : QObject(parent), m_socketPath(std::move(socketPath)), m_user(user.value_or(unsigned(::getuid())))
+    : QObject(parent), m_socketPath(std::move(socketPath)), m_user(user.value_or(unsigned(::getuid()))),
+      m_messageTimeout(kDefaultMessageTimeout)
 {
 }
 
@@ -416,8 +435,12 @@ void SingleInstance::accept()
                        peer ? QString::number(*peer) : QStringLiteral("unknown"));
             continue;
         }
+        if (m_waiting.size() >= kMaxWaitingConnections)
+            m_waiting.first()->finish();
+        auto *peer = new Peer(std::move(connection), *this);
+        m_waiting.append(peer);
         // The line may have arrived with the connection.
-        (new Peer(std::move(connection), *this))->read();
+        peer->read();
     }
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -65,6 +67,10 @@ public:
     // What a later start hands over besides the reopen itself.
     void setHandOverArguments(const QStringList &arguments) { m_handOverArguments = arguments; }
 
+    // How long a connection may take to send its whole line before it is
+    // closed (a few seconds unless set); for connections accepted afterwards.
+    void setMessageTimeout(std::chrono::milliseconds timeout) { m_messageTimeout = timeout; }
+
     // The one message of the hand-over protocol: "reopen", then for each
     // argument a tab and the argument's UTF-8 in base64, then a newline.
     static inline const QByteArray reopenMessage = QByteArrayLiteral("reopen\n");
@@ -89,5 +95,8 @@ private:
     QString m_socketPath;
     unsigned m_user = 0;
     QStringList m_handOverArguments;
+    std::chrono::milliseconds m_messageTimeout;
     std::unique_ptr<Listener> m_listener;
+    // Accepted connections still waiting for their line, oldest first.
+    QList<Peer *> m_waiting;
 };

@@ -7,7 +7,8 @@ class QWidget;
 // stays above every window at a lower one. The X11 window manager knows only
 // "above" and "normal", so every level above `normal` keeps the window on top;
 // the exact number still decides, in our own code, which window covers which
-// (the alert watchdog compares them).
+// (the alert watchdog compares them where the server's stacking order is not
+// known).
 namespace WindowLevel {
 
 inline constexpr int normal = 0;

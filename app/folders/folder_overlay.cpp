@@ -1,11 +1,11 @@
 #include "folders/folder_overlay.h"
 
 #include "folders/folder_dots_view.h"
-#include "folders/folder_drag_image_geometry.h"
 #include "folders/folder_panel_view.h"
 #include "folders/folder_tiles_view.h"
 #include "folders/folder_title_field.h"
 #include "folders/stepped_folder_paging.h"
+#include "tiles/drag_image.h"
 #include "tiles/tile_pasteboard.h"
 
 #include "localization/l10n.h"
@@ -70,7 +70,7 @@ FolderOverlay::FolderOverlay(const QRect &frame, const LayoutFolder &folder, QLi
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
     setAttribute(Qt::WA_NoSystemBackground);
-    dragRunner = [](QDrag &drag) { drag.exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction); };
+    dragRunner = &TilePasteboard::runSystemDrag;
     menuRunner = [](QMenu &menu, const QPoint &globalPosition) { menu.exec(globalPosition); };
     buildSubviews();
     rebuildLayout();
@@ -273,9 +273,7 @@ void FolderOverlay::endTitleEditingForPress()
 {
     // Qt usually moved the focus before the press arrived; a press delivered
     // without that (or one on a part that takes no focus) ends editing here.
-    m_pressEndingEdit = true;
     setFocus(Qt::MouseFocusReason);
-    m_pressEndingEdit = false;
 }
 
 void FolderOverlay::mousePressEvent(QMouseEvent *event)
@@ -337,35 +335,8 @@ void FolderOverlay::mouseReleaseEvent(QMouseEvent *event)
 
 QImage FolderOverlay::makeDragImage(const FolderItem &item, double side, double scale)
 {
-    const FolderDragImageGeometry g = FolderDragImageGeometry::forIconSide(side);
-    const int pixels = std::max(1, int(std::ceil(g.side * scale)));
-    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(scale);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRectF icon(g.margin, g.margin, g.iconSide, g.iconSide);
-
-    // The shadow: soft rings under the icon, shifted downwards.
-    constexpr int steps = 8;
-    for (int i = steps; i >= 1; --i) {
-        const double grow = g.shadowBlur * i / steps / 2;
-        QPainterPath ring;
-        ring.addRoundedRect(icon.translated(0, g.shadowOffset).adjusted(-grow, -grow, grow, grow),
-                            g.placeholderRadius + grow, g.placeholderRadius + grow);
-        painter.fillPath(ring, QColor::fromRgbF(0, 0, 0, float(0.4 / steps)));
-    }
-
-    if (item.icon && !item.icon->isNull()) {
-        painter.setOpacity(0.97);
-        painter.drawImage(icon, *item.icon);
-    } else {
-        QPainterPath placeholder;
-        placeholder.addRoundedRect(icon, g.placeholderRadius, g.placeholderRadius);
-        painter.fillPath(placeholder, QColor::fromRgbF(1, 1, 1, 0.3f));
-    }
-    return image;
+    // The same picture as a tile dragged on the grid.
+    return DragImage::render(DragImage::Content{DragImage::Kind::application, item.icon}, side, scale);
 }
 
 void FolderOverlay::beginDrag(int cell)
@@ -391,13 +362,15 @@ void FolderOverlay::beginDrag(int cell)
 
     auto *drag = new QDrag(this);
     drag->setMimeData(data.release());
-    drag->setPixmap(QPixmap::fromImage(image));
+    DragImage::attach(*drag, image, this);
     drag->setHotSpot((pointer - imageOrigin).toPoint());
 
     const QPointer<FolderOverlay> self(this);
     m_dragRunning = true;
+    // The same offer as a tile dragged from the grid: wherever the member is
+    // dropped, in the launcher or in another application, it is linked to.
     if (dragRunner)
-        dragRunner(*drag);
+        dragRunner(*drag, TilePasteboard::offeredActions, TilePasteboard::proposedAction);
     if (!self)
         return;
     m_dragRunning = false;
@@ -444,7 +417,7 @@ void FolderOverlay::dragEnterEvent(QDragEnterEvent *event)
         return;
     }
     updateDragOutState(event->position());
-    event->setDropAction(Qt::MoveAction);
+    event->setDropAction(TilePasteboard::proposedAction);
     event->accept();
 }
 
@@ -455,7 +428,7 @@ void FolderOverlay::dragMoveEvent(QDragMoveEvent *event)
         return;
     }
     updateDragOutState(event->position());
-    event->setDropAction(Qt::MoveAction);
+    event->setDropAction(TilePasteboard::proposedAction);
     event->accept();
 }
 
@@ -481,7 +454,7 @@ void FolderOverlay::dropEvent(QDropEvent *event)
         return;
     }
     m_handedOffDrop = true;
-    event->setDropAction(Qt::MoveAction);
+    event->setDropAction(TilePasteboard::proposedAction);
     event->accept();
     if (onDragOut)
         onDragOut(id, toParent(event->position()));
@@ -601,11 +574,9 @@ void FolderOverlay::wheelEvent(QWheelEvent *event)
 
 void FolderOverlay::titleEditingFinished()
 {
-    // Still focused: Return ended the edit. Focus taken by a press in the
-    // folder: that press decides what happens next, so the folder stays.
-    const bool byPress =
-        m_pressEndingEdit
-        || (!m_titleField->hasFocus() && m_titleField->lastFocusOutReason() == Qt::MouseFocusReason);
+    // Return, or the focus taken by a press anywhere: the name as typed.
+    if (m_titleField->isCancellingEdit())
+        return;
     if (onRename)
-        onRename(m_titleField->text(), !byPress);
+        onRename(m_titleField->text());
 }

@@ -3,6 +3,7 @@
 #include "folders/folder_item.h"
 #include "folders/folder_overlay_geometry.h"
 #include "folders/folder_paging.h"
+#include "tiles/tile_pasteboard.h"
 
 #include "model/layout_folder.h"
 #include "policy/wheel_page_navigator.h"
@@ -58,10 +59,9 @@ public:
     std::function<void(const QString &appID)> onOpen;
     // The member menu's remove-from-folder item.
     std::function<void(const QString &appID)> onRemove;
-    // Editing of the title ended with this text (as typed). `closes` is false
-    // when a press inside the folder ended it: that press still has its own
-    // effect (opening a member, paging, closing), so the folder must stay.
-    std::function<void(const QString &name, bool closes)> onRename;
+    // Editing of the title ended with this text (as typed): Return, or a
+    // press anywhere ended it. Escape cancels the edit and reports nothing.
+    std::function<void(const QString &name)> onRename;
     // A member dragged out of the panel was dropped; the point is in the
     // parent's coordinates.
     std::function<void(const QString &appID, const QPointF &point)> onDragOut;
@@ -77,8 +77,8 @@ public:
     std::function<double()> sideInsetRatioProvider;
 
     // --- Hooks for modal parts (tests replace them) ------------------------------------
-    // Runs a started drag; the default is QDrag::exec with move and copy.
-    std::function<void(QDrag &drag)> dragRunner;
+    // Runs a started drag with what it offers; the default is QDrag::exec.
+    TilePasteboard::DragRunner dragRunner;
     // Shows a member's menu at a global position and returns when it closes.
     std::function<void(QMenu &menu, const QPoint &globalPosition)> menuRunner;
 
@@ -167,7 +167,6 @@ private:
     bool m_hasDraggedItem = false;
     bool m_draggingOut = false;
     bool m_handedOffDrop = false;
-    bool m_pressEndingEdit = false;
     bool m_dragRunning = false;
     bool m_disposeAfterDrag = false;
 

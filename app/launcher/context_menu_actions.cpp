@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -116,8 +117,13 @@ void ContextMenuActions::perform(MenuAction action, const QStringList &entryIDs,
             if (const std::optional<AppItem> app = session.app(id))
                 paths.append(app->path);
         }
-        if (!paths.isEmpty())
-            m_host.menuFileManager().showItems(paths);
+        if (!paths.isEmpty()) {
+            // The answer may come after the launcher view is gone.
+            m_host.menuFileManager().showItems(paths, [this, view](const QString &folder) {
+                if (view)
+                    reportShowFailure(folder);
+            });
+        }
         return;
     }
     case MenuAction::rename:
@@ -193,6 +199,18 @@ void ContextMenuActions::promptRename(const QString &title, const QString &curre
     if (response == QDialog::Accepted && apply)
         apply(prompt.text());
     restoreCoverAfterModal();
+}
+
+void ContextMenuActions::reportShowFailure(const QString &folder)
+{
+    QMessageBox alert(QMessageBox::Warning, QStringLiteral("Tessellon"),
+                      L(QStringLiteral("无法在文件管理器中显示“%@”。"), folder), QMessageBox::NoButton);
+    alert.addButton(L(QStringLiteral("好")), QMessageBox::AcceptRole);
+    const QPointer<QWidget> view(m_host.menuView());
+    dismissCoverForModal();
+    m_host.menuRunModal(alert);
+    if (view)
+        restoreCoverAfterModal();
 }
 
 void ContextMenuActions::dismissCoverForModal()

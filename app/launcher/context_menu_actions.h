@@ -89,6 +89,9 @@ public:
 
     void dismissCoverForModal();
     void restoreCoverAfterModal();
+    // Nothing could show `folder`, neither the file manager nor the desktop's
+    // handler for folders: one alert says so, with the launcher stepped aside.
+    void reportShowFailure(const QString &folder);
 
 private:
     ContextMenuBuilder &builder();

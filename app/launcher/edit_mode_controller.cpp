@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QTransform>
 
+#include <algorithm>
 #include <cmath>
 
 EditModeController::EditModeController(Host &host) : m_host(host)
@@ -22,10 +23,18 @@ EditModeController::~EditModeController()
 
 void EditModeController::scheduleLongPress()
 {
+    armLongPressTimer(m_gate.tuning().holdDuration);
+}
+
+void EditModeController::armLongPressTimer(double seconds)
+{
     cancelLongPress();
     auto *timer = new QTimer;
     timer->setSingleShot(true);
-    timer->setInterval(int(std::lround(m_gate.configuration().holdDuration * 1000)));
+    // A coarse timer may fire up to 5 % early, which the gate would refuse.
+    timer->setTimerType(Qt::PreciseTimer);
+    // Rounded up: a timer due a fraction of a millisecond early still misses.
+    timer->setInterval(std::max(1, int(std::ceil(seconds * 1000))));
     QObject::connect(timer, &QTimer::timeout, timer, [this] { longPressTimerFired(); });
     m_longPressTimer = timer;
     timer->start();
@@ -43,10 +52,30 @@ void EditModeController::cancelLongPress()
 void EditModeController::longPressTimerFired()
 {
     cancelLongPress();
-    if (m_gate.holdElapsed(m_host.editModeNow()) != EditModeGate::Action::enterEditing)
+    const double now = m_host.editModeNow();
+    if (m_gate.holdElapsed(now) != EditModeGate::Action::enterEditing) {
+        // Fired before the hold was over (timers and the media clock differ
+        // a little): the press still held waits for the rest, instead of
+        // becoming a click on its release.
+        if (!isEditing() && m_gate.pendingIndex())
+            armLongPressTimer(m_gate.startedAt() + m_gate.tuning().holdDuration - now);
         return;
+    }
     m_source = QStringLiteral("long-press");
     enter();
+}
+
+bool EditModeController::pressEndedAt(double time)
+{
+    if (isEditing() || !m_gate.pendingIndex())
+        return false;
+    // The timer may not have run yet (a busy frame, a window being mapped),
+    // while the press it waits for has been held long enough.
+    if (m_gate.holdElapsed(time) != EditModeGate::Action::enterEditing)
+        return false;
+    m_source = QStringLiteral("long-press");
+    enter();
+    return true;
 }
 
 void EditModeController::enter()
@@ -159,7 +188,7 @@ std::optional<int> EditModeController::badgeTileIndex(const QPointF &point) cons
         const AppTile *tile = tiles.at(i);
         if (!tile || !tile->showsDeleteBadge() || tile->isHidden())
             continue;
-        if (tile->deleteBadgeRect().contains(m_host.pointInTile(tile, point)))
+        if (tile->deleteBadgeHit(m_host.pointInTile(tile, point)))
             return i;
     }
     return std::nullopt;
@@ -197,7 +226,7 @@ void EditModeController::enterEditModeForAutomation()
     const double now = m_host.editModeNow();
     // Through the same gate as a real long press on the first tile.
     m_gate.press(0, QPointF(0, 0), now);
-    m_gate.holdElapsed(now + m_gate.configuration().holdDuration);
+    m_gate.holdElapsed(now + m_gate.tuning().holdDuration);
     m_gate.release();
     if (!isEditing()) {
         m_source = QStringLiteral("none");

@@ -77,6 +77,10 @@ public:
     void cancelLongPress();
     // The long-press timer's action (tests call it with a driven clock).
     void longPressTimerFired();
+    // The armed press was released at `time` (media time): when it was held
+    // for the hold time, edit mode begins now and the release opens nothing.
+    // Returns whether it did.
+    bool pressEndedAt(double time);
     void jiggleTick(double time);
     void applyJiggle(AppTile *tile, double rotationRadians, double translationX, double translationY);
     void resetTileTransforms();
@@ -89,9 +93,10 @@ public:
 
 private:
     void enter();
+    void armLongPressTimer(double seconds);
 
     Host &m_host;
-    EditModeGate m_gate{EditModeGate::Configuration{0.5, 7}};
+    EditModeGate m_gate{EditModeGate::Tuning{0.5, 7}};
     FrameClock m_clock;
     double m_clockStart = 0;
     QPointer<QTimer> m_longPressTimer;

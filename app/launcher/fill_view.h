@@ -13,6 +13,7 @@ public:
 
     QColor fillColor() const { return m_fill; }
     void setFillColor(const QColor &color);
+    double cornerRadius() const { return m_cornerRadius; }
     void setCornerRadius(double radius);
     void setBorder(const QColor &color, double width);
 

@@ -10,6 +10,7 @@
 #include "foundation/log.h"
 #include "model/launcher_layout.h"
 #include "policy/display_paging.h"
+#include "policy/grid_geometry.h"
 #include "policy/page_drop_order.h"
 
 #include <QTimer>
@@ -101,9 +102,9 @@ void FolderHost::show(const LayoutFolder &folder, std::optional<int> initialPage
         if (const std::optional<AppItem> app = m_host.folderSession().app(appID))
             m_host.folderOpenApp(*app);
     };
-    overlay->onRename = [this, current, folder](const QString &name, bool closes) {
+    overlay->onRename = [this, current, folder](const QString &name) {
         if (current())
-            rename(folder, name, closes);
+            rename(folder, name);
     };
     overlay->onRemove = [this, current](const QString &appID) {
         if (current())
@@ -149,15 +150,16 @@ void FolderHost::close()
     m_host.folderOverlayChanged(nullptr);
 }
 
-void FolderHost::rename(const LayoutFolder &folder, const QString &typed, bool closes)
+void FolderHost::rename(const LayoutFolder &folder, const QString &typed)
 {
     const QString name = nameAfterEdit(typed);
     if (name != typed && m_overlay)
         m_overlay->titleField()->setText(name);
     const QString entryID = QStringLiteral("folder:") + folder.id;
     m_host.folderSession().commit([&](LauncherLayout &layout) { layout.rename(entryID, name); });
-    if (closes)
-        close();
+    // However the edit ended (Return, a press in the panel or beside it), the
+    // folder closes on its new name; the press that ended it acts on nothing.
+    close();
 }
 
 void FolderHost::removeMember(const QString &appID)
@@ -194,15 +196,14 @@ void FolderHost::dropFromFolder(const QString &appID, const QPointF &point)
             hiddenEntries.append(LayoutEntry::app(app.stableID()));
     }
     const bool flat = m_host.folderScrollMode() || m_host.folderSearching();
-    const QList<LayoutEntry> displayed = flat ? m_host.folderDisplayedEntries() : QList<LayoutEntry>();
     m_host.folderClearDropIndicators();
 
     const QPointer<QWidget> view(m_host.folderParent());
-    QTimer::singleShot(0, view, [this, view, appID, slot, dropPage, pageSize, showHidden, hiddenEntries, flat,
-                                 displayed] {
+    QTimer::singleShot(0, view, [this, view, appID, slot, dropPage, pageSize, showHidden, hiddenEntries, flat] {
         if (!view)
             return;
         close();
+        const bool scrollMode = m_host.folderScrollMode();
         m_host.folderSession().commit([&](LauncherLayout &layout) {
             const LayoutEntry entry = LayoutEntry::app(appID);
             layout.remove(QStringLiteral("app:") + appID);
@@ -216,27 +217,15 @@ void FolderHost::dropFromFolder(const QString &appID, const QPointF &point)
                 }
                 return;
             }
-            // A flat grid (search results, or one scrolling list) has no
-            // pages of its own: the application goes next to the entry it
-            // was dropped before, where that entry stands on the user's
-            // pages, and the pages keep their breaks.
-            const int start = std::clamp(slot, 0, int(displayed.size()));
-            for (int i = start; i < displayed.size(); ++i) {
-                if (const auto at = layout.location(displayed.at(i).id)) {
-                    layout.insert(entry, at->page, at->index);
-                    layout.normalizePages(pageSize);
-                    return;
-                }
-            }
-            for (int i = start - 1; i >= 0; --i) {
-                if (const auto at = layout.location(displayed.at(i).id)) {
-                    layout.insert(entry, at->page, at->index + 1);
-                    layout.normalizePages(pageSize);
-                    return;
-                }
-            }
-            const int last = std::max(0, int(layout.pages.size()) - 1);
-            layout.insert(entry, last, int(layout.pages.value(last).size()));
+            // A flat grid (one scrolling list, or search results shown a page
+            // at a time) has no pages of its own: the slot counts from the
+            // first entry in scroll mode and from the first of the results
+            // page shown during a search, and lands in the order of all
+            // entries, as a tile dropped there does.
+            QList<LayoutEntry> all = layout.allEntries();
+            const int base = scrollMode ? 0 : dropPage * pageSize;
+            all.insert(std::clamp(base + slot, 0, int(all.size())), entry);
+            layout.pages = GridGeometry::chunk(all, pageSize);
             layout.normalizePages(pageSize);
         });
     });

@@ -42,11 +42,11 @@ public:
         virtual int folderCurrentPage() const = 0;
         virtual bool folderScrollMode() const = 0;
         virtual bool folderSearching() const = 0;
-        // The entries the grid shows now, in order (search results during a search).
-        virtual QList<LayoutEntry> folderDisplayedEntries() const = 0;
-        // The slot of the grid that a drop at this launcher point goes to.
+        // The slot of the grid that a drop at this launcher point goes to:
+        // the one a tile dragged there would go to.
         virtual int folderInsertionIndex(const QPointF &point) const = 0;
-        // A member dragged out of the folder is over the grid at this point.
+        // A member dragged out of the folder is over the grid at this point:
+        // the grid shows where it would land as for a tile dragged there.
         virtual void folderDropPreview(const QPointF &point) = 0;
         virtual void folderClearDropIndicators() = 0;
         virtual void folderOpenApp(const AppItem &app) = 0;
@@ -82,7 +82,7 @@ public:
 
 private:
     QList<FolderItem> itemsOf(const LayoutFolder &folder) const;
-    void rename(const LayoutFolder &folder, const QString &typed, bool closes);
+    void rename(const LayoutFolder &folder, const QString &typed);
     void removeMember(const QString &appID);
 
     Host &m_host;

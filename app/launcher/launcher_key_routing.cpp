@@ -2,10 +2,12 @@
 
 #include <Qt>
 
-LauncherKeyRouting::Action LauncherKeyRouting::searchFieldKey(int key, bool queryEmpty)
+LauncherKeyRouting::Action LauncherKeyRouting::searchFieldKey(int key, bool queryEmpty, bool folderOpen)
 {
     switch (key) {
     case Qt::Key_Escape:
+        if (folderOpen)
+            return Action::closeFolder;
         return queryEmpty ? Action::hide : Action::clearSearch;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -21,10 +23,12 @@ LauncherKeyRouting::Action LauncherKeyRouting::searchFieldKey(int key, bool quer
     }
 }
 
-LauncherKeyRouting::Action LauncherKeyRouting::viewKey(int key, bool isEditing)
+LauncherKeyRouting::Action LauncherKeyRouting::viewKey(int key, bool isEditing, bool folderOpen)
 {
     switch (key) {
     case Qt::Key_Escape:
+        if (folderOpen)
+            return Action::closeFolder;
         return isEditing ? Action::exitEditMode : Action::hide;
     case Qt::Key_Left:
         return Action::previousPage;

@@ -8,6 +8,9 @@
 #include "localization/l10n.h"
 
 #include "tiles/app_tile.h"
+#include "tiles/tile_pasteboard.h"
+
+#include "window_under_pointer.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -318,6 +321,16 @@ int LauncherView::dragInsertionIndex(const QPointF &point) const
     return m_geometry.insertionIndex(point, int(m_entries.size()));
 }
 
+bool LauncherView::dragPointerOverOtherWindow()
+{
+    return m_windowUnderPointer && m_windowUnderPointer->pointerOverOtherWindow(window());
+}
+
+void LauncherView::setWindowUnderPointer(std::shared_ptr<WindowUnderPointer> windowUnderPointer)
+{
+    m_windowUnderPointer = std::move(windowUnderPointer);
+}
+
 // A tile drag offers only a link (other applications must never move or
 // copy the bundle), so the grid takes its own tiles back as links too.
 void LauncherView::dragEnterEvent(QDragEnterEvent *event)
@@ -326,7 +339,7 @@ void LauncherView::dragEnterEvent(QDragEnterEvent *event)
         event->ignore();
         return;
     }
-    event->setDropAction(Qt::LinkAction);
+    event->setDropAction(TilePasteboard::proposedAction);
     event->accept();
     m_tileDrag.systemDragMoved(event->mimeData(), event->position());
 }
@@ -337,7 +350,7 @@ void LauncherView::dragMoveEvent(QDragMoveEvent *event)
         event->ignore();
         return;
     }
-    event->setDropAction(Qt::LinkAction);
+    event->setDropAction(TilePasteboard::proposedAction);
     event->accept();
     m_tileDrag.systemDragMoved(event->mimeData(), event->position());
 }
@@ -355,7 +368,7 @@ void LauncherView::dropEvent(QDropEvent *event)
     }
     m_tileDrag.systemDragMoved(event->mimeData(), event->position());
     m_tileDrag.systemDrop(event->mimeData());
-    event->setDropAction(Qt::LinkAction);
+    event->setDropAction(TilePasteboard::proposedAction);
     event->accept();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "launcher/edit_mode_controller.h"
+#include "launcher/fill_view.h"
 #include "launcher/flipped_view.h"
 #include "launcher/folder_host.h"
 #include "launcher/presentation_animator.h"
@@ -53,6 +54,7 @@ class QScrollArea;
 class QTimer;
 class UninstallRequests;
 class WallpaperBackdrop;
+class WindowUnderPointer;
 
 // The whole content of the launcher window: blurred wallpaper, search plate,
 // the grid of tiles (one page at a time, or one scrolling list), page dots,
@@ -88,7 +90,7 @@ public:
     LauncherView &operator=(const LauncherView &) = delete;
 
     // Hold-to-make-folder tuning of the merge hover.
-    static inline const MergeHoverGate::Configuration mergeConfiguration = TileDragController::mergeConfiguration;
+    static inline const MergeHoverGate::Tuning mergeTuning = TileDragController::mergeTuning;
     // A background press released within this many points hides the launcher.
     static constexpr double backgroundClickMaxDrift = 8;
     // A frameless line edit draws its text this far inside its frame (Qt's
@@ -147,7 +149,7 @@ public:
     QScrollArea *scrollContainer() const { return m_scrollContainer; }
     PageDotsView *pageDots() const { return m_pageDots; }
     QLabel *hintLabel() const { return m_hintLabel; }
-    QWidget *insertionIndicator() const { return m_insertionIndicator; }
+    FillView *insertionIndicator() const { return m_insertionIndicator; }
     QPushButton *settingsButton() const { return m_settingsButton; }
     WallpaperBackdrop *backdrop() const { return m_backdrop; }
 
@@ -278,6 +280,9 @@ public:
     std::function<int(QDialog &dialog)> runModal;
     // Where "show in the file manager" goes; the desktop's by default.
     void setFileManager(std::shared_ptr<FileManager> fileManager);
+    // Tells a tile drag when the pointer is over another application's window
+    // stacked above the launcher; none by default (no other window is seen).
+    void setWindowUnderPointer(std::shared_ptr<WindowUnderPointer> windowUnderPointer);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override; // launcher_view_folders.cpp
@@ -319,7 +324,7 @@ private:
     QScrollArea *m_scrollContainer = nullptr;
     PageDotsView *m_pageDots = nullptr;
     QLabel *m_hintLabel = nullptr;
-    QWidget *m_insertionIndicator = nullptr;
+    FillView *m_insertionIndicator = nullptr;
     QPushButton *m_settingsButton = nullptr;
 
     // --- Grid content -----------------------------------------------------------------
@@ -347,6 +352,10 @@ private:
     std::optional<int> m_clickedIndex;
     bool m_backgroundClick = false;
     std::optional<QPointF> m_backgroundPressPoint;
+    // The window system's time of the last press, in milliseconds (0: none
+    // given): how long a press was held is measured between its events, not
+    // between the moments this thread got round to them.
+    quint64 m_pressEventTime = 0;
     // The selection is a plain press's highlight of its tile: it ends with
     // the press (release, drag, page turn, rebuild, hide).
     bool m_pressHighlight = false;
@@ -396,7 +405,10 @@ private:
     double dragNow() const override { return mediaTime(); }
     bool dragLogs() const override { return m_options.dumpWindows; }
     void dragOpenFolder(const LayoutEntry &entry) override { openFolder(entry); }
-    QWidget *dragMarker() override { return m_insertionIndicator; }
+    FillView *dragMarker() override { return m_insertionIndicator; }
+    IconProvider &dragIcons() override { return m_icons; }
+    bool dragPointerOverOtherWindow() override;
+    std::shared_ptr<WindowUnderPointer> m_windowUnderPointer;
 
     EditModeController m_editMode{static_cast<EditModeController::Host &>(*this)};
     TileDragController m_tileDrag{static_cast<TileDragController::Host &>(*this)};

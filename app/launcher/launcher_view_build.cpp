@@ -237,6 +237,17 @@ void LauncherView::rebuild()
         m_query.isEmpty() ? m_session.displayPages()
                           : GridGeometry::chunk(m_session.searchEntries(m_query), settings.pageSize());
 
+    // An entry that left the layout (uninstalled, merged into a folder) leaves
+    // the selection too: coming back later, it must not be selected again.
+    if (!m_selection.isEmpty()) {
+        QSet<QString> present;
+        for (const QList<LayoutEntry> &page : m_query.isEmpty() ? pages : m_session.displayPages()) {
+            for (const LayoutEntry &entry : page)
+                present.insert(entry.id);
+        }
+        m_selection.intersect(present);
+    }
+
     const LauncherLayoutPlan::Selection shown =
         LauncherLayoutPlan::select(pages, scroll, m_tileDrag.transientPageCount(), m_currentPage);
     m_pageCount = shown.pageCount;

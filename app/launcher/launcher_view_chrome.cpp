@@ -66,7 +66,7 @@ void LauncherView::applyEditModeHint()
 {
     m_hintLabel->setText(KeyWords::forDisplay(
         isEditing() ? L(QStringLiteral("点击 ✕ 卸载应用　·　Esc 或点击空白处退出编辑　·　系统内置应用不可卸载"))
-                    : L(QStringLiteral("⌥ Space 唤起　·　Esc 退出　·　拖动排序 / 拖到 Dock　·　右键更多"))));
+                    : L(QStringLiteral("⌥ Space 唤起　·　Esc 退出　·　拖动排序　·　右键更多"))));
 }
 
 void LauncherView::refreshLocalizedText()
@@ -111,7 +111,10 @@ bool LauncherView::handleSearchFieldKey(int key)
 {
     if (key == Qt::Key_Escape && cancelTileDrag())
         return true;
-    switch (LauncherKeyRouting::searchFieldKey(key, m_query.isEmpty())) {
+    switch (LauncherKeyRouting::searchFieldKey(key, m_query.isEmpty(), m_folders.isOpen())) {
+    case LauncherKeyRouting::Action::closeFolder:
+        closeFolder();
+        return true;
     case LauncherKeyRouting::Action::clearSearch:
         // Page and selection stay as they are; only the search ends.
         m_query.clear();
@@ -183,7 +186,10 @@ void LauncherView::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && cancelTileDrag())
         return;
-    switch (LauncherKeyRouting::viewKey(event->key(), isEditing())) {
+    switch (LauncherKeyRouting::viewKey(event->key(), isEditing(), m_folders.isOpen())) {
+    case LauncherKeyRouting::Action::closeFolder:
+        closeFolder();
+        break;
     case LauncherKeyRouting::Action::exitEditMode:
         exitEditMode();
         break;

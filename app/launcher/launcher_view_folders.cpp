@@ -36,21 +36,14 @@ struct LauncherView::FolderParts final : FolderHost::Host, ContextMenuActions::H
     int folderCurrentPage() const override { return view.m_currentPage; }
     bool folderScrollMode() const override { return view.scrollMode(); }
     bool folderSearching() const override { return !view.m_query.isEmpty(); }
-    QList<LayoutEntry> folderDisplayedEntries() const override { return view.m_entries; }
-    int folderInsertionIndex(const QPointF &point) const override
-    {
-        return view.m_geometry.insertionIndex(view.gridPoint(point), int(view.m_entries.size()));
-    }
+    int folderInsertionIndex(const QPointF &point) const override { return view.dragInsertionIndex(point); }
     void folderDropPreview(const QPointF &point) override
     {
-        // The marker stands where dropFromFolder will put the member.
-        view.m_tileDrag.showInsertionMarker(folderInsertionIndex(point));
+        // The marker and the row's reflow of a tile drag, without its merging
+        // or edge paging: a member dragged out goes where dropFromFolder puts it.
+        view.m_tileDrag.updateDropTarget(point, std::nullopt, false);
     }
-    void folderClearDropIndicators() override
-    {
-        if (view.m_insertionIndicator)
-            view.m_insertionIndicator->hide();
-    }
+    void folderClearDropIndicators() override { view.m_tileDrag.clearDropIndicators(); }
     void folderOpenApp(const AppItem &app) override
     {
         if (view.onOpenApp)

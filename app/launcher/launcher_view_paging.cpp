@@ -454,6 +454,7 @@ void LauncherView::mousePressEvent(QMouseEvent *event)
     }
 
     const std::optional<int> hit = hitTileIndex(p);
+    m_pressEventTime = event->timestamp();
     if (m_editMode.gate().press(hit, p, mediaTime()))
         scheduleLongPress();
     else
@@ -537,6 +538,15 @@ void LauncherView::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     event->accept();
+    if (!isEditing() && m_editMode.gate().pendingIndex()) {
+        // A press still armed when it ends may have been held long enough
+        // while its timer waited behind other work: judge it by the time
+        // between its own events where the window system gives them.
+        double releasedAt = mediaTime();
+        if (m_pressEventTime > 0 && event->timestamp() >= m_pressEventTime)
+            releasedAt = m_editMode.gate().startedAt() + double(event->timestamp() - m_pressEventTime) / 1000.0;
+        m_editMode.pressEndedAt(releasedAt);
+    }
     cancelLongPress();
     if (m_tileDrag.isDragging())
         m_tileDrag.dragReleased(event->position());

@@ -100,8 +100,11 @@ void LauncherView::animateOut(std::function<void()> completion)
 {
     cancelTileDrag();
     exitEditMode();
-    // Nothing pressed or selected outlives the launcher being hidden.
+    // Nothing pressed or selected outlives the launcher being hidden: a
+    // press held across the hide enters no edit mode behind it.
     clearPressedState();
+    cancelLongPress();
+    m_editMode.gate().release();
     if (!m_selection.isEmpty()) {
         m_selection.clear();
         updateSelectionDisplay();

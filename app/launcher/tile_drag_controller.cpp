@@ -1,7 +1,10 @@
 #include "launcher/tile_drag_controller.h"
 
+#include "launcher/fill_view.h"
 #include "session/launcher_session.h"
 #include "tiles/app_tile.h"
+#include "tiles/drag_image.h"
+#include "tiles/icon_provider.h"
 #include "tiles/tile_pasteboard.h"
 
 #include "foundation/log.h"
@@ -37,27 +40,18 @@ QList<LayoutEntry> pageAt(const QList<QList<LayoutEntry>> &pages, int page)
     return page >= 0 && page < pages.size() ? pages.at(page) : QList<LayoutEntry>();
 }
 
-// A fresh single-shot timer; the controller keeps it through a QPointer.
-QTimer *singleShot(double seconds, std::function<void()> action)
+// A one-shot timer of the controller's. Precise: the gates it wakes compare
+// elapsed time, and a coarse timer may fire a little early.
+void prepareOneShot(QTimer &timer, std::function<void()> fired)
 {
-    auto *timer = new QTimer;
-    timer->setSingleShot(true);
-    timer->setInterval(int(std::lround(std::max(0.02, seconds) * 1000)));
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, action = std::move(action)] {
-        timer->deleteLater();
-        action();
-    });
-    timer->start();
-    return timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &timer, std::move(fired));
 }
 
-void dropTimer(QPointer<QTimer> &timer)
+void startOneShot(QTimer &timer, double seconds)
 {
-    if (QTimer *t = timer.data()) {
-        t->stop();
-        t->deleteLater();
-    }
-    timer.clear();
+    timer.start(int(std::lround(std::max(0.02, seconds) * 1000)));
 }
 
 } // namespace
@@ -65,13 +59,13 @@ void dropTimer(QPointer<QTimer> &timer)
 TileDragController::TileDragController(Host &host) : m_host(host)
 {
     m_reflowClock.prepare();
+    prepareOneShot(m_mergeDwellTimer, [this] { mergeDwellFired(); });
+    prepareOneShot(m_edgeAutoTimer, [this] { edgeTimerFired(); });
 }
 
 TileDragController::~TileDragController()
 {
     m_reflowClock.stop();
-    delete m_mergeDwellTimer.data();
-    delete m_edgeAutoTimer.data();
 }
 
 void TileDragController::setLastDrag(const QPointF &point, const QString &entryID)
@@ -96,34 +90,33 @@ double TileDragController::reflowTarget(int index) const
 
 // --- The drag ------------------------------------------------------------------------------
 
-QImage TileDragController::dragImageFor(const LayoutEntry &entry, double side) const
+QImage TileDragController::dragImageFor(const LayoutEntry &entry, double side)
 {
-    // The tile's own drawing, lifted a little above the grid.
-    const QList<AppTile *> &tiles = m_host.dragTiles();
-    AppTile *tile = nullptr;
-    for (AppTile *candidate : tiles)
+    const AppTile *tile = nullptr;
+    for (const AppTile *candidate : m_host.dragTiles())
         if (candidate && candidate->entry().id == entry.id)
             tile = candidate;
-    const double s = side * 1.18;
-    const double pad = side * 0.3;
     const double scale = tile ? tile->renderScale() : 2;
-    QImage image(QSize(int(std::ceil((s + 2 * pad) * scale)), int(std::ceil((s + 2 * pad) * scale))),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(scale);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRectF iconRect(pad, pad, s, s);
-    if (tile && tile->icon() && !tile->icon()->isNull()) {
-        painter.setOpacity(0.97);
-        painter.drawImage(iconRect, *tile->icon());
+    DragImage::Content content;
+    if (entry.isFolder()) {
+        content.kind = DragImage::Kind::folder;
+        const QStringList members = entry.folder ? entry.folder->bundleIDs : QStringList();
+        const double previewSide = DragImage::Geometry::forIconSide(side).iconSide * 0.9;
+        if (const QImage preview = m_host.dragIcons().folderPreview(members, previewSide, scale); !preview.isNull())
+            content.image = preview;
+        // The merge preview shows the folder as its tile does.
+        m_dragIconImage = tile && tile->folderPreview() ? tile->folderPreview() : content.image;
     } else {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(255, 255, 255, entry.isFolder() ? 61 : 77));
-        painter.drawRoundedRect(iconRect, s * 0.22, s * 0.22);
+        if (tile && tile->icon() && !tile->icon()->isNull()) {
+            content.image = tile->icon();
+        } else if (const std::optional<AppItem> app = m_host.dragSession().appFor(entry)) {
+            // Its icon is still on its way: the one picture of this drag
+            // cannot wait for it.
+            content.image = m_host.dragIcons().iconNow(*app);
+        }
+        m_dragIconImage = content.image;
     }
-    return image;
+    return DragImage::render(content, side, scale);
 }
 
 void TileDragController::startDrag(const QString &entryID, const QPointF &startPoint)
@@ -139,8 +132,6 @@ void TileDragController::startDrag(const QString &entryID, const QPointF &startP
     m_dragItemImage = image;
     for (AppTile *tile : m_host.dragTiles()) {
         if (tile && tile->entry().id == entryID) {
-            if (tile->icon() && !tile->icon()->isNull())
-                m_dragIconImage = *tile->icon();
             TileState state = tile->state();
             state.dragging = true;
             tile->setState(state);
@@ -169,8 +160,9 @@ void TileDragController::dragMoved(const QPointF &point)
     if (!m_draggingEntryID || m_systemDragRunning)
         return;
     const QWidget *surface = m_host.dragSurface();
-    if (!surface->rect().contains(point.toPoint())) {
-        // Past the window's edge only a system drag can reach other applications.
+    if (!surface->rect().contains(point.toPoint()) || m_host.dragPointerOverOtherWindow()) {
+        // Past the window's edge, or over a window stacked above the
+        // launcher, only a system drag reaches the other application.
         cancelEdgeAutoPage();
         clearDropIndicators();
         startSystemDrag();
@@ -217,14 +209,15 @@ void TileDragController::startSystemDrag()
     auto *drag = new QDrag(m_host.dragSurface());
     drag->setMimeData(TilePasteboard::makeMimeData(*entry, session.appFor(*entry)).release());
     if (m_dragItemImage) {
-        drag->setPixmap(QPixmap::fromImage(*m_dragItemImage));
+        DragImage::attach(*drag, *m_dragItemImage, m_host.dragSurface());
         drag->setHotSpot(QPoint(int(m_dragItemImage->width() / m_dragItemImage->devicePixelRatio() / 2),
                                 int(m_dragItemImage->height() / m_dragItemImage->devicePixelRatio() / 2)));
     }
     m_dragItem = drag;
     m_systemDragRunning = true;
     // Outside the launcher the bundle is only ever linked to, never copied or moved.
-    drag->exec(Qt::LinkAction, Qt::LinkAction);
+    if (m_dragRunner)
+        m_dragRunner(*drag, TilePasteboard::offeredActions, TilePasteboard::proposedAction);
     m_systemDragRunning = false;
     dragSessionEnded();
 }
@@ -338,13 +331,14 @@ void TileDragController::updateDropTarget(const QPointF &point, const std::optio
 
 void TileDragController::showInsertionMarker(int index)
 {
-    QWidget *marker = m_host.dragMarker();
+    FillView *marker = m_host.dragMarker();
     if (!marker)
         return;
     const int slot = std::clamp(index, 0, std::max(0, m_host.dragPageCapacity() - 1));
     const QRectF f = m_host.dragSlotFrame(slot);
     const double s = m_host.dragIconSide();
     marker->setGeometry(QRectF(f.left() + (f.width() - s) / 2, f.top() + 2, s, s + 2).toRect());
+    marker->setCornerRadius(s * 0.22);
     marker->show();
     marker->raise();
     if (m_dragImageView)
@@ -420,23 +414,22 @@ void TileDragController::updateMergeCandidate(const QPointF &point, const std::o
 
 void TileDragController::scheduleMergeDwell(double since)
 {
-    if (m_mergeDwellTimer && m_mergeDwellScheduledSince == since)
+    if (m_mergeDwellTimer.isActive() && m_mergeDwellScheduledSince == since)
         return;
     cancelMergeDwell();
     m_mergeDwellScheduledSince = since;
-    const double delay = since + mergeConfiguration.dwell - m_host.dragNow();
-    m_mergeDwellTimer = singleShot(delay, [this] { mergeDwellFired(); });
+    startOneShot(m_mergeDwellTimer, since + mergeTuning.dwell - m_host.dragNow());
 }
 
 void TileDragController::cancelMergeDwell()
 {
-    dropTimer(m_mergeDwellTimer);
+    m_mergeDwellTimer.stop();
     m_mergeDwellScheduledSince = 0;
 }
 
 void TileDragController::mergeDwellFired()
 {
-    m_mergeDwellTimer.clear();
+    m_mergeDwellTimer.stop();
     m_mergeDwellScheduledSince = 0;
     if (m_mergeGate.candidate() && !m_mergeGate.committed() && m_lastDragPoint)
         updateDropTarget(*m_lastDragPoint, m_lastDragID, m_lastAllowMerge);
@@ -532,7 +525,7 @@ void TileDragController::reflowTick(double time)
         } else {
             moving = true;
         }
-        tile->setLayerTransform(s.x == 0 ? QTransform() : QTransform::fromTranslate(s.x, 0));
+        tile->setSlide(s.x);
         ++it;
     }
     if (!moving)
@@ -731,22 +724,21 @@ void TileDragController::updateEdgeAutoPage(const QPointF &point, const std::opt
 void TileDragController::scheduleEdgeTimer(double seconds)
 {
     const double due = m_host.dragNow() + std::max(0.02, seconds);
-    if (m_edgeAutoTimer && std::abs(m_edgeTimerFireDate - due) < 0.04)
+    if (m_edgeAutoTimer.isActive() && std::abs(m_edgeTimerFireDate - due) < 0.04)
         return;
-    dropTimer(m_edgeAutoTimer);
     m_edgeTimerFireDate = due;
-    m_edgeAutoTimer = singleShot(seconds, [this] { edgeTimerFired(); });
+    startOneShot(m_edgeAutoTimer, seconds);
 }
 
 void TileDragController::cancelEdgeTimer()
 {
-    dropTimer(m_edgeAutoTimer);
+    m_edgeAutoTimer.stop();
     m_edgeTimerFireDate = 0;
 }
 
 void TileDragController::edgeTimerFired()
 {
-    m_edgeAutoTimer.clear();
+    m_edgeAutoTimer.stop();
     m_edgeTimerFireDate = 0;
     if (m_lastDragPoint && m_lastDragID)
         updateEdgeAutoPage(*m_lastDragPoint, m_lastDragID);

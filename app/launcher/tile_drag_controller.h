@@ -1,6 +1,7 @@
 #pragma once
 
 #include "paging/frame_clock.h"
+#include "tiles/tile_pasteboard.h"
 
 #include "model/layout_entry.h"
 #include "policy/edge_auto_page_policy.h"
@@ -14,14 +15,16 @@
 #include <QPointer>
 #include <QRectF>
 #include <QString>
+#include <QTimer>
 
 #include <optional>
 
 class AppTile;
+class FillView;
+class IconProvider;
 class LauncherSession;
 class QDrag;
 class QMimeData;
-class QTimer;
 class QWidget;
 
 // Dragging tiles over a grid: the drag itself, the insertion marker, the
@@ -30,8 +33,10 @@ class QWidget;
 //
 // Inside the window the drag is the grid's own: the image is a child widget
 // that follows the pointer (and hides while a folder preview shows). Once the
-// pointer leaves the window a system drag takes over, so that a file manager
-// or a dock can take the application as a link to its bundle.
+// pointer leaves the window, or comes over another application's window
+// stacked above the full-screen launcher, a system drag takes over, so that a
+// file manager or a dock can take the application as a link to its bundle;
+// back over the launcher that drag is the grid's to take again.
 class TileDragController
 {
 public:
@@ -72,11 +77,16 @@ public:
         virtual bool dragLogs() const = 0;
         virtual void dragOpenFolder(const LayoutEntry &entry) = 0;
         // The insertion marker (a child of the surface).
-        virtual QWidget *dragMarker() = 0;
+        virtual FillView *dragMarker() = 0;
+        // The icons, for the drag image of an entry whose tile has none yet.
+        virtual IconProvider &dragIcons() = 0;
+        // Whether the pointer is over another top-level window than the
+        // surface's, stacked above it.
+        virtual bool dragPointerOverOtherWindow() = 0;
     };
 
     // Hold-to-make-folder tuning of the merge hover.
-    static inline const MergeHoverGate::Configuration mergeConfiguration{0.5, 8, 12};
+    static inline const MergeHoverGate::Tuning mergeTuning{0.5, 8, 12};
     // The row reflow's spring.
     static constexpr double springMass = 1;
     static constexpr double springStiffness = 260;
@@ -96,15 +106,15 @@ public:
     // Empty pages opened at the end by a drag waiting at the trailing edge.
     int transientPageCount() const { return m_transientPageCount; }
     std::optional<int> insertionIndex() const { return m_insertionIndex; }
-    // The insertion marker over slot `index` of the page shown; also for a
-    // member dragged out of an open folder, which is no tile drag.
-    void showInsertionMarker(int index);
     // The image that follows the pointer inside the window (none outside a drag).
     QLabel *dragImageView() const { return m_dragImageView; }
     bool dragImageHidden() const { return m_dragImageHidden; }
     FrameClock &reflowClock() { return m_reflowClock; }
     // The horizontal shift the reflow aims tile `index` at.
     double reflowTarget(int index) const;
+
+    // Runs the system drag that takes over outside the launcher (tests play one).
+    void setDragRunner(TilePasteboard::DragRunner runner) { m_dragRunner = std::move(runner); }
 
     // Where the pointer last was in a drag, and what it drags (automation sets these).
     void setLastDrag(const QPointF &point, const QString &entryID);
@@ -125,6 +135,10 @@ public:
     void systemDragLeft();
     bool systemDrop(const QMimeData *data);
 
+    // One hover over the grid: edge paging, the merge hover, the marker and the
+    // row's reflow. Without a dragged entry (a member dragged out of an open
+    // folder) only the marker and the reflow, with every tile from the slot on
+    // making room.
     void updateDropTarget(const QPointF &point, const std::optional<QString> &draggedID, bool allowMerge);
     void clearDropIndicators();
     void mergeDwellFired();
@@ -140,6 +154,8 @@ public:
     void discardTransientPages();
 
 private:
+    // The insertion marker over slot `index` of the page shown.
+    void showInsertionMarker(int index);
     void updateMergeCandidate(const QPointF &point, const std::optional<QString> &draggedID, bool allowMerge);
     std::optional<QString> mergeCandidateID(const QPointF &point, const std::optional<QString> &draggedID) const;
     void scheduleMergeDwell(double since);
@@ -156,7 +172,7 @@ private:
     void endDragVisual();
     void dragSessionEnded();
     void startSystemDrag();
-    QImage dragImageFor(const LayoutEntry &entry, double side) const;
+    QImage dragImageFor(const LayoutEntry &entry, double side);
 
     struct Spring
     {
@@ -169,19 +185,21 @@ private:
     std::optional<QString> m_draggingEntryID;
     std::optional<QImage> m_dragIconImage;
     QPointer<QDrag> m_dragItem;
+    TilePasteboard::DragRunner m_dragRunner = &TilePasteboard::runSystemDrag;
     std::optional<QImage> m_dragItemImage;
     QPointer<QLabel> m_dragImageView;
     bool m_dragImageHidden = false;
     bool m_systemDragRunning = false;
     std::optional<int> m_insertionIndex;
-    MergeHoverGate m_mergeGate{mergeConfiguration};
-    QPointer<QTimer> m_mergeDwellTimer;
+    MergeHoverGate m_mergeGate{mergeTuning};
+    // The controller's own timers: they stop and go with it.
+    QTimer m_mergeDwellTimer;
     double m_mergeDwellScheduledSince = 0;
     std::optional<QPointF> m_lastDragPoint;
     std::optional<QString> m_lastDragID;
     bool m_lastAllowMerge = true;
     EdgeAutoPagePolicy m_edgePolicy;
-    QPointer<QTimer> m_edgeAutoTimer;
+    QTimer m_edgeAutoTimer;
     double m_edgeTimerFireDate = 0;
     int m_transientPageCount = 0;
     bool m_edgeDropCommitted = false;

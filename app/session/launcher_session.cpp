@@ -3,6 +3,7 @@
 #include "foundation/log.h"
 #include "localization/l10n.h"
 #include "model/app_scanner.h"
+#include "model/layout_backup.h"
 #include "model/user_defaults.h"
 
 #include <QDir>
@@ -65,6 +66,7 @@ LauncherSession::LauncherSession(const LaunchOptions &options, Environment envir
       m_options(options),
       m_store(m_options.effectiveStateDirectory(m_env.processEnvironment))
 {
+    m_store.removeLeftoverTemporaryFiles();
     m_layout = m_store.load();
     m_settings = Settings::load(userDefaults());
     m_pinned = m_store.loadPinned();
@@ -293,6 +295,13 @@ bool LauncherSession::importLayout(const LayoutSourceRecord &record)
                    failure.isEmpty() ? QStringLiteral("no entry") : failure);
         return false;
     }
+
+    // Every import, whichever command asked for it, replaces the arrangement
+    // from here on: the one on disk is kept beside it first. Only here, once
+    // there is something to apply, so that a failed or empty import never
+    // replaces the backup of an earlier arrangement. Before the grid is
+    // adopted, whose save already re-pages the file.
+    LayoutBackup::keep(m_store.fileURL());
 
     if (m_settings.adoptImportGrid && snapshot->grid.columns && snapshot->grid.rows) {
         const int columns = *snapshot->grid.columns;

@@ -123,7 +123,9 @@ public:
     // Scans the application folders and the custom sources, merges the system
     // launcher's catalog, fits the layout to the result, saves, calls onChange.
     void rescan(const QSet<QString> &excludingAppIDs = {});
-    // True when a non-empty layout was read and applied.
+    // True when a non-empty layout was read and applied; the layout file it
+    // replaced is then kept as "layout.previous.json" (LayoutBackup). An
+    // empty or unreadable source changes nothing, that backup included.
     bool importLayout(const LayoutSourceRecord &record);
     // The layout sources present for this user, in discovery order.
     QList<LayoutSourceRecord> availableLayoutSources() const;

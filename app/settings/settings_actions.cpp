@@ -4,7 +4,6 @@
 // the application folders and ask for the input permission.
 #include "settings_window_controller.h"
 
-#include "layout_backup.h"
 #include "popup_button.h"
 #include "settings_host.h"
 #include "settings_slider.h"
@@ -16,6 +15,7 @@
 #include "localization/key_words.h"
 #include "localization/app_language.h"
 #include "localization/l10n.h"
+#include "model/layout_backup.h"
 #include "model/settings.h"
 #include "model/pinch_gesture.h"
 
@@ -66,7 +66,26 @@ void SettingsWindowController::changeHotKey(int index)
         return;
     m_host.updateSettings([preset](Settings &settings) { settings.hotKey = *preset; });
     m_host.hotKeyChanged();
-    setStatus(L(QStringLiteral("全局快捷键已设为 %@"), KeyWords::forDisplay(preset->label())));
+    // Whatever the start found is old news now.
+    m_hotKeyNoticeDue = false;
+    if (m_host.hotKeyHeldElsewhere())
+        setStatus(hotKeyTakenText(*preset));
+    else
+        setStatus(L(QStringLiteral("全局快捷键已设为 %@"), KeyWords::forDisplay(preset->label())));
+}
+
+QString SettingsWindowController::hotKeyTakenText(Settings::HotKeyPreset preset)
+{
+    return L(QStringLiteral("全局快捷键 %@ 已被其他程序占用，未能设置"), KeyWords::forDisplay(preset.label()));
+}
+
+void SettingsWindowController::showHotKeyNoticeOnce()
+{
+    if (!m_hotKeyNoticeDue)
+        return;
+    m_hotKeyNoticeDue = false;
+    if (m_host.hotKeyHeldElsewhere())
+        setStatus(hotKeyTakenText(m_host.settings().hotKey));
 }
 
 void SettingsWindowController::changePinch(int index)
@@ -209,7 +228,7 @@ void SettingsWindowController::toggleLaunchpadNames(bool on)
 void SettingsWindowController::toggleAdoptGrid(bool on)
 {
     m_host.updateSettings([on](Settings &settings) { settings.adoptImportGrid = on; });
-    setStatus(on ? L(QStringLiteral("导入时会采纳 Dock 偏好里的原生网格行列数。"))
+    setStatus(on ? L(QStringLiteral("导入时仅采纳导入来源记录的网格行列数；本系统没有 Dock 网格偏好。"))
                  : L(QStringLiteral("导入时保持当前网格设置。")));
 }
 
@@ -223,8 +242,8 @@ void SettingsWindowController::togglePureUninstall(bool on)
 void SettingsWindowController::toggleEventTap(bool on)
 {
     m_host.updateSettings([on](Settings &settings) { settings.useEventTap = on; });
-    setStatus(on ? L(QStringLiteral("已启用双事件通道（键盘 + 手势）；关闭后仅用 Carbon 热键与触发角。"))
-                 : L(QStringLiteral("已退回零权限模式：Carbon 热键 + 触发角。")));
+    setStatus(on ? L(QStringLiteral("已启用双事件通道（键盘 + 手势）；关闭后仅用 X11 按键抓取与触发角。"))
+                 : L(QStringLiteral("已退回零权限模式：X11 按键抓取 + 触发角。")));
 }
 
 void SettingsWindowController::toggleHideOnSystem(bool on)
@@ -245,8 +264,6 @@ void SettingsWindowController::requestAccessibility()
 
 void SettingsWindowController::importNative()
 {
-    // The arrangement that the import replaces stays beside it.
-    LayoutBackup::keep(m_host.layoutFilePath());
     const std::optional<ImportSummary> summary =
         m_host.importNativeLayout() ? m_host.lastImportSummary() : std::nullopt;
     if (summary)
@@ -270,7 +287,6 @@ void SettingsWindowController::importFromSource()
     if (!chosen || *chosen < 0 || *chosen >= records.size())
         return;
     const LayoutSourceRecord &record = records.at(*chosen);
-    LayoutBackup::keep(m_host.layoutFilePath());
     const std::optional<ImportSummary> summary = m_host.importLayout(record) ? m_host.lastImportSummary() : std::nullopt;
     if (summary)
         setStatus(L(QStringLiteral("已从 %@ 导入 %@ · %@"), record.source.label(), summary->statusText(),

@@ -56,6 +56,9 @@ public:
     // --- Triggers and input channels ------------------------------------------------
     // After the hot-key preset changed: register the key again.
     virtual void hotKeyChanged() = 0;
+    // The desktop refused the current preset's key at its last registration:
+    // another program holds it, so pressing it does not reach the launcher.
+    virtual bool hotKeyHeldElsewhere() const = 0;
     // After the hot corner changed: arm the corner again.
     virtual void hotCornerChanged() = 0;
     // Asks the input channels to request their permission again.

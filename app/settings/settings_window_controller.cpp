@@ -382,6 +382,7 @@ void SettingsWindowController::showWindow()
     m_window->raise();
     m_window->activateWindow();
     refresh();
+    showHotKeyNoticeOnce();
 }
 
 bool SettingsWindowController::eventFilter(QObject *watched, QEvent *event)

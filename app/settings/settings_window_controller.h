@@ -3,6 +3,7 @@
 #include "settings/settings_tab_bar.h"
 
 #include "foundation/notification_center.h"
+#include "model/settings.h"
 
 #include <QList>
 #include <QObject>
@@ -26,7 +27,6 @@ class SettingsSlider;
 class SettingsWindow;
 class TimerScheduler;
 class ToggleSwitch;
-struct Settings;
 
 // The settings window: a fixed-size window with a row of five tabs (General,
 // Interface, Apps, Advanced, About), a scrolling page area and a one-line
@@ -157,6 +157,9 @@ private:
     void removeSource();
     void reloadSources();
     void setStatus(const QString &text);
+    static QString hotKeyTakenText(Settings::HotKeyPreset preset);
+    // The first show tells of a hot key that another program held at start.
+    void showHotKeyNoticeOnce();
     // A slider's value: applied at once for a look, written once it rests.
     void sliderMoved(SettingsSlider *slider, const std::function<void(Settings &, double)> &assign);
     void sliderRested(SettingsSlider *slider);
@@ -211,4 +214,5 @@ private:
     QPointer<QWidget> m_watchedLauncher;
     // The status line's whole text; the label shows it cut to one line.
     QString m_statusText;
+    bool m_hotKeyNoticeDue = true;
 };

@@ -2,6 +2,7 @@
 
 #include "foundation/log.h"
 #include "localization/l10n.h"
+#include "window_stacking.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -9,6 +10,8 @@
 #include <QScreen>
 
 namespace {
+
+WindowStacking *serverStacking = nullptr;
 
 AppAlert::WindowState stateOf(const QWidget *window)
 {
@@ -32,12 +35,27 @@ bool watchdogFires(QDialog &alert)
         const QRect frame = screen->geometry();
         area = double(frame.width()) * double(frame.height());
     }
-    QList<AppAlert::WindowState> others;
+    // A hidden window covers nothing; only the shown ones are looked up.
+    QList<const QWidget *> windows{window};
     for (const QWidget *other : QApplication::topLevelWidgets()) {
-        if (other != window)
-            others.append(stateOf(other));
+        if (other != window && other->isVisible())
+            windows.append(other);
     }
-    return AppAlert::watchdogShouldAbort(stateOf(window), area, others);
+    const std::optional<QList<int>> places =
+        serverStacking != nullptr ? serverStacking->places(windows) : std::nullopt;
+    QList<AppAlert::WindowState> states;
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        AppAlert::WindowState state = stateOf(windows.at(i));
+        if (places && i < places->size())
+            state.stacked = places->at(i);
+        states.append(state);
+    }
+    const AppAlert::WindowState alertState = states.takeFirst();
+    if (AppAlert::watchdogShouldAbort(alertState, area, states))
+        return true;
+    // Said, so that a kept alert can be told from a watchdog that never ran.
+    Log::write("[AppAlert] kept visible=1 covered=0 order=%@", places ? "server" : "level");
+    return false;
 }
 
 } // namespace
@@ -48,8 +66,9 @@ bool AppAlert::isCovered(const WindowState &alert, double screenArea, const QLis
         return false;
     for (const WindowState &other : others) {
         const double area = other.frame.width() * other.frame.height();
-        if (other.visible && other.alpha > visibleAlpha && other.level > alert.level
-            && area >= coveringShare * screenArea)
+        const bool stackedApart = alert.stacked >= 0 && other.stacked >= 0 && alert.stacked != other.stacked;
+        const bool above = stackedApart ? other.stacked > alert.stacked : other.level > alert.level;
+        if (other.visible && other.alpha > visibleAlpha && above && area >= coveringShare * screenArea)
             return true;
     }
     return false;
@@ -63,6 +82,11 @@ bool AppAlert::watchdogShouldAbort(const WindowState &alert, double screenArea, 
     Log::write("[AppAlert] 弹窗不可见或被全屏覆盖层压住（visible=%@ covered=%@），中止模态会话",
                alert.visible ? "1" : "0", covered ? "1" : "0");
     return true;
+}
+
+void AppAlert::useStacking(WindowStacking *stacking)
+{
+    serverStacking = stacking;
 }
 
 int AppAlert::run(QDialog &alert, TimerScheduler &scheduler)

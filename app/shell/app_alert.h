@@ -16,11 +16,15 @@
 #include <utility>
 
 class QDialog;
+class WindowStacking;
 
 // Every modal alert of the program runs through here. The launcher window
 // floats above ordinary windows on every desktop, so an alert can open behind
 // it, where nobody can see or answer it while it holds the application. The
 // watchdog ends such an alert; modal() lowers a window while a panel runs.
+// Whether a window covers the alert is the display server's stacking order
+// where one is known (useStacking()): a dialog that the window manager put
+// above the launcher is seen, whatever the two windows' levels say.
 class AppAlert
 {
 public:
@@ -38,6 +42,11 @@ public:
     // ended a run that nobody could see. An AlertBox without buttons gets one
     // titled L("好"). The watchdog is a timer of `scheduler`.
     static int run(QDialog &alert, TimerScheduler &scheduler = TimerScheduler::main());
+
+    // The display server's stacking order that the watchdog reads from now
+    // on; null (the start) leaves the decision to the window levels. The
+    // caller keeps `stacking` alive until it hands in another one or null.
+    static void useStacking(WindowStacking *stacking);
 
     // Runs `body` once with `window` (may be null) lowered to the normal level
     // and returns its result. The level is put back after the body returns,
@@ -76,11 +85,15 @@ public:
         double alpha = 1;
         int level = WindowLevel::normal;
         QRectF frame;
+        // Its place in the display server's stacking order (higher is above),
+        // or -1 when that is not known.
+        int stacked = -1;
     };
 
-    // True when one of `others` is visible, more than barely opaque, strictly
-    // above `alert`'s level and covers at least coveringShare of a screen of
-    // area `screenArea` (never with no screen, area 0).
+    // True when one of `others` is visible, more than barely opaque, above
+    // `alert` and covers at least coveringShare of a screen of area
+    // `screenArea` (never with no screen, area 0). "Above" is the server's
+    // stacking when it places both windows apart, else a strictly higher level.
     static bool isCovered(const WindowState &alert, double screenArea, const QList<WindowState> &others);
 
     // The watchdog's check of a running alert: when its window is invisible

@@ -77,6 +77,16 @@ AppDelegate::AppDelegate(LaunchOptions options, Platform platform)
             QTimer::singleShot(milliseconds, this, std::move(step));
         };
     }
+    if (m_platform.showInformation) {
+        // The import result and the about box come from the tray while the
+        // launcher may float over everything; it steps down for the alert,
+        // which a window manager would otherwise stack under it.
+        m_platform.showInformation = [this, inform = std::move(m_platform.showInformation)](
+                                         const QString &message, const QString &informative) {
+            QWidget *cover = m_launcher && m_launcher->isVisible() ? m_launcher->window() : nullptr;
+            AppAlert::modal(cover, [&] { inform(message, informative); });
+        };
+    }
     const PollTimerFactory timers = m_platform.pollTimers ? m_platform.pollTimers : QtPollTimer::factory();
     Q_ASSERT(m_platform.keyGrabber && m_platform.eventSource && m_platform.systemCenter && m_platform.pointerLocator);
     m_hotKeys = std::make_unique<HotKeyManager>(*m_platform.keyGrabber);
@@ -135,6 +145,7 @@ SettingsWindowController &AppDelegate::settingsWindow()
             // The tray's tooltip names the hot key.
             self->rebuildStatusMenu();
         };
+        share.hotKeyHeldElsewhere = [self] { return self && self->m_hotKeyHeldElsewhere; };
         share.hotCornerChanged = [self] {
             if (self)
                 self->setupHotCorner();
@@ -428,7 +439,7 @@ void AppDelegate::registerHotKey()
 {
     const Settings::HotKeyPreset preset = session().settings().hotKey;
     QPointer<AppDelegate> self(this);
-    m_hotKeys->registerKey(preset.keyCode(), preset.modifiers(), [self, preset] {
+    const bool registered = m_hotKeys->registerKey(preset.keyCode(), preset.modifiers(), [self, preset] {
         // The preset is fixed at registration; a new one comes with the next
         // registerHotKey().
         MainThread::post(self, [self, preset] {
@@ -436,6 +447,10 @@ void AppDelegate::registerHotKey()
                 self->fireCarbonHotKey(preset);
         });
     });
+    // The settings window tells the user; the key would otherwise look set.
+    m_hotKeyHeldElsewhere = !registered;
+    if (!registered)
+        Log::write("[hotkey] preset=%@ taken=1", preset.rawValue());
 }
 
 void AppDelegate::fireCarbonHotKey(Settings::HotKeyPreset preset)

@@ -203,5 +203,7 @@ private:
     std::unique_ptr<AutomationHooks> m_hooks;
     std::optional<NotificationCenter::Token> m_languageObserver;
     bool m_launched = false;
+    // The desktop refused the hot key at its last registration.
+    bool m_hotKeyHeldElsewhere = false;
     bool m_terminated = false;
 };

@@ -6,7 +6,6 @@
 #include "shell/launcher_controller.h"
 #include "shell/status_menu.h"
 
-#include "settings/layout_backup.h"
 #include "tiles/icon_provider.h"
 
 #include "tray_watcher.h"
@@ -195,8 +194,6 @@ void AppDelegate::quit()
 void AppDelegate::importNative()
 {
     LauncherSession &model = session();
-    // The arrangement that the import replaces stays beside it.
-    LayoutBackup::keep(model.store().fileURL());
     if (model.importNativeLayout() && model.lastImportSummary()) {
         if (m_platform.showInformation)
             m_platform.showInformation(L(QStringLiteral("已导入系统启动台布局")), model.lastImportSummary()->statusText());

@@ -16,6 +16,7 @@ class IconProvider;
 class LauncherSession;
 class LauncherView;
 class WindowDecorator;
+class WindowUnderPointer;
 
 // Owns the launcher window and shows, hides and toggles the launcher for every
 // trigger. Showing fits the window to the main screen, brings it to the front
@@ -59,6 +60,9 @@ public:
         // Hints for the window manager, the server's fill of the window and
         // whether the desktop composites; none and always when unset.
         std::shared_ptr<WindowDecorator> decorator;
+        // Which window the pointer is over, for a tile dragged onto another
+        // application's window above the launcher; none seen when unset.
+        std::shared_ptr<WindowUnderPointer> windowUnderPointer;
         // Brings the application forward (activation). Default: nothing more
         // than what raising and activating the window does.
         std::function<void()> activateApplication;

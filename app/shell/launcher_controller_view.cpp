@@ -56,6 +56,7 @@ void LauncherController::attachLauncherView(LauncherSession &session, IconProvid
 {
     // The view spans the window: its frame is the window's size at the origin.
     auto *view = new LauncherView(QRect(QPoint(0, 0), m_window->size()), session, icons, m_options);
+    view->setWindowUnderPointer(m_environment.windowUnderPointer);
     setContent(std::make_unique<LauncherViewContent>(view));
 }
 

@@ -88,6 +88,11 @@ void SessionSettingsHost::hotKeyChanged()
         m_delegate.hotKeyChanged();
 }
 
+bool SessionSettingsHost::hotKeyHeldElsewhere() const
+{
+    return m_delegate.hotKeyHeldElsewhere && m_delegate.hotKeyHeldElsewhere();
+}
+
 void SessionSettingsHost::hotCornerChanged()
 {
     if (m_delegate.hotCornerChanged)

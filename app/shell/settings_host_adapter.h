@@ -16,6 +16,7 @@ public:
     struct Delegate
     {
         std::function<void()> hotKeyChanged;
+        std::function<bool()> hotKeyHeldElsewhere;
         std::function<void()> hotCornerChanged;
         std::function<void()> requestAccessibility;
         std::function<std::optional<QString>()> inputStatus;
@@ -40,6 +41,7 @@ public:
     std::optional<ImportSummary> lastImportSummary() const override;
     QString lastImportDetail() const override;
     void hotKeyChanged() override;
+    bool hotKeyHeldElsewhere() const override;
     void hotCornerChanged() override;
     void requestAccessibility() override;
     std::optional<QString> inputStatus() const override;

@@ -301,7 +301,7 @@ AppTile::~AppTile() = default;
 
 QRectF AppTile::frame() const
 {
-    return QRectF(QPointF(pos()) + m_paintOffset, m_size);
+    return QRectF(QPointF(pos()) + m_paintOffset - QPointF(m_slide, 0), m_size);
 }
 
 void AppTile::setFrame(const QRectF &frame)
@@ -310,6 +310,20 @@ void AppTile::setFrame(const QRectF &frame)
     const auto clean = [](double v) { return std::clamp(finiteOr(v, 0), -1e6, 1e6); };
     const QRectF rect(clean(frame.x()), clean(frame.y()), std::max(0.0, clean(frame.width())),
                       std::max(0.0, clean(frame.height())));
+    place(rect.translated(m_slide, 0));
+}
+
+void AppTile::setSlide(double x)
+{
+    if (!std::isfinite(x) || x == m_slide)
+        return;
+    const QRectF rest = frame();
+    m_slide = x;
+    place(rest.translated(x, 0));
+}
+
+void AppTile::place(const QRectF &rect)
+{
     const QRect outer = rect.toAlignedRect().adjusted(-paintMargin, -paintMargin, paintMargin, paintMargin);
     if (rect.size() != m_size)
         contentChanged();

@@ -76,6 +76,12 @@ public:
     // widget by whole pixels keeps the fraction.
     QRectF frame() const;
     void setFrame(const QRectF &frame);
+    // How far the whole tile is moved sideways from its frame (the row
+    // reflow while a tile is dragged over the row): the widget itself moves,
+    // so the tile shows whole wherever it slides, and frame() stays the
+    // place it rests at. 0 by default.
+    double slide() const { return m_slide; }
+    void setSlide(double x);
     // (0, 0, frame width, frame height): the coordinates of every geometry below.
     QRectF bounds() const;
 
@@ -126,6 +132,9 @@ public:
 
     // The delete badge in tile coordinates, also while it is not shown.
     QRectF deleteBadgeRect() const { return deleteBadge().rect; }
+    // Whether a point of the tile presses the delete badge: its square grown
+    // by the badge's slack, since the small square itself is easy to miss.
+    bool deleteBadgeHit(QPointF point) const { return deleteBadge().hitTest(point); }
 
     // A transform applied about the centre of the bounds while painting,
     // like a layer transform about its anchor point (wobble, shifts). Redraw
@@ -171,6 +180,8 @@ private:
         QPointF origin; // top-left of the padded label area in tile coordinates; the image starts at its offset()
     };
 
+    // Puts the widget around `shown`, the frame moved by the slide.
+    void place(const QRectF &shown);
     EditModeBadge deleteBadge() const;
     void redrawIf(bool changed);
     // The content changed: the transformed-drawing image is stale.
@@ -191,7 +202,8 @@ private:
     QMap<int, QImage> m_rasterizedIcons;
 
     QSizeF m_size;
-    QPointF m_paintOffset; // frame origin minus widget origin
+    QPointF m_paintOffset; // shown frame's origin minus widget origin
+    double m_slide = 0;
     QTransform m_layerTransform;
     LabelRaster m_label;
     // The painted part of the whole tile (with paintMargin around it), device

@@ -183,6 +183,16 @@ std::optional<QImage> IconProvider::cachedIcon(const AppItem &app) const
     return std::nullopt;
 }
 
+QImage IconProvider::iconNow(const AppItem &app)
+{
+    if (std::optional<QImage> cached = cachedIcon(app))
+        return *cached;
+    // Cached, so that it is not read again when the worker's turn comes.
+    const QImage read = readNow(key(app));
+    m_cache.insert(key(app), new QImage(read));
+    return read;
+}
+
 int IconProvider::pendingCount() const
 {
     return int(m_pending.size());

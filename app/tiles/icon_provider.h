@@ -63,6 +63,10 @@ public:
     std::optional<QImage> icon(const AppItem &app);
     // The cached icon, or nothing. Starts nothing.
     std::optional<QImage> cachedIcon(const AppItem &app) const;
+    // The cached icon, or else the icon read here and now, on the calling
+    // (main) thread, and cached: for the one picture that cannot wait for the
+    // worker. The generic application icon when the bundle has none.
+    QImage iconNow(const AppItem &app);
     // Number of bundle paths whose load is queued or running.
     int pendingCount() const;
 

@@ -1,7 +1,13 @@
 #include "tiles/tile_pasteboard.h"
 
 #include <QDir>
+#include <QDrag>
 #include <QMimeData>
+
+Qt::DropAction TilePasteboard::runSystemDrag(QDrag &drag, Qt::DropActions offered, Qt::DropAction proposed)
+{
+    return drag.exec(offered, proposed);
+}
 
 const QString &TilePasteboard::tessellonTile()
 {

@@ -6,9 +6,11 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
+class QDrag;
 class QMimeData;
 
 // The private drag-and-drop format of tiles. A dragged tile carries one item:
@@ -19,6 +21,18 @@ class TilePasteboard
 {
 public:
     TilePasteboard() = delete;
+
+    // What every tile drag offers whoever drops it, inside the launcher or in
+    // another application: a link to the application, never a move or a copy,
+    // so that a file manager that takes it cannot carry the bundle out of its
+    // folder.
+    static constexpr Qt::DropActions offeredActions = Qt::LinkAction;
+    static constexpr Qt::DropAction proposedAction = Qt::LinkAction;
+
+    // Runs a started system drag with what it offers and proposes, and
+    // answers what the drop did. The real one is QDrag::exec.
+    using DragRunner = std::function<Qt::DropAction(QDrag &drag, Qt::DropActions offered, Qt::DropAction proposed)>;
+    static Qt::DropAction runSystemDrag(QDrag &drag, Qt::DropActions offered, Qt::DropAction proposed);
 
     // "app.tessellon.tile".
     static const QString &tessellonTile();

@@ -188,7 +188,9 @@ LayoutSourceImporter::Environment LayoutSourceImporter::Environment::system()
 
 SQLRunner LayoutSourceImporter::systemRunner()
 {
-    return SQLiteToolRunner::fromEnvironment();
+    SQLiteToolRunner runner = SQLiteToolRunner::fromEnvironment();
+    runner.launchFailureLog = SQLiteToolRunner::probeFailureLog;
+    return runner;
 }
 
 std::optional<LayoutSourceSnapshot> LayoutSourceImporter::read(const LayoutSourceRecord &record,

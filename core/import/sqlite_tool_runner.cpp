@@ -254,7 +254,7 @@ std::optional<QByteArray> SQLiteToolRunner::bytes(const QString &database, const
     if (result.stopped)
         return fail(QStringLiteral("stopped"));
     if (!result.started || (!result.finished && !result.errorText.isEmpty())) {
-        Log::write("[Tessellon] 布局来源探测失败: %@", result.errorText);
+        Log::write(launchFailureLog, result.errorText);
         if (result.started && importLimitFirst && shared.deadline->hasExpired())
             return fail(timeLimit);
         return fail(result.started ? QStringLiteral("sqlite3 %1 after %2 ms").arg(result.errorText).arg(remaining)

@@ -35,6 +35,9 @@ struct SQLiteToolRunner
                                                         int timeoutMs)>;
 
     static inline const QString kExecutable = QStringLiteral("/usr/bin/sqlite3");
+    // The log lines of a tool that cannot be run, the failure's words at %@.
+    static inline const QString readFailureLog = QStringLiteral("[Tessellon] 读取原生启动台布局失败: %@");
+    static inline const QString probeFailureLog = QStringLiteral("[Tessellon] 布局来源探测失败: %@");
     // A tool still running after this is killed; its output counts as a failure.
     static constexpr int kTimeoutMs = 5000;
     // Launcher stores are small; anything larger is not copied.
@@ -53,6 +56,10 @@ struct SQLiteToolRunner
     };
     // Where the private copies are made; empty means the system's temporary directory.
     QString workDirectory;
+    // The log line when the tool cannot be run: it says what was being done,
+    // reading the system launcher's layout by default, probing a layout
+    // source when an import of one runs the query.
+    QString launchFailureLog = readFailureLog;
 
     std::optional<QString> operator()(const QString &database, const QString &sql) const;
     // The same query's output as the tool printed it, for readers that split

@@ -11,7 +11,13 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <deque>
+#include <map>
+#include <optional>
+#include <set>
 #include <utility>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -68,6 +74,19 @@ bool isDirectory(const QString &path)
     return QFileInfo(path).isDir();
 }
 
+// A directory as the file system knows it, whichever path reaches it.
+using DirectoryKey = std::pair<quint64, quint64>;
+
+// The directory at `path` (symbolic links followed), or nothing when it is
+// none.
+std::optional<DirectoryKey> directoryKey(const QString &path)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return std::nullopt;
+    return DirectoryKey(quint64(status.st_dev), quint64(status.st_ino));
+}
+
 // The name the file browser would show. Linux keeps no localized names for
 // bundles, so this is the file name itself, extension shown.
 QString displayNameAtPath(const QString &path)
@@ -75,12 +94,46 @@ QString displayNameAtPath(const QString &path)
     return lastComponent(path);
 }
 
-std::optional<QVariantMap> readInfoPlist(const QString &bundlePath)
+} // namespace
+
+// A folder named "*.app" without an Info.plist is common (a bundle half
+// deleted, a folder merely named so), and a scan may meet thousands of them:
+// one line gives their number and the first few paths.
+struct AppScanner::MissingInfoPlists
+{
+    int count = 0;
+    QStringList first;
+
+    void add(const QString &bundlePath)
+    {
+        ++count;
+        if (first.size() < missingInfoPlistsNamed)
+            first.append(bundlePath);
+    }
+
+    void log() const
+    {
+        if (count == 0)
+            return;
+        const QString more = count > first.size() ? QStringLiteral(" …") : QString();
+        Log::write("[scan] skipped count=%d reason=no-info-plist paths=%@%@", count, first.join(QStringLiteral(", ")),
+                   more);
+    }
+};
+
+namespace {
+
+// A bundle without an Info.plist goes to `missing` when there is one, else it
+// is logged on its own line.
+std::optional<QVariantMap> readInfoPlist(const QString &bundlePath, AppScanner::MissingInfoPlists *missing)
 {
     const QString plistPath = bundlePath + QLatin1StringView("/Contents/Info.plist");
     const QFileInfo info(plistPath);
     if (!info.exists()) {
-        Log::write("[scan] skipped path=%@ reason=no-info-plist", bundlePath);
+        if (missing != nullptr)
+            missing->add(bundlePath);
+        else
+            Log::write("[scan] skipped path=%@ reason=no-info-plist", bundlePath);
         return std::nullopt;
     }
     // Only regular files are read: opening a FIFO or a device would block or
@@ -134,6 +187,17 @@ bool isTrueOrOne(const QVariant &value)
 
 } // namespace
 
+// What one walk has seen: a link back to a folder above it, or two links to
+// one folder, would otherwise walk that folder again under another path, read
+// each bundle in it again and could record the looped path as the bundle's.
+struct AppScanner::Walk
+{
+    // Each folder with the shallowest level it was listed at: one met again
+    // as deep or deeper has nothing new to give.
+    std::map<DirectoryKey, int> folders;
+    std::set<DirectoryKey> bundles;
+};
+
 const QStringList &AppScanner::defaultDirectories()
 {
     static const QStringList directories = {
@@ -155,14 +219,16 @@ QList<AppItem> AppScanner::scan(const QStringList &extraDirectories) const
 {
     QList<AppItem> found;
     QSet<QString> seen;
+    MissingInfoPlists missing;
+    Walk walk;
     const QStringList roots = m_directories + extraDirectories;
     for (const QString &root : roots) {
         // An empty entry would otherwise mean the working directory.
         if (root.isEmpty())
             continue;
-        for (const QString &bundle : applicationPaths(rootPath(root), 0)) {
+        for (const QString &bundle : applicationPaths(rootPath(root), 0, walk)) {
             // The walk has just seen that the bundle is a directory.
-            std::optional<AppItem> item = makeItemAtPath(bundle, true);
+            std::optional<AppItem> item = makeItemAtPath(bundle, true, &missing);
             if (!item)
                 continue;
             const QString key = item->stableID();
@@ -172,6 +238,7 @@ QList<AppItem> AppScanner::scan(const QStringList &extraDirectories) const
             found.append(std::move(*item));
         }
     }
+    missing.log();
     return found;
 }
 
@@ -183,30 +250,69 @@ QList<QUrl> AppScanner::applications(const QUrl &directory, int depth) const
     const QString path = directory.toLocalFile();
     if (path.isEmpty())
         return urls;
-    for (const QString &bundle : applicationPaths(rootPath(path), depth))
+    Walk walk;
+    for (const QString &bundle : applicationPaths(rootPath(path), depth, walk))
         urls.append(QUrl::fromLocalFile(bundle));
     return urls;
 }
 
-QStringList AppScanner::applicationPaths(const QString &directory, int depth) const
+QStringList AppScanner::applicationPaths(const QString &directory, int depth, Walk &walk) const
 {
+    struct Folder
+    {
+        QString path;
+        int depth;
+    };
     QStringList result;
-    if (depth > kMaxFolderDepth)
-        return result;
-    // Unsorted, hidden entries included; a missing or unreadable folder lists
-    // nothing. The depth limit also ends any loop of symbolic links.
-    QDirIterator entries(directory, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (entries.hasNext()) {
-        entries.next();
-        const QString name = entries.fileName();
-        const QString child = joined(directory, name);
-        if (endsWithApp(name)) {
-            // A bundle is never entered, so bundles nested in it stay unseen.
-            if (isDirectory(child))
-                result.append(child);
-        } else if (depth < kMaxFolderDepth && !name.startsWith(QLatin1Char('.'))
-                   && !name.endsWith(QLatin1StringView(".framework")) && isDirectory(child)) {
-            result.append(applicationPaths(child, depth + 1));
+    const auto addBundle = [&](const QString &path) {
+        const std::optional<DirectoryKey> bundle = directoryKey(path);
+        if (bundle && walk.bundles.insert(*bundle).second)
+            result.append(path);
+    };
+    // Level by level, and whatever a symbolic link leads to only after
+    // everything that is reached without one: a folder or bundle reached both
+    // ways is recorded under its own path, not the link's.
+    std::deque<Folder> direct{{directory, depth}};
+    std::deque<Folder> linkedFolders;
+    QStringList linkedBundles;
+    while (!direct.empty() || !linkedFolders.empty() || !linkedBundles.isEmpty()) {
+        if (direct.empty() && !linkedBundles.isEmpty()) {
+            addBundle(linkedBundles.takeFirst());
+            continue;
+        }
+        const bool viaLink = direct.empty();
+        std::deque<Folder> &queue = viaLink ? linkedFolders : direct;
+        const Folder folder = std::move(queue.front());
+        queue.pop_front();
+        if (folder.depth > kMaxFolderDepth)
+            continue;
+        const std::optional<DirectoryKey> self = directoryKey(folder.path);
+        if (!self)
+            continue;
+        // A folder already listed at this level or above: a link back to it
+        // (a loop) or a second way to it.
+        if (const auto listed = walk.folders.find(*self); listed != walk.folders.end() && listed->second <= folder.depth)
+            continue;
+        walk.folders[*self] = folder.depth;
+
+        // Unsorted, hidden entries included; a missing or unreadable folder
+        // lists nothing.
+        QDirIterator entries(folder.path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        while (entries.hasNext()) {
+            entries.next();
+            const QString name = entries.fileName();
+            const QString child = joined(folder.path, name);
+            const bool link = entries.fileInfo().isSymLink();
+            if (endsWithApp(name)) {
+                // A bundle is never entered, so bundles nested in it stay unseen.
+                if (link)
+                    linkedBundles.append(child);
+                else
+                    addBundle(child);
+            } else if (folder.depth < kMaxFolderDepth && !name.startsWith(QLatin1Char('.'))
+                       && !name.endsWith(QLatin1StringView(".framework")) && isDirectory(child)) {
+                (viaLink || link ? linkedFolders : direct).push_back({child, folder.depth + 1});
+            }
         }
     }
     return result;
@@ -224,11 +330,12 @@ std::optional<AppItem> AppScanner::makeItem(const QUrl &url) const
     return makeItemAtPath(path, false);
 }
 
-std::optional<AppItem> AppScanner::makeItemAtPath(const QString &path, bool knownDirectory) const
+std::optional<AppItem> AppScanner::makeItemAtPath(const QString &path, bool knownDirectory,
+                                                  MissingInfoPlists *missing) const
 {
     if (!knownDirectory && !isDirectory(path))
         return std::nullopt;
-    const std::optional<QVariantMap> info = readInfoPlist(path);
+    const std::optional<QVariantMap> info = readInfoPlist(path, missing);
     if (!info)
         return std::nullopt;
 

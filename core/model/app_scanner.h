@@ -34,7 +34,10 @@ public:
 
     // The bundles directly in `directory` and up to two folder levels below it
     // (`depth` is the level of `directory`, 0 for a scan root). Bundles are
-    // never entered, nor are folders named ".*" or "*.framework".
+    // never entered, nor are folders named ".*" or "*.framework". Each real
+    // folder and bundle counts once, however many symbolic links lead to it
+    // (a link back up a folder ends there), and what is reached without a
+    // link comes first, so a bundle found both ways keeps its own path.
     QList<QUrl> applications(const QUrl &directory, int depth = 0) const;
 
     // The record of the bundle at `url`, or nothing when it is not a directory,
@@ -45,9 +48,18 @@ public:
     // installer and the like, in any letter case, anywhere in the name.
     static bool isHelperName(const QString &name);
 
+    // The bundles of one scan that had no Info.plist, logged together in one
+    // line: how many, and the first missingInfoPlistsNamed paths.
+    struct MissingInfoPlists;
+    static constexpr int missingInfoPlistsNamed = 5;
+
 private:
-    QStringList applicationPaths(const QString &directory, int depth) const;
-    std::optional<AppItem> makeItemAtPath(const QString &path, bool knownDirectory) const;
+    struct Walk;
+    QStringList applicationPaths(const QString &directory, int depth, Walk &walk) const;
+    // A bundle without an Info.plist is counted in `missing` when given,
+    // else logged on its own.
+    std::optional<AppItem> makeItemAtPath(const QString &path, bool knownDirectory,
+                                          MissingInfoPlists *missing = nullptr) const;
 
     QStringList m_directories;
 };

@@ -2,10 +2,12 @@
 
 #include "foundation/log.h"
 #include "json_writer.h"
+#include "layout_backup.h"
 #include "stored_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -97,6 +99,88 @@ QByteArray withoutNonFiniteLiterals(const QByteArray &bytes)
             out.append(c);
     }
     return out;
+}
+
+// The length of the well-formed UTF-8 sequence at `at` (1 to 4), or 0.
+int utf8SequenceLength(const QByteArray &bytes, qsizetype at)
+{
+    const auto byte = [&](qsizetype i) { return uchar(bytes.at(i)); };
+    const uchar lead = byte(at);
+    if (lead < 0x80)
+        return 1;
+    int length = 0;
+    // The second byte's range shuts out overlong forms, surrogates and code
+    // points beyond U+10FFFF.
+    uchar low = 0x80;
+    uchar high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (at + length > bytes.size() || byte(at + 1) < low || byte(at + 1) > high)
+        return 0;
+    for (int k = 2; k < length; ++k) {
+        if (byte(at + k) < 0x80 || byte(at + k) > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+// The bytes with every byte that is not part of well-formed UTF-8 replaced by
+// U+FFFD. The JSON reader refuses a whole document for one such byte, and one
+// stray byte in a folder's or an application's name (written by another tool,
+// or by hand in another encoding) would then cost every entry; this way it
+// costs that one character. `dropped` names where the first was and how many.
+QByteArray withValidUtf8(const QByteArray &bytes, QStringList *dropped)
+{
+    // A well-formed file, the usual case, is returned as it is.
+    qsizetype first = 0;
+    while (first < bytes.size()) {
+        const int length = utf8SequenceLength(bytes, first);
+        if (length == 0)
+            break;
+        first += length;
+    }
+    if (first == bytes.size())
+        return bytes;
+    QByteArray out = bytes.left(first);
+    out.reserve(bytes.size() + 16);
+    int replaced = 0;
+    for (qsizetype i = first; i < bytes.size();) {
+        if (const int length = utf8SequenceLength(bytes, i)) {
+            out.append(bytes.constData() + i, length);
+            i += length;
+            continue;
+        }
+        ++replaced;
+        out.append("\xEF\xBF\xBD");
+        ++i;
+    }
+    dropped->append(QStringLiteral("byte %1 (invalid UTF-8; %2 byte(s) replaced by U+FFFD)").arg(first).arg(replaced));
+    return out;
+}
+
+// The JSON document in `bytes`, read as leniently as the file's entries
+// allow; what was left out or replaced is named in `dropped`.
+std::optional<QJsonDocument> parseDocument(const QByteArray &bytes, QStringList *dropped)
+{
+    QStringList repaired;
+    QJsonParseError error;
+    const QJsonDocument document =
+        QJsonDocument::fromJson(withoutNonFiniteLiterals(withValidUtf8(bytes, &repaired)), &error);
+    if (error.error != QJsonParseError::NoError)
+        return std::nullopt;
+    dropped->append(repaired);
+    return document;
 }
 
 std::optional<LayoutFolder> decodeFolder(const QJsonObject &object)
@@ -214,14 +298,15 @@ auto loadFile(const QString &path, Decode decode, std::optional<StoredFile::Iden
 }
 
 // Before `path` is replaced: a file there that cannot be decoded is moved aside
-// first, and one read only in part is copied aside. False (with `error`) when a
-// file stays in the way: one that cannot be read, or cannot be moved.
+// first, and one read only in part is copied aside. False (with `error`, which
+// the caller puts after the path) when a file stays in the way: one that
+// cannot be read, or cannot be moved.
 template <typename Decode>
 bool makeReplaceable(const QString &path, Decode decode, const std::optional<StoredFile::Identity> &known,
                      bool blocked, QString *error)
 {
     if (blocked) {
-        *error = QStringLiteral("%1 could not be read and is kept as it is").arg(path);
+        *error = QStringLiteral("could not be read and is kept as it is");
         return false;
     }
     if (known && StoredFile::identity(path) == known)
@@ -230,7 +315,7 @@ bool makeReplaceable(const QString &path, Decode decode, const std::optional<Sto
     if (contents.status == StoredFile::Status::missing)
         return true;
     if (contents.status == StoredFile::Status::unreadable) {
-        *error = QStringLiteral("%1 cannot be read (%2) and is kept as it is").arg(path, contents.error);
+        *error = QStringLiteral("cannot be read (%1) and is kept as it is").arg(contents.error);
         return false;
     }
     QStringList dropped;
@@ -243,7 +328,7 @@ bool makeReplaceable(const QString &path, Decode decode, const std::optional<Sto
     Log::write("[store] unreadable file=%@ reason=%@ backup=%@", path, QStringLiteral("undecodable"),
                backup.isEmpty() ? QStringLiteral("none") : backup);
     if (backup.isEmpty()) {
-        *error = QStringLiteral("unreadable file %1 could not be moved aside").arg(path);
+        *error = QStringLiteral("is unreadable and could not be moved aside");
         return false;
     }
     return true;
@@ -327,11 +412,10 @@ std::optional<LauncherLayout> LayoutStore::decodeLayout(const QByteArray &bytes,
     QStringList ignored;
     if (!dropped)
         dropped = &ignored;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(withoutNonFiniteLiterals(bytes), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
+    const std::optional<QJsonDocument> document = parseDocument(bytes, dropped);
+    if (!document || !document->isObject())
         return std::nullopt;
-    const QJsonObject root = document.object();
+    const QJsonObject root = document->object();
 
     LauncherLayout layout;
     // Pages are kept exactly as stored, even none at all.
@@ -408,11 +492,12 @@ QByteArray LayoutStore::encodePinned(const QStringList &pinned)
 std::optional<QStringList> LayoutStore::decodePinned(const QByteArray &bytes, QStringList *dropped)
 {
     QStringList ignored;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(withoutNonFiniteLiterals(bytes), &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
+    if (!dropped)
+        dropped = &ignored;
+    const std::optional<QJsonDocument> document = parseDocument(bytes, dropped);
+    if (!document || !document->isArray())
         return std::nullopt;
-    return stringArray(QJsonValue(document.array()), QStringLiteral("pinned"), dropped ? dropped : &ignored);
+    return stringArray(QJsonValue(document->array()), QStringLiteral("pinned"), dropped);
 }
 
 LauncherLayout LayoutStore::load() const
@@ -431,12 +516,21 @@ bool LayoutStore::save(const LauncherLayout &layout) const
         && StoredFile::writeAtomically(fileURL(), encodeLayout(layout), &error, m_writer);
     if (!written) {
         m_knownLayout.reset();
-        // The same text in every interface language.
-        Log::write("[Tessellon] 布局保存失败: %@", error);
+        // The same text in every interface language. The file is named: a
+        // reason such as "Permission denied" alone leaves the user guessing
+        // which folder to fix.
+        Log::write("[Tessellon] 布局保存失败: %@: %@", fileURL(), error);
         return false;
     }
     m_knownLayout = StoredFile::identity(fileURL());
     return true;
+}
+
+void LayoutStore::removeLeftoverTemporaryFiles() const
+{
+    const QStringList names{kLayoutFileName, kPinnedFileName, QFileInfo(LayoutBackup::pathFor(fileURL())).fileName()};
+    for (const QString &removed : StoredFile::removeLeftoverTemporaries(m_directory, names))
+        Log::write("[store] removed leftover temporary file=%@", removed);
 }
 
 QStringList LayoutStore::loadPinned() const

@@ -44,7 +44,8 @@ public:
     // The layout exactly as stored (possibly with no page); the empty layout
     // when the file is missing or cannot be decoded.
     LauncherLayout load() const;
-    // False, with a "[Tessellon] 布局保存失败: " log line, when it could not be written.
+    // False, with a "[Tessellon] 布局保存失败: <file>: <reason>" log line, when
+    // it could not be written.
     bool save(const LauncherLayout &layout) const;
 
     // The pinned identifiers; empty when the file is missing or undecodable.
@@ -60,12 +61,22 @@ public:
     // an entry, page, hidden mark, rename or source of the wrong kind (a
     // number for a text, NaN, a lone surrogate) is left out and named in
     // `dropped`, as is a missing member; everything else is kept. Unknown
-    // members are ignored.
+    // members are ignored. A byte that is not part of well-formed UTF-8 is
+    // read as U+FFFD, and named in `dropped`, rather than failing the file.
     static std::optional<LauncherLayout> decodeLayout(const QByteArray &bytes, QStringList *dropped = nullptr);
     static QByteArray encodePinned(const QStringList &pinned);
     // Nothing when the bytes are no JSON array; elements that are not text are
-    // left out and named in `dropped`.
+    // left out and named in `dropped`, as are bytes that are not UTF-8 (read
+    // as U+FFFD).
     static std::optional<QStringList> decodePinned(const QByteArray &bytes, QStringList *dropped = nullptr);
+
+    // Removes the temporary files that a save of this store's files (the
+    // layout, the pinned list, the layout's backup) interrupted by a kill or a
+    // power cut left in the state directory, each with one "[store]" line.
+    // For start-up, before anything is saved: a save running at the same time
+    // in another process on this directory would fail (logged) and keep the
+    // file it was to replace.
+    void removeLeftoverTemporaryFiles() const;
 
     // How saves reach the disk; tests replace it to fail a write.
     void setWriter(StoredFile::Writer writer) { m_writer = std::move(writer); }

@@ -4,9 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,6 +23,24 @@ StoredFile::Identity identityOf(const struct stat &status)
     identity.size = qint64(status.st_size);
     identity.modifiedNs = qint64(status.st_mtim.tv_sec) * 1000000000 + qint64(status.st_mtim.tv_nsec);
     return identity;
+}
+
+// A save's temporary file for `fileName`: ".<fileName>." and the six
+// characters that mkostemp() puts in place of "XXXXXX".
+QByteArray temporaryTemplate(const QString &fileName)
+{
+    return QFile::encodeName(QStringLiteral(".") + fileName) + ".XXXXXX";
+}
+
+bool isTemporaryOf(const QByteArray &entry, const QString &fileName)
+{
+    const QByteArray pattern = temporaryTemplate(fileName);
+    const qsizetype fixed = pattern.size() - 6;
+    if (entry.size() != pattern.size() || !entry.startsWith(pattern.left(fixed)))
+        return false;
+    return std::all_of(entry.cbegin() + fixed, entry.cend(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
 }
 
 } // namespace
@@ -119,10 +139,10 @@ bool StoredFile::writeAtomically(const QString &path, const QByteArray &bytes, Q
     if (!QDir().mkpath(directory))
         return fail(QStringLiteral("cannot create directory %1").arg(directory));
 
-    QByteArray temporary = QFile::encodeName(directory + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
+    QByteArray temporary = QFile::encodeName(directory + QLatin1Char('/')) + temporaryTemplate(info.fileName());
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+        return fail(QStringLiteral("temporary file: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     // The replacement keeps the permissions of the file it replaces.
     struct stat existing;
     const mode_t mode =
@@ -161,6 +181,31 @@ bool StoredFile::writeAtomically(const QString &path, const QByteArray &bytes, Q
         ::close(directoryFd);
     }
     return true;
+}
+
+QStringList StoredFile::removeLeftoverTemporaries(const QString &directory, const QStringList &fileNames)
+{
+    QStringList removed;
+    const QByteArray folder = QFile::encodeName(directory);
+    DIR *listing = ::opendir(folder.constData());
+    if (!listing)
+        return removed;
+    const int folderFd = ::dirfd(listing);
+    while (const dirent *entry = ::readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        if (std::none_of(fileNames.cbegin(), fileNames.cend(),
+                         [&](const QString &fileName) { return isTemporaryOf(name, fileName); }))
+            continue;
+        // Only a file this code could have made; unlinkat() never follows a
+        // link, so a link put there in the meantime goes, never its target.
+        struct stat status;
+        if (::fstatat(folderFd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(status.st_mode))
+            continue;
+        if (::unlinkat(folderFd, name.constData(), 0) == 0)
+            removed.append(directory + QLatin1Char('/') + QFile::decodeName(name));
+    }
+    ::closedir(listing);
+    return removed;
 }
 
 QString StoredFile::setAside(const QString &path, const QDateTime &now)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -65,6 +66,13 @@ public:
     // removes the temporary file and leaves `path` untouched; `error` says why.
     static bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr,
                                 const Writer &writer = Writer::system());
+
+    // Removes from `directory` what an interrupted writeAtomically() of a file
+    // named in `fileNames` left there (a kill or a power cut between the write
+    // and the rename): regular files named exactly as it names its temporary
+    // files, ".<name>." and six letters or digits. Nothing else is touched: no
+    // other name, no link, no folder. Returns the paths removed.
+    static QStringList removeLeftoverTemporaries(const QString &directory, const QStringList &fileNames);
 
     // Renames `path` to "<name>.corrupt-<UTC yyyyMMdd-HHmmss>" beside it,
     // adding "-2", "-3", ... rather than replacing an earlier backup. Returns

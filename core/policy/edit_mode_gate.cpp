@@ -14,9 +14,9 @@ bool isFinite(QPointF point)
 
 } // namespace
 
-EditModeGate::EditModeGate() : EditModeGate(Configuration()) {}
+EditModeGate::EditModeGate() : EditModeGate(Tuning()) {}
 
-EditModeGate::EditModeGate(const Configuration &configuration) : m_configuration(configuration) {}
+EditModeGate::EditModeGate(const Tuning &tuning) : m_tuning(tuning) {}
 
 bool EditModeGate::press(std::optional<int> index, QPointF point, double now)
 {
@@ -36,7 +36,7 @@ bool EditModeGate::moved(QPointF point)
     if (!m_pendingIndex || !isFinite(point))
         return false;
     const double distance = std::hypot(point.x() - m_origin.x(), point.y() - m_origin.y());
-    if (distance > m_configuration.moveTolerance) {
+    if (distance > m_tuning.moveTolerance) {
         m_pendingIndex.reset();
         return true;
     }
@@ -47,7 +47,7 @@ EditModeGate::Action EditModeGate::holdElapsed(double now)
 {
     if (m_editing || !m_pendingIndex)
         return Action::none;
-    if (m_configuration.holdDuration <= now - m_startedAt + kHoldSlack) {
+    if (m_tuning.holdDuration <= now - m_startedAt + kHoldSlack) {
         m_pendingIndex.reset();
         m_editing = true;
         m_enteredDuringPress = true;

@@ -10,21 +10,21 @@
 class EditModeGate
 {
 public:
-    struct Configuration
+    struct Tuning
     {
         double holdDuration = 0.5;
         // Points the pointer may travel before the press no longer counts as held.
         double moveTolerance = 7;
 
-        friend bool operator==(const Configuration &, const Configuration &) = default;
+        friend bool operator==(const Tuning &, const Tuning &) = default;
     };
 
     enum class Action { none, enterEditing };
 
     EditModeGate();
-    explicit EditModeGate(const Configuration &configuration);
+    explicit EditModeGate(const Tuning &tuning);
 
-    const Configuration &configuration() const { return m_configuration; }
+    const Tuning &tuning() const { return m_tuning; }
     bool isEditing() const { return m_editing; }
     // Tile index of an armed long press.
     std::optional<int> pendingIndex() const { return m_pendingIndex; }
@@ -49,7 +49,7 @@ public:
     void exit();
 
 private:
-    Configuration m_configuration;
+    Tuning m_tuning;
     bool m_editing = false;
     std::optional<int> m_pendingIndex;
     bool m_enteredDuringPress = false;

@@ -21,10 +21,10 @@ MenuDescriptor MenuDescriptor::build(int selectionCount, bool isFolder, bool isH
 
     if (multiple) {
         items.append(MenuItemDescriptor(MenuAction::open, L("打开 %d 个项目", count)));
-        items.append(MenuItemDescriptor(MenuAction::showInFinder, L("在 Finder 中显示 %d 个项目", count)));
+        items.append(MenuItemDescriptor(MenuAction::showInFinder, L("在文件管理器中显示 %d 个项目", count)));
     } else {
         items.append(MenuItemDescriptor(MenuAction::open, isFolder ? L("打开文件夹") : L("打开")));
-        items.append(MenuItemDescriptor(MenuAction::showInFinder, L("在 Finder 中显示")));
+        items.append(MenuItemDescriptor(MenuAction::showInFinder, L("在文件管理器中显示")));
     }
     items.append(MenuItemDescriptor::separator());
 

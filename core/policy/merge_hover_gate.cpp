@@ -15,9 +15,9 @@ bool containsWithMargin(const QRectF &rect, QPointF point, double margin)
 
 } // namespace
 
-MergeHoverGate::MergeHoverGate() : MergeHoverGate(Configuration()) {}
+MergeHoverGate::MergeHoverGate() : MergeHoverGate(Tuning()) {}
 
-MergeHoverGate::MergeHoverGate(const Configuration &configuration) : m_configuration(configuration) {}
+MergeHoverGate::MergeHoverGate(const Tuning &tuning) : m_tuning(tuning) {}
 
 MergeHoverGate::Outcome MergeHoverGate::update(QPointF pointer, const std::optional<QString> &hoveredID, double now,
                                                const std::optional<QRectF> &slackRect)
@@ -29,7 +29,7 @@ MergeHoverGate::Outcome MergeHoverGate::update(QPointF pointer, const std::optio
         return Outcome{m_candidate, m_committed, m_candidate.has_value() && !m_committed.has_value()};
 
     if (!hoveredID) {
-        if (m_committed && slackRect && containsWithMargin(*slackRect, pointer, m_configuration.hysteresis)) {
+        if (m_committed && slackRect && containsWithMargin(*slackRect, pointer, m_tuning.hysteresis)) {
             m_candidate = m_committed;
             return Outcome{m_committed, m_committed, false};
         }
@@ -46,14 +46,14 @@ MergeHoverGate::Outcome MergeHoverGate::update(QPointF pointer, const std::optio
     }
 
     const double distance = std::hypot(pointer.x() - m_anchoredAt.x(), pointer.y() - m_anchoredAt.y());
-    if (distance > m_configuration.jitter) {
+    if (distance > m_tuning.jitter) {
         // Still travelling across the tile: the dwell starts over from here.
         m_anchoredAt = pointer;
         m_candidateSince = now;
         m_committed.reset();
         return Outcome{m_candidate, std::nullopt, true};
     }
-    if (m_committed || now - m_candidateSince < m_configuration.dwell)
+    if (m_committed || now - m_candidateSince < m_tuning.dwell)
         return Outcome{m_candidate, m_committed, !m_committed.has_value()};
     m_committed = m_candidate;
     return Outcome{m_candidate, m_committed, false};

@@ -13,13 +13,13 @@
 class MergeHoverGate
 {
 public:
-    struct Configuration
+    struct Tuning
     {
         double dwell = 0.5;
         double jitter = 8;
         double hysteresis = 12;
 
-        friend bool operator==(const Configuration &, const Configuration &) = default;
+        friend bool operator==(const Tuning &, const Tuning &) = default;
     };
 
     struct Outcome
@@ -35,9 +35,9 @@ public:
     };
 
     MergeHoverGate();
-    explicit MergeHoverGate(const Configuration &configuration);
+    explicit MergeHoverGate(const Tuning &tuning);
 
-    const Configuration &configuration() const { return m_configuration; }
+    const Tuning &tuning() const { return m_tuning; }
     const std::optional<QString> &candidate() const { return m_candidate; }
     const std::optional<QString> &committed() const { return m_committed; }
     double candidateSince() const { return m_candidateSince; }
@@ -51,7 +51,7 @@ public:
     void reset();
 
 private:
-    Configuration m_configuration;
+    Tuning m_tuning;
     std::optional<QString> m_candidate;
     std::optional<QString> m_committed;
     double m_candidateSince = 0;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -21,6 +22,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -182,6 +184,8 @@ TEST_F(SingleInstanceTest, SocketFileAndDescriptorsGoWithTheRunningInstance)
     const std::set<int> before = openDescriptors();
     {
         SingleInstance running(path());
+        // The silent connection stays open while it is counted.
+        running.setMessageTimeout(std::chrono::hours(1));
         int reopens = 0;
         running.onReopen = [&] { ++reopens; };
         ASSERT_EQ(running.acquire(), SingleInstance::Role::primary);
@@ -219,6 +223,7 @@ TEST_F(SingleInstanceTest, SocketFileAndDescriptorsGoWithTheRunningInstance)
 TEST_F(SingleInstanceTest, StalledPeerDoesNotHoldUpAHandOver)
 {
     SingleInstance running(path());
+    running.setMessageTimeout(std::chrono::hours(1));
     int reopens = 0;
     running.onReopen = [&] { ++reopens; };
     ASSERT_EQ(running.acquire(), SingleInstance::Role::primary);
@@ -232,6 +237,73 @@ TEST_F(SingleInstanceTest, StalledPeerDoesNotHoldUpAHandOver)
     EXPECT_EQ(later.acquire(), SingleInstance::Role::handedOver);
     ASSERT_TRUE(spinUntil([&] { return reopens == 1; }));
     EXPECT_FALSE(stalled.peerClosed());
+}
+
+// A connection that has not sent its whole line when its time runs out is
+// closed, whether it said nothing or stopped halfway: idle connections cannot
+// pile up and hold the launcher's descriptors. A later start still gets in.
+TEST_F(SingleInstanceTest, ConnectionsWithoutAWholeLineInTimeAreClosed)
+{
+    SingleInstance running(path());
+    running.setMessageTimeout(std::chrono::milliseconds(50));
+    int reopens = 0;
+    running.onReopen = [&] { ++reopens; };
+    ASSERT_EQ(running.acquire(), SingleInstance::Role::primary);
+    ASSERT_TRUE(spinUntil([] { return true; }));
+    const std::set<int> before = openDescriptors();
+
+    {
+        std::vector<PlainSocket> idle;
+        for (int i = 0; i < 20; ++i) {
+            idle.push_back(PlainSocket::connectedTo(path()));
+            ASSERT_TRUE(idle.back().isOpen());
+        }
+        ASSERT_TRUE(idle.front().writeAll("reop"));
+        ASSERT_TRUE(spinUntil([&] {
+            return std::all_of(idle.cbegin(), idle.cend(), [](const PlainSocket &socket) { return socket.peerClosed(); });
+        }));
+    }
+    // Only the clients' ends were left, and they are gone now.
+    ASSERT_TRUE(spinUntil([&] { return openDescriptors() == before; }));
+    EXPECT_EQ(reopens, 0);
+
+    SingleInstance later(path());
+    EXPECT_EQ(later.acquire(), SingleInstance::Role::handedOver);
+    ASSERT_TRUE(spinUntil([&] { return reopens == 1; }));
+}
+
+// A burst of connections that say nothing holds no more than a bounded number
+// of the launcher's descriptors, even before their time runs out: the oldest
+// waiting one is closed for each newcomer past the bound.
+TEST_F(SingleInstanceTest, ABurstOfSilentConnectionsHoldsABoundedNumberOfDescriptors)
+{
+    SingleInstance running(path());
+    running.setMessageTimeout(std::chrono::hours(1));
+    int reopens = 0;
+    running.onReopen = [&] { ++reopens; };
+    ASSERT_EQ(running.acquire(), SingleInstance::Role::primary);
+    ASSERT_TRUE(spinUntil([] { return true; }));
+    const std::set<int> before = openDescriptors();
+
+    constexpr int kBurst = 100;
+    constexpr int kBound = 32;
+    std::vector<PlainSocket> silent;
+    for (int i = 0; i < kBurst; ++i) {
+        silent.push_back(PlainSocket::connectedTo(path()));
+        ASSERT_TRUE(silent.back().isOpen());
+    }
+    ASSERT_TRUE(spinUntil([&] {
+        return std::all_of(silent.cbegin(), silent.cend() - kBound,
+                           [](const PlainSocket &socket) { return socket.peerClosed(); });
+    }));
+    EXPECT_TRUE(std::none_of(silent.cend() - kBound, silent.cend(),
+                             [](const PlainSocket &socket) { return socket.peerClosed(); }));
+    EXPECT_EQ(openDescriptors().size(), before.size() + kBurst + kBound);
+
+    // A later start's line is read as it is accepted, whatever waits.
+    SingleInstance later(path());
+    EXPECT_EQ(later.acquire(), SingleInstance::Role::handedOver);
+    ASSERT_TRUE(spinUntil([&] { return reopens == 1; }));
 }
 
 // A line arrives in many reads; up to the cap it is read whole.

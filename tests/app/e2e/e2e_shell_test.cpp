@@ -55,6 +55,21 @@ protected:
         return QJsonDocument::fromJson(file.readAll()).object();
     }
 
+    // A state file's bytes; empty when it is missing.
+    QByteArray stateFile(const QString &name) const
+    {
+        QFile file(QDir(m_home.stateDirectory()).filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void writeStateFile(const QString &name, const QByteArray &bytes) const
+    {
+        QDir().mkpath(m_home.stateDirectory());
+        QFile file(QDir(m_home.stateDirectory()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
     // The saved layout's pages, each entry as its application identifier or
     // as "Name[member,member]" for a folder.
     QList<QStringList> savedPages() const
@@ -358,7 +373,8 @@ class FailedImportEndToEndTest : public ShellEndToEndTest, public testing::WithP
 };
 
 // A failed start-up import is one log line: the launcher starts all the same
-// and keeps the scanned applications in their own order.
+// and keeps the scanned applications in their own order, and the backup of an
+// earlier arrangement as it was.
 TEST_P(FailedImportEndToEndTest, LogsOneLineAndKeepsTheScannedLayout)
 {
     const FailedImportCase &row = GetParam();
@@ -367,6 +383,7 @@ TEST_P(FailedImportEndToEndTest, LogsOneLineAndKeepsTheScannedLayout)
         options << QString(option).replace(QStringLiteral("$HOME"), m_home.path());
     if (row.junkFile != nullptr)
         m_home.addFile(QString::fromLatin1(row.junkFile));
+    writeStateFile(QStringLiteral("layout.previous.json"), "an earlier arrangement");
 
     Launcher launcher(environment());
     ASSERT_TRUE(launcher.start(arguments(options)));
@@ -378,6 +395,7 @@ TEST_P(FailedImportEndToEndTest, LogsOneLineAndKeepsTheScannedLayout)
         EXPECT_EQ(imports, QStringList{QString::fromUtf8(row.line)});
     EXPECT_EQ(launcher.terminate(), 0);
     EXPECT_EQ(savedPages(), (QList<QStringList>{{id("atlas"), id("beacon"), id("canvas")}}));
+    EXPECT_EQ(stateFile(QStringLiteral("layout.previous.json")), "an earlier arrangement");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -588,6 +606,7 @@ TEST_F(ShellEndToEndTest, ASecondStartsImportIsCarriedOutByTheRunningLauncher)
     ASSERT_TRUE(first.waitFor(kReady, 1, kStartTimeoutMs)) << first.output().toStdString();
     ASSERT_EQ(first.count(QStringLiteral("[import] ")), 0);
     const QList<QStringList> before = savedPages();
+    const QByteArray arranged = stateFile(QStringLiteral("layout.json"));
 
     Launcher second(environment());
     ASSERT_TRUE(second.start(arguments({QStringLiteral("--import-path"), store, QStringLiteral("--import-source"),
@@ -601,6 +620,8 @@ TEST_F(ShellEndToEndTest, ASecondStartsImportIsCarriedOutByTheRunningLauncher)
         << first.output().toStdString();
     EXPECT_TRUE(eventually([&] { return savedPages() == QList<QStringList>{{id("canvas"), id("beacon"), id("atlas")}}; }))
         << "before: " << before.value(0).join(' ').toStdString();
+    // The arrangement the handed-over import replaced stays beside it.
+    EXPECT_EQ(stateFile(QStringLiteral("layout.previous.json")), arranged);
     EXPECT_TRUE(first.waitFor(kWindowLine, 2)) << first.output().toStdString();
     EXPECT_TRUE(eventually([&] { return launcherVisible(); }));
 

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
 namespace {
 
 using namespace e2e;
@@ -79,6 +82,78 @@ TEST_F(EndToEndTest, TheHotKeyPressedOnTheKeyboardTogglesTheLauncherWithoutTheEv
     // Option-Space, the default preset: Alt and Space on this keyboard.
     toggleTwice(*this, launcher, QStringLiteral("alt+space"));
     EXPECT_EQ(launcher.terminate(), 0);
+}
+
+// Another X client holds Alt+Space, the default hot key: the X server refuses
+// the launcher's grab. The start says so instead of going on as if it were set.
+TEST_F(EndToEndTest, AHotKeyThatAnotherClientHoldsIsReportedAtStart)
+{
+    const QByteArray name = m_display.display().toLatin1();
+    Display *other = XOpenDisplay(name.constData());
+    ASSERT_NE(other, nullptr);
+    const KeyCode space = XKeysymToKeycode(other, XK_space);
+    // Every lock variant, as a desktop's own shortcut handler grabs a key.
+    for (unsigned locks : {0u, unsigned(LockMask), unsigned(Mod2Mask), unsigned(LockMask | Mod2Mask)})
+        XGrabKey(other, space, Mod1Mask | locks, DefaultRootWindow(other), False, GrabModeAsync, GrabModeAsync);
+    XSync(other, False);
+
+    Launcher launcher(environment());
+    ASSERT_TRUE(launcher.start(arguments({QStringLiteral("--show"), QStringLiteral("--no-event-tap")})));
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[ready] "), 1, kStartTimeoutMs)) << launcher.output().toStdString();
+    EXPECT_EQ(launcher.count(QStringLiteral("[hotkey] preset=optionSpace taken=1")), 1)
+        << launcher.output().toStdString();
+    EXPECT_EQ(launcher.count(QStringLiteral("[hotkey] grab=failed keyCode=49 modifiers=2048 reason=taken")), 1)
+        << launcher.output().toStdString();
+    EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
+    XCloseDisplay(other);
+}
+
+// The visible windows named "Tessellon": the launcher, and an alert when one is up.
+int visibleTessellonWindows(const EndToEndTest &test)
+{
+    const Outcome found = runTool(QStringLiteral("xdotool"),
+                                  {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                   QStringLiteral("^Tessellon$")},
+                                  test.environment());
+    return int(found.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size());
+}
+
+// The settings window's "Choose a layout source" dialog, opened over the
+// launcher, closed itself 1.5 s later: the watchdog took it for covered by
+// the launcher's level, though the X server had it on top.
+TEST_F(EndToEndTest, AnAlertAboveTheLauncherOutlivesTheWatchdog)
+{
+    m_home.addFile(QStringLiteral("Library/Application Support/LaunchNext/Data.store"));
+    Launcher launcher(environment());
+    ASSERT_TRUE(launcher.start(arguments({QStringLiteral("--show"), QStringLiteral("--dump-windows"),
+                                          QStringLiteral("--settings"), QStringLiteral("--settings-tab"),
+                                          QStringLiteral("2")})));
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[ready] "), 1, kStartTimeoutMs)) << launcher.output().toStdString();
+    ASSERT_TRUE(eventually([&] { return launcherVisible(); }));
+    const QRegularExpressionMatch settings =
+        QRegularExpression(QStringLiteral(R"(^\[windows\] settings x=(-?\d+) y=(-?\d+) )"))
+            .match(launcher.line(QStringLiteral("[windows] settings ")));
+    ASSERT_TRUE(settings.hasMatch()) << launcher.output().toStdString();
+
+    // "Import from another launcher…" on the Apps page: below the tab bar
+    // (118), the sources card (header and card, 255) and the row of
+    // maintenance buttons (51), 9 into its own row; the button is 32 high and
+    // at least 260 wide, 44 in from the window's left edge.
+    const int x = settings.captured(1).toInt() + 44 + 130;
+    const int y = settings.captured(2).toInt() + 118 + 348 + 9 + 16;
+    xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y), QStringLiteral("click"),
+             QStringLiteral("1")});
+    ASSERT_TRUE(eventually([&] { return visibleTessellonWindows(*this) == 2; })) << launcher.output().toStdString();
+
+    // The watchdog has looked, and the dialog is still there to be answered.
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[AppAlert] kept visible=1 covered=0 order=server")))
+        << launcher.output().toStdString();
+    EXPECT_EQ(visibleTessellonWindows(*this), 2);
+    EXPECT_EQ(launcher.count(QStringLiteral("[AppAlert] 弹窗不可见")), 0) << launcher.output().toStdString();
+    pressKey(QStringLiteral("Escape"));
+    EXPECT_TRUE(eventually([&] { return visibleTessellonWindows(*this) == 1; })) << launcher.output().toStdString();
+    EXPECT_TRUE(launcherVisible());
+    EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
 }
 
 TEST_F(EndToEndTest, F4PressedOnTheKeyboardTogglesTheLauncherThroughTheEventTap)

@@ -214,7 +214,7 @@ TEST_F(FolderEndToEndTest, TheRenamePromptRunsBesideTheLauncherAndSavesTheName)
     })) << QJsonDocument(storedLayout()).toJson().toStdString()
         << launcher.output().toStdString();
     EXPECT_TRUE(eventually([&] { return launcherVisible(); }));
-    EXPECT_EQ(launcher.count(QStringLiteral("[AppAlert] ")), 0) << launcher.output().toStdString();
+    EXPECT_EQ(launcher.count(QStringLiteral("[AppAlert] 弹窗不可见")), 0) << launcher.output().toStdString();
     EXPECT_EQ(launcher.terminate(), 0) << launcher.output().toStdString();
 }
 

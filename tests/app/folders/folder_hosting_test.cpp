@@ -225,6 +225,81 @@ INSTANTIATE_TEST_SUITE_P(Folder, FolderRenameTable,
                                          RenameRow{"blanks", "   ", true}),
                          [](const testing::TestParamInfo<RenameRow> &info) { return std::string(info.param.name); });
 
+// The launcher in a real window, active, so that the title field can hold
+// the keyboard focus; onHide counts the hides.
+class FolderRenameFocusTest : public FolderHostingTest
+{
+protected:
+    // Opens the folder "Work"; with `editing`, its title takes the keys.
+    void openInActiveWindow(bool editing)
+    {
+        LauncherView &v = build();
+        v.onHide = [this] { ++hides; };
+        v.show();
+        v.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
+        v.openFolder(v.entries().first());
+        overlay = v.folderOverlay();
+        ASSERT_NE(overlay, nullptr);
+        title = overlay->titleField();
+        if (editing) {
+            title->setFocus();
+            ASSERT_TRUE(title->hasFocus());
+        }
+    }
+    void escape() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); }
+
+    FolderOverlay *overlay = nullptr;
+    FolderTitleField *title = nullptr;
+    int hides = 0;
+};
+
+TEST_F(FolderRenameFocusTest, EscapeCancelsTheRenameThenClosesTheFolderThenHides)
+{
+    ASSERT_NO_FATAL_FAILURE(openInActiveWindow(true));
+    title->selectAll();
+    QTest::keyClicks(title, QStringLiteral("Half typ"));
+    escape();
+    EXPECT_EQ(title->text(), QStringLiteral("Work"));
+    EXPECT_EQ(view->folderOverlay(), overlay) << "only the rename ends";
+    EXPECT_EQ(hides, 0);
+    settle();
+    EXPECT_EQ(session->layout().entry(QStringLiteral("folder:F-Work"))->folder->name, QStringLiteral("Work"));
+    EXPECT_EQ(folderNamed(storedLayout(), QStringLiteral("F-Work"))->name, QStringLiteral("Work"));
+
+    // One thing at a time: the folder closes, and only then the launcher hides.
+    escape();
+    EXPECT_EQ(view->folderOverlay(), nullptr);
+    EXPECT_EQ(hides, 0);
+    escape();
+    EXPECT_EQ(hides, 1);
+}
+
+TEST_F(FolderRenameFocusTest, EscapeInTheSearchFieldClosesAnOpenFolderFirst)
+{
+    ASSERT_NO_FATAL_FAILURE(openInActiveWindow(false));
+    view->searchField()->setFocus();
+    QTest::keyClick(view->searchField(), Qt::Key_Escape);
+    EXPECT_EQ(view->folderOverlay(), nullptr);
+    EXPECT_EQ(hides, 0);
+}
+
+// A press on a member ends the edit: the name is saved to the layout file
+// and the folder closes on it, opening nothing.
+TEST_F(FolderRenameFocusTest, AClickOnAMemberWhileRenamingSavesTheNameAndClosesTheFolder)
+{
+    ASSERT_NO_FATAL_FAILURE(openInActiveWindow(true));
+    title->end(false);
+    QTest::keyClicks(title, QStringLiteral("!"));
+    click(overlay, overlay->iconRect(1).center());
+    EXPECT_EQ(view->folderOverlay(), nullptr);
+    EXPECT_TRUE(opened.isEmpty());
+    settle();
+    const std::optional<LayoutFolder> stored = folderNamed(storedLayout(), QStringLiteral("F-Work"));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->name, QStringLiteral("Work!"));
+}
+
 TEST_F(FolderHostingTest, RemovingAMemberFromAFullPageKeepsEveryPageWithinThePageSize)
 {
     LauncherView &v = build();
@@ -286,7 +361,19 @@ TEST_F(FolderHostingTest, AMemberDraggedOverTheGridShowsTheMarkerWhereItWillLand
     const QPointF slotCentre = v.tilesHost()->mapTo(&v, slot.center());
     EXPECT_NEAR(marker.center().x(), slotCentre.x(), 2.0);
 
+    // The row makes room as for a tile dragged in from elsewhere: every tile
+    // of the row from the slot on moves right by half a cell.
+    const double half = v.geometry().cellSize.width() * 0.5;
+    for (int k = 0; k < v.tiles().size(); ++k)
+        EXPECT_EQ(v.tileDrag().reflowTarget(k), k == 3 ? half : 0) << "tile " << k;
+    overlay->onDragMoveOut(v.tilesHost()->mapTo(&v, QPointF(v.tileFrames().at(1).left() + 3,
+                                                             v.tileFrames().at(1).center().y())));
+    for (int k = 0; k < v.tiles().size(); ++k)
+        EXPECT_EQ(v.tileDrag().reflowTarget(k), k >= 1 && k <= 3 ? half : 0) << "tile " << k;
+
     v.dropFromFolder(app(26), point);
+    for (int k = 0; k < v.tiles().size(); ++k)
+        EXPECT_EQ(v.tileDrag().reflowTarget(k), 0) << "tile " << k;
     settle();
     EXPECT_EQ(session->layout().pages.first().at(3).appID, app(26));
     EXPECT_TRUE(v.insertionIndicator()->isHidden());
@@ -301,53 +388,85 @@ TEST_F(FolderHostingTest, TheMarkerGoesWhenAMemberDraggedOutIsDroppedNowhere)
     const std::unique_ptr<QMimeData> data = TilePasteboard::makeMimeData(QStringLiteral("app:") + app(26));
     // A corner of the screen, far from the centred panel: out over the grid.
     const QPointF out(20, 20);
-    QDragEnterEvent enter(out.toPoint(), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(out.toPoint(), TilePasteboard::offeredActions, data.get(), Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(overlay, &enter);
-    QDragMoveEvent move(out.toPoint(), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent move(out.toPoint(), TilePasteboard::offeredActions, data.get(), Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(overlay, &move);
     ASSERT_FALSE(v.insertionIndicator()->isHidden());
     QDragLeaveEvent leave;
     QCoreApplication::sendEvent(overlay, &leave);
     EXPECT_TRUE(v.insertionIndicator()->isHidden());
+    for (int k = 0; k < v.tiles().size(); ++k)
+        EXPECT_EQ(v.tileDrag().reflowTarget(k), 0) << "tile " << k;
 }
 
-TEST_F(FolderHostingTest, AMemberDroppedDuringASearchGoesNextToTheResultAndThePagesKeepTheirBreaks)
+// A flat grid (one scrolling list, or search results a page at a time) has no
+// pages of its own: a member dropped there goes into the order of all entries
+// at the slot it was dropped on, counted from the first entry in scroll mode
+// and from the first of the results page shown during a search, and the
+// pages are cut again from that order.
+struct FlatDropRow
 {
-    LauncherView &v = build();
-    // Short pages of the user's own: five entries each.
+    const char *name;
+    QStringList options;
+    QString search;
+    int page;
+    int slot;
+    int landed; // the member's place among all entries
+};
+
+class FolderFlatDropTable : public FolderHostingTest, public ::testing::WithParamInterface<FlatDropRow>
+{
+};
+
+TEST_P(FolderFlatDropTable, AMemberDroppedOnAFlatGridLandsAtTheSlotInTheOrderOfAllEntries)
+{
+    const FlatDropRow &row = GetParam();
+    LauncherView &v = build(row.options);
+    // Short pages of the user's own (five entries each): a drop cuts them again.
     session->commit([&](LauncherLayout &layout) {
         QList<LayoutEntry> all = layout.allEntries();
         layout.pages.clear();
         for (qsizetype i = 0; i < all.size(); i += 5)
             layout.pages.append(all.mid(i, 5));
     });
-    QList<qsizetype> before;
-    for (const QList<LayoutEntry> &page : session->layout().pages)
-        before.append(page.size());
-
     v.openFolder(session->layout().entry(QStringLiteral("folder:F-Work")).value());
     ASSERT_NE(v.folderOverlay(), nullptr);
-    v.searchTextChanged(QStringLiteral("App3"));
-    ASSERT_FALSE(v.entries().isEmpty());
-    const QString anchor = v.entries().first().id;
-    const auto anchorAt = session->layout().location(anchor);
-    ASSERT_TRUE(anchorAt);
+    if (!row.search.isEmpty())
+        v.searchTextChanged(row.search);
+    for (int i = 0; i < row.page; ++i)
+        v.goToPage(v.currentPage() + 1);
+    ASSERT_EQ(v.currentPage(), row.page);
+    QStringList expected;
+    for (const LayoutEntry &entry : session->layout().allEntries())
+        expected.append(entry.id);
+    expected.insert(row.landed, QStringLiteral("app:") + app(26));
 
-    const QRectF frame = v.tileFrames().at(0);
-    const QPointF point = v.tilesHost()->mapTo(&v, QPointF(frame.left() + 2, frame.center().y()));
-    v.dropFromFolder(app(25), point);
+    const QRectF frame = v.tileFrames().at(row.slot);
+    const QPointF point = v.tilesHost()->mapTo(&v, QPointF(frame.left() + 2, frame.top() + 4));
+    ASSERT_EQ(v.folderHost().overlay(), v.folderOverlay());
+    v.dropFromFolder(app(26), point);
     settle();
 
+    EXPECT_EQ(v.folderOverlay(), nullptr);
     const LauncherLayout &after = session->layout();
-    const auto placed = after.location(QStringLiteral("app:") + app(25));
-    ASSERT_TRUE(placed);
-    EXPECT_EQ(placed->page, anchorAt->page);
-    EXPECT_EQ(after.pages.at(placed->page).at(placed->index + 1).id, anchor);
-    // Only that page grew by the member; every other page kept its length.
-    ASSERT_EQ(after.pages.size(), before.size());
-    for (qsizetype p = 0; p < before.size(); ++p)
-        EXPECT_EQ(after.pages.at(p).size(), before.at(p) + (p == placed->page ? 1 : 0)) << "page " << p;
+    QStringList ids;
+    for (const LayoutEntry &entry : after.allEntries())
+        ids.append(entry.id);
+    EXPECT_EQ(ids, expected);
+    EXPECT_EQ(after.entry(QStringLiteral("folder:F-Work"))->folder->bundleIDs, (QStringList{app(25), app(27)}));
+    for (qsizetype p = 0; p + 1 < after.pages.size(); ++p)
+        EXPECT_EQ(after.pages.at(p).size(), 12) << "page " << p;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Folder, FolderFlatDropTable,
+    ::testing::Values(
+        // Scroll mode: the second row's first slot is the fifth entry of all.
+        FlatDropRow{"ScrollMode", {"--scroll"}, {}, 0, 4, 4},
+        // A search: slot 2 of the second results page is 12 + 2 in the order of all entries.
+        FlatDropRow{"Search", {"--no-animation"}, QStringLiteral("App"), 1, 2, 14}),
+    [](const ::testing::TestParamInfo<FlatDropRow> &info) { return std::string(info.param.name); });
 
 TEST_F(FolderHostingTest, OpeningASecondFolderReplacesTheFirst)
 {

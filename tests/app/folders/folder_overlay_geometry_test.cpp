@@ -1,5 +1,4 @@
 #include "folders/folder_dots_geometry.h"
-#include "folders/folder_drag_image_geometry.h"
 #include "folders/folder_overlay_geometry.h"
 
 #include <gtest/gtest.h>
@@ -213,17 +212,6 @@ TEST(FolderDotsGeometry, ThreeDotsAreCentredInTheStrip)
     for (int i = 0; i < 3; ++i)
         EXPECT_NEAR(FolderDotsGeometry::dotRect(i, 3, QSizeF(200, 14)).center().x(), 84 + 16 * i, kTolerance);
     EXPECT_NEAR(FolderDotsGeometry::dotRect(0, 3, QSizeF(200, 14)).center().y(), 7, kTolerance);
-}
-
-TEST(FolderDragImageGeometry, EnlargesTheIconWithAShadowMargin)
-{
-    const FolderDragImageGeometry g = FolderDragImageGeometry::forIconSide(74);
-    EXPECT_NEAR(g.side, 131.72, kTolerance);
-    EXPECT_NEAR(g.iconSide, 87.32, kTolerance);
-    EXPECT_NEAR(g.margin, 22.2, kTolerance);
-    EXPECT_NEAR(g.shadowBlur, 13.9712, kTolerance);
-    EXPECT_NEAR(g.shadowOffset, 8.732, kTolerance);
-    EXPECT_NEAR(g.placeholderRadius, 19.2104, kTolerance);
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #include "folders/folder_dots_view.h"
 #include "folders/folder_overlay.h"
+#include "tiles/drag_image.h"
 #include "folders/folder_panel_view.h"
 #include "folders/folder_tiles_view.h"
 #include "folders/folder_title_field.h"
 #include "tiles/tile_pasteboard.h"
+
+#include "app/foreign_drop_target.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +27,11 @@
 
 namespace {
 
-QList<FolderItem> members(int count)
+QList<FolderItem> members(int count, const std::optional<QImage> &icon = std::nullopt)
 {
     QList<FolderItem> items;
     for (int i = 0; i < count; ++i)
-        items.append(FolderItem{QStringLiteral("m%1").arg(i), QStringLiteral("Member %1").arg(i), std::nullopt});
+        items.append(FolderItem{QStringLiteral("m%1").arg(i), QStringLiteral("Member %1").arg(i), icon});
     return items;
 }
 
@@ -42,23 +45,26 @@ protected:
     {
         window = std::make_unique<QWidget>();
         window->resize(1460, 930);
+        window->setAttribute(Qt::WA_TranslucentBackground, translucentWindow);
         overlay = new FolderOverlay(QRect(10, 20, 1440, 900), LayoutFolder(QStringLiteral("F"), QStringLiteral("Work"),
                                                                           {}),
-                                    members(count), initialPage, window.get());
+                                    members(count, memberIcon), initialPage, window.get());
         overlay->onClose = [this] { ++closes; };
         overlay->onOpen = [this](const QString &id) { events.append(QStringLiteral("open:") + id); };
         overlay->onRemove = [this](const QString &id) { events.append(QStringLiteral("remove:") + id); };
-        overlay->onRename = [this](const QString &name, bool closesFolder) {
-            events.append(QStringLiteral("rename:%1:%2").arg(name).arg(closesFolder ? 1 : 0));
+        overlay->onRename = [this](const QString &name) {
+            events.append(QStringLiteral("rename:%1").arg(name));
         };
         overlay->onDragOut = [this](const QString &id, const QPointF &point) {
             events.append(QStringLiteral("dragOut:%1@%2,%3").arg(id).arg(point.x()).arg(point.y()));
         };
         overlay->onDragMoveOut = [this](const QPointF &point) { moves.append(point); };
-        overlay->dragRunner = [this](QDrag &drag) {
+        overlay->dragRunner = [this](QDrag &drag, Qt::DropActions, Qt::DropAction) {
             ++drags;
             dragged = TilePasteboard::entryID(drag.mimeData()).value_or(QString());
             draggedURL = TilePasteboard::fileURL(drag.mimeData()).has_value();
+            dragPixmap = drag.pixmap().toImage();
+            return Qt::IgnoreAction;
         };
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -99,27 +105,45 @@ protected:
     void dragMove(const QMimeData &data, const QPoint &point, bool enter = false)
     {
         if (enter) {
-            QDragEnterEvent event(point, Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QDragEnterEvent event(point, TilePasteboard::offeredActions, &data, Qt::LeftButton, Qt::NoModifier);
             deliver(event);
         } else {
-            QDragMoveEvent event(point, Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QDragMoveEvent event(point, TilePasteboard::offeredActions, &data, Qt::LeftButton, Qt::NoModifier);
             deliver(event);
         }
     }
 
     bool drop(const QMimeData &data, const QPoint &point)
     {
-        QDropEvent event(QPointF(point), Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent event(QPointF(point), TilePasteboard::offeredActions, &data, Qt::LeftButton, Qt::NoModifier);
         deliver(event);
         return event.isAccepted();
     }
 
+    // A folder of `count` members in the active window, its title being edited.
+    void editTitle(int count)
+    {
+        ASSERT_NO_FATAL_FAILURE(open(count));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        title = overlay->titleField();
+        EXPECT_FALSE(title->hasFocus()) << "the title is not edited until clicked";
+        title->setFocus();
+        ASSERT_TRUE(title->hasFocus());
+    }
+
     std::unique_ptr<QWidget> window;
     QPointer<FolderOverlay> overlay;
+    FolderTitleField *title = nullptr;
     int closes = 0;
     int drags = 0;
     QString dragged;
     bool draggedURL = false;
+    QImage dragPixmap;
+    // Set before open(): every member's icon, and whether the window is
+    // translucent (as the launcher's is when the desktop composites).
+    std::optional<QImage> memberIcon;
+    bool translucentWindow = false;
     QStringList events;
     QList<QPointF> moves;
 };
@@ -177,6 +201,44 @@ TEST_F(FolderOverlayTest, MovingFourPointsStillOpensAndMovingFartherDragsTheMemb
     EXPECT_TRUE(events.isEmpty());
 }
 
+// The picture under the pointer is the grid's drag image. Without a
+// compositing manager (the launcher's window then opaque) the drag window
+// shows every pixel that is not fully clear over white: so the picture holds
+// only clear and opaque pixels, the icon and no white square around it.
+TEST_F(FolderOverlayTest, TheDraggedMembersPictureIsTheGridsAndNeverAWhiteSquare)
+{
+    QImage red(64, 64, QImage::Format_ARGB32_Premultiplied);
+    red.fill(QColor(220, 30, 40));
+    memberIcon = red;
+    for (const bool compositing : {false, true}) {
+        SCOPED_TRACE(compositing ? "compositing" : "no compositing");
+        translucentWindow = compositing;
+        ASSERT_NO_FATAL_FAILURE(open(3));
+        const QPoint start = iconCentre(1);
+        QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, start);
+        moveTo(start + QPoint(20, 0));
+        QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, start + QPoint(20, 0));
+        ASSERT_FALSE(dragPixmap.isNull());
+
+        const QImage grid = DragImage::render(DragImage::Content{DragImage::Kind::application, red},
+                                              overlay->tileIconSide(), overlay->devicePixelRatioF());
+        EXPECT_EQ(dragPixmap, DragImage::forDragWindow(grid, compositing));
+        int translucent = 0;
+        for (int y = 0; y < dragPixmap.height(); ++y)
+            for (int x = 0; x < dragPixmap.width(); ++x)
+                translucent += qAlpha(dragPixmap.pixel(x, y)) % 255 != 0;
+        if (compositing)
+            EXPECT_GT(translucent, 0) << "the shadow, blended by the compositor";
+        else
+            EXPECT_EQ(translucent, 0);
+        EXPECT_EQ(qAlpha(dragPixmap.pixel(0, 0)), 0);
+        const QColor middle = dragPixmap.pixelColor(dragPixmap.rect().center());
+        EXPECT_GT(middle.red(), 180);
+        EXPECT_LT(middle.green(), 60);
+        window.reset();
+    }
+}
+
 // --- Pages -----------------------------------------------------------------------------------------
 
 TEST_F(FolderOverlayTest, ArrowsWheelAndDotsTurnPagesWithinTheFolder)
@@ -230,34 +292,45 @@ TEST_F(FolderOverlayTest, LockedPagingAndOnePageFoldersIgnoreTheWheelAndShowNoDo
 
 // --- Renaming ----------------------------------------------------------------------------------------
 
-TEST_F(FolderOverlayTest, ReturnInTheTitleReportsTheNewNameAndClosing)
+TEST_F(FolderOverlayTest, ReturnInTheTitleReportsTheNewName)
 {
-    ASSERT_NO_FATAL_FAILURE(open(3));
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    FolderTitleField *title = overlay->titleField();
+    ASSERT_NO_FATAL_FAILURE(editTitle(3));
     EXPECT_EQ(title->text(), QStringLiteral("Work"));
-    EXPECT_FALSE(title->hasFocus());
-    title->setFocus();
     title->selectAll();
     QTest::keyClicks(title, QStringLiteral("Games"));
     QTest::keyClick(title, Qt::Key_Return);
     ASSERT_FALSE(events.isEmpty());
-    EXPECT_EQ(events.first(), QStringLiteral("rename:Games:1"));
+    EXPECT_EQ(events.first(), QStringLiteral("rename:Games"));
 }
 
-TEST_F(FolderOverlayTest, AClickOnAMemberWhileTheTitleIsEditedRenamesWithoutClosingAndStillOpens)
+// The press reports the name before it acts; the launcher closes the folder
+// on the rename, so that in the launcher the press then acts on nothing.
+TEST_F(FolderOverlayTest, AClickOnAMemberWhileTheTitleIsEditedReportsTheNameFirst)
 {
-    ASSERT_NO_FATAL_FAILURE(open(3));
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    FolderTitleField *title = overlay->titleField();
-    title->setFocus();
-    ASSERT_TRUE(title->hasFocus());
+    ASSERT_NO_FATAL_FAILURE(editTitle(3));
     title->end(false);
     QTest::keyClicks(title, QStringLiteral("!"));
     QTest::mouseClick(overlay, Qt::LeftButton, Qt::NoModifier, iconCentre(2));
-    EXPECT_EQ(events, (QStringList{QStringLiteral("rename:Work!:0"), QStringLiteral("open:m2")}));
+    EXPECT_EQ(events, (QStringList{QStringLiteral("rename:Work!"), QStringLiteral("open:m2")}));
+}
+
+TEST_F(FolderOverlayTest, EscapeInTheTitleRestoresTheNameAndReportsNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(editTitle(3));
+    title->selectAll();
+    QTest::keyClicks(title, QStringLiteral("Half typ"));
+    QTest::keyClick(title, Qt::Key_Escape);
+    EXPECT_EQ(title->text(), QStringLiteral("Work"));
+    EXPECT_FALSE(title->hasFocus());
+    EXPECT_TRUE(overlay->hasFocus()) << "the folder keeps the keys";
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_EQ(closes, 0);
+    // A later edit starts from the name as it is and reports as usual.
+    title->setFocus();
+    title->end(false);
+    QTest::keyClicks(title, QStringLiteral("s"));
+    QTest::keyClick(title, Qt::Key_Return);
+    EXPECT_EQ(events, QStringList{QStringLiteral("rename:Works")});
 }
 
 // --- Dragging a member out -------------------------------------------------------------------------------
@@ -288,6 +361,35 @@ TEST_F(FolderOverlayTest, AMemberDraggedOutOfThePanelIsHandedOnWhereverItDrops)
     EXPECT_EQ(events, QStringList{QStringLiteral("dragOut:m3@%1,%2").arg(onPanel.x() + 10).arg(onPanel.y() + 20)});
 }
 
+// A file manager takes whatever a drag proposes: a member dragged onto one
+// must be offered only as a link to its bundle, never moved out of the
+// applications folder.
+TEST_F(FolderOverlayTest, AnotherApplicationIsOfferedOnlyALinkToTheMembersBundle)
+{
+    ASSERT_NO_FATAL_FAILURE(open(3));
+    const QUrl bundle = QUrl::fromLocalFile(QStringLiteral("/Applications/Member 1.app"));
+    overlay->fileURLProvider = [&](const QString &id) -> std::optional<QUrl> {
+        if (id == QStringLiteral("m1"))
+            return bundle;
+        return std::nullopt;
+    };
+    ForeignDropTarget fileManager;
+    overlay->dragRunner = dropOnto(fileManager);
+    const QPoint start = iconCentre(1);
+    QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, start);
+    moveTo(start + QPoint(20, 0));
+    QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, start + QPoint(20, 0));
+
+    ASSERT_EQ(fileManager.enters, 1);
+    EXPECT_EQ(fileManager.offered, Qt::DropActions(Qt::LinkAction));
+    EXPECT_EQ(fileManager.proposed, Qt::LinkAction);
+    EXPECT_EQ(fileManager.urls, QList<QUrl>{bundle});
+    EXPECT_EQ(fileManager.dropped, Qt::LinkAction);
+    // Nothing was handed to the launcher: the member stays in the folder.
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_FALSE(overlay->isDraggingOut());
+}
+
 TEST_F(FolderOverlayTest, OnlyTheFoldersOwnMembersDropAndLeavingRestoresThePanel)
 {
     ASSERT_NO_FATAL_FAILURE(open(6));
@@ -314,10 +416,11 @@ TEST_F(FolderOverlayTest, ClosingTheFolderDuringItsOwnDragDeletesItOnlyAfterTheD
 {
     ASSERT_NO_FATAL_FAILURE(open(4));
     bool aliveAfterDispose = false;
-    overlay->dragRunner = [this, &aliveAfterDispose](QDrag &) {
+    overlay->dragRunner = [this, &aliveAfterDispose](QDrag &, Qt::DropActions, Qt::DropAction) {
         overlay->dispose();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         aliveAfterDispose = !overlay.isNull();
+        return Qt::IgnoreAction;
     };
     const QPoint start = iconCentre(0);
     QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, start);

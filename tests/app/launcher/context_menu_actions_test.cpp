@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 
 namespace {
@@ -26,8 +27,13 @@ using session_test::SessionTest;
 class RecordingFileManager final : public FileManager
 {
 public:
-    void showItems(const QStringList &paths) override { shown.append(paths); }
+    void showItems(const QStringList &paths, FailureHandler onFailure) override
+    {
+        shown.append(paths);
+        failureHandlers.append(std::move(onFailure));
+    }
     QList<QStringList> shown;
+    QList<FailureHandler> failureHandlers;
 };
 
 // A launcher of 20 applications on a 4 × 3 grid over a real session in a
@@ -310,6 +316,62 @@ TEST_F(ContextMenuActionsTest, ShowInTheFileManagerNamesEveryKnownBundle)
 
     view->performContextAction(MenuAction::showInFinder, {}, {QStringLiteral("com.t.gone")});
     EXPECT_EQ(files->shown.size(), 1);
+}
+
+// Neither the file manager nor the desktop's handler could show the bundle:
+// one alert says so in the interface language, with the launcher aside.
+TEST_F(ContextMenuActionsTest, WhenNothingCanShowTheItemOneAlertSaysSo)
+{
+    QStringList alerts;
+    view->runModal = [&](QDialog &dialog) {
+        auto *box = dynamic_cast<QMessageBox *>(&dialog);
+        alerts.append(box ? box->text() : QStringLiteral("<no message box>"));
+        launcherHiddenDuringPrompt = !view->window()->isVisible();
+        return int(QDialog::Accepted);
+    };
+    view->show();
+    rightClick(tileCentre(3));
+    choose(MenuAction::showInFinder);
+    ASSERT_EQ(files->failureHandlers.size(), 1);
+    ASSERT_TRUE(files->failureHandlers.first());
+    EXPECT_TRUE(alerts.isEmpty()) << "nothing is said before the answer";
+    files->failureHandlers.first()(QStringLiteral("/opt/Apps"));
+    EXPECT_EQ(alerts, QStringList{QStringLiteral("Could not show “/opt/Apps” in the file manager.")});
+    EXPECT_TRUE(launcherHiddenDuringPrompt);
+    EXPECT_TRUE(view->window()->isVisible()) << "the launcher comes back";
+
+    // An answer that arrives after the launcher view is gone says nothing.
+    choose(MenuAction::showInFinder);
+    const FileManager::FailureHandler late = files->failureHandlers.last();
+    view.reset();
+    late(QStringLiteral("/opt/Apps"));
+    EXPECT_EQ(alerts.size(), 1);
+}
+
+// An uninstalled application left the layout but stayed selected: back from
+// the Trash, it was selected again and the menu offered two apps for one.
+TEST_F(ContextMenuActionsTest, AnEntryThatLeavesTheLayoutLeavesTheSelection)
+{
+    const QString gone = QStringLiteral("app:") + app(8);
+    const QString kept = QStringLiteral("app:") + app(9);
+    ctrlPress(tileOf(gone));
+    ctrlPress(tileOf(kept));
+    ASSERT_EQ(view->selection(), (QSet<QString>{gone, kept}));
+
+    const QString bundle = session->app(app(8))->path;
+    const QString trashed = path(QStringLiteral("Trashed.app"));
+    ASSERT_TRUE(QDir().rename(bundle, trashed));
+    session->rescan();
+    ASSERT_EQ(tileOf(gone), -1);
+    EXPECT_EQ(view->selection(), QSet<QString>{kept});
+
+    ASSERT_TRUE(QDir().rename(trashed, bundle));
+    session->rescan();
+    ASSERT_TRUE(session->layout().location(gone));
+    EXPECT_EQ(view->selection(), QSet<QString>{kept});
+    rightClick(tileCentre(tileOf(kept)));
+    ASSERT_FALSE(requests.isEmpty());
+    EXPECT_EQ(requests.last().selectionCount, 1);
 }
 
 TEST_F(ContextMenuActionsTest, UninstallReachesTheUninstallFlowAndUnknownItemsDoNothing)

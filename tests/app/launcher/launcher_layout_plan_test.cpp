@@ -209,6 +209,7 @@ struct KeyRow
     bool emptyQuery;
     bool editing;
     LauncherKeyRouting::Action expected;
+    bool folderOpen = false;
 };
 
 class LauncherKeyRoutingTest : public ::testing::TestWithParam<KeyRow>
@@ -218,8 +219,8 @@ class LauncherKeyRoutingTest : public ::testing::TestWithParam<KeyRow>
 TEST_P(LauncherKeyRoutingTest, Routes)
 {
     const KeyRow &row = GetParam();
-    const auto action = row.inField ? LauncherKeyRouting::searchFieldKey(row.key, row.emptyQuery)
-                                    : LauncherKeyRouting::viewKey(row.key, row.editing);
+    const auto action = row.inField ? LauncherKeyRouting::searchFieldKey(row.key, row.emptyQuery, row.folderOpen)
+                                    : LauncherKeyRouting::viewKey(row.key, row.editing, row.folderOpen);
     EXPECT_EQ(action, row.expected);
 }
 
@@ -245,7 +246,13 @@ INSTANTIATE_TEST_SUITE_P(
         KeyRow{"viewRight", false, Qt::Key_Right, true, true, A::nextPage},
         KeyRow{"viewReturnOpensApplicationsOnly", false, Qt::Key_Return, true, false, A::openFirstApp},
         KeyRow{"viewTab", false, Qt::Key_Tab, true, false, A::passOn},
-        KeyRow{"viewLetter", false, Qt::Key_B, true, false, A::passOn}),
+        KeyRow{"viewLetter", false, Qt::Key_B, true, false, A::passOn},
+        // An open folder is the innermost thing: Escape closes it before
+        // anything else, wherever the focus is.
+        KeyRow{"viewEscapeFolderOpen", false, Qt::Key_Escape, true, false, A::closeFolder, true},
+        KeyRow{"viewEscapeFolderOpenWhileEditing", false, Qt::Key_Escape, true, true, A::closeFolder, true},
+        KeyRow{"fieldEscapeFolderOpenDuringSearch", true, Qt::Key_Escape, false, false, A::closeFolder, true},
+        KeyRow{"viewLeftFolderOpen", false, Qt::Key_Left, true, false, A::previousPage, true}),
     [](const ::testing::TestParamInfo<KeyRow> &info) { return std::string(info.param.name); });
 
 } // namespace

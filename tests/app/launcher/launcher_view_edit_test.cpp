@@ -5,16 +5,26 @@
 
 #include "tiles/app_tile.h"
 #include "tiles/icon_provider.h"
+#include "tiles/tile_pasteboard.h"
+
+#include "app/foreign_drop_target.h"
+#include "window_under_pointer.h"
 
 #include "model/launcher_layout.h"
 #include "policy/jiggle_motion.h"
 #include "support/temp_env.h"
+#include "support/test_files.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTest>
 #include <QTransform>
 
 #include <memory>
@@ -48,10 +58,13 @@ protected:
         return *view;
     }
 
-    void mouse(QEvent::Type type, QPointF at)
+    // `timestamp` is the window system's time of the event in milliseconds
+    // (0: none, as for synthesized events).
+    void mouse(QEvent::Type type, QPointF at, quint64 timestamp = 0)
     {
         const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
         QMouseEvent event(type, at, view->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        event.setTimestamp(timestamp);
         QApplication::sendEvent(view.get(), &event);
     }
     void alt(bool down, quint32 keysym = 0xffe9)
@@ -147,6 +160,103 @@ TEST_F(LauncherViewEditTest, PressesThatNeverBecomeALongPress)
     v.editMode().longPressTimerFired();
     EXPECT_FALSE(v.isEditing());
     mouse(QEvent::MouseButtonRelease, start + QPointF(7.5, 0));
+}
+
+TEST_F(LauncherViewEditTest, ATimerThatFiresEarlyWaitsForTheRestOfTheHold)
+{
+    LauncherView &v = build();
+    mouse(QEvent::MouseButtonPress, iconCentre(4));
+    // A coarse timer may fire 5 % early: the gate says "not yet".
+    now += 0.475;
+    v.editMode().longPressTimerFired();
+    EXPECT_FALSE(v.isEditing());
+    ASSERT_TRUE(v.editMode().longPressPending()) << "the press still held waits for the rest";
+    // The re-armed timer runs by itself once the rest has passed.
+    now += 0.025;
+    EXPECT_TRUE(waitFor([&] { return v.isEditing(); }, 20000));
+    EXPECT_EQ(v.editMode().source(), "long-press");
+    mouse(QEvent::MouseButtonRelease, iconCentre(4));
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+// The long-press timer has not run when the release arrives (the thread was
+// busy: the launcher appearing, a window being mapped); the events' own
+// times say how long the press was held.
+struct HeldPressRow
+{
+    const char *name;
+    quint64 heldMilliseconds;
+    double clockAdvance; // media time between handling the press and the release
+    bool entersEditMode;
+};
+
+class LauncherViewHeldPressTest : public LauncherViewEditTest, public ::testing::WithParamInterface<HeldPressRow>
+{
+};
+
+TEST_P(LauncherViewHeldPressTest, TheReleaseJudgesTheHoldByTheEventTimes)
+{
+    const HeldPressRow &row = GetParam();
+    LauncherView &v = build();
+    LogCapture log;
+    now = 1234.567; // a media time whose sums round
+    mouse(QEvent::MouseButtonPress, iconCentre(5), 90'000);
+    now += row.clockAdvance;
+    mouse(QEvent::MouseButtonRelease, iconCentre(5), 90'000 + row.heldMilliseconds);
+    EXPECT_EQ(v.isEditing(), row.entersEditMode);
+    if (row.entersEditMode) {
+        EXPECT_TRUE(opened.isEmpty()) << "a long press opens nothing";
+        EXPECT_TRUE(log.contains("[edit-mode] entered badges=12/12 placement=left frozen=0 via=long-press"));
+    } else {
+        EXPECT_EQ(opened, QStringList{id("App05")});
+    }
+    EXPECT_FALSE(v.editMode().longPressPending());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LauncherViewHeldPressTest,
+    ::testing::Values(HeldPressRow{"ExactlyTheHoldTime", 500, 0.5, true},
+                      HeldPressRow{"HeldLongButHandledAtOnce", 700, 0.01, true},
+                      HeldPressRow{"AClickHandledLate", 120, 0.9, false},
+                      HeldPressRow{"JustShortOfTheHold", 498, 0.498, false}),
+    [](const ::testing::TestParamInfo<HeldPressRow> &info) { return std::string(info.param.name); });
+
+TEST_F(LauncherViewEditTest, APressHeldAcrossTheHideEntersNoEditMode)
+{
+    LauncherView &v = build({"--no-animation"});
+    mouse(QEvent::MouseButtonPress, iconCentre(1));
+    ASSERT_TRUE(v.editMode().longPressPending());
+    v.animateOut(nullptr);
+    now += 0.6;
+    v.editMode().longPressTimerFired();
+    EXPECT_FALSE(v.isEditing());
+    mouse(QEvent::MouseButtonRelease, iconCentre(1));
+    EXPECT_FALSE(v.isEditing());
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+// The badge's hit area reaches 5 points beyond its square: a click just
+// above it still asks for the uninstall instead of leaving edit mode.
+TEST_F(LauncherViewEditTest, AClickJustOutsideTheBadgeStillTapsIt)
+{
+    LauncherView &v = build({"--edit-safe-uninstall"});
+    struct Requests : UninstallRequests
+    {
+        void uninstall(const QStringList &ids, bool) override { asked.append(ids); }
+        QList<QStringList> asked;
+    } uninstalls;
+    v.setUninstallRequests(&uninstalls);
+    v.enterEditModeForAutomation();
+    const AppTile *tile = v.tiles()[6];
+    const QRectF badge = tile->deleteBadgeRect();
+    const QPointF above = tile->mapTo(&v, QPointF(badge.center().x(), badge.top() - 4));
+    mouse(QEvent::MouseButtonPress, above);
+    EXPECT_TRUE(v.tiles()[6]->deleteBadgePressed());
+    mouse(QEvent::MouseButtonRelease, above);
+    QCoreApplication::processEvents();
+    v.setUninstallRequests(nullptr);
+    EXPECT_EQ(uninstalls.asked, QList<QStringList>{QStringList{id("App06")}});
+    EXPECT_TRUE(v.isEditing()) << "a badge tap is no click out";
 }
 
 TEST_F(LauncherViewEditTest, AltHeldIsATemporaryEditMode)
@@ -274,14 +384,14 @@ TEST_F(LauncherViewEditTest, DragToAnotherSlotMovesTheEntryAndLogsTheDrop)
     ASSERT_TRUE(v.tileDrag().reflowClock().isRunning());
     now += 0.05;
     v.tileDrag().reflowClock().fire();
-    const double x = v.tiles()[2]->layerTransform().dx();
+    const double x = v.tiles()[2]->slide();
     EXPECT_LT(x, 0);
     EXPECT_GT(x, -half) << "the spring is under way, not there yet";
     for (int i = 0; i < 200 && v.tileDrag().reflowClock().isRunning(); ++i) {
         now += 1.0 / 60;
         v.tileDrag().reflowClock().fire();
     }
-    EXPECT_DOUBLE_EQ(v.tiles()[2]->layerTransform().dx(), -half);
+    EXPECT_DOUBLE_EQ(v.tiles()[2]->slide(), -half);
 
     mouse(QEvent::MouseButtonRelease, target);
     EXPECT_FALSE(v.tileDrag().isDragging());
@@ -294,6 +404,162 @@ TEST_F(LauncherViewEditTest, DragToAnotherSlotMovesTheEntryAndLogsTheDrop)
     EXPECT_TRUE(opened.isEmpty());
     for (const AppTile *tile : v.tiles())
         EXPECT_FALSE(tile->dragging());
+}
+
+// Gives bundle "<name>.app" an icon of one colour (Contents/Resources/Icon.png).
+void giveBundleIcon(const QString &bundle, const QString &bundleID, QColor color)
+{
+    ASSERT_TRUE(QDir().mkpath(bundle + QStringLiteral("/Contents/Resources")));
+    QImage icon(64, 64, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(color);
+    ASSERT_TRUE(icon.save(bundle + QStringLiteral("/Contents/Resources/Icon.png")));
+    QFile plist(bundle + QStringLiteral("/Contents/Info.plist"));
+    ASSERT_TRUE(plist.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    plist.write(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                               "<plist version=\"1.0\"><dict>"
+                               "<key>CFBundleIdentifier</key><string>%1</string>"
+                               "<key>CFBundlePackageType</key><string>APPL</string>"
+                               "<key>CFBundleIconFile</key><string>Icon.png</string>"
+                               "</dict></plist>\n")
+                    .arg(bundleID)
+                    .toUtf8());
+}
+
+bool reddish(QColor c)
+{
+    return c.alpha() > 200 && c.red() > 180 && c.green() < 70 && c.blue() < 70;
+}
+
+// The image following the pointer, and where its icon sits in it (points).
+struct ShownDragImage
+{
+    QImage image;
+    QRectF icon;
+    QColor at(QPointF point) const
+    {
+        const double scale = image.devicePixelRatio();
+        return image.pixelColor(int(point.x() * scale), int(point.y() * scale));
+    }
+};
+
+// Drags tile 0 off its place and keeps holding it.
+class LauncherViewDragImageTest : public LauncherViewEditTest
+{
+protected:
+    // The image that then follows the pointer (none when no drag started).
+    ShownDragImage dragFirstTile()
+    {
+        const QPointF start = iconCentre(0);
+        mouse(QEvent::MouseButtonPress, start);
+        mouse(QEvent::MouseMove, start + QPointF(20, 0));
+        const QLabel *label = view->tileDrag().dragImageView();
+        if (!label)
+            return {};
+        const double side = view->geometry().iconSide();
+        return {label->pixmap().toImage(), QRectF(side * 0.3, side * 0.3, side * 1.18, side * 1.18)};
+    }
+    void drop() { mouse(QEvent::MouseButtonRelease, iconCentre(0) + QPointF(20, 0)); }
+};
+
+// An application whose icon is still on its way is dragged with its bundle's
+// icon, lifted on a dark shadow below it, not with a blank plate.
+TEST_F(LauncherViewDragImageTest, AnApplicationWithoutItsIconYetShowsItsBundlesIconOnAShadow)
+{
+    giveBundleIcon(appsDir() + QStringLiteral("/App00.app"), id(QStringLiteral("App00")), QColor(220, 30, 40));
+    LauncherView &v = build();
+    ASSERT_EQ(v.entries().first().id, QStringLiteral("app:") + id(QStringLiteral("App00")));
+    TileState state = v.tiles()[0]->state();
+    state.icon.reset();
+    v.tiles()[0]->setState(state);
+
+    const ShownDragImage shown = dragFirstTile();
+    ASSERT_FALSE(shown.image.isNull());
+    const QColor middle = shown.at(shown.icon.center());
+    EXPECT_TRUE(reddish(middle)) << middle.name(QColor::HexArgb).toStdString();
+    const QColor shadow = shown.at(QPointF(shown.icon.center().x(), shown.icon.bottom() + shown.icon.height() * 0.06));
+    EXPECT_GT(shadow.alpha(), 30) << "a shadow below the icon";
+    EXPECT_LT(shadow.alpha(), 104);
+    EXPECT_LT(shadow.red() + shadow.green() + shadow.blue(), 30);
+    EXPECT_EQ(shown.at(QPointF(0.5, 0.5)).alpha(), 0);
+    drop();
+}
+
+// A dragged folder shows its members' mosaic inside its outlined plate.
+TEST_F(LauncherViewDragImageTest, AFolderShowsItsMosaicAndOutline)
+{
+    for (const QString name : {QStringLiteral("App00"), QStringLiteral("App01")})
+        giveBundleIcon(appsDir() + QLatin1Char('/') + name + QStringLiteral(".app"), id(name), QColor(220, 30, 40));
+    LauncherView &v = build();
+    const QStringList members{id(QStringLiteral("App00")), id(QStringLiteral("App01"))};
+    session->commit([&](LauncherLayout &layout) {
+        for (const QString &member : members)
+            layout.remove(QStringLiteral("app:") + member);
+        layout.insert(LayoutEntry::makeFolder(LayoutFolder(QStringLiteral("F-Red"), QStringLiteral("Red"), members)), 0,
+                      0);
+        layout.normalizePages(12);
+    });
+    ASSERT_TRUE(v.entries().first().isFolder());
+
+    const ShownDragImage shown = dragFirstTile();
+    ASSERT_FALSE(shown.image.isNull());
+    // The mosaic's first cell, inside the plate inset by a twentieth.
+    const double preview = shown.icon.width() * 0.9;
+    const double first = shown.icon.left() + shown.icon.width() * 0.05 + preview * (0.05 + 0.273 / 2);
+    const QColor cell = shown.at(QPointF(first, first));
+    EXPECT_TRUE(reddish(cell)) << cell.name(QColor::HexArgb).toStdString();
+    // Its outline, brighter than the plate it surrounds.
+    const double middle = shown.icon.center().y();
+    EXPECT_GT(shown.at(QPointF(shown.icon.left() + 0.5, middle)).alpha(),
+              shown.at(QPointF(shown.icon.left() + 3, middle)).alpha() + 40);
+    drop();
+}
+
+// The tiles that make room in the row slide whole, label and icon, not cut
+// at their own rest rectangle; the marker is rounded like an icon.
+TEST_F(LauncherViewEditTest, TilesMakingRoomInTheRowSlideWholeBesideARoundedMarker)
+{
+    LauncherView &v = build();
+    // The first rendering of a widget never shown delivers its pending
+    // resize, which lays the grid out afresh: before the drag, not during it.
+    v.grab();
+    QImage red(64, 64, QImage::Format_ARGB32_Premultiplied);
+    red.fill(QColor(220, 30, 40));
+    TileState state = v.tiles()[2]->state();
+    state.icon = red;
+    v.tiles()[2]->setState(state);
+
+    const QPointF start = iconCentre(0);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(20, 0));
+    mouse(QEvent::MouseMove, slotStart(v, 3));
+    ASSERT_EQ(v.tileDrag().insertionIndex(), 3);
+    for (int i = 0; i < 400 && v.tileDrag().reflowClock().isRunning(); ++i) {
+        now += 1.0 / 60;
+        v.tileDrag().reflowClock().fire();
+    }
+    const double half = v.geometry().cellSize.width() * 0.5;
+    ASSERT_DOUBLE_EQ(v.tiles()[2]->slide(), -half);
+
+    const AppTile *tile = v.tiles()[2];
+    EXPECT_EQ(tile->frame(), v.tileFrames()[2]) << "the frame stays where the tile rests";
+    QImage shot(v.tilesHost()->size(), QImage::Format_ARGB32_Premultiplied);
+    shot.fill(Qt::black);
+    v.tilesHost()->render(&shot);
+    const QRect icon = tile->tileGeometry()
+                           .iconRect()
+                           .translated(v.tileFrames()[2].topLeft() + QPointF(-half, 0))
+                           .adjusted(3, 3, -3, -3)
+                           .toRect();
+    int shown = 0;
+    for (int y = icon.top(); y <= icon.bottom(); ++y)
+        for (int x = icon.left(); x <= icon.right(); ++x)
+            shown += reddish(shot.pixelColor(x, y));
+    EXPECT_GT(shown, icon.width() * icon.height() * 0.97) << shown << " of " << icon.width() * icon.height();
+
+    const FillView *marker = v.insertionIndicator();
+    ASSERT_FALSE(marker->isHidden());
+    EXPECT_DOUBLE_EQ(marker->cornerRadius(), v.geometry().iconSide() * 0.22);
+    mouse(QEvent::MouseButtonRelease, slotStart(v, 3));
 }
 
 // Escape, or the launcher hiding, ends a drag where it began: nothing drops,
@@ -399,6 +665,77 @@ TEST_F(LauncherViewEditTest, ATransientPageOpensAtTheTrailingEdgeAndGoesWithoutA
     EXPECT_EQ(session->layout().pages.last().last().id, dragged);
 }
 
+// Every timer of a drag belongs to the view: one still pending when the view
+// goes never calls into it (run under the sanitizers, a call would be a
+// use after free).
+TEST_F(LauncherViewEditTest, ADwellPendingWhenTheViewGoesNeverFires)
+{
+    LauncherView &v = build();
+    const QPointF start = iconCentre(0);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(20, 0));
+    mouse(QEvent::MouseMove, iconCentre(5));
+    ASSERT_TRUE(v.mergeCandidate());
+    // The pointer rests until the dwell has passed, and the hover is replayed
+    // before its timer came; then it rests over another icon, whose dwell runs.
+    now += 0.5;
+    v.tileDrag().mergeDwellFired();
+    ASSERT_TRUE(v.mergeTargetID());
+    mouse(QEvent::MouseMove, iconCentre(6));
+    ASSERT_EQ(v.mergeCandidate(), v.entries().at(6).id);
+    view.reset();
+    QTest::qWait(int(LauncherView::mergeTuning.dwell * 1000) + 400);
+}
+
+// A window of another application stacked above the launcher (a dock, a
+// panel): the pointer over it hands the tile on to a system drag that offers
+// a link to the bundle, and a drop there changes nothing in the launcher.
+class OtherWindowAbove final : public WindowUnderPointer
+{
+public:
+    bool over = false;
+    bool pointerOverOtherWindow(QWidget *) override { return over; }
+};
+
+TEST_F(LauncherViewEditTest, ATileDraggedOntoAnotherApplicationsWindowIsOfferedThereAsALink)
+{
+    LauncherView &v = build();
+    auto above = std::make_shared<OtherWindowAbove>();
+    v.setWindowUnderPointer(above);
+    ForeignDropTarget dock;
+    v.tileDrag().setDragRunner(dropOnto(dock));
+    const LauncherLayout before = session->layout();
+    LogCapture log;
+
+    const QPointF start = iconCentre(0);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(20, 0));
+    mouse(QEvent::MouseMove, slotStart(v, 3));
+    // Over the launcher it is the grid's own drag, as ever.
+    ASSERT_TRUE(v.tileDrag().isDragging());
+    EXPECT_EQ(v.tileDrag().insertionIndex(), 3);
+    EXPECT_EQ(dock.enters, 0);
+
+    above->over = true;
+    mouse(QEvent::MouseMove, slotStart(v, 5));
+    ASSERT_EQ(dock.enters, 1);
+    EXPECT_EQ(dock.offered, Qt::DropActions(Qt::LinkAction));
+    EXPECT_EQ(dock.proposed, Qt::LinkAction);
+    const AppItem app = session->app(LauncherLayout::rawAppID(before.pages.at(0).at(0).id)).value();
+    EXPECT_EQ(dock.urls, QList<QUrl>{QUrl::fromLocalFile(app.path)});
+    EXPECT_EQ(dock.dropped, Qt::LinkAction);
+
+    // The drop was the other application's: the launcher's layout is as it was.
+    mouse(QEvent::MouseButtonRelease, slotStart(v, 5));
+    EXPECT_FALSE(v.tileDrag().isDragging());
+    EXPECT_EQ(session->layout().pages, before.pages);
+    EXPECT_FALSE(log.contains(QStringLiteral("[drop] page=")));
+    EXPECT_TRUE(v.insertionIndicator()->isHidden());
+    for (const AppTile *tile : v.tiles())
+        EXPECT_FALSE(tile->dragging());
+    EXPECT_TRUE(opened.isEmpty());
+}
+
 // Result slots count positions among the results: applied to the whole
 // layout they would move the entry somewhere the user never pointed at.
 TEST_F(LauncherViewEditTest, ADropAmongSearchResultsLeavesThePagesAlone)
@@ -443,6 +780,66 @@ TEST_F(LauncherViewEditTest, ScrollModeMarkerSitsOnTheSlotAsSeen)
     EXPECT_NEAR(marker->y(), seen.top() + 2, 1);
     v.tileDrag().cancelDrag();
 }
+
+// In scroll mode a released tile lands in the one list of all entries at the
+// slot it was released over, counted after it left its own place: dragged
+// forward it lands right after the entry that held that slot, dragged back
+// right before it.
+struct ScrollDropRow
+{
+    const char *name;
+    int from;
+    int slot;
+    QStringList landsAfter; // the entries before it once it landed
+};
+
+class LauncherViewScrollDropTest : public LauncherViewEditTest, public ::testing::WithParamInterface<ScrollDropRow>
+{
+};
+
+TEST_P(LauncherViewScrollDropTest, ReleasedTileLandsWhereTheRowShowedIt)
+{
+    const ScrollDropRow &row = GetParam();
+    LauncherView &v = build({"--scroll"});
+    v.show();
+    QStringList before;
+    for (const LayoutEntry &entry : session->layout().allEntries())
+        before.append(entry.id);
+    const QString dragged = before.at(row.from);
+    LogCapture log;
+    const QPointF start = iconCentre(row.from);
+    mouse(QEvent::MouseButtonPress, start);
+    mouse(QEvent::MouseMove, start + QPointF(0, -20));
+    ASSERT_TRUE(v.tileDrag().isDragging());
+    // The upper half of the slot's row: the slot is that row's first.
+    const QRectF frame = v.tileFrames().at(row.slot);
+    const QPointF target = v.tilesHost()->mapTo(&v, QPointF(frame.left() + 3, frame.top() + 5));
+    mouse(QEvent::MouseMove, target);
+    ASSERT_EQ(v.tileDrag().insertionIndex(), row.slot);
+    mouse(QEvent::MouseButtonRelease, target);
+    EXPECT_FALSE(v.tileDrag().isDragging());
+
+    QStringList after;
+    for (const LayoutEntry &entry : session->layout().allEntries())
+        after.append(entry.id);
+    QStringList expectedBefore;
+    for (const QString &name : row.landsAfter)
+        expectedBefore.append(QStringLiteral("app:") + id(name));
+    ASSERT_EQ(after.size(), before.size());
+    const qsizetype landed = after.indexOf(dragged);
+    EXPECT_EQ(after.mid(0, landed), expectedBefore) << after.join(',').toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("[drop] flat id=%1 from=%2 slot=%3 landed=%3")
+                                 .arg(dragged)
+                                 .arg(row.from)
+                                 .arg(row.slot)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drops, LauncherViewScrollDropTest,
+    ::testing::Values(
+        ScrollDropRow{"Forward", 1, 8, {"App00", "App02", "App03", "App04", "App05", "App06", "App07", "App08"}},
+        ScrollDropRow{"Backward", 9, 4, {"App00", "App01", "App02", "App03"}}),
+    [](const ::testing::TestParamInfo<ScrollDropRow> &info) { return std::string(info.param.name); });
 
 struct DropArgumentRow
 {

@@ -447,7 +447,7 @@ TEST_F(LauncherViewTest, LanguageChangeReappliesEveryText)
     EXPECT_EQ(view->settingsButton()->text(), QStringLiteral("Settings"));
     // The key in the words of a Linux keyboard.
     EXPECT_EQ(view->hintLabel()->text(),
-              QStringLiteral("Alt+Space to open　·　Esc to close　·　Drag to reorder or to the Dock　·　Right-click for more"));
+              QStringLiteral("Alt+Space to open　·　Esc to close　·　Drag to reorder　·　Right-click for more"));
     // The prompt's width changed, so the glyph moved to stay centred with it.
     EXPECT_NE(view->searchIcon()->geometry(), iconBefore);
 

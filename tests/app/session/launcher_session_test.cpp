@@ -1,4 +1,5 @@
 #include "launcher_session_test_support.h"
+#include "support/test_files.h"
 
 #include <cmath>
 
@@ -92,9 +93,14 @@ TEST_F(SessionTest, ConstructionLoadsTheStoredFilesAndNothingElse)
     ASSERT_TRUE(store.savePinned({id("Beta")}));
     makeApp("Alpha");
 
+    // What a save killed before its rename left: gone with the new start.
+    const QString leftover = stateDir() + QStringLiteral("/.layout.json.x1Y2z3");
+    writeFile(leftover, "{\"pages\":[[");
+
     auto session = makeSession();
     EXPECT_EQ(session->layout(), layout);
     EXPECT_EQ(session->pinned(), QStringList{id("Beta")});
+    EXPECT_FALSE(QFileInfo::exists(leftover));
     EXPECT_TRUE(session->apps().isEmpty()); // nothing is scanned before start()
     EXPECT_FALSE(session->lastImportSummary());
     EXPECT_FALSE(session->lastImportSource());
@@ -449,6 +455,92 @@ TEST_F(SessionTest, ImportNativeWithoutTheSystemLauncherKeepsSourceAndDetail)
     EXPECT_EQ(session->lastImportSource(), LayoutSource::launchNext);
     EXPECT_EQ(session->lastImportDetail(), detail);
 }
+
+// ---------------------------------------------------------------- the arrangement an import replaces
+
+// One import as a start's command line asks for it; "%store" stands for a
+// store listing Beta before Alpha, "%empty" for one listing nothing.
+struct ImportBackupCase
+{
+    const char *name;
+    QStringList options;
+    bool nativeDatabase; // the system launcher's database lists Beta, Alpha
+    bool applies;
+};
+
+void PrintTo(const ImportBackupCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class SessionImportBackupTest : public SessionTest, public ::testing::WithParamInterface<ImportBackupCase>
+{
+protected:
+    QString backupFile() const { return stateDir() + QStringLiteral("/layout.previous.json"); }
+    QString layoutFile() const { return stateDir() + QStringLiteral("/layout.json"); }
+
+    LaunchOptions importOptions()
+    {
+        QStringList arguments{QStringLiteral("tessellon"), QStringLiteral("--state-dir"), stateDir()};
+        for (const QString &option : GetParam().options) {
+            if (option == u"%store")
+                arguments << makeStore(QStringLiteral("store.db"), {id("Beta"), id("Alpha")});
+            else if (option == u"%empty")
+                arguments << makeStore(QStringLiteral("empty.db"), {});
+            else
+                arguments << option;
+        }
+        return LaunchOptions::parse(arguments);
+    }
+};
+
+// An import asked for on the command line, or by a later start that handed
+// its command line over, keeps the arrangement it replaces as
+// "layout.previous.json"; one that applies nothing leaves an earlier backup
+// exactly as it was.
+TEST_P(SessionImportBackupTest, KeepsTheReplacedArrangementOnlyWhenOneIsApplied)
+{
+    makeApp("Alpha");
+    makeApp("Beta");
+    if (GetParam().nativeDatabase)
+        makeNativeDatabase({{id("Beta"), id("Alpha")}});
+    const LaunchOptions options = importOptions();
+
+    for (const bool handedOver : {false, true}) {
+        SCOPED_TRACE(handedOver ? "handed over by a later start" : "on the command line");
+        QDir(stateDir()).removeRecursively();
+        makeSession()->start();
+        const QByteArray arranged = readAll(layoutFile());
+        ASSERT_EQ(storedPages(), "com.t.alpha com.t.beta");
+        writeFile(backupFile(), "an earlier arrangement");
+
+        auto session = handedOver ? makeSession() : std::make_unique<LauncherSession>(options, environment());
+        session->start();
+        if (handedOver)
+            session->importRequested(options);
+
+        if (GetParam().applies) {
+            EXPECT_EQ(storedPages(), "com.t.beta com.t.alpha");
+            EXPECT_EQ(readAll(backupFile()), arranged);
+        } else {
+            EXPECT_EQ(readAll(layoutFile()), arranged);
+            EXPECT_EQ(readAll(backupFile()), "an earlier arrangement");
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Imports, SessionImportBackupTest,
+    ::testing::Values(
+        ImportBackupCase{"PathApplied", {"--import-path", "%store", "--import-source", "launchNext"}, false, true},
+        ImportBackupCase{"NamedSourceApplied", {"--import-source", "systemLaunchpad"}, true, true},
+        ImportBackupCase{"NativeApplied", {"--import-native"}, true, true},
+        ImportBackupCase{"PathEmpty", {"--import-path", "%empty", "--import-source", "appGrid"}, false, false},
+        ImportBackupCase{"PathMissing", {"--import-path", "/nonexistent/store.db"}, false, false},
+        ImportBackupCase{"UnknownSource", {"--import-path", "%store", "--import-source", "nope"}, false, false},
+        ImportBackupCase{"NamedSourceMissing", {"--import-source", "appGrid"}, true, false},
+        ImportBackupCase{"NativeMissing", {"--import-native"}, false, false}),
+    [](const ::testing::TestParamInfo<ImportBackupCase> &info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- sources
 

@@ -108,11 +108,11 @@ INSTANTIATE_TEST_SUITE_P(
         Binding{"LaunchpadNamesSwitch", "launchpadNamesButton", Use::click, 0, "useLaunchpadNames", "false", true,
                 "Switched to the apps' own names; hidden Launchpad apps still show their icons.", 0, 0},
         Binding{"AdoptGridSwitch", "adoptGridButton", Use::click, 0, "adoptImportGrid", "true", true,
-                "Imports will adopt the native grid size recorded in Dock preferences.", 0, 0},
+                "Imports adopt a grid only from a source that records one; this system has no Dock grid.", 0, 0},
         Binding{"PureUninstallSwitch", "pureUninstallButton", Use::click, 0, "pureUninstall", "false", true,
                 "Clean uninstall is off by default: only the app is moved to the Trash.", 0, 0},
         Binding{"EventTapSwitch", "eventTapButton", Use::click, 0, "useEventTap", "false", true,
-                "Falling back to the permission-free mode: Carbon hotkeys + hot corners.", 0, 0},
+                "Falling back to the permission-free mode: X11 key grab + hot corners.", 0, 0},
         Binding{"HideOnSystemSwitch", "hideOnSystemButton", Use::click, 0, "hideOnSystemEvents", "false", true,
                 "System events no longer hide Launchpad automatically.", 0, 0},
         Binding{"MarginSliderLetGo", "marginSlider", Use::drag, 200, "sideInset", "0.2", true, nullptr, 0, 0},
@@ -122,6 +122,36 @@ INSTANTIATE_TEST_SUITE_P(
         Binding{"IconSliderHeld", "iconSlider", Use::hold, 800, "iconScale", "0.8", false, nullptr, 0, 0},
         Binding{"DimSliderHeld", "dimSlider", Use::hold, 700, "dim", "0.7", false, nullptr, 0, 0}),
     [](const ::testing::TestParamInfo<Binding> &info) { return std::string(info.param.name); });
+
+// A key that another program holds never reaches the launcher; the status
+// line once said it was set all the same.
+TEST_F(SettingsWindowTest, AHotKeyHeldByAnotherProgramIsNeverReportedAsSet)
+{
+    open();
+    hotKeyTaken = true;
+    controller->showWindow();
+    EXPECT_EQ(status(), QStringLiteral("The global shortcut Alt+Space is used by another program and was not set"));
+
+    // Told once: showing the window again keeps whatever the line says now.
+    choose("cornerPopup", 1);
+    controller->close();
+    controller->showWindow();
+    EXPECT_EQ(status(), QStringLiteral("Hot corner set to Top left"));
+
+    choose("hotKeyPopup", 3);
+    EXPECT_EQ(status(), QStringLiteral("The global shortcut Ctrl+Space is used by another program and was not set"));
+    hotKeyTaken = false;
+    choose("hotKeyPopup", 2);
+    EXPECT_EQ(status(), QStringLiteral("Global shortcut set to Super+Shift+Space"));
+    EXPECT_EQ(hotKeyChanges, 2);
+}
+
+TEST_F(SettingsWindowTest, AFreeHotKeyLeavesTheTipAtTheFirstShow)
+{
+    open();
+    controller->showWindow();
+    EXPECT_EQ(status(), QString::fromUtf8(kTip));
+}
 
 // A pop-up with nothing chosen reports -1 (also while it is being cleared or
 // refilled); that must never become a setting such as 3 columns or 2 rows.

@@ -52,6 +52,7 @@ protected:
         session->start();
         SessionSettingsHost::Delegate share;
         share.hotKeyChanged = [this] { ++hotKeyChanges; };
+        share.hotKeyHeldElsewhere = [this] { return hotKeyTaken; };
         share.hotCornerChanged = [this] { ++cornerChanges; };
         share.requestAccessibility = [this] { ++accessibilityRequests; };
         share.inputStatus = [this] { return inputStatus; };
@@ -118,6 +119,8 @@ protected:
     QString version = QStringLiteral("9.8.7");
     QStringList logLines;
     int hotKeyChanges = 0;
+    // Another program holds the hot key of the current preset.
+    bool hotKeyTaken = false;
     int cornerChanges = 0;
     int accessibilityRequests = 0;
     int panelRuns = 0;

@@ -4,7 +4,8 @@
 // its place above the launcher.
 #include "settings_test_support.h"
 
-#include "settings/layout_backup.h"
+#include "model/layout_backup.h"
+#include "support/test_files.h"
 #include "settings/settings_tab_bar.h"
 #include "settings/settings_tab_button.h"
 
@@ -24,12 +25,6 @@
 namespace {
 
 using settings_test::SettingsWindowTest;
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QPushButton *buttonTitled(QWidget *window, const QString &title)
 {
@@ -268,14 +263,14 @@ TEST_F(SettingsWindowTest, RearrangingKeepsThePreviousArrangementBeside)
     makeApp(QStringLiteral("Alpha"));
     open();
     session->commit([](LauncherLayout &layout) { std::swap(layout.pages[0][0], layout.pages[0][1]); });
-    const QByteArray arranged = readFile(session->store().fileURL());
+    const QByteArray arranged = readAll(session->store().fileURL());
     const QString order = session_test::describe(session->layout().pages);
 
     buttonTitled(controller->window(), QStringLiteral("Rearrange"))->click();
 
     EXPECT_EQ(status(), QStringLiteral("Layout rearranged by name."));
     EXPECT_EQ(session_test::describe(session->layout().pages), QStringLiteral("com.t.alpha com.t.beta"));
-    EXPECT_EQ(readFile(LayoutBackup::pathFor(session->store().fileURL())), arranged);
+    EXPECT_EQ(readAll(LayoutBackup::pathFor(session->store().fileURL())), arranged);
     EXPECT_EQ(session_test::describe(LayoutStore::decodeLayout(arranged)->pages), order);
 }
 
@@ -284,16 +279,20 @@ TEST_F(SettingsWindowTest, ImportingTheSystemLauncherKeepsThePreviousArrangement
     makeApp(QStringLiteral("Alpha"));
     makeApp(QStringLiteral("Beta"));
     open();
+    // An import that finds nothing leaves an earlier backup exactly as it was.
+    const QString backup = LayoutBackup::pathFor(session->store().fileURL());
+    writeFile(backup, "an earlier arrangement");
     buttonTitled(controller->window(), QStringLiteral("Import system Launchpad"))->click();
     EXPECT_EQ(status(), QStringLiteral("System Launchpad layout database not found (or it is empty)."));
+    EXPECT_EQ(readAll(backup), "an earlier arrangement");
 
     makeNativeDatabase({{id(QStringLiteral("Beta")), id(QStringLiteral("Alpha"))}});
-    const QByteArray before = readFile(session->store().fileURL());
+    const QByteArray before = readAll(session->store().fileURL());
     buttonTitled(controller->window(), QStringLiteral("Import system Launchpad"))->click();
     ASSERT_TRUE(session->lastImportSummary());
     EXPECT_EQ(status(), QStringLiteral("Imported from the system Launchpad: %1.").arg(session->lastImportSummary()->statusText()));
     EXPECT_EQ(session_test::describe(session->layout().pages), QStringLiteral("com.t.beta com.t.alpha"));
-    EXPECT_EQ(readFile(LayoutBackup::pathFor(session->store().fileURL())), before);
+    EXPECT_EQ(readAll(LayoutBackup::pathFor(session->store().fileURL())), before);
 }
 
 TEST_F(SettingsWindowTest, ImportingFromAChosenSource)
@@ -317,17 +316,22 @@ TEST_F(SettingsWindowTest, ImportingFromAChosenSource)
     EXPECT_EQ(session_test::describe(session->layout().pages), layoutBefore);
 
     chosenSource = 0;
+    const QString backup = LayoutBackup::pathFor(session->store().fileURL());
+    const QByteArray arranged = readAll(session->store().fileURL());
     importOther->click();
     ASSERT_TRUE(session->lastImportSummary());
+    EXPECT_EQ(readAll(backup), arranged);
     const QString label = LayoutSource(LayoutSource::systemLaunchpad).label();
     EXPECT_EQ(status(), QStringLiteral("Imported from %1: %2 · %3")
                             .arg(label, session->lastImportSummary()->statusText(), session->lastImportDetail()));
     EXPECT_EQ(session_test::describe(session->layout().pages), QStringLiteral("com.t.beta com.t.alpha"));
 
     // A source whose layout reads as empty.
+    // It applies nothing, so the arrangement kept before the last import stays.
     makeNativeDatabase({});
     importOther->click();
     EXPECT_EQ(status(), label + QStringLiteral(" has no layout to import."));
+    EXPECT_EQ(readAll(backup), arranged);
 }
 
 TEST_F(SettingsWindowTest, RescanReportsTheApplicationsFound)

@@ -3,6 +3,7 @@
 #include "manual_timer_scheduler.h"
 #include "localization/l10n.h"
 #include "support/temp_env.h"
+#include "window_stacking.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -41,6 +42,13 @@ AppAlert::WindowState overlay(double share, double alpha = 1.0, int level = Wind
     return {visible, alpha, level, QRectF(0, 0, 1000, 1000 * share)};
 }
 
+// The same windows where the display server's stacking order is known.
+AppAlert::WindowState stacked(AppAlert::WindowState window, int place)
+{
+    window.stacked = place;
+    return window;
+}
+
 class WatchdogJudgement : public ::testing::TestWithParam<CoverRow>
 {
 };
@@ -74,7 +82,18 @@ INSTANTIATE_TEST_SUITE_P(
         CoverRow{"NoScreenNothingCovers", alertWindow(), 0, {overlay(1.0)}, false, false},
         CoverRow{"InvisibleAlertWithoutScreen", alertWindow(false), 0, {overlay(1.0)}, false, true},
         CoverRow{"InvisibleAlertUncovered", alertWindow(false), kScreenArea, {}, false, true},
-        CoverRow{"InvisibleAndCovered", alertWindow(false), kScreenArea, {overlay(1.0)}, true, true}),
+        CoverRow{"InvisibleAndCovered", alertWindow(false), kScreenArea, {overlay(1.0)}, true, true},
+        // The server's order overrules the levels: a dialog the window
+        // manager put above the launcher is seen.
+        CoverRow{"ServerStacksTheAlertAboveTheLauncher", stacked(alertWindow(), 5), kScreenArea,
+                 {stacked(overlay(1.0), 4)}, false, false},
+        CoverRow{"ServerStacksTheAlertUnderANormalWindow", stacked(alertWindow(), 4), kScreenArea,
+                 {stacked(overlay(1.0, 1.0, WindowLevel::normal), 5)}, true, true},
+        CoverRow{"ServerStacksAHiddenWindowAbove", stacked(alertWindow(), 4), kScreenArea,
+                 {stacked(overlay(1.0, 1.0, WindowLevel::launcher, false), 5)}, false, false},
+        // Where the server cannot place both apart, the levels decide.
+        CoverRow{"OnlyTheAlertIsStacked", stacked(alertWindow(), 4), kScreenArea, {overlay(1.0)}, true, true},
+        CoverRow{"BothInOnePlace", stacked(alertWindow(), 4), kScreenArea, {stacked(overlay(1.0), 4)}, true, true}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // ---- Real dialogs in a modal run, with the watchdog fired by hand -------------------------
@@ -137,7 +156,7 @@ TEST_F(AppAlertRun, VisibleAlertOutlivesTheWatchdogAndReturnsThePressedButton)
             alert.pressButton(AlertBox::secondButtonReturn);
     });
     EXPECT_EQ(AppAlert::run(alert, scheduler), AlertBox::secondButtonReturn);
-    EXPECT_TRUE(log.lines().isEmpty());
+    EXPECT_EQ(log.lines(), QStringList{QStringLiteral("[AppAlert] kept visible=1 covered=0 order=level")});
 }
 
 TEST_F(AppAlertRun, AnswerBeforeTheWatchdogLeavesNoTimerAndNoLine)
@@ -194,6 +213,89 @@ TEST_F(AppAlertRun, AlertWithoutButtonsGetsOne)
     EXPECT_EQ(AppAlert::run(alert, scheduler), AlertBox::firstButtonReturn);
     ASSERT_EQ(alert.buttons().size(), 1);
     EXPECT_EQ(alert.buttons().first()->text(), L(QStringLiteral("好")));
+}
+
+// A stand-in for the display server: the windows it stacks, lowest first.
+class FakeStacking final : public WindowStacking
+{
+public:
+    std::optional<QList<int>> places(const QList<const QWidget *> &windows) override
+    {
+        ++queries;
+        if (!known)
+            return std::nullopt;
+        QList<int> result;
+        for (const QWidget *window : windows)
+            result.append(int(order.indexOf(window)));
+        return result;
+    }
+
+    bool known = true;
+    QList<const QWidget *> order;
+    int queries = 0;
+};
+
+class AppAlertStackingRun : public AppAlertRun
+{
+protected:
+    void SetUp() override
+    {
+        AppAlertRun::SetUp();
+        AppAlert::useStacking(&stacking);
+    }
+    void TearDown() override { AppAlert::useStacking(nullptr); }
+
+    FakeStacking stacking;
+};
+
+// The "Choose a layout source" dialog closed itself 1.5 s after it opened
+// above the launcher: the watchdog went by the launcher's higher level.
+TEST_F(AppAlertStackingRun, AnAlertTheServerStacksAboveTheLauncherOutlivesTheWatchdog)
+{
+    const auto launcher = showOverlay(1.0);
+    LogCapture log;
+    AlertBox alert;
+    alert.addButton(QStringLiteral("Import"));
+    alert.addButton(QStringLiteral("Cancel"));
+    bool runningAfterWatchdog = false;
+    duringRun([&] {
+        stacking.order = {launcher.get(), &alert};
+        scheduler.fireAll();
+        runningAfterWatchdog = runningAlert() == &alert;
+        if (runningAfterWatchdog)
+            alert.pressButton(AlertBox::firstButtonReturn);
+    });
+    EXPECT_EQ(AppAlert::run(alert, scheduler), AlertBox::firstButtonReturn);
+    EXPECT_TRUE(runningAfterWatchdog);
+    EXPECT_EQ(stacking.queries, 1);
+    EXPECT_EQ(log.lines(), QStringList{QStringLiteral("[AppAlert] kept visible=1 covered=0 order=server")});
+}
+
+TEST_F(AppAlertStackingRun, AnAlertTheServerStacksUnderTheLauncherIsAborted)
+{
+    const auto launcher = showOverlay(1.0);
+    // Lowered for a panel, yet the server still has it on top.
+    WindowLevel::set(launcher.get(), WindowLevel::normal);
+    LogCapture log;
+    AlertBox alert;
+    alert.addButton(QStringLiteral("OK"));
+    duringRun([&] {
+        stacking.order = {&alert, launcher.get()};
+        scheduler.fireAll();
+    });
+    EXPECT_EQ(AppAlert::run(alert, scheduler), AppAlert::abortResponse);
+    EXPECT_EQ(log.lines(), QStringList{kAbortLine.arg(1).arg(1)});
+}
+
+TEST_F(AppAlertStackingRun, WithoutAnOrderFromTheServerTheLevelsDecide)
+{
+    stacking.known = false;
+    const auto launcher = showOverlay(1.0);
+    AlertBox alert;
+    alert.addButton(QStringLiteral("OK"));
+    duringRun([&] { scheduler.fireAll(); });
+    EXPECT_EQ(AppAlert::run(alert, scheduler), AppAlert::abortResponse);
+    EXPECT_EQ(stacking.queries, 1);
 }
 
 // ---- Lowering a window around a modal body ---------------------------------------------------
@@ -255,7 +357,7 @@ TEST(AppAlertModal, NestedAlertInsideBodyHasItsOwnTimer)
     });
     EXPECT_EQ(response, AlertBox::firstButtonReturn);
     EXPECT_EQ(scheduler.entries().size(), 1);
-    EXPECT_TRUE(log.lines().isEmpty());
+    EXPECT_EQ(log.lines(), QStringList{QStringLiteral("[AppAlert] kept visible=1 covered=0 order=level")});
     EXPECT_EQ(WindowLevel::of(&window), WindowLevel::launcher);
 }
 

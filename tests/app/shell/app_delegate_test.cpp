@@ -10,13 +10,15 @@
 #include "shell/launcher_window.h"
 
 #include "launcher/launcher_view.h"
-#include "settings/layout_backup.h"
+#include "model/layout_backup.h"
+#include "support/test_files.h"
 #include "settings/popup_button.h"
 #include "settings/settings_window_controller.h"
 #include "tiles/icon_provider.h"
 #include "tiles/wallpaper_backdrop.h"
 
 #include "tray_watcher.h"
+#include "window_level.h"
 
 #include <QAction>
 #include <QApplication>
@@ -88,6 +90,8 @@ protected:
         platform.trayWatcher = &trayWatcher;
         platform.showInformation = [this](const QString &message, const QString &informative) {
             alerts << message + QStringLiteral(" | ") + informative;
+            if (m_delegate && m_delegate->launcher().isVisible())
+                alertCoverLevels << WindowLevel::of(m_delegate->launcher().window());
         };
         platform.beep = [this] { ++beeps; };
         platform.terminate = [this] { ++terminations; };
@@ -160,6 +164,8 @@ protected:
     bool trayAvailable = false;
     FakeTrayWatcher trayWatcher;
     QStringList alerts;
+    // The launcher window's level during each alert it was on screen for.
+    QList<int> alertCoverLevels;
     int beeps = 0;
     int terminations = 0;
     int uninstallAlerts = 0;
@@ -509,6 +515,9 @@ TEST_F(AppDelegateTest, StatusMenuCommandsReachTheLauncherTheSessionAndTheApplic
     statusItem(6)->trigger(); // About
     EXPECT_EQ(alerts, QStringList{QStringLiteral("Tessellon | A full-screen app launcher with pages, folders, search "
                                                  "and layout import.\n\nApps: 4 · Pages: 1")});
+    // The launcher on screen stepped down for the alert, and back up after it.
+    EXPECT_EQ(alertCoverLevels, QList<int>{WindowLevel::normal});
+    EXPECT_EQ(WindowLevel::of(launcher().window()), WindowLevel::launcher);
 
     statusItem(1)->trigger(); // Settings…
     EXPECT_TRUE(delegate().settingsWindow().isVisible());
@@ -520,10 +529,14 @@ TEST_F(AppDelegateTest, ImportWithoutTheSystemDatabaseOnlyBeeps)
 {
     start();
     const LauncherLayout before = delegate().session().layout();
+    // Nothing is applied, so an earlier backup stays exactly as it was.
+    const QString backup = LayoutBackup::pathFor(delegate().session().store().fileURL());
+    writeFile(backup, "an earlier arrangement");
     statusItem(3)->trigger();
     EXPECT_EQ(beeps, 1);
     EXPECT_TRUE(alerts.isEmpty());
     EXPECT_EQ(delegate().session().layout(), before);
+    EXPECT_EQ(readAll(backup), "an earlier arrangement");
 }
 
 TEST_F(AppDelegateTest, ImportOfTheSystemLayoutReportsItsSummary)
@@ -609,6 +622,34 @@ TEST_F(AppDelegateTest, TheSettingsWindowReArmsTheHotKeyAndTheHotCorner)
     auto *status = window->findChild<QLabel *>(QStringLiteral("inputStatusLabel"));
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->text(), delegate().inputMonitor().statusLine());
+}
+
+// The X server refuses a key grab that another client holds; the start once
+// went on as if the key were set.
+TEST_F(AppDelegateTest, AHotKeyHeldElsewhereAtStartIsLoggedAndShownOnceInTheSettings)
+{
+    keys.takenByOthers.append({49, 2048}); // Alt+Space, the default preset
+    start({QStringLiteral("--language"), QStringLiteral("en")});
+    EXPECT_TRUE(log.contains(QStringLiteral("[hotkey] preset=optionSpace taken=1")));
+    EXPECT_FALSE(keys.grabbed);
+
+    SettingsWindowController &settings = delegate().settingsWindow();
+    settings.showWindow();
+    EXPECT_EQ(settings.statusText(),
+              QStringLiteral("The global shortcut Alt+Space is used by another program and was not set"));
+
+    // A free key chosen in the window is held and said to be set.
+    auto *hotKey = settings.window()->findChild<PopupButton *>(QStringLiteral("hotKeyPopup"));
+    ASSERT_NE(hotKey, nullptr);
+    hotKey->setCurrentIndex(3);
+    emit hotKey->activated(3); // Ctrl+Space
+    EXPECT_EQ(keys.grabbed, (std::optional<QPair<quint32, quint32>>({49, 4096})));
+    EXPECT_EQ(settings.statusText(), QStringLiteral("Global shortcut set to Ctrl+Space"));
+    hotKey->setCurrentIndex(0);
+    emit hotKey->activated(0);
+    EXPECT_EQ(settings.statusText(),
+              QStringLiteral("The global shortcut Alt+Space is used by another program and was not set"));
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[hotkey] preset=optionSpace taken=1")), 2);
 }
 
 // --- Dock menu ----------------------------------------------------------------------------

@@ -249,6 +249,22 @@ TEST(AppTile, StartsWithTheInitialStateAndFractionalFrame)
     expectRect(tile.frame(), QRectF(110.5, 20.25, 120, 150));
 }
 
+// A slide moves the widget itself, so the whole tile shows where it slides
+// to; the frame stays where the tile rests, and a new frame keeps the slide.
+TEST(AppTile, ASlideMovesTheWholeWidgetAndKeepsTheFrame)
+{
+    AppTile tile(QRectF(10.5, 20.25, 120, 150), LayoutEntry::app("a"), "A");
+    tile.setSlide(-60.25);
+    expectRect(tile.frame(), QRectF(10.5, 20.25, 120, 150));
+    EXPECT_EQ(tile.geometry(), QRect(-52, 18, 125, 155));
+    tile.setFrame(QRectF(200, 20.25, 120, 150));
+    EXPECT_EQ(tile.geometry(), QRect(137, 18, 125, 155));
+    tile.setSlide(0);
+    expectRect(tile.frame(), QRectF(200, 20.25, 120, 150));
+    EXPECT_EQ(tile.geometry(), QRect(198, 18, 124, 155));
+    EXPECT_EQ(tile.slide(), 0);
+}
+
 TEST(AppTile, NonFiniteFrameIsKeptUsable)
 {
     AppTile tile(QRectF(kNaN, 5, -3, kNaN), LayoutEntry::app("a"), "A");

@@ -1,5 +1,8 @@
 #include "import/sqlite_tool_runner.h"
 
+#include "import/launchpad_importer.h"
+#include "import/layout_source_importer.h"
+
 #include "store_fixtures.h"
 #include "support/temp_env.h"
 
@@ -60,19 +63,43 @@ TEST_F(SQLiteToolRunnerTest, ChildOutOfTimeIsAFailureAndLogged)
     EXPECT_FALSE(runner(db, QStringLiteral("SELECT 1;")).has_value());
     EXPECT_GT(seenTimeout, 0);
     EXPECT_LE(seenTimeout, 10000);
-    EXPECT_TRUE(log.contains(QStringLiteral("[Tessellon] 布局来源探测失败: timed out")));
+    EXPECT_TRUE(log.contains(QStringLiteral("[Tessellon] 读取原生启动台布局失败: timed out")));
 }
 
-TEST_F(SQLiteToolRunnerTest, ToolThatCannotStartLogsOneLine)
+// A tool that cannot start logs one line saying what was being done: reading
+// the system launcher's layout, or probing a layout source being imported.
+struct ToolCannotStartRow
+{
+    const char *name;
+    // Made once the environment names the tool, as each use makes its runner.
+    std::function<std::function<std::optional<QByteArray>(const QString &, const QString &)>()> makeQuery;
+    const char *line;
+};
+
+class SQLiteToolCannotStartTest : public SQLiteToolRunnerTest, public ::testing::WithParamInterface<ToolCannotStartRow>
+{
+};
+
+TEST_P(SQLiteToolCannotStartTest, LogsOneLineNamingTheRead)
 {
     const QString db = database(QStringLiteral("a.db"), QStringLiteral("CREATE TABLE t(a);"));
-    SQLiteToolRunner runner;
-    runner.executable = dir.filePath(QStringLiteral("no-such-tool"));
+    ScopedEnv env;
+    env.set("TESSELLON_SQLITE3", dir.filePath(QStringLiteral("no-such-tool")));
     LogCapture log;
-    EXPECT_FALSE(runner(db, QStringLiteral("SELECT 1;")).has_value());
+    EXPECT_FALSE(GetParam().makeQuery()(db, QStringLiteral("SELECT 1;")).has_value());
     ASSERT_EQ(log.lines().size(), 1);
-    EXPECT_TRUE(log.lines().first().startsWith(QStringLiteral("[Tessellon] 布局来源探测失败: ")));
+    EXPECT_TRUE(log.lines().first().startsWith(QString::fromUtf8(GetParam().line))) << log.lines().first().toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Reads, SQLiteToolCannotStartTest,
+    ::testing::Values(
+        ToolCannotStartRow{"SystemLauncherLayout", [] { return LaunchpadImporter::Environment::system().query; },
+                           "[Tessellon] 读取原生启动台布局失败: "},
+        ToolCannotStartRow{"LayoutSourceProbe",
+                           [] { return SQLiteToolRunner::byteRunner(LayoutSourceImporter::systemRunner()); },
+                           "[Tessellon] 布局来源探测失败: "}),
+    [](const ::testing::TestParamInfo<ToolCannotStartRow> &info) { return std::string(info.param.name); });
 
 TEST_F(SQLiteToolRunnerTest, FailingQueryAndMissingFileGiveNothingSilently)
 {

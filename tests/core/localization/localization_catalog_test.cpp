@@ -67,7 +67,7 @@ TEST_P(CatalogRowTest, EveryCellIsFilledAndCarriesTheKeysConversionsInOrder)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllRows, CatalogRowTest, ::testing::Range(0, 169),
+INSTANTIATE_TEST_SUITE_P(AllRows, CatalogRowTest, ::testing::Range(0, 171),
                          [](const ::testing::TestParamInfo<int> &info) {
                              char name[16];
                              std::snprintf(name, sizeof name, "Row%03d", info.param + 1);
@@ -110,8 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
                    u"R\u00e9glages d\u2019accessibilit\u00e9 ouverts\u202f; les canaux d\u2019\u00e9v\u00e9nements "
                    u"se reconstruiront automatiquement une fois l\u2019acc\u00e8s accord\u00e9."},
         PinnedText{"JapaneseOpenItemsWithoutBlanks", 104, 4, u"%d\u500b\u306e\u9805\u76ee\u3092\u958b\u304f"},
-        PinnedText{"JapaneseShowInFinderWithoutBlanks", 106, 4,
-                   u"%d\u500b\u306e\u9805\u76ee\u3092Finder\u3067\u8868\u793a"},
+        PinnedText{"JapaneseShowInFileManagerWithoutBlanks", 106, 4,
+                   u"%d\u500b\u306e\u9805\u76ee\u3092\u30d5\u30a1\u30a4\u30eb\u30de\u30cd\u30fc\u30b8\u30e3\u3067\u8868\u793a"},
         // A symbol argument stands in corner brackets.
         PinnedText{"JapaneseHotCornerBracketsItsArgument", 76, 4,
                    u"\u30db\u30c3\u30c8\u30b3\u30fc\u30ca\u30fc\u3092\u300c%@\u300d\u306b\u8a2d\u5b9a\u3057\u307e\u3057\u305f"},
@@ -147,19 +147,30 @@ TEST(LocalizationCatalog, FrenchTextsUseNoBreakSpacesAndTypographicApostrophes)
     }
 }
 
+// The hot key is an X11 key grab here; no language may name the macOS
+// interface that other desktops use for it.
+TEST(LocalizationCatalog, NoTextNamesTheMacHotKeyInterface)
+{
+    for (size_t row = 0; row < LocalizationCatalog::rows().size(); ++row) {
+        for (size_t column = 0; column < 7; ++column)
+            EXPECT_FALSE(cell(row, column).contains(QLatin1String("Carbon")))
+                << "row " << row + 1 << " " << kColumnNames[column] << ": " << cell(row, column).toStdString();
+    }
+}
+
 TEST(LocalizationCatalog, HasAllRowsWithDistinctKeys)
 {
     const auto &rows = LocalizationCatalog::rows();
-    ASSERT_EQ(rows.size(), 169u);
+    ASSERT_EQ(rows.size(), 171u);
     QSet<QString> keys;
     for (size_t i = 0; i < rows.size(); ++i)
         keys.insert(cell(i, 0));
-    EXPECT_EQ(keys.size(), 169);
+    EXPECT_EQ(keys.size(), 171);
 
     const QStringList allKeys = L10n::allKeys();
-    ASSERT_EQ(allKeys.size(), 169);
+    ASSERT_EQ(allKeys.size(), 171);
     EXPECT_EQ(allKeys.first(), QStringLiteral(" 等"));
-    EXPECT_EQ(allKeys.last(), QStringLiteral("切换语言后界面会立即刷新，无需重启。"));
+    EXPECT_EQ(allKeys.last(), QStringLiteral("无法在文件管理器中显示“%@”。"));
     for (size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(allKeys.at(qsizetype(i)), cell(i, 0));
 }
@@ -177,8 +188,8 @@ TEST(LocalizationCatalog, ConversionCountsOverAllKeys)
         keysWithInteger += integers > 0;
         integerOccurrences += integers;
     }
-    EXPECT_EQ(keysWithText, 13);
-    EXPECT_EQ(textOccurrences, 16);
+    EXPECT_EQ(keysWithText, 15);
+    EXPECT_EQ(textOccurrences, 18);
     EXPECT_EQ(keysWithInteger, 13);
     EXPECT_EQ(integerOccurrences, 18);
 
@@ -221,11 +232,24 @@ TEST(LocalizationCatalog, ListFragmentsKeepTheirBlanks)
     EXPECT_EQ(cell(9, 1).count(QStringLiteral("\u3000·\u3000")), 3);
 }
 
+// This desktop has a file manager, not a Finder, and the hint line offers no
+// drag to a Dock, in any language.
+TEST(LocalizationCatalog, TextsNameTheDesktopsFileManagerAndTheHintNoDock)
+{
+    for (size_t row = 0; row < LocalizationCatalog::rows().size(); ++row) {
+        for (size_t column = 0; column < 7; ++column)
+            EXPECT_FALSE(cell(row, column).contains(QLatin1String("Finder")))
+                << "row " << row + 1 << " " << kColumnNames[column];
+    }
+    for (size_t column = 0; column < 7; ++column)
+        EXPECT_FALSE(cell(9, column).contains(QLatin1String("Dock"))) << kColumnNames[column];
+}
+
 TEST(LocalizationCatalog, TablesHoldEveryRowForTranslatedLanguagesOnly)
 {
     for (AppLanguage language : {AppLanguage::en, AppLanguage::fr, AppLanguage::de, AppLanguage::ja,
                                  AppLanguage::ru, AppLanguage::es})
-        EXPECT_EQ(L10n::table(language).size(), 169) << language.rawValue().toStdString();
+        EXPECT_EQ(L10n::table(language).size(), 171) << language.rawValue().toStdString();
     EXPECT_TRUE(L10n::table(AppLanguage::zhHans).isEmpty());
     EXPECT_TRUE(L10n::table(AppLanguage::system).isEmpty());
 

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 
 #include <sys/stat.h>
@@ -238,19 +239,80 @@ TEST(AppScannerTest, WalkFindsBundlesByTheFolderRules)
     EXPECT_EQ(linked->name, QStringLiteral("Linked"));
 }
 
-TEST(AppScannerTest, SymlinkLoopEndsAtTheDepthLimit)
+// Symbolic links that lead back up the tree, or a second way to a folder or a
+// bundle: each real folder is listed once and each bundle read once, under
+// the path that does not run through the link.
+struct LinkCase
+{
+    const char *name;
+    std::function<void(const QString &root)> make;
+    QStringList expected; // bundle paths relative to the root
+};
+
+void PrintTo(const LinkCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class AppScannerLinkTest : public ::testing::TestWithParam<LinkCase>
+{
+};
+
+TEST_P(AppScannerLinkTest, EachRealFolderAndBundleOnceUnderItsOwnPath)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString root = dir.filePath(QStringLiteral("root"));
-    makeBundle(root + "/Only.app", appInfo("only"));
-    symlink(root, root + "/back");
+    GetParam().make(root);
 
     const AppScanner scanner(QStringList{root});
-    // root, root/back and root/back/back are walked; nothing deeper.
-    EXPECT_EQ(scanner.applications(QUrl::fromLocalFile(root)).size(), 3);
-    EXPECT_EQ(ids(scanner.scan()), QStringList{"only"});
+    // Every bundle the walk returns is read once by the scan.
+    EXPECT_EQ(relativePaths(scanner.applications(QUrl::fromLocalFile(root)), root), GetParam().expected);
+    QStringList paths;
+    for (const AppItem &app : scanner.scan())
+        paths.append(QDir(root).relativeFilePath(app.path));
+    paths.sort();
+    EXPECT_EQ(paths, GetParam().expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, AppScannerLinkTest,
+    ::testing::Values(
+        LinkCase{"BackToTheRoot",
+                 [](const QString &root) {
+                     makeBundle(root + "/Only.app", appInfo("only"));
+                     symlink(root, root + "/back");
+                 },
+                 {"Only.app"}},
+        LinkCase{"FromASubfolderUpToTheRoot",
+                 [](const QString &root) {
+                     makeBundle(root + "/Only.app", appInfo("only"));
+                     makeBundle(root + "/F/Inner.app", appInfo("inner"));
+                     symlink(root, root + "/F/up");
+                     symlink(root + "/F", root + "/F/self");
+                 },
+                 {"F/Inner.app", "Only.app"}},
+        LinkCase{"TwoFoldersLinkedToEachOther",
+                 [](const QString &root) {
+                     makeBundle(root + "/A/First.app", appInfo("first"));
+                     makeBundle(root + "/B/Second.app", appInfo("second"));
+                     symlink(root + "/B", root + "/A/toB");
+                     symlink(root + "/A", root + "/B/toA");
+                 },
+                 {"A/First.app", "B/Second.app"}},
+        LinkCase{"ASecondWayToAFolder",
+                 [](const QString &root) {
+                     makeBundle(root + "/Real/Shared.app", appInfo("shared"));
+                     symlink(root + "/Real", root + "/Alias");
+                 },
+                 {"Real/Shared.app"}},
+        LinkCase{"ASecondWayToABundleWithoutIdentifier",
+                 [](const QString &root) {
+                     makeBundle(root + "/Real.app", without(kBase, "CFBundleIdentifier"));
+                     symlink(root + "/Real.app", root + "/Alias.app");
+                 },
+                 {"Real.app"}}),
+    [](const ::testing::TestParamInfo<LinkCase> &info) { return std::string(info.param.name); });
 
 TEST(AppScannerTest, FirstRootWinsForAStableID)
 {
@@ -337,12 +399,38 @@ TEST(AppScannerTest, BrokenBundlesAreLoggedAndTheScanGoesOn)
     LogCapture log;
     const QList<AppItem> apps = AppScanner(QStringList{root}).scan();
     EXPECT_EQ(ids(apps), QStringList{"good"});
-    EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Empty.app reason=no-info-plist"));
+    EXPECT_TRUE(log.contains("[scan] skipped count=1 reason=no-info-plist paths=" + root + "/Empty.app"));
     EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Garbage.app reason=bad-info-plist"));
     EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Pipe.app reason=bad-info-plist"));
     EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Folder.app reason=bad-info-plist"));
     EXPECT_TRUE(log.contains("[scan] skipped path=" + root + "/Deep.app reason=bad-info-plist"));
     EXPECT_EQ(log.lines().size(), 5);
+}
+
+// Thousands of folders named "*.app" without an Info.plist once wrote a line
+// each on every scan.
+TEST(AppScannerTest, BundlesWithoutInfoPlistAreCountedInOneLine)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString root = dir.path();
+    makeBundle(root + "/Good.app", appInfo("good"));
+    for (int i = 0; i < 40; ++i)
+        QDir().mkpath(root + QStringLiteral("/Empty%1.app/Contents").arg(i));
+
+    LogCapture log;
+    EXPECT_EQ(ids(AppScanner(QStringList{root}).scan()), QStringList{"good"});
+    ASSERT_EQ(log.lines().size(), 1) << log.lines().join('\n').toStdString();
+    const QString line = log.lines().first();
+    EXPECT_TRUE(line.startsWith("[scan] skipped count=40 reason=no-info-plist paths=" + root + "/Empty"))
+        << line.toStdString();
+    EXPECT_EQ(line.count(root + "/Empty"), AppScanner::missingInfoPlistsNamed);
+    EXPECT_TRUE(line.endsWith(QStringLiteral(".app …"))) << line.toStdString();
+
+    // A bundle asked for on its own still names itself.
+    LogCapture single;
+    EXPECT_FALSE(AppScanner(QStringList{}).makeItem(QUrl::fromLocalFile(root + "/Empty0.app")));
+    EXPECT_EQ(single.lines(), QStringList{"[scan] skipped path=" + root + "/Empty0.app reason=no-info-plist"});
 }
 
 TEST(AppScannerTest, MakeItemRejectsWhatIsNotABundleFolder)

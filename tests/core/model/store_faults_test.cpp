@@ -9,9 +9,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -34,6 +39,11 @@ LauncherLayout bigLayout(int apps)
     layout.hiddenIDs = {QStringLiteral("hidden.one")};
     layout.nameOverrides = {{QStringLiteral("com.example.application-number-1"), QStringLiteral("Renamed")}};
     return layout;
+}
+
+QByteArray encodeBig()
+{
+    return LayoutStore::encodeLayout(bigLayout(200));
 }
 
 // ---------------------------------------------------------------- full disk
@@ -111,7 +121,7 @@ TEST_P(FullDiskTest, FailedSaveKeepsThePreviousFilesAndSaysSo)
     EXPECT_EQ(readAll(store.fileURL()), layoutBefore);
     EXPECT_EQ(readAll(store.pinnedFileURL()), pinnedBefore);
     EXPECT_EQ(readAll(defaultsPath), defaultsBefore);
-    EXPECT_TRUE(log.contains(QStringLiteral("[Tessellon] 布局保存失败: ")));
+    EXPECT_TRUE(log.contains(QStringLiteral("[Tessellon] 布局保存失败: ") + store.fileURL() + QStringLiteral(": ")));
     EXPECT_TRUE(log.contains(QStringLiteral("[settings] defaults save failed file=") + defaultsPath));
     // No temporary file is left behind.
     EXPECT_EQ(entriesOf(stateDir), (QStringList{"layout.json", "pinned.json"}));
@@ -148,6 +158,12 @@ public:
     }
     bool mounted() const { return m_mounted; }
     int error() const { return m_error; }
+    // The file system turns read-only, as a disk remounted after an error does.
+    bool makeReadOnly() const
+    {
+        return ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs",
+                       MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, "size=64k,mode=0700") == 0;
+    }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
 
     // Takes every free block.
@@ -200,6 +216,88 @@ TEST(FullDiskTmpfsTest, SavesOnAFullFileSystemKeepThePreviousFiles)
     EXPECT_TRUE(log.contains(QStringLiteral("[Tessellon] 布局保存失败: ")));
     EXPECT_TRUE(log.contains(QStringLiteral("[settings] defaults save failed")));
     EXPECT_EQ(LayoutStore(stateDir).load(), bigLayout(3));
+}
+
+// A state folder that cannot be written (a read-only file system, or no write
+// permission): the failed save names the file, so the user knows which
+// folder to fix, and the file stays as it was.
+TEST(ReadOnlyStateFolderTest, FailedSaveNamesTheFile)
+{
+    SmallTmpfs disk;
+    const bool mounted = disk.mounted();
+    if (!mounted && ::geteuid() == 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here, and permissions do not bind the superuser";
+    TempHome home;
+    const QString stateDir = mounted ? disk.filePath(QStringLiteral("state")) : home.filePath(QStringLiteral("state"));
+    LayoutStore store(stateDir);
+    ASSERT_TRUE(store.save(bigLayout(3)));
+    const QByteArray before = readAll(store.fileURL());
+    if (mounted)
+        ASSERT_TRUE(disk.makeReadOnly()) << std::strerror(errno);
+    else
+        ASSERT_EQ(::chmod(QFile::encodeName(stateDir).constData(), 0555), 0);
+
+    LogCapture log;
+    EXPECT_FALSE(store.save(bigLayout(4)));
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines().first().startsWith(QStringLiteral("[Tessellon] 布局保存失败: ") + store.fileURL() +
+                                               QStringLiteral(": ")))
+        << log.lines().first().toStdString();
+    EXPECT_EQ(readAll(store.fileURL()), before);
+    if (!mounted)
+        ::chmod(QFile::encodeName(stateDir).constData(), 0755);
+}
+
+// ---------------------------------------------------------------- interrupted saves
+
+// A save killed between its write and its rename leaves its temporary file;
+// the next start removes it, and only files of exactly that naming.
+TEST(InterruptedSaveTest, LeftoverTemporaryFilesGoAtTheNextStart)
+{
+    TempHome home;
+    const QString stateDir = home.filePath(QStringLiteral("state"));
+    LayoutStore store(stateDir);
+    ASSERT_TRUE(store.save(bigLayout(3)));
+    const QByteArray saved = readAll(store.fileURL());
+
+    // A real kill -9 in the middle of a save.
+    StoredFile::Writer killed = StoredFile::Writer::system();
+    killed.write = [](int fd, const char *data, size_t size) -> ssize_t {
+        if (::write(fd, data, size / 2) < 0)
+            return -1;
+        ::raise(SIGKILL);
+        return -1;
+    };
+    EXPECT_EXIT(StoredFile::writeAtomically(store.fileURL(), encodeBig(), nullptr, killed),
+                ::testing::KilledBySignal(SIGKILL), "");
+    const QStringList left = entriesOf(stateDir).filter(QRegularExpression(QStringLiteral("^\\.layout\\.json\\.")));
+    ASSERT_EQ(left.size(), 1) << "the kill left no temporary file to clean";
+
+    // Names that only resemble ours, and things that are not plain files.
+    const QStringList strangers{QStringLiteral(".layout.json.Ab12Z"),    QStringLiteral(".layout.json.Ab12Z9x"),
+                                QStringLiteral("layout.json.Ab12Z9"),    QStringLiteral(".layout.json.Ab-2Z9"),
+                                QStringLiteral(".settings.json.Ab12Z9"), QStringLiteral(".layout.jsonAb12Z9")};
+    for (const QString &name : strangers)
+        writeFile(stateDir + QLatin1Char('/') + name, "someone else's");
+    writeFile(stateDir + QStringLiteral("/.pinned.json.q7R2xZ"), "a pinned list cut short");
+    writeFile(stateDir + QStringLiteral("/.layout.previous.json.0aB9yY"), "a backup cut short");
+    const QString target = home.filePath(QStringLiteral("precious"));
+    writeFile(target, "precious");
+    ASSERT_TRUE(QFile::link(target, stateDir + QStringLiteral("/.layout.json.LINK01")));
+    ASSERT_TRUE(QDir().mkpath(stateDir + QStringLiteral("/.pinned.json.DIR001")));
+
+    LogCapture log;
+    store.removeLeftoverTemporaryFiles();
+
+    QStringList expected = strangers + QStringList{QStringLiteral(".layout.json.LINK01"),
+                                                    QStringLiteral(".pinned.json.DIR001"), QStringLiteral("layout.json")};
+    expected.sort();
+    EXPECT_EQ(entriesOf(stateDir), expected);
+    EXPECT_EQ(readAll(target), "precious");
+    EXPECT_EQ(readAll(store.fileURL()), saved);
+    EXPECT_TRUE(log.contains(QStringLiteral("[store] removed leftover temporary file=") + stateDir +
+                             QLatin1Char('/') + left.first()));
+    EXPECT_EQ(log.lines().size(), 3);
 }
 
 // ---------------------------------------------------------------- partly bad files
@@ -296,6 +394,101 @@ TEST(PartlyBadFileTest, BadMembersOutsideThePagesDropOnlyThemselves)
     EXPECT_EQ(LayoutStore(stateDir).loadPinned(), (QStringList{"com.a", "com.b"}));
     EXPECT_TRUE(log.contains(QStringLiteral("at=pinned[1]")));
     EXPECT_EQ(QDir(stateDir).entryList({QStringLiteral("pinned.json.corrupt-*")}, QDir::Files).size(), 1);
+}
+
+// A byte that is not UTF-8 in a name (another tool's encoding, a hand edit)
+// costs that one character, not the file: every entry stays, the byte reads as
+// U+FFFD, and the original is kept aside before the next save replaces it.
+struct InvalidUtf8Case
+{
+    const char *name;
+    const char *fileName;
+    QByteArray contents;
+    std::function<void(const LayoutStore &)> expect;
+};
+
+class InvalidUtf8Test : public ::testing::TestWithParam<InvalidUtf8Case>
+{
+protected:
+    TempHome home;
+    QString stateDir = home.filePath(QStringLiteral("state"));
+};
+
+TEST_P(InvalidUtf8Test, CostsOnlyTheCharacterAndKeepsTheOriginal)
+{
+    const QString path = stateDir + QLatin1Char('/') + QString::fromLatin1(GetParam().fileName);
+    writeFile(path, GetParam().contents);
+    LayoutStore store(stateDir);
+    LogCapture log;
+    GetParam().expect(store);
+
+    EXPECT_TRUE(log.contains(QStringLiteral("[store] dropped unreadable entry file=") + path +
+                             QStringLiteral(" at=byte ")));
+    const QStringList backups =
+        QDir(stateDir).entryList({QString::fromLatin1(GetParam().fileName) + QStringLiteral(".corrupt-*")}, QDir::Files);
+    ASSERT_EQ(backups.size(), 1);
+    EXPECT_EQ(readAll(stateDir + QLatin1Char('/') + backups.first()), GetParam().contents);
+    EXPECT_EQ(readAll(path), GetParam().contents);
+}
+
+const QString kReplacement(QChar(0xFFFD));
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InvalidUtf8Test,
+    ::testing::Values(
+        InvalidUtf8Case{"FolderName", "layout.json",
+                        R"({"pages":[[{"id":"app:com.a","appID":"com.a"},)"
+                        "{\"id\":\"folder:F\",\"folder\":{\"id\":\"F\",\"name\":\"Caf\xE9\",\"bundleIDs\":[\"com.b\"]}}]],"
+                        R"("hiddenIDs":["com.h"],"nameOverrides":{"com.a":"Mine"},"customSources":["/opt/apps"]})",
+                        [](const LayoutStore &store) {
+                            const LauncherLayout layout = store.load();
+                            ASSERT_EQ(layout.pages.size(), 1);
+                            ASSERT_EQ(layout.pages[0].size(), 2);
+                            EXPECT_EQ(layout.pages[0][0], LayoutEntry::app(QStringLiteral("com.a")));
+                            ASSERT_TRUE(layout.pages[0][1].folder.has_value());
+                            EXPECT_EQ(layout.pages[0][1].folder->name, QStringLiteral("Caf") + kReplacement);
+                            EXPECT_EQ(layout.pages[0][1].folder->bundleIDs, QStringList{QStringLiteral("com.b")});
+                            EXPECT_EQ(layout.hiddenIDs, QSet<QString>{QStringLiteral("com.h")});
+                            EXPECT_EQ(layout.nameOverrides.value(QStringLiteral("com.a")), QStringLiteral("Mine"));
+                            EXPECT_EQ(layout.customSources, QStringList{QStringLiteral("/opt/apps")});
+                        }},
+        InvalidUtf8Case{"CustomName", "layout.json",
+                        R"({"pages":[[{"id":"app:com.a","appID":"com.a"},{"id":"app:com.b","appID":"com.b"}]],)"
+                        "\"hiddenIDs\":[],\"nameOverrides\":{\"com.a\":\"Na\xEFve \xFF\",\"com.b\":\"B\"},"
+                        R"("customSources":[]})",
+                        [](const LayoutStore &store) {
+                            const LauncherLayout layout = store.load();
+                            ASSERT_EQ(layout.pages.value(0).size(), 2);
+                            EXPECT_EQ(layout.nameOverrides.value(QStringLiteral("com.a")),
+                                      QStringLiteral("Na") + kReplacement + QStringLiteral("ve ") + kReplacement);
+                            EXPECT_EQ(layout.nameOverrides.value(QStringLiteral("com.b")), QStringLiteral("B"));
+                        }},
+        InvalidUtf8Case{"PinnedPath", "pinned.json", "[\"com.a\",\"\\/Applications\\/Gr\xFC\xDF.app\",\"com.b\"]",
+                        [](const LayoutStore &store) {
+                            EXPECT_EQ(store.loadPinned(),
+                                      (QStringList{QStringLiteral("com.a"),
+                                                   QStringLiteral("/Applications/Gr") + kReplacement + kReplacement +
+                                                       QStringLiteral(".app"),
+                                                   QStringLiteral("com.b")}));
+                        }}),
+    [](const ::testing::TestParamInfo<InvalidUtf8Case> &info) { return std::string(info.param.name); });
+
+// Every form that is not UTF-8 reads as U+FFFD, one for each byte; every
+// well-formed sequence, four bytes long included, reads as it is.
+TEST(InvalidUtf8DecodingTest, ReplacesEachBadByteAndKeepsEveryGoodSequence)
+{
+    QStringList dropped;
+    const std::optional<QStringList> pins = LayoutStore::decodePinned(
+        "[\"a\xC0\x80z\",\"\xED\xA0\x80\",\"\xF4\x90\x80\x80\",\"\xE2\x82\",\"\xF0\x9F\x98\x80 \xC3\xA9\xE2\x82\xAC\"]",
+        &dropped);
+    ASSERT_TRUE(pins.has_value());
+    const QString r = kReplacement;
+    EXPECT_EQ(*pins, (QStringList{QStringLiteral("a") + r + r + QStringLiteral("z"), r + r + r, r + r + r + r, r + r,
+                                  QString::fromUtf8("\xF0\x9F\x98\x80 \xC3\xA9\xE2\x82\xAC")}));
+    EXPECT_EQ(dropped, QStringList{QStringLiteral("byte 3 (invalid UTF-8; 11 byte(s) replaced by U+FFFD)")});
+
+    // Outside a string a stray byte still leaves no JSON to read.
+    EXPECT_FALSE(LayoutStore::decodePinned("[\"a\",\xFF]").has_value());
 }
 
 // ---------------------------------------------------------------- unreadable files

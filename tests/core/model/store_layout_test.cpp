@@ -171,8 +171,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadLayoutCase{"NotJson", "{\"pages\": ["}, BadLayoutCase{"TopLevelArray", "[]"},
                       BadLayoutCase{"TrailingGarbage", "{\"pages\":[],\"hiddenIDs\":[],\"nameOverrides\":{},"
                                                        "\"customSources\":[]} x"},
-                      BadLayoutCase{"InvalidUtf8", "{\"pages\":[[{\"id\":\"\xff\"}]],\"hiddenIDs\":[],"
-                                                   "\"nameOverrides\":{},\"customSources\":[]}"}),
+                      BadLayoutCase{"InvalidUtf8OutsideAString", "{\"pages\":[],\"hiddenIDs\":[],"
+                                                                 "\"nameOverrides\":{},\"customSources\":[]\xff}"}),
     [](const ::testing::TestParamInfo<BadLayoutCase> &info) { return std::string(info.param.name); });
 
 // Every other kind of bad member is dropped on its own and named.

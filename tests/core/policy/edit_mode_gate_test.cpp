@@ -105,9 +105,9 @@ TEST(EditModeGateTest, ForceEnterDisarmsWithoutClaimingThePress)
 
 TEST(EditModeGateTest, TuningIsTakenAsGiven)
 {
-    EditModeGate gate(EditModeGate::Configuration{1.0, 2});
-    EXPECT_EQ(gate.configuration(), (EditModeGate::Configuration{1.0, 2}));
-    EXPECT_EQ(EditModeGate().configuration(), (EditModeGate::Configuration{0.5, 7}));
+    EditModeGate gate(EditModeGate::Tuning{1.0, 2});
+    EXPECT_EQ(gate.tuning(), (EditModeGate::Tuning{1.0, 2}));
+    EXPECT_EQ(EditModeGate().tuning(), (EditModeGate::Tuning{0.5, 7}));
     gate.press(0, QPointF(), 0);
     EXPECT_FALSE(gate.moved(QPointF(2, 0)));
     EXPECT_EQ(gate.holdElapsed(0.9), EditModeGate::Action::none);

@@ -118,9 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MergeHoverGateStateTest, ResetAndTuning)
 {
-    MergeHoverGate gate(MergeHoverGate::Configuration{1.0, 2, 3});
-    EXPECT_EQ(gate.configuration(), (MergeHoverGate::Configuration{1.0, 2, 3}));
-    EXPECT_EQ(MergeHoverGate().configuration(), (MergeHoverGate::Configuration{0.5, 8, 12}));
+    MergeHoverGate gate(MergeHoverGate::Tuning{1.0, 2, 3});
+    EXPECT_EQ(gate.tuning(), (MergeHoverGate::Tuning{1.0, 2, 3}));
+    EXPECT_EQ(MergeHoverGate().tuning(), (MergeHoverGate::Tuning{0.5, 8, 12}));
     gate.update(QPointF(5, 6), QStringLiteral("x"), 2.0, std::nullopt);
     EXPECT_EQ(gate.anchoredAt(), QPointF(5, 6));
     EXPECT_EQ(gate.candidateSince(), 2.0);

@@ -8,6 +8,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -52,12 +53,22 @@ protected:
         return QDBusConnection::connectToBus(s_bus->address(), name);
     }
 
+    // Records each folder; those in `refusing` do not open.
     DBusFileManager::FolderOpener recordOpened()
     {
-        return [this](const QUrl &folder) { opened.append(folder.toLocalFile()); };
+        return [this](const QUrl &folder, const std::function<void(bool)> &done) {
+            opened.append(folder.toLocalFile());
+            done(!refusing.contains(folder.toLocalFile()));
+        };
+    }
+    FileManager::FailureHandler recordFailures()
+    {
+        return [this](const QString &folder) { failures.append(folder); };
     }
 
     QStringList opened;
+    QStringList refusing;
+    QStringList failures;
     static PrivateBus *s_bus;
 };
 
@@ -75,13 +86,14 @@ TEST_F(FileManagerDBusTest, TheFileManagerServiceIsAskedToShowTheItems)
     ASSERT_TRUE(services.interface()->registerService(QStringLiteral("org.freedesktop.FileManager1")));
 
     DBusFileManager manager(connection(QStringLiteral("client")), recordOpened());
-    manager.showItems(kBundles);
+    manager.showItems(kBundles, recordFailures());
     ASSERT_TRUE(waitFor([&] { return !service.shown.isEmpty(); }));
     EXPECT_EQ(service.shown.first(),
               (QStringList{QStringLiteral("file:///opt/Apps/Alpha.app"), QStringLiteral("file:///opt/Apps/Beta.app/"),
                            QStringLiteral("file:///home/u/Applications/Gamma.app")}));
     QCoreApplication::processEvents();
     EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(failures.isEmpty());
 
     services.unregisterObject(QStringLiteral("/org/freedesktop/FileManager1"));
     services.interface()->unregisterService(QStringLiteral("org.freedesktop.FileManager1"));
@@ -91,20 +103,77 @@ TEST_F(FileManagerDBusTest, WithoutTheServiceTheFoldersHoldingTheItemsOpenOnceEa
 {
     LogCapture log;
     DBusFileManager manager(connection(QStringLiteral("client")), recordOpened());
-    manager.showItems(kBundles);
+    manager.showItems(kBundles, recordFailures());
     ASSERT_TRUE(waitFor([&] { return opened.size() >= 2; }));
     EXPECT_EQ(opened, (QStringList{QStringLiteral("/opt/Apps"), QStringLiteral("/home/u/Applications")}));
     EXPECT_TRUE(log.contains(QStringLiteral("[finder] show-items failed")));
+    EXPECT_TRUE(failures.isEmpty()) << "the folders opened";
 }
+
+// No service and no folder opens either: the request's failure handler hears
+// of it once, with the first folder that stayed shut, and the log names it.
+TEST_F(FileManagerDBusTest, WhenTheFoldersDoNotOpenEitherTheFailureIsReportedOnce)
+{
+    LogCapture log;
+    refusing = {QStringLiteral("/opt/Apps"), QStringLiteral("/home/u/Applications")};
+    DBusFileManager manager(connection(QStringLiteral("client")), recordOpened());
+    manager.showItems(kBundles, recordFailures());
+    ASSERT_TRUE(waitFor([&] { return opened.size() >= 2; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(failures, QStringList{QStringLiteral("/opt/Apps")});
+    EXPECT_TRUE(log.contains(QStringLiteral("[finder] open-folder failed folder=/opt/Apps")));
+}
+
+// The desktop's handler is "xdg-open" as PATH finds it: a tool that exits
+// with 0 opened the folder; one that fails, or is not there, did not.
+struct DesktopHandlerRow
+{
+    const char *name;
+    const char *script; // nullptr: no xdg-open at all
+    bool opened;
+};
+
+class DesktopHandlerTest : public ::testing::TestWithParam<DesktopHandlerRow>
+{
+};
+
+TEST_P(DesktopHandlerTest, OpensTheFolderOrSaysItDidNot)
+{
+    QTemporaryDir bin;
+    ASSERT_TRUE(bin.isValid());
+    const QString argumentFile = bin.filePath(QStringLiteral("argument"));
+    if (const char *script = GetParam().script) {
+        const QString tool = bin.filePath(QStringLiteral("xdg-open"));
+        writeFile(tool, QByteArray("#!/bin/sh\nprintf '%s' \"$1\" > '") + argumentFile.toUtf8() + "'\n" + script + "\n");
+        ASSERT_TRUE(QFile::setPermissions(tool, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+    ScopedEnv env;
+    env.set("PATH", bin.path());
+    std::optional<bool> opened;
+    DBusFileManager::openWithDesktopHandler(QUrl::fromLocalFile(QStringLiteral("/opt/My Apps")),
+                                            [&](bool result) { opened = result; });
+    ASSERT_TRUE(waitFor([&] { return opened.has_value(); }, 30000));
+    EXPECT_EQ(*opened, GetParam().opened);
+    if (GetParam().script)
+        EXPECT_EQ(readAll(argumentFile), QByteArray("file:///opt/My%20Apps"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, DesktopHandlerTest,
+                         ::testing::Values(DesktopHandlerRow{"Opens", "exit 0", true},
+                                           DesktopHandlerRow{"Fails", "exit 3", false},
+                                           DesktopHandlerRow{"Missing", nullptr, false}),
+                         [](const ::testing::TestParamInfo<DesktopHandlerRow> &info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(FileManagerDBusTest, WithoutABusTheFoldersOpenAtOnceAndNothingIsShownForNoItems)
 {
     DBusFileManager manager(QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
                                                           QStringLiteral("nowhere")),
                             recordOpened());
-    manager.showItems({});
+    manager.showItems({}, recordFailures());
     EXPECT_TRUE(opened.isEmpty());
-    manager.showItems({kBundles.first()});
+    manager.showItems({kBundles.first()}, recordFailures());
     EXPECT_EQ(opened, QStringList{QStringLiteral("/opt/Apps")});
     QDBusConnection::disconnectFromBus(QStringLiteral("nowhere"));
 }

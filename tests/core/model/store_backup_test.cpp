@@ -1,5 +1,5 @@
 // The arrangement kept beside the layout file before a command replaces it.
-#include "settings/layout_backup.h"
+#include "model/layout_backup.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "layout_backup.h"
 
 #include "foundation/log.h"
-#include "model/stored_file.h"
+#include "stored_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,18 +19,18 @@ bool LayoutBackup::keep(const QString &layoutPath)
     if (contents.status == StoredFile::Status::missing)
         return true;
     if (contents.status != StoredFile::Status::ok) {
-        Log::write("[settings] layout backup skipped path=%@ error=%@", layoutPath, contents.error);
+        Log::write("[store] layout backup skipped path=%@ error=%@", layoutPath, contents.error);
         return false;
     }
     // A link at the backup's place is removed, never written through.
     QString error;
     const QString backup = pathFor(layoutPath);
     if (QFileInfo(backup).isSymLink() && !QFile::remove(backup)) {
-        Log::write("[settings] layout backup failed path=%@ error=%@", backup, QStringLiteral("cannot remove link"));
+        Log::write("[store] layout backup failed path=%@ error=%@", backup, QStringLiteral("cannot remove link"));
         return false;
     }
     if (!StoredFile::writeAtomically(backup, contents.bytes, &error)) {
-        Log::write("[settings] layout backup failed path=%@ error=%@", backup, error);
+        Log::write("[store] layout backup failed path=%@ error=%@", backup, error);
         return false;
     }
     return true;
