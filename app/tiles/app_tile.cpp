@@ -208,13 +208,18 @@ const QImage &placeholderPlate(const QSizeF &size, double radius, double scale)
     return *plates.insert(key, image);
 }
 
+// Rasters kept for all tiles, by count: a few pages' worth (the grid keeps
+// the icons of the pages next to the current one decoded, 35 tiles a page),
+// so that memory follows what is shown, not how many applications there are.
+constexpr int kSharedRasters = 160;
+
 // Icons as rasterized for any tile, by source image, pixel side and scale
 // (main thread only): a rebuild makes new tiles for the same icons, and
 // smooth scaling is most of their first paint.
 using RasterKey = QPair<qint64, QPair<int, int>>;
 QCache<RasterKey, QImage> &sharedIconRasters()
 {
-    static QCache<RasterKey, QImage> cache(24 * 1024); // cost in KiB
+    static QCache<RasterKey, QImage> cache(kSharedRasters); // cost 1 per raster
     return cache;
 }
 
@@ -232,7 +237,7 @@ RasterKey rasterKey(const QImage &image, int pixels, double scale)
 // the same titles, and blurring is the costly part of a first paint.
 QImage labelImage(const QString &title, const QRectF &textRect, double scale, bool dimmed)
 {
-    static QCache<QString, QImage> cache(32 * 1024); // cost in KiB
+    static QCache<QString, QImage> cache(kSharedRasters); // cost 1 per label
     const QFont font = AppTile::labelFont();
     const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
                             .arg(textRect.x())
@@ -281,7 +286,7 @@ QImage labelImage(const QString &title, const QRectF &textRect, double scale, bo
         glyphs.setPen(white(dimmed ? 0.8 : 0.98));
         glyphs.drawText(textRect.translated(shift), flags, text);
     }
-    cache.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
+    cache.insert(key, new QImage(image));
     return image;
 }
 
@@ -474,8 +479,7 @@ QImage AppTile::rasterized(const QImage &image, double side)
     result.setDevicePixelRatio(scale);
     if (own) {
         m_rasterizedIcons.insert(pixels, result);
-        sharedIconRasters().insert(rasterKey(image, pixels, scale), new QImage(result),
-                                   std::max<qsizetype>(1, result.sizeInBytes() / 1024));
+        sharedIconRasters().insert(rasterKey(image, pixels, scale), new QImage(result));
     }
     return result;
 }
