@@ -331,8 +331,10 @@ void LauncherView::rebuild()
 
 void LauncherView::retainNearPageIcons(const QList<QList<LayoutEntry>> &pages, bool scroll)
 {
-    // A scrolling grid shows every entry; its icons all stay.
-    if (scroll)
+    // A scrolling grid shows every entry; its icons all stay. Results of a
+    // search change with every key: what they showed stays until the grid
+    // pages again.
+    if (scroll || !m_query.isEmpty())
         return;
     QSet<QString> keep;
     QList<AppItem> neighbours;
