@@ -492,24 +492,30 @@ void AppTile::paintEvent(QPaintEvent *event)
     if (m_layerTransform.isIdentity()) {
         painter.translate(m_paintOffset);
         drawContents(painter);
-        return;
+    } else {
+        // Qt's raster engine hands a draw of more than about a hundred rows
+        // to its thread pool and waits for it; for a tile, waking the threads
+        // costs more than the drawing, on every frame of a wobble. Drawn in
+        // bands of fewer rows it stays on this thread, with the same pixels:
+        // only the clip cuts the bands, the picture is sampled as a whole.
+        QRect area = event->rect();
+        if (const QRect drawn = layerPaintRect(); !drawn.isEmpty())
+            area &= drawn;
+        for (int top = area.top(); top <= area.bottom(); top += kLayerBandRows) {
+            painter.save();
+            painter.setClipRect(
+                QRect(area.left(), top, area.width(), std::min(kLayerBandRows, area.bottom() + 1 - top)),
+                Qt::IntersectClip);
+            painter.setTransform(layerPaintTransform(), true);
+            drawComposite(painter);
+            painter.restore();
+        }
     }
-    // Qt's raster engine hands a draw of more than about a hundred rows to
-    // its thread pool and waits for it; for a tile, waking the threads costs
-    // more than the drawing, on every frame of a wobble. Drawn in bands of
-    // fewer rows it stays on this thread, with the same pixels: only the clip
-    // cuts the bands, the picture is sampled as a whole.
-    QRect area = event->rect();
-    if (const QRect drawn = layerPaintRect(); !drawn.isEmpty())
-        area &= drawn;
-    for (int top = area.top(); top <= area.bottom(); top += kLayerBandRows) {
-        painter.save();
-        painter.setClipRect(QRect(area.left(), top, area.width(), std::min(kLayerBandRows, area.bottom() + 1 - top)),
-                            Qt::IntersectClip);
-        painter.setTransform(layerPaintTransform(), true);
-        drawComposite(painter);
-        painter.restore();
-    }
+    painter.end();
+    m_painted = true;
+    m_paintedImage = m_paintedImage || m_state.icon || m_state.folderPreview;
+    if (onPainted)
+        onPainted();
 }
 
 void AppTile::drawComposite(QPainter &painter)

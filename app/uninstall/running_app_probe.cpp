@@ -1,6 +1,7 @@
 #include "uninstall/running_app_probe.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 QStringList RunningAppProbe::runningAppNames(const QList<AppItem> &apps,
@@ -28,6 +29,43 @@ QStringList RunningAppProbe::runningAppNames(const QList<AppItem> &apps,
     return names;
 }
 
+namespace {
+
+// A command line names a few programs at most before its arguments: the
+// interpreter, its options, the script.
+constexpr int kProgramWords = 4;
+
+// The paths among the first words of a process's command line, each made
+// absolute against the process's working folder. Options and bare names
+// ("env", "bash") are passed over.
+QStringList commandLinePrograms(const QString &processFolder)
+{
+    QFile file(processFolder + QStringLiteral("/cmdline"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return {};
+    const QList<QByteArray> words = file.read(64 * 1024).split('\0');
+    QString workingFolder;
+    QStringList programs;
+    for (qsizetype i = 0; i < words.size() && i < kProgramWords; ++i) {
+        const QString word = QFile::decodeName(words.at(i));
+        if (word.startsWith(QLatin1Char('-')))
+            continue;
+        if (!word.contains(QLatin1Char('/')))
+            continue;
+        if (QDir::isAbsolutePath(word)) {
+            programs << QDir::cleanPath(word);
+            continue;
+        }
+        if (workingFolder.isEmpty())
+            workingFolder = QFileInfo(processFolder + QStringLiteral("/cwd")).symLinkTarget();
+        if (!workingFolder.isEmpty())
+            programs << QDir::cleanPath(workingFolder + QLatin1Char('/') + word);
+    }
+    return programs;
+}
+
+} // namespace
+
 QSet<QString> ProcRunningAppProbe::runningExecutables() const
 {
     QSet<QString> executables;
@@ -40,8 +78,11 @@ QSet<QString> ProcRunningAppProbe::runningExecutables() const
             continue;
         // Processes of other users cannot be read; they are skipped.
         const QString target = QFileInfo(proc.filePath(entry + QStringLiteral("/exe"))).symLinkTarget();
-        if (!target.isEmpty())
-            executables.insert(QDir::cleanPath(target));
+        if (target.isEmpty())
+            continue;
+        executables.insert(QDir::cleanPath(target));
+        for (const QString &program : commandLinePrograms(proc.filePath(entry)))
+            executables.insert(program);
     }
     return executables;
 }

@@ -4,14 +4,18 @@
 
 #include <QCheckBox>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTextOption>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -116,16 +120,28 @@ void UninstallAccessory::updateResidueSlot(const QList<UninstallResidue> &residu
     mono.setPixelSize(11);
     m_list->setFont(mono);
     m_list->document()->setDocumentMargin(6);
+    const int column = pathColumnFor(QFontMetrics(mono));
     QTextBlockFormat block;
     // Wrapped lines continue under the path column.
     block.setIndent(0);
-    block.setLeftMargin(pathColumn);
-    block.setTextIndent(-pathColumn);
-    block.setTabPositions({QTextOption::Tab(pathColumn, QTextOption::LeftTab)});
+    block.setLeftMargin(column);
+    block.setTextIndent(-column);
+    block.setTabPositions({QTextOption::Tab(column, QTextOption::LeftTab)});
     QTextCursor cursor(m_list->document());
     cursor.setBlockFormat(block);
     cursor.insertText(residueListText(residues, m_home));
+    // The list opens at its first entry, not where the insertion ended.
+    m_list->moveCursor(QTextCursor::Start);
+    m_list->verticalScrollBar()->setValue(0);
     m_slot->layout()->addWidget(m_list);
+}
+
+int UninstallAccessory::pathColumnFor(const QFontMetrics &metrics)
+{
+    int widest = 0;
+    for (const UninstallResidue::Kind kind : UninstallResidue::allKinds())
+        widest = std::max(widest, metrics.horizontalAdvance(UninstallResidue::label(kind)));
+    return std::max(minimumPathColumn, widest + columnGap);
 }
 
 QString UninstallAccessory::residueListText(const QList<UninstallResidue> &residues, const QString &homeDirectory)

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QFontMetrics;
 class QLabel;
 class QTextEdit;
 
@@ -21,8 +22,11 @@ class UninstallAccessory : public QWidget
 public:
     static constexpr int slotWidth = 470;
     static constexpr int slotHeight = 140;
-    // Where the path column starts in the list.
-    static constexpr int pathColumn = 86;
+    // Where the path column starts in the list at least; wider when a kind's
+    // label in the current language needs more.
+    static constexpr int minimumPathColumn = 86;
+    // Room between the longest label and the paths.
+    static constexpr int columnGap = 10;
 
     // `checkbox` is taken over as the first row.
     UninstallAccessory(QCheckBox *checkbox, QString homeDirectory, QWidget *parent = nullptr);
@@ -38,6 +42,10 @@ public:
 
     // Replaces whatever the slot shows with the result.
     void updateResidueSlot(const QList<UninstallResidue> &residues, bool timedOut);
+
+    // Where the paths start for labels drawn with `metrics`: past the
+    // longest of the kinds' labels in the current language.
+    static int pathColumnFor(const QFontMetrics &metrics);
 
     // One entry per leftover, kind, tab, path with the home as "~"; entries
     // separated by one empty line.

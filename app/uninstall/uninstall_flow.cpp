@@ -18,6 +18,8 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFutureWatcher>
+#include <QPromise>
 #include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QPushButton>
@@ -25,6 +27,7 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 
 // The state of one open dialog. The scan job holds the box too: a scan that
@@ -37,6 +40,9 @@ struct UninstallFlow::Dialog
     QCheckBox *checkbox = nullptr;
     QTimer *timer = nullptr;
     double scanStart = 0;
+    // The scan's progress count last seen, and when it last changed.
+    quint64 seenProgress = 0;
+    double lastProgress = 0;
     double minimumLoading = defaultMinimumLoading;
     bool preselected = false;
     bool settled = false;
@@ -71,9 +77,9 @@ UninstallFlow::UninstallFlow(LauncherSession &session, Host host, Environment en
     if (!m_environment.runningApps)
         m_environment.runningApps = std::make_shared<ProcRunningAppProbe>();
     if (!m_environment.moveToTrash) {
-        m_environment.moveToTrash = [](const QStringList &paths) {
+        m_environment.moveToTrash = [](const QStringList &paths, const QString &within) {
             FreedesktopTrash trash;
-            return trash.moveToTrash(paths);
+            return within.isEmpty() ? trash.moveToTrash(paths) : trash.moveToTrashWithin(within, paths);
         };
     }
 }
@@ -122,8 +128,9 @@ bool UninstallFlow::waitForScan(int milliseconds) const
 
 void UninstallFlow::uninstall(const QStringList &appIDs, bool previewOnly)
 {
-    // One confirmation at a time: a request while one is open is dropped.
-    if (m_dialog)
+    // One confirmation at a time: a request while one is open, or while the
+    // last one still moves its files, is dropped.
+    if (m_dialog || m_moving)
         return;
     QList<AppItem> apps;
     for (const QString &id : appIDs) {
@@ -185,14 +192,15 @@ void UninstallFlow::uninstall(const QStringList &appIDs, bool previewOnly)
     Scan scan = m_environment.scan;
     if (!scan) {
         scan = [home = m_environment.home, protectedPaths = protectedPaths()](const QList<AppItem> &chosen,
-                                                                               const QList<AppItem> &all) {
+                                                                               const QList<AppItem> &all,
+                                                                               const std::function<void()> &progress) {
             const LocalFileSystemAccess fs;
-            return AppResidueScanner(home, fs, protectedPaths).scan(chosen, all);
+            return AppResidueScanner(home, fs, protectedPaths).scan(chosen, all, progress);
         };
     }
     dialog->scanStart = m_environment.now();
     QThreadPool::globalInstance()->start([scan, apps, installed, box = dialog->box] {
-        box->publish(scan(apps, installed));
+        box->publish(scan(apps, installed, [&box] { box->noteProgress(); }));
     });
 
     if (m_environment.startsPollTimer) {
@@ -245,7 +253,12 @@ bool UninstallFlow::pollTick()
     const std::shared_ptr<Dialog> dialog = m_dialog;
     if (!dialog || dialog->settled)
         return true;
-    const double elapsed = m_environment.now() - dialog->scanStart;
+    const double now = m_environment.now();
+    const double elapsed = now - dialog->scanStart;
+    if (const quint64 progress = dialog->box->progress(); progress != dialog->seenProgress) {
+        dialog->seenProgress = progress;
+        dialog->lastProgress = now;
+    }
     if (elapsed < dialog->minimumLoading)
         return false;
     QList<UninstallResidue> residues;
@@ -253,7 +266,8 @@ bool UninstallFlow::pollTick()
     if (std::optional<QList<UninstallResidue>> published = dialog->box->consume()) {
         residues = *published;
     } else {
-        if (elapsed <= scanTimeLimit)
+        const double quiet = now - std::max(dialog->scanStart, dialog->lastProgress);
+        if (quiet <= scanTimeLimit && elapsed <= scanCeiling)
             return false;
         timedOut = true;
     }
@@ -265,7 +279,9 @@ bool UninstallFlow::pollTick()
 
     const bool found = !residues.isEmpty();
     const bool ticked = dialog->preselected && found;
-    if (found)
+    if (residues.size() == 1)
+        dialog->checkbox->setText(L("纯净卸载：同时清理 1 项配置、缓存与容器等残留"));
+    else if (found)
         dialog->checkbox->setText(L("纯净卸载：同时清理 %d 项配置、缓存与容器等残留", int(residues.size())));
     else if (!timedOut)
         dialog->checkbox->setText(L("纯净卸载（未发现可清理的残留）"));
@@ -296,11 +312,31 @@ void UninstallFlow::recycle(const QList<AppItem> &apps, const QList<UninstallRes
     QStringList installedPaths;
     for (const AppItem &app : m_session.apps())
         installedPaths << app.path;
-    const LocalFileSystemAccess fs;
-    const ResidueSafety safety(m_environment.home, installedPaths, protectedPaths(), fs);
-    const UninstallMover mover(safety, m_environment.moveToTrash);
-    UninstallReport report = mover.run(apps, residues);
+    // Many leftovers take long to move: the work runs off the main thread,
+    // and the watcher, a child of this flow, hands the report back (or
+    // nothing, when the flow is gone by then).
+    auto promise = std::make_shared<QPromise<UninstallReport>>();
+    auto *watcher = new QFutureWatcher<UninstallReport>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        finishRecycle(watcher->future().result());
+    });
+    watcher->setFuture(promise->future());
+    m_moving = true;
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, home = m_environment.home, installedPaths,
+                                          protectedPaths = protectedPaths(), move = m_environment.moveToTrash, apps,
+                                          residues] {
+        const LocalFileSystemAccess fs;
+        const ResidueSafety safety(home, installedPaths, protectedPaths, fs);
+        promise->addResult(UninstallMover(safety, move).run(apps, residues));
+        promise->finish();
+    });
+}
 
+void UninstallFlow::finishRecycle(const UninstallReport &report)
+{
+    m_moving = false;
     for (const QString &line : report.failureLogLines())
         Log::writeLine(line);
     const QSet<QString> removed = report.removedAppIDs();
@@ -310,4 +346,5 @@ void UninstallFlow::recycle(const QList<AppItem> &apps, const QList<UninstallRes
     m_lastReport = report;
     if (m_host.showReport)
         m_host.showReport(report.title(), report.informativeText(), report.incomplete());
+    emit uninstallFinished();
 }

@@ -4,6 +4,7 @@
 #include "uninstall/uninstall_report.h"
 #include "uninstall/uninstall_residue.h"
 #include "uninstall/trash_outcome.h"
+#include "uninstall/uninstall_mover.h"
 
 #include "model/app_item.h"
 
@@ -29,17 +30,22 @@ class UninstallScanBox;
 // The uninstall confirmation and what follows it: a critical alert shown at
 // once in a loading state while the leftover scan runs on a worker thread; a
 // timer on the main thread looks for the result every 0.05 s and fills the
-// alert in, or gives up after 8 s. A confirmation moves the applications to
-// the Trash, then the accepted leftovers of those that went, rescans the
-// session without them and reports. A preview runs the same dialog and
-// moves nothing.
+// alert in, or gives up when the scan has not advanced for 8 s. A
+// confirmation moves the applications to the Trash, then the accepted
+// leftovers of those that went, on a worker thread; when that is done it
+// rescans the session without them and reports. A preview runs the same
+// dialog and moves nothing.
 class UninstallFlow : public QObject, public UninstallRequests
 {
     Q_OBJECT
 
 public:
     static constexpr double pollInterval = 0.05;
+    // The dialog stops waiting when the scan has not advanced for this long
+    // (a large but legitimate set of leftovers keeps it going), and in any
+    // case after scanCeiling.
     static constexpr double scanTimeLimit = 8.0;
+    static constexpr double scanCeiling = 60.0;
     static constexpr double defaultMinimumLoading = 0.3;
 
     // What the flow does to the rest of the program; unset functions do nothing
@@ -57,9 +63,10 @@ public:
         std::function<void(const QString &title, const QString &text, bool warning)> showReport;
     };
 
-    using Scan = std::function<QList<UninstallResidue>(const QList<AppItem> &apps,
-                                                       const QList<AppItem> &installedApps)>;
-    using MoveToTrash = std::function<QList<TrashOutcome>(const QStringList &paths)>;
+    // `progress` is to be called whenever the scan advances.
+    using Scan = std::function<QList<UninstallResidue>(const QList<AppItem> &apps, const QList<AppItem> &installedApps,
+                                                       const std::function<void()> &progress)>;
+    using MoveToTrash = UninstallMover::MoveToTrash;
 
     struct Environment
     {
@@ -107,10 +114,19 @@ public:
     bool waitForScan(int milliseconds) const;
     // The report of the last confirmed uninstall.
     const std::optional<UninstallReport> &lastReport() const { return m_lastReport; }
+    // True from a confirmation until its move ended; no dialog opens
+    // meanwhile.
+    bool isMoving() const { return m_moving; }
+
+signals:
+    // The move of a confirmed uninstall ended: the session was rescanned and
+    // the report shown (lastReport() holds it).
+    void uninstallFinished();
 
 private:
     struct Dialog;
     void recycle(const QList<AppItem> &apps, const QList<UninstallResidue> &residues);
+    void finishRecycle(const UninstallReport &report);
     void togglePureUninstallOption(bool on);
     QStringList protectedPaths() const;
 
@@ -120,4 +136,5 @@ private:
     QPointer<UninstallAlert> m_alert;
     std::shared_ptr<Dialog> m_dialog;
     std::optional<UninstallReport> m_lastReport;
+    bool m_moving = false;
 };

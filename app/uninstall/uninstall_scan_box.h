@@ -4,6 +4,7 @@
 
 #include <QList>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -24,9 +25,16 @@ public:
     // Waits up to `milliseconds` for a published, untaken result (tests).
     bool waitForPending(int milliseconds) const;
 
+    // Scan thread: the scan advanced (a folder listed, names examined).
+    void noteProgress() { m_progress.fetch_add(1, std::memory_order_relaxed); }
+    // Main thread: how often the scan advanced so far; a change between two
+    // looks means it still works.
+    quint64 progress() const { return m_progress.load(std::memory_order_relaxed); }
+
 private:
     mutable std::mutex m_lock;
     mutable std::condition_variable m_published;
     std::optional<QList<UninstallResidue>> m_pending;
     std::optional<QList<UninstallResidue>> m_accepted;
+    std::atomic<quint64> m_progress{0};
 };

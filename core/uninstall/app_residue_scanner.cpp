@@ -126,6 +126,21 @@ QString vendorNamespace(const QString &lowerStem)
     return labels.at(0) + QLatin1Char('.') + labels.at(1);
 }
 
+// An identifier claims files only when it has at least two labels, each with
+// a letter or digit: "com", "a", "*", "-", " " or "." would otherwise claim
+// the entries of exactly that name in every folder.
+bool isSoundIdentifier(const QString &lowerBundleID)
+{
+    const QStringList labels = lowerBundleID.split(QLatin1Char('.'));
+    if (labels.size() < 2)
+        return false;
+    for (const QString &label : labels) {
+        if (std::none_of(label.cbegin(), label.cend(), [](QChar c) { return c.isLetterOrNumber(); }))
+            return false;
+    }
+    return true;
+}
+
 bool isSystemVendor(const QString &lowerBundleID)
 {
     return lowerBundleID == QLatin1String("com.apple") || lowerBundleID.startsWith(QLatin1String("com.apple."));
@@ -155,7 +170,9 @@ Identity identityFor(const AppItem &app, const FileSystemAccess &fs)
 {
     Identity identity;
     identity.owner = app.stableID();
-    identity.bundleID = normalized(app.bundleID);
+    const QString bundleID = normalized(app.bundleID);
+    if (isSoundIdentifier(bundleID))
+        identity.bundleID = bundleID;
     const QStringList parts = identity.bundleID.split(QLatin1Char('.'), Qt::SkipEmptyParts);
     identity.claimsByPrefix = parts.size() >= 3;
     if (identity.claimsByPrefix)
@@ -187,6 +204,18 @@ bool restBelongs(const QString &rest)
     return true;
 }
 
+// One entry's name in the forms every identity compares, made once.
+struct Name
+{
+    explicit Name(const QString &name)
+        : lower(normalized(name)), stem(ResidueRules::stem(lower)), vendor(vendorNamespace(stem))
+    {
+    }
+    QString lower;
+    QString stem;
+    QString vendor;
+};
+
 bool matchesBundleID(const QString &lower, const QString &stem, const Identity &identity, bool containerMatch)
 {
     const QString &bid = identity.bundleID;
@@ -194,7 +223,7 @@ bool matchesBundleID(const QString &lower, const QString &stem, const Identity &
         return true;
     if (!identity.claimsByPrefix)
         return false;
-    if (lower.startsWith(bid + QLatin1Char('.')))
+    if (lower.size() > bid.size() && lower.startsWith(bid) && lower.at(bid.size()) == QLatin1Char('.'))
         return restBelongs(stem.mid(std::min(stem.size(), bid.size() + 1)));
     if (!containerMatch)
         return false;
@@ -214,24 +243,28 @@ bool matchesBundleID(const QString &lower, const QString &stem, const Identity &
     return true;
 }
 
-bool matches(const Identity &identity, const QString &lower, const QString &stem, const ResidueRules::Rule &rule)
+bool matches(const Identity &identity, const Name &name, const ResidueRules::Rule &rule)
 {
-    if (!identity.bundleID.isEmpty() && matchesBundleID(lower, stem, identity, rule.containerMatch))
+    if (!identity.bundleID.isEmpty() && matchesBundleID(name.lower, name.stem, identity, rule.containerMatch))
         return true;
     if (!rule.useAliases)
         return false;
     // A name does not become ours because an alias spells another vendor's
     // identifier ("com.apple.dock" as an application name).
-    const QString vendor = vendorNamespace(stem);
-    if (!vendor.isEmpty() && vendor != identity.vendor)
+    if (!name.vendor.isEmpty() && name.vendor != identity.vendor)
         return false;
-    return identity.aliases.contains(lower) || identity.aliases.contains(stem);
+    return identity.aliases.contains(name.lower) || identity.aliases.contains(name.stem);
 }
 
+// True when the name holds another installed application's identifier at
+// word boundaries (itself, followed by a dot, or inside a longer name).
+// Every sound identifier holds a dot, so a name without one holds none.
 bool isVetoed(const QString &lower, const QSet<QString> &protectedIDs)
 {
+    if (!lower.contains(QLatin1Char('.')))
+        return false;
     for (const QString &id : protectedIDs) {
-        if (lower == id || lower.startsWith(id + QLatin1Char('.')) || boundaryIndex(id, lower) >= 0)
+        if (boundaryIndex(id, lower) >= 0)
             return true;
     }
     return false;
@@ -254,8 +287,17 @@ AppResidueScanner::AppResidueScanner(const QString &home, const FileSystemAccess
 {
 }
 
-QList<UninstallResidue> AppResidueScanner::scan(const QList<AppItem> &apps, const QList<AppItem> &installedApps) const
+QList<UninstallResidue> AppResidueScanner::scan(const QList<AppItem> &apps, const QList<AppItem> &installedApps,
+                                                const std::function<void()> &progress) const
 {
+    constexpr int kNamesPerProgress = 512;
+    int namesSinceProgress = 0;
+    const auto advanced = [&](bool listing) {
+        if (progress && (listing || ++namesSinceProgress >= kNamesPerProgress)) {
+            namesSinceProgress = 0;
+            progress();
+        }
+    };
     QList<AppItem> candidates;
     for (const AppItem &app : apps) {
         if (!app.isSystemApp && !isSystemVendor(normalized(app.bundleID)))
@@ -283,7 +325,7 @@ QList<UninstallResidue> AppResidueScanner::scan(const QList<AppItem> &apps, cons
         const QString bid = normalized(app.bundleID);
         if (candidateStableIDs.contains(app.stableID()) || (!bid.isEmpty() && candidateIDs.contains(bid)))
             continue;
-        if (!bid.isEmpty())
+        if (isSoundIdentifier(bid))
             protectedIDs.insert(bid);
         others.append(identityFor(app, m_fs));
     }
@@ -300,51 +342,66 @@ QList<UninstallResidue> AppResidueScanner::scan(const QList<AppItem> &apps, cons
     };
     std::map<QString, Found> found;
 
-    auto record = [&](const QString &path, UninstallResidue::Kind kind, const QStringList &owners) {
-        const QString clean = QDir::cleanPath(path);
-        if (owners.isEmpty() || safety.hasPrivacyProtectedComponent(clean) || safety.refusal(clean))
+    // Each folder whose listing is examined is checked once, for all of
+    // its entries.
+    QHash<QString, ResidueSafety::CheckedFolder> checkedFolders;
+    auto record = [&](const QString &folder, const QString &name, FileSystemAccess::EntryType type,
+                      UninstallResidue::Kind kind, const QStringList &owners) {
+        if (owners.isEmpty())
             return;
-        auto it = found.find(clean);
+        auto checked = checkedFolders.find(folder);
+        if (checked == checkedFolders.end())
+            checked = checkedFolders.insert(folder, safety.checkFolder(folder));
+        if (safety.refusalOfListed(*checked, name, type))
+            return;
+        const QString path = folder + QLatin1Char('/') + name;
+        auto it = found.find(path);
         if (it == found.end())
-            it = found.emplace(clean, Found{kind, {}}).first;
+            it = found.emplace(path, Found{kind, {}}).first;
         for (const QString &owner : owners)
             it->second.owners.insert(owner);
     };
 
     auto match = [&](const QString &name, const ResidueRules::Rule &rule) {
-        const QString lower = normalized(name);
-        const QString stem = ResidueRules::stem(lower);
+        advanced(false);
+        const Name candidate(name);
         Match result;
         for (const Identity &other : others) {
-            if (matches(other, lower, stem, rule)) {
+            if (matches(other, candidate, rule)) {
                 result.claimedElsewhere = true;
                 return result;
             }
         }
-        if (isVetoed(lower, protectedIDs)) {
+        if (isVetoed(candidate.lower, protectedIDs)) {
             result.claimedElsewhere = true;
             return result;
         }
         for (const Identity &identity : identities) {
-            if (matches(identity, lower, stem, rule))
+            if (matches(identity, candidate, rule))
                 result.owners.append(identity.owner);
         }
         return result;
     };
 
     // The entries of one folder that may be examined: valid names, never
-    // ".DS_Store", never personal data, never links.
+    // ".DS_Store", never personal data, never links. One listing gives the
+    // names and their types; nothing is looked up entry by entry.
+    struct Listed
+    {
+        QString name;
+        FileSystemAccess::EntryType type;
+    };
     auto examinable = [&](const QString &folder) {
-        QList<std::pair<QString, QString>> entries;
-        for (const QByteArray &raw : m_fs.entryNames(folder)) {
-            const std::optional<QString> name = decodedName(raw);
+        QList<Listed> entries;
+        for (const FileSystemAccess::Entry &entry : m_fs.entries(folder)) {
+            if (entry.type == FileSystemAccess::EntryType::symbolicLink)
+                continue;
+            const std::optional<QString> name = decodedName(entry.name);
             if (!name || *name == QLatin1String(".DS_Store") || ResidueRules::isPrivacyProtected(*name))
                 continue;
-            const QString path = folder + QLatin1Char('/') + *name;
-            if (m_fs.entryType(path) == FileSystemAccess::EntryType::symbolicLink)
-                continue;
-            entries.append({*name, path});
+            entries.append(Listed{*name, entry.type});
         }
+        advanced(true);
         return entries;
     };
 
@@ -355,17 +412,35 @@ QList<UninstallResidue> AppResidueScanner::scan(const QList<AppItem> &apps, cons
         // Not a folder, or a link to one: nothing of it is ours.
         if (m_fs.entryType(root) != FileSystemAccess::EntryType::directory)
             continue;
-        for (const auto &[name, path] : examinable(root)) {
-            const Match outer = match(name, rule);
+        for (const Listed &entry : examinable(root)) {
+            const Match outer = match(entry.name, rule);
+            const bool isFolder = entry.type == FileSystemAccess::EntryType::directory;
+            if (outer.owners.isEmpty() && (!rule.nested || outer.claimedElsewhere || !isFolder))
+                continue;
+            const QString path = root + QLatin1Char('/') + entry.name;
             if (!outer.owners.isEmpty()) {
-                record(path, rule.kind, outer.owners);
+                // A folder that matches is taken whole only when nothing
+                // directly inside it belongs to another installed
+                // application: "Acme" may hold "Acme Notes", "Google" may
+                // hold "Chrome". Then only its entries that match are taken.
+                QList<std::pair<Listed, Match>> inner;
+                bool shared = false;
+                if (rule.nested && isFolder) {
+                    for (const Listed &child : examinable(path)) {
+                        inner.append({child, match(child.name, rule)});
+                        shared = shared || inner.constLast().second.claimedElsewhere;
+                    }
+                }
+                if (!shared) {
+                    record(root, entry.name, entry.type, rule.kind, outer.owners);
+                    continue;
+                }
+                for (const auto &[child, childMatch] : inner)
+                    record(path, child.name, child.type, rule.kind, childMatch.owners);
                 continue;
             }
-            if (!rule.nested || outer.claimedElsewhere
-                || m_fs.entryType(path) != FileSystemAccess::EntryType::directory)
-                continue;
-            for (const auto &[innerName, innerPath] : examinable(path))
-                record(innerPath, rule.kind, match(innerName, rule).owners);
+            for (const Listed &child : examinable(path))
+                record(path, child.name, child.type, rule.kind, match(child.name, rule).owners);
         }
     }
 

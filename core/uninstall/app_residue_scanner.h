@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Finds the leftovers of applications about to be uninstalled in
 // <home>/Library, by the rules of ResidueRules. Only reads; whatever it cannot
 // read it skips. Reports nothing and logs nothing: the caller sees the list.
@@ -27,8 +29,12 @@ public:
     // installed application (the chosen ones may be among them). No folder
     // holding any of their bundles is returned, and an entry that another
     // installed application also matches is left alone.
-    // Sorted by kind, then path; each residue's owners ascend.
-    QList<UninstallResidue> scan(const QList<AppItem> &apps, const QList<AppItem> &installedApps = {}) const;
+    // Sorted by kind, then path; each residue's owners ascend. `progress`,
+    // when given, is called on the scanning thread after each folder listed
+    // and every few hundred names examined, so a caller can tell a long scan
+    // that still advances from one that is stuck.
+    QList<UninstallResidue> scan(const QList<AppItem> &apps, const QList<AppItem> &installedApps = {},
+                                 const std::function<void()> &progress = {}) const;
 
 private:
     QString m_home;

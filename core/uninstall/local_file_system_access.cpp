@@ -1,10 +1,13 @@
 #include "local_file_system_access.h"
 
 #include "foundation/property_list.h"
+#include "mount_table.h"
 
 #include <QFile>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -16,20 +19,55 @@ constexpr qint64 kMaxInfoPlistBytes = 4 * 1024 * 1024;
 
 } // namespace
 
-QList<QByteArray> LocalFileSystemAccess::entryNames(const QString &directory) const
+QList<FileSystemAccess::Entry> LocalFileSystemAccess::entries(const QString &directory) const
 {
-    QList<QByteArray> names;
-    DIR *dir = ::opendir(QFile::encodeName(directory).constData());
-    if (!dir)
-        return names;
+    QList<Entry> list;
+    const QByteArray native = QFile::encodeName(directory);
+    const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return list;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return list;
+    }
     while (const dirent *entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
         if (name == "." || name == "..")
             continue;
-        names.append(name);
+        EntryType type = EntryType::other;
+        switch (entry->d_type) {
+        case DT_DIR:
+            type = EntryType::directory;
+            break;
+        case DT_REG:
+            type = EntryType::file;
+            break;
+        case DT_LNK:
+            type = EntryType::symbolicLink;
+            break;
+        case DT_UNKNOWN: {
+            // Some file systems leave the type out of the listing: ask the
+            // entry itself, relative to the folder already open.
+            struct stat info = {};
+            if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                type = EntryType::missing;
+            else if (S_ISLNK(info.st_mode))
+                type = EntryType::symbolicLink;
+            else if (S_ISDIR(info.st_mode))
+                type = EntryType::directory;
+            else if (S_ISREG(info.st_mode))
+                type = EntryType::file;
+            break;
+        }
+        default:
+            break;
+        }
+        if (type != EntryType::missing)
+            list.append(Entry{name, type});
     }
     ::closedir(dir);
-    return names;
+    return list;
 }
 
 FileSystemAccess::EntryType LocalFileSystemAccess::entryType(const QString &path) const
@@ -70,4 +108,9 @@ std::optional<QVariantMap> LocalFileSystemAccess::infoPlist(const QString &bundl
     if (!value || value->typeId() != QMetaType::QVariantMap)
         return std::nullopt;
     return value->toMap();
+}
+
+QStringList LocalFileSystemAccess::mountPoints() const
+{
+    return MountTable::current();
 }

@@ -7,8 +7,10 @@
 class LocalFileSystemAccess : public FileSystemAccess
 {
 public:
-    QList<QByteArray> entryNames(const QString &directory) const override;
+    QList<Entry> entries(const QString &directory) const override;
     EntryType entryType(const QString &path) const override;
     std::optional<QString> resolvedPath(const QString &path) const override;
     std::optional<QVariantMap> infoPlist(const QString &bundlePath) const override;
+    // The table of /proc/self/mountinfo.
+    QStringList mountPoints() const override;
 };

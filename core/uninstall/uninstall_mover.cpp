@@ -51,7 +51,7 @@ UninstallReport UninstallMover::run(const QList<AppItem> &apps, const QList<Unin
         if (QDir::isAbsolutePath(path) && QDir::cleanPath(path) == path && path != QLatin1String("/"))
             movable.append(path);
     }
-    const QList<TrashOutcome> answers = movable.isEmpty() ? QList<TrashOutcome>() : m_moveToTrash(movable);
+    const QList<TrashOutcome> answers = movable.isEmpty() ? QList<TrashOutcome>() : m_moveToTrash(movable, QString());
     QList<TrashOutcome> appResults = outcomesFor(appPaths, answers);
     for (TrashOutcome &result : appResults) {
         if (!movable.contains(result.path))
@@ -76,7 +76,7 @@ UninstallReport UninstallMover::run(const QList<AppItem> &apps, const QList<Unin
             residueResults.append(stayed(residue.path, *reason));
             continue;
         }
-        residueResults.append(outcomesFor({residue.path}, m_moveToTrash({residue.path})).constFirst());
+        residueResults.append(outcomesFor({residue.path}, m_moveToTrash({residue.path}, m_safety.libraryPath())).constFirst());
     }
     return UninstallReport(apps, appResults, residues, residueResults);
 }

@@ -21,8 +21,11 @@
 class UninstallMover
 {
 public:
-    // Answers with one outcome per given path (matched by path).
-    using MoveToTrash = std::function<QList<TrashOutcome>(const QStringList &paths)>;
+    // Answers with one outcome per given path (matched by path). `within` is
+    // empty for the applications; for leftovers it is the Library folder,
+    // below which every folder on the way must be opened without following
+    // links (TrashService::moveToTrashWithin).
+    using MoveToTrash = std::function<QList<TrashOutcome>(const QStringList &paths, const QString &within)>;
 
     // `safety` must outlive the mover; build it from the same home, installed
     // applications and protected folders as the scan.

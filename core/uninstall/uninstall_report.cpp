@@ -36,6 +36,9 @@ int UninstallReport::residueMoved() const
 
 QString UninstallReport::title() const
 {
+    // Not one application went: nothing was uninstalled, whatever else moved.
+    if (appTotal() > 0 && appMoved() == 0)
+        return L(QStringLiteral("卸载失败"));
     return incomplete() ? L(QStringLiteral("卸载完成（有项目未清理）")) : L(QStringLiteral("卸载完成"));
 }
 
@@ -46,7 +49,7 @@ QStringList UninstallReport::lines() const
     if (residueTotal() > 0)
         lines.append(L(QStringLiteral("已清理 %d/%d 项残留文件。"), residueMoved(), residueTotal()));
     if (incomplete())
-        lines.append(L(QStringLiteral("部分内容可能被占用或无权访问，未能移除（详见系统日志）。")));
+        lines.append(L(QStringLiteral("部分内容可能被占用或无权访问，未能移除（详见 Tessellon 在标准错误输出中的日志）。")));
     lines.append(L(QStringLiteral("已移除的内容都可以在废纸篓中恢复。")));
     return lines;
 }

@@ -34,7 +34,9 @@ public:
     int residueMoved() const;
     bool incomplete() const { return appMoved() < appTotal() || residueMoved() < residueTotal(); }
 
-    // The alert's title and lines in the current interface language.
+    // The alert's title and lines in the current interface language. The
+    // title says the uninstall failed when no application moved, and that
+    // some items remain when anything else stayed.
     QString title() const;
     QStringList lines() const;
     QString informativeText() const { return lines().join(QLatin1Char('\n')); }

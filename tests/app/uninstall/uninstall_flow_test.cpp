@@ -17,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTextEdit>
 #include <QThreadPool>
 
@@ -91,7 +92,12 @@ protected:
         UninstallFlow::Environment env;
         env.home = home();
         env.scan = std::move(scan);
-        env.moveToTrash = [this](const QStringList &paths) { return FreedesktopTrash(trash()).moveToTrash(paths); };
+        env.moveToTrash = [this](const QStringList &paths, const QString &within) {
+            if (beforeMove)
+                beforeMove();
+            FreedesktopTrash bin(trash());
+            return within.isEmpty() ? bin.moveToTrash(paths) : bin.moveToTrashWithin(within, paths);
+        };
         env.now = [this] { return now; };
         env.runningApps = running;
         env.startsPollTimer = false;
@@ -105,6 +111,15 @@ protected:
         EXPECT_FALSE(flow->pollTick()) << "the loading state lasts the minimum time";
         now += 0.35;
         ASSERT_TRUE(flow->pollTick());
+    }
+
+    // Waits for the move of a confirmed uninstall to end, by its signal.
+    void finishMove()
+    {
+        if (!flow->isMoving())
+            return;
+        QSignalSpy finished(flow.get(), &UninstallFlow::uninstallFinished);
+        ASSERT_TRUE(finished.wait(60000));
     }
 
     QList<UninstallResidue> expectedResidues(const QString &id)
@@ -126,6 +141,8 @@ protected:
     std::unique_ptr<UninstallFlow> flow;
     std::shared_ptr<FixedRunningApps> running = std::make_shared<FixedRunningApps>();
     std::function<int()> answer;
+    // Runs on the moving thread before each request to the Trash.
+    std::function<void()> beforeMove;
     double now = 100;
     QStringList events;
     QStringList log;
@@ -161,6 +178,7 @@ TEST_F(UninstallFlowTest, ConfirmingWithCleanUninstallMovesTheBundleAndItsLeftov
         return UninstallAlert::firstButtonReturn;
     };
     flow->uninstall({kAlphaID}, false);
+    finishMove();
 
     EXPECT_FALSE(QFileInfo::exists(alphaBundle));
     EXPECT_TRUE(inTrash(QStringLiteral("Alpha.app")));
@@ -192,6 +210,7 @@ TEST_F(UninstallFlowTest, UntickingTheBoxMovesOnlyTheAppAndWritesTheSettingOff)
         return UninstallAlert::firstButtonReturn;
     };
     flow->uninstall({kAlphaID}, false);
+    finishMove();
 
     EXPECT_TRUE(inTrash(QStringLiteral("Alpha.app")));
     EXPECT_TRUE(QFileInfo::exists(home() + QStringLiteral("/Library/Preferences/com.example.alpha.plist")));
@@ -212,6 +231,7 @@ TEST_F(UninstallFlowTest, TickingTheBoxWithTheSettingOffCleansAndWritesItOn)
         return UninstallAlert::firstButtonReturn;
     };
     flow->uninstall({kAlphaID}, false);
+    finishMove();
 
     EXPECT_TRUE(inTrash(QStringLiteral("com.example.alpha.plist")));
     EXPECT_TRUE(session->settings().pureUninstall);
@@ -227,6 +247,7 @@ TEST_F(UninstallFlowTest, CancelMovesNothingWritesNothingAndBringsTheLauncherBac
         return UninstallAlert::secondButtonReturn;
     };
     flow->uninstall({kAlphaID}, false);
+    finishMove();
 
     EXPECT_TRUE(QFileInfo::exists(alphaBundle));
     EXPECT_TRUE(QFileInfo::exists(home() + QStringLiteral("/Library/Preferences/com.example.alpha.plist")));
@@ -241,7 +262,7 @@ TEST_F(UninstallFlowTest, AScanPastEightSecondsTimesOutAndOnlyTheAppMoves)
 {
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
-    makeFlow([released](const QList<AppItem> &, const QList<AppItem> &) {
+    makeFlow([released](const QList<AppItem> &, const QList<AppItem> &, const std::function<void()> &) {
         released.wait();
         return QList<UninstallResidue>{UninstallResidue(QStringLiteral("/nowhere"), UninstallResidue::Kind::caches,
                                                         {kAlphaID})};
@@ -266,6 +287,7 @@ TEST_F(UninstallFlowTest, AScanPastEightSecondsTimesOutAndOnlyTheAppMoves)
     };
     session->updateSettings([](Settings &s) { s.pureUninstall = false; });
     flow->uninstall({kAlphaID}, false);
+    finishMove();
 
     EXPECT_TRUE(inTrash(QStringLiteral("Alpha.app")));
     EXPECT_TRUE(QFileInfo::exists(home() + QStringLiteral("/Library/Preferences/com.example.alpha.plist")));
@@ -277,7 +299,7 @@ TEST_F(UninstallFlowTest, AScanPastEightSecondsTimesOutAndOnlyTheAppMoves)
 
 TEST_F(UninstallFlowTest, NoLeftoversLeaveTheBoxOffAndTheSettingUntouched)
 {
-    makeFlow([](const QList<AppItem> &, const QList<AppItem> &) { return QList<UninstallResidue>(); });
+    makeFlow([](const QList<AppItem> &, const QList<AppItem> &, const std::function<void()> &) { return QList<UninstallResidue>(); });
     answer = [&] {
         fillIn();
         EXPECT_EQ(flow->currentCheckbox()->text(), QStringLiteral("Clean uninstall (no leftovers found)"));
@@ -287,6 +309,7 @@ TEST_F(UninstallFlowTest, NoLeftoversLeaveTheBoxOffAndTheSettingUntouched)
         return UninstallAlert::firstButtonReturn;
     };
     flow->uninstall({kAlphaID}, false);
+    finishMove();
     EXPECT_TRUE(session->settings().pureUninstall);
     EXPECT_TRUE(inTrash(QStringLiteral("Alpha.app")));
 }
@@ -344,6 +367,106 @@ TEST_F(UninstallFlowTest, UnknownIdentifiersOpenNothing)
     EXPECT_EQ(runs, 0);
     EXPECT_TRUE(events.isEmpty()) << "edit mode is not left";
     EXPECT_TRUE(log.isEmpty());
+}
+
+// The move to the Trash runs off the main thread: uninstall() returns while it
+// works, no other dialog opens meanwhile, and the report comes when it ends.
+TEST_F(UninstallFlowTest, TheMoveRunsInTheBackgroundAndReportsWhenDone)
+{
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    beforeMove = [released] { released.wait_for(std::chrono::seconds(5)); };
+    makeFlow();
+    int dialogs = 0;
+    answer = [&] {
+        ++dialogs;
+        fillIn();
+        return UninstallAlert::firstButtonReturn;
+    };
+    flow->uninstall({kAlphaID}, false);
+
+    EXPECT_TRUE(reportTitle.isEmpty()) << "the report waited for the move";
+    EXPECT_TRUE(flow->isMoving());
+    EXPECT_TRUE(QFileInfo::exists(alphaBundle));
+    flow->uninstall({kBetaID}, false);
+    EXPECT_EQ(dialogs, 1) << "no dialog while the last uninstall still moves";
+
+    release.set_value();
+    finishMove();
+    EXPECT_FALSE(flow->isMoving());
+    EXPECT_FALSE(QFileInfo::exists(alphaBundle));
+    EXPECT_EQ(reportTitle, QStringLiteral("Uninstall complete"));
+    EXPECT_FALSE(session->app(kAlphaID).has_value());
+    ASSERT_TRUE(flow->lastReport().has_value());
+    EXPECT_EQ(flow->lastReport()->residueMoved(), 2);
+}
+
+// A scan that keeps advancing is waited for past 8 s: the limit counts from
+// its last progress. One that stops advancing times out 8 s later, and none
+// is waited for past a minute.
+TEST_F(UninstallFlowTest, TheScanLimitGrowsWhileEntriesStillArrive)
+{
+    std::promise<std::function<void()>> started;
+    std::future<std::function<void()>> progressOf = started.get_future();
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    const UninstallResidue found(home() + QStringLiteral("/Library/Preferences/com.example.alpha.plist"),
+                                 UninstallResidue::Kind::preferences, {kAlphaID});
+    makeFlow([&started, released, found](const QList<AppItem> &, const QList<AppItem> &,
+                                         const std::function<void()> &progress) {
+        started.set_value(progress);
+        released.wait();
+        return QList<UninstallResidue>{found};
+    });
+    answer = [&] {
+        EXPECT_EQ(progressOf.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+        const std::function<void()> progress = progressOf.get();
+        for (int step = 0; step < 3; ++step) {
+            now += 7.0;
+            progress();
+            EXPECT_FALSE(flow->pollTick()) << "still advancing after " << (step + 1) * 7 << " s";
+        }
+        now += 7.9;
+        EXPECT_FALSE(flow->pollTick()) << "7.9 s since its last progress";
+        release.set_value();
+        EXPECT_TRUE(flow->waitForScan(10000));
+        EXPECT_TRUE(flow->pollTick());
+        EXPECT_EQ(flow->currentCheckbox()->text(),
+                  QStringLiteral("Clean uninstall: also remove 1 leftover item (preferences, caches, containers…)"));
+        EXPECT_TRUE(flow->currentCheckbox()->isEnabled());
+        return UninstallAlert::secondButtonReturn;
+    };
+    flow->uninstall({kAlphaID}, false);
+    EXPECT_EQ(linesStartingWith(QStringLiteral("[uninstall] 残留扫描完成: 1 项 / 28.90s")).size(), 1);
+}
+
+TEST_F(UninstallFlowTest, AScanIsNotWaitedForPastAMinuteEvenWhileItAdvances)
+{
+    std::promise<std::function<void()>> started;
+    std::future<std::function<void()>> progressOf = started.get_future();
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    makeFlow([&started, released](const QList<AppItem> &, const QList<AppItem> &, const std::function<void()> &progress) {
+        started.set_value(progress);
+        released.wait();
+        return QList<UninstallResidue>();
+    });
+    answer = [&] {
+        EXPECT_EQ(progressOf.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+        const std::function<void()> progress = progressOf.get();
+        while (now + 5 <= 100 + UninstallFlow::scanCeiling) {
+            now += 5;
+            progress();
+            EXPECT_FALSE(flow->pollTick());
+        }
+        now = 100 + UninstallFlow::scanCeiling + 0.05;
+        progress();
+        EXPECT_TRUE(flow->pollTick());
+        EXPECT_EQ(flow->currentCheckbox()->text(), QStringLiteral("Clean uninstall (scan timed out)"));
+        release.set_value();
+        return UninstallAlert::secondButtonReturn;
+    };
+    flow->uninstall({kAlphaID}, false);
 }
 
 } // namespace

@@ -13,6 +13,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QFileInfo>
 
@@ -91,6 +96,47 @@ TEST(ProcRunningAppProbe, FindsBundlesThroughTheirProcessesExecutables)
               QStringList{QStringLiteral("My Alpha")});
 }
 
+// A bundle whose executable is a script runs under its interpreter: /proc's
+// exe names the interpreter, the command line names the script.
+TEST(ProcRunningAppProbe, FindsScriptsThroughTheirCommandLines)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString proc = dir.filePath(QStringLiteral("proc"));
+    const QString apps = dir.filePath(QStringLiteral("Applications"));
+    for (const char *bundle : {"Shell.app", "Python.app", "Env.app", "Idle.app"})
+        ASSERT_TRUE(QDir().mkpath(apps + QLatin1Char('/') + QString::fromLatin1(bundle) + QStringLiteral("/Contents/MacOS")));
+    const auto process = [&](const QString &pid, const QString &exe, const QByteArray &cmdline, const QString &cwd = {}) {
+        const QString folder = proc + QLatin1Char('/') + pid;
+        ASSERT_TRUE(QDir().mkpath(folder));
+        ASSERT_TRUE(QFile::link(exe, folder + QStringLiteral("/exe")));
+        QFile file(folder + QStringLiteral("/cmdline"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(cmdline);
+        if (!cwd.isEmpty())
+            ASSERT_TRUE(QFile::link(cwd, folder + QStringLiteral("/cwd")));
+    };
+    const QByteArray bundles = QFile::encodeName(apps);
+    const auto words = [](const QList<QByteArray> &list) { return list.join('\0') + '\0'; };
+    process(QStringLiteral("201"), QStringLiteral("/bin/sh"),
+            words({"/bin/sh", bundles + "/Shell.app/Contents/MacOS/shell", "--flag"}));
+    // Started from the bundle's folder with a relative path and options.
+    process(QStringLiteral("202"), QStringLiteral("/usr/bin/python3"), words({"python3", "-u", "Contents/MacOS/tool.py"}),
+            apps + QStringLiteral("/Python.app"));
+    process(QStringLiteral("203"), QStringLiteral("/usr/bin/env"),
+            words({"/usr/bin/env", "bash", bundles + "/Env.app/Contents/MacOS/run"}));
+    // Idle.app is only mentioned far down an unrelated command line.
+    process(QStringLiteral("204"), QStringLiteral("/usr/bin/grep"),
+            words({"grep", "-r", "x", "/tmp", "/var", bundles + "/Idle.app/Contents/MacOS/idle"}));
+
+    QList<AppItem> items;
+    for (const char *name : {"Shell", "Python", "Env", "Idle"})
+        items << AppItem(QStringLiteral("com.%1").arg(QLatin1String(name)), QString::fromLatin1(name),
+                         apps + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".app"));
+    EXPECT_EQ(ProcRunningAppProbe(proc).runningAppNames(items, {}),
+              (QStringList{QStringLiteral("Shell"), QStringLiteral("Python"), QStringLiteral("Env")}));
+}
+
 TEST(ProcRunningAppProbe, SeesThisVeryProcess)
 {
     const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
@@ -118,6 +164,40 @@ TEST(UninstallAccessory, ListsEachLeftoverWithItsKindAndHomeRelativePath)
     EXPECT_EQ(accessory.residueList(), nullptr);
     EXPECT_EQ(accessory.slot()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly).size(), 1);
     EXPECT_EQ(accessory.panelText(), QStringLiteral("The leftover scan timed out; only the app will be uninstalled."));
+}
+
+// The list opens at its first entry, and its label column is as wide as the
+// longest kind's label in the current language needs.
+TEST(UninstallAccessory, OpensAtTheTopWithRoomForTheLongestLabel)
+{
+    QList<UninstallResidue> residues;
+    for (int i = 0; i < 30; ++i) {
+        const UninstallResidue::Kind kind = UninstallResidue::allKinds().at(i % UninstallResidue::allKinds().size());
+        residues << UninstallResidue(QStringLiteral("/home/u/Library/Caches/com.example.app%1").arg(i), kind, {"com.a"});
+    }
+    for (const AppLanguage language : {AppLanguage::zhHans, AppLanguage::en, AppLanguage::fr, AppLanguage::de, AppLanguage::ja,
+                                       AppLanguage::ru, AppLanguage::es}) {
+        L10n::setForTesting(language);
+        UninstallAccessory accessory(new QCheckBox, QStringLiteral("/home/u"));
+        accessory.show();
+        accessory.updateResidueSlot(residues, false);
+        QCoreApplication::processEvents();
+        QTextEdit *list = accessory.residueList();
+        ASSERT_NE(list, nullptr);
+        EXPECT_GT(list->verticalScrollBar()->maximum(), 0) << "the list is longer than its slot";
+        EXPECT_EQ(list->verticalScrollBar()->value(), 0) << language.rawValue().toStdString();
+
+        const QFontMetrics metrics(list->font());
+        const QTextBlockFormat block = list->document()->firstBlock().blockFormat();
+        ASSERT_FALSE(block.tabPositions().isEmpty());
+        const qreal column = block.tabPositions().constFirst().position;
+        EXPECT_EQ(block.leftMargin(), column) << "wrapped lines continue under the paths";
+        EXPECT_GE(column, UninstallAccessory::minimumPathColumn);
+        for (const UninstallResidue::Kind kind : UninstallResidue::allKinds())
+            EXPECT_GE(column, metrics.horizontalAdvance(UninstallResidue::label(kind)) + UninstallAccessory::columnGap)
+                << UninstallResidue::label(kind).toStdString() << " in " << language.rawValue().toStdString();
+    }
+    L10n::setForTesting(AppLanguage::zhHans);
 }
 
 } // namespace

@@ -139,6 +139,47 @@ QList<FindRow> findRows()
                              {}};
          },
          {{"Library/Logs/Editrix", Kind::logs, {kEditorID}}}},
+        {"a_folder_holding_another_apps_data_is_never_taken_whole",
+         [](const ScratchHome &h) {
+             h.file("Library/Application Support/Acme/Acme Notes/notes.db");
+             h.file("Library/Application Support/Acme/shared.db");
+             h.file("Library/Application Support/Acme/com.acme.app.plist");
+             h.file("Library/Caches/Acme/cache.db");
+             const AppItem acme = h.bundle(QStringLiteral("Applications/Acme.app"), QStringLiteral("com.acme.app"), QStringLiteral("Acme"));
+             const AppItem notes = h.bundle(QStringLiteral("Applications/Acme Notes.app"), QStringLiteral("com.acme.notes"),
+                                            QStringLiteral("Acme Notes"));
+             return Scenario{{acme}, {acme, notes}};
+         },
+         {{"Library/Application Support/Acme/com.acme.app.plist", Kind::applicationSupport, {"com.acme.app"}},
+          {"Library/Caches/Acme", Kind::caches, {"com.acme.app"}}}},
+        {"a_vendor_named_like_the_app_keeps_its_other_products",
+         [](const ScratchHome &h) {
+             h.file("Library/Application Support/Google/Chrome/Default/History");
+             h.file("Library/Application Support/Google/settings.json");
+             const AppItem google = h.bundle(QStringLiteral("Applications/Google.app"), QStringLiteral("com.google.search"),
+                                             QStringLiteral("Google"));
+             const AppItem chrome = h.bundle(QStringLiteral("Applications/Google Chrome.app"), QStringLiteral("com.google.Chrome"),
+                                             QStringLiteral("Google Chrome"));
+             return Scenario{{google}, {google, chrome}};
+         },
+         {}},
+        {"identifiers_too_short_claim_nothing",
+         [](const ScratchHome &h) {
+             QList<AppItem> apps;
+             int serial = 0;
+             for (const char *id : {"com", "a", "*", "-", " ", ".", "com.", ".com", "a..b"}) {
+                 const QByteArray name(id);
+                 h.file("Library/Preferences/" + name + ".plist");
+                 if (name != "." && name != "..")
+                     h.file("Library/Caches/" + name + "/data");
+                 h.file("Library/Containers/" + name + "/data");
+                 ++serial;
+                 apps.append(h.bundle(QStringLiteral("Applications/Qx%1.app").arg(serial), QString::fromLatin1(id),
+                                      QStringLiteral("Qx Tool %1").arg(serial)));
+             }
+             return Scenario{apps, {}};
+         },
+         {}},
         {"system_applications_are_never_candidates",
          [](const ScratchHome &h) {
              h.file("Library/Preferences/com.apple.TextEdit.plist");
@@ -181,10 +222,10 @@ TEST(ResidueScan, ReadsNothingWithoutCandidates)
     {
     public:
         mutable int calls = 0;
-        QList<QByteArray> entryNames(const QString &directory) const override
+        QList<Entry> entries(const QString &directory) const override
         {
             ++calls;
-            return LocalFileSystemAccess::entryNames(directory);
+            return LocalFileSystemAccess::entries(directory);
         }
         EntryType entryType(const QString &path) const override
         {

@@ -343,7 +343,7 @@ TEST_P(DangerousTree, NeverReachesTheTrash)
     const ResidueSafety safety(home.home(), installedPaths, protectedPaths, fs);
     QStringList asked;
     int serial = 0;
-    const UninstallMover mover(safety, [&](const QStringList &paths) {
+    const UninstallMover mover(safety, [&](const QStringList &paths, const QString &) {
         QList<TrashOutcome> outcomes;
         for (const QString &path : paths) {
             asked.append(path);
@@ -393,7 +393,7 @@ TEST(DangerousTree, SwappedEntryIsReportedAsLeftInPlace)
     home.link("Library/Caches/Example Editor", home.nativePath("Documents/work"));
     const ResidueSafety safety(home.home(), {app.path}, {}, fs);
     QStringList asked;
-    const UninstallMover mover(safety, [&](const QStringList &paths) {
+    const UninstallMover mover(safety, [&](const QStringList &paths, const QString &) {
         asked += paths;
         QList<TrashOutcome> outcomes;
         for (const QString &path : paths)

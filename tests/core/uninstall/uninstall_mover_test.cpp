@@ -21,7 +21,7 @@ struct FakeTrash
 
     UninstallMover::MoveToTrash function()
     {
-        return [this](const QStringList &paths) {
+        return [this](const QStringList &paths, const QString &) {
             QList<TrashOutcome> outcomes;
             for (const QString &path : paths) {
                 asked.append(path);
@@ -81,7 +81,7 @@ TEST_F(UninstallMoverTest, LeftoversFollowOnlyApplicationsThatMoved)
     EXPECT_TRUE(report.residueResults().at(1).reason.contains(QStringLiteral("com.example.viewer")));
     EXPECT_EQ(report.title(), QStringLiteral("Uninstall complete (some items remain)"));
     EXPECT_EQ(report.lines(), (QStringList{QStringLiteral("Moved 1/2 apps to the Trash."), QStringLiteral("Removed 1/3 leftover items."),
-                                           QStringLiteral("Some items may be in use or inaccessible and were not removed (see system log)."),
+                                           QStringLiteral("Some items may be in use or inaccessible and were not removed (see Tessellon’s log on standard error)."),
                                            QStringLiteral("Everything removed can be restored from the Trash.")}));
     EXPECT_EQ(report.failureLogLines().size(), 3);
     EXPECT_TRUE(report.failureLogLines().constFirst().startsWith(QStringLiteral("[Tessellon] 卸载应用失败: ") + m_viewer.path));
@@ -112,6 +112,58 @@ TEST_F(UninstallMoverTest, CompleteRunReportsEveryPathMoved)
     EXPECT_FALSE(withoutLeftovers.incomplete());
     EXPECT_TRUE(withoutLeftovers.failureLogLines().isEmpty());
 }
+
+struct TitleRow
+{
+    const char *label;
+    QList<bool> apps;
+    QList<bool> leftovers;
+    const char *englishTitle;
+    bool warning;
+};
+
+class ReportTitle : public testing::TestWithParam<TitleRow>
+{
+protected:
+    void TearDown() override { L10n::setForTesting(AppLanguage::zhHans); }
+};
+
+// The title tells the outcome: nothing uninstalled is a failure, not a
+// completion, in every language.
+TEST_P(ReportTitle, SaysWhatHappened)
+{
+    QList<AppItem> apps;
+    QList<TrashOutcome> appResults;
+    for (qsizetype i = 0; i < GetParam().apps.size(); ++i) {
+        apps.append(AppItem(QStringLiteral("com.example.app%1").arg(i), QStringLiteral("App"), QStringLiteral("/a/%1.app").arg(i)));
+        appResults.append(TrashOutcome{apps.constLast().path, GetParam().apps.at(i), {}, {}, {}});
+    }
+    QList<UninstallResidue> residues;
+    QList<TrashOutcome> residueResults;
+    for (qsizetype i = 0; i < GetParam().leftovers.size(); ++i) {
+        residues.append(UninstallResidue(QStringLiteral("/h/Library/Caches/x%1").arg(i), Kind::caches, {QStringLiteral("a")}));
+        residueResults.append(TrashOutcome{residues.constLast().path, GetParam().leftovers.at(i), {}, {}, {}});
+    }
+    const UninstallReport report(apps, appResults, residues, residueResults);
+    L10n::setForTesting(AppLanguage::en);
+    EXPECT_EQ(report.title(), QString::fromUtf8(GetParam().englishTitle));
+    EXPECT_EQ(report.incomplete(), GetParam().warning);
+    L10n::setForTesting(AppLanguage::zhHans);
+    const QString chinese = report.title();
+    for (const AppLanguage language : {AppLanguage::fr, AppLanguage::de, AppLanguage::ja, AppLanguage::ru, AppLanguage::es}) {
+        L10n::setForTesting(language);
+        EXPECT_NE(report.title(), chinese) << "untranslated in " << language.rawValue().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, ReportTitle,
+    testing::Values(TitleRow{"AllMoved", {true}, {true}, "Uninstall complete", false},
+                    TitleRow{"TheOnlyAppStayed", {false}, {}, "Uninstall failed", true},
+                    TitleRow{"NoAppMovedButLeftoversDid", {false, false}, {true}, "Uninstall failed", true},
+                    TitleRow{"OneOfTwoAppsStayed", {true, false}, {}, "Uninstall complete (some items remain)", true},
+                    TitleRow{"ALeftoverStayed", {true}, {true, false}, "Uninstall complete (some items remain)", true}),
+    [](const testing::TestParamInfo<TitleRow> &info) { return std::string(info.param.label); });
 
 TEST(UninstallMoverPlan, HeldBackUnlessEveryOwnerMoved)
 {

@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -140,6 +142,57 @@ TEST_F(FreedesktopTrashTest, PathsThatCannotGoStayAndSayWhy)
     }
     EXPECT_EQ(readFile(inside), "old");
     EXPECT_TRUE(QDir(homeTrash() + QStringLiteral("/info")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).isEmpty());
+}
+
+// The record that restores an item is written before the item moves: when
+// it cannot be written (here the process may not write more than a few
+// bytes to any file), nothing moves and no half record is left.
+TEST_F(FreedesktopTrashTest, NothingMovesWhenItsRecordCannotBeWritten)
+{
+    const QString file = m_home.filePath(QStringLiteral("work/Library/Caches/com.example.editor"));
+    writeFile(file, "cache");
+    FreedesktopTrash trash(homeTrash());
+    // The Trash's folders exist before the limit applies.
+    ASSERT_TRUE(QDir().mkpath(homeTrash() + QStringLiteral("/files")));
+    ASSERT_TRUE(QDir().mkpath(homeTrash() + QStringLiteral("/info")));
+
+    struct rlimit saved = {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tiny = saved;
+    tiny.rlim_cur = 8;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const QList<TrashOutcome> outcomes = {trash.moveToTrash({file}).constFirst(),
+                                          trash.moveToTrashWithin(m_home.filePath(QStringLiteral("work/Library")), {file})
+                                              .constFirst()};
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousSignal);
+
+    for (const TrashOutcome &outcome : outcomes) {
+        EXPECT_FALSE(outcome.moved);
+        EXPECT_TRUE(outcome.reason.contains(QStringLiteral("record"))) << outcome.reason.toStdString();
+    }
+    EXPECT_EQ(readFile(file), "cache");
+    EXPECT_TRUE(QDir(homeTrash() + QStringLiteral("/files")).isEmpty());
+    EXPECT_TRUE(QDir(homeTrash() + QStringLiteral("/info")).isEmpty());
+}
+
+// Every folder from the given root down is opened without following links.
+TEST_F(FreedesktopTrashTest, WithinARootNoLinkOnTheWayIsFollowed)
+{
+    writeFile(m_home.filePath(QStringLiteral("outside/item/keep.txt")), "keep");
+    QDir().mkpath(m_home.filePath(QStringLiteral("root")));
+    ASSERT_EQ(::symlink("../outside", QFile::encodeName(m_home.filePath(QStringLiteral("root/via"))).constData()), 0);
+    writeFile(m_home.filePath(QStringLiteral("root/real/item")), "mine");
+    FreedesktopTrash trash(homeTrash());
+    const QString root = m_home.filePath(QStringLiteral("root"));
+    const QList<TrashOutcome> outcomes = trash.moveToTrashWithin(
+        root, {root + QStringLiteral("/via/item"), m_home.filePath(QStringLiteral("outside/item")), root + QStringLiteral("/real/item")});
+    ASSERT_EQ(outcomes.size(), 3);
+    EXPECT_FALSE(outcomes.at(0).moved);
+    EXPECT_FALSE(outcomes.at(1).moved) << "not below the root";
+    EXPECT_TRUE(outcomes.at(2).moved) << outcomes.at(2).reason.toStdString();
+    EXPECT_EQ(readFile(m_home.filePath(QStringLiteral("outside/item/keep.txt"))), "keep");
 }
 
 // A second device: a small tmpfs mounted inside the test's own folder.

@@ -1,3 +1,4 @@
 #pragma once
 
+#include "model/app_item.h"
 #include "import/exchange.h"

@@ -1,0 +1,4 @@
+#pragma once
+
+#include "../tiles/app_tile.h"
+#include <QLabel>

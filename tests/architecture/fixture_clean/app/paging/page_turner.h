@@ -1,0 +1,4 @@
+#pragma once
+
+#include "policy/grid_geometry.h"
+#include <QWheelEvent>

@@ -1,0 +1,4 @@
+#pragma once
+
+#include "launcher/uninstall_requests.h"
+#include "trash/freedesktop_trash.h"

@@ -1,0 +1,3 @@
+#include "foundation/log.h"
+#include <plist/plist.h>
+#include <unistd.h>

@@ -1,0 +1,3 @@
+#pragma once
+
+#include "model/app_item.h"

@@ -1,0 +1,3 @@
+#pragma once
+
+#include "uninstall/residue_rules.h"

@@ -1,0 +1,5 @@
+#pragma once
+
+#include "foundation/log.h"
+#include <QWidget>
+#include <QDBusConnection>

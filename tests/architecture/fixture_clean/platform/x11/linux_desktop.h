@@ -1,0 +1,3 @@
+#pragma once
+
+#include "window_level.h"

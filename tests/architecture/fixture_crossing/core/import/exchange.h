@@ -1,3 +1,0 @@
-#pragma once
-
-#include "model/value.h"

@@ -1,1 +1,0 @@
-set(TESSELLON_LAYER_RULES "core/model -> import/")
