@@ -118,7 +118,8 @@ LauncherSession &AppDelegate::session()
 IconProvider &AppDelegate::icons()
 {
     if (!m_icons)
-        m_icons = std::make_unique<IconProvider>();
+        m_icons = std::make_unique<IconProvider>(IconProvider::Loader(&IconProvider::loadBundleIcon),
+                                                 std::make_shared<IconDiskCache>(IconDiskCache::defaultDirectory()));
     return *m_icons;
 }
 
@@ -452,6 +453,7 @@ void AppDelegate::registerHotKey()
     m_hotKeyHeldElsewhere = !registered;
     if (!registered)
         Log::write("[hotkey] preset=%@ taken=1", preset.rawValue());
+    updateStatusToolTip();
 }
 
 void AppDelegate::fireCarbonHotKey(Settings::HotKeyPreset preset)

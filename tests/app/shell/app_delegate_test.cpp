@@ -666,6 +666,26 @@ TEST_F(AppDelegateTest, AHotKeyHeldElsewhereAtStartIsLoggedAndShownOnceInTheSett
     EXPECT_EQ(linesStartingWith(QStringLiteral("[hotkey] preset=optionSpace taken=1")), 2);
 }
 
+// The tray's tooltip names the hot key as the way in only while the key is
+// really held: a key that another program has opens nothing.
+TEST_F(AppDelegateTest, TheTrayTooltipNamesTheHotKeyOnlyWhileItIsHeld)
+{
+    trayAvailable = true;
+    keys.takenByOthers.append({49, 2048}); // Alt+Space, the default preset
+    start({QStringLiteral("--language"), QStringLiteral("en")});
+    ASSERT_TRUE(delegate().hasTrayIcon());
+    QSystemTrayIcon *tray = delegate().trayIcon();
+    EXPECT_EQ(tray->toolTip(),
+              QStringLiteral("Tessellon · The global shortcut Alt+Space is used by another program and was not set"));
+
+    SettingsWindowController &settings = delegate().settingsWindow();
+    auto *hotKey = settings.window()->findChild<PopupButton *>(QStringLiteral("hotKeyPopup"));
+    ASSERT_NE(hotKey, nullptr);
+    hotKey->setCurrentIndex(3);
+    emit hotKey->activated(3); // Ctrl+Space, free
+    EXPECT_EQ(tray->toolTip(), QStringLiteral("Tessellon · Ctrl+Space opens Launchpad"));
+}
+
 // --- Dock menu ----------------------------------------------------------------------------
 
 TEST_F(AppDelegateTest, DockMenuOpensTheChosenAppAfterHidingTheLauncher)
