@@ -1,5 +1,6 @@
 #include "launcher/context_menu_actions.h"
 
+#include "launcher/launcher_grid.h"
 #include "launcher/rename_prompt.h"
 #include "session/launcher_session.h"
 #include "tiles/context_menu_builder.h"
@@ -18,12 +19,12 @@
 #include <QTimer>
 #include <QWidget>
 
-ContextMenuActions::ContextMenuActions(Host &host) : m_host(host)
+ContextMenuActions::ContextMenuActions(LauncherGrid &grid, Host &host) : m_grid(grid), m_host(host)
 {
     presentMenu = [this](const Request &request) {
         builder().show(request.selectionCount, request.isFolder, request.isHidden, request.isInFolder,
                        request.canUninstall, request.entryIDs, request.appIDs, request.globalPosition,
-                       m_host.menuView());
+                       &m_grid.view);
     };
 }
 
@@ -32,7 +33,7 @@ ContextMenuActions::~ContextMenuActions() = default;
 ContextMenuBuilder &ContextMenuActions::builder()
 {
     if (!m_builder)
-        m_builder = std::make_shared<ContextMenuBuilder>(m_host.menuView());
+        m_builder = std::make_shared<ContextMenuBuilder>(&m_grid.view);
     return *m_builder;
 }
 
@@ -40,11 +41,11 @@ void ContextMenuActions::secondaryClick(const QPointF &point, const QPoint &glob
 {
     if (m_host.menuIsEditing())
         return;
-    if (const std::optional<int> hit = m_host.menuHitTileIndex(point)) {
-        const QList<LayoutEntry> &entries = m_host.menuEntries();
+    if (const std::optional<int> hit = m_grid.hitTileIndex(point)) {
+        const QList<LayoutEntry> &entries = m_grid.entries;
         if (*hit >= 0 && *hit < entries.size()) {
             const QString id = entries.at(*hit).id;
-            if (!m_host.menuSelection().contains(id))
+            if (!m_grid.selection.contains(id))
                 m_host.menuSetSelection({id});
         }
     }
@@ -54,12 +55,12 @@ void ContextMenuActions::secondaryClick(const QPointF &point, const QPoint &glob
 
 std::optional<ContextMenuActions::Request> ContextMenuActions::requestForSelection(const QPoint &globalPosition) const
 {
-    const QSet<QString> selection = m_host.menuSelection();
+    const QSet<QString> selection = m_grid.selection;
     if (selection.isEmpty())
         return std::nullopt;
-    LauncherSession &session = m_host.menuSession();
+    LauncherSession &session = m_grid.session;
     QList<LayoutEntry> selected;
-    for (const LayoutEntry &entry : m_host.menuEntries()) {
+    for (const LayoutEntry &entry : m_grid.entries) {
         if (selection.contains(entry.id))
             selected.append(entry);
     }
@@ -85,7 +86,7 @@ void ContextMenuActions::handleAction(QAction *item)
     const std::optional<ContextMenuBuilder::Payload> payload = ContextMenuBuilder::Payload::from(item);
     if (!payload)
         return;
-    const QPointer<QWidget> view(m_host.menuView());
+    const QPointer<QWidget> view(&m_grid.view);
     const ContextMenuBuilder::Payload copy = *payload;
     QTimer::singleShot(0, view, [this, view, copy] {
         if (view)
@@ -95,10 +96,10 @@ void ContextMenuActions::handleAction(QAction *item)
 
 void ContextMenuActions::perform(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs)
 {
-    LauncherSession &session = m_host.menuSession();
+    LauncherSession &session = m_grid.session;
     const std::optional<LayoutEntry> entry =
         entryIDs.isEmpty() ? std::nullopt : session.layout().entry(entryIDs.first());
-    const QPointer<QWidget> view(m_host.menuView());
+    const QPointer<QWidget> view(&m_grid.view);
 
     switch (MenuAction::Value(action)) {
     case MenuAction::open:
@@ -136,7 +137,7 @@ void ContextMenuActions::perform(MenuAction action, const QStringList &entryIDs,
                              // Empty restores the default name, as the prompt says.
                              const QString stored =
                                  name.trimmed().isEmpty() ? LayoutFolder::defaultName() : name;
-                             m_host.menuSession().commit(
+                             m_grid.session.commit(
                                  [&](LauncherLayout &layout) { layout.rename(entryID, stored); });
                          });
             return;
@@ -149,7 +150,7 @@ void ContextMenuActions::perform(MenuAction action, const QStringList &entryIDs,
                          [this, view, appID](const QString &name) {
                              if (!view)
                                  return;
-                             m_host.menuSession().commit(
+                             m_grid.session.commit(
                                  [&](LauncherLayout &layout) { layout.renameApp(appID, name); });
                          });
         }
@@ -191,7 +192,7 @@ void ContextMenuActions::promptRename(const QString &title, const QString &curre
                                       const std::function<void(const QString &name)> &apply)
 {
     RenamePrompt prompt(title, current);
-    const QPointer<QWidget> view(m_host.menuView());
+    const QPointer<QWidget> view(&m_grid.view);
     dismissCoverForModal();
     const int response = m_host.menuRunModal(prompt);
     if (!view)
@@ -206,7 +207,7 @@ void ContextMenuActions::reportShowFailure(const QString &folder)
     QMessageBox alert(QMessageBox::Warning, QStringLiteral("Tessellon"),
                       L(QStringLiteral("无法在文件管理器中显示“%@”。"), folder), QMessageBox::NoButton);
     alert.addButton(L(QStringLiteral("好")), QMessageBox::AcceptRole);
-    const QPointer<QWidget> view(m_host.menuView());
+    const QPointer<QWidget> view(&m_grid.view);
     dismissCoverForModal();
     m_host.menuRunModal(alert);
     if (view)
@@ -217,16 +218,12 @@ void ContextMenuActions::dismissCoverForModal()
 {
     // The full-screen window floats above the prompt; it steps aside while
     // the prompt runs, its state (page, search, selection) untouched.
-    if (QWidget *view = m_host.menuView())
-        view->window()->hide();
+    m_grid.view.window()->hide();
 }
 
 void ContextMenuActions::restoreCoverAfterModal()
 {
-    QWidget *view = m_host.menuView();
-    if (!view)
-        return;
-    QWidget *window = view->window();
+    QWidget *window = m_grid.view.window();
     if (window->isVisible())
         return;
     window->show();

@@ -17,7 +17,7 @@
 
 class ContextMenuBuilder;
 class FileManager;
-class LauncherSession;
+class LauncherGrid;
 class QAction;
 class QDialog;
 class QWidget;
@@ -30,18 +30,13 @@ class QWidget;
 class ContextMenuActions
 {
 public:
-    // What the menu needs of the launcher view.
+    // What the menu asks of the launcher view; the entries, the selection
+    // and the view itself it reads from the LauncherGrid.
     class Host
     {
     public:
         virtual ~Host() = default;
-        // The launcher view: the menu's target and parent, and its window.
-        virtual QWidget *menuView() = 0;
-        virtual LauncherSession &menuSession() = 0;
         virtual bool menuIsEditing() const = 0;
-        virtual std::optional<int> menuHitTileIndex(const QPointF &point) const = 0;
-        virtual const QList<LayoutEntry> &menuEntries() const = 0;
-        virtual QSet<QString> menuSelection() const = 0;
         // Replaces the selection and redraws the highlight.
         virtual void menuSetSelection(const QSet<QString> &selection) = 0;
         virtual void menuOpenFolder(const LayoutEntry &entry) = 0;
@@ -68,7 +63,7 @@ public:
     // At most this many applications open from one menu command.
     static constexpr int maxOpened = 6;
 
-    explicit ContextMenuActions(Host &host);
+    ContextMenuActions(LauncherGrid &grid, Host &host);
     ~ContextMenuActions();
 
     // Shows a request; the default runs the ContextMenuBuilder's menu on the
@@ -96,6 +91,7 @@ public:
 private:
     ContextMenuBuilder &builder();
 
+    LauncherGrid &m_grid;
     Host &m_host;
     std::shared_ptr<ContextMenuBuilder> m_builder;
 };

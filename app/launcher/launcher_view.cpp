@@ -64,28 +64,26 @@ private:
 
 LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconProvider &icons,
                            const LaunchOptions &options, QWidget *parent)
-    : QWidget(parent), m_session(session), m_icons(icons), m_options(options)
+    : QWidget(parent), m_options(options), m_grid(*this, session, icons, m_options)
 {
     setGeometry(frame);
     setFocusPolicy(Qt::StrongFocus);
     m_built = true;
 
     // The command line may open the launcher on a page or with a search.
-    m_currentPage = std::max(0, m_options.page);
-    m_query = m_options.search;
+    m_grid.currentPage = std::max(0, m_options.page);
+    m_grid.query = m_options.search;
 
     buildSubviews();
-
-
     installCallbacks();
-    m_optionKeyFilter = new OptionKeyFilter(this);
-    qApp->installEventFilter(m_optionKeyFilter);
+    // Parented to the view: it leaves the application's filters with it.
+    qApp->installEventFilter(new OptionKeyFilter(this));
 
     // Drops of tiles (and of applications from elsewhere) land here.
     setAcceptDrops(true);
 
-    if (!m_query.isEmpty())
-        m_searchField->setText(m_query);
+    if (!m_grid.query.isEmpty())
+        m_searchField->setText(m_grid.query);
 
     relayout();
 
@@ -103,14 +101,14 @@ LauncherView::~LauncherView()
 void LauncherView::installCallbacks()
 {
     const QPointer<LauncherView> weak(this);
-    IconProvider &icons = m_icons;
+    IconProvider &icons = m_grid.icons;
     connect(&icons, &IconProvider::loaded, this, &LauncherView::refreshIcons);
     // The session outlives every view; folder previews resolve members through it.
-    LauncherSession *session = &m_session;
+    LauncherSession *session = &m_grid.session;
     icons.onDemandApp = [session](const QString &appID) { return session->app(appID); };
 
-    connect(&m_session, &LauncherSession::changed, this, &LauncherView::rebuild);
-    connect(&m_session, &LauncherSession::settingsChanged, this, [weak] {
+    connect(&m_grid.session, &LauncherSession::changed, this, &LauncherView::rebuild);
+    connect(&m_grid.session, &LauncherSession::settingsChanged, this, [weak] {
         if (!weak)
             return;
         weak->applySettingsAppearance();
@@ -139,63 +137,18 @@ void LauncherView::installCallbacks()
 
 // --- Derived properties -----------------------------------------------------------
 
-bool LauncherView::scrollMode() const
-{
-    return m_session.settings().viewMode == Settings::ViewMode::scroll;
-}
-
-int LauncherView::columns() const
-{
-    return LauncherLayoutPlan::safeColumns(m_session.settings().columns);
-}
-
-int LauncherView::pageCapacity() const
-{
-    return m_session.settings().pageSize();
-}
-
-QRectF LauncherView::gridRect() const
-{
-    return GridGeometry::contentRectIn(QRectF(rect()), m_session.settings().sideInset);
-}
-
-std::optional<QString> LauncherView::mergeCandidate() const
-{
-    return m_tileDrag.mergeGate().candidate();
-}
-
-std::optional<QString> LauncherView::mergeTargetID() const
-{
-    return m_tileDrag.mergeGate().committed();
-}
-
 EditModeBadgePlacement LauncherView::badgePlacement() const
 {
     return EditModeBadgePlacement::parse(m_options.badgeSide);
 }
 
-double LauncherView::backingScale() const
-{
-    // A view in no (native) window yet has no screen to ask.
-    const QWidget *top = window();
-    if (!top || !top->windowHandle())
-        return 2;
-    const double ratio = top->windowHandle()->devicePixelRatio();
-    return ratio > 0 ? ratio : 2;
-}
-
 void LauncherView::setTimeSource(FrameClock::TimeSource timeSource)
 {
-    m_timeSource = timeSource;
+    m_grid.timeSource = timeSource;
     m_pageTurner->slideClock().setTimeSource(timeSource);
     m_presentation.clock().setTimeSource(timeSource);
     m_editMode.clock().setTimeSource(timeSource);
     m_tileDrag.reflowClock().setTimeSource(timeSource);
-}
-
-double LauncherView::mediaTime() const
-{
-    return m_timeSource ? m_timeSource() : FrameClock::systemMediaTime();
 }
 
 // --- The parts: edit mode, drag and drop ------------------------------------------
@@ -205,123 +158,16 @@ void LauncherView::syncOptionKeyBaseline()
     m_editMode.syncOptionKeyBaseline(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier));
 }
 
-void LauncherView::handleOptionFlags(bool optionDown, int keyCode)
-{
-    m_editMode.handleOptionFlags(optionDown, keyCode);
-}
-
-void LauncherView::simulateOptionKeyForAutomation()
-{
-    m_editMode.simulateOptionKeyForAutomation();
-}
-
-void LauncherView::releaseOptionForAutomation()
-{
-    m_editMode.releaseOptionForAutomation();
-}
-
-void LauncherView::enterEditModeForAutomation()
-{
-    m_editMode.enterEditModeForAutomation();
-}
-
 void LauncherView::applyEditModeAppearance()
 {
-    for (AppTile *tile : std::as_const(m_tiles))
+    for (AppTile *tile : std::as_const(m_grid.tiles))
         configureTileForEditMode(tile);
-    for (AppTile *tile : std::as_const(m_outgoingTiles))
+    for (AppTile *tile : std::as_const(m_grid.outgoingTiles))
         configureTileForEditMode(tile);
     applyEditModeHint();
 }
 
-void LauncherView::clearSelectionForEditMode()
-{
-    m_selection.clear();
-    updateSelectionDisplay();
-}
-
-QString LauncherView::badgePlacementName() const
-{
-    return badgePlacement() == EditModeBadgePlacement::topRight ? QStringLiteral("right") : QStringLiteral("left");
-}
-
-QPointF LauncherView::pointInTile(const AppTile *tile, const QPointF &point) const
-{
-    return tile->mapFrom(this, point);
-}
-
-void LauncherView::deleteBadgeTapped(int index, bool previewOnly)
-{
-    handleBadgeTap(index, previewOnly);
-}
-
-void LauncherView::exitEditMode()
-{
-    m_editMode.exit();
-}
-
-void LauncherView::scheduleLongPress()
-{
-    m_editMode.scheduleLongPress();
-}
-
-void LauncherView::cancelLongPress()
-{
-    m_editMode.cancelLongPress();
-}
-
-void LauncherView::applyJiggle(AppTile *tile, double rotationRadians, double translationX, double translationY)
-{
-    m_editMode.applyJiggle(tile, rotationRadians, translationX, translationY);
-}
-
-std::optional<int> LauncherView::badgeTileIndex(const QPointF &point) const
-{
-    return m_editMode.badgeTileIndex(point);
-}
-
-void LauncherView::startDrag(const QString &entryID, const QPointF &startPoint)
-{
-    m_tileDrag.startDrag(entryID, startPoint);
-}
-
-void LauncherView::simulateDropForAutomation(const QString &spec)
-{
-    m_tileDrag.simulateDropForAutomation(spec);
-}
-
-QRectF LauncherView::dragSlotFrame(int index) const
-{
-    // Tile frames are in the grid host's coordinates (scrolled, in scroll
-    // mode); the marker and the pointer live in the view's.
-    const QRectF frame = tileFrame(index);
-    const QPointF origin = m_tilesHost->mapTo(this, QPointF(0, 0));
-    return frame.translated(origin);
-}
-
-bool LauncherView::dragFlat() const
-{
-    return scrollMode() || !m_query.isEmpty();
-}
-
-bool LauncherView::dragShowsLabels() const
-{
-    return m_session.settings().showLabels;
-}
-
-int LauncherView::dragInsertionIndex(const QPointF &point) const
-{
-    if (scrollMode() || (!m_query.isEmpty() && m_entries.size() < columns())) {
-        const QPointF g = gridPoint(point);
-        for (int i = 0; i < m_tileFrames.size(); ++i)
-            if (m_tileFrames.at(i).center().y() > g.y())
-                return i;
-        return int(m_entries.size());
-    }
-    return m_geometry.insertionIndex(point, int(m_entries.size()));
-}
-
-bool LauncherView::dragPointerOverOtherWindow()
+bool LauncherView::pointerOverOtherWindow()
 {
     return m_windowUnderPointer && m_windowUnderPointer->pointerOverOtherWindow(window());
 }
@@ -372,12 +218,3 @@ void LauncherView::dropEvent(QDropEvent *event)
     event->accept();
 }
 
-void LauncherView::cancelEdgeAutoPage()
-{
-    m_tileDrag.cancelEdgeAutoPage();
-}
-
-void LauncherView::createTransientPage()
-{
-    m_tileDrag.createTransientPage();
-}

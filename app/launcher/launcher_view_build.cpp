@@ -136,7 +136,7 @@ void LauncherView::buildSubviews()
     m_scrollContainer->setPalette(scrollPalette);
     m_scrollContainer->hide();
 
-    m_tilesHost = new FlippedView(this);
+    m_grid.tilesHost = new PageCanvas(this);
 
     m_pageDots = new PageDotsView(this);
     m_pageDots->onClick = [weak](int index) {
@@ -176,7 +176,7 @@ void LauncherView::buildSubviews()
 void LauncherView::applySettingsAppearance()
 {
     // The frosted glass, then the dim.
-    m_backdrop->setTints({white(glassAlpha * glassTint), black(m_session.settings().dim)});
+    m_backdrop->setTints({white(glassAlpha * glassTint), black(m_grid.session.settings().dim)});
     m_settingsButton->show();
 }
 
@@ -190,7 +190,7 @@ void LauncherView::updateSearchPlaceholder()
 
 void LauncherView::relayout()
 {
-    const Settings &settings = m_session.settings();
+    const Settings &settings = m_grid.session.settings();
     const QSizeF size = QSizeF(this->size());
     const LauncherLayoutPlan::Chrome chrome = LauncherLayoutPlan::chrome(size, settings.sideInset);
 
@@ -208,9 +208,9 @@ void LauncherView::relayout()
         LauncherLayoutPlan::settingsButtonFrame(chrome.settingsButton, m_settingsButton->sizeHint().width())));
     m_scrollContainer->setGeometry(widgetRect(chrome.grid));
 
-    m_geometry = GridGeometry(settings.columns, settings.rows, chrome.grid, settings.iconScale);
+    m_grid.geometry = GridGeometry(settings.columns, settings.rows, chrome.grid, settings.iconScale);
 
-    if (m_folders.isOpen())
+    if (isFolderOpen())
         refreshFolderOverlayGeometry();
     rebuild();
 }
@@ -223,98 +223,98 @@ void LauncherView::rebuild()
     clearPressedState();
     const bool turning = m_pageTurner->isTurning();
     if (!turning)
-        setSlideOrigin(m_tilesHost, 0);
+        setSlideOrigin(m_grid.tilesHost, 0);
 
-    const Settings settings = m_session.settings();
-    const bool scroll = scrollMode();
+    const Settings settings = m_grid.session.settings();
+    const bool scroll = m_grid.scrollMode();
     const QList<QList<LayoutEntry>> pages =
-        m_query.isEmpty() ? m_session.displayPages()
-                          : GridGeometry::chunk(m_session.searchEntries(m_query), settings.pageSize());
+        m_grid.query.isEmpty() ? m_grid.session.displayPages()
+                          : GridGeometry::chunk(m_grid.session.searchEntries(m_grid.query), settings.pageSize());
 
     // An entry that left the layout (uninstalled, merged into a folder) leaves
     // the selection too: coming back later, it must not be selected again.
-    if (!m_selection.isEmpty()) {
+    if (!m_grid.selection.isEmpty()) {
         QSet<QString> present;
-        for (const QList<LayoutEntry> &page : m_query.isEmpty() ? pages : m_session.displayPages()) {
+        for (const QList<LayoutEntry> &page : m_grid.query.isEmpty() ? pages : m_grid.session.displayPages()) {
             for (const LayoutEntry &entry : page)
                 present.insert(entry.id);
         }
-        m_selection.intersect(present);
+        m_grid.selection.intersect(present);
     }
 
     const LauncherLayoutPlan::Selection shown =
-        LauncherLayoutPlan::select(pages, scroll, m_tileDrag.transientPageCount(), m_currentPage);
-    m_pageCount = shown.pageCount;
-    m_currentPage = shown.currentPage;
-    m_entries = shown.entries;
+        LauncherLayoutPlan::select(pages, scroll, m_tileDrag.transientPageCount(), m_grid.currentPage);
+    m_grid.pageCount = shown.pageCount;
+    m_grid.currentPage = shown.currentPage;
+    m_grid.entries = shown.entries;
 
-    m_pageDots->setCount(m_pageCount);
-    m_pageDots->setCurrent(m_currentPage);
+    m_pageDots->setCount(m_grid.pageCount);
+    m_pageDots->setCurrent(m_grid.currentPage);
     m_pageDots->setVisible(!shown.dotsHidden);
 
     // Icons are cached no larger than a tile draws them (a merge target's
     // brief enlargement draws them slightly magnified).
-    m_icons.setPixelSide(TileGeometry::devicePixelSide(m_geometry.iconSide(), backingScale()));
+    m_grid.icons.setPixelSide(TileGeometry::devicePixelSide(m_grid.geometry.iconSide(), m_grid.backingScale()));
 
     // Tiles are never reused: every state that must survive is derived anew below.
-    const QList<AppTile *> old = m_tiles;
-    m_tiles.clear();
-    m_tileFrames.clear();
+    const QList<AppTile *> old = m_grid.tiles;
+    m_grid.tiles.clear();
+    m_grid.tileFrames.clear();
     for (AppTile *tile : old)
         delete tile;
 
     if (!scroll) {
-        if (m_scrollContainer->widget() == m_tilesHost)
+        if (m_scrollContainer->widget() == m_grid.tilesHost)
             m_scrollContainer->takeWidget();
         m_scrollContainer->hide();
-        if (m_tilesHost->parentWidget() != this)
-            m_tilesHost->setParent(this);
+        if (m_grid.tilesHost->parentWidget() != this)
+            m_grid.tilesHost->setParent(this);
         // A turn in progress keeps the host where the slide has put it.
         QRect frame = rect();
         if (turning)
-            frame.moveLeft(m_tilesHost->x());
-        m_tilesHost->setGeometry(frame);
+            frame.moveLeft(m_grid.tilesHost->x());
+        m_grid.tilesHost->setGeometry(frame);
         // Under the search plate: the full-size host must not take the
         // presses meant for the search field.
-        m_tilesHost->stackUnder(m_searchPlate);
-        m_tilesHost->show();
+        m_grid.tilesHost->stackUnder(m_searchPlate);
+        m_grid.tilesHost->show();
     } else {
         m_scrollContainer->show();
         const double visible = m_scrollContainer->viewport()->height();
         const double height =
-            LauncherLayoutPlan::scrollDocumentHeight(int(m_entries.size()), columns(), m_geometry, visible);
-        m_tilesHost->setGeometry(QRect(0, 0, int(std::lround(gridRect().width())), int(std::ceil(height))));
-        if (m_scrollContainer->widget() != m_tilesHost)
-            m_scrollContainer->setWidget(m_tilesHost);
-        m_tilesHost->show();
+            LauncherLayoutPlan::scrollDocumentHeight(int(m_grid.entries.size()), m_grid.columns(), m_grid.geometry, visible);
+        m_grid.tilesHost->setGeometry(QRect(0, 0, int(std::lround(m_grid.gridRect().width())), int(std::ceil(height))));
+        if (m_scrollContainer->widget() != m_grid.tilesHost)
+            m_scrollContainer->setWidget(m_grid.tilesHost);
+        m_grid.tilesHost->show();
     }
 
-    IconProvider &icons = m_icons;
-    for (int i = 0; i < m_entries.size(); ++i) {
-        const LayoutEntry &entry = m_entries.at(i);
-        const QRectF frame = tileFrame(i);
-        auto *tile = new AppTile(frame, entry, m_session.titleFor(entry), m_tilesHost);
+    IconProvider &icons = m_grid.icons;
+    for (int i = 0; i < m_grid.entries.size(); ++i) {
+        const LayoutEntry &entry = m_grid.entries.at(i);
+        const QRectF frame = m_grid.tileFrame(i);
+        auto *tile = new AppTile(frame, entry, m_grid.session.titleFor(entry), m_grid.tilesHost);
         TileState state = tile->state();
-        state.iconSide = m_geometry.iconSide();
+        state.iconSide = m_grid.geometry.iconSide();
         state.showLabel = settings.showLabels;
-        state.dimmed = m_session.isHidden(entry);
-        state.selected = m_selection.contains(entry.id);
+        state.dimmed = m_grid.session.isHidden(entry);
+        state.selected = m_grid.selection.contains(entry.id);
         state.dragging = m_tileDrag.draggingEntryID() && *m_tileDrag.draggingEntryID() == entry.id;
-        if (const std::optional<AppItem> app = m_session.appFor(entry))
+        if (const std::optional<AppItem> app = m_grid.session.appFor(entry))
             state.icon = icons.icon(*app);
         if (entry.isFolder())
             state.folderPreview = folderPreview(entry);
         tile->setState(state);
         configureTileForEditMode(tile);
         tile->show();
-        m_tiles.append(tile);
-        m_tileFrames.append(frame);
+        m_grid.tiles.append(tile);
+        m_grid.tileFrames.append(frame);
     }
 
     m_insertionIndicator->hide();
 
     if (m_presentation.progress() < 1) {
-        refreshCenteredScalePicture(m_tilesHost);
+        refreshCenteredScalePicture(m_grid.tilesHost);
         refreshCenteredScalePicture(m_scrollContainer);
         applyPresentationTransform();
     }
@@ -324,11 +324,11 @@ void LauncherView::rebuild()
 
 void LauncherView::refreshIcons(const QString &appID)
 {
-    const std::optional<AppItem> app = m_session.app(appID);
+    const std::optional<AppItem> app = m_grid.session.app(appID);
     if (!app)
         return;
-    const QList<AppTile *> all = m_tiles + m_outgoingTiles;
-    IconProvider &icons = m_icons;
+    const QList<AppTile *> all = m_grid.tiles + m_grid.outgoingTiles;
+    IconProvider &icons = m_grid.icons;
     for (AppTile *tile : all) {
         if (tile->entry().appID == appID) {
             TileState state = tile->state();
@@ -346,13 +346,13 @@ void LauncherView::refreshIcons(const QString &appID)
             tile->update();
         }
     }
-    refreshCenteredScalePicture(m_tilesHost);
+    refreshCenteredScalePicture(m_grid.tilesHost);
     refreshCenteredScalePicture(m_scrollContainer);
 }
 
 void LauncherView::openFolderDemo()
 {
-    const QList<LayoutEntry> all = m_session.layout().allEntries();
+    const QList<LayoutEntry> all = m_grid.session.layout().allEntries();
     for (const LayoutEntry &entry : all) {
         if (entry.isFolder()) {
             showFolderOverlay(entry, std::nullopt);
@@ -375,31 +375,15 @@ void LauncherView::openFolderDemo()
 
 // --- Tile geometry and transforms ------------------------------------------------
 
-QRectF LauncherView::snapToDevicePixels(const QRectF &rect) const
-{
-    return LauncherLayoutPlan::snapRect(rect, backingScale());
-}
 
 void LauncherView::setSlideOrigin(QWidget *view, double x)
 {
     if (!view)
         return;
-    const double snapped = LauncherLayoutPlan::snap(x, backingScale());
+    const double snapped = LauncherLayoutPlan::snap(x, m_grid.backingScale());
     view->move(int(std::lround(snapped)), view->y());
 }
 
-QRectF LauncherView::tileFrame(int index) const
-{
-    LauncherLayoutPlan::TileContext context;
-    context.geometry = m_geometry;
-    context.scrollMode = scrollMode();
-    context.columns = columns();
-    context.searching = !m_query.isEmpty();
-    context.entryCount = int(m_entries.size());
-    context.gridRect = gridRect();
-    context.scale = backingScale();
-    return LauncherLayoutPlan::tileFrame(context, index);
-}
 
 void LauncherView::configureTileForEditMode(AppTile *tile)
 {
@@ -409,7 +393,7 @@ void LauncherView::configureTileForEditMode(AppTile *tile)
     state.badgePlacement = badgePlacement();
     const LayoutEntry &entry = tile->entry();
     state.showsDeleteBadge =
-        isEditing() && UninstallEligibility::canUninstall(entry.isFolder(), m_session.appFor(entry));
+        isEditing() && UninstallEligibility::canUninstall(entry.isFolder(), m_grid.session.appFor(entry));
     if (!state.showsDeleteBadge)
         state.deleteBadgePressed = false;
     tile->setState(state);
@@ -420,7 +404,7 @@ std::optional<QImage> LauncherView::folderPreview(const LayoutEntry &entry)
     if (!entry.folder)
         return std::nullopt;
     const QImage preview =
-        m_icons.folderPreview(entry.folder->bundleIDs, m_geometry.iconSide() * 0.86, backingScale());
+        m_grid.icons.folderPreview(entry.folder->bundleIDs, m_grid.geometry.iconSide() * 0.86, m_grid.backingScale());
     if (preview.isNull())
         return std::nullopt;
     return preview;
@@ -431,21 +415,21 @@ void LauncherView::applyPresentationTransform()
     const double scale = PresentationCurve::gridScale(m_presentation.progress());
     // In scroll mode the host is the scroll container's document: scaling
     // both would shrink the grid twice.
-    applyCenteredScale(m_tilesHost, m_scrollContainer->widget() == m_tilesHost ? 1.0 : scale);
+    applyCenteredScale(m_grid.tilesHost, m_scrollContainer->widget() == m_grid.tilesHost ? 1.0 : scale);
     applyCenteredScale(m_scrollContainer, scale);
 }
 
 void LauncherView::applyEditModeTransforms(double time)
 {
-    for (int i = 0; i < m_tiles.size(); ++i) {
+    for (int i = 0; i < m_grid.tiles.size(); ++i) {
         const JiggleMotion motion(i, time);
-        applyJiggle(m_tiles.at(i), motion.rotationRadians, motion.translationX, motion.translationY);
+        m_editMode.applyJiggle(m_grid.tiles.at(i), motion.rotationRadians, motion.translationX, motion.translationY);
     }
     // Outgoing tiles continue the numbering so no two share a phase.
-    const int base = int(m_tiles.size());
-    for (int j = 0; j < m_outgoingTiles.size(); ++j) {
+    const int base = int(m_grid.tiles.size());
+    for (int j = 0; j < m_grid.outgoingTiles.size(); ++j) {
         const JiggleMotion motion(base + j, time);
-        applyJiggle(m_outgoingTiles.at(j), motion.rotationRadians, motion.translationX, motion.translationY);
+        m_editMode.applyJiggle(m_grid.outgoingTiles.at(j), motion.rotationRadians, motion.translationX, motion.translationY);
     }
 }
 
@@ -459,9 +443,9 @@ double LauncherView::appliedCenteredScale(const QWidget *view)
 
 void LauncherView::updateSelectionDisplay()
 {
-    for (AppTile *tile : std::as_const(m_tiles)) {
+    for (AppTile *tile : std::as_const(m_grid.tiles)) {
         TileState state = tile->state();
-        state.selected = m_selection.contains(tile->entry().id);
+        state.selected = m_grid.selection.contains(tile->entry().id);
         tile->setState(state);
     }
 }

@@ -75,7 +75,7 @@ void LauncherView::refreshLocalizedText()
     applyEditModeHint();
     m_settingsButton->setText(L(QStringLiteral("设置")));
     // The button takes the width of its title in the new language.
-    const LauncherLayoutPlan::Chrome chrome = LauncherLayoutPlan::chrome(QSizeF(size()), m_session.settings().sideInset);
+    const LauncherLayoutPlan::Chrome chrome = LauncherLayoutPlan::chrome(QSizeF(size()), m_grid.session.settings().sideInset);
     m_settingsButton->setGeometry(
         LauncherLayoutPlan::settingsButtonFrame(chrome.settingsButton, m_settingsButton->sizeHint().width()).toRect());
     layoutSearchContents();
@@ -100,9 +100,9 @@ void LauncherView::resizeEvent(QResizeEvent *event)
 
 void LauncherView::searchTextChanged(const QString &text)
 {
-    m_query = text;
-    m_currentPage = 0;
-    m_selection.clear();
+    m_grid.query = text;
+    m_grid.currentPage = 0;
+    m_grid.selection.clear();
     layoutSearchContents();
     rebuild();
 }
@@ -111,13 +111,13 @@ bool LauncherView::handleSearchFieldKey(int key)
 {
     if (key == Qt::Key_Escape && cancelTileDrag())
         return true;
-    switch (LauncherKeyRouting::searchFieldKey(key, m_query.isEmpty(), m_folders.isOpen())) {
+    switch (LauncherKeyRouting::searchFieldKey(key, m_grid.query.isEmpty(), isFolderOpen())) {
     case LauncherKeyRouting::Action::closeFolder:
         closeFolder();
         return true;
     case LauncherKeyRouting::Action::clearSearch:
         // Page and selection stay as they are; only the search ends.
-        m_query.clear();
+        m_grid.query.clear();
         m_searchField->clear();
         layoutSearchContents();
         rebuild();
@@ -127,21 +127,21 @@ bool LauncherView::handleSearchFieldKey(int key)
             onHide();
         return true;
     case LauncherKeyRouting::Action::openFirstEntry:
-        if (!m_entries.isEmpty()) {
-            const LayoutEntry first = m_entries.first();
+        if (!m_grid.entries.isEmpty()) {
+            const LayoutEntry first = m_grid.entries.first();
             if (first.isFolder()) {
                 openFolder(first);
             } else if (first.appID) {
-                if (const std::optional<AppItem> app = m_session.app(*first.appID); app && onOpenApp)
+                if (const std::optional<AppItem> app = m_grid.session.app(*first.appID); app && onOpenApp)
                     onOpenApp(*app);
             }
         }
         return true;
     case LauncherKeyRouting::Action::previousPage:
-        goToPage(m_currentPage - 1);
+        goToPage(m_grid.currentPage - 1);
         return true;
     case LauncherKeyRouting::Action::nextPage:
-        goToPage(m_currentPage + 1);
+        goToPage(m_grid.currentPage + 1);
         return true;
     case LauncherKeyRouting::Action::focusView:
         setFocus(Qt::TabFocusReason);
@@ -186,7 +186,7 @@ void LauncherView::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && cancelTileDrag())
         return;
-    switch (LauncherKeyRouting::viewKey(event->key(), isEditing(), m_folders.isOpen())) {
+    switch (LauncherKeyRouting::viewKey(event->key(), isEditing(), isFolderOpen())) {
     case LauncherKeyRouting::Action::closeFolder:
         closeFolder();
         break;
@@ -198,15 +198,15 @@ void LauncherView::keyPressEvent(QKeyEvent *event)
             onHide();
         break;
     case LauncherKeyRouting::Action::previousPage:
-        goToPage(m_currentPage - 1);
+        goToPage(m_grid.currentPage - 1);
         break;
     case LauncherKeyRouting::Action::nextPage:
-        goToPage(m_currentPage + 1);
+        goToPage(m_grid.currentPage + 1);
         break;
     case LauncherKeyRouting::Action::openFirstApp:
         // A folder as first entry is not opened from here.
-        if (!m_entries.isEmpty() && m_entries.first().appID) {
-            if (const std::optional<AppItem> app = m_session.app(*m_entries.first().appID); app && onOpenApp)
+        if (!m_grid.entries.isEmpty() && m_grid.entries.first().appID) {
+            if (const std::optional<AppItem> app = m_grid.session.app(*m_grid.entries.first().appID); app && onOpenApp)
                 onOpenApp(*app);
         }
         break;

@@ -33,12 +33,6 @@ PageTurnEngine::Configuration engineConfiguration(const LaunchOptions &options)
     return result;
 }
 
-// NSRect containment: the far edges belong to the neighbour.
-bool containsPoint(const QRectF &rect, const QPointF &point)
-{
-    return point.x() >= rect.left() && point.x() < rect.right() && point.y() >= rect.top()
-           && point.y() < rect.bottom();
-}
 
 QString actionName(const EdgeAutoPagePolicy::Action &action)
 {
@@ -57,74 +51,76 @@ QString actionName(const EdgeAutoPagePolicy::Action &action)
 
 } // namespace
 
-// The grid the page turner moves: this view's page state and tile hosts.
-class LauncherView::Grid final : public PageTurner::Host
+// The grid the page turner moves: the page state and the two page canvases.
+class LauncherView::Pages final : public PageTurnEngine::Grid
 {
 public:
-    explicit Grid(LauncherView &view) : m_view(view) {}
+    explicit Pages(LauncherView &view) : m_view(view) {}
 
-    int currentPage() const override { return m_view.m_currentPage; }
-    int pageCount() const override { return m_view.m_pageCount; }
+    int currentPage() const override { return m_view.m_grid.currentPage; }
+    int pageCount() const override { return m_view.m_grid.pageCount; }
     bool pagingEnabled() const override { return m_view.pagingEnabled(); }
     double viewWidth() const override { return m_view.width(); }
-    double now() const override { return m_view.mediaTime(); }
+    double now() const override { return m_view.m_grid.now(); }
 
-    bool detachCurrentTiles() override { return m_view.detachCurrentTiles() != nullptr; }
+    bool detachCurrentTiles() override;
 
     void showPage(int page) override
     {
-        m_view.m_currentPage = page;
+        m_view.m_grid.currentPage = page;
         m_view.rebuild();
     }
 
-    void setIncomingOrigin(double x) override { m_view.setSlideOrigin(m_view.m_tilesHost, x); }
+    void setIncomingOrigin(double x) override { m_view.setSlideOrigin(m_view.m_grid.tilesHost, x); }
 
     void setOutgoingOrigin(double x) override
     {
-        if (m_view.m_outgoingHost)
-            m_view.setSlideOrigin(m_view.m_outgoingHost, x);
+        if (m_view.m_grid.outgoingHost)
+            m_view.setSlideOrigin(m_view.m_grid.outgoingHost, x);
     }
 
     void resetHosts() override
     {
-        m_view.setSlideOrigin(m_view.m_tilesHost, 0);
-        if (FlippedView *host = std::exchange(m_view.m_outgoingHost, nullptr)) {
+        m_view.setSlideOrigin(m_view.m_grid.tilesHost, 0);
+        if (PageCanvas *host = std::exchange(m_view.m_grid.outgoingHost, nullptr)) {
             // The event being handled may have started on it: delete later.
             host->hide();
             host->deleteLater();
         }
-        m_view.m_outgoingTiles.clear();
+        m_view.m_grid.outgoingTiles.clear();
     }
 
 private:
     LauncherView &m_view;
 };
 
-std::unique_ptr<PageTurner::Host> LauncherView::makeGrid()
+std::unique_ptr<PageTurnEngine::Grid> LauncherView::makePages()
 {
-    return std::make_unique<Grid>(*this);
+    return std::make_unique<Pages>(*this);
 }
 
 std::unique_ptr<PageTurner> LauncherView::makePageTurner()
 {
-    return std::make_unique<PageTurner>(*m_grid, engineConfiguration(m_options));
+    auto turner = std::make_unique<PageTurner>(*m_pages, engineConfiguration(m_options));
+    m_grid.turner = turner.get();
+    return turner;
 }
 
 // --- Predicates ------------------------------------------------------------------------
 
 bool LauncherView::pagingEnabled() const
 {
-    return m_session.settings().animate && !m_options.noAnimation;
+    return m_grid.session.settings().animate && !m_options.noAnimation;
 }
 
 bool LauncherView::acceptsPointerPaging() const
 {
-    return acceptsEdgeAutoPage() && m_pageCount > 1;
+    return acceptsEdgeAutoPage() && m_grid.pageCount > 1;
 }
 
 bool LauncherView::acceptsEdgeAutoPage() const
 {
-    return !isEditing() && !scrollMode() && !m_folders.isOpen() && m_query.isEmpty() && !m_options.lockPage;
+    return !isEditing() && !m_grid.scrollMode() && !isFolderOpen() && !m_grid.searching() && !m_options.lockPage;
 }
 
 int LauncherView::sideButtonNumber(Qt::MouseButton button)
@@ -153,75 +149,41 @@ void LauncherView::preparePaging(int direction, double progress, bool forceVisua
     m_pageTurner->engine().preparePaging(direction, progress, forceVisual);
 }
 
-FlippedView *LauncherView::detachCurrentTiles()
-{
-    if (scrollMode() || m_tiles.isEmpty())
-        return nullptr;
-    auto *host = new FlippedView(this);
-    host->setGeometry(m_tilesHost->geometry());
-    host->stackUnder(m_tilesHost);
-    // The tiles move as they are; the next rebuild only builds the page entered.
-    for (AppTile *tile : std::as_const(m_tiles))
-        tile->setParent(host);
-    for (AppTile *tile : std::as_const(m_tiles))
-        tile->show();
-    host->show();
-    m_outgoingTiles = m_tiles;
-    m_tiles.clear();
-    m_tileFrames.clear();
-    m_outgoingHost = host;
-    return host;
-}
-
-void LauncherView::applySlide(double progress, int direction)
-{
-    m_pageTurner->engine().applySlide(progress, direction);
-}
-
-double LauncherView::slideX(double progress, bool incoming) const
-{
-    return m_pageTurner->engine().slideX(progress, incoming);
-}
-
-void LauncherView::animateSlide(double target, double duration, std::function<void()> completion)
-{
-    m_pageTurner->engine().animateSlide(target, duration, std::move(completion));
-}
-
-void LauncherView::slideTick()
-{
-    m_pageTurner->engine().slideTick(mediaTime());
-}
-
-double LauncherView::slideEase(double t)
-{
-    return PageTurnEngine::slideEase(t);
-}
-
 void LauncherView::finishPaging()
 {
     m_pageTurner->engine().finishPaging();
 }
 
-void LauncherView::flushPendingPage()
+bool LauncherView::Pages::detachCurrentTiles()
 {
-    m_pageTurner->engine().flushPendingPage();
+    LauncherGrid &grid = m_view.m_grid;
+    if (grid.scrollMode() || grid.tiles.isEmpty())
+        return false;
+    auto *host = new PageCanvas(&m_view);
+    host->setGeometry(grid.tilesHost->geometry());
+    host->stackUnder(grid.tilesHost);
+    // The tiles move as they are; the next rebuild only builds the page entered.
+    for (AppTile *tile : std::as_const(grid.tiles))
+        tile->setParent(host);
+    for (AppTile *tile : std::as_const(grid.tiles))
+        tile->show();
+    host->show();
+    grid.outgoingTiles = grid.tiles;
+    grid.tiles.clear();
+    grid.tileFrames.clear();
+    grid.outgoingHost = host;
+    return true;
 }
 
-void LauncherView::handleSignal(const PageDragGesture::Signal &signal)
-{
-    m_pageTurner->engine().handle(signal);
-}
 
-void LauncherView::scheduleGestureIdle()
-{
-    m_pageTurner->scheduleGestureIdle();
-}
 
-void LauncherView::settleInteractivePaging(bool commit, double duration)
-{
-    m_pageTurner->engine().settleInteractivePaging(commit, duration);
-}
+
+
+
+
+
+
+
 
 // --- Paging inputs ---------------------------------------------------------------------
 
@@ -229,7 +191,7 @@ void LauncherView::wheelEvent(QWheelEvent *event)
 {
     // Taken, not passed on: nothing behind the launcher scrolls instead.
     event->accept();
-    if (m_folders.isOpen() || m_options.lockPage)
+    if (isFolderOpen() || m_options.lockPage)
         return;
     if (scrollMode()) {
         const QPoint at = event->position().toPoint();
@@ -256,90 +218,55 @@ void LauncherView::handleSideButton(int buttonNumber, double timestamp, int even
     m_pageTurner->router().sideButton(buttonNumber, timestamp, eventNumber, acceptsPointerPaging());
 }
 
-void LauncherView::handlePointerSignal(const PageDragGesture::Signal &signal)
-{
-    m_pageTurner->engine().handlePointer(signal);
-}
 
-EdgeAutoPagePolicy::Action LauncherView::applyEdgeAutoPage(const QPointF &point,
-                                                           const std::optional<QString> &draggedID,
-                                                           double timestamp)
-{
-    const EdgeAutoPagePolicy::Edge edge = m_tileDrag.edgePolicy().edge(point.x(), width());
-    const EdgeAutoPagePolicy::Action action =
-        m_tileDrag.edgePolicy().update(edge, m_currentPage, m_pageCount, m_tileDrag.transientPageCount() > 0, timestamp);
-    switch (action.kind) {
-    case EdgeAutoPagePolicy::Action::wait:
-    case EdgeAutoPagePolicy::Action::idle:
-        break;
-    case EdgeAutoPagePolicy::Action::turn: {
-        const int from = m_currentPage;
-        goToPage(m_currentPage + action.direction);
-        if (m_options.dumpWindows) {
-            Log::write("[edge-page] turn direction=%d from=%d to=%d app=%@", action.direction, from, m_currentPage,
-                       draggedID.value_or(QStringLiteral("-")));
-            Log::write("[page] %d", m_currentPage);
-        }
-        break;
-    }
-    case EdgeAutoPagePolicy::Action::createPage:
-        createTransientPage();
-        break;
-    }
-    return action;
-}
 
-void LauncherView::discardTransientPages()
-{
-    m_tileDrag.discardTransientPages();
-}
 
 void LauncherView::simulatePageInputForAutomation(const QString &input)
 {
-    if (m_pageCount < 2) {
-        Log::write("[page-input] skip spec=%@ pages=%d", input, m_pageCount);
+    if (m_grid.pageCount < 2) {
+        Log::write("[page-input] skip spec=%@ pages=%d", input, m_grid.pageCount);
         return;
     }
 
     if (input.startsWith(QStringLiteral("page:"))) {
         const qint64 requested = LaunchOptions::parseInteger(input.mid(5)).value_or(0);
-        const int target = int(std::clamp<qint64>(requested, 0, m_pageCount - 1));
+        const int target = int(std::clamp<qint64>(requested, 0, m_grid.pageCount - 1));
         // One page per call; with animation the first call slides and the
         // following ones only queue a step.
         int calls = 0;
-        while (m_currentPage < target && calls < 64) {
-            goToPage(m_currentPage + 1);
+        while (m_grid.currentPage < target && calls < 64) {
+            goToPage(m_grid.currentPage + 1);
             ++calls;
         }
-        while (m_currentPage > target && calls < 64) {
-            goToPage(m_currentPage - 1);
+        while (m_grid.currentPage > target && calls < 64) {
+            goToPage(m_grid.currentPage - 1);
             ++calls;
         }
-        Log::write("[page-input] goto=%d current=%d pages=%d", target, m_currentPage, m_pageCount);
+        Log::write("[page-input] goto=%d current=%d pages=%d", target, m_grid.currentPage, m_grid.pageCount);
         return;
     }
 
     if (input == QStringLiteral("side-next")) {
-        handleSideButton(4, mediaTime(), 4);
+        handleSideButton(4, m_grid.now(), 4);
         return;
     }
 
     if (input == QStringLiteral("side-back")) {
         goToPage(1);
-        handleSideButton(3, mediaTime(), 3);
+        handleSideButton(3, m_grid.now(), 3);
         return;
     }
 
     if (input == QStringLiteral("drag-next")) {
         const double w = width();
         const double x0 = rect().center().x() + w * 0.22;
-        const double t0 = mediaTime();
+        const double t0 = m_grid.now();
         PagingInputRouter &router = m_pageTurner->router();
         router.armPointer(x0, t0);
         for (int i = 1; i <= 10; ++i)
             router.pointerMoved(x0 - (w * 0.45) * i / 10.0, t0 + i * 0.016, w);
         router.pointerReleased(t0 + 0.18);
-        m_pointerDragEngaged = false;
+        m_press.pointerDragEngaged = false;
         return;
     }
 
@@ -347,19 +274,19 @@ void LauncherView::simulatePageInputForAutomation(const QString &input)
         const QPointF point(width() - 8, height() / 2.0);
         const QString id = QStringLiteral("automation.edge");
         m_tileDrag.setLastDrag(point, id);
-        const double t = mediaTime();
-        const EdgeAutoPagePolicy::Action a1 = applyEdgeAutoPage(point, id, t);
-        const EdgeAutoPagePolicy::Action a2 = applyEdgeAutoPage(point, id, t + 0.6);
-        const int turns = m_pageCount;
+        const double t = m_grid.now();
+        const EdgeAutoPagePolicy::Action a1 = m_tileDrag.applyEdgeAutoPage(point, id, t);
+        const EdgeAutoPagePolicy::Action a2 = m_tileDrag.applyEdgeAutoPage(point, id, t + 0.6);
+        const int turns = m_grid.pageCount;
         for (int i = 0; i < turns; ++i) {
-            if (m_currentPage < m_pageCount - 1)
-                goToPage(m_currentPage + 1);
+            if (m_grid.currentPage < m_grid.pageCount - 1)
+                goToPage(m_grid.currentPage + 1);
         }
-        const EdgeAutoPagePolicy::Action a3 = applyEdgeAutoPage(point, id, t + 1.4);
+        const EdgeAutoPagePolicy::Action a3 = m_tileDrag.applyEdgeAutoPage(point, id, t + 1.4);
         Log::write("[page-input] edge actions=%@/%@/%@ pages=%d transient=%d current=%d", actionName(a1),
-                   actionName(a2), actionName(a3), m_pageCount, m_tileDrag.transientPageCount(), m_currentPage);
-        cancelEdgeAutoPage();
-        discardTransientPages();
+                   actionName(a2), actionName(a3), m_grid.pageCount, m_tileDrag.transientPageCount(), m_grid.currentPage);
+        m_tileDrag.cancelEdgeAutoPage();
+        m_tileDrag.discardTransientPages();
         m_tileDrag.clearLastDrag();
         return;
     }
@@ -369,38 +296,8 @@ void LauncherView::simulatePageInputForAutomation(const QString &input)
 
 // --- Hit tests ---------------------------------------------------------------------------
 
-QPointF LauncherView::gridPoint(const QPointF &point) const
-{
-    const QPointF inHost = m_tilesHost->mapFrom(this, point);
-    if (scrollMode())
-        return inHost;
-    // Where the point lies on the grid at rest: a sliding page is hit where
-    // its tiles stand once the slide is over.
-    return QPointF(inHost.x() + m_pageTurner->gridOffset(), inHost.y());
-}
 
-std::optional<int> LauncherView::tileIndex(const QPointF &point) const
-{
-    const QPointF p = gridPoint(point);
-    for (int i = 0; i < m_tileFrames.size(); ++i) {
-        if (containsPoint(m_tileFrames.at(i), p))
-            return i;
-    }
-    return std::nullopt;
-}
 
-std::optional<int> LauncherView::hitTileIndex(const QPointF &point) const
-{
-    const std::optional<int> index = tileIndex(point);
-    if (!index)
-        return std::nullopt;
-    const QRectF hit = GridGeometry::iconHitRect(m_tileFrames.at(*index), m_geometry.iconSide(),
-                                                 m_session.settings().showLabels, 0);
-    // A press in a cell's margin is a press on empty space.
-    if (!containsPoint(hit, gridPoint(point)))
-        return std::nullopt;
-    return index;
-}
 
 void LauncherView::openFolder(const LayoutEntry &entry)
 {
@@ -424,28 +321,28 @@ void LauncherView::mousePressEvent(QMouseEvent *event)
         event->accept();
         const int number = sideButtonNumber(event->button());
         if (number > 0)
-            handleSideButton(number, mediaTime(), number);
+            handleSideButton(number, m_grid.now(), number);
         return;
     }
     event->accept();
     const QPointF p = event->position();
 
-    m_backgroundClick = false;
-    m_backgroundPressPoint.reset();
-    m_clickedIndex.reset();
+    m_press.backgroundClick = false;
+    m_press.backgroundPressPoint.reset();
+    m_press.clickedIndex.reset();
     m_editMode.setPressedBadge(std::nullopt);
     m_editMode.setExitsOnRelease(false);
     m_pageTurner->pointerDrag().reset();
-    m_pointerDragEngaged = false;
+    m_press.pointerDragEngaged = false;
 
     if (isEditing()) {
         // In edit mode a press only aims at a delete badge or leaves edit mode.
-        if (const std::optional<int> badge = badgeTileIndex(p)) {
+        if (const std::optional<int> badge = m_editMode.badgeTileIndex(p)) {
             m_editMode.setPressedBadge(badge);
-            if (*badge >= 0 && *badge < m_tiles.size()) {
-                TileState state = m_tiles.at(*badge)->state();
+            if (*badge >= 0 && *badge < m_grid.tiles.size()) {
+                TileState state = m_grid.tiles.at(*badge)->state();
                 state.deleteBadgePressed = true;
-                m_tiles.at(*badge)->setState(state);
+                m_grid.tiles.at(*badge)->setState(state);
             }
         } else {
             m_editMode.setExitsOnRelease(true);
@@ -454,44 +351,44 @@ void LauncherView::mousePressEvent(QMouseEvent *event)
     }
 
     const std::optional<int> hit = hitTileIndex(p);
-    m_pressEventTime = event->timestamp();
-    if (m_editMode.gate().press(hit, p, mediaTime()))
-        scheduleLongPress();
+    m_press.eventTime = event->timestamp();
+    if (m_editMode.gate().press(hit, p, m_grid.now()))
+        m_editMode.scheduleLongPress();
     else
-        cancelLongPress();
+        m_editMode.cancelLongPress();
 
     if (hit) {
-        const LayoutEntry &entry = m_entries.at(*hit);
-        m_dragStartPoint = p;
-        m_dragEntryID = entry.id;
-        m_hasDragged = false;
-        m_clickedIndex = hit;
+        const LayoutEntry &entry = m_grid.entries.at(*hit);
+        m_press.dragStartPoint = p;
+        m_press.dragEntryID = entry.id;
+        m_press.hasDragged = false;
+        m_press.clickedIndex = hit;
         if (event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)) {
             // A click that changes the selection only selects.
-            m_clickedIndex.reset();
-            if (m_selection.contains(entry.id))
-                m_selection.remove(entry.id);
+            m_press.clickedIndex.reset();
+            if (m_grid.selection.contains(entry.id))
+                m_grid.selection.remove(entry.id);
             else
-                m_selection.insert(entry.id);
-            m_pressHighlight = false;
+                m_grid.selection.insert(entry.id);
+            m_press.highlight = false;
         } else {
-            m_selection = {entry.id};
-            m_pressHighlight = true;
+            m_grid.selection = {entry.id};
+            m_press.highlight = true;
         }
         updateSelectionDisplay();
         return;
     }
 
-    m_selection.clear();
-    m_pressHighlight = false;
+    m_grid.selection.clear();
+    m_press.highlight = false;
     updateSelectionDisplay();
-    m_dragEntryID.reset();
-    m_dragStartPoint.reset();
-    m_clickedIndex.reset();
-    m_backgroundClick = true;
-    m_backgroundPressPoint = p;
+    m_press.dragEntryID.reset();
+    m_press.dragStartPoint.reset();
+    m_press.clickedIndex.reset();
+    m_press.backgroundClick = true;
+    m_press.backgroundPressPoint = p;
     if (acceptsPointerPaging())
-        m_pageTurner->router().armPointer(p.x(), mediaTime());
+        m_pageTurner->router().armPointer(p.x(), m_grid.now());
 }
 
 void LauncherView::mouseMoveEvent(QMouseEvent *event)
@@ -507,26 +404,26 @@ void LauncherView::mouseMoveEvent(QMouseEvent *event)
         return;
     }
     if (m_editMode.gate().moved(p))
-        cancelLongPress();
+        m_editMode.cancelLongPress();
 
     if (m_pageTurner->pointerDrag().isArmed()) {
-        if (m_pageTurner->router().pointerMoved(p.x(), mediaTime(), width())) {
-            m_pointerDragEngaged = true;
-            m_hasDragged = true;
-            m_backgroundClick = false;
-            m_clickedIndex.reset();
-            cancelLongPress();
+        if (m_pageTurner->router().pointerMoved(p.x(), m_grid.now(), width())) {
+            m_press.pointerDragEngaged = true;
+            m_press.hasDragged = true;
+            m_press.backgroundClick = false;
+            m_press.clickedIndex.reset();
+            m_editMode.cancelLongPress();
         }
         return;
     }
 
-    if (!isEditing() && m_dragStartPoint && m_dragEntryID && !m_hasDragged) {
-        const QPointF delta = p - *m_dragStartPoint;
+    if (!isEditing() && m_press.dragStartPoint && m_press.dragEntryID && !m_press.hasDragged) {
+        const QPointF delta = p - *m_press.dragStartPoint;
         if (std::hypot(delta.x(), delta.y()) > 7) {
-            m_hasDragged = true;
+            m_press.hasDragged = true;
             // The drag session may swallow the release: the highlight ends here.
             endPressHighlight();
-            startDrag(*m_dragEntryID, *m_dragStartPoint);
+            m_tileDrag.startDrag(*m_press.dragEntryID, *m_press.dragStartPoint);
         }
     }
 }
@@ -542,33 +439,33 @@ void LauncherView::mouseReleaseEvent(QMouseEvent *event)
         // A press still armed when it ends may have been held long enough
         // while its timer waited behind other work: judge it by the time
         // between its own events where the window system gives them.
-        double releasedAt = mediaTime();
-        if (m_pressEventTime > 0 && event->timestamp() >= m_pressEventTime)
-            releasedAt = m_editMode.gate().startedAt() + double(event->timestamp() - m_pressEventTime) / 1000.0;
+        double releasedAt = m_grid.now();
+        if (m_press.eventTime > 0 && event->timestamp() >= m_press.eventTime)
+            releasedAt = m_editMode.gate().startedAt() + double(event->timestamp() - m_press.eventTime) / 1000.0;
         m_editMode.pressEndedAt(releasedAt);
     }
-    cancelLongPress();
+    m_editMode.cancelLongPress();
     if (m_tileDrag.isDragging())
         m_tileDrag.dragReleased(event->position());
 
     if (m_pageTurner->pointerDrag().isArmed()) {
-        m_pageTurner->router().pointerReleased(mediaTime());
-        if (m_pointerDragEngaged) {
-            m_hasDragged = true;
-            m_backgroundClick = false;
-            m_clickedIndex.reset();
+        m_pageTurner->router().pointerReleased(m_grid.now());
+        if (m_press.pointerDragEngaged) {
+            m_press.hasDragged = true;
+            m_press.backgroundClick = false;
+            m_press.clickedIndex.reset();
         }
-        m_pointerDragEngaged = false;
+        m_press.pointerDragEngaged = false;
     }
 
     const auto clearPress = [this] {
-        m_dragEntryID.reset();
-        m_dragStartPoint.reset();
-        m_hasDragged = false;
-        m_clickedIndex.reset();
-        m_backgroundClick = false;
-        m_backgroundPressPoint.reset();
-        cancelLongPress();
+        m_press.dragEntryID.reset();
+        m_press.dragStartPoint.reset();
+        m_press.hasDragged = false;
+        m_press.clickedIndex.reset();
+        m_press.backgroundClick = false;
+        m_press.backgroundPressPoint.reset();
+        m_editMode.cancelLongPress();
         m_editMode.setPressedBadge(std::nullopt);
         m_editMode.setExitsOnRelease(false);
         endPressHighlight();
@@ -577,10 +474,10 @@ void LauncherView::mouseReleaseEvent(QMouseEvent *event)
     if (isEditing()) {
         if (const std::optional<int> badge = m_editMode.pressedBadge()) {
             const int index = *badge;
-            if (index >= 0 && index < m_tiles.size()) {
-                TileState state = m_tiles.at(index)->state();
+            if (index >= 0 && index < m_grid.tiles.size()) {
+                TileState state = m_grid.tiles.at(index)->state();
                 state.deleteBadgePressed = false;
-                m_tiles.at(index)->setState(state);
+                m_grid.tiles.at(index)->setState(state);
             }
             handleBadgeTap(index, m_options.editSafeUninstall);
         } else if (m_editMode.exitsOnRelease()) {
@@ -592,29 +489,29 @@ void LauncherView::mouseReleaseEvent(QMouseEvent *event)
     }
 
     // A long press that entered edit mode during this press opens nothing.
-    if (m_editMode.gate().release() || m_hasDragged) {
+    if (m_editMode.gate().release() || m_press.hasDragged) {
         clearPress();
         return;
     }
 
-    if (m_clickedIndex && *m_clickedIndex >= 0 && *m_clickedIndex < m_entries.size()) {
-        const LayoutEntry entry = m_entries.at(*m_clickedIndex);
+    if (m_press.clickedIndex && *m_press.clickedIndex >= 0 && *m_press.clickedIndex < m_grid.entries.size()) {
+        const LayoutEntry entry = m_grid.entries.at(*m_press.clickedIndex);
         clearPress();
         if (entry.isFolder()) {
             openFolder(entry);
-        } else if (const std::optional<AppItem> app = m_session.appFor(entry)) {
+        } else if (const std::optional<AppItem> app = m_grid.session.appFor(entry)) {
             if (onOpenApp)
                 onOpenApp(*app);
         }
         return;
     }
 
-    if (m_backgroundClick && m_backgroundPressPoint) {
+    if (m_press.backgroundClick && m_press.backgroundPressPoint) {
         const QPointF q = event->position();
-        const QPointF drift = q - *m_backgroundPressPoint;
+        const QPointF drift = q - *m_press.backgroundPressPoint;
         clearPress();
         if (std::hypot(drift.x(), drift.y()) <= backgroundClickMaxDrift) {
-            Log::write("[dismiss] source=background-click x=%.1f y=%.1f page=%d", q.x(), q.y(), m_currentPage);
+            Log::write("[dismiss] source=background-click x=%.1f y=%.1f page=%d", q.x(), q.y(), m_grid.currentPage);
             if (onHide)
                 onHide();
         }
@@ -625,10 +522,10 @@ void LauncherView::mouseReleaseEvent(QMouseEvent *event)
 
 void LauncherView::endPressHighlight()
 {
-    if (!m_pressHighlight)
+    if (!m_press.highlight)
         return;
-    m_pressHighlight = false;
-    m_selection.clear();
+    m_press.highlight = false;
+    m_grid.selection.clear();
     updateSelectionDisplay();
 }
 
@@ -646,10 +543,10 @@ bool LauncherView::cancelTileDrag()
 void LauncherView::clearPressedState()
 {
     // A release still to come opens nothing and hides nothing.
-    m_dragEntryID.reset();
-    m_dragStartPoint.reset();
-    m_clickedIndex.reset();
-    m_backgroundClick = false;
-    m_backgroundPressPoint.reset();
+    m_press.dragEntryID.reset();
+    m_press.dragStartPoint.reset();
+    m_press.clickedIndex.reset();
+    m_press.backgroundClick = false;
+    m_press.backgroundPressPoint.reset();
     endPressHighlight();
 }
