@@ -5,6 +5,7 @@
 #include "launcher/folder_host.h"
 #include "launcher/launcher_grid.h"
 #include "launcher/page_canvas.h"
+#include "launcher/pointer_press_controller.h"
 #include "launcher/presentation_animator.h"
 #include "launcher/tile_drag_controller.h"
 #include "paging/frame_clock.h"
@@ -79,7 +80,8 @@ class WindowUnderPointer;
 class LauncherView : public QWidget,
                      private PresentationAnimator::Host,
                      private EditModeController::Host,
-                     private TileDragController::Host
+                     private TileDragController::Host,
+                     private PointerPressController::Host
 {
     Q_OBJECT
 
@@ -96,7 +98,7 @@ public:
     // Hold-to-make-folder tuning of the merge hover.
     static inline const MergeHoverGate::Tuning mergeTuning = TileDragController::mergeTuning;
     // A background press released within this many points hides the launcher.
-    static constexpr double backgroundClickMaxDrift = 8;
+    static constexpr double backgroundClickMaxDrift = PointerPressController::backgroundClickMaxDrift;
     // A frameless line edit draws its text this far inside its frame (Qt's
     // fixed inner margin).
     static constexpr double searchFieldTextInset = 2;
@@ -219,13 +221,11 @@ public:
     std::optional<int> hitTileIndex(const QPointF &point) const { return m_grid.hitTileIndex(point); }
     void openFolder(const LayoutEntry &entry);
     // Ends the press: its tile's highlight and what its release would do.
-    void clearPressedState();
+    void clearPressedState() { m_press.clear(); }
     // Ends a tile drag in the window without a drop (Escape, hiding); false
     // when no drag runs.
-    bool cancelTileDrag();
-    // The side buttons as numbered by the paging policy: 3 back, 4 forward
-    // (0 for buttons that are no side button and no middle button).
-    static int sideButtonNumber(Qt::MouseButton button);
+    bool cancelTileDrag() { return m_press.cancelTileDrag(); }
+    static int sideButtonNumber(Qt::MouseButton button) { return PointerPressController::sideButtonNumber(button); }
 
     // --- Edit mode, drag and drop (launcher_view.cpp) -----------------------------------
     void syncOptionKeyBaseline();
@@ -278,8 +278,6 @@ private:
     void installCallbacks();
     bool presentationAnimates() const;
     bool isFolderOpen() const;
-    // Takes a plain press's highlight off its tile.
-    void endPressHighlight();
 
     // PresentationAnimator::Host
     double presentationNow() const override { return m_grid.now(); }
@@ -294,26 +292,10 @@ private:
     bool edgePagingAllowed() const override { return acceptsEdgeAutoPage(); }
     FillView *dropMarker() override { return m_insertionIndicator; }
     bool pointerOverOtherWindow() override;
-
-    // One press of the primary button, from press to release.
-    struct Press
-    {
-        std::optional<QPointF> dragStartPoint;
-        std::optional<QString> dragEntryID;
-        bool hasDragged = false;
-        std::optional<int> clickedIndex;
-        bool backgroundClick = false;
-        std::optional<QPointF> backgroundPressPoint;
-        // The window system's time of the press, in milliseconds (0: none
-        // given): how long a press was held is measured between its events,
-        // not between the moments this thread got round to them.
-        quint64 eventTime = 0;
-        // The selection is a plain press's highlight of its tile: it ends with
-        // the press (release, drag, page turn, rebuild, hide).
-        bool highlight = false;
-        // A pointer drag over empty space is turning the page.
-        bool pointerDragEngaged = false;
-    };
+    // PointerPressController::Host (selectionChanged() and deleteBadgeTapped() as above)
+    bool pointerPagingAllowed() const override { return acceptsPointerPaging(); }
+    void activate(const LayoutEntry &entry) override;
+    void backgroundClicked() override;
 
     // --- Collaborators -----------------------------------------------------------
     const LaunchOptions m_options;
@@ -334,7 +316,6 @@ private:
     // --- State ---------------------------------------------------------------------------------
     // What the grid shows; every part reads it.
     LauncherGrid m_grid;
-    Press m_press;
     bool m_built = false;
     QSizeF m_backdropSize{0, 0};
     quint64 m_languageObserver = 0;
@@ -355,4 +336,6 @@ private:
     // Declared last: the turner goes first, before the canvases it moves.
     std::unique_ptr<PageTurnEngine::Grid> m_pages = makePages();
     std::unique_ptr<PageTurner> m_pageTurner = makePageTurner();
+    PointerPressController m_press{m_grid, m_editMode, m_tileDrag, *m_pageTurner,
+                                   static_cast<PointerPressController::Host &>(*this)};
 };

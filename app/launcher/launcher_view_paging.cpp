@@ -123,19 +123,6 @@ bool LauncherView::acceptsEdgeAutoPage() const
     return !isEditing() && !m_grid.scrollMode() && !isFolderOpen() && !m_grid.searching() && !m_options.lockPage;
 }
 
-int LauncherView::sideButtonNumber(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::MiddleButton:
-        return 2;
-    case Qt::BackButton:
-        return 3;
-    case Qt::ForwardButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
 
 // --- The page-turn engine --------------------------------------------------------------
 
@@ -266,7 +253,7 @@ void LauncherView::simulatePageInputForAutomation(const QString &input)
         for (int i = 1; i <= 10; ++i)
             router.pointerMoved(x0 - (w * 0.45) * i / 10.0, t0 + i * 0.016, w);
         router.pointerReleased(t0 + 0.18);
-        m_press.pointerDragEngaged = false;
+        m_press.forgetPointerDrag();
         return;
     }
 
@@ -310,85 +297,17 @@ void LauncherView::openFolder(const LayoutEntry &entry)
 
 void LauncherView::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton) {
-        if (event->button() == Qt::RightButton) {
-            event->ignore();
-            return;
-        }
-        // The side buttons (and the middle one, which pages nowhere). Timed
-        // on the media clock, like the automation's presses: X event times
-        // count from another origin, and the cooldown compares the two.
-        event->accept();
-        const int number = sideButtonNumber(event->button());
-        if (number > 0)
-            handleSideButton(number, m_grid.now(), number);
+    if (event->button() == Qt::RightButton) {
+        event->ignore();
         return;
     }
     event->accept();
-    const QPointF p = event->position();
-
-    m_press.backgroundClick = false;
-    m_press.backgroundPressPoint.reset();
-    m_press.clickedIndex.reset();
-    m_editMode.setPressedBadge(std::nullopt);
-    m_editMode.setExitsOnRelease(false);
-    m_pageTurner->pointerDrag().reset();
-    m_press.pointerDragEngaged = false;
-
-    if (isEditing()) {
-        // In edit mode a press only aims at a delete badge or leaves edit mode.
-        if (const std::optional<int> badge = m_editMode.badgeTileIndex(p)) {
-            m_editMode.setPressedBadge(badge);
-            if (*badge >= 0 && *badge < m_grid.tiles.size()) {
-                TileState state = m_grid.tiles.at(*badge)->state();
-                state.deleteBadgePressed = true;
-                m_grid.tiles.at(*badge)->setState(state);
-            }
-        } else {
-            m_editMode.setExitsOnRelease(true);
-        }
+    if (event->button() == Qt::LeftButton) {
+        m_press.press(event->position(), event->modifiers(), event->timestamp());
         return;
     }
-
-    const std::optional<int> hit = hitTileIndex(p);
-    m_press.eventTime = event->timestamp();
-    if (m_editMode.gate().press(hit, p, m_grid.now()))
-        m_editMode.scheduleLongPress();
-    else
-        m_editMode.cancelLongPress();
-
-    if (hit) {
-        const LayoutEntry &entry = m_grid.entries.at(*hit);
-        m_press.dragStartPoint = p;
-        m_press.dragEntryID = entry.id;
-        m_press.hasDragged = false;
-        m_press.clickedIndex = hit;
-        if (event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)) {
-            // A click that changes the selection only selects.
-            m_press.clickedIndex.reset();
-            if (m_grid.selection.contains(entry.id))
-                m_grid.selection.remove(entry.id);
-            else
-                m_grid.selection.insert(entry.id);
-            m_press.highlight = false;
-        } else {
-            m_grid.selection = {entry.id};
-            m_press.highlight = true;
-        }
-        updateSelectionDisplay();
-        return;
-    }
-
-    m_grid.selection.clear();
-    m_press.highlight = false;
-    updateSelectionDisplay();
-    m_press.dragEntryID.reset();
-    m_press.dragStartPoint.reset();
-    m_press.clickedIndex.reset();
-    m_press.backgroundClick = true;
-    m_press.backgroundPressPoint = p;
-    if (acceptsPointerPaging())
-        m_pageTurner->router().armPointer(p.x(), m_grid.now());
+    if (const int number = PointerPressController::sideButtonNumber(event->button()); number > 0)
+        m_press.sideButton(number);
 }
 
 void LauncherView::mouseMoveEvent(QMouseEvent *event)
@@ -398,34 +317,7 @@ void LauncherView::mouseMoveEvent(QMouseEvent *event)
         return;
     }
     event->accept();
-    const QPointF p = event->position();
-    if (m_tileDrag.isDragging()) {
-        m_tileDrag.dragMoved(p);
-        return;
-    }
-    if (m_editMode.gate().moved(p))
-        m_editMode.cancelLongPress();
-
-    if (m_pageTurner->pointerDrag().isArmed()) {
-        if (m_pageTurner->router().pointerMoved(p.x(), m_grid.now(), width())) {
-            m_press.pointerDragEngaged = true;
-            m_press.hasDragged = true;
-            m_press.backgroundClick = false;
-            m_press.clickedIndex.reset();
-            m_editMode.cancelLongPress();
-        }
-        return;
-    }
-
-    if (!isEditing() && m_press.dragStartPoint && m_press.dragEntryID && !m_press.hasDragged) {
-        const QPointF delta = p - *m_press.dragStartPoint;
-        if (std::hypot(delta.x(), delta.y()) > 7) {
-            m_press.hasDragged = true;
-            // The drag session may swallow the release: the highlight ends here.
-            endPressHighlight();
-            m_tileDrag.startDrag(*m_press.dragEntryID, *m_press.dragStartPoint);
-        }
-    }
+    m_press.move(event->position());
 }
 
 void LauncherView::mouseReleaseEvent(QMouseEvent *event)
@@ -435,118 +327,21 @@ void LauncherView::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     event->accept();
-    if (!isEditing() && m_editMode.gate().pendingIndex()) {
-        // A press still armed when it ends may have been held long enough
-        // while its timer waited behind other work: judge it by the time
-        // between its own events where the window system gives them.
-        double releasedAt = m_grid.now();
-        if (m_press.eventTime > 0 && event->timestamp() >= m_press.eventTime)
-            releasedAt = m_editMode.gate().startedAt() + double(event->timestamp() - m_press.eventTime) / 1000.0;
-        m_editMode.pressEndedAt(releasedAt);
-    }
-    m_editMode.cancelLongPress();
-    if (m_tileDrag.isDragging())
-        m_tileDrag.dragReleased(event->position());
-
-    if (m_pageTurner->pointerDrag().isArmed()) {
-        m_pageTurner->router().pointerReleased(m_grid.now());
-        if (m_press.pointerDragEngaged) {
-            m_press.hasDragged = true;
-            m_press.backgroundClick = false;
-            m_press.clickedIndex.reset();
-        }
-        m_press.pointerDragEngaged = false;
-    }
-
-    const auto clearPress = [this] {
-        m_press.dragEntryID.reset();
-        m_press.dragStartPoint.reset();
-        m_press.hasDragged = false;
-        m_press.clickedIndex.reset();
-        m_press.backgroundClick = false;
-        m_press.backgroundPressPoint.reset();
-        m_editMode.cancelLongPress();
-        m_editMode.setPressedBadge(std::nullopt);
-        m_editMode.setExitsOnRelease(false);
-        endPressHighlight();
-    };
-
-    if (isEditing()) {
-        if (const std::optional<int> badge = m_editMode.pressedBadge()) {
-            const int index = *badge;
-            if (index >= 0 && index < m_grid.tiles.size()) {
-                TileState state = m_grid.tiles.at(index)->state();
-                state.deleteBadgePressed = false;
-                m_grid.tiles.at(index)->setState(state);
-            }
-            handleBadgeTap(index, m_options.editSafeUninstall);
-        } else if (m_editMode.exitsOnRelease()) {
-            exitEditMode();
-        }
-        m_editMode.gate().release();
-        clearPress();
-        return;
-    }
-
-    // A long press that entered edit mode during this press opens nothing.
-    if (m_editMode.gate().release() || m_press.hasDragged) {
-        clearPress();
-        return;
-    }
-
-    if (m_press.clickedIndex && *m_press.clickedIndex >= 0 && *m_press.clickedIndex < m_grid.entries.size()) {
-        const LayoutEntry entry = m_grid.entries.at(*m_press.clickedIndex);
-        clearPress();
-        if (entry.isFolder()) {
-            openFolder(entry);
-        } else if (const std::optional<AppItem> app = m_grid.session.appFor(entry)) {
-            if (onOpenApp)
-                onOpenApp(*app);
-        }
-        return;
-    }
-
-    if (m_press.backgroundClick && m_press.backgroundPressPoint) {
-        const QPointF q = event->position();
-        const QPointF drift = q - *m_press.backgroundPressPoint;
-        clearPress();
-        if (std::hypot(drift.x(), drift.y()) <= backgroundClickMaxDrift) {
-            Log::write("[dismiss] source=background-click x=%.1f y=%.1f page=%d", q.x(), q.y(), m_grid.currentPage);
-            if (onHide)
-                onHide();
-        }
-        return;
-    }
-    clearPress();
+    m_press.release(event->position(), event->timestamp());
 }
 
-void LauncherView::endPressHighlight()
+void LauncherView::activate(const LayoutEntry &entry)
 {
-    if (!m_press.highlight)
-        return;
-    m_press.highlight = false;
-    m_grid.selection.clear();
-    updateSelectionDisplay();
+    if (entry.isFolder()) {
+        openFolder(entry);
+    } else if (const std::optional<AppItem> app = m_grid.session.appFor(entry)) {
+        if (onOpenApp)
+            onOpenApp(*app);
+    }
 }
 
-bool LauncherView::cancelTileDrag()
+void LauncherView::backgroundClicked()
 {
-    if (!m_tileDrag.isDragging())
-        return false;
-    // The tile goes back where it was: nothing is dropped, and the release
-    // still to come neither drops nor opens.
-    m_tileDrag.cancelDrag();
-    clearPressedState();
-    return true;
-}
-
-void LauncherView::clearPressedState()
-{
-    // A release still to come opens nothing and hides nothing.
-    m_press.dragEntryID.reset();
-    m_press.dragStartPoint.reset();
-    m_press.clickedIndex.reset();
-    m_press.backgroundClick = false;
-    m_press.backgroundPressPoint.reset();
-    endPressHighlight();
+    if (onHide)
+        onHide();
 }

@@ -102,7 +102,7 @@ void LauncherView::animateOut(std::function<void()> completion)
         rebuild();
     }
     m_pageTurner->pointerDrag().reset();
-    m_press.pointerDragEngaged = false;
+    m_press.forgetPointerDrag();
     m_tileDrag.cancelEdgeAutoPage();
 
     if (!presentationAnimates()) {
