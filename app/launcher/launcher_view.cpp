@@ -95,7 +95,6 @@ LauncherView::~LauncherView()
 {
     if (m_languageObserver != 0)
         NotificationCenter::defaultCenter().removeObserver(m_languageObserver);
-    m_pageTurner->slideClock().stop();
 }
 
 void LauncherView::installCallbacks()
@@ -145,7 +144,7 @@ EditModeBadgePlacement LauncherView::badgePlacement() const
 void LauncherView::setTimeSource(FrameClock::TimeSource timeSource)
 {
     m_grid.timeSource = timeSource;
-    m_pageTurner->slideClock().setTimeSource(timeSource);
+    m_pages.turner().slideClock().setTimeSource(timeSource);
     m_presentation.clock().setTimeSource(timeSource);
     m_editMode.clock().setTimeSource(timeSource);
     m_tileDrag.reflowClock().setTimeSource(timeSource);

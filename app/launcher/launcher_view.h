@@ -4,6 +4,7 @@
 #include "launcher/fill_view.h"
 #include "launcher/folder_host.h"
 #include "launcher/launcher_grid.h"
+#include "launcher/launcher_pages.h"
 #include "launcher/page_canvas.h"
 #include "launcher/pointer_press_controller.h"
 #include "launcher/presentation_animator.h"
@@ -81,7 +82,8 @@ class LauncherView : public QWidget,
                      private PresentationAnimator::Host,
                      private EditModeController::Host,
                      private TileDragController::Host,
-                     private PointerPressController::Host
+                     private PointerPressController::Host,
+                     private LauncherPages::Host
 {
     Q_OBJECT
 
@@ -130,7 +132,7 @@ public:
     std::optional<QString> mergeCandidate() const { return m_tileDrag.mergeGate().candidate(); }
     std::optional<QString> mergeTargetID() const { return m_tileDrag.mergeGate().committed(); }
     EditModeBadgePlacement badgePlacement() const;
-    bool pagingEnabled() const;
+    bool pagingEnabled() const override;
     bool acceptsPointerPaging() const;
     bool acceptsEdgeAutoPage() const;
 
@@ -163,13 +165,13 @@ public:
     // Replaces the media time of the view and its frame clocks (tests).
     void setTimeSource(FrameClock::TimeSource timeSource);
     FrameClock &presentationClock() { return m_presentation.clock(); }
-    FrameClock &slideClock() { return m_pageTurner->slideClock(); }
+    FrameClock &slideClock() { return m_pages.turner().slideClock(); }
     FrameClock &editClock() { return m_editMode.clock(); }
 
     // --- The parts ----------------------------------------------------------------------
     EditModeController &editMode() { return m_editMode; }
     TileDragController &tileDrag() { return m_tileDrag; }
-    PageTurner &pageTurner() { return *m_pageTurner; }
+    PageTurner &pageTurner() { return m_pages.turner(); }
     FolderHost &folderHost();
     ContextMenuActions &contextMenuActions();
 
@@ -182,7 +184,7 @@ public:
     void refreshIcons(const QString &appID);
 
     // --- Tile geometry and transforms (launcher_view_build.cpp) --------------------
-    void setSlideOrigin(QWidget *view, double x);
+    void setSlideOrigin(QWidget *view, double x) { m_pages.setSlideOrigin(view, x); }
     void configureTileForEditMode(AppTile *tile);
     std::optional<QImage> folderPreview(const LayoutEntry &entry);
     void applyPresentationTransform();
@@ -287,7 +289,7 @@ private:
     void applyEditModeTransformsAt(double time) override { applyEditModeTransforms(time); }
     void selectionChanged() override { updateSelectionDisplay(); }
     void deleteBadgeTapped(int index, bool previewOnly) override { handleBadgeTap(index, previewOnly); }
-    // TileDragController::Host
+    // TileDragController::Host, LauncherPages::Host (and pagingEnabled() above)
     void rebuildGrid() override { rebuild(); }
     bool edgePagingAllowed() const override { return acceptsEdgeAutoPage(); }
     FillView *dropMarker() override { return m_insertionIndicator; }
@@ -329,13 +331,8 @@ private:
     struct FolderParts;
     std::shared_ptr<FolderParts> makeFolderParts();
     std::shared_ptr<FolderParts> m_folderParts = makeFolderParts();
-    // The two page canvases as the page turner moves them (launcher_view_paging.cpp).
-    class Pages;
-    std::unique_ptr<PageTurnEngine::Grid> makePages();
-    std::unique_ptr<PageTurner> makePageTurner();
-    // Declared last: the turner goes first, before the canvases it moves.
-    std::unique_ptr<PageTurnEngine::Grid> m_pages = makePages();
-    std::unique_ptr<PageTurner> m_pageTurner = makePageTurner();
-    PointerPressController m_press{m_grid, m_editMode, m_tileDrag, *m_pageTurner,
+    // The page canvases as the page turner moves them, and the turner.
+    LauncherPages m_pages{m_grid, static_cast<LauncherPages::Host &>(*this)};
+    PointerPressController m_press{m_grid, m_editMode, m_tileDrag, m_pages.turner(),
                                    static_cast<PointerPressController::Host &>(*this)};
 };

@@ -221,7 +221,7 @@ void LauncherView::rebuild()
         return;
     // The pressed tile is about to go; its index would name another entry.
     clearPressedState();
-    const bool turning = m_pageTurner->isTurning();
+    const bool turning = m_pages.turner().isTurning();
     if (!turning)
         setSlideOrigin(m_grid.tilesHost, 0);
 
@@ -376,13 +376,6 @@ void LauncherView::openFolderDemo()
 // --- Tile geometry and transforms ------------------------------------------------
 
 
-void LauncherView::setSlideOrigin(QWidget *view, double x)
-{
-    if (!view)
-        return;
-    const double snapped = LauncherLayoutPlan::snap(x, m_grid.backingScale());
-    view->move(int(std::lround(snapped)), view->y());
-}
 
 
 void LauncherView::configureTileForEditMode(AppTile *tile)

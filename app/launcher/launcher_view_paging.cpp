@@ -1,9 +1,9 @@
 // Page turns and every input that turns pages (wheel, trackpad, side buttons,
 // a pointer dragged over empty space, the page dots, automation), and the
-// primary button's click: select, open, hide on a background click.
+// mouse events, which the press controller takes.
 //
-// The decisions live in the PageTurner; this file binds it to the view's
-// widgets and fields.
+// The decisions live in the PageTurner, and its binding to the page canvases
+// in LauncherPages.
 
 #include "launcher_view.h"
 
@@ -23,15 +23,6 @@
 
 namespace {
 
-PageTurnEngine::Configuration engineConfiguration(const LaunchOptions &options)
-{
-    PageTurnEngine::Configuration result;
-    result.dumpWindows = options.dumpWindows;
-    result.slideProgress = options.slideProgress;
-    result.dragProgress = options.dragProgress;
-    result.slideDuration = options.slideDuration;
-    return result;
-}
 
 
 QString actionName(const EdgeAutoPagePolicy::Action &action)
@@ -50,61 +41,6 @@ QString actionName(const EdgeAutoPagePolicy::Action &action)
 }
 
 } // namespace
-
-// The grid the page turner moves: the page state and the two page canvases.
-class LauncherView::Pages final : public PageTurnEngine::Grid
-{
-public:
-    explicit Pages(LauncherView &view) : m_view(view) {}
-
-    int currentPage() const override { return m_view.m_grid.currentPage; }
-    int pageCount() const override { return m_view.m_grid.pageCount; }
-    bool pagingEnabled() const override { return m_view.pagingEnabled(); }
-    double viewWidth() const override { return m_view.width(); }
-    double now() const override { return m_view.m_grid.now(); }
-
-    bool detachCurrentTiles() override;
-
-    void showPage(int page) override
-    {
-        m_view.m_grid.currentPage = page;
-        m_view.rebuild();
-    }
-
-    void setIncomingOrigin(double x) override { m_view.setSlideOrigin(m_view.m_grid.tilesHost, x); }
-
-    void setOutgoingOrigin(double x) override
-    {
-        if (m_view.m_grid.outgoingHost)
-            m_view.setSlideOrigin(m_view.m_grid.outgoingHost, x);
-    }
-
-    void resetHosts() override
-    {
-        m_view.setSlideOrigin(m_view.m_grid.tilesHost, 0);
-        if (PageCanvas *host = std::exchange(m_view.m_grid.outgoingHost, nullptr)) {
-            // The event being handled may have started on it: delete later.
-            host->hide();
-            host->deleteLater();
-        }
-        m_view.m_grid.outgoingTiles.clear();
-    }
-
-private:
-    LauncherView &m_view;
-};
-
-std::unique_ptr<PageTurnEngine::Grid> LauncherView::makePages()
-{
-    return std::make_unique<Pages>(*this);
-}
-
-std::unique_ptr<PageTurner> LauncherView::makePageTurner()
-{
-    auto turner = std::make_unique<PageTurner>(*m_pages, engineConfiguration(m_options));
-    m_grid.turner = turner.get();
-    return turner;
-}
 
 // --- Predicates ------------------------------------------------------------------------
 
@@ -128,39 +64,19 @@ bool LauncherView::acceptsEdgeAutoPage() const
 
 void LauncherView::goToPage(int page)
 {
-    m_pageTurner->engine().goToPage(page);
+    m_pages.turner().engine().goToPage(page);
 }
 
 void LauncherView::preparePaging(int direction, double progress, bool forceVisual)
 {
-    m_pageTurner->engine().preparePaging(direction, progress, forceVisual);
+    m_pages.turner().engine().preparePaging(direction, progress, forceVisual);
 }
 
 void LauncherView::finishPaging()
 {
-    m_pageTurner->engine().finishPaging();
+    m_pages.turner().engine().finishPaging();
 }
 
-bool LauncherView::Pages::detachCurrentTiles()
-{
-    LauncherGrid &grid = m_view.m_grid;
-    if (grid.scrollMode() || grid.tiles.isEmpty())
-        return false;
-    auto *host = new PageCanvas(&m_view);
-    host->setGeometry(grid.tilesHost->geometry());
-    host->stackUnder(grid.tilesHost);
-    // The tiles move as they are; the next rebuild only builds the page entered.
-    for (AppTile *tile : std::as_const(grid.tiles))
-        tile->setParent(host);
-    for (AppTile *tile : std::as_const(grid.tiles))
-        tile->show();
-    host->show();
-    grid.outgoingTiles = grid.tiles;
-    grid.tiles.clear();
-    grid.tileFrames.clear();
-    grid.outgoingHost = host;
-    return true;
-}
 
 
 
@@ -197,12 +113,12 @@ void LauncherView::wheelEvent(QWheelEvent *event)
         QCoreApplication::sendEvent(viewport, &forwarded);
         return;
     }
-    m_pageTurner->router().scroll(m_pageTurner->router().translate(*event));
+    m_pages.turner().router().scroll(m_pages.turner().router().translate(*event));
 }
 
 void LauncherView::handleSideButton(int buttonNumber, double timestamp, int eventNumber)
 {
-    m_pageTurner->router().sideButton(buttonNumber, timestamp, eventNumber, acceptsPointerPaging());
+    m_pages.turner().router().sideButton(buttonNumber, timestamp, eventNumber, acceptsPointerPaging());
 }
 
 
@@ -248,7 +164,7 @@ void LauncherView::simulatePageInputForAutomation(const QString &input)
         const double w = width();
         const double x0 = rect().center().x() + w * 0.22;
         const double t0 = m_grid.now();
-        PagingInputRouter &router = m_pageTurner->router();
+        PagingInputRouter &router = m_pages.turner().router();
         router.armPointer(x0, t0);
         for (int i = 1; i <= 10; ++i)
             router.pointerMoved(x0 - (w * 0.45) * i / 10.0, t0 + i * 0.016, w);

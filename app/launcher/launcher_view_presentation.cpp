@@ -55,7 +55,7 @@ double LauncherView::appliedAlpha() const
 
 void LauncherView::animateIn()
 {
-    m_pageTurner->resetScrollInput();
+    m_pages.turner().resetScrollInput();
     // The frozen-turn automation prepares its own turn below.
     if (!m_options.slideProgress && !m_options.dragProgress)
         finishPaging();
@@ -93,15 +93,15 @@ void LauncherView::animateOut(std::function<void()> completion)
         m_grid.selection.clear();
         updateSelectionDisplay();
     }
-    const PageTurnEngine &engine = m_pageTurner->engine();
-    if (m_pageTurner->pointerDrag().isActive() && engine.isInteractivePaging() && !engine.isPagingAnimating()) {
+    const PageTurnEngine &engine = m_pages.turner().engine();
+    if (m_pages.turner().pointerDrag().isActive() && engine.isInteractivePaging() && !engine.isPagingAnimating()) {
         // A half-dragged turn is abandoned: the page where the drag began stays.
         const int from = engine.pagingFromPage();
         finishPaging();
         m_grid.currentPage = from;
         rebuild();
     }
-    m_pageTurner->pointerDrag().reset();
+    m_pages.turner().pointerDrag().reset();
     m_press.forgetPointerDrag();
     m_tileDrag.cancelEdgeAutoPage();
 

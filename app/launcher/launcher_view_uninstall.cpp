@@ -59,7 +59,7 @@ void LauncherView::previewUninstallFromFirstBadge()
     QPointF press(frame.left() + badge.center().x(), frame.top() + badge.center().y());
     // The hit test adds the slide back.
     if (!scrollMode())
-        press.rx() -= m_pageTurner->gridOffset();
+        press.rx() -= m_pages.turner().gridOffset();
     const QPointF inView = m_grid.tilesHost->mapTo(this, press);
     const std::optional<int> hit = m_editMode.badgeTileIndex(inView);
     if (hit == index) {
