@@ -27,6 +27,31 @@ LauncherGrid::LauncherGrid(QWidget &view, LauncherSession &session, IconProvider
 {
 }
 
+bool LauncherGrid::selectShownEntries(int transientPages)
+{
+    const QList<QList<LayoutEntry>> pages =
+        query.isEmpty() ? session.displayPages()
+                        : GridGeometry::chunk(session.searchEntries(query), session.settings().pageSize());
+
+    // An entry that left the layout (uninstalled, merged into a folder) leaves
+    // the selection too: coming back later, it must not be selected again.
+    if (!selection.isEmpty()) {
+        QSet<QString> present;
+        for (const QList<LayoutEntry> &page : query.isEmpty() ? pages : session.displayPages()) {
+            for (const LayoutEntry &entry : page)
+                present.insert(entry.id);
+        }
+        selection.intersect(present);
+    }
+
+    const LauncherLayoutPlan::Selection shown =
+        LauncherLayoutPlan::select(pages, scrollMode(), transientPages, currentPage);
+    pageCount = shown.pageCount;
+    currentPage = shown.currentPage;
+    entries = shown.entries;
+    return shown.dotsHidden;
+}
+
 double LauncherGrid::now() const
 {
     return timeSource ? timeSource() : FrameClock::systemMediaTime();

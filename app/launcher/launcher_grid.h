@@ -64,6 +64,13 @@ public:
     PageCanvas *outgoingHost = nullptr;
     QList<AppTile *> outgoingTiles;
 
+    // Takes what the grid shows from the session: the current page's entries
+    // (the search results, or the whole list in scroll mode), with
+    // `transientPages` empty pages opened at the end; clamps the page, and
+    // drops from the selection what left the layout. True when the page dots
+    // hide.
+    bool selectShownEntries(int transientPages);
+
     // --- Derived ------------------------------------------------------------------------
     double now() const;
     bool scrollMode() const;

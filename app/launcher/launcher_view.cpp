@@ -159,10 +159,7 @@ void LauncherView::syncOptionKeyBaseline()
 
 void LauncherView::applyEditModeAppearance()
 {
-    for (AppTile *tile : std::as_const(m_grid.tiles))
-        configureTileForEditMode(tile);
-    for (AppTile *tile : std::as_const(m_grid.outgoingTiles))
-        configureTileForEditMode(tile);
+    m_tiles.dressAllForEditMode();
     applyEditModeHint();
 }
 

@@ -3,6 +3,7 @@
 #include "launcher/edit_mode_controller.h"
 #include "launcher/fill_view.h"
 #include "launcher/folder_host.h"
+#include "launcher/grid_tiles.h"
 #include "launcher/launcher_grid.h"
 #include "launcher/launcher_pages.h"
 #include "launcher/page_canvas.h"
@@ -185,11 +186,11 @@ public:
 
     // --- Tile geometry and transforms (launcher_view_build.cpp) --------------------
     void setSlideOrigin(QWidget *view, double x) { m_pages.setSlideOrigin(view, x); }
-    void configureTileForEditMode(AppTile *tile);
-    std::optional<QImage> folderPreview(const LayoutEntry &entry);
+    void configureTileForEditMode(AppTile *tile) { m_tiles.dressForEditMode(tile); }
+    std::optional<QImage> folderPreview(const LayoutEntry &entry) { return m_tiles.folderPreview(entry); }
     void applyPresentationTransform();
-    void applyEditModeTransforms(double time);
-    void updateSelectionDisplay();
+    void applyEditModeTransforms(double time) { m_tiles.applyJiggle(time); }
+    void updateSelectionDisplay() { m_tiles.showSelection(); }
     // The scale the presentation currently puts on a grid host (1 when none).
     static double appliedCenteredScale(const QWidget *view);
 
@@ -326,6 +327,7 @@ private:
     PresentationAnimator m_presentation{static_cast<PresentationAnimator::Host &>(*this)};
     EditModeController m_editMode{m_grid, static_cast<EditModeController::Host &>(*this)};
     TileDragController m_tileDrag{m_grid, static_cast<TileDragController::Host &>(*this)};
+    GridTiles m_tiles{m_grid, m_editMode, m_tileDrag};
     // The folder host and the context menu, with the adapter through which
     // they reach this view (launcher_view_folders.cpp).
     struct FolderParts;

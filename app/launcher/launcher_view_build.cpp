@@ -225,44 +225,17 @@ void LauncherView::rebuild()
     if (!turning)
         setSlideOrigin(m_grid.tilesHost, 0);
 
-    const Settings settings = m_grid.session.settings();
     const bool scroll = m_grid.scrollMode();
-    const QList<QList<LayoutEntry>> pages =
-        m_grid.query.isEmpty() ? m_grid.session.displayPages()
-                          : GridGeometry::chunk(m_grid.session.searchEntries(m_grid.query), settings.pageSize());
-
-    // An entry that left the layout (uninstalled, merged into a folder) leaves
-    // the selection too: coming back later, it must not be selected again.
-    if (!m_grid.selection.isEmpty()) {
-        QSet<QString> present;
-        for (const QList<LayoutEntry> &page : m_grid.query.isEmpty() ? pages : m_grid.session.displayPages()) {
-            for (const LayoutEntry &entry : page)
-                present.insert(entry.id);
-        }
-        m_grid.selection.intersect(present);
-    }
-
-    const LauncherLayoutPlan::Selection shown =
-        LauncherLayoutPlan::select(pages, scroll, m_tileDrag.transientPageCount(), m_grid.currentPage);
-    m_grid.pageCount = shown.pageCount;
-    m_grid.currentPage = shown.currentPage;
-    m_grid.entries = shown.entries;
-
+    const bool dotsHidden = m_grid.selectShownEntries(m_tileDrag.transientPageCount());
     m_pageDots->setCount(m_grid.pageCount);
     m_pageDots->setCurrent(m_grid.currentPage);
-    m_pageDots->setVisible(!shown.dotsHidden);
+    m_pageDots->setVisible(!dotsHidden);
 
     // Icons are cached no larger than a tile draws them (a merge target's
     // brief enlargement draws them slightly magnified).
     m_grid.icons.setPixelSide(TileGeometry::devicePixelSide(m_grid.geometry.iconSide(), m_grid.backingScale()));
 
-    // Tiles are never reused: every state that must survive is derived anew below.
-    const QList<AppTile *> old = m_grid.tiles;
-    m_grid.tiles.clear();
-    m_grid.tileFrames.clear();
-    for (AppTile *tile : old)
-        delete tile;
-
+    m_tiles.clear();
     if (!scroll) {
         if (m_scrollContainer->widget() == m_grid.tilesHost)
             m_scrollContainer->takeWidget();
@@ -289,28 +262,7 @@ void LauncherView::rebuild()
         m_grid.tilesHost->show();
     }
 
-    IconProvider &icons = m_grid.icons;
-    for (int i = 0; i < m_grid.entries.size(); ++i) {
-        const LayoutEntry &entry = m_grid.entries.at(i);
-        const QRectF frame = m_grid.tileFrame(i);
-        auto *tile = new AppTile(frame, entry, m_grid.session.titleFor(entry), m_grid.tilesHost);
-        TileState state = tile->state();
-        state.iconSide = m_grid.geometry.iconSide();
-        state.showLabel = settings.showLabels;
-        state.dimmed = m_grid.session.isHidden(entry);
-        state.selected = m_grid.selection.contains(entry.id);
-        state.dragging = m_tileDrag.draggingEntryID() && *m_tileDrag.draggingEntryID() == entry.id;
-        if (const std::optional<AppItem> app = m_grid.session.appFor(entry))
-            state.icon = icons.icon(*app);
-        if (entry.isFolder())
-            state.folderPreview = folderPreview(entry);
-        tile->setState(state);
-        configureTileForEditMode(tile);
-        tile->show();
-        m_grid.tiles.append(tile);
-        m_grid.tileFrames.append(frame);
-    }
-
+    m_tiles.build();
     m_insertionIndicator->hide();
 
     if (m_presentation.progress() < 1) {
@@ -319,33 +271,12 @@ void LauncherView::rebuild()
         applyPresentationTransform();
     }
     if (isEditing() && m_options.freezeJiggle)
-        applyEditModeTransforms(0);
+        m_tiles.applyJiggle(0);
 }
 
 void LauncherView::refreshIcons(const QString &appID)
 {
-    const std::optional<AppItem> app = m_grid.session.app(appID);
-    if (!app)
-        return;
-    const QList<AppTile *> all = m_grid.tiles + m_grid.outgoingTiles;
-    IconProvider &icons = m_grid.icons;
-    for (AppTile *tile : all) {
-        if (tile->entry().appID == appID) {
-            TileState state = tile->state();
-            state.icon = icons.cachedIcon(*app);
-            tile->setState(state);
-            tile->update();
-        }
-    }
-    // Folder previews draw from the icon cache, whichever member arrived.
-    for (AppTile *tile : all) {
-        if (tile->entry().isFolder()) {
-            TileState state = tile->state();
-            state.folderPreview = folderPreview(tile->entry());
-            tile->setState(state);
-            tile->update();
-        }
-    }
+    m_tiles.refreshIcons(appID);
     refreshCenteredScalePicture(m_grid.tilesHost);
     refreshCenteredScalePicture(m_scrollContainer);
 }
@@ -378,30 +309,7 @@ void LauncherView::openFolderDemo()
 
 
 
-void LauncherView::configureTileForEditMode(AppTile *tile)
-{
-    if (!tile)
-        return;
-    TileState state = tile->state();
-    state.badgePlacement = badgePlacement();
-    const LayoutEntry &entry = tile->entry();
-    state.showsDeleteBadge =
-        isEditing() && UninstallEligibility::canUninstall(entry.isFolder(), m_grid.session.appFor(entry));
-    if (!state.showsDeleteBadge)
-        state.deleteBadgePressed = false;
-    tile->setState(state);
-}
 
-std::optional<QImage> LauncherView::folderPreview(const LayoutEntry &entry)
-{
-    if (!entry.folder)
-        return std::nullopt;
-    const QImage preview =
-        m_grid.icons.folderPreview(entry.folder->bundleIDs, m_grid.geometry.iconSide() * 0.86, m_grid.backingScale());
-    if (preview.isNull())
-        return std::nullopt;
-    return preview;
-}
 
 void LauncherView::applyPresentationTransform()
 {
@@ -412,19 +320,6 @@ void LauncherView::applyPresentationTransform()
     applyCenteredScale(m_scrollContainer, scale);
 }
 
-void LauncherView::applyEditModeTransforms(double time)
-{
-    for (int i = 0; i < m_grid.tiles.size(); ++i) {
-        const JiggleMotion motion(i, time);
-        m_editMode.applyJiggle(m_grid.tiles.at(i), motion.rotationRadians, motion.translationX, motion.translationY);
-    }
-    // Outgoing tiles continue the numbering so no two share a phase.
-    const int base = int(m_grid.tiles.size());
-    for (int j = 0; j < m_grid.outgoingTiles.size(); ++j) {
-        const JiggleMotion motion(base + j, time);
-        m_editMode.applyJiggle(m_grid.outgoingTiles.at(j), motion.rotationRadians, motion.translationX, motion.translationY);
-    }
-}
 
 double LauncherView::appliedCenteredScale(const QWidget *view)
 {
@@ -434,11 +329,3 @@ double LauncherView::appliedCenteredScale(const QWidget *view)
     return effect ? effect->scale() : 1.0;
 }
 
-void LauncherView::updateSelectionDisplay()
-{
-    for (AppTile *tile : std::as_const(m_grid.tiles)) {
-        TileState state = tile->state();
-        state.selected = m_grid.selection.contains(tile->entry().id);
-        tile->setState(state);
-    }
-}
