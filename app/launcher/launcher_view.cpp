@@ -1,66 +1,24 @@
 #include "launcher_view.h"
 
-#include "launcher/launcher_layout_plan.h"
+#include "launcher/option_key_filter.h"
 #include "session/launcher_session.h"
 #include "tiles/icon_provider.h"
+#include "tiles/tile_pasteboard.h"
 
 #include "foundation/notification_center.h"
 #include "localization/l10n.h"
 
-#include "tiles/app_tile.h"
-#include "tiles/tile_pasteboard.h"
-
 #include "window_under_pointer.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QKeyEvent>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QThread>
-#include <QWindow>
 
 #include <algorithm>
-
-namespace {
-
-// Alt presses and releases reach whichever widget has the focus (often the
-// search field); this filter sees them for the whole launcher window.
-class OptionKeyFilter : public QObject
-{
-public:
-    explicit OptionKeyFilter(LauncherView *view) : QObject(view), m_view(view) {}
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
-            return false;
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() != Qt::Key_Alt || key->isAutoRepeat())
-            return false;
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (!widget || widget->window() != m_view->window())
-            return false;
-        // Each key event reaches the filter once per widget it is offered to.
-        if (key == m_lastEvent && key->type() == m_lastType)
-            return false;
-        m_lastEvent = key;
-        m_lastType = key->type();
-        // Alt_R is the right Option key (61); every other Alt is the left one (58).
-        const int keyCode = key->nativeVirtualKey() == 0xffea ? 61 : 58;
-        m_view->handleOptionFlags(event->type() == QEvent::KeyPress, keyCode);
-        return false;
-    }
-
-private:
-    LauncherView *m_view;
-    const QKeyEvent *m_lastEvent = nullptr;
-    QEvent::Type m_lastType = QEvent::None;
-};
-
-} // namespace
 
 LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconProvider &icons,
                            const LaunchOptions &options, QWidget *parent)
@@ -77,7 +35,9 @@ LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconPro
     buildSubviews();
     installCallbacks();
     // Parented to the view: it leaves the application's filters with it.
-    qApp->installEventFilter(new OptionKeyFilter(this));
+    qApp->installEventFilter(new OptionKeyFilter(this, [this](bool optionDown, int keyCode) {
+        handleOptionFlags(optionDown, keyCode);
+    }));
 
     // Drops of tiles (and of applications from elsewhere) land here.
     setAcceptDrops(true);

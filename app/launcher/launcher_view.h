@@ -1,5 +1,6 @@
 #pragma once
 
+#include "launcher/centered_scale_effect.h"
 #include "launcher/edit_mode_controller.h"
 #include "launcher/fill_view.h"
 #include "launcher/folder_host.h"
@@ -192,7 +193,7 @@ public:
     void applyEditModeTransforms(double time) { m_tiles.applyJiggle(time); }
     void updateSelectionDisplay() { m_tiles.showSelection(); }
     // The scale the presentation currently puts on a grid host (1 when none).
-    static double appliedCenteredScale(const QWidget *view);
+    static double appliedCenteredScale(const QWidget *view) { return CenteredScaleEffect::scaleOf(view); }
 
     // --- Show and hide (launcher_view_presentation.cpp) ------------------------------
     void animateIn();
@@ -218,7 +219,6 @@ public:
     void goToPage(int page);
     void preparePaging(int direction, double progress, bool forceVisual = false);
     void finishPaging();
-    void handleSideButton(int buttonNumber, double timestamp, int eventNumber);
     void simulatePageInputForAutomation(const QString &input);
     std::optional<int> tileIndex(const QPointF &point) const { return m_grid.tileIndex(point); }
     std::optional<int> hitTileIndex(const QPointF &point) const { return m_grid.hitTileIndex(point); }

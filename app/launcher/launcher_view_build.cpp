@@ -55,32 +55,6 @@ QRect widgetRect(const QRectF &rect)
     return rect.toRect();
 }
 
-// Scales a grid host about its centre; nothing (and no offscreen rendering)
-// at full size.
-void applyCenteredScale(QWidget *view, double scale)
-{
-    if (!view)
-        return;
-    auto *effect = dynamic_cast<CenteredScaleEffect *>(view->graphicsEffect());
-    if (!(scale < 1 - 1e-9)) {
-        if (effect)
-            view->setGraphicsEffect(nullptr);
-        return;
-    }
-    if (!effect) {
-        effect = new CenteredScaleEffect(view);
-        view->setGraphicsEffect(effect);
-    }
-    effect->setScale(scale);
-}
-
-// A scaled host's content changed: its picture is rendered again.
-void refreshCenteredScalePicture(QWidget *view)
-{
-    if (auto *effect = dynamic_cast<CenteredScaleEffect *>(view ? view->graphicsEffect() : nullptr))
-        effect->refreshPicture();
-}
-
 // Styling of the glass layer over the wallpaper: a faint frosted tint.
 constexpr double glassAlpha = 0.22;
 constexpr double glassTint = 0.18;
@@ -266,8 +240,8 @@ void LauncherView::rebuild()
     m_insertionIndicator->hide();
 
     if (m_presentation.progress() < 1) {
-        refreshCenteredScalePicture(m_grid.tilesHost);
-        refreshCenteredScalePicture(m_scrollContainer);
+        CenteredScaleEffect::refreshPictureOf(m_grid.tilesHost);
+        CenteredScaleEffect::refreshPictureOf(m_scrollContainer);
         applyPresentationTransform();
     }
     if (isEditing() && m_options.freezeJiggle)
@@ -277,8 +251,8 @@ void LauncherView::rebuild()
 void LauncherView::refreshIcons(const QString &appID)
 {
     m_tiles.refreshIcons(appID);
-    refreshCenteredScalePicture(m_grid.tilesHost);
-    refreshCenteredScalePicture(m_scrollContainer);
+    CenteredScaleEffect::refreshPictureOf(m_grid.tilesHost);
+    CenteredScaleEffect::refreshPictureOf(m_scrollContainer);
 }
 
 void LauncherView::openFolderDemo()
@@ -316,16 +290,9 @@ void LauncherView::applyPresentationTransform()
     const double scale = PresentationCurve::gridScale(m_presentation.progress());
     // In scroll mode the host is the scroll container's document: scaling
     // both would shrink the grid twice.
-    applyCenteredScale(m_grid.tilesHost, m_scrollContainer->widget() == m_grid.tilesHost ? 1.0 : scale);
-    applyCenteredScale(m_scrollContainer, scale);
+    CenteredScaleEffect::applyTo(m_grid.tilesHost, m_scrollContainer->widget() == m_grid.tilesHost ? 1.0 : scale);
+    CenteredScaleEffect::applyTo(m_scrollContainer, scale);
 }
 
 
-double LauncherView::appliedCenteredScale(const QWidget *view)
-{
-    if (!view)
-        return 1;
-    const auto *effect = dynamic_cast<const CenteredScaleEffect *>(view->graphicsEffect());
-    return effect ? effect->scale() : 1.0;
-}
 
