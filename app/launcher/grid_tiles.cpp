@@ -9,6 +9,7 @@
 #include "tiles/app_tile.h"
 #include "tiles/icon_provider.h"
 
+#include "foundation/log.h"
 #include "policy/edit_mode_badge_placement.h"
 #include "policy/jiggle_motion.h"
 #include "policy/uninstall_eligibility.h"
@@ -20,6 +21,7 @@ GridTiles::GridTiles(LauncherGrid &grid, EditModeController &editMode, const Til
 
 void GridTiles::clear()
 {
+    m_pageDrawnLogged = false;
     const QList<AppTile *> old = m_grid.tiles;
     m_grid.tiles.clear();
     m_grid.tileFrames.clear();
@@ -47,6 +49,8 @@ void GridTiles::build()
             state.folderPreview = folderPreview(entry);
         tile->setState(state);
         dressForEditMode(tile);
+        if (m_grid.options.dumpWindows)
+            tile->onPainted = [this] { logWhenPageDrawn(); };
         tile->show();
         m_grid.tiles.append(tile);
         m_grid.tileFrames.append(frame);
@@ -133,4 +137,21 @@ std::optional<QImage> GridTiles::folderPreview(const LayoutEntry &entry) const
     if (preview.isNull())
         return std::nullopt;
     return preview;
+}
+
+void GridTiles::logWhenPageDrawn()
+{
+    if (m_pageDrawnLogged)
+        return;
+    for (const AppTile *tile : std::as_const(m_grid.tiles)) {
+        // A tile waits for an image only when its application is known:
+        // one without stays blank for good.
+        const bool waitsForImage = tile->entry().isFolder() || m_grid.session.appFor(tile->entry()).has_value();
+        if (!tile->painted() || (waitsForImage && !tile->paintedImage()))
+            return;
+    }
+    m_pageDrawnLogged = true;
+    // Automation waits for this line before it reads the screen: on a busy
+    // machine the icons of a page arrive long after the page is shown.
+    Log::write("[icons] drawn page=%d tiles=%d", m_grid.currentPage, int(m_grid.tiles.size()));
 }

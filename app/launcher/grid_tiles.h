@@ -38,9 +38,13 @@ public:
     // One wobble pose for every tile, `time` seconds after edit mode began.
     void applyJiggle(double time) const;
     std::optional<QImage> folderPreview(const LayoutEntry &entry) const;
+    // With --dump-windows: "[icons] drawn" once every tile of the page has
+    // been painted with its image.
+    void logWhenPageDrawn();
 
 private:
     LauncherGrid &m_grid;
     EditModeController &m_editMode;
     const TileDragController &m_tileDrag;
+    bool m_pageDrawnLogged = false;
 };

@@ -4,6 +4,7 @@
 
 #include "launcher_view.h"
 
+#include "foundation/log.h"
 #include "launcher/centered_scale_effect.h"
 #include "launcher/fill_view.h"
 #include "launcher/launcher_layout_plan.h"
@@ -152,6 +153,7 @@ void LauncherView::applySettingsAppearance()
     // The frosted glass, then the dim.
     m_backdrop->setTints({white(glassAlpha * glassTint), black(m_grid.session.settings().dim)});
     m_settingsButton->show();
+    applyEditModeHint();
 }
 
 void LauncherView::updateSearchPlaceholder()
@@ -254,6 +256,7 @@ void LauncherView::refreshIcons(const QString &appID)
     CenteredScaleEffect::refreshPictureOf(m_grid.tilesHost);
     CenteredScaleEffect::refreshPictureOf(m_scrollContainer);
 }
+
 
 void LauncherView::openFolderDemo()
 {

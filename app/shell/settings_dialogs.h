@@ -5,6 +5,7 @@
 
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 // The settings window's two modal panels, each run with the settings window
@@ -13,6 +14,9 @@ namespace SettingsDialogs {
 
 // A folder chooser (one folder, no files); none when cancelled.
 std::optional<QString> chooseFolder(QWidget *window);
+// Makes `panel` that chooser: folders only, with its title and words in the
+// interface language (Qt's own are English).
+void prepareFolderPanel(QFileDialog &panel);
 
 // "Choose a layout source" with a pop-up of `labels` (the first chosen) and
 // the buttons Import and Cancel; the chosen index, or none when cancelled.
