@@ -43,7 +43,7 @@ LauncherView::LauncherView(const QRect &frame, LauncherSession &session, IconPro
     setAcceptDrops(true);
 
     if (!m_grid.query.isEmpty())
-        m_searchField->setText(m_grid.query);
+        m_searchPlate->field()->setText(m_grid.query);
 
     relayout();
 

@@ -6,10 +6,12 @@
 #include "launcher/folder_host.h"
 #include "launcher/grid_tiles.h"
 #include "launcher/launcher_grid.h"
+#include "launcher/launcher_key_routing.h"
 #include "launcher/launcher_pages.h"
 #include "launcher/page_canvas.h"
 #include "launcher/pointer_press_controller.h"
 #include "launcher/presentation_animator.h"
+#include "launcher/search_plate.h"
 #include "launcher/tile_drag_controller.h"
 #include "paging/frame_clock.h"
 #include "paging/page_turner.h"
@@ -106,7 +108,7 @@ public:
     static constexpr double backgroundClickMaxDrift = PointerPressController::backgroundClickMaxDrift;
     // A frameless line edit draws its text this far inside its frame (Qt's
     // fixed inner margin).
-    static constexpr double searchFieldTextInset = 2;
+    static constexpr double searchFieldTextInset = SearchPlate::fieldTextInset;
 
     // --- Outward callbacks (set by the owner) -----------------------------------
     std::function<void()> onHide;
@@ -154,9 +156,9 @@ public:
     const QSet<QString> &selection() const { return m_grid.selection; }
     double presentationProgress() const { return m_presentation.progress(); }
     bool isPresentationRunning() const { return m_presentation.isRunning(); }
-    QLineEdit *searchField() const { return m_searchField; }
+    QLineEdit *searchField() const { return m_searchPlate->field(); }
     QWidget *searchPlate() const { return m_searchPlate; }
-    QWidget *searchIcon() const { return m_searchIcon; }
+    QWidget *searchIcon() const { return m_searchPlate->icon(); }
     QWidget *tilesHost() const { return m_grid.tilesHost; }
     QScrollArea *scrollContainer() const { return m_scrollContainer; }
     PageDotsView *pageDots() const { return m_pageDots; }
@@ -186,7 +188,7 @@ public:
     void rebuild();
     void relayout();
     void applySettingsAppearance();
-    void updateSearchPlaceholder();
+    void updateSearchPlaceholder() { m_searchPlate->updatePlaceholder(); }
     void openFolderDemo();
     void refreshIcons(const QString &appID);
 
@@ -210,7 +212,7 @@ public:
     void simulateDrag(double progress);
 
     // --- Chrome, localized text, search and keys (launcher_view_chrome.cpp) -----------
-    void layoutSearchContents();
+    void layoutSearchContents() { m_searchPlate->layoutContents(); }
     void applyEditModeHint();
     void refreshLocalizedText();
     void openSettings();
@@ -286,6 +288,8 @@ private:
     void installCallbacks();
     bool presentationAnimates() const;
     bool isFolderOpen() const;
+    // Carries out what a key routes to; false when the key is not the launcher's.
+    bool performKeyAction(LauncherKeyRouting::Action action);
 
     // PresentationAnimator::Host
     double presentationNow() const override { return m_grid.now(); }
@@ -312,9 +316,7 @@ private:
 
     // --- Fixed subviews, back to front (children of the view; the page canvas is the grid's) ---
     WallpaperBackdrop *m_backdrop = nullptr;
-    QWidget *m_searchPlate = nullptr;
-    QWidget *m_searchIcon = nullptr;
-    QLineEdit *m_searchField = nullptr;
+    SearchPlate *m_searchPlate = nullptr;
     QScrollArea *m_scrollContainer = nullptr;
     PageDotsView *m_pageDots = nullptr;
     QLabel *m_hintLabel = nullptr;

@@ -9,7 +9,7 @@
 #include "launcher/fill_view.h"
 #include "launcher/launcher_layout_plan.h"
 #include "launcher/presentation_curve.h"
-#include "launcher/search_icon_view.h"
+#include "launcher/search_plate.h"
 #include "session/launcher_session.h"
 #include "tiles/app_tile.h"
 #include "tiles/icon_provider.h"
@@ -72,30 +72,9 @@ void LauncherView::buildSubviews()
             weak->folderOverlayBackdropChanged();
     };
 
-    auto *plate = new FillView(this);
-    // The plate holds the search field, which must stay clickable.
-    plate->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-    plate->setFillColor(QColor(30, 30, 34, 150));
-    plate->setCornerRadius(21);
-    plate->setBorder(white(0.18), 1);
-    m_searchPlate = plate;
-    m_searchIcon = new SearchIconView(m_searchPlate);
-
-    m_searchField = new QLineEdit(m_searchPlate);
-    m_searchField->setFrame(false);
-    m_searchField->setFont(systemFont(15, QFont::Normal));
-    m_searchField->setAlignment(Qt::AlignCenter);
-    m_searchField->setTextMargins(0, 0, 0, 0);
-    m_searchField->setAttribute(Qt::WA_MacShowFocusRect, false);
-    QPalette fieldPalette = m_searchField->palette();
-    fieldPalette.setColor(QPalette::Base, Qt::transparent);
-    fieldPalette.setColor(QPalette::Window, Qt::transparent);
-    fieldPalette.setColor(QPalette::Text, Qt::white);
-    m_searchField->setPalette(fieldPalette);
-    m_searchField->setAutoFillBackground(false);
-    updateSearchPlaceholder();
-    connect(m_searchField, &QLineEdit::textEdited, this, &LauncherView::searchTextChanged);
-    m_searchField->installEventFilter(this);
+    m_searchPlate = new SearchPlate(this);
+    connect(m_searchPlate->field(), &QLineEdit::textEdited, this, &LauncherView::searchTextChanged);
+    m_searchPlate->field()->installEventFilter(this);
     m_searchPlate->installEventFilter(this);
 
     m_scrollContainer = new QScrollArea(this);
@@ -156,13 +135,6 @@ void LauncherView::applySettingsAppearance()
     applyEditModeHint();
 }
 
-void LauncherView::updateSearchPlaceholder()
-{
-    QPalette palette = m_searchField->palette();
-    palette.setColor(QPalette::PlaceholderText, white(0.55));
-    m_searchField->setPalette(palette);
-    m_searchField->setPlaceholderText(L(QStringLiteral("搜索应用")));
-}
 
 void LauncherView::relayout()
 {

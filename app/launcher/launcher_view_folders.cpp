@@ -46,8 +46,8 @@ struct LauncherView::FolderParts final : FolderHost::Host, ContextMenuActions::H
     void overlayChanged(FolderOverlay *overlay) override
     {
         // Typing filters the grid again once the folder is closed.
-        if (!overlay && view.m_searchField)
-            view.m_searchField->setFocus(Qt::OtherFocusReason);
+        if (!overlay && view.m_searchPlate->field())
+            view.m_searchPlate->field()->setFocus(Qt::OtherFocusReason);
     }
 
     // ContextMenuActions::Host
@@ -63,8 +63,8 @@ struct LauncherView::FolderParts final : FolderHost::Host, ContextMenuActions::H
     int menuRunModal(QDialog &dialog) override { return view.runModal ? view.runModal(dialog) : dialog.exec(); }
     void menuFocusSearchField() override
     {
-        if (view.m_searchField)
-            view.m_searchField->setFocus(Qt::OtherFocusReason);
+        if (view.m_searchPlate->field())
+            view.m_searchPlate->field()->setFocus(Qt::OtherFocusReason);
     }
     FileManager &menuFileManager() override
     {

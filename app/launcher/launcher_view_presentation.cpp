@@ -118,9 +118,9 @@ void LauncherView::animateOut(std::function<void()> completion)
 
 void LauncherView::focusSearchField()
 {
-    m_searchField->setFocus(Qt::OtherFocusReason);
-    m_searchField->deselect();
-    m_searchField->setCursorPosition(int(m_searchField->text().size()));
+    m_searchPlate->field()->setFocus(Qt::OtherFocusReason);
+    m_searchPlate->field()->deselect();
+    m_searchPlate->field()->setCursorPosition(int(m_searchPlate->field()->text().size()));
 }
 
 void LauncherView::simulateDrag(double progress)
