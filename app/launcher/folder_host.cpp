@@ -9,6 +9,7 @@
 #include "tiles/icon_provider.h"
 
 #include "foundation/log.h"
+#include "localization/l10n.h"
 #include "model/launcher_layout.h"
 #include "policy/display_paging.h"
 #include "policy/grid_geometry.h"
@@ -138,6 +139,29 @@ void FolderHost::show(const LayoutFolder &folder, std::optional<int> initialPage
     // The folder takes the keys (arrows page it); its title is not edited until clicked.
     overlay->setFocus(Qt::OtherFocusReason);
     m_host.overlayChanged(overlay);
+}
+
+void FolderHost::showDemo()
+{
+    const QList<LayoutEntry> all = m_grid.session.layout().allEntries();
+    for (const LayoutEntry &entry : all) {
+        if (entry.isFolder()) {
+            show(*entry.folder, std::nullopt);
+            return;
+        }
+    }
+    QStringList ids;
+    for (const LayoutEntry &entry : all) {
+        if (entry.appID)
+            ids.append(*entry.appID);
+        if (ids.size() == 4)
+            break;
+    }
+    if (ids.isEmpty())
+        return;
+    // Shown only in the overlay; the layout stays as it is.
+    const LayoutFolder folder(LayoutFolder::newIdentifier(), L(QStringLiteral("常用工具")), ids);
+    show(folder, std::nullopt);
 }
 
 void FolderHost::close()

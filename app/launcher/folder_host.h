@@ -55,6 +55,9 @@ public:
     // Replaces an open folder. Without an initial page, the "--folder-page" option's.
     void show(const LayoutFolder &folder, std::optional<int> initialPage);
     void close();
+    // "--open-folder": the layout's first folder, or else one made of the
+    // first four applications, shown without changing the layout.
+    void showDemo();
     // Captures the drop now and, one turn of the event loop later, closes the
     // folder and commits the application's new place.
     void dropFromFolder(const QString &appID, const QPointF &point);

@@ -31,6 +31,18 @@ PageTurnEngine::Configuration LauncherPages::configuration(const LaunchOptions &
     return result;
 }
 
+void LauncherPages::abandonPointerTurn()
+{
+    const PageTurnEngine &engine = m_turner.engine();
+    if (m_turner.pointerDrag().isActive() && engine.isInteractivePaging() && !engine.isPagingAnimating()) {
+        const int from = engine.pagingFromPage();
+        m_turner.engine().finishPaging();
+        m_grid.currentPage = from;
+        m_host.rebuildGrid();
+    }
+    m_turner.pointerDrag().reset();
+}
+
 void LauncherPages::setSlideOrigin(QWidget *canvas, double x) const
 {
     if (!canvas)

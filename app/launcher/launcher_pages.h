@@ -32,6 +32,10 @@ public:
     PageTurner &turner() { return m_turner; }
     const PageTurner &turner() const { return m_turner; }
 
+    // Hiding: a turn half-dragged by the pointer is abandoned, and the page
+    // where the drag began stays; the pointer drag is forgotten.
+    void abandonPointerTurn();
+
     // Moves `canvas` to `x`, snapped to the device's pixels.
     void setSlideOrigin(QWidget *canvas, double x) const;
 

@@ -189,7 +189,7 @@ public:
     void relayout();
     void applySettingsAppearance();
     void updateSearchPlaceholder() { m_searchPlate->updatePlaceholder(); }
-    void openFolderDemo();
+    void openFolderDemo() { folderHost().showDemo(); }
     void refreshIcons(const QString &appID);
 
     // --- Tile geometry and transforms (launcher_view_build.cpp) --------------------

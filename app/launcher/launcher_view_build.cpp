@@ -230,28 +230,6 @@ void LauncherView::refreshIcons(const QString &appID)
 }
 
 
-void LauncherView::openFolderDemo()
-{
-    const QList<LayoutEntry> all = m_grid.session.layout().allEntries();
-    for (const LayoutEntry &entry : all) {
-        if (entry.isFolder()) {
-            showFolderOverlay(entry, std::nullopt);
-            return;
-        }
-    }
-    QStringList ids;
-    for (const LayoutEntry &entry : all) {
-        if (entry.appID)
-            ids.append(*entry.appID);
-        if (ids.size() == 4)
-            break;
-    }
-    if (ids.isEmpty())
-        return;
-    // Shown only in the overlay; the layout stays as it is.
-    const LayoutFolder folder(LayoutFolder::newIdentifier(), L(QStringLiteral("常用工具")), ids);
-    showFolderOverlay(LayoutEntry::makeFolder(folder), std::nullopt);
-}
 
 // --- Tile geometry and transforms ------------------------------------------------
 

@@ -93,15 +93,7 @@ void LauncherView::animateOut(std::function<void()> completion)
         m_grid.selection.clear();
         updateSelectionDisplay();
     }
-    const PageTurnEngine &engine = m_pages.turner().engine();
-    if (m_pages.turner().pointerDrag().isActive() && engine.isInteractivePaging() && !engine.isPagingAnimating()) {
-        // A half-dragged turn is abandoned: the page where the drag began stays.
-        const int from = engine.pagingFromPage();
-        finishPaging();
-        m_grid.currentPage = from;
-        rebuild();
-    }
-    m_pages.turner().pointerDrag().reset();
+    m_pages.abandonPointerTurn();
     m_press.forgetPointerDrag();
     m_tileDrag.cancelEdgeAutoPage();
 

@@ -78,4 +78,23 @@ TEST_F(LauncherPagesTest, TheGridPointCountsTheSlideBack)
     EXPECT_DOUBLE_EQ(grid->gridPoint(QPointF(100, 50)).x(), 100 - grid->tilesHost->x() + offset);
 }
 
+TEST_F(LauncherPagesTest, HidingAbandonsAHalfDraggedTurnOnThePageWhereTheDragBegan)
+{
+    build(true);
+    PagingInputRouter &router = pages->turner().router();
+    const double width = view->width();
+    router.armPointer(width * 0.7, now);
+    for (int i = 1; i <= 4; ++i)
+        router.pointerMoved(width * 0.7 - width * 0.05 * i, now + i * 0.05, width);
+    ASSERT_TRUE(pages->turner().engine().isInteractivePaging());
+    ASSERT_TRUE(pages->turner().pointerDrag().isActive());
+
+    pages->abandonPointerTurn();
+
+    EXPECT_FALSE(pages->turner().isTurning());
+    EXPECT_FALSE(pages->turner().pointerDrag().isActive());
+    EXPECT_EQ(grid->currentPage, 0);
+    EXPECT_EQ(host->shownPages.last(), 0);
+}
+
 } // namespace
