@@ -14,6 +14,19 @@
 #include "policy/jiggle_motion.h"
 #include "policy/uninstall_eligibility.h"
 
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+// Pages on either side of the current one whose icons stay decoded: a turn
+// to a neighbour shows icons at once; a jump further reads them back from
+// the disk cache.
+constexpr int nearPages = 1;
+
+} // namespace
+
 GridTiles::GridTiles(LauncherGrid &grid, EditModeController &editMode, const TileDragController &tileDrag)
     : m_grid(grid), m_editMode(editMode), m_tileDrag(tileDrag)
 {
@@ -154,4 +167,46 @@ void GridTiles::logWhenPageDrawn()
     // Automation waits for this line before it reads the screen: on a busy
     // machine the icons of a page arrive long after the page is shown.
     Log::write("[icons] drawn page=%d tiles=%d", m_grid.currentPage, int(m_grid.tiles.size()));
+}
+
+void GridTiles::retainNearPageIcons(const QList<QList<LayoutEntry>> &pages) const
+{
+    // A scrolling grid shows every entry; its icons all stay. Results of a
+    // search change with every key: what they showed stays until the grid
+    // pages again.
+    if (m_grid.scrollMode() || m_grid.searching())
+        return;
+    QSet<QString> keep;
+    QList<AppItem> neighbours;
+    const auto keepEntries = [&](const QList<LayoutEntry> &entries, bool load) {
+        for (const LayoutEntry &entry : entries) {
+            if (const std::optional<AppItem> app = m_grid.session.appFor(entry)) {
+                keep.insert(app->path);
+                if (load)
+                    neighbours.append(*app);
+            }
+            if (!entry.folder)
+                continue;
+            // The preview shows the first nine members.
+            const QStringList &members = entry.folder->bundleIDs;
+            for (qsizetype i = 0; i < std::min<qsizetype>(9, members.size()); ++i) {
+                if (const std::optional<AppItem> member = m_grid.session.app(members.at(i)))
+                    keep.insert(member->path);
+            }
+        }
+    };
+    // What shows now, whatever page it came from (a page being left, a drag's
+    // transient page).
+    keepEntries(m_grid.entries, false);
+    for (const AppTile *tile : std::as_const(m_grid.outgoingTiles))
+        keepEntries({tile->entry()}, false);
+    for (int page = m_grid.currentPage - nearPages; page <= m_grid.currentPage + nearPages; ++page) {
+        if (page != m_grid.currentPage && page >= 0 && page < pages.size())
+            keepEntries(pages.at(page), true);
+    }
+    m_grid.icons.retainOnly(keep);
+    // The neighbours' icons load behind the page shown (it asked first), so
+    // that a turn shows them at once.
+    for (const AppItem &app : std::as_const(neighbours))
+        m_grid.icons.icon(app);
 }

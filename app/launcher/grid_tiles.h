@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -38,6 +39,11 @@ public:
     // One wobble pose for every tile, `time` seconds after edit mode began.
     void applyJiggle(double time) const;
     std::optional<QImage> folderPreview(const LayoutEntry &entry) const;
+    // Keeps the decoded icons of the pages next to the current one (and of
+    // their folders' previews), loads the neighbours' behind the page shown,
+    // and lets the icon cache drop the rest. `pages` are the layout's pages
+    // the grid chose from.
+    void retainNearPageIcons(const QList<QList<LayoutEntry>> &pages) const;
     // With --dump-windows: "[icons] drawn" once every tile of the page has
     // been painted with its image.
     void logWhenPageDrawn();

@@ -27,7 +27,7 @@ LauncherGrid::LauncherGrid(QWidget &view, LauncherSession &session, IconProvider
 {
 }
 
-bool LauncherGrid::selectShownEntries(int transientPages)
+LauncherGrid::Shown LauncherGrid::selectShownEntries(int transientPages)
 {
     const QList<QList<LayoutEntry>> pages =
         query.isEmpty() ? session.displayPages()
@@ -49,7 +49,7 @@ bool LauncherGrid::selectShownEntries(int transientPages)
     pageCount = shown.pageCount;
     currentPage = shown.currentPage;
     entries = shown.entries;
-    return shown.dotsHidden;
+    return Shown{pages, shown.dotsHidden};
 }
 
 double LauncherGrid::now() const

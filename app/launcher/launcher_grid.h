@@ -64,12 +64,18 @@ public:
     PageCanvas *outgoingHost = nullptr;
     QList<AppTile *> outgoingTiles;
 
+    // What the grid chose its entries from.
+    struct Shown
+    {
+        // The layout's pages, or the search results cut into pages.
+        QList<QList<LayoutEntry>> pages;
+        bool dotsHidden = false;
+    };
     // Takes what the grid shows from the session: the current page's entries
     // (the search results, or the whole list in scroll mode), with
     // `transientPages` empty pages opened at the end; clamps the page, and
-    // drops from the selection what left the layout. True when the page dots
-    // hide.
-    bool selectShownEntries(int transientPages);
+    // drops from the selection what left the layout.
+    Shown selectShownEntries(int transientPages);
 
     // --- Derived ------------------------------------------------------------------------
     double now() const;

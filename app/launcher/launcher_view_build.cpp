@@ -27,6 +27,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -174,10 +175,10 @@ void LauncherView::rebuild()
         setSlideOrigin(m_grid.tilesHost, 0);
 
     const bool scroll = m_grid.scrollMode();
-    const bool dotsHidden = m_grid.selectShownEntries(m_tileDrag.transientPageCount());
+    const LauncherGrid::Shown shown = m_grid.selectShownEntries(m_tileDrag.transientPageCount());
     m_pageDots->setCount(m_grid.pageCount);
     m_pageDots->setCurrent(m_grid.currentPage);
-    m_pageDots->setVisible(!dotsHidden);
+    m_pageDots->setVisible(!shown.dotsHidden);
 
     // Icons are cached no larger than a tile draws them (a merge target's
     // brief enlargement draws them slightly magnified).
@@ -212,6 +213,7 @@ void LauncherView::rebuild()
 
     m_tiles.build();
     m_insertionIndicator->hide();
+    m_tiles.retainNearPageIcons(shown.pages);
 
     if (m_presentation.progress() < 1) {
         CenteredScaleEffect::refreshPictureOf(m_grid.tilesHost);
@@ -221,6 +223,7 @@ void LauncherView::rebuild()
     if (isEditing() && m_options.freezeJiggle)
         m_tiles.applyJiggle(0);
 }
+
 
 void LauncherView::refreshIcons(const QString &appID)
 {

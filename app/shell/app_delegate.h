@@ -162,6 +162,8 @@ private:
     bool systemTrayAvailable() const;
     void installTrayIcon();
     void rebuildStatusMenu();
+    QString statusToolTipText();
+    void updateStatusToolTip();
     void scheduleAutomationHooks();
     AutomationHooks::Host automationHost();
 
