@@ -20,17 +20,14 @@
 #include "model/app_item.h"
 #include "model/layout_entry.h"
 #include "model/settings.h"
-#include "policy/menu_action.h"
-#include "policy/edge_auto_page_policy.h"
 #include "policy/edit_mode_badge_placement.h"
 #include "policy/grid_geometry.h"
+#include "policy/menu_action.h"
 #include "policy/merge_hover_gate.h"
-#include "policy/page_drag_gesture.h"
 
 #include <QImage>
 #include <QList>
 #include <QPointF>
-#include <QPointer>
 #include <QRectF>
 #include <QSet>
 #include <QSizeF>
@@ -44,7 +41,6 @@
 
 class AppTile;
 class ContextMenuActions;
-class ContextMenuBuilder;
 class FileManager;
 class FolderOverlay;
 class IconProvider;
@@ -53,13 +49,10 @@ class PageDotsView;
 class QAction;
 class QContextMenuEvent;
 class QDialog;
-class QDrag;
 class QLabel;
 class QLineEdit;
-class QMessageBox;
 class QPushButton;
 class QScrollArea;
-class QTimer;
 class UninstallRequests;
 class WallpaperBackdrop;
 class WindowUnderPointer;
@@ -70,19 +63,21 @@ class WindowUnderPointer;
 // them. It reads and changes the model only through the session; the
 // session's changed signal rebuilds it.
 //
-// The view holds its subviews and routes events. What the grid shows (entries,
-// tiles, frames, page, query, selection, geometry) is one LauncherGrid that
-// every part reads; each interaction is a part the view owns, which tells the
-// view what it did through a host of a few methods: the page turner (paging/),
-// the presentation animator (show and hide), the edit-mode controller, the
-// tile-drag controller, the folder host and the context-menu actions. Its
-// sources by responsibility:
-//   launcher_view.cpp              construction, derived properties, the parts
-//   launcher_view_build.cpp        subviews, rebuild, relayout, tile geometry
+// The view holds its subviews, routes events and names the launcher's
+// operations. What the grid shows (entries, tiles, frames, page, query,
+// selection, geometry) is one LauncherGrid that every part reads; each
+// interaction is a part the view owns, which tells the view what it did
+// through a host of a few methods: the pages and their turner, the pointer
+// press, the tiles, the presentation animator (show and hide), the edit-mode
+// controller, the tile-drag controller, the folder host and the context-menu
+// actions. Its sources by responsibility:
+//   launcher_view.cpp              construction, the parts' hosts, drag and drop
+//   launcher_view_build.cpp        subviews, rebuild, relayout
 //   launcher_view_presentation.cpp show and hide
 //   launcher_view_chrome.cpp       search plate, hint, texts, search and keys
-//   launcher_view_paging.cpp       the turner's grid, paging inputs, clicks
+//   launcher_view_paging.cpp       page turns, wheel and mouse events
 //   launcher_view_folders.cpp      folder hosting, context menu, modal prompts
+//   launcher_view_uninstall.cpp    uninstall requests and their previews
 class LauncherView : public QWidget,
                      private PresentationAnimator::Host,
                      private EditModeController::Host,
