@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QStringList>
 
 #include <cstdio>
 #include <memory>
@@ -27,8 +28,9 @@ AppDelegate *appDelegateRef = nullptr;
 // Qt aborts with a page about platform plugins when its X11 platform finds no
 // server. Only that platform is checked (the first of QT_QPA_PLATFORM's list,
 // or -platform; X11 when neither names one): offscreen and the others need no
-// display.
-bool x11PlatformWithoutDisplay(int argc, char **argv)
+// display. The text says what went wrong: no display named at all, or one
+// named that does not answer. Empty when the display is there.
+QString x11DisplayProblem(int argc, char **argv)
 {
     QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     QByteArray display;
@@ -40,17 +42,31 @@ bool x11PlatformWithoutDisplay(int argc, char **argv)
     }
     const QByteArray first = platform.split(';').first().trimmed();
     if (!first.isEmpty() && !first.startsWith("xcb"))
-        return false;
-    return !linuxDisplayAvailable(QString::fromLocal8Bit(display));
+        return {};
+    if (linuxDisplayAvailable(QString::fromLocal8Bit(display)))
+        return {};
+    const QByteArray named = display.isEmpty() ? qgetenv("DISPLAY") : display;
+    if (named.isEmpty())
+        return QStringLiteral("no X display: set DISPLAY to a running X server or run under Xvfb (xvfb-run tessellon)");
+    return QStringLiteral("cannot open X display %1: is its X server running, and may this user connect to it?")
+        .arg(QString::fromLocal8Bit(named));
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (x11PlatformWithoutDisplay(argc, argv)) {
-        std::fputs("no X display: set DISPLAY to a running X server or run under Xvfb (xvfb-run tessellon)\n",
-                   stderr);
+    // Before anything else: help starts no launcher and reaches no running one.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (LaunchOptions::wantsHelp(arguments)) {
+        std::fputs(qUtf8Printable(LaunchOptions::usage()), stdout);
+        return 0;
+    }
+
+    if (const QString problem = x11DisplayProblem(argc, argv); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(problem));
         return 1;
     }
 

@@ -47,8 +47,10 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 # No display: a virtual one, a screenshot of what the launcher shows, then stop.
-display=:$(( 90 + RANDOM % 100 ))
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number once it accepts
+# clients, so a display in use by someone else is never taken.
+run_dir=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$run_dir/display" >/dev/null 2>&1 &
 xvfb=$!
 app=""
 stop() {
@@ -58,14 +60,29 @@ stop() {
     wait "$app" 2>/dev/null || true
   fi
   kill "$xvfb" 2>/dev/null || true
+  rm -rf "$run_dir"
 }
 trap stop EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+until [ -s "$run_dir/display" ]; do
+  if ! kill -0 "$xvfb" 2>/dev/null; then
+    echo "Xvfb could not be started" >&2
+    exit 1
+  fi
+  sleep 0.1
+done
+export DISPLAY=:$(head -n 1 "$run_dir/display")
 
-"$root/build/app/tessellon" --show "${args[@]}" &
+# The launcher says "[ready]" once its icons and the backdrop are in; the
+# screenshot waits for that (and for the launcher's end, should it fail).
+"$root/build/app/tessellon" --show "${args[@]}" 2> >(tee "$run_dir/log" >&2) &
 app=$!
-sleep 4
+for _ in $(seq 600); do
+  grep -q '^\[ready\] ' "$run_dir/log" 2>/dev/null && break
+  kill -0 "$app" 2>/dev/null || break
+  sleep 0.1
+done
+# One more frame for what the ready line announced to reach the screen.
+sleep 0.5
 if kill -0 "$app" 2>/dev/null; then
   import -window root "$root/build/screenshot.png"
   echo "screenshot: $root/build/screenshot.png"

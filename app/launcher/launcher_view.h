@@ -12,6 +12,7 @@
 
 #include "model/app_item.h"
 #include "model/layout_entry.h"
+#include "model/settings.h"
 #include "policy/menu_action.h"
 #include "policy/edge_auto_page_policy.h"
 #include "policy/edit_mode_badge_placement.h"
@@ -147,6 +148,10 @@ public:
     QScrollArea *scrollContainer() const { return m_scrollContainer; }
     PageDotsView *pageDots() const { return m_pageDots; }
     QLabel *hintLabel() const { return m_hintLabel; }
+    // The hint line at the bottom, in the current language: in edit mode
+    // what editing offers; else the hot key that opens the launcher (left
+    // out when there is none), then the keys and gestures of the grid.
+    static QString hintText(bool editing, Settings::HotKeyPreset hotKey);
     FillView *insertionIndicator() const { return m_insertionIndicator; }
     QPushButton *settingsButton() const { return m_settingsButton; }
     WallpaperBackdrop *backdrop() const { return m_backdrop; }
@@ -165,6 +170,9 @@ public:
     void updateSearchPlaceholder();
     void openFolderDemo();
     void refreshIcons(const QString &appID);
+    // With --dump-windows: "[icons] drawn" once every tile of the page has
+    // been painted with its image.
+    void logWhenPageDrawn();
 
     // --- Tile geometry and transforms (launcher_view_build.cpp) --------------------
     QRectF snapToDevicePixels(const QRectF &rect) const;
@@ -350,6 +358,7 @@ private:
 
     // --- Life ---------------------------------------------------------------------------------
     bool m_built = false;
+    bool m_pageDrawnLogged = false;
     QSizeF m_backdropSize{0, 0};
 
     // --- The parts, each with this view as its host ------------------------------------------

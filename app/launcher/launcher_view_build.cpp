@@ -4,6 +4,7 @@
 
 #include "launcher_view.h"
 
+#include "foundation/log.h"
 #include "launcher/centered_scale_effect.h"
 #include "launcher/fill_view.h"
 #include "launcher/launcher_layout_plan.h"
@@ -178,6 +179,7 @@ void LauncherView::applySettingsAppearance()
     // The frosted glass, then the dim.
     m_backdrop->setTints({white(glassAlpha * glassTint), black(m_session.settings().dim)});
     m_settingsButton->show();
+    applyEditModeHint();
 }
 
 void LauncherView::updateSearchPlaceholder()
@@ -257,6 +259,7 @@ void LauncherView::rebuild()
     m_icons.setPixelSide(TileGeometry::devicePixelSide(m_geometry.iconSide(), backingScale()));
 
     // Tiles are never reused: every state that must survive is derived anew below.
+    m_pageDrawnLogged = false;
     const QList<AppTile *> old = m_tiles;
     m_tiles.clear();
     m_tileFrames.clear();
@@ -306,6 +309,8 @@ void LauncherView::rebuild()
             state.folderPreview = folderPreview(entry);
         tile->setState(state);
         configureTileForEditMode(tile);
+        if (m_options.dumpWindows)
+            tile->onPainted = [this] { logWhenPageDrawn(); };
         tile->show();
         m_tiles.append(tile);
         m_tileFrames.append(frame);
@@ -348,6 +353,23 @@ void LauncherView::refreshIcons(const QString &appID)
     }
     refreshCenteredScalePicture(m_tilesHost);
     refreshCenteredScalePicture(m_scrollContainer);
+}
+
+void LauncherView::logWhenPageDrawn()
+{
+    if (m_pageDrawnLogged)
+        return;
+    for (const AppTile *tile : std::as_const(m_tiles)) {
+        // A tile waits for an image only when its application is known:
+        // one without stays blank for good.
+        const bool waitsForImage = tile->entry().isFolder() || m_session.appFor(tile->entry()).has_value();
+        if (!tile->painted() || (waitsForImage && !tile->paintedImage()))
+            return;
+    }
+    m_pageDrawnLogged = true;
+    // Automation waits for this line before it reads the screen: on a busy
+    // machine the icons of a page arrive long after the page is shown.
+    Log::write("[icons] drawn page=%d tiles=%d", m_currentPage, int(m_tiles.size()));
 }
 
 void LauncherView::openFolderDemo()

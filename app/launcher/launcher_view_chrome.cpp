@@ -62,11 +62,20 @@ void LauncherView::layoutSearchContents()
     m_searchField->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
+QString LauncherView::hintText(bool editing, Settings::HotKeyPreset hotKey)
+{
+    if (editing)
+        return KeyWords::forDisplay(L(QStringLiteral("点击 ✕ 卸载应用　·　Esc 或点击空白处退出编辑　·　系统内置应用不可卸载")));
+    // The hot key the settings hold, not a fixed one; none when it is off.
+    const QString rest = L(QStringLiteral("Esc 退出　·　拖动排序　·　右键更多"));
+    if (hotKey == Settings::HotKeyPreset::disabled)
+        return KeyWords::forDisplay(rest);
+    return KeyWords::forDisplay(L(QStringLiteral("%@ 唤起"), hotKey.label()) + QStringLiteral("　·　") + rest);
+}
+
 void LauncherView::applyEditModeHint()
 {
-    m_hintLabel->setText(KeyWords::forDisplay(
-        isEditing() ? L(QStringLiteral("点击 ✕ 卸载应用　·　Esc 或点击空白处退出编辑　·　系统内置应用不可卸载"))
-                    : L(QStringLiteral("⌥ Space 唤起　·　Esc 退出　·　拖动排序　·　右键更多"))));
+    m_hintLabel->setText(hintText(isEditing(), m_session.settings().hotKey));
 }
 
 void LauncherView::refreshLocalizedText()

@@ -146,50 +146,57 @@ struct KnownOption
 {
     const char *name;
     Kind kind;
+    // The value's placeholder in the usage text; empty for a flag.
+    const char *value;
+    const char *help;
 };
 
-// Every option parse() reads, with the kind of its value.
+// Every option parse() reads, with the kind of its value and its line of the
+// usage text, in the order "--help" prints them.
 constexpr KnownOption kKnownOptions[] = {
-    {"--show", Kind::flag},
-    {"--settings", Kind::flag},
-    {"--page", Kind::integer},
-    {"--search", Kind::text},
-    {"--scroll", Kind::flag},
-    {"--folder", Kind::flag},
-    {"--folder-page", Kind::integer},
-    {"--dump-windows", Kind::flag},
-    {"--no-animation", Kind::flag},
-    {"--lock-page", Kind::flag},
-    {"--no-hover", Kind::flag},
-    {"--slide-progress", Kind::number},
-    {"--drag-progress", Kind::number},
-    {"--slide-duration", Kind::number},
-    {"--columns", Kind::integer},
-    {"--rows", Kind::integer},
-    {"--side-inset", Kind::number},
-    {"--icon-scale", Kind::number},
-    {"--state-dir", Kind::text},
-    {"--import-native", Kind::flag},
-    {"--import-source", Kind::text},
-    {"--import-path", Kind::text},
-    {"--no-event-tap", Kind::flag},
-    {"--simulate-trigger", Kind::text},
-    {"--list-sources", Kind::flag},
-    {"--simulate-page-input", Kind::text},
-    {"--simulate-drop", Kind::text},
-    {"--pinch", Kind::text},
-    {"--no-launchpad-names", Kind::flag},
-    {"--uninstall-preview", Kind::text},
-    {"--edit-mode", Kind::flag},
-    {"--freeze-jiggle", Kind::flag},
-    {"--edit-safe-uninstall", Kind::flag},
-    {"--edit-tap-first-badge", Kind::flag},
-    {"--badge-side", Kind::text},
-    {"--edit-via-option", Kind::flag},
-    {"--edit-release-option", Kind::flag},
-    {"--language", Kind::text},
-    {"--settings-tab", Kind::integer},
-    {"--switch-language", Kind::text},
+    {"--help", Kind::flag, "", "print these options and exit, starting nothing"},
+    {"--show", Kind::flag, "", "show the launcher (at start it shows anyway, except with --dump-windows)"},
+    {"--settings", Kind::flag, "", "open the settings window"},
+    {"--settings-tab", Kind::integer, "N", "with --settings: select the settings window's tab N (0 is the first)"},
+    {"--page", Kind::integer, "N", "start on page N (0 is the first)"},
+    {"--search", Kind::text, "TEXT", "start with TEXT in the search field"},
+    {"--scroll", Kind::flag, "", "scroll the grid instead of paging it, for this run"},
+    {"--folder", Kind::flag, "", "open a folder at start"},
+    {"--folder-page", Kind::integer, "N", "with --folder: start on the folder's page N"},
+    {"--dump-windows", Kind::flag, "", "log window, paging, drag and edit-mode details; start hidden unless --show"},
+    {"--no-animation", Kind::flag, "", "turn pages, show and hide without animation"},
+    {"--lock-page", Kind::flag, "", "refuse paging by pointer drags, the wheel, side buttons and screen edges"},
+    {"--no-hover", Kind::flag, "", "accepted for compatibility; has no effect"},
+    {"--slide-progress", Kind::number, "P", "hold the page turn at progress P (0 to 1)"},
+    {"--drag-progress", Kind::number, "P", "hold a page drag at progress P (0 to 1)"},
+    {"--slide-duration", Kind::number, "SECONDS", "duration of a page turn"},
+    {"--columns", Kind::integer, "N", "columns of the grid, for this run"},
+    {"--rows", Kind::integer, "N", "rows of the grid, for this run"},
+    {"--side-inset", Kind::number, "F", "side inset of the grid, for this run"},
+    {"--icon-scale", Kind::number, "F", "icon scale, for this run"},
+    {"--state-dir", Kind::text, "DIR",
+     "keep layout.json and pinned.json in DIR (else $APP_STATE_DIR, else ~/.local/share/Tessellon)"},
+    {"--import-native", Kind::flag, "", "import the system launcher's layout"},
+    {"--import-source", Kind::text, "NAME", "import the layout of the launcher NAME (e.g. launchie)"},
+    {"--import-path", Kind::text, "FILE", "import the layout stored in FILE (with --import-source for its kind)"},
+    {"--no-event-tap", Kind::flag, "", "do not watch global keys and gestures (F4, modifier keys, pinches)"},
+    {"--simulate-trigger", Kind::text, "WORD", "act as if WORD happened: f4, hotkey, pinch, lock, wake, desktop"},
+    {"--list-sources", Kind::flag, "", "log the layout sources found"},
+    {"--simulate-page-input", Kind::text, "SPEC",
+     "page input once ready: page:N, side-next, side-back, drag-next, edge-page"},
+    {"--simulate-drop", Kind::text, "SPEC", "drop a tile once ready, as a drag would"},
+    {"--pinch", Kind::text, "GESTURE", "the pinch gesture, for this run: off, three, four, five, system"},
+    {"--no-launchpad-names", Kind::flag, "", "do not use the system launcher's application names, for this run"},
+    {"--uninstall-preview", Kind::text, "NAME", "preview uninstalling the application NAME (nothing moves)"},
+    {"--edit-mode", Kind::flag, "", "enter edit mode once ready"},
+    {"--freeze-jiggle", Kind::flag, "", "no wobble in edit mode"},
+    {"--edit-safe-uninstall", Kind::flag, "", "a delete badge only previews the uninstall"},
+    {"--edit-tap-first-badge", Kind::flag, "", "with an edit-mode option: tap the first delete badge"},
+    {"--badge-side", Kind::text, "SIDE", "corner of the delete badge: left or right"},
+    {"--edit-via-option", Kind::flag, "", "enter edit mode by a simulated held Alt key"},
+    {"--edit-release-option", Kind::flag, "", "enter edit mode by a held Alt key, then release it"},
+    {"--language", Kind::text, "CODE", "interface language, for this run: system, zh-Hans, en, fr, de, ja, ru, es"},
+    {"--switch-language", Kind::text, "CODE", "switch the interface language once started"},
 };
 
 } // namespace
@@ -222,6 +229,24 @@ QStringList LaunchOptions::problems(const QStringList &arguments)
             found.append(QStringLiteral("unreadable value option=%1 value=%2").arg(argument, value));
     }
     return found;
+}
+
+bool LaunchOptions::wantsHelp(const QStringList &arguments)
+{
+    return arguments.mid(1).contains(QLatin1String("--help")) || arguments.mid(1).contains(QLatin1String("-h"));
+}
+
+QString LaunchOptions::usage()
+{
+    QString text = QStringLiteral("Usage: tessellon [OPTION]...\n"
+                                  "A full-screen launcher of the installed applications. Options:\n");
+    for (const KnownOption &option : kKnownOptions) {
+        QString name = QLatin1String(option.name);
+        if (*option.value)
+            name += QLatin1Char(' ') + QLatin1String(option.value);
+        text += QStringLiteral("  %1  %2\n").arg(name, -27).arg(QLatin1String(option.help));
+    }
+    return text;
 }
 
 LaunchOptions LaunchOptions::parse()

@@ -69,6 +69,12 @@ struct LaunchOptions
     // pinch gesture) are checked where they are used.
     static QStringList problems(const QStringList &arguments);
 
+    // "--help" (or "-h") among `arguments`: the process prints usage() and
+    // ends, starting nothing and handing nothing to a running launcher.
+    static bool wantsHelp(const QStringList &arguments);
+    // Every option, one line each: "  --page N   start on page N ...".
+    static QString usage();
+
     // The directory of the state files: "--state-dir" (relative to the current
     // directory; an empty value names the current directory), else a non-empty
     // "APP_STATE_DIR", else nothing (the layout store picks its own). Absolute.

@@ -198,7 +198,7 @@ void SettingsWindowController::commitPendingSlider()
 void SettingsWindowController::toggleF4(bool on)
 {
     m_host.updateSettings([on](Settings &settings) { settings.enableF4Shortcut = on; });
-    setStatus(on ? L(QStringLiteral("已启用 F4 / 启动台键；事件通道需要辅助功能权限。"))
+    setStatus(on ? L(QStringLiteral("已启用 F4 / 启动台键；它需要键盘与手势监听。"))
                  : L(QStringLiteral("已关闭 F4 / 启动台键。")));
 }
 
@@ -242,7 +242,7 @@ void SettingsWindowController::togglePureUninstall(bool on)
 void SettingsWindowController::toggleEventTap(bool on)
 {
     m_host.updateSettings([on](Settings &settings) { settings.useEventTap = on; });
-    setStatus(on ? L(QStringLiteral("已启用双事件通道（键盘 + 手势）；关闭后仅用 X11 按键抓取与触发角。"))
+    setStatus(on ? L(QStringLiteral("已启用键盘与手势监听；关闭后仅用 X11 按键抓取与触发角。"))
                  : L(QStringLiteral("已退回零权限模式：X11 按键抓取 + 触发角。")));
 }
 
@@ -257,9 +257,12 @@ void SettingsWindowController::toggleHideOnSystem(bool on)
 
 void SettingsWindowController::requestAccessibility()
 {
+    // There is no permission to grant on X11: the button asks the X server
+    // for the input channels again, and the status says what came of it.
     m_host.requestAccessibility();
     refreshInputStatus();
-    setStatus(L(QStringLiteral("已打开辅助功能设置；授权后事件通道会自动重建。")));
+    setStatus(L(QStringLiteral("已再次向 X 服务器申请输入通道：%@。"),
+                m_host.inputStatus().value_or(L(QStringLiteral("输入通道未启动")))));
 }
 
 void SettingsWindowController::importNative()

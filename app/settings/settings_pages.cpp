@@ -134,6 +134,18 @@ QWidget *SettingsWindowController::customRow(int height, int width, const std::f
     return row;
 }
 
+QWidget *SettingsWindowController::noteRow(QLabel *note, int width, int top, int minimumHeight)
+{
+    // As tall as the note needs in the current language: a longer one
+    // wraps onto another line instead of being cut.
+    const int inner = width - 2 * kRowInset;
+    const int height = std::max(minimumHeight, note->heightForWidth(inner));
+    return customRow(height + 2 * top, width, [note, inner, top, height](QWidget *row) {
+        note->setParent(row);
+        note->setGeometry(kRowInset, top, inner, height);
+    });
+}
+
 void SettingsWindowController::configurePopup(PopupButton *popup, const QStringList &items)
 {
     const QSignalBlocker quiet(popup);
@@ -189,14 +201,9 @@ QWidget *SettingsWindowController::generalPage(int width)
     configurePopup(m_pinchPopup, labels(PinchGesture::allCases()));
     QLabel *note = hint(L(QStringLiteral("切换语言后界面会立即刷新，无需重启。")));
 
-    auto *languageCard = new SettingsCard(
-        {new SettingsRow(L(QStringLiteral("语言")), m_languagePopup),
-         customRow(32, width,
-                   [note, width](QWidget *row) {
-                       note->setParent(row);
-                       note->setGeometry(kRowInset, 4, width - 2 * kRowInset, 24);
-                   })},
-        width);
+    auto *languageCard =
+        new SettingsCard({new SettingsRow(L(QStringLiteral("语言")), m_languagePopup), noteRow(note, width, 4, 24)},
+                         width);
     auto *activationCard = new SettingsCard({new SettingsRow(L(QStringLiteral("全局快捷键")), m_hotKeyPopup),
                                              new SettingsRow(L(QStringLiteral("F4 / 启动台键")), m_f4Button),
                                              new SettingsRow(L(QStringLiteral("捏合手势")), m_pinchPopup),
@@ -264,12 +271,13 @@ QWidget *SettingsWindowController::appsPage(int width)
         return line;
     };
 
-    QWidget *sourcesRow = customRow(126, width, [this, inner](QWidget *row) {
+    const int emptyNoteHeight = std::max(22, m_emptySourcesLabel->heightForWidth(inner));
+    QWidget *sourcesRow = customRow(104 + emptyNoteHeight, width, [this, inner, emptyNoteHeight](QWidget *row) {
         m_sourcesTable->setParent(row);
         m_sourcesTable->setGeometry(kRowInset, 8, inner, 88);
         m_sourcesTable->show();
         m_emptySourcesLabel->setParent(row);
-        m_emptySourcesLabel->setGeometry(kRowInset, 100, inner, 22);
+        m_emptySourcesLabel->setGeometry(kRowInset, 100, inner, emptyNoteHeight);
     });
     QWidget *sourceButtons = buttonLine({pushButton(L(QStringLiteral("添加目录…")), &SettingsWindowController::addSource),
                                          pushButton(L(QStringLiteral("移除所选")), &SettingsWindowController::removeSource)});
@@ -277,13 +285,30 @@ QWidget *SettingsWindowController::appsPage(int width)
         sourceButtons->setParent(row);
         sourceButtons->setGeometry(kRowInset, 9, inner, 32);
     });
-    QWidget *maintenance =
-        buttonLine({pushButton(L(QStringLiteral("导入系统启动台")), &SettingsWindowController::importNative),
-                    pushButton(L(QStringLiteral("重新整理")), &SettingsWindowController::reorganize),
-                    pushButton(L(QStringLiteral("重新扫描")), &SettingsWindowController::rescan)});
-    QWidget *maintenanceRow = customRow(50, width, [maintenance, inner](QWidget *row) {
+    const QList<QPushButton *> maintenanceButtons{
+        pushButton(L(QStringLiteral("导入系统启动台")), &SettingsWindowController::importNative),
+        pushButton(L(QStringLiteral("重新整理")), &SettingsWindowController::reorganize),
+        pushButton(L(QStringLiteral("重新扫描")), &SettingsWindowController::rescan)};
+    int maintenanceWidth = 10 * int(maintenanceButtons.size() - 1);
+    for (const QPushButton *button : maintenanceButtons)
+        maintenanceWidth += button->sizeHint().width();
+    // One line where the titles fit it, else the import on a line of its own.
+    const bool oneLine = maintenanceWidth <= inner;
+    QWidget *maintenance = nullptr;
+    if (oneLine) {
+        maintenance = buttonLine(maintenanceButtons);
+    } else {
+        maintenance = new QWidget;
+        auto *lines = new QVBoxLayout(maintenance);
+        lines->setContentsMargins(0, 0, 0, 0);
+        lines->setSpacing(9);
+        lines->addWidget(buttonLine({maintenanceButtons.first()}));
+        lines->addWidget(buttonLine(maintenanceButtons.mid(1)));
+    }
+    const int maintenanceHeight = oneLine ? 32 : 73;
+    QWidget *maintenanceRow = customRow(maintenanceHeight + 18, width, [maintenance, inner, maintenanceHeight](QWidget *row) {
         maintenance->setParent(row);
-        maintenance->setGeometry(kRowInset, 9, inner, 32);
+        maintenance->setGeometry(kRowInset, 9, inner, maintenanceHeight);
     });
     QPushButton *importOther =
         pushButton(L(QStringLiteral("从其它启动器导入布局…")), &SettingsWindowController::importFromSource);
@@ -295,10 +320,7 @@ QWidget *SettingsWindowController::appsPage(int width)
     });
     QLabel *note = hint(L(QStringLiteral(
         "卸载应用时，同时把它的偏好设置、缓存、容器等残留移到废纸篓；可在确认弹窗里单次改选。")));
-    QWidget *noteRow = customRow(44, width, [note, inner](QWidget *row) {
-        note->setParent(row);
-        note->setGeometry(kRowInset, 6, inner, 32);
-    });
+    QWidget *uninstallNote = noteRow(note, width, 6, 32);
 
     return page({sectionHeader(L(QStringLiteral("应用来源")), width),
                  new SettingsCard({sourcesRow, sourceButtonsRow}, width),
@@ -307,7 +329,7 @@ QWidget *SettingsWindowController::appsPage(int width)
                                    new SettingsRow(L(QStringLiteral("采纳来源网格")), m_adoptGridButton)},
                                   width),
                  sectionHeader(L(QStringLiteral("卸载")), width),
-                 new SettingsCard({new SettingsRow(L(QStringLiteral("默认纯净卸载")), m_pureUninstallButton), noteRow},
+                 new SettingsCard({new SettingsRow(L(QStringLiteral("默认纯净卸载")), m_pureUninstallButton), uninstallNote},
                                   width)});
 }
 
@@ -317,6 +339,8 @@ QWidget *SettingsWindowController::advancedPage(int width)
 {
     m_inputStatusLabel->setFont(SettingsStyle::font(11));
     setTextColor(m_inputStatusLabel, SettingsStyle::secondaryLabel());
+    // Two lines where a language needs them.
+    m_inputStatusLabel->setWordWrap(true);
     if (!m_sizingApplied)
         m_inputStatusLabel->setFixedWidth(150);
 
@@ -330,9 +354,9 @@ QWidget *SettingsWindowController::advancedPage(int width)
     m_inputStatusLabel->show();
 
     return page({sectionHeader(L(QStringLiteral("输入与权限")), width),
-                 new SettingsCard({new SettingsRow(L(QStringLiteral("双事件通道")), m_eventTapButton),
+                 new SettingsCard({new SettingsRow(L(QStringLiteral("键盘与手势监听")), m_eventTapButton),
                                    new SettingsRow(L(QStringLiteral("系统事件时收起")), m_hideOnSystemButton),
-                                   new SettingsRow(L(QStringLiteral("辅助功能权限")), access)},
+                                   new SettingsRow(L(QStringLiteral("X 服务器输入权限")), access)},
                                   width)});
 }
 

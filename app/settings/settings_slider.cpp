@@ -2,6 +2,7 @@
 
 #include "settings_style.h"
 
+#include <QFocusEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -12,7 +13,8 @@ SettingsSlider::SettingsSlider(QWidget *parent) : QSlider(Qt::Horizontal, parent
 {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
-    setFixedHeight(24);
+    // The handle with room for its focus ring.
+    setFixedHeight(30);
 }
 
 void SettingsSlider::setDoubleRange(double minimum, double maximum)
@@ -29,7 +31,13 @@ void SettingsSlider::setDoubleValue(double value)
 
 QSize SettingsSlider::sizeHint() const
 {
-    return QSize(200, 24);
+    return QSize(200, 30);
+}
+
+void SettingsSlider::focusInEvent(QFocusEvent *event)
+{
+    m_keyboardFocus = SettingsStyle::isKeyboardFocus(event->reason());
+    QSlider::focusInEvent(event);
 }
 
 void SettingsSlider::paintEvent(QPaintEvent *)
@@ -37,8 +45,9 @@ void SettingsSlider::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const double knob = 18;
-    const double left = knob / 2 + 1;
-    const double right = width() - knob / 2 - 1;
+    // Room at each end for the focus ring around the handle.
+    const double left = knob / 2 + 4;
+    const double right = width() - knob / 2 - 4;
     const double span = std::max(1, maximum() - minimum());
     const double fraction = double(value() - minimum()) / span;
     const double x = left + (right - left) * fraction;
@@ -56,4 +65,8 @@ void SettingsSlider::paintEvent(QPaintEvent *)
     painter.setPen(QPen(isSliderDown() || hasFocus() ? accent : QColor(0, 0, 0, 50), 1));
     painter.setBrush(Qt::white);
     painter.drawEllipse(QPointF(x, y), knob / 2 - 0.5, knob / 2 - 0.5);
+    if (showsFocusRing()) {
+        const QRectF handle(x - knob / 2, y - knob / 2, knob, knob);
+        SettingsStyle::paintFocusRing(painter, handle, knob / 2);
+    }
 }

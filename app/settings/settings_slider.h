@@ -22,7 +22,13 @@ public:
     void setDoubleValue(double value);
 
     QSize sizeHint() const override;
+    // The focus ring is drawn: the slider has the focus, and the keyboard put it there.
+    bool showsFocusRing() const { return hasFocus() && m_keyboardFocus; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+
+private:
+    bool m_keyboardFocus = false;
 };

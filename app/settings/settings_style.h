@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPalette>
 
 // The settings window's colours and fonts. Sizes are logical pixels: a font
@@ -43,6 +44,26 @@ inline QFont font(double pixelSize, QFont::Weight weight = QFont::Normal)
     font.setPixelSize(qRound(pixelSize));
     font.setWeight(weight);
     return font;
+}
+
+// Focus that the keyboard moved (Tab, Shift+Tab, a shortcut) shows a ring; a
+// click does not, as on the GNOME and KDE desktops.
+inline bool isKeyboardFocus(Qt::FocusReason reason)
+{
+    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+}
+
+// The focus ring: an opaque accent outline around `shape`, a gap away from
+// it, so it stands out also on a control filled with the accent colour.
+inline void paintFocusRing(QPainter &painter, const QRectF &shape, double radius)
+{
+    constexpr double gap = 2.5;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(accent(), 1.5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(shape.adjusted(-gap, -gap, gap, gap), radius + gap, radius + gap);
+    painter.restore();
 }
 
 } // namespace SettingsStyle

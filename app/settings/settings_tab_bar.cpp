@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 SettingsTabBar::SettingsTabBar(const QList<Item> &items, QWidget *parent) : QWidget(parent)
 {
     for (int i = 0; i < items.size(); ++i) {
@@ -33,12 +35,19 @@ void SettingsTabBar::layoutButtons()
 {
     // Centred whatever the width: a bar narrower than its row overflows
     // equally on both sides.
+    // All tabs one width: the standard one, or wider where a caption in a
+    // longer language needs it and the row has the room.
     const int count = int(m_buttons.size());
-    const int total = count * buttonWidth + std::max(0, count - 1) * buttonSpacing;
+    int each = buttonWidth;
+    for (const SettingsTabButton *button : std::as_const(m_buttons))
+        each = std::max(each, button->captionWidthNeeded());
+    if (count > 0)
+        each = std::max(buttonWidth, std::min(each, (width() - (count - 1) * buttonSpacing) / count));
+    const int total = count * each + std::max(0, count - 1) * buttonSpacing;
     int x = (width() - total) / 2;
     for (SettingsTabButton *button : m_buttons) {
-        button->setGeometry(x, buttonTop, buttonWidth, buttonHeight);
-        x += buttonWidth + buttonSpacing;
+        button->setGeometry(x, buttonTop, each, buttonHeight);
+        x += each + buttonSpacing;
     }
 }
 

@@ -5,7 +5,10 @@
 
 #include <QFocusEvent>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPainter>
+
+#include <cmath>
 
 namespace {
 constexpr double kIconTop = 8;
@@ -33,9 +36,24 @@ void SettingsTabButton::setSelectedTab(bool selected)
     update();
 }
 
+int SettingsTabButton::captionWidthNeeded() const
+{
+    const QFont heavier = SettingsStyle::font(kCaptionFont, QFont::DemiBold);
+    return int(std::ceil(QFontMetricsF(heavier).horizontalAdvance(m_caption) + 2 * kCaptionInset));
+}
+
+QFont SettingsTabButton::captionFont(bool selected) const
+{
+    QFont font = SettingsStyle::font(kCaptionFont, selected ? QFont::DemiBold : QFont::Medium);
+    const double room = captionRect(size()).width();
+    while (font.pixelSize() > 9 && QFontMetricsF(font).horizontalAdvance(m_caption) > room)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
+}
+
 void SettingsTabButton::focusInEvent(QFocusEvent *event)
 {
-    m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    m_keyboardFocus = SettingsStyle::isKeyboardFocus(event->reason());
     QAbstractButton::focusInEvent(event);
 }
 
@@ -75,12 +93,13 @@ void SettingsTabButton::paintEvent(QPaintEvent *)
     SettingsSymbol::paint(painter, m_symbol, iconRect(size()), tint);
 
     const QRectF caption = captionRect(size());
-    const QFontMetrics metrics(font());
-    painter.setFont(font());
+    const QFont captionFont = this->captionFont(m_selected);
+    const QFontMetrics metrics(captionFont);
+    painter.setFont(captionFont);
     painter.setPen(tint);
     painter.drawText(caption, Qt::AlignHCenter | Qt::AlignTop,
                      metrics.elidedText(m_caption, Qt::ElideRight, int(caption.width())));
-    if (hasFocus() && m_keyboardFocus) {
+    if (showsFocusRing()) {
         painter.setPen(QPen(accent, 1.5));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), kCornerRadius, kCornerRadius);

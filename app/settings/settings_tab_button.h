@@ -22,6 +22,14 @@ public:
     void setSelectedTab(bool selected);
 
     QSize sizeHint() const override;
+    // The focus ring is drawn: the tab has the focus, and the keyboard put it there.
+    bool showsFocusRing() const { return hasFocus() && m_keyboardFocus; }
+
+    // The width a tab needs for its caption in the selected (heavier) weight.
+    int captionWidthNeeded() const;
+    // The caption's font, selected or not, made smaller where the caption
+    // would not fit the tab's width otherwise (never below 9 pixels).
+    QFont captionFont(bool selected) const;
 
     // The glyph box and the caption box inside a tab of `size`.
     static QRectF iconRect(const QSize &size);

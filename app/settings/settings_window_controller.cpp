@@ -6,6 +6,7 @@
 #include "settings_status_bar.h"
 #include "settings_style.h"
 #include "settings_tab_bar.h"
+#include "settings_tab_button.h"
 #include "settings_window.h"
 #include "popup_button.h"
 #include "toggle_switch.h"
@@ -37,7 +38,7 @@ namespace {
 
 const QString kTitleKey = QStringLiteral("Tessellon 设置");
 const QString kGrantKey = QStringLiteral("授权…");
-const QString kEmptySourcesKey = QStringLiteral("默认扫描 /Applications、/System/Applications 等系统目录");
+const QString kEmptySourcesKey = QStringLiteral("默认扫描 /Applications、/System/Applications、~/Applications 等目录");
 const QString kTipKey = QStringLiteral("提示：改动即时生效；多源导入只读 sqlite / plist，不修改来源数据。");
 const QString kLanguageSetKey = QStringLiteral("界面语言已设为 %@");
 const QString kNotRunningKey = QStringLiteral("输入通道未启动");
@@ -340,6 +341,9 @@ void SettingsWindowController::rebuildInterface()
     if (!m_window)
         return;
     const QPoint topLeft = m_window->pos();
+    // Hiding the focused control makes Qt pass the focus on as if Tab had
+    // been pressed, which would ring a tab that is not selected.
+    const QPointer<QWidget> focused = m_window->focusWidget();
     // The long-lived controls leave the old pages first, so that releasing
     // those pages never takes a control with them; the pages themselves go
     // once the event loop turns, after the handler that changed the language
@@ -354,6 +358,22 @@ void SettingsWindowController::rebuildInterface()
     m_window->setWindowTitle(L(kTitleKey));
     refresh();
     setStatus(L(kLanguageSetKey, L10n::current().displayName()));
+    placeFocus(focused);
+}
+
+void SettingsWindowController::placeFocus(QWidget *preferred)
+{
+    if (!m_window)
+        return;
+    // The control that had the focus keeps it where it is shown still;
+    // otherwise the selected tab takes it. Neither came from the keyboard,
+    // so neither shows a ring.
+    if (preferred && preferred->window() == m_window.get() && preferred->isVisibleTo(m_window.get())) {
+        preferred->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (m_tabBar && m_selectedTab >= 0 && m_selectedTab < m_tabBar->buttons().size())
+        m_tabBar->buttons().at(m_selectedTab)->setFocus(Qt::OtherFocusReason);
 }
 
 // ---------------------------------------------------------------- showing
@@ -443,6 +463,11 @@ void SettingsWindowController::showPage(int index)
     m_selectedTab = index;
     if (m_tabBar)
         m_tabBar->setSelectedIndex(index);
+    // A control of the page that goes would pass its focus on as if Tab
+    // had been pressed: the newly selected tab takes it instead.
+    if (QWidget *focused = m_window ? m_window->focusWidget() : nullptr;
+        focused && m_pageScroll->widget() && m_pageScroll->widget()->isAncestorOf(focused))
+        placeFocus(nullptr);
     if (QWidget *shown = m_pageScroll->takeWidget()) {
         shown->hide();
         shown->setParent(m_pageScroll->parentWidget());
@@ -463,6 +488,10 @@ void SettingsWindowController::selectTabForAutomation(int index)
 void SettingsWindowController::refreshInputStatus()
 {
     const std::optional<QString> status = m_host.inputStatus();
-    m_inputStatusLabel->setText(status ? *status : L(kNotRunningKey));
-    m_inputStatusLabel->setToolTip(m_inputStatusLabel->text());
+    QString text = status ? *status : L(kNotRunningKey);
+    // The host's text also ends a sentence; standing alone it starts as one.
+    if (!text.isEmpty())
+        text[0] = text.at(0).toUpper();
+    m_inputStatusLabel->setText(text);
+    m_inputStatusLabel->setToolTip(text);
 }

@@ -111,6 +111,9 @@ private:
     void showPage(int index);
     // Puts the long-lived controls back into the holder, out of any page.
     void collectControls();
+    // Gives the focus to `preferred` when it is shown, else to the selected
+    // tab, without a focus ring.
+    void placeFocus(QWidget *preferred);
 
     // Page builders (settings_pages.cpp).
     QList<std::pair<QString, QString>> tabItems() const;
@@ -118,6 +121,8 @@ private:
     QWidget *sectionHeader(const QString &title, int width);
     QLabel *hint(const QString &text);
     QWidget *customRow(int height, int width, const std::function<void(QWidget *row)> &fill);
+    // A row of a wrapped `note`, `top` pixels of room above and below it.
+    QWidget *noteRow(QLabel *note, int width, int top, int minimumHeight);
     void configurePopup(PopupButton *popup, const QStringList &items);
     void configureSlider(SettingsSlider *slider, double minimum, double maximum);
     QWidget *sliderRow(SettingsSlider *slider, QLabel *valueLabel);

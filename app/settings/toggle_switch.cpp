@@ -2,6 +2,7 @@
 
 #include "settings_style.h"
 
+#include <QFocusEvent>
 #include <QPainter>
 
 ToggleSwitch::ToggleSwitch(QWidget *parent) : QAbstractButton(parent)
@@ -14,7 +15,13 @@ ToggleSwitch::ToggleSwitch(QWidget *parent) : QAbstractButton(parent)
 
 QSize ToggleSwitch::sizeHint() const
 {
-    return QSize(trackWidth + 4, trackHeight + 4);
+    return QSize(trackWidth + 2 * margin, trackHeight + 2 * margin);
+}
+
+void ToggleSwitch::focusInEvent(QFocusEvent *event)
+{
+    m_keyboardFocus = SettingsStyle::isKeyboardFocus(event->reason());
+    QAbstractButton::focusInEvent(event);
 }
 
 bool ToggleSwitch::hitButton(const QPoint &pos) const
@@ -26,7 +33,7 @@ void ToggleSwitch::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF track(2, 2, trackWidth, trackHeight);
+    const QRectF track(margin, margin, trackWidth, trackHeight);
     const double radius = trackHeight / 2.0;
     QColor fill = isChecked() ? SettingsStyle::accent() : QColor(0xc8, 0xc8, 0xcc);
     if (!isEnabled())
@@ -44,11 +51,6 @@ void ToggleSwitch::paintEvent(QPaintEvent *)
     painter.setBrush(Qt::white);
     painter.drawEllipse(QRectF(knobX, track.top() + 2, knob, knob));
 
-    if (hasFocus()) {
-        QColor ring = SettingsStyle::accent();
-        ring.setAlphaF(0.5);
-        painter.setPen(QPen(ring, 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(track.adjusted(-1, -1, 1, 1), radius + 1, radius + 1);
-    }
+    if (showsFocusRing())
+        SettingsStyle::paintFocusRing(painter, track, radius);
 }

@@ -17,8 +17,16 @@ public:
     explicit ToggleSwitch(QWidget *parent = nullptr);
 
     QSize sizeHint() const override;
+    // The focus ring is drawn: the switch has the focus, and the keyboard put it there.
+    bool showsFocusRing() const { return hasFocus() && m_keyboardFocus; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     bool hitButton(const QPoint &pos) const override;
+    void focusInEvent(QFocusEvent *event) override;
+
+private:
+    // Room around the track for the focus ring.
+    static constexpr int margin = 4;
+    bool m_keyboardFocus = false;
 };

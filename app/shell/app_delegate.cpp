@@ -432,7 +432,7 @@ void AppDelegate::handleTrigger(InputTriggerAction action)
 
 QString AppDelegate::inputStatusText() const
 {
-    return m_inputMonitor ? m_inputMonitor->statusLine() : L(QStringLiteral("输入通道未启动"));
+    return m_inputMonitor ? m_inputMonitor->statusText() : L(QStringLiteral("输入通道未启动"));
 }
 
 void AppDelegate::registerHotKey()

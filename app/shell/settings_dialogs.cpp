@@ -9,12 +9,22 @@
 
 #include <QFileDialog>
 
+void SettingsDialogs::prepareFolderPanel(QFileDialog &panel)
+{
+    panel.setFileMode(QFileDialog::Directory);
+    panel.setOption(QFileDialog::ShowDirsOnly, true);
+    panel.setWindowTitle(L(QStringLiteral("选择要扫描的文件夹")));
+    panel.setLabelText(QFileDialog::Accept, L(QStringLiteral("选择")));
+    panel.setLabelText(QFileDialog::Reject, L(QStringLiteral("取消")));
+    panel.setLabelText(QFileDialog::LookIn, L(QStringLiteral("位置：")));
+    panel.setLabelText(QFileDialog::FileName, L(QStringLiteral("文件夹：")));
+}
+
 std::optional<QString> SettingsDialogs::chooseFolder(ModalStepAside &stepAside, QWidget *window)
 {
     return stepAside.lowering(window, [window]() -> std::optional<QString> {
         QFileDialog panel(window);
-        panel.setFileMode(QFileDialog::Directory);
-        panel.setOption(QFileDialog::ShowDirsOnly, true);
+        prepareFolderPanel(panel);
         if (panel.exec() != QDialog::Accepted)
             return std::nullopt;
         const QStringList chosen = panel.selectedFiles();

@@ -454,13 +454,18 @@ void AppTile::paintEvent(QPaintEvent *)
     painter.translate(m_paintOffset);
     if (m_layerTransform.isIdentity()) {
         drawContents(painter);
-        return;
+    } else {
+        const QPointF center = bounds().center();
+        painter.translate(center);
+        painter.setTransform(m_layerTransform, true);
+        painter.translate(-center);
+        drawComposite(painter);
     }
-    const QPointF center = bounds().center();
-    painter.translate(center);
-    painter.setTransform(m_layerTransform, true);
-    painter.translate(-center);
-    drawComposite(painter);
+    painter.end();
+    m_painted = true;
+    m_paintedImage = m_paintedImage || m_state.icon || m_state.folderPreview;
+    if (onPainted)
+        onPainted();
 }
 
 void AppTile::drawComposite(QPainter &painter)

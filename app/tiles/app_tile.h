@@ -13,6 +13,7 @@
 #include <QTransform>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QPainter;
@@ -144,6 +145,14 @@ public:
     QTransform layerTransform() const { return m_layerTransform; }
     void setLayerTransform(const QTransform &transform);
 
+    // Called after every paint; unset by default. The owner learns from it
+    // when what a page shows has reached the window.
+    std::function<void()> onPainted;
+    // Painted at least once with its icon or folder preview in place.
+    bool paintedImage() const { return m_paintedImage; }
+    // Painted at least once.
+    bool painted() const { return m_painted; }
+
     // The device pixel ratio of the tile's window, or 2 in no window.
     double renderScale() const;
     TileGeometry tileGeometry() const;
@@ -202,4 +211,6 @@ private:
     QTransform m_layerTransform;
     LabelRaster m_label;
     QImage m_composite; // the whole tile with paintMargin around it, device pixel ratio = scale
+    bool m_painted = false;
+    bool m_paintedImage = false;
 };

@@ -1,6 +1,6 @@
 #include "triggers/hot_corner_monitor.h"
 
-
+#include "foundation/log.h"
 #include "pointer_locator.h"
 
 #include <cmath>
@@ -102,6 +102,10 @@ void HotCornerMonitor::tick()
             }
         }
     } else {
+        // Once per visit that fired: what a test or a bug report needs to
+        // know that the next visit shows the launcher again.
+        if (m_fired)
+            Log::write("[hot-corner] left rearmed=1");
         m_dwellTicks = 0;
         m_fired = false;
     }

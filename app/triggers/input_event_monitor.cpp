@@ -8,6 +8,7 @@
 #include "system_notifications.h"
 
 #include "foundation/log.h"
+#include "localization/l10n.h"
 #include "model/user_defaults.h"
 
 #include <QCoreApplication>
@@ -72,6 +73,19 @@ QString InputEventMonitor::statusLine() const
     return formatString(u"trusted=%d keytap=%d gesturetap=%d pinch=%@ f4=%d", isTrusted ? 1 : 0,
                         keyTapReady ? 1 : 0, gestureTapReady ? 1 : 0, m_configuration.pinch.rawValue(),
                         m_configuration.enableF4 ? 1 : 0);
+}
+
+QString InputEventMonitor::statusText() const
+{
+    if (!m_started)
+        return L(QStringLiteral("输入通道未启动"));
+    if (!m_configuration.useEventTap)
+        return L(QStringLiteral("关闭"));
+    if (!isTrusted || (!keyTapReady && !gestureTapReady))
+        return L(QStringLiteral("X 服务器未提供输入"));
+    if (keyTapReady && gestureTapReady)
+        return L(QStringLiteral("键盘与手势就绪"));
+    return keyTapReady ? L(QStringLiteral("键盘就绪，无手势")) : L(QStringLiteral("手势就绪，无键盘"));
 }
 
 void InputEventMonitor::start()

@@ -57,6 +57,10 @@ public:
     // "trusted=1 keytap=1 gesturetap=1 pinch=off f4=1": the input channels, for
     // the log and the settings window.
     QString statusLine() const;
+    // The same for a person, in the current language and in lower case where
+    // the language has it (it also ends a sentence): "keys and gestures
+    // ready", "refused by the X server", "Off" while the taps are turned off.
+    QString statusText() const;
     bool hasSystemGestureConflict() const { return m_policy.hasSystemGestureConflict(); }
 
     void start();

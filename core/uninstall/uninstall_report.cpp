@@ -49,7 +49,7 @@ QStringList UninstallReport::lines() const
     if (residueTotal() > 0)
         lines.append(L(QStringLiteral("已清理 %d/%d 项残留文件。"), residueMoved(), residueTotal()));
     if (incomplete())
-        lines.append(L(QStringLiteral("部分内容可能被占用或无权访问，未能移除（详见系统日志）。")));
+        lines.append(L(QStringLiteral("部分内容可能被占用或无权访问，未能移除（详见 Tessellon 在标准错误输出中的日志）。")));
     lines.append(L(QStringLiteral("已移除的内容都可以在废纸篓中恢复。")));
     return lines;
 }

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QString>
 
+#include "support/test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -20,7 +22,7 @@ constexpr int kWaitMs = 20000;
 QString readLine(QProcess &process)
 {
     while (!process.canReadLine()) {
-        if (!process.waitForReadyRead(kWaitMs))
+        if (!process.waitForReadyRead(testCeilingMs(kWaitMs)))
             return {};
     }
     return QString::fromUtf8(process.readLine()).trimmed();
@@ -39,7 +41,7 @@ protected:
                            QStringLiteral("tcp")});
         xvfb.setProcessChannelMode(QProcess::SeparateChannels);
         xvfb.start();
-        ASSERT_TRUE(xvfb.waitForStarted(kWaitMs)) << "Xvfb is required (scripts/install-deps.sh installs it)";
+        ASSERT_TRUE(xvfb.waitForStarted(testCeilingMs(kWaitMs))) << "Xvfb is required (scripts/install-deps.sh installs it)";
         const QString number = readLine(xvfb);
         ASSERT_FALSE(number.isEmpty()) << "Xvfb did not report its display";
         display = QStringLiteral(":") + number;
@@ -49,13 +51,13 @@ protected:
     {
         if (probe.state() != QProcess::NotRunning) {
             probe.closeWriteChannel();
-            if (!probe.waitForFinished(kWaitMs))
+            if (!probe.waitForFinished(testCeilingMs(kWaitMs)))
                 probe.kill();
             probe.waitForFinished();
         }
         if (xvfb.state() != QProcess::NotRunning) {
             xvfb.terminate();
-            if (!xvfb.waitForFinished(kWaitMs))
+            if (!xvfb.waitForFinished(testCeilingMs(kWaitMs)))
                 xvfb.kill();
             xvfb.waitForFinished();
         }
@@ -69,7 +71,7 @@ protected:
         probe.setProcessEnvironment(environment);
         probe.setProgram(QStringLiteral(WINDOW_HINTS_PROBE));
         probe.start();
-        if (!probe.waitForStarted(kWaitMs))
+        if (!probe.waitForStarted(testCeilingMs(kWaitMs)))
             return {};
         const QString line = readLine(probe);
         if (!line.startsWith(QStringLiteral("window=")))
@@ -81,7 +83,7 @@ protected:
     {
         probe.write(text);
         probe.write("\n");
-        probe.waitForBytesWritten(kWaitMs);
+        probe.waitForBytesWritten(testCeilingMs(kWaitMs));
         return readLine(probe);
     }
 
@@ -89,7 +91,7 @@ protected:
     {
         QProcess tool;
         tool.start(QStringLiteral("xprop"), QStringList{QStringLiteral("-display"), display} + arguments);
-        if (!tool.waitForFinished(kWaitMs))
+        if (!tool.waitForFinished(testCeilingMs(kWaitMs)))
             return {};
         return QString::fromUtf8(tool.readAllStandardOutput());
     }

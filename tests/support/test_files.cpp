@@ -6,6 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+
+int testCeilingMs(int milliseconds)
+{
+    bool ok = false;
+    const double scale = qEnvironmentVariable("TESSELLON_TEST_TIME_SCALE").toDouble(&ok);
+    if (!ok || !(scale > 0))
+        return milliseconds;
+    return int(std::min(double(milliseconds) * scale, double(std::numeric_limits<int>::max())));
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile file(path);

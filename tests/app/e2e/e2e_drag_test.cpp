@@ -31,7 +31,7 @@ public:
     {
         if (m_process.state() != QProcess::NotRunning) {
             m_process.kill();
-            m_process.waitForFinished(5000);
+            m_process.waitForFinished(testCeilingMs(5000));
         }
     }
 
@@ -40,7 +40,7 @@ public:
         m_process.start(QStringLiteral(DROP_TARGET_BINARY),
                         {QString::number(frame.x()), QString::number(frame.y()), QString::number(frame.width()),
                          QString::number(frame.height())});
-        return m_process.waitForStarted(10000);
+        return m_process.waitForStarted(testCeilingMs(10000));
     }
 
     // The first line that starts with `prefix`, waiting for it; empty when none came.

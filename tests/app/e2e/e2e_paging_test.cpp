@@ -199,9 +199,26 @@ public:
         return testing::AssertionFailure() << "no line \"" << line.toStdString() << "\" in:\n" << output();
     }
 
+    // Waits until the launcher says a page of `tiles` tiles has been drawn
+    // with its icons: they come from a worker on their own schedule, late
+    // on a busy machine. Icons once drawn stay cached, so an earlier line
+    // for the same page counts too.
+    testing::AssertionResult drawn(int page, int tiles)
+    {
+        const QString line = QStringLiteral("[icons] drawn page=%1 tiles=%2").arg(page).arg(tiles);
+        if (m_launcher->waitForLine(line, kStartTimeoutMs))
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "no line \"" << line.toStdString() << "\" in:\n" << output();
+    }
+
     // Waits until the screen shows what is expected.
     testing::AssertionResult shows(const Expected &expected, int timeoutMs = kStepTimeoutMs)
     {
+        if (expected.tiles) {
+            testing::AssertionResult icons = drawn(expected.dot.value_or(0), *expected.tiles);
+            if (!icons)
+                return icons;
+        }
         ShownGrid last;
         const bool found = eventually(
             [&] {
@@ -557,6 +574,7 @@ TEST_F(PagingEndToEndTest, TypingFiltersAndReturnOpensTheFirstResultAndHides)
         const ShownGrid screen = readScreen(*image);
         return !screen.dot && screen.occupied.count(true) == 1 && screen.occupied.at(kColumns / 2);
     };
+    EXPECT_TRUE(drawn(0, 1));
     EXPECT_TRUE(eventually(oneCentredTile));
     key(QStringLiteral("Return"));
     EXPECT_TRUE(eventually([&] { return QFileInfo::exists(markerPath(QStringLiteral("App42"))); }))

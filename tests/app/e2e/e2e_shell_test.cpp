@@ -164,9 +164,9 @@ TEST_P(HotCornerEndToEndTest, ThePointerInTheCornerShowsTheLauncherOncePerVisit)
     EXPECT_FALSE(launcher.waitFor(kWindowLine, 3, 1500)) << launcher.output().toStdString();
     EXPECT_FALSE(launcherVisible());
 
-    // Leaving for a few polls and coming back re-arms it.
+    // Leaving, until the launcher has seen it, and coming back re-arms it.
     movePointer(middleX, middleY);
-    QThread::msleep(600);
+    ASSERT_TRUE(launcher.waitFor(QStringLiteral("[hot-corner] left rearmed=1"))) << launcher.output().toStdString();
     movePointer(row.x, row.y);
     ASSERT_TRUE(launcher.waitFor(kWindowLine, 3)) << launcher.output().toStdString();
     EXPECT_TRUE(eventually([&] { return launcherVisible(); }));
@@ -439,7 +439,7 @@ TEST_F(ShellEndToEndTest, TerminationDuringASlowImportEndsPromptlyAndKeepsTheLay
 
     Launcher launcher(slow);
     ASSERT_TRUE(launcher.start(arguments({"--dump-windows", "--no-event-tap", "--import-path", store})));
-    QDeadlineTimer deadline(kStartTimeoutMs);
+    QDeadlineTimer deadline(testCeilingMs(kStartTimeoutMs));
     while (!QFile::exists(marker) && !deadline.hasExpired() && launcher.isRunning())
         launcher.waitFor(QStringLiteral("\x01never\x01"), 1, 50);
     ASSERT_TRUE(QFile::exists(marker)) << launcher.output().toStdString();

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "support/test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -23,6 +25,8 @@
 
 namespace e2e {
 
+// Ceilings of waits that end on the launcher's own signal (a log line, a
+// window, a file); every wait below scales them by testCeilingMs().
 inline constexpr int kStartTimeoutMs = 60000;
 inline constexpr int kStepTimeoutMs = 20000;
 
@@ -40,6 +44,7 @@ inline Outcome runTool(const QString &program, const QStringList &arguments, con
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
     Outcome outcome;
+    timeoutMs = testCeilingMs(timeoutMs);
     if (!process.waitForStarted(timeoutMs)) {
         outcome.output = process.errorString();
         return outcome;
@@ -55,10 +60,12 @@ inline Outcome runTool(const QString &program, const QStringList &arguments, con
     return outcome;
 }
 
-// Polls `condition` every 50 ms until it holds or `timeoutMs` passes.
+// Polls `condition` every 50 ms until it holds or the ceiling of `timeoutMs`
+// passes.
 template <typename Condition>
 bool eventually(Condition condition, int timeoutMs = kStepTimeoutMs)
 {
+    timeoutMs = testCeilingMs(timeoutMs);
     QElapsedTimer clock;
     clock.start();
     while (true) {
@@ -92,7 +99,7 @@ public:
                             .arg(width)
                             .arg(height),
                         numberFile});
-        if (!m_server.waitForStarted(5000))
+        if (!m_server.waitForStarted(testCeilingMs(5000)))
             return QStringLiteral("Xvfb could not be started: ") + m_server.errorString();
         QString number;
         const bool announced = eventually(
@@ -117,7 +124,7 @@ public:
     {
         if (m_server.state() != QProcess::NotRunning) {
             m_server.terminate();
-            if (!m_server.waitForFinished(5000)) {
+            if (!m_server.waitForFinished(testCeilingMs(5000))) {
                 m_server.kill();
                 m_server.waitForFinished(5000);
             }
@@ -234,7 +241,7 @@ public:
     {
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         m_process.start(QStringLiteral(TESSELLON_BINARY), arguments);
-        return m_process.waitForStarted(10000);
+        return m_process.waitForStarted(testCeilingMs(10000));
     }
 
     QStringList lines()
@@ -258,6 +265,7 @@ public:
     // Waits, polling the output, until `fragment` has appeared `times` times.
     bool waitFor(const QString &fragment, int times = 1, int timeoutMs = kStepTimeoutMs)
     {
+        timeoutMs = testCeilingMs(timeoutMs);
         QElapsedTimer clock;
         clock.start();
         while (count(fragment) < times) {
@@ -271,6 +279,7 @@ public:
     // Waits, polling the output, until exactly this line has appeared.
     bool waitForLine(const QString &line, int timeoutMs = kStepTimeoutMs)
     {
+        timeoutMs = testCeilingMs(timeoutMs);
         QElapsedTimer clock;
         clock.start();
         while (!lines().contains(line)) {
@@ -306,7 +315,7 @@ public:
     int terminate(int timeoutMs = kStepTimeoutMs)
     {
         ::kill(pid_t(m_process.processId()), SIGTERM);
-        if (!m_process.waitForFinished(timeoutMs))
+        if (!m_process.waitForFinished(testCeilingMs(timeoutMs)))
             return -1;
         lines();
         return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
@@ -315,7 +324,7 @@ public:
     // The exit code of a normal end on its own (-1 otherwise).
     int waitForExit(int timeoutMs = kStepTimeoutMs)
     {
-        if (!m_process.waitForFinished(timeoutMs))
+        if (!m_process.waitForFinished(testCeilingMs(timeoutMs)))
             return -1;
         lines();
         return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;

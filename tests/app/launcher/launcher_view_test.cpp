@@ -284,6 +284,61 @@ TEST_F(LauncherViewTest, SettingsChangeRelaysOutAndRestyles)
     EXPECT_EQ(view->backdrop()->tints().value(1), QColor(0, 0, 0, 153));
 }
 
+// The hint line names the hot key the settings hold, at once when it changes,
+// and says nothing of one when it is off.
+struct HintCase
+{
+    const char *name;
+    Settings::HotKeyPreset hotKey;
+    const char *english;
+};
+
+void PrintTo(const HintCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class LauncherViewHintTest : public LauncherViewTest, public ::testing::WithParamInterface<HintCase>
+{
+};
+
+TEST_P(LauncherViewHintTest, HintLineNamesTheCurrentHotKey)
+{
+    makeTools(3);
+    build();
+    L10n::setForTesting(AppLanguage::en);
+    session->updateSettings([](Settings &s) { s.hotKey = GetParam().hotKey; }, false);
+    EXPECT_EQ(view->hintLabel()->text(), QString::fromUtf8(GetParam().english));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HotKeys, LauncherViewHintTest,
+    ::testing::Values(
+        HintCase{"F4", Settings::HotKeyPreset::f4,
+                 "F4 to open　·　Esc to close　·　Drag to reorder　·　Right-click for more"},
+        HintCase{"SuperShiftSpace", Settings::HotKeyPreset::commandShiftSpace,
+                 "Super+Shift+Space to open　·　Esc to close　·　Drag to reorder　·　Right-click for more"},
+        HintCase{"CtrlSpace", Settings::HotKeyPreset::controlSpace,
+                 "Ctrl+Space to open　·　Esc to close　·　Drag to reorder　·　Right-click for more"},
+        HintCase{"Off", Settings::HotKeyPreset::disabled,
+                 "Esc to close　·　Drag to reorder　·　Right-click for more"}),
+    [](const ::testing::TestParamInfo<HintCase> &info) { return std::string(info.param.name); });
+
+TEST(LauncherViewHint, EveryLanguageNamesTheHotKeyOnlyWhenThereIsOne)
+{
+    for (const AppLanguage language : {AppLanguage::zhHans, AppLanguage::en, AppLanguage::fr, AppLanguage::de,
+                                       AppLanguage::ja, AppLanguage::ru, AppLanguage::es}) {
+        L10n::setForTesting(language);
+        const QString withKey = LauncherView::hintText(false, Settings::HotKeyPreset::f4);
+        const QString without = LauncherView::hintText(false, Settings::HotKeyPreset::disabled);
+        EXPECT_TRUE(withKey.startsWith(QStringLiteral("F4"))) << withKey.toStdString();
+        EXPECT_TRUE(withKey.endsWith(without)) << withKey.toStdString();
+        EXPECT_FALSE(without.contains(QStringLiteral("Alt"))) << without.toStdString();
+        EXPECT_TRUE(without.startsWith(QStringLiteral("Esc"))) << without.toStdString();
+    }
+    L10n::setForTesting(AppLanguage::zhHans);
+}
+
 // --- Search and keys ----------------------------------------------------------------------
 
 TEST_F(LauncherViewTest, TypingShowsTheFirstPageOfResults)

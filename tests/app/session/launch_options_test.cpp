@@ -259,6 +259,36 @@ INSTANTIATE_TEST_SUITE_P(
         ProblemCase{"ValueLooksLikeAnOptionOfItsOwn", {"--search", "-x"}, {}}),
     [](const ::testing::TestParamInfo<ProblemCase> &info) { return std::string(info.param.name); });
 
+// The usage text names each option the parser knows once, on a line of its
+// own, with a placeholder exactly where the option takes a value.
+TEST(LaunchOptionsUsage, EveryKnownOptionHasOneLine)
+{
+    const QStringList lines = LaunchOptions::usage().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList named;
+    for (const QString &line : lines) {
+        if (!line.startsWith(QLatin1String("  --")))
+            continue;
+        const QStringList words = line.simplified().split(QLatin1Char(' '));
+        const QString option = words.at(0);
+        EXPECT_FALSE(named.contains(option)) << option.toStdString();
+        named.append(option);
+        // Only a valued option is missing its value when nothing follows.
+        const bool valued = words.size() > 1 && words.at(1) == words.at(1).toUpper() && words.at(1).at(0).isLetter();
+        EXPECT_EQ(LaunchOptions::problems(command({option, QStringLiteral("--show")})).isEmpty(), !valued)
+            << line.toStdString();
+    }
+    EXPECT_EQ(named.size(), 41);
+    EXPECT_TRUE(named.contains(QStringLiteral("--help")));
+}
+
+TEST(LaunchOptionsUsage, HelpIsAskedForAnywhereButNotByAValue)
+{
+    EXPECT_TRUE(LaunchOptions::wantsHelp(command({QStringLiteral("--show"), QStringLiteral("--help")})));
+    EXPECT_TRUE(LaunchOptions::wantsHelp(command({QStringLiteral("-h")})));
+    EXPECT_FALSE(LaunchOptions::wantsHelp(command({QStringLiteral("--search"), QStringLiteral("help")})));
+    EXPECT_FALSE(LaunchOptions::wantsHelp(QStringList{QStringLiteral("--help")})) << "the executable's own name";
+}
+
 TEST(LaunchOptionsParse, NotANumberIsKeptAsParsed)
 {
     const LaunchOptions o = LaunchOptions::parse(command({QStringLiteral("--icon-scale"), QStringLiteral("nan")}));

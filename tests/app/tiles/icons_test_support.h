@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/property_list.h"
+#include "support/test_files.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -21,7 +22,7 @@ namespace icons_test {
 // finishes on its own, so the bound only stops a broken build from hanging.
 inline bool pumpUntil(const std::function<bool()> &done)
 {
-    QDeadlineTimer deadline(20000);
+    QDeadlineTimer deadline(testCeilingMs(20000));
     while (!done()) {
         if (deadline.hasExpired())
             return false;

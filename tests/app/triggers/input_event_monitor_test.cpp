@@ -6,6 +6,7 @@
 
 #include "system_notifications.h"
 
+#include "localization/l10n.h"
 #include "model/memory_user_defaults.h"
 #include "support/temp_env.h"
 
@@ -291,6 +292,26 @@ TEST_F(MonitorFixture, EventTapOffBuildsNoTapAndLogsOnlyTheStatus)
     EXPECT_FALSE(monitor.keyTapReady);
     EXPECT_FALSE(monitor.gestureTapReady);
     EXPECT_EQ(inputLines(), QStringList{"[input] trusted=1 keytap=0 gesturetap=0 pinch=three f4=0 eventTap=off"});
+}
+
+// The settings window shows the state of the channels in words, not the log's
+// key=value line.
+TEST_F(MonitorFixture, StatusTextSaysWhatTheXServerGave)
+{
+    L10n::setForTesting(AppLanguage::en);
+    EXPECT_EQ(monitor.statusText(), QStringLiteral("Input channels not running"));
+    monitor.start();
+    EXPECT_EQ(monitor.statusText(), QStringLiteral("keys and gestures ready"));
+
+    source.refuseAll = true;
+    monitor.requestAccessibility();
+    EXPECT_EQ(monitor.statusText(), QStringLiteral("refused by the X server"));
+
+    Config off;
+    off.useEventTap = false;
+    monitor.configure(off);
+    EXPECT_EQ(monitor.statusText(), QStringLiteral("Off"));
+    L10n::setForTesting(AppLanguage::zhHans);
 }
 
 TEST_F(MonitorFixture, ConfigureRebuildsOnlyOnceStarted)

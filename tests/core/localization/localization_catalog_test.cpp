@@ -67,7 +67,7 @@ TEST_P(CatalogRowTest, EveryCellIsFilledAndCarriesTheKeysConversionsInOrder)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllRows, CatalogRowTest, ::testing::Range(0, 173),
+INSTANTIATE_TEST_SUITE_P(AllRows, CatalogRowTest, ::testing::Range(0, 182),
                          [](const ::testing::TestParamInfo<int> &info) {
                              char name[16];
                              std::snprintf(name, sizeof name, "Row%03d", info.param + 1);
@@ -107,8 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
         PinnedText{"FrenchLeftoversRemovedCount", 140, 2, u"R\u00e9sidus supprim\u00e9s\u00a0: %d/%d."},
         // A narrow no-break space before ";" and the typographic apostrophe.
         PinnedText{"FrenchEventTapsStatus", 89, 2,
-                   u"R\u00e9glages d\u2019accessibilit\u00e9 ouverts\u202f; les canaux d\u2019\u00e9v\u00e9nements "
-                   u"se reconstruiront automatiquement une fois l\u2019acc\u00e8s accord\u00e9."},
+                   u"Canaux d\u2019entr\u00e9e redemand\u00e9s au serveur X\u00a0: %@."},
         PinnedText{"JapaneseOpenItemsWithoutBlanks", 104, 4, u"%d\u500b\u306e\u9805\u76ee\u3092\u958b\u304f"},
         PinnedText{"JapaneseShowInFileManagerWithoutBlanks", 106, 4,
                    u"%d\u500b\u306e\u9805\u76ee\u3092\u30d5\u30a1\u30a4\u30eb\u30de\u30cd\u30fc\u30b8\u30e3\u3067\u8868\u793a"},
@@ -161,14 +160,14 @@ TEST(LocalizationCatalog, NoTextNamesTheMacHotKeyInterface)
 TEST(LocalizationCatalog, HasAllRowsWithDistinctKeys)
 {
     const auto &rows = LocalizationCatalog::rows();
-    ASSERT_EQ(rows.size(), 173u);
+    ASSERT_EQ(rows.size(), 182u);
     QSet<QString> keys;
     for (size_t i = 0; i < rows.size(); ++i)
         keys.insert(cell(i, 0));
-    EXPECT_EQ(keys.size(), 173);
+    EXPECT_EQ(keys.size(), 182);
 
     const QStringList allKeys = L10n::allKeys();
-    ASSERT_EQ(allKeys.size(), 173);
+    ASSERT_EQ(allKeys.size(), 182);
     EXPECT_EQ(allKeys.first(), QStringLiteral(" 等"));
     EXPECT_EQ(allKeys.last(), QStringLiteral("无法在文件管理器中显示“%@”。"));
     for (size_t i = 0; i < rows.size(); ++i)
@@ -188,8 +187,8 @@ TEST(LocalizationCatalog, ConversionCountsOverAllKeys)
         keysWithInteger += integers > 0;
         integerOccurrences += integers;
     }
-    EXPECT_EQ(keysWithText, 15);
-    EXPECT_EQ(textOccurrences, 18);
+    EXPECT_EQ(keysWithText, 17);
+    EXPECT_EQ(textOccurrences, 20);
     EXPECT_EQ(keysWithInteger, 13);
     EXPECT_EQ(integerOccurrences, 18);
 
@@ -227,9 +226,10 @@ TEST(LocalizationCatalog, ListFragmentsKeepTheirBlanks)
     EXPECT_EQ(cell(1, 4), QStringLiteral("、"));
     // "OK" in Russian is written in Cyrillic letters.
     EXPECT_EQ(cell(2, 5), QString::fromUtf16(u"\u041E\u041A"));
-    // The hint bar separates its parts by ideographic spaces around a middle dot.
-    EXPECT_EQ(cell(9, 0).count(QStringLiteral("\u3000·\u3000")), 3);
-    EXPECT_EQ(cell(9, 1).count(QStringLiteral("\u3000·\u3000")), 3);
+    // The hint bar separates its parts by ideographic spaces around a middle
+    // dot; the part with the hot key comes before these.
+    EXPECT_EQ(cell(9, 0).count(QStringLiteral("\u3000·\u3000")), 2);
+    EXPECT_EQ(cell(9, 1).count(QStringLiteral("\u3000·\u3000")), 2);
 }
 
 // This desktop has a file manager, not a Finder, and the hint line offers no
@@ -249,7 +249,7 @@ TEST(LocalizationCatalog, TablesHoldEveryRowForTranslatedLanguagesOnly)
 {
     for (AppLanguage language : {AppLanguage::en, AppLanguage::fr, AppLanguage::de, AppLanguage::ja,
                                  AppLanguage::ru, AppLanguage::es})
-        EXPECT_EQ(L10n::table(language).size(), 173) << language.rawValue().toStdString();
+        EXPECT_EQ(L10n::table(language).size(), 182) << language.rawValue().toStdString();
     EXPECT_TRUE(L10n::table(AppLanguage::zhHans).isEmpty());
     EXPECT_TRUE(L10n::table(AppLanguage::system).isEmpty());
 

@@ -81,7 +81,7 @@ TEST_F(UninstallMoverTest, LeftoversFollowOnlyApplicationsThatMoved)
     EXPECT_TRUE(report.residueResults().at(1).reason.contains(QStringLiteral("com.example.viewer")));
     EXPECT_EQ(report.title(), QStringLiteral("Uninstall complete (some items remain)"));
     EXPECT_EQ(report.lines(), (QStringList{QStringLiteral("Moved 1/2 apps to the Trash."), QStringLiteral("Removed 1/3 leftover items."),
-                                           QStringLiteral("Some items may be in use or inaccessible and were not removed (see system log)."),
+                                           QStringLiteral("Some items may be in use or inaccessible and were not removed (see Tessellon’s log on standard error)."),
                                            QStringLiteral("Everything removed can be restored from the Trash.")}));
     EXPECT_EQ(report.failureLogLines().size(), 3);
     EXPECT_TRUE(report.failureLogLines().constFirst().startsWith(QStringLiteral("[Tessellon] 卸载应用失败: ") + m_viewer.path));

@@ -1,5 +1,7 @@
 #include "xvfb_server.h"
 
+#include "support/test_files.h"
+
 #include <QProcessEnvironment>
 
 XvfbServer::XvfbServer() : m_process(std::make_unique<QProcess>())
@@ -8,14 +10,14 @@ XvfbServer::XvfbServer() : m_process(std::make_unique<QProcess>())
     m_process->setArguments({"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"});
     m_process->setStandardErrorFile(QProcess::nullDevice());
     m_process->start();
-    if (!m_process->waitForStarted(10000)) {
+    if (!m_process->waitForStarted(testCeilingMs(10000))) {
         m_error = QStringLiteral("Xvfb did not start: ") + m_process->errorString();
         return;
     }
     // Xvfb writes the display number once it is ready for clients.
     QByteArray out;
     while (!out.contains('\n')) {
-        if (!m_process->waitForReadyRead(20000)) {
+        if (!m_process->waitForReadyRead(testCeilingMs(20000))) {
             m_error = QStringLiteral("Xvfb did not report a display");
             return;
         }
@@ -28,9 +30,9 @@ XvfbServer::~XvfbServer()
 {
     if (m_process->state() != QProcess::NotRunning) {
         m_process->terminate();
-        if (!m_process->waitForFinished(5000)) {
+        if (!m_process->waitForFinished(testCeilingMs(5000))) {
             m_process->kill();
-            m_process->waitForFinished(5000);
+            m_process->waitForFinished(testCeilingMs(5000));
         }
     }
 }
@@ -43,9 +45,9 @@ bool XvfbServer::run(const QString &program, const QStringList &arguments) const
     tool.setProcessEnvironment(env);
     tool.setStandardErrorFile(QProcess::nullDevice());
     tool.start(program, arguments);
-    if (!tool.waitForFinished(10000)) {
+    if (!tool.waitForFinished(testCeilingMs(10000))) {
         tool.kill();
-        tool.waitForFinished(1000);
+        tool.waitForFinished(testCeilingMs(1000));
         return false;
     }
     return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
