@@ -35,13 +35,8 @@ for tool in Xvfb xdotool dbus-daemon python3; do
   command -v "$tool" >/dev/null 2>&1 || { echo "missing $tool (scripts/install-deps.sh)" >&2; exit 1; }
 done
 
-if [ -z "$binary" ]; then
-  cmake -S "$root" -B "$root/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSELLON_BUILD_BENCH=OFF \
-    -DTESSELLON_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$root/build-release" -j4 --target tessellon >/dev/null
-  binary="$root/build-release/app/tessellon"
-fi
-[ -x "$binary" ] || { echo "no tessellon at $binary" >&2; exit 1; }
+source "$root/bench/peer/launcher_run.sh"
+resolve_tessellon_binary
 
 scratch=$(mktemp -d /tmp/tessellon-idle.XXXXXX)
 cleanup() {
@@ -52,15 +47,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Waits up to $1 seconds for the command after it to succeed.
-wait_until() {
-  local limit=$1; shift
-  local deadline=$((SECONDS + limit))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
 
 # --- Display and session bus --------------------------------------------------
 source "$root/bench/peer/xvfb.sh"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Tessellon beside rofi (drun) on a private virtual display, runs interleaved:
 #   - cold start (a new process; file caches warm) to its window viewable,
-#   - window viewable to the first pixels drawn into it,
+#   - start to the first frame drawn with content (a good share of the
+#     window's rows not one flat colour: tessellon's grid, rofi's list; not
+#     the X server's fill of a new window), and start to the first damage,
 #   - resident memory after every page was seen (tessellon is turned through
 #     its pages with the Right arrow key, 0.5 s apart; rofi just shows its
 #     list), read 2 s after the last page,
@@ -141,7 +143,7 @@ for count in "${sizes[@]}"; do
     echo "rofi $f" >> "$results"
   done
   pick() { grep "^$1 " "$results" | field "$2" | awk '$1 >= 0' | median; }
-  # Map to first pixels: the median of each run's own difference.
+  # Map to the first frame with content: the median of each run's own difference.
   gap() {
     grep "^$1 " "$results" | while read -r line; do
       m=$(echo "$line" | field map_ms); p=$(echo "$line" | field pixels_ms)
@@ -150,14 +152,19 @@ for count in "${sizes[@]}"; do
   }
   rm_=$(pick rofi map_ms); rp=$(pick rofi pixels_ms); rr=$(pick rofi rss_kb); rg=$(gap rofi)
   echo
-  echo "== $count applications (medians of $runs interleaved runs)"
-  printf "%-14s %16s %14s %16s %12s %10s\n" "" "start to viewable" "ratio to rofi" "start to pixels" "map to pixels" "RSS (MB)"
+  rd=$(pick rofi damage_ms)
+  ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "nan" }'; }
+  echo "== $count applications (medians of $runs interleaved runs; ms, ratios to rofi)"
+  printf "%-14s %12s %6s %12s %12s %6s %12s %9s %6s\n" "" "to viewable" "ratio" "to damage" "to frame" "ratio" \
+    "map->frame" "RSS (MB)" "ratio"
   for k in "${!binaries[@]}"; do
     name="tessellon-$((k + 1))"
-    tm=$(pick "$name" map_ms); tp=$(pick "$name" pixels_ms); tr=$(pick "$name" rss_kb); tg=$(gap "$name")
-    printf "%-14s %16.1f %14.2f %16.1f %12.1f %10.1f\n" "$name" "$tm" "$(awk -v a="$tm" -v b="$rm_" 'BEGIN { print a / b }')" \
-      "$tp" "$tg" "$(awk -v a="$tr" 'BEGIN { print a / 1024 }')"
+    tm=$(pick "$name" map_ms); td=$(pick "$name" damage_ms); tp=$(pick "$name" pixels_ms); tr=$(pick "$name" rss_kb)
+    tg=$(gap "$name")
+    printf "%-14s %12.1f %6s %12.1f %12.1f %6s %12.1f %9.1f %6s\n" "$name" "$tm" "$(ratio "$tm" "$rm_")" "$td" "$tp" \
+      "$(ratio "$tp" "$rp")" "$tg" "$(awk -v a="$tr" 'BEGIN { print a / 1024 }')" "$(ratio "$tr" "$rr")"
   done
-  printf "%-14s %16.1f %14s %16.1f %12.1f %10.1f\n" rofi "$rm_" "" "$rp" "$rg" "$(awk -v a="$rr" 'BEGIN { print a / 1024 }')"
+  printf "%-14s %12.1f %6s %12.1f %12.1f %6s %12.1f %9.1f\n" rofi "$rm_" "" "$rd" "$rp" "" "$rg" \
+    "$(awk -v a="$rr" 'BEGIN { print a / 1024 }')"
   echo "runs (ms, kB):"; sed 's/^/  /' "$results"
 done

@@ -2,6 +2,8 @@
 
 #include "presentation_curve.h"
 
+#include "tiles/painted_bounds.h"
+
 #include <QPainter>
 #include <QRegion>
 #include <QWidget>
@@ -51,83 +53,6 @@ void CenteredScaleEffect::refreshPicture()
     update();
 }
 
-namespace {
-
-// Most of a tile's rectangle is empty: the searches below OR whole blocks of
-// pixels together without a branch, which the compiler turns into vector
-// code, and look at single pixels only in the block that holds paint.
-constexpr int kBlock = 16;
-
-// The first painted pixel of line[from, to); `to` when there is none.
-int firstPainted(const quint32 *line, int from, int to)
-{
-    int x = from;
-    for (; x + kBlock <= to; x += kBlock) {
-        quint32 bits = 0;
-        for (int i = 0; i < kBlock; ++i)
-            bits |= line[x + i];
-        if (bits != 0)
-            break;
-    }
-    for (; x < to; ++x) {
-        if (line[x] != 0)
-            return x;
-    }
-    return to;
-}
-
-// The last painted pixel of line[from, to); `from - 1` when there is none.
-int lastPainted(const quint32 *line, int from, int to)
-{
-    int x = to;
-    for (; x - kBlock >= from; x -= kBlock) {
-        quint32 bits = 0;
-        for (int i = 1; i <= kBlock; ++i)
-            bits |= line[x - i];
-        if (bits != 0)
-            break;
-    }
-    for (; x > from; --x) {
-        if (line[x - 1] != 0)
-            return x - 1;
-    }
-    return from - 1;
-}
-
-// The smallest rectangle of `area` holding every pixel that is not fully
-// transparent; empty when there is none. In premultiplied ARGB a transparent
-// pixel is all zero.
-QRect paintedBounds(const QImage &image, const QRect &area)
-{
-    const QRect bounds = area.intersected(image.rect());
-    if (bounds.isEmpty())
-        return {};
-    const int begin = bounds.left();
-    const int end = bounds.right() + 1;
-    auto row = [&](int y) { return reinterpret_cast<const quint32 *>(image.constScanLine(y)); };
-    auto rowHasPaint = [&](int y) { return firstPainted(row(y), begin, end) < end; };
-    int top = bounds.top();
-    while (top <= bounds.bottom() && !rowHasPaint(top))
-        ++top;
-    if (top > bounds.bottom())
-        return {};
-    int bottom = bounds.bottom();
-    while (!rowHasPaint(bottom))
-        --bottom;
-    int left = bounds.right();
-    int right = bounds.left();
-    for (int y = top; y <= bottom; ++y) {
-        const quint32 *line = row(y);
-        left = firstPainted(line, begin, left);
-        right = lastPainted(line, right + 1, end);
-    }
-    if (right < left)
-        right = left; // a single column
-    return QRect(QPoint(left, top), QPoint(right, bottom));
-}
-
-} // namespace
-
 void CenteredScaleEffect::draw(QPainter *painter)
 {
     if (m_scale == 1) {
@@ -160,7 +85,7 @@ void CenteredScaleEffect::draw(QPainter *painter)
                         continue;
                     // One pixel of transparent border keeps the smooth
                     // scaling's edges what they are when the whole is drawn.
-                    const QRect painted = paintedBounds(image, toPixels(child->geometry()));
+                    const QRect painted = PaintedBounds::of(image, toPixels(child->geometry()));
                     if (!painted.isEmpty())
                         m_parts.append(painted.adjusted(-1, -1, 1, 1).intersected(m_picture.rect()));
                 }

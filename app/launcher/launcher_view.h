@@ -170,6 +170,10 @@ public:
     void updateSearchPlaceholder();
     void openFolderDemo();
     void refreshIcons(const QString &appID);
+    // Keeps the decoded icons of the pages next to the current one (and of
+    // their folders' previews), loads the neighbours' behind the page shown,
+    // and lets the icon cache drop the rest.
+    void retainNearPageIcons(const QList<QList<LayoutEntry>> &pages, bool scroll);
     // With --dump-windows: "[icons] drawn" once every tile of the page has
     // been painted with its image.
     void logWhenPageDrawn();

@@ -27,6 +27,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -83,6 +84,11 @@ void refreshCenteredScalePicture(QWidget *view)
 }
 
 // Styling of the glass layer over the wallpaper: a faint frosted tint.
+// Pages on either side of the current one whose icons stay decoded: a turn
+// to a neighbour shows icons at once; a jump further reads them back from
+// the disk cache.
+constexpr int nearPages = 1;
+
 constexpr double glassAlpha = 0.22;
 constexpr double glassTint = 0.18;
 
@@ -317,6 +323,7 @@ void LauncherView::rebuild()
     }
 
     m_insertionIndicator->hide();
+    retainNearPageIcons(pages, scroll);
 
     if (m_presentation.progress() < 1) {
         refreshCenteredScalePicture(m_tilesHost);
@@ -325,6 +332,48 @@ void LauncherView::rebuild()
     }
     if (isEditing() && m_options.freezeJiggle)
         applyEditModeTransforms(0);
+}
+
+void LauncherView::retainNearPageIcons(const QList<QList<LayoutEntry>> &pages, bool scroll)
+{
+    // A scrolling grid shows every entry; its icons all stay. Results of a
+    // search change with every key: what they showed stays until the grid
+    // pages again.
+    if (scroll || !m_query.isEmpty())
+        return;
+    QSet<QString> keep;
+    QList<AppItem> neighbours;
+    const auto keepEntries = [&](const QList<LayoutEntry> &entries, bool load) {
+        for (const LayoutEntry &entry : entries) {
+            if (const std::optional<AppItem> app = m_session.appFor(entry)) {
+                keep.insert(app->path);
+                if (load)
+                    neighbours.append(*app);
+            }
+            if (!entry.folder)
+                continue;
+            // The preview shows the first nine members.
+            const QStringList &members = entry.folder->bundleIDs;
+            for (qsizetype i = 0; i < std::min<qsizetype>(9, members.size()); ++i) {
+                if (const std::optional<AppItem> member = m_session.app(members.at(i)))
+                    keep.insert(member->path);
+            }
+        }
+    };
+    // What shows now, whatever page it came from (a page being left, a drag's
+    // transient page).
+    keepEntries(m_entries, false);
+    for (const AppTile *tile : std::as_const(m_outgoingTiles))
+        keepEntries({tile->entry()}, false);
+    for (int page = m_currentPage - nearPages; page <= m_currentPage + nearPages; ++page) {
+        if (page != m_currentPage && page >= 0 && page < pages.size())
+            keepEntries(pages.at(page), true);
+    }
+    m_icons.retainOnly(keep);
+    // The neighbours' icons load behind the page shown (it asked first), so
+    // that a turn shows them at once.
+    for (const AppItem &app : std::as_const(neighbours))
+        m_icons.icon(app);
 }
 
 void LauncherView::refreshIcons(const QString &appID)

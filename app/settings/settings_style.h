@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
+#include <QWidget>
 
 // The settings window's colours and fonts. Sizes are logical pixels: a font
 // of 13 is 13 pixels high on every screen, never 13 typographic points.
@@ -64,6 +65,14 @@ inline void paintFocusRing(QPainter &painter, const QRectF &shape, double radius
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(shape.adjusted(-gap, -gap, gap, gap), radius + gap, radius + gap);
     painter.restore();
+}
+
+// Gives `widget`'s text the colour `color`.
+inline void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
 }
 
 } // namespace SettingsStyle

@@ -1,76 +1,62 @@
 #include "settings_window_controller.h"
 
-#include "settings_button.h"
+#include "setting_controls.h"
+#include "settings_context.h"
 #include "settings_host.h"
-#include "settings_slider.h"
+#include "settings_page.h"
 #include "settings_status_bar.h"
 #include "settings_style.h"
+#include "settings_table.h"
 #include "settings_tab_bar.h"
 #include "settings_tab_button.h"
 #include "settings_window.h"
-#include "popup_button.h"
-#include "toggle_switch.h"
 
 #include "foundation/log.h"
-#include "localization/app_language.h"
 #include "localization/l10n.h"
-#include "model/settings.h"
-#include "model/pinch_gesture.h"
 
-#include "timer_scheduler.h"
 #include "window_level.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <QWindow>
-
-#include <type_traits>
 
 namespace {
 
 const QString kTitleKey = QStringLiteral("Tessellon 设置");
-const QString kGrantKey = QStringLiteral("授权…");
-const QString kEmptySourcesKey = QStringLiteral("默认扫描 /Applications、/System/Applications、~/Applications 等目录");
 const QString kTipKey = QStringLiteral("提示：改动即时生效；多源导入只读 sqlite / plist，不修改来源数据。");
 const QString kLanguageSetKey = QStringLiteral("界面语言已设为 %@");
-const QString kNotRunningKey = QStringLiteral("输入通道未启动");
 
 // The settings window sits above the launcher, which floats two levels above
 // the main menu.
 constexpr int kWindowLevel = WindowLevel::mainMenu + 5;
 
-template <typename Case>
-int indexOf(const QList<Case> &cases, Case value)
-{
-    const qsizetype index = cases.indexOf(value);
-    return index < 0 ? 0 : int(index);
-}
-
-QString percent(double value)
-{
-    return QString::asprintf("%.0f%%", value * 100);
-}
-
 } // namespace
 
 SettingsWindowController::SettingsWindowController(SettingsHost &host, Environment environment)
-    : m_host(host), m_environment(std::move(environment)), m_holder(std::make_unique<QWidget>())
+    : m_holder(std::make_unique<QWidget>()),
+      m_context(std::make_unique<SettingsContext>(host, std::move(environment), m_holder.get())),
+      m_settings(std::make_unique<SettingControls>(*m_context))
 {
-    createControls();
-    connectControls();
+    m_pageKinds.push_back(std::make_unique<GeneralPage>(*m_context, *m_settings));
+    m_pageKinds.push_back(std::make_unique<InterfacePage>(*m_context, *m_settings));
+    m_pageKinds.push_back(std::make_unique<AppsPage>(*m_context, *m_settings));
+    auto advanced = std::make_unique<AdvancedPage>(*m_context, *m_settings);
+    m_advancedPage = advanced.get();
+    m_pageKinds.push_back(std::move(advanced));
+    m_pageKinds.push_back(std::make_unique<AboutPage>(*m_context, *m_settings));
+    m_pageScroll = new QScrollArea(m_holder.get());
+    m_pageScroll->setObjectName(QStringLiteral("pageScroll"));
 
     m_window = std::make_unique<SettingsWindow>(windowWidth, windowHeight);
+    m_context->setWindow(m_window.get());
     m_window->setWindowTitle(L(kTitleKey));
     m_window->onCloseRequest = [this] {
-        commitPendingSlider();
+        m_settings->commitPendingSlider();
         if (onClose)
             onClose();
     };
@@ -88,7 +74,7 @@ SettingsWindowController::SettingsWindowController(SettingsHost &host, Environme
     QPointer<SettingsWindowController> self(this);
     m_languageObserver = NotificationCenter::defaultCenter().addObserver(L10n::kLanguageDidChangeNotification, [self] {
         if (self)
-            self->languageDidChange();
+            self->rebuildInterface();
     });
 }
 
@@ -98,116 +84,12 @@ SettingsWindowController::~SettingsWindowController()
         NotificationCenter::defaultCenter().removeObserver(*m_languageObserver);
     if (m_watchedLauncher)
         m_watchedLauncher->removeEventFilter(this);
-    m_sliderRest.reset();
     // The controls belong to the holder or to a page of the window; the
     // window goes first, then the holder with whatever it still holds.
     collectControls();
+    m_context->setWindow(nullptr);
     m_window.reset();
     m_holder.reset();
-}
-
-SettingsWindowController::Environment SettingsWindowController::Environment::system()
-{
-    Environment environment;
-#ifdef TESSELLON_VERSION
-    environment.version = QStringLiteral(TESSELLON_VERSION);
-#endif
-    return environment;
-}
-
-// ------------------------------------------------------------------ controls
-
-void SettingsWindowController::createControls()
-{
-    QWidget *holder = m_holder.get();
-    const auto popup = [holder](const char *name) {
-        auto *control = new PopupButton(holder);
-        control->setObjectName(QString::fromLatin1(name));
-        return control;
-    };
-    const auto slider = [holder](const char *name) {
-        auto *control = new SettingsSlider(holder);
-        control->setObjectName(QString::fromLatin1(name));
-        return control;
-    };
-    const auto toggle = [holder](const char *name) {
-        auto *control = new ToggleSwitch(holder);
-        control->setObjectName(QString::fromLatin1(name));
-        return control;
-    };
-    const auto label = [holder](const char *name, const QString &text) {
-        auto *control = new QLabel(text, holder);
-        control->setObjectName(QString::fromLatin1(name));
-        control->setTextFormat(Qt::PlainText);
-        return control;
-    };
-
-    m_columnsPopup = popup("columnsPopup");
-    m_rowsPopup = popup("rowsPopup");
-    m_modePopup = popup("modePopup");
-    m_hotKeyPopup = popup("hotKeyPopup");
-    m_cornerPopup = popup("cornerPopup");
-    m_pinchPopup = popup("pinchPopup");
-    m_languagePopup = popup("languagePopup");
-    m_dimSlider = slider("dimSlider");
-    m_marginSlider = slider("marginSlider");
-    m_marginValueLabel = label("marginValueLabel", QStringLiteral("16%"));
-    m_iconSlider = slider("iconSlider");
-    m_iconValueLabel = label("iconValueLabel", QStringLiteral("100%"));
-    m_animateButton = toggle("animateButton");
-    m_labelsButton = toggle("labelsButton");
-    m_hiddenButton = toggle("hiddenButton");
-    m_f4Button = toggle("f4Button");
-    m_eventTapButton = toggle("eventTapButton");
-    m_hideOnSystemButton = toggle("hideOnSystemButton");
-    m_adoptGridButton = toggle("adoptGridButton");
-    m_launchpadNamesButton = toggle("launchpadNamesButton");
-    m_pureUninstallButton = toggle("pureUninstallButton");
-    m_accessibilityButton = new SettingsButton(L(kGrantKey), holder);
-    m_accessibilityButton->setObjectName(QStringLiteral("accessibilityButton"));
-    m_inputStatusLabel = label("inputStatusLabel", QString());
-    m_sourcesTable = new QListWidget(holder);
-    m_sourcesTable->setObjectName(QStringLiteral("sourcesTable"));
-    m_statusLabel = label("statusLabel", QString());
-    m_emptySourcesLabel = label("emptySourcesLabel", L(kEmptySourcesKey));
-    m_emptySourcesLabel->setWordWrap(true);
-    m_pageScroll = new QScrollArea(holder);
-    m_pageScroll->setObjectName(QStringLiteral("pageScroll"));
-}
-
-void SettingsWindowController::connectControls()
-{
-    // activated(): the user's choice only, also of the item already chosen.
-    connect(m_languagePopup, &QComboBox::activated, this, &SettingsWindowController::changeLanguage);
-    connect(m_hotKeyPopup, &QComboBox::activated, this, &SettingsWindowController::changeHotKey);
-    connect(m_pinchPopup, &QComboBox::activated, this, &SettingsWindowController::changePinch);
-    connect(m_cornerPopup, &QComboBox::activated, this, &SettingsWindowController::changeCorner);
-    connect(m_columnsPopup, &QComboBox::activated, this, &SettingsWindowController::changeColumns);
-    connect(m_rowsPopup, &QComboBox::activated, this, &SettingsWindowController::changeRows);
-    connect(m_modePopup, &QComboBox::activated, this, &SettingsWindowController::changeMode);
-
-    // clicked(): a click or a key press, not setChecked().
-    const auto toggle = [this](ToggleSwitch *control, void (SettingsWindowController::*action)(bool)) {
-        connect(control, &QAbstractButton::clicked, this, [this, action](bool on) { (this->*action)(on); });
-    };
-    toggle(m_f4Button, &SettingsWindowController::toggleF4);
-    toggle(m_animateButton, &SettingsWindowController::toggleAnimate);
-    toggle(m_labelsButton, &SettingsWindowController::toggleLabels);
-    toggle(m_hiddenButton, &SettingsWindowController::toggleHidden);
-    toggle(m_launchpadNamesButton, &SettingsWindowController::toggleLaunchpadNames);
-    toggle(m_adoptGridButton, &SettingsWindowController::toggleAdoptGrid);
-    toggle(m_pureUninstallButton, &SettingsWindowController::togglePureUninstall);
-    toggle(m_eventTapButton, &SettingsWindowController::toggleEventTap);
-    toggle(m_hideOnSystemButton, &SettingsWindowController::toggleHideOnSystem);
-
-    // valueChanged() comes from the user only: refresh() blocks signals.
-    connect(m_marginSlider, &QAbstractSlider::valueChanged, this, [this] { changeSideInset(); });
-    connect(m_iconSlider, &QAbstractSlider::valueChanged, this, [this] { changeIconScale(); });
-    connect(m_dimSlider, &QAbstractSlider::valueChanged, this, [this] { changeDim(); });
-    for (SettingsSlider *slider : {m_marginSlider, m_iconSlider, m_dimSlider})
-        connect(slider, &QAbstractSlider::sliderReleased, this, [this, slider] { sliderRested(slider); });
-
-    connect(m_accessibilityButton, &QPushButton::clicked, this, [this] { requestAccessibility(); });
 }
 
 void SettingsWindowController::collectControls()
@@ -218,12 +100,10 @@ void SettingsWindowController::collectControls()
             shown->setParent(m_content);
         }
     }
-    const QList<QWidget *> controls{
-        m_columnsPopup, m_rowsPopup, m_modePopup, m_hotKeyPopup, m_cornerPopup, m_pinchPopup, m_languagePopup,
-        m_dimSlider, m_marginSlider, m_marginValueLabel, m_iconSlider, m_iconValueLabel, m_animateButton,
-        m_labelsButton, m_hiddenButton, m_f4Button, m_eventTapButton, m_hideOnSystemButton, m_adoptGridButton,
-        m_launchpadNamesButton, m_pureUninstallButton, m_accessibilityButton, m_inputStatusLabel, m_sourcesTable,
-        m_statusLabel, m_emptySourcesLabel, m_pageScroll};
+    QList<QWidget *> controls = m_settings->widgets();
+    for (const std::unique_ptr<SettingsPage> &page : m_pageKinds)
+        controls += page->controls();
+    controls << m_context->statusLabel() << m_pageScroll;
     for (QWidget *control : controls) {
         if (control && control->parent() != m_holder.get())
             control->setParent(m_holder.get());
@@ -242,7 +122,10 @@ QWidget *SettingsWindowController::buildContent()
     root->setPalette(palette);
     root->setAutoFillBackground(true);
 
-    auto *tabBar = new SettingsTabBar(tabItems(), root);
+    QList<std::pair<QString, QString>> tabs;
+    for (const std::unique_ptr<SettingsPage> &page : m_pageKinds)
+        tabs.append({page->tabSymbol(), L(page->tabCaption())});
+    auto *tabBar = new SettingsTabBar(tabs, root);
     tabBar->setObjectName(QStringLiteral("tabBar"));
     tabBar->setGeometry(0, 0, windowWidth, toolbarHeight);
     tabBar->setSelectedIndex(m_selectedTab);
@@ -258,82 +141,33 @@ QWidget *SettingsWindowController::buildContent()
     m_pageScroll->viewport()->setAutoFillBackground(false);
     m_pageScroll->show();
 
-    m_statusLabel->setWordWrap(true);
-    m_statusLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_statusLabel->setFont(SettingsStyle::font(11.5));
-    QPalette statusPalette = m_statusLabel->palette();
-    statusPalette.setColor(QPalette::WindowText, SettingsStyle::secondaryLabel());
-    m_statusLabel->setPalette(statusPalette);
-    setStatus(L(kTipKey));
-    auto *statusBar = new SettingsStatusBar(m_statusLabel, root);
+    QLabel *statusLabel = m_context->statusLabel();
+    statusLabel->setWordWrap(true);
+    statusLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    statusLabel->setFont(SettingsStyle::font(11.5));
+    SettingsStyle::setTextColor(statusLabel, SettingsStyle::secondaryLabel());
+    m_context->setStatus(L(kTipKey));
+    auto *statusBar = new SettingsStatusBar(statusLabel, root);
     statusBar->setGeometry(0, windowHeight - statusHeight, windowWidth, statusHeight);
 
     m_pages.clear();
-    const QList<QWidget *(SettingsWindowController::*)(int)> builders{
-        &SettingsWindowController::generalPage, &SettingsWindowController::interfacePage,
-        &SettingsWindowController::appsPage, &SettingsWindowController::advancedPage,
-        &SettingsWindowController::aboutPage};
-    for (int i = 0; i < builders.size(); ++i) {
-        QWidget *built = (this->*builders[i])(cardWidth);
+    for (int i = 0; i < int(m_pageKinds.size()); ++i) {
+        QWidget *built = m_pageKinds[i]->build(cardWidth);
         built->setObjectName(QStringLiteral("page%1").arg(i));
         built->setParent(root);
         built->hide();
         m_pages.append(built);
     }
     showPage(m_selectedTab);
-    m_sizingApplied = true;
     return root;
 }
 
 void SettingsWindowController::refresh()
 {
-    const Settings settings = m_host.settings();
     m_window->setWindowTitle(L(kTitleKey));
-    m_accessibilityButton->setText(L(kGrantKey));
-    m_emptySourcesLabel->setText(L(kEmptySourcesKey));
-
-    // Copying the settings in is no use of the controls: nothing may write.
-    const QList<QObject *> controls{
-        m_languagePopup, m_columnsPopup, m_rowsPopup, m_modePopup, m_hotKeyPopup, m_cornerPopup, m_pinchPopup,
-        m_dimSlider, m_marginSlider, m_iconSlider, m_animateButton, m_labelsButton, m_hiddenButton, m_f4Button,
-        m_eventTapButton, m_hideOnSystemButton, m_adoptGridButton, m_launchpadNamesButton, m_pureUninstallButton,
-        m_sourcesTable};
-    std::vector<std::unique_ptr<QSignalBlocker>> blockers;
-    blockers.reserve(controls.size());
-    for (QObject *control : controls)
-        blockers.push_back(std::make_unique<QSignalBlocker>(control));
-
-    m_languagePopup->setCurrentIndex(indexOf(AppLanguage::allCases(), settings.language));
-    m_columnsPopup->setCurrentIndex(std::max(0, settings.columns - 4));
-    m_rowsPopup->setCurrentIndex(std::max(0, settings.rows - 3));
-    m_modePopup->setCurrentIndex(indexOf(Settings::ViewMode::allCases(), settings.viewMode));
-    m_hotKeyPopup->setCurrentIndex(indexOf(Settings::HotKeyPreset::allCases(), settings.hotKey));
-    m_cornerPopup->setCurrentIndex(indexOf(Settings::HotCorner::allCases(), settings.hotCorner));
-    m_dimSlider->setDoubleValue(settings.dim);
-    m_marginSlider->setDoubleValue(settings.sideInset);
-    m_marginValueLabel->setText(percent(settings.sideInset));
-    m_iconSlider->setDoubleValue(settings.iconScale);
-    m_iconValueLabel->setText(percent(settings.iconScale));
-    m_animateButton->setChecked(settings.animate);
-    m_labelsButton->setChecked(settings.showLabels);
-    m_hiddenButton->setChecked(settings.showHidden);
-    m_f4Button->setChecked(settings.enableF4Shortcut);
-    m_eventTapButton->setChecked(settings.useEventTap);
-    m_hideOnSystemButton->setChecked(settings.hideOnSystemEvents);
-    m_adoptGridButton->setChecked(settings.adoptImportGrid);
-    m_launchpadNamesButton->setChecked(settings.useLaunchpadNames);
-    m_pureUninstallButton->setChecked(settings.pureUninstall);
-    m_pinchPopup->setCurrentIndex(indexOf(PinchGesture::allCases(), settings.pinchGesture));
-    blockers.clear();
-
-    refreshInputStatus();
-    m_emptySourcesLabel->setVisible(m_host.customSources().isEmpty());
-    reloadSources();
-}
-
-void SettingsWindowController::languageDidChange()
-{
-    rebuildInterface();
+    m_settings->refresh(m_context->host().settings());
+    for (const std::unique_ptr<SettingsPage> &page : m_pageKinds)
+        page->refresh();
 }
 
 void SettingsWindowController::rebuildInterface()
@@ -357,7 +191,7 @@ void SettingsWindowController::rebuildInterface()
     m_window->move(topLeft);
     m_window->setWindowTitle(L(kTitleKey));
     refresh();
-    setStatus(L(kLanguageSetKey, L10n::current().displayName()));
+    m_context->setStatus(L(kLanguageSetKey, L10n::current().displayName()));
     placeFocus(focused);
 }
 
@@ -383,7 +217,7 @@ void SettingsWindowController::showWindow()
     // Stacked above the launcher: transient for its window, so a window
     // manager keeps it on top of that full-screen window, and on top of
     // ordinary windows by its level.
-    if (QWidget *launcher = m_host.launcherWindow()) {
+    if (QWidget *launcher = m_context->host().launcherWindow()) {
         launcher->winId();
         m_window->winId();
         if (QWindow *handle = m_window->windowHandle())
@@ -422,9 +256,18 @@ bool SettingsWindowController::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+void SettingsWindowController::showHotKeyNoticeOnce()
+{
+    if (!m_context->hotKeyNoticeDue())
+        return;
+    m_context->dismissHotKeyNotice();
+    if (m_context->host().hotKeyHeldElsewhere())
+        m_context->setStatus(hotKeyTakenText(m_context->host().settings().hotKey));
+}
+
 void SettingsWindowController::close()
 {
-    commitPendingSlider();
+    m_settings->commitPendingSlider();
     m_window->hide();
     if (onClose)
         onClose();
@@ -453,7 +296,7 @@ QString SettingsWindowController::windowLine() const
 
 QString SettingsWindowController::statusText() const
 {
-    return m_statusText;
+    return m_context->statusText();
 }
 
 void SettingsWindowController::showPage(int index)
@@ -487,11 +330,5 @@ void SettingsWindowController::selectTabForAutomation(int index)
 
 void SettingsWindowController::refreshInputStatus()
 {
-    const std::optional<QString> status = m_host.inputStatus();
-    QString text = status ? *status : L(kNotRunningKey);
-    // The host's text also ends a sentence; standing alone it starts as one.
-    if (!text.isEmpty())
-        text[0] = text.at(0).toUpper();
-    m_inputStatusLabel->setText(text);
-    m_inputStatusLabel->setToolTip(text);
+    m_advancedPage->refreshInputStatus();
 }

@@ -119,7 +119,8 @@ LauncherSession &AppDelegate::session()
 IconProvider &AppDelegate::icons()
 {
     if (!m_icons)
-        m_icons = std::make_unique<IconProvider>();
+        m_icons = std::make_unique<IconProvider>(IconProvider::Loader(&IconProvider::loadBundleIcon),
+                                                 std::make_shared<IconDiskCache>(IconDiskCache::defaultDirectory()));
     return *m_icons;
 }
 
@@ -418,7 +419,9 @@ void AppDelegate::setupInputMonitor()
 InputTriggerPolicy::Configuration AppDelegate::inputConfiguration() const
 {
     const Settings settings = m_session ? m_session->settings() : Settings();
-    return InputTriggerPolicy::Configuration::fromSettings(settings, InputEventMonitor::systemGesturePreference());
+    // The store the delegate was given, like every other setting it reads.
+    return InputTriggerPolicy::Configuration::fromSettings(settings,
+                                                           InputEventMonitor::systemGesturePreference(userDefaults()));
 }
 
 void AppDelegate::handleTrigger(InputTriggerAction action)
@@ -451,6 +454,7 @@ void AppDelegate::registerHotKey()
     m_hotKeyHeldElsewhere = !registered;
     if (!registered)
         Log::write("[hotkey] preset=%@ taken=1", preset.rawValue());
+    updateStatusToolTip();
 }
 
 void AppDelegate::fireCarbonHotKey(Settings::HotKeyPreset preset)

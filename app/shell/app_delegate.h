@@ -163,6 +163,8 @@ private:
     bool systemTrayAvailable() const;
     void installTrayIcon();
     void rebuildStatusMenu();
+    QString statusToolTipText();
+    void updateStatusToolTip();
     void scheduleAutomationHooks();
     AutomationHooks::Host automationHost();
 

@@ -99,6 +99,19 @@ bool AppDelegate::systemTrayAvailable() const
                                           : QSystemTrayIcon::isSystemTrayAvailable();
 }
 
+QString AppDelegate::statusToolTipText()
+{
+    const Settings::HotKeyPreset hotKey = session().settings().hotKey;
+    return m_hotKeyHeldElsewhere ? StatusMenu::toolTipForHeldKey(hotKey) : StatusMenu::toolTip(hotKey);
+}
+
+void AppDelegate::updateStatusToolTip()
+{
+    m_statusToolTip = statusToolTipText();
+    if (m_trayIcon)
+        m_trayIcon->setToolTip(m_statusToolTip);
+}
+
 void AppDelegate::installTrayIcon()
 {
     m_trayIcon = std::make_unique<QSystemTrayIcon>(gridIcon());
@@ -132,7 +145,7 @@ void AppDelegate::rebuildStatusMenu()
     actions.quit = command(&AppDelegate::quit);
 
     std::unique_ptr<QMenu> menu = StatusMenu::build(actions);
-    m_statusToolTip = StatusMenu::toolTip(session().settings().hotKey);
+    m_statusToolTip = statusToolTipText();
     if (m_trayIcon) {
         m_trayIcon->setToolTip(m_statusToolTip);
         m_trayIcon->setContextMenu(menu.get());

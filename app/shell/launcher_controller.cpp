@@ -4,6 +4,7 @@
 #include "window_decorator.h"
 
 #include <QGuiApplication>
+#include <QPixmapCache>
 #include <QScreen>
 
 #include <cmath>
@@ -132,6 +133,11 @@ void LauncherController::hide()
         if (self->m_window)
             self->m_window->hide();
         self->m_hiding = false;
+        // Qt's pixmap cache (the style's drawn frames) checks itself on a
+        // timer every 30 s for as long as it holds anything: a hidden,
+        // idle launcher would wake for it. The few pixmaps are drawn again
+        // at the next show.
+        QPixmapCache::clear();
     };
     if (!m_content) {
         completion();

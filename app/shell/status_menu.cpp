@@ -26,6 +26,12 @@ QString StatusMenu::toolTip(Settings::HotKeyPreset hotKey)
     return KeyWords::forDisplay(L(QStringLiteral("Tessellon · %@ 唤起启动台"), hotKey.label()));
 }
 
+QString StatusMenu::toolTipForHeldKey(Settings::HotKeyPreset hotKey)
+{
+    return QStringLiteral("Tessellon · ")
+        + L(QStringLiteral("全局快捷键 %@ 已被其他程序占用，未能设置"), KeyWords::forDisplay(hotKey.label()));
+}
+
 std::unique_ptr<QMenu> StatusMenu::build(const Actions &actions)
 {
     auto menu = std::make_unique<QMenu>();

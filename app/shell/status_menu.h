@@ -27,6 +27,9 @@ public:
 
     // The item's tooltip, naming the hot key (or its off text).
     static QString toolTip(Settings::HotKeyPreset hotKey);
+    // The tooltip when another program holds the hot key: the key opens
+    // nothing, so the tooltip says so instead of naming it as the way in.
+    static QString toolTipForHeldKey(Settings::HotKeyPreset hotKey);
 
     // Show launcher, Settings…, separator, import, rescan, separator, About,
     // Quit. The caller owns the menu.

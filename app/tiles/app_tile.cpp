@@ -1,10 +1,13 @@
 #include "tiles/app_tile.h"
 
+#include "tiles/painted_bounds.h"
+
 #include <QCache>
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHash>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QWindow>
@@ -42,6 +45,8 @@ constexpr double kBadgeShadowDy = -1;
 constexpr double kBadgeShadowAlpha = 0.38;
 // Room around a label or a disc for its blurred shadow.
 constexpr double kShadowPad = 6;
+// Rows of a transformed tile drawn at once (see AppTile::paintEvent).
+constexpr int kLayerBandRows = 64;
 // No raster for a label or a shadow grows beyond this many pixels a side.
 constexpr int kMaximumRasterSide = 8192;
 
@@ -203,13 +208,18 @@ const QImage &placeholderPlate(const QSizeF &size, double radius, double scale)
     return *plates.insert(key, image);
 }
 
+// Rasters kept for all tiles, by count: a few pages' worth (the grid keeps
+// the icons of the pages next to the current one decoded, 35 tiles a page),
+// so that memory follows what is shown, not how many applications there are.
+constexpr int kSharedRasters = 160;
+
 // Icons as rasterized for any tile, by source image, pixel side and scale
 // (main thread only): a rebuild makes new tiles for the same icons, and
 // smooth scaling is most of their first paint.
 using RasterKey = QPair<qint64, QPair<int, int>>;
 QCache<RasterKey, QImage> &sharedIconRasters()
 {
-    static QCache<RasterKey, QImage> cache(24 * 1024); // cost in KiB
+    static QCache<RasterKey, QImage> cache(kSharedRasters); // cost 1 per raster
     return cache;
 }
 
@@ -227,7 +237,7 @@ RasterKey rasterKey(const QImage &image, int pixels, double scale)
 // the same titles, and blurring is the costly part of a first paint.
 QImage labelImage(const QString &title, const QRectF &textRect, double scale, bool dimmed)
 {
-    static QCache<QString, QImage> cache(32 * 1024); // cost in KiB
+    static QCache<QString, QImage> cache(kSharedRasters); // cost 1 per label
     const QFont font = AppTile::labelFont();
     const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
                             .arg(textRect.x())
@@ -276,7 +286,7 @@ QImage labelImage(const QString &title, const QRectF &textRect, double scale, bo
         glyphs.setPen(white(dimmed ? 0.8 : 0.98));
         glyphs.drawText(textRect.translated(shift), flags, text);
     }
-    cache.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
+    cache.insert(key, new QImage(image));
     return image;
 }
 
@@ -370,10 +380,39 @@ void AppTile::setLayerTransform(const QTransform &transform)
 {
     if (transform == m_layerTransform)
         return;
+    // Only where the drawn picture was and will be: the rest of the cell is
+    // empty, and everything under a repainted part (the backdrop) is
+    // painted again with it.
+    const QRect before = layerPaintRect();
     m_layerTransform = transform;
     if (transform.isIdentity())
         m_composite = QImage(); // back to direct drawing: free the image
-    update();
+    const QRect after = layerPaintRect();
+    if (before.isEmpty() || after.isEmpty())
+        update();
+    else
+        update(QRegion(before) + QRegion(after));
+}
+
+QTransform AppTile::layerPaintTransform() const
+{
+    // As paintEvent sets up its painter.
+    const QPointF center = bounds().center();
+    QTransform transform;
+    transform.translate(m_paintOffset.x(), m_paintOffset.y());
+    transform.translate(center.x(), center.y());
+    transform = m_layerTransform * transform;
+    transform.translate(-center.x(), -center.y());
+    return transform;
+}
+
+QRect AppTile::layerPaintRect() const
+{
+    if (m_layerTransform.isIdentity() || m_composite.isNull())
+        return {};
+    const QRectF drawn(m_compositeOrigin, m_composite.deviceIndependentSize());
+    // A pixel more for the filtering's edge and the rounding.
+    return layerPaintTransform().mapRect(drawn).toAlignedRect().adjusted(-1, -1, 1, 1).intersected(rect());
 }
 
 double AppTile::renderScale() const
@@ -440,26 +479,37 @@ QImage AppTile::rasterized(const QImage &image, double side)
     result.setDevicePixelRatio(scale);
     if (own) {
         m_rasterizedIcons.insert(pixels, result);
-        sharedIconRasters().insert(rasterKey(image, pixels, scale), new QImage(result),
-                                   std::max<qsizetype>(1, result.sizeInBytes() / 1024));
+        sharedIconRasters().insert(rasterKey(image, pixels, scale), new QImage(result));
     }
     return result;
 }
 
-void AppTile::paintEvent(QPaintEvent *)
+void AppTile::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     if (!painter.isActive())
         return;
-    painter.translate(m_paintOffset);
     if (m_layerTransform.isIdentity()) {
+        painter.translate(m_paintOffset);
         drawContents(painter);
     } else {
-        const QPointF center = bounds().center();
-        painter.translate(center);
-        painter.setTransform(m_layerTransform, true);
-        painter.translate(-center);
-        drawComposite(painter);
+        // Qt's raster engine hands a draw of more than about a hundred rows
+        // to its thread pool and waits for it; for a tile, waking the threads
+        // costs more than the drawing, on every frame of a wobble. Drawn in
+        // bands of fewer rows it stays on this thread, with the same pixels:
+        // only the clip cuts the bands, the picture is sampled as a whole.
+        QRect area = event->rect();
+        if (const QRect drawn = layerPaintRect(); !drawn.isEmpty())
+            area &= drawn;
+        for (int top = area.top(); top <= area.bottom(); top += kLayerBandRows) {
+            painter.save();
+            painter.setClipRect(
+                QRect(area.left(), top, area.width(), std::min(kLayerBandRows, area.bottom() + 1 - top)),
+                Qt::IntersectClip);
+            painter.setTransform(layerPaintTransform(), true);
+            drawComposite(painter);
+            painter.restore();
+        }
     }
     painter.end();
     m_painted = true;
@@ -473,20 +523,33 @@ void AppTile::drawComposite(QPainter &painter)
     const double scale = renderScale();
     if (m_composite.isNull() || m_composite.devicePixelRatio() != scale) {
         const QSizeF logical = m_size + QSizeF(2 * paintMargin, 2 * paintMargin);
-        m_composite = QImage(rasterSize(logical, scale), QImage::Format_ARGB32_Premultiplied);
-        if (m_composite.isNull()) {
+        QImage whole(rasterSize(logical, scale), QImage::Format_ARGB32_Premultiplied);
+        if (whole.isNull()) {
             drawContents(painter); // out of memory: draw directly
             return;
         }
+        whole.setDevicePixelRatio(scale);
+        whole.fill(Qt::transparent);
+        {
+            QPainter content(&whole);
+            content.translate(paintMargin, paintMargin);
+            drawContents(content);
+        }
+        // Most of a cell is empty around the icon and the name: only the
+        // painted part is kept, with a pixel of transparent border so that
+        // the filtered edges come out as they do from the whole cell. Each
+        // frame of a wobble filters this part alone.
+        QRect painted = PaintedBounds::of(whole, whole.rect());
+        if (painted.isEmpty())
+            painted = QRect(0, 0, 1, 1);
+        painted = painted.adjusted(-1, -1, 1, 1).intersected(whole.rect());
+        m_composite = whole.copy(painted);
         m_composite.setDevicePixelRatio(scale);
-        m_composite.fill(Qt::transparent);
-        QPainter content(&m_composite);
-        content.translate(paintMargin, paintMargin);
-        drawContents(content);
+        m_compositeOrigin = QPointF(painted.topLeft()) / scale - QPointF(paintMargin, paintMargin);
     }
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QPointF(-paintMargin, -paintMargin), m_composite);
+    painter.drawImage(m_compositeOrigin, m_composite);
     painter.restore();
 }
 

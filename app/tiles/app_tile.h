@@ -196,6 +196,11 @@ private:
     // The content changed: the transformed-drawing image is stale.
     void contentChanged() { m_composite = QImage(); }
     void drawComposite(QPainter &painter);
+    // Bounds coordinates to widget coordinates under the layer transform.
+    QTransform layerPaintTransform() const;
+    // What the transformed picture covers in the widget; empty when not known
+    // (no picture yet, no transform).
+    QRect layerPaintRect() const;
     void drawMergePreview(QPainter &painter, const QRectF &rect, const QImage &incoming);
     void drawDeleteBadge(QPainter &painter, const EditModeBadge &badge);
     void drawLabel(QPainter &painter, const QRectF &labelRect, double scale);
@@ -210,7 +215,10 @@ private:
     double m_slide = 0;
     QTransform m_layerTransform;
     LabelRaster m_label;
-    QImage m_composite; // the whole tile with paintMargin around it, device pixel ratio = scale
+    // The painted part of the whole tile (with paintMargin around it), device
+    // pixel ratio = scale, and its top-left corner in bounds coordinates.
+    QImage m_composite;
+    QPointF m_compositeOrigin;
     bool m_painted = false;
     bool m_paintedImage = false;
 };

@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QThreadPool>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -130,8 +132,8 @@ IconProvider::IconProvider()
 {
 }
 
-IconProvider::IconProvider(Loader loader)
-    : m_loader(std::move(loader)), m_queue(std::make_unique<QThreadPool>())
+IconProvider::IconProvider(Loader loader, std::shared_ptr<IconDiskCache> diskCache)
+    : m_loader(std::move(loader)), m_diskCache(std::move(diskCache)), m_queue(std::make_unique<QThreadPool>())
 {
     // One worker: loads run one at a time, in request order.
     m_queue->setMaxThreadCount(1);
@@ -163,12 +165,12 @@ std::optional<QImage> IconProvider::icon(const AppItem &app)
 
     m_pending.insert(k, Pending{QStringList{id}});
     const Loader loader = m_loader;
+    const std::shared_ptr<IconDiskCache> diskCache = m_diskCache;
     const int side = m_pixelSide;
     // The destructor waits for the running load, so `this` outlives the job;
     // a delivery still queued when the provider dies is dropped with it.
-    m_queue->start([this, loader, k, side] {
-        QImage image = loader ? loader(k) : QImage();
-        image = fitted(image.isNull() ? genericAppIcon() : std::move(image), side);
+    m_queue->start([this, loader, diskCache, k, side] {
+        const QImage image = read(loader, diskCache.get(), k, side);
         QMetaObject::invokeMethod(this, [this, k, image] { deliver(k, image); }, Qt::QueuedConnection);
     });
     return std::nullopt;
@@ -208,6 +210,12 @@ void IconProvider::deliver(const QString &k, const QImage &image)
     if (!m_cache.contains(k))
         m_cache.insert(k, new QImage(image));
 
+    // The last load of a burst: the decoders' large buffers (a 512 px icon
+    // takes a megabyte while it is read) were freed on the worker thread,
+    // whose malloc arena keeps them unless asked to give them back.
+    if (m_pending.isEmpty())
+        malloc_trim(0);
+
     const QPointer<IconProvider> self(this);
     for (const QString &id : std::as_const(waiting)) {
         if (!self)
@@ -216,10 +224,39 @@ void IconProvider::deliver(const QString &k, const QImage &image)
     }
 }
 
+QImage IconProvider::read(const Loader &loader, IconDiskCache *diskCache, const QString &path, int side)
+{
+    if (diskCache) {
+        if (std::optional<QImage> stored = diskCache->read(path, side))
+            return *stored;
+    }
+    // Stamped before the read: a file changing meanwhile leaves an entry
+    // that no longer matches.
+    const QList<IconDiskCache::Stamp> sources =
+        diskCache ? IconDiskCache::stamps(iconSourceFiles(path)) : QList<IconDiskCache::Stamp>();
+    QImage image = loader ? loader(path) : QImage();
+    // A bundle without an icon of its own is not stored: the generic icon is
+    // drawn in no time, and the bundle may gain one.
+    if (image.isNull())
+        return fitted(genericAppIcon(), side);
+    image = fitted(std::move(image), side);
+    if (diskCache)
+        diskCache->write(path, side, image, sources);
+    return image;
+}
+
 QImage IconProvider::readNow(const QString &path) const
 {
-    QImage image = m_loader ? m_loader(path) : QImage();
-    return fitted(image.isNull() ? genericAppIcon() : std::move(image), m_pixelSide);
+    return read(m_loader, m_diskCache.get(), path, m_pixelSide);
+}
+
+void IconProvider::retainOnly(const QSet<QString> &keep)
+{
+    const QList<QString> keys = m_cache.keys();
+    for (const QString &k : keys) {
+        if (!keep.contains(k))
+            m_cache.remove(k);
+    }
 }
 
 void IconProvider::setPixelSide(int side)
@@ -291,7 +328,11 @@ QImage IconProvider::folderPreview(const QStringList &ids, double side, double s
     return mosaic;
 }
 
-QImage IconProvider::loadBundleIcon(const QString &bundlePath)
+namespace {
+
+// The icon file the bundle's Info.plist names, inside its Resources; empty
+// when there is none. `logBadName` says a name that leaves Resources.
+QString bundleIconFile(const QString &bundlePath, bool logBadName)
 {
     const QString contents = bundlePath + QStringLiteral("/Contents");
     const std::optional<QVariant> info = PropertyList::parseFile(contents + QStringLiteral("/Info.plist"));
@@ -302,10 +343,27 @@ QImage IconProvider::loadBundleIcon(const QString &bundlePath)
         return {};
     // The name is the bundle's word: it may only point inside Resources.
     if (named.split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
-        Log::write("[icons] bad icon name path=%@ name=%@", bundlePath, named);
+        if (logBadName)
+            Log::write("[icons] bad icon name path=%@ name=%@", bundlePath, named);
         return {};
     }
-    const QString file = iconFileIn(contents + QStringLiteral("/Resources"), named);
+    return iconFileIn(contents + QStringLiteral("/Resources"), named);
+}
+
+} // namespace
+
+QStringList IconProvider::iconSourceFiles(const QString &bundlePath)
+{
+    QStringList files{bundlePath + QStringLiteral("/Contents/Info.plist")};
+    const QString icon = bundleIconFile(bundlePath, false);
+    if (!icon.isEmpty())
+        files.append(icon);
+    return files;
+}
+
+QImage IconProvider::loadBundleIcon(const QString &bundlePath)
+{
+    const QString file = bundleIconFile(bundlePath, true);
     if (file.isEmpty())
         return {};
 

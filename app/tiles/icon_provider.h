@@ -1,11 +1,13 @@
 #pragma once
 
 #include "model/app_item.h"
+#include "tiles/icon_disk_cache.h"
 
 #include <QCache>
 #include <QHash>
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -36,8 +38,11 @@ public:
     // collection stays bounded.
     static constexpr int maximumCachedIcons = 512;
 
+    // Bundles' own icons, with no disk cache.
     IconProvider();
-    explicit IconProvider(Loader loader);
+    // Icons stored at the size drawn in `diskCache` (when given) and read
+    // back from it while their bundles are unchanged.
+    explicit IconProvider(Loader loader, std::shared_ptr<IconDiskCache> diskCache = nullptr);
     ~IconProvider() override;
 
     IconProvider(const IconProvider &) = delete;
@@ -65,11 +70,22 @@ public:
     // Number of bundle paths whose load is queued or running.
     int pendingCount() const;
 
+    // Drops the decoded icons of every bundle path not in `keep` (loads on
+    // their way are kept): the grid keeps the pages near the one shown, and
+    // the others come back from the disk cache when they are shown again.
+    void retainOnly(const QSet<QString> &keep);
+    // Bundle paths whose icon is decoded in memory now.
+    QStringList cachedPaths() const { return m_cache.keys(); }
+    IconDiskCache *diskCache() const { return m_diskCache.get(); }
+
     // A square mosaic, three by three, of the first nine applications' icons,
     // side points across (pixels = side x scale; the image's device pixel
     // ratio is scale). Icons not cached yet are read here, once, and cached.
     QImage folderPreview(const QStringList &ids, double side, double scale = 1.0);
 
+    // The files an icon of the bundle is read from: its Info.plist and the
+    // icon file it names (when there is one). Thread-safe.
+    static QStringList iconSourceFiles(const QString &bundlePath);
     // The bundle's own icon: Contents/Info.plist CFBundleIconFile (".icns"
     // added when it names no extension) in Contents/Resources, decoded and
     // scaled to iconPixelSide. A null image when there is none or it cannot
@@ -90,12 +106,16 @@ private:
     };
 
     static QString key(const AppItem &app) { return app.path; }
+    // The icon at `side` pixels: from the disk cache when it holds the
+    // bundle unchanged, else read from the bundle (and stored there).
+    static QImage read(const Loader &loader, IconDiskCache *diskCache, const QString &path, int side);
     QImage readNow(const QString &path) const;
     void deliver(const QString &key, const QImage &image);
 
     static QImage fitted(QImage image, int side);
 
     Loader m_loader;
+    std::shared_ptr<IconDiskCache> m_diskCache;
     int m_pixelSide = iconPixelSide;
     QCache<QString, QImage> m_cache{maximumCachedIcons}; // cost 1 per icon
     QHash<QString, Pending> m_pending;

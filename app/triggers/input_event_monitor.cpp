@@ -37,11 +37,6 @@ InputEventMonitor::~InputEventMonitor()
     teardownTaps();
 }
 
-SystemGesturePreference InputEventMonitor::systemGesturePreference()
-{
-    return systemGesturePreference(UserDefaults::standard());
-}
-
 SystemGesturePreference InputEventMonitor::systemGesturePreference(const UserDefaults &defaults)
 {
     static const char *const keys[] = {"TrackpadThreeFingerPinchGesture", "TrackpadFourFingerPinchGesture",

@@ -47,9 +47,9 @@ public:
     static constexpr quint64 gestureMask = 0x1E0180000; // gesture begin/end, gesture, magnify, swipe, smart magnify
     static constexpr double permissionPollInterval = 1.0;
 
-    // The system's own trackpad pinch settings ("com.apple.AppleMultitouchTrackpad").
-    static SystemGesturePreference systemGesturePreference();
-    // From `defaults`: the domain's stored values first, then the per-key lookup.
+    // The system's own trackpad pinch settings ("com.apple.AppleMultitouchTrackpad")
+    // as `defaults` hold them: the domain's stored values first, then the
+    // per-key lookup.
     static SystemGesturePreference systemGesturePreference(const UserDefaults &defaults);
 
     void configure(const InputTriggerPolicy::Configuration &configuration);

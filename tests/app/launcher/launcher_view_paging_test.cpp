@@ -7,6 +7,8 @@
 #include "tiles/page_dots_view.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -19,6 +21,19 @@
 using session_test::SessionTest;
 
 namespace {
+
+// Runs the main thread's events until `done` holds (icons arrive from a
+// worker thread); the bound only stops a broken build from hanging.
+bool waitUntil(const std::function<bool()> &done)
+{
+    QDeadlineTimer deadline(20000);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
 
 // A launcher of 30 applications on a 4 x 3 grid: three pages of 12, 12 and 6.
 class LauncherViewPagingTest : public SessionTest
@@ -163,6 +178,56 @@ TEST_F(LauncherViewPagingTest, LockPageRefusesEveryPagingInput)
     mouse(QEvent::MouseButtonRelease, {300, 700});
     EXPECT_EQ(v.currentPage(), 1);
     EXPECT_FALSE(v.acceptsPointerPaging());
+}
+
+// --- Decoded icons
+
+// Every page seen once: the icons of the page shown and its neighbours stay
+// decoded, the others are dropped (and come back when their page does).
+TEST_F(LauncherViewPagingTest, KeepsTheIconsOfThePagesNearTheCurrentOne)
+{
+    for (int i = 30; i < 48; ++i)
+        makeApp(QStringLiteral("App%1").arg(i, 2, 10, QLatin1Char('0')));
+    LauncherView &v = build({"--no-animation"});
+    ASSERT_EQ(v.pageCount(), 4);
+    // Sorted names, one string: a difference reads at a glance.
+    const auto names = [](const QSet<QString> &paths) {
+        QStringList list;
+        for (const QString &path : paths)
+            list.append(QFileInfo(path).completeBaseName());
+        list.sort();
+        return list.join(' ').toStdString();
+    };
+    const auto page = [&](int index) {
+        QSet<QString> paths;
+        const QList<QList<LayoutEntry>> pages = session->displayPages();
+        for (const LayoutEntry &entry : pages.at(index))
+            paths.insert(session->appFor(entry)->path);
+        return paths;
+    };
+    const auto cached = [&] {
+        const QStringList list = icons.cachedPaths();
+        return QSet<QString>(list.begin(), list.end());
+    };
+    // One page at a time, as the arrow keys turn them.
+    const auto showPage = [&](int index) {
+        v.goToPage(index);
+        v.finishPaging();
+        ASSERT_EQ(v.currentPage(), index);
+        ASSERT_TRUE(waitUntil([&] { return icons.pendingCount() == 0; }));
+    };
+    for (int index = 0; index < 4; ++index)
+        showPage(index);
+    EXPECT_EQ(names(cached()), names(page(2) + page(3)));
+    showPage(2);
+    EXPECT_EQ(names(cached()), names(page(1) + page(2) + page(3)));
+    showPage(1);
+    EXPECT_EQ(names(cached()), names(page(0) + page(1) + page(2)));
+    showPage(0);
+    EXPECT_EQ(names(cached()), names(page(0) + page(1)));
+    // The tiles shown have their icons.
+    for (const AppTile *tile : v.tiles())
+        EXPECT_TRUE(tile->icon().has_value()) << tile->title().toStdString();
 }
 
 // --- Side buttons

@@ -401,6 +401,19 @@ TEST_F(AppDelegateTest, ASettingsChangeReconfiguresTheInputMonitor)
     EXPECT_EQ(events.liveTaps.size(), 2u);      // and the old taps released
 }
 
+TEST_F(AppDelegateTest, TheSystemPinchPreferenceIsReadFromTheDelegatesOwnStore)
+{
+    // The store the delegate was given, not the process's own: a test (or a
+    // second delegate) must never see the user's real trackpad settings.
+    defaults.setPersistentDomain(QStringLiteral("com.apple.AppleMultitouchTrackpad"),
+                                 {{QStringLiteral("TrackpadFourFingerPinchGesture"), 2}});
+    start();
+    EXPECT_EQ(delegate().inputMonitor().configuration().systemGesture, SystemGesturePreference(4, true));
+    delegate().session().updateSettings([](Settings &settings) { settings.enableF4Shortcut = false; }, false);
+    EXPECT_EQ(delegate().inputMonitor().configuration().systemGesture, SystemGesturePreference(4, true))
+        << "and again at every reconfiguration";
+}
+
 TEST_F(AppDelegateTest, TheHotCornerShowsAHiddenLauncherAtTheThirdPoll)
 {
     defaults.setString(QStringLiteral("Tessellon.hotCorner"), QStringLiteral("topLeft"));
@@ -704,6 +717,26 @@ TEST_F(AppDelegateTest, AHotKeyHeldElsewhereAtStartIsLoggedAndShownOnceInTheSett
     EXPECT_EQ(settings.statusText(),
               QStringLiteral("The global shortcut Alt+Space is used by another program and was not set"));
     EXPECT_EQ(linesStartingWith(QStringLiteral("[hotkey] preset=optionSpace taken=1")), 2);
+}
+
+// The tray's tooltip names the hot key as the way in only while the key is
+// really held: a key that another program has opens nothing.
+TEST_F(AppDelegateTest, TheTrayTooltipNamesTheHotKeyOnlyWhileItIsHeld)
+{
+    trayAvailable = true;
+    keys.takenByOthers.append({49, 2048}); // Alt+Space, the default preset
+    start({QStringLiteral("--language"), QStringLiteral("en")});
+    ASSERT_TRUE(delegate().hasTrayIcon());
+    QSystemTrayIcon *tray = delegate().trayIcon();
+    EXPECT_EQ(tray->toolTip(),
+              QStringLiteral("Tessellon · The global shortcut Alt+Space is used by another program and was not set"));
+
+    SettingsWindowController &settings = delegate().settingsWindow();
+    auto *hotKey = settings.window()->findChild<PopupButton *>(QStringLiteral("hotKeyPopup"));
+    ASSERT_NE(hotKey, nullptr);
+    hotKey->setCurrentIndex(3);
+    emit hotKey->activated(3); // Ctrl+Space, free
+    EXPECT_EQ(tray->toolTip(), QStringLiteral("Tessellon · Ctrl+Space opens Launchpad"));
 }
 
 // --- Dock menu ----------------------------------------------------------------------------

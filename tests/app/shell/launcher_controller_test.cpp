@@ -11,6 +11,9 @@
 #include <QPainter>
 #include <QRegularExpression>
 
+#include <QPixmap>
+#include <QPixmapCache>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -266,6 +269,25 @@ TEST_F(LauncherControllerTest, HideTwiceRunsOneAnimationAndOrdersOutOnce)
     stand->completions.first()();
     EXPECT_FALSE(controller->isVisible());
     EXPECT_FALSE(controller->isHiding());
+}
+
+// Qt's pixmap cache wakes the process every 30 s for as long as it holds
+// anything: a hidden launcher leaves it empty.
+TEST_F(LauncherControllerTest, HiddenLauncherLeavesQtsPixmapCacheEmpty)
+{
+    const auto controller = make();
+    controller->show();
+    QPixmap drawn(8, 8);
+    drawn.fill(Qt::red);
+    const QPixmapCache::Key key = QPixmapCache::insert(drawn);
+    drawn = QPixmap(); // only the cache holds it, as the style's frames
+    controller->hide();
+    QPixmap found;
+    EXPECT_TRUE(QPixmapCache::find(key, &found)) << "kept while the window is up";
+    ASSERT_EQ(stand->completions.size(), 1);
+    stand->completions.first()();
+    EXPECT_FALSE(controller->isVisible());
+    EXPECT_FALSE(QPixmapCache::find(key, &found));
 }
 
 TEST_F(LauncherControllerTest, HideOfAHiddenLauncherDoesNothing)
