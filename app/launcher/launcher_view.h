@@ -37,7 +37,6 @@
 
 class AppTile;
 class ContextMenuActions;
-class ContextMenuBuilder;
 class FileManager;
 class FolderOverlay;
 class IconProvider;
@@ -49,7 +48,6 @@ class QDialog;
 class QDrag;
 class QLabel;
 class QLineEdit;
-class QMessageBox;
 class QPushButton;
 class QScrollArea;
 class QTimer;
@@ -276,13 +274,9 @@ public:
     FolderOverlay *folderOverlay() const;
     FolderHost &folderHost();
     ContextMenuActions &contextMenuActions();
-    // The action of every context-menu item (called by ContextMenuBuilder).
-    Q_INVOKABLE void handleContextAction(QAction *item);
     void performContextAction(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs);
     void promptRename(const QString &title, const QString &current,
                       const std::function<void(const QString &name)> &apply);
-    void dismissCoverForModal();
-    void restoreCoverAfterModal();
     // Runs a modal dialog and returns its result; the owner sets the alert
     // runner with its watchdog. Plain exec() when unset.
     std::function<int(QDialog &dialog)> runModal;
@@ -319,8 +313,6 @@ private:
     LauncherSession &m_session;
     IconProvider &m_icons;
     const LaunchOptions m_options;
-    std::shared_ptr<ContextMenuBuilder> m_menuBuilder; // created on first use
-    QPointer<QMessageBox> m_uninstallAlert;
     UninstallRequests *m_uninstallRequests = nullptr;
 
     // --- Fixed subviews, back to front (children of the view) ------------------------

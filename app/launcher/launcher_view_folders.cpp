@@ -74,13 +74,8 @@ struct LauncherView::FolderParts final : FolderHost::Host, ContextMenuActions::H
         if (view.onOpenApp)
             view.onOpenApp(app);
     }
-    void menuUninstall(const QStringList &appIDs, bool previewOnly) override { view.uninstall(appIDs, previewOnly); }
+    UninstallRequests *menuUninstallRequests() override { return view.m_uninstallRequests; }
     int menuRunModal(QDialog &dialog) override { return view.runModal ? view.runModal(dialog) : dialog.exec(); }
-    void menuFocusSearchField() override
-    {
-        if (view.m_searchField)
-            view.m_searchField->setFocus(Qt::OtherFocusReason);
-    }
     FileManager &menuFileManager() override
     {
         if (!fileManager)
@@ -150,11 +145,6 @@ void LauncherView::contextMenuEvent(QContextMenuEvent *event)
     m_folderParts->menu.secondaryClick(QPointF(event->pos()), event->globalPos());
 }
 
-void LauncherView::handleContextAction(QAction *item)
-{
-    m_folderParts->menu.handleAction(item);
-}
-
 void LauncherView::performContextAction(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs)
 {
     m_folderParts->menu.perform(action, entryIDs, appIDs);
@@ -164,16 +154,6 @@ void LauncherView::promptRename(const QString &title, const QString &current,
                                 const std::function<void(const QString &name)> &apply)
 {
     m_folderParts->menu.promptRename(title, current, apply);
-}
-
-void LauncherView::dismissCoverForModal()
-{
-    m_folderParts->menu.dismissCoverForModal();
-}
-
-void LauncherView::restoreCoverAfterModal()
-{
-    m_folderParts->menu.restoreCoverAfterModal();
 }
 
 void LauncherView::setFileManager(std::shared_ptr<FileManager> fileManager)
