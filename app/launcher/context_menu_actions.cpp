@@ -2,8 +2,10 @@
 
 #include "launcher/launcher_grid.h"
 #include "launcher/rename_prompt.h"
+#include "modal/modal_step_aside.h"
+#include "modal/uninstall_requests.h"
 #include "session/launcher_session.h"
-#include "tiles/context_menu_builder.h"
+#include "tiles/context_menu.h"
 
 #include "file_manager.h"
 #include "localization/l10n.h"
@@ -11,7 +13,6 @@
 #include "model/layout_folder.h"
 #include "policy/uninstall_eligibility.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -33,7 +34,8 @@ ContextMenuActions::~ContextMenuActions() = default;
 ContextMenuBuilder &ContextMenuActions::builder()
 {
     if (!m_builder)
-        m_builder = std::make_shared<ContextMenuBuilder>(&m_grid.view);
+        m_builder = std::make_shared<ContextMenuBuilder>(
+            &m_grid.view, [this](const ContextMenuBuilder::Payload &payload) { choose(payload); });
     return *m_builder;
 }
 
@@ -81,16 +83,18 @@ std::optional<ContextMenuActions::Request> ContextMenuActions::requestForSelecti
     return request;
 }
 
-void ContextMenuActions::handleAction(QAction *item)
+std::unique_ptr<ContextMenu> ContextMenuActions::menuFor(const Request &request)
 {
-    const std::optional<ContextMenuBuilder::Payload> payload = ContextMenuBuilder::Payload::from(item);
-    if (!payload)
-        return;
+    return builder().makeMenu(request.selectionCount, request.isFolder, request.isHidden, request.isInFolder,
+                              request.canUninstall, request.entryIDs, request.appIDs);
+}
+
+void ContextMenuActions::choose(const ContextMenuBuilder::Payload &payload)
+{
     const QPointer<QWidget> view(&m_grid.view);
-    const ContextMenuBuilder::Payload copy = *payload;
-    QTimer::singleShot(0, view, [this, view, copy] {
+    QTimer::singleShot(0, view, [this, view, payload] {
         if (view)
-            perform(copy.action, copy.entryIDs, copy.appIDs);
+            perform(payload.action, payload.entryIDs, payload.appIDs);
     });
 }
 
@@ -170,7 +174,8 @@ void ContextMenuActions::perform(MenuAction action, const QStringList &entryIDs,
         // Members leave a folder through the folder's own menu.
         return;
     case MenuAction::uninstall:
-        m_host.menuUninstall(appIDs, false);
+        if (UninstallRequests *requests = m_host.menuUninstallRequests())
+            requests->uninstall(appIDs, false);
         return;
     case MenuAction::copyPath:
         if (appIDs.isEmpty())
@@ -193,13 +198,15 @@ void ContextMenuActions::promptRename(const QString &title, const QString &curre
 {
     RenamePrompt prompt(title, current);
     const QPointer<QWidget> view(&m_grid.view);
-    dismissCoverForModal();
+    if (m_stepAside)
+        m_stepAside->stepAside();
     const int response = m_host.menuRunModal(prompt);
     if (!view)
         return;
     if (response == QDialog::Accepted && apply)
         apply(prompt.text());
-    restoreCoverAfterModal();
+    if (m_stepAside)
+        m_stepAside->comeBack();
 }
 
 void ContextMenuActions::reportShowFailure(const QString &folder)
@@ -208,26 +215,9 @@ void ContextMenuActions::reportShowFailure(const QString &folder)
                       L(QStringLiteral("无法在文件管理器中显示“%@”。"), folder), QMessageBox::NoButton);
     alert.addButton(L(QStringLiteral("好")), QMessageBox::AcceptRole);
     const QPointer<QWidget> view(&m_grid.view);
-    dismissCoverForModal();
+    if (m_stepAside)
+        m_stepAside->stepAside();
     m_host.menuRunModal(alert);
-    if (view)
-        restoreCoverAfterModal();
-}
-
-void ContextMenuActions::dismissCoverForModal()
-{
-    // The full-screen window floats above the prompt; it steps aside while
-    // the prompt runs, its state (page, search, selection) untouched.
-    m_grid.view.window()->hide();
-}
-
-void ContextMenuActions::restoreCoverAfterModal()
-{
-    QWidget *window = m_grid.view.window();
-    if (window->isVisible())
-        return;
-    window->show();
-    window->raise();
-    window->activateWindow();
-    m_host.menuFocusSearchField();
+    if (view && m_stepAside)
+        m_stepAside->comeBack();
 }

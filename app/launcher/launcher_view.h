@@ -46,7 +46,6 @@ class FolderOverlay;
 class IconProvider;
 class LauncherSession;
 class PageDotsView;
-class QAction;
 class QContextMenuEvent;
 class QDialog;
 class QLabel;
@@ -254,13 +253,9 @@ public:
     void refreshFolderOverlayGeometry();
     void folderOverlayBackdropChanged();
     FolderOverlay *folderOverlay() const;
-    // The action of every context-menu item (called by ContextMenuBuilder).
-    Q_INVOKABLE void handleContextAction(QAction *item);
     void performContextAction(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs);
     void promptRename(const QString &title, const QString &current,
                       const std::function<void(const QString &name)> &apply);
-    void dismissCoverForModal();
-    void restoreCoverAfterModal();
     // Where "show in the file manager" goes; the desktop's by default.
     void setFileManager(std::shared_ptr<FileManager> fileManager);
 

@@ -59,13 +59,8 @@ struct LauncherView::FolderParts final : FolderHost::Host, ContextMenuActions::H
     }
     void menuOpenFolder(const LayoutEntry &entry) override { view.openFolder(entry); }
     void menuOpenApp(const AppItem &app) override { openApp(app); }
-    void menuUninstall(const QStringList &appIDs, bool previewOnly) override { view.uninstall(appIDs, previewOnly); }
+    UninstallRequests *menuUninstallRequests() override { return view.m_uninstallRequests; }
     int menuRunModal(QDialog &dialog) override { return view.runModal ? view.runModal(dialog) : dialog.exec(); }
-    void menuFocusSearchField() override
-    {
-        if (view.m_searchPlate->field())
-            view.m_searchPlate->field()->setFocus(Qt::OtherFocusReason);
-    }
     FileManager &menuFileManager() override
     {
         if (!fileManager)
@@ -140,11 +135,6 @@ void LauncherView::contextMenuEvent(QContextMenuEvent *event)
     m_folderParts->menu.secondaryClick(QPointF(event->pos()), event->globalPos());
 }
 
-void LauncherView::handleContextAction(QAction *item)
-{
-    m_folderParts->menu.handleAction(item);
-}
-
 void LauncherView::performContextAction(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs)
 {
     m_folderParts->menu.perform(action, entryIDs, appIDs);
@@ -154,16 +144,6 @@ void LauncherView::promptRename(const QString &title, const QString &current,
                                 const std::function<void(const QString &name)> &apply)
 {
     m_folderParts->menu.promptRename(title, current, apply);
-}
-
-void LauncherView::dismissCoverForModal()
-{
-    m_folderParts->menu.dismissCoverForModal();
-}
-
-void LauncherView::restoreCoverAfterModal()
-{
-    m_folderParts->menu.restoreCoverAfterModal();
 }
 
 void LauncherView::setFileManager(std::shared_ptr<FileManager> fileManager)

@@ -2,7 +2,7 @@
 // menu and the automation previews all end in the confirmation that the
 // owner set (UninstallRequests).
 #include "launcher/launcher_view.h"
-#include "launcher/uninstall_requests.h"
+#include "modal/uninstall_requests.h"
 
 #include "session/launcher_session.h"
 #include "tiles/app_tile.h"

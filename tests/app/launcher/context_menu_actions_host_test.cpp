@@ -20,13 +20,8 @@ struct FakeMenuHost : ContextMenuActions::Host
     }
     void menuOpenFolder(const LayoutEntry &entry) override { folders.append(entry.id); }
     void menuOpenApp(const AppItem &app) override { opened.append(app.stableID()); }
-    void menuUninstall(const QStringList &appIDs, bool previewOnly) override
-    {
-        uninstalled += appIDs;
-        Q_UNUSED(previewOnly);
-    }
+    UninstallRequests *menuUninstallRequests() override { return nullptr; }
     int menuRunModal(QDialog &) override { return QDialog::Rejected; }
-    void menuFocusSearchField() override {}
     FileManager &menuFileManager() override { std::abort(); }
 
     LauncherGrid &grid;
@@ -34,7 +29,6 @@ struct FakeMenuHost : ContextMenuActions::Host
     int selectionChanges = 0;
     QStringList folders;
     QStringList opened;
-    QStringList uninstalled;
 };
 
 class ContextMenuActionsHostTest : public LauncherGridTest
