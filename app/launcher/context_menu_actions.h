@@ -19,7 +19,7 @@
 
 class ContextMenu;
 class FileManager;
-class LauncherSession;
+class LauncherGrid;
 class ModalStepAside;
 class QDialog;
 class QWidget;
@@ -34,18 +34,13 @@ class UninstallRequests;
 class ContextMenuActions
 {
 public:
-    // What the menu needs of the launcher view.
+    // What the menu asks of the launcher view; the entries, the selection
+    // and the view itself it reads from the LauncherGrid.
     class Host
     {
     public:
         virtual ~Host() = default;
-        // The launcher view: the menu's target and parent, and its window.
-        virtual QWidget *menuView() = 0;
-        virtual LauncherSession &menuSession() = 0;
         virtual bool menuIsEditing() const = 0;
-        virtual std::optional<int> menuHitTileIndex(const QPointF &point) const = 0;
-        virtual const QList<LayoutEntry> &menuEntries() const = 0;
-        virtual QSet<QString> menuSelection() const = 0;
         // Replaces the selection and redraws the highlight.
         virtual void menuSetSelection(const QSet<QString> &selection) = 0;
         virtual void menuOpenFolder(const LayoutEntry &entry) = 0;
@@ -72,7 +67,7 @@ public:
     // At most this many applications open from one menu command.
     static constexpr int maxOpened = 6;
 
-    explicit ContextMenuActions(Host &host);
+    ContextMenuActions(LauncherGrid &grid, Host &host);
     ~ContextMenuActions();
 
     // Shows a request; the default runs the ContextMenuBuilder's menu on the
@@ -104,6 +99,7 @@ public:
 private:
     ContextMenuBuilder &builder();
 
+    LauncherGrid &m_grid;
     Host &m_host;
     ModalStepAside *m_stepAside = nullptr;
     std::shared_ptr<ContextMenuBuilder> m_builder;

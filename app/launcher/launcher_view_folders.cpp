@@ -21,59 +21,44 @@
 
 struct LauncherView::FolderParts final : FolderHost::Host, ContextMenuActions::Host
 {
-    explicit FolderParts(LauncherView &view) : view(view), folders(*this), menu(*this) {}
+    explicit FolderParts(LauncherView &view)
+        : view(view), folders(view.m_grid, *this), menu(view.m_grid, *this)
+    {
+    }
 
     // FolderHost::Host
-    QWidget *folderParent() override { return &view; }
-    LauncherSession &folderSession() override { return view.m_session; }
-    IconProvider &folderIcons() override { return view.m_icons; }
-    const LaunchOptions &folderOptions() const override { return view.m_options; }
-    double folderGridIconSide() const override { return view.currentIconSide(); }
-    std::optional<QImage> folderBackdropImage() const override
+    std::optional<QImage> backdropImage() const override
     {
         return view.m_backdrop ? view.m_backdrop->blurredImage() : std::nullopt;
     }
-    int folderCurrentPage() const override { return view.m_currentPage; }
-    bool folderScrollMode() const override { return view.scrollMode(); }
-    bool folderSearching() const override { return !view.m_query.isEmpty(); }
-    int folderInsertionIndex(const QPointF &point) const override { return view.dragInsertionIndex(point); }
-    void folderDropPreview(const QPointF &point) override
+    void dropPreview(const QPointF &point) override
     {
         // The marker and the row's reflow of a tile drag, without its merging
         // or edge paging: a member dragged out goes where dropFromFolder puts it.
         view.m_tileDrag.updateDropTarget(point, std::nullopt, false);
     }
-    void folderClearDropIndicators() override { view.m_tileDrag.clearDropIndicators(); }
-    void folderOpenApp(const AppItem &app) override
+    void clearDropIndicators() override { view.m_tileDrag.clearDropIndicators(); }
+    void openApp(const AppItem &app) override
     {
         if (view.onOpenApp)
             view.onOpenApp(app);
     }
-    void folderOverlayChanged(FolderOverlay *overlay) override
+    void overlayChanged(FolderOverlay *overlay) override
     {
         // Typing filters the grid again once the folder is closed.
-        if (!overlay && view.m_searchField)
-            view.m_searchField->setFocus(Qt::OtherFocusReason);
+        if (!overlay && view.m_searchPlate->field())
+            view.m_searchPlate->field()->setFocus(Qt::OtherFocusReason);
     }
 
     // ContextMenuActions::Host
-    QWidget *menuView() override { return &view; }
-    LauncherSession &menuSession() override { return view.m_session; }
     bool menuIsEditing() const override { return view.isEditing(); }
-    std::optional<int> menuHitTileIndex(const QPointF &point) const override { return view.hitTileIndex(point); }
-    const QList<LayoutEntry> &menuEntries() const override { return view.m_entries; }
-    QSet<QString> menuSelection() const override { return view.m_selection; }
     void menuSetSelection(const QSet<QString> &selection) override
     {
-        view.m_selection = selection;
+        view.m_grid.selection = selection;
         view.updateSelectionDisplay();
     }
     void menuOpenFolder(const LayoutEntry &entry) override { view.openFolder(entry); }
-    void menuOpenApp(const AppItem &app) override
-    {
-        if (view.onOpenApp)
-            view.onOpenApp(app);
-    }
+    void menuOpenApp(const AppItem &app) override { openApp(app); }
     UninstallRequests *menuUninstallRequests() override { return view.m_uninstallRequests; }
     int menuRunModal(QDialog &dialog) override { return view.runModal ? view.runModal(dialog) : dialog.exec(); }
     FileManager &menuFileManager() override
@@ -120,6 +105,11 @@ FolderOverlay *LauncherView::folderOverlay() const
 FolderHost &LauncherView::folderHost()
 {
     return m_folderParts->folders;
+}
+
+bool LauncherView::isFolderOpen() const
+{
+    return m_folderParts->folders.isOpen();
 }
 
 void LauncherView::refreshFolderOverlayGeometry()
