@@ -6,8 +6,9 @@
 
 // The desktop's global hot key: one key combination that reaches this process
 // whatever window has the focus. Key codes are macOS virtual key codes and
-// modifiers a Carbon modifier mask (cmdKey 256, shiftKey 512, optionKey 2048,
-// controlKey 4096), so that stored presets mean the same key everywhere.
+// modifiers a hot-key preset's modifier mask (Command 256, Shift 512, Option
+// 2048, Control 4096, as macOS numbers them), so that stored presets mean the
+// same key everywhere.
 class GlobalKeyGrabber
 {
 public:
@@ -22,7 +23,9 @@ public:
     // Claims the combination; replaces an earlier claim of this grabber. False
     // when the desktop refuses it (another program holds it, or the key does
     // not exist on this keyboard); nothing stays claimed then.
-    virtual bool grab(quint32 keyCode, quint32 carbonModifiers) = 0;
+    // `presetModifiers` is a hot-key preset's modifier mask
+    // (Settings::HotKeyPreset::modifiers()).
+    virtual bool grab(quint32 keyCode, quint32 presetModifiers) = 0;
     // Gives the claimed combination back; nothing when none is claimed.
     virtual void ungrab() = 0;
 };

@@ -111,3 +111,34 @@ void CenteredScaleEffect::draw(QPainter *painter)
     }
     painter->restore();
 }
+
+void CenteredScaleEffect::applyTo(QWidget *widget, double scale)
+{
+    if (!widget)
+        return;
+    auto *effect = dynamic_cast<CenteredScaleEffect *>(widget->graphicsEffect());
+    if (!(scale < 1 - 1e-9)) {
+        if (effect)
+            widget->setGraphicsEffect(nullptr);
+        return;
+    }
+    if (!effect) {
+        effect = new CenteredScaleEffect(widget);
+        widget->setGraphicsEffect(effect);
+    }
+    effect->setScale(scale);
+}
+
+double CenteredScaleEffect::scaleOf(const QWidget *widget)
+{
+    if (!widget)
+        return 1;
+    const auto *effect = dynamic_cast<const CenteredScaleEffect *>(widget->graphicsEffect());
+    return effect ? effect->scale() : 1.0;
+}
+
+void CenteredScaleEffect::refreshPictureOf(QWidget *widget)
+{
+    if (auto *effect = dynamic_cast<CenteredScaleEffect *>(widget ? widget->graphicsEffect() : nullptr))
+        effect->refreshPicture();
+}

@@ -18,6 +18,14 @@ class CenteredScaleEffect : public QGraphicsEffect
 public:
     explicit CenteredScaleEffect(QObject *parent = nullptr);
 
+    // Scales `widget` about its centre; nothing (and no offscreen rendering)
+    // at full size.
+    static void applyTo(QWidget *widget, double scale);
+    // The scale `widget` is drawn at (1 when none).
+    static double scaleOf(const QWidget *widget);
+    // `widget`'s content changed: a scaled one renders its picture again.
+    static void refreshPictureOf(QWidget *widget);
+
     double scale() const { return m_scale; }
     void setScale(double scale);
     // The widget's content changed: the next frame renders it again.

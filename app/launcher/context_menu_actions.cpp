@@ -1,8 +1,11 @@
 #include "launcher/context_menu_actions.h"
 
+#include "launcher/launcher_grid.h"
 #include "launcher/rename_prompt.h"
+#include "modal/modal_step_aside.h"
+#include "modal/uninstall_requests.h"
 #include "session/launcher_session.h"
-#include "tiles/context_menu_builder.h"
+#include "tiles/context_menu.h"
 
 #include "file_manager.h"
 #include "localization/l10n.h"
@@ -10,7 +13,6 @@
 #include "model/layout_folder.h"
 #include "policy/uninstall_eligibility.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -18,12 +20,12 @@
 #include <QTimer>
 #include <QWidget>
 
-ContextMenuActions::ContextMenuActions(Host &host) : m_host(host)
+ContextMenuActions::ContextMenuActions(LauncherGrid &grid, Host &host) : m_grid(grid), m_host(host)
 {
     presentMenu = [this](const Request &request) {
         builder().show(request.selectionCount, request.isFolder, request.isHidden, request.isInFolder,
                        request.canUninstall, request.entryIDs, request.appIDs, request.globalPosition,
-                       m_host.menuView());
+                       &m_grid.view);
     };
 }
 
@@ -32,7 +34,8 @@ ContextMenuActions::~ContextMenuActions() = default;
 ContextMenuBuilder &ContextMenuActions::builder()
 {
     if (!m_builder)
-        m_builder = std::make_shared<ContextMenuBuilder>(m_host.menuView());
+        m_builder = std::make_shared<ContextMenuBuilder>(
+            &m_grid.view, [this](const ContextMenuBuilder::Payload &payload) { choose(payload); });
     return *m_builder;
 }
 
@@ -40,11 +43,11 @@ void ContextMenuActions::secondaryClick(const QPointF &point, const QPoint &glob
 {
     if (m_host.menuIsEditing())
         return;
-    if (const std::optional<int> hit = m_host.menuHitTileIndex(point)) {
-        const QList<LayoutEntry> &entries = m_host.menuEntries();
+    if (const std::optional<int> hit = m_grid.hitTileIndex(point)) {
+        const QList<LayoutEntry> &entries = m_grid.entries;
         if (*hit >= 0 && *hit < entries.size()) {
             const QString id = entries.at(*hit).id;
-            if (!m_host.menuSelection().contains(id))
+            if (!m_grid.selection.contains(id))
                 m_host.menuSetSelection({id});
         }
     }
@@ -54,12 +57,12 @@ void ContextMenuActions::secondaryClick(const QPointF &point, const QPoint &glob
 
 std::optional<ContextMenuActions::Request> ContextMenuActions::requestForSelection(const QPoint &globalPosition) const
 {
-    const QSet<QString> selection = m_host.menuSelection();
+    const QSet<QString> selection = m_grid.selection;
     if (selection.isEmpty())
         return std::nullopt;
-    LauncherSession &session = m_host.menuSession();
+    LauncherSession &session = m_grid.session;
     QList<LayoutEntry> selected;
-    for (const LayoutEntry &entry : m_host.menuEntries()) {
+    for (const LayoutEntry &entry : m_grid.entries) {
         if (selection.contains(entry.id))
             selected.append(entry);
     }
@@ -80,25 +83,27 @@ std::optional<ContextMenuActions::Request> ContextMenuActions::requestForSelecti
     return request;
 }
 
-void ContextMenuActions::handleAction(QAction *item)
+std::unique_ptr<ContextMenu> ContextMenuActions::menuFor(const Request &request)
 {
-    const std::optional<ContextMenuBuilder::Payload> payload = ContextMenuBuilder::Payload::from(item);
-    if (!payload)
-        return;
-    const QPointer<QWidget> view(m_host.menuView());
-    const ContextMenuBuilder::Payload copy = *payload;
-    QTimer::singleShot(0, view, [this, view, copy] {
+    return builder().makeMenu(request.selectionCount, request.isFolder, request.isHidden, request.isInFolder,
+                              request.canUninstall, request.entryIDs, request.appIDs);
+}
+
+void ContextMenuActions::choose(const ContextMenuBuilder::Payload &payload)
+{
+    const QPointer<QWidget> view(&m_grid.view);
+    QTimer::singleShot(0, view, [this, view, payload] {
         if (view)
-            perform(copy.action, copy.entryIDs, copy.appIDs);
+            perform(payload.action, payload.entryIDs, payload.appIDs);
     });
 }
 
 void ContextMenuActions::perform(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs)
 {
-    LauncherSession &session = m_host.menuSession();
+    LauncherSession &session = m_grid.session;
     const std::optional<LayoutEntry> entry =
         entryIDs.isEmpty() ? std::nullopt : session.layout().entry(entryIDs.first());
-    const QPointer<QWidget> view(m_host.menuView());
+    const QPointer<QWidget> view(&m_grid.view);
 
     switch (MenuAction::Value(action)) {
     case MenuAction::open:
@@ -136,7 +141,7 @@ void ContextMenuActions::perform(MenuAction action, const QStringList &entryIDs,
                              // Empty restores the default name, as the prompt says.
                              const QString stored =
                                  name.trimmed().isEmpty() ? LayoutFolder::defaultName() : name;
-                             m_host.menuSession().commit(
+                             m_grid.session.commit(
                                  [&](LauncherLayout &layout) { layout.rename(entryID, stored); });
                          });
             return;
@@ -149,7 +154,7 @@ void ContextMenuActions::perform(MenuAction action, const QStringList &entryIDs,
                          [this, view, appID](const QString &name) {
                              if (!view)
                                  return;
-                             m_host.menuSession().commit(
+                             m_grid.session.commit(
                                  [&](LauncherLayout &layout) { layout.renameApp(appID, name); });
                          });
         }
@@ -169,7 +174,8 @@ void ContextMenuActions::perform(MenuAction action, const QStringList &entryIDs,
         // Members leave a folder through the folder's own menu.
         return;
     case MenuAction::uninstall:
-        m_host.menuUninstall(appIDs, false);
+        if (UninstallRequests *requests = m_host.menuUninstallRequests())
+            requests->uninstall(appIDs, false);
         return;
     case MenuAction::copyPath:
         if (appIDs.isEmpty())
@@ -191,14 +197,16 @@ void ContextMenuActions::promptRename(const QString &title, const QString &curre
                                       const std::function<void(const QString &name)> &apply)
 {
     RenamePrompt prompt(title, current);
-    const QPointer<QWidget> view(m_host.menuView());
-    dismissCoverForModal();
+    const QPointer<QWidget> view(&m_grid.view);
+    if (m_stepAside)
+        m_stepAside->stepAside();
     const int response = m_host.menuRunModal(prompt);
     if (!view)
         return;
     if (response == QDialog::Accepted && apply)
         apply(prompt.text());
-    restoreCoverAfterModal();
+    if (m_stepAside)
+        m_stepAside->comeBack();
 }
 
 void ContextMenuActions::reportShowFailure(const QString &folder)
@@ -206,31 +214,10 @@ void ContextMenuActions::reportShowFailure(const QString &folder)
     QMessageBox alert(QMessageBox::Warning, QStringLiteral("Tessellon"),
                       L(QStringLiteral("无法在文件管理器中显示“%@”。"), folder), QMessageBox::NoButton);
     alert.addButton(L(QStringLiteral("好")), QMessageBox::AcceptRole);
-    const QPointer<QWidget> view(m_host.menuView());
-    dismissCoverForModal();
+    const QPointer<QWidget> view(&m_grid.view);
+    if (m_stepAside)
+        m_stepAside->stepAside();
     m_host.menuRunModal(alert);
-    if (view)
-        restoreCoverAfterModal();
-}
-
-void ContextMenuActions::dismissCoverForModal()
-{
-    // The full-screen window floats above the prompt; it steps aside while
-    // the prompt runs, its state (page, search, selection) untouched.
-    if (QWidget *view = m_host.menuView())
-        view->window()->hide();
-}
-
-void ContextMenuActions::restoreCoverAfterModal()
-{
-    QWidget *view = m_host.menuView();
-    if (!view)
-        return;
-    QWidget *window = view->window();
-    if (window->isVisible())
-        return;
-    window->show();
-    window->raise();
-    window->activateWindow();
-    m_host.menuFocusSearchField();
+    if (view && m_stepAside)
+        m_stepAside->comeBack();
 }

@@ -1,8 +1,11 @@
 #include "launcher/edit_mode_controller.h"
 
+#include "launcher/launcher_grid.h"
+#include "session/launch_options.h"
 #include "tiles/app_tile.h"
 
 #include "foundation/log.h"
+#include "policy/edit_mode_badge_placement.h"
 
 #include <QTimer>
 #include <QTransform>
@@ -10,7 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
-EditModeController::EditModeController(Host &host) : m_host(host)
+EditModeController::EditModeController(LauncherGrid &grid, Host &host) : m_grid(grid), m_host(host)
 {
     m_clock.prepare();
 }
@@ -52,7 +55,7 @@ void EditModeController::cancelLongPress()
 void EditModeController::longPressTimerFired()
 {
     cancelLongPress();
-    const double now = m_host.editModeNow();
+    const double now = m_grid.now();
     if (m_gate.holdElapsed(now) != EditModeGate::Action::enterEditing) {
         // Fired before the hold was over (timers and the media clock differ
         // a little): the press still held waits for the rest, instead of
@@ -83,22 +86,23 @@ void EditModeController::enter()
     if (!isEditing())
         return;
     cancelLongPress();
-    m_host.clearSelectionForEditMode();
+    m_grid.selection.clear();
+    m_host.selectionChanged();
     m_host.applyEditModeAppearance();
-    m_clockStart = m_host.editModeNow();
-    const bool frozen = m_host.editModeFreezesJiggle();
+    m_clockStart = m_grid.now();
+    const bool frozen = m_grid.options.freezeJiggle;
     if (frozen) {
         m_host.applyEditModeTransformsAt(0);
     } else {
         m_clock.start([this](double time) { jiggleTick(time); });
     }
-    if (m_host.editModeLogs()) {
-        const QList<AppTile *> &tiles = m_host.editableTiles();
+    if (m_grid.options.dumpWindows) {
+        const QList<AppTile *> &tiles = m_grid.tiles;
         int badges = 0;
         for (const AppTile *tile : tiles)
             badges += tile && tile->showsDeleteBadge() ? 1 : 0;
         Log::write("[edit-mode] entered badges=%d/%d placement=%@ frozen=%d via=%@", badges, int(tiles.size()),
-                   m_host.badgePlacementName(), frozen ? 1 : 0, m_source);
+                   badgePlacementName(), frozen ? 1 : 0, m_source);
     }
 }
 
@@ -114,7 +118,7 @@ void EditModeController::exit()
     m_pressedBadge.reset();
     m_exitsOnRelease = false;
     m_source = QStringLiteral("none");
-    if (m_host.editModeLogs())
+    if (m_grid.options.dumpWindows)
         Log::write("[edit-mode] exited");
 }
 
@@ -133,7 +137,7 @@ void EditModeController::handleOptionFlags(bool optionDown, int keyCode)
         // Only an edit mode the key itself started ends with the key.
         if (isEditing() && m_source == QLatin1String("option")) {
             exit();
-            if (m_host.editModeLogs())
+            if (m_grid.options.dumpWindows)
                 Log::write("[edit-mode] option-release restored editing=%d", isEditing() ? 1 : 0);
         }
         break;
@@ -169,12 +173,19 @@ void EditModeController::applyJiggle(AppTile *tile, double rotationRadians, doub
     tile->setLayerTransform(transform);
 }
 
+QString EditModeController::badgePlacementName() const
+{
+    return EditModeBadgePlacement::parse(m_grid.options.badgeSide) == EditModeBadgePlacement::topRight
+               ? QStringLiteral("right")
+               : QStringLiteral("left");
+}
+
 void EditModeController::resetTileTransforms()
 {
-    for (AppTile *tile : m_host.editableTiles())
+    for (AppTile *tile : m_grid.tiles)
         if (tile)
             tile->setLayerTransform(QTransform());
-    for (AppTile *tile : m_host.outgoingEditableTiles())
+    for (AppTile *tile : m_grid.outgoingTiles)
         if (tile)
             tile->setLayerTransform(QTransform());
 }
@@ -183,12 +194,12 @@ std::optional<int> EditModeController::badgeTileIndex(const QPointF &point) cons
 {
     if (!isEditing())
         return std::nullopt;
-    const QList<AppTile *> &tiles = m_host.editableTiles();
+    const QList<AppTile *> &tiles = m_grid.tiles;
     for (int i = 0; i < tiles.size(); ++i) {
         const AppTile *tile = tiles.at(i);
         if (!tile || !tile->showsDeleteBadge() || tile->isHidden())
             continue;
-        if (tile->deleteBadgeHit(m_host.pointInTile(tile, point)))
+        if (tile->deleteBadgeHit(m_grid.pointInTile(tile, point)))
             return i;
     }
     return std::nullopt;
@@ -196,7 +207,7 @@ std::optional<int> EditModeController::badgeTileIndex(const QPointF &point) cons
 
 void EditModeController::handleBadgeTap(int index, bool previewOnly)
 {
-    const QList<AppTile *> &tiles = m_host.editableTiles();
+    const QList<AppTile *> &tiles = m_grid.tiles;
     if (index < 0 || index >= tiles.size() || !tiles.at(index) || !tiles.at(index)->showsDeleteBadge())
         return;
     m_host.deleteBadgeTapped(index, previewOnly);
@@ -207,7 +218,7 @@ void EditModeController::simulateOptionKeyForAutomation()
     m_optionTrigger.syncBaseline(true);
     // A modifier snapshot with a key that is no Option key gives no edge.
     handleOptionFlags(true, 0);
-    if (m_host.editModeLogs())
+    if (m_grid.options.dumpWindows)
         Log::write("[edit-mode] option-snapshot ignored editing=%d", isEditing() ? 1 : 0);
     handleOptionFlags(false, 58);
     handleOptionFlags(true, 58);
@@ -223,7 +234,7 @@ void EditModeController::enterEditModeForAutomation()
     if (isEditing())
         return;
     m_source = QStringLiteral("automation");
-    const double now = m_host.editModeNow();
+    const double now = m_grid.now();
     // Through the same gate as a real long press on the first tile.
     m_gate.press(0, QPointF(0, 0), now);
     m_gate.holdElapsed(now + m_gate.tuning().holdDuration);

@@ -12,6 +12,7 @@
 #include <optional>
 
 class AppTile;
+class LauncherGrid;
 class QTimer;
 
 // Edit mode of a grid: entering it (long press, Option key, automation),
@@ -19,34 +20,23 @@ class QTimer;
 class EditModeController
 {
 public:
-    // The grid in edit mode.
+    // What edit mode asks of the view that shows the grid; the tiles
+    // themselves it reads from the LauncherGrid.
     class Host
     {
     public:
         virtual ~Host() = default;
-        // The tiles that jiggle and carry delete badges.
-        virtual const QList<AppTile *> &editableTiles() const = 0;
-        // Tiles of a page sliding out; they jiggle too.
-        virtual const QList<AppTile *> &outgoingEditableTiles() const = 0;
         // Re-dresses every tile (badges) and the hint line for the current mode.
         virtual void applyEditModeAppearance() = 0;
         // One wobble pose for every tile, `time` seconds after entry.
         virtual void applyEditModeTransformsAt(double time) = 0;
-        // Empties the selection and shows it.
-        virtual void clearSelectionForEditMode() = 0;
-        // The grid's media time in seconds.
-        virtual double editModeNow() const = 0;
-        virtual bool editModeFreezesJiggle() const = 0;
-        virtual bool editModeLogs() const = 0;
-        // "left" or "right".
-        virtual QString badgePlacementName() const = 0;
-        // Maps a point of the grid's view to `tile`'s own coordinates.
-        virtual QPointF pointInTile(const AppTile *tile, const QPointF &point) const = 0;
+        // The grid's selection changed: show it.
+        virtual void selectionChanged() = 0;
         // A delete badge was tapped.
         virtual void deleteBadgeTapped(int index, bool previewOnly) = 0;
     };
 
-    explicit EditModeController(Host &host);
+    EditModeController(LauncherGrid &grid, Host &host);
     ~EditModeController();
 
     EditModeController(const EditModeController &) = delete;
@@ -93,8 +83,11 @@ public:
 
 private:
     void enter();
+    // "left" or "right", as the log names the badges' side.
+    QString badgePlacementName() const;
     void armLongPressTimer(double seconds);
 
+    LauncherGrid &m_grid;
     Host &m_host;
     EditModeGate m_gate{EditModeGate::Tuning{0.5, 7}};
     FrameClock m_clock;

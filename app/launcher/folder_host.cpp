@@ -3,11 +3,13 @@
 #include "folders/folder_item.h"
 #include "folders/folder_overlay.h"
 #include "folders/folder_title_field.h"
+#include "launcher/launcher_grid.h"
 #include "session/launch_options.h"
 #include "session/launcher_session.h"
 #include "tiles/icon_provider.h"
 
 #include "foundation/log.h"
+#include "localization/l10n.h"
 #include "model/launcher_layout.h"
 #include "policy/display_paging.h"
 #include "policy/grid_geometry.h"
@@ -17,7 +19,7 @@
 
 #include <algorithm>
 
-FolderHost::FolderHost(Host &host) : m_host(host)
+FolderHost::FolderHost(LauncherGrid &grid, Host &host) : m_grid(grid), m_host(host)
 {
 }
 
@@ -45,13 +47,13 @@ QString FolderHost::nameAfterEdit(const QString &typed)
 
 QList<FolderItem> FolderHost::itemsOf(const LayoutFolder &folder) const
 {
-    LauncherSession &session = m_host.folderSession();
+    LauncherSession &session = m_grid.session;
     QList<FolderItem> items;
     for (const QString &id : folder.bundleIDs) {
         const std::optional<AppItem> app = session.app(id);
         if (!app)
             continue;
-        std::optional<QImage> icon = m_host.folderIcons().cachedIcon(*app);
+        std::optional<QImage> icon = m_grid.icons.cachedIcon(*app);
         if (!icon) {
             // Not loaded yet: read now, so that the folder never opens blank.
             QImage read = IconProvider::loadBundleIcon(app->path);
@@ -72,25 +74,25 @@ void FolderHost::show(const LayoutFolder &folder, std::optional<int> initialPage
 
     const QList<FolderItem> items = itemsOf(folder);
     const int pages = std::max(1, int((items.size() + columns * rows - 1) / (columns * rows)));
-    const int page = initialPage.value_or(m_host.folderOptions().folderPage);
+    const int page = initialPage.value_or(m_grid.options.folderPage);
     Log::write("[folder] name=%@ items=%d columns=7 rows=5 pages=%d page=%d", folder.name, int(items.size()), pages,
                std::min(page, pages - 1));
 
-    QWidget *parent = m_host.folderParent();
+    QWidget *parent = &m_grid.view;
     auto *overlay = new FolderOverlay(parent->rect(), folder, items, page, parent);
     const QPointer<FolderOverlay> weak(overlay);
     const QPointer<QWidget> view(parent);
     // Every callback acts only while its overlay is the open one and the view lives.
     const auto current = [this, weak, view] { return view && weak && m_overlay == weak; };
 
-    overlay->gridIconSide = m_host.folderGridIconSide();
-    overlay->gridIconSideProvider = [this, view] { return view ? m_host.folderGridIconSide() : 88.0; };
+    overlay->gridIconSide = m_grid.geometry.iconSide();
+    overlay->gridIconSideProvider = [this, view] { return view ? m_grid.geometry.iconSide() : 88.0; };
     overlay->sideInsetRatioProvider = [this, view] {
-        return view ? m_host.folderSession().settings().sideInset : 0.16;
+        return view ? m_grid.session.settings().sideInset : 0.16;
     };
-    if (const std::optional<QImage> backdrop = m_host.folderBackdropImage())
+    if (const std::optional<QImage> backdrop = m_host.backdropImage())
         overlay->setBackdropImage(*backdrop);
-    overlay->locksPaging = m_host.folderOptions().lockPage;
+    overlay->locksPaging = m_grid.options.lockPage;
 
     overlay->onClose = [this, current] {
         if (current())
@@ -99,8 +101,8 @@ void FolderHost::show(const LayoutFolder &folder, std::optional<int> initialPage
     overlay->onOpen = [this, current](const QString &appID) {
         if (!current())
             return;
-        if (const std::optional<AppItem> app = m_host.folderSession().app(appID))
-            m_host.folderOpenApp(*app);
+        if (const std::optional<AppItem> app = m_grid.session.app(appID))
+            m_host.openApp(*app);
     };
     overlay->onRename = [this, current, folder](const QString &name) {
         if (current())
@@ -113,18 +115,18 @@ void FolderHost::show(const LayoutFolder &folder, std::optional<int> initialPage
     overlay->fileURLProvider = [this, view](const QString &appID) -> std::optional<QUrl> {
         if (!view)
             return std::nullopt;
-        if (const std::optional<AppItem> app = m_host.folderSession().app(appID))
+        if (const std::optional<AppItem> app = m_grid.session.app(appID))
             return app->url();
         return std::nullopt;
     };
     overlay->onDragMoveOut = [this, current](const QPointF &point) {
         if (current())
-            m_host.folderDropPreview(point);
+            m_host.dropPreview(point);
     };
     // No marker outlives a drag-out that dropped nothing.
     overlay->onDragOutEnded = [this, current] {
         if (current())
-            m_host.folderClearDropIndicators();
+            m_host.clearDropIndicators();
     };
     overlay->onDragOut = [this, current](const QString &appID, const QPointF &point) {
         if (current())
@@ -136,7 +138,30 @@ void FolderHost::show(const LayoutFolder &folder, std::optional<int> initialPage
     overlay->raise();
     // The folder takes the keys (arrows page it); its title is not edited until clicked.
     overlay->setFocus(Qt::OtherFocusReason);
-    m_host.folderOverlayChanged(overlay);
+    m_host.overlayChanged(overlay);
+}
+
+void FolderHost::showDemo()
+{
+    const QList<LayoutEntry> all = m_grid.session.layout().allEntries();
+    for (const LayoutEntry &entry : all) {
+        if (entry.isFolder()) {
+            show(*entry.folder, std::nullopt);
+            return;
+        }
+    }
+    QStringList ids;
+    for (const LayoutEntry &entry : all) {
+        if (entry.appID)
+            ids.append(*entry.appID);
+        if (ids.size() == 4)
+            break;
+    }
+    if (ids.isEmpty())
+        return;
+    // Shown only in the overlay; the layout stays as it is.
+    const LayoutFolder folder(LayoutFolder::newIdentifier(), L(QStringLiteral("常用工具")), ids);
+    show(folder, std::nullopt);
 }
 
 void FolderHost::close()
@@ -147,7 +172,7 @@ void FolderHost::close()
     // Forgotten first: whatever the overlay reports while it goes is stale.
     m_overlay = nullptr;
     overlay->dispose();
-    m_host.folderOverlayChanged(nullptr);
+    m_host.overlayChanged(nullptr);
 }
 
 void FolderHost::rename(const LayoutFolder &folder, const QString &typed)
@@ -156,7 +181,7 @@ void FolderHost::rename(const LayoutFolder &folder, const QString &typed)
     if (name != typed && m_overlay)
         m_overlay->titleField()->setText(name);
     const QString entryID = QStringLiteral("folder:") + folder.id;
-    m_host.folderSession().commit([&](LauncherLayout &layout) { layout.rename(entryID, name); });
+    m_grid.session.commit([&](LauncherLayout &layout) { layout.rename(entryID, name); });
     // However the edit ended (Return, a press in the panel or beside it), the
     // folder closes on its new name; the press that ended it acts on nothing.
     close();
@@ -164,9 +189,9 @@ void FolderHost::rename(const LayoutFolder &folder, const QString &typed)
 
 void FolderHost::removeMember(const QString &appID)
 {
-    LauncherSession &session = m_host.folderSession();
+    LauncherSession &session = m_grid.session;
     const int pageSize = session.settings().pageSize();
-    const int currentPage = m_host.folderCurrentPage();
+    const int currentPage = m_grid.currentPage;
     session.commit([&](LauncherLayout &layout) {
         layout.remove(QStringLiteral("app:") + appID);
         const int page = std::min(currentPage, std::max(0, int(layout.pages.size()) - 1));
@@ -179,10 +204,10 @@ void FolderHost::removeMember(const QString &appID)
 
 void FolderHost::dropFromFolder(const QString &appID, const QPointF &point)
 {
-    LauncherSession &session = m_host.folderSession();
+    LauncherSession &session = m_grid.session;
     const Settings settings = session.settings();
-    const int slot = m_host.folderInsertionIndex(point);
-    const int dropPage = m_host.folderCurrentPage();
+    const int slot = m_grid.insertionIndex(point);
+    const int dropPage = m_grid.currentPage;
     const int pageSize = settings.pageSize();
     const bool showHidden = settings.showHidden;
     QList<LayoutEntry> hiddenEntries;
@@ -195,16 +220,16 @@ void FolderHost::dropFromFolder(const QString &appID, const QPointF &point)
         for (const AppItem &app : LauncherLayout::sortedByName(hidden))
             hiddenEntries.append(LayoutEntry::app(app.stableID()));
     }
-    const bool flat = m_host.folderScrollMode() || m_host.folderSearching();
-    m_host.folderClearDropIndicators();
+    const bool flat = m_grid.scrollMode() || m_grid.searching();
+    m_host.clearDropIndicators();
 
-    const QPointer<QWidget> view(m_host.folderParent());
+    const QPointer<QWidget> view(&m_grid.view);
     QTimer::singleShot(0, view, [this, view, appID, slot, dropPage, pageSize, showHidden, hiddenEntries, flat] {
         if (!view)
             return;
         close();
-        const bool scrollMode = m_host.folderScrollMode();
-        m_host.folderSession().commit([&](LauncherLayout &layout) {
+        const bool scrollMode = m_grid.scrollMode();
+        m_grid.session.commit([&](LauncherLayout &layout) {
             const LayoutEntry entry = LayoutEntry::app(appID);
             layout.remove(QStringLiteral("app:") + appID);
             if (!flat) {
@@ -236,7 +261,7 @@ void FolderHost::refreshGeometry()
     if (!m_overlay)
         return;
     // The overlay covers the whole view, whatever its size now.
-    const QRect bounds = m_host.folderParent()->rect();
+    const QRect bounds = m_grid.view.rect();
     if (m_overlay->geometry() != bounds)
         m_overlay->setGeometry(bounds);
     m_overlay->refreshGeometry();
@@ -246,6 +271,6 @@ void FolderHost::backdropChanged()
 {
     if (!m_overlay)
         return;
-    if (const std::optional<QImage> backdrop = m_host.folderBackdropImage())
+    if (const std::optional<QImage> backdrop = m_host.backdropImage())
         m_overlay->setBackdropImage(*backdrop);
 }

@@ -14,9 +14,7 @@
 
 #include <optional>
 
-class IconProvider;
-class LauncherSession;
-struct LaunchOptions;
+class LauncherGrid;
 class QWidget;
 
 // The launcher's side of an open folder: builds the overlay with the
@@ -27,38 +25,28 @@ class QWidget;
 class FolderHost
 {
 public:
-    // What the folder needs of the launcher view.
+    // What the folder asks of the launcher view; the grid behind the
+    // overlay it reads from the LauncherGrid.
     class Host
     {
     public:
         virtual ~Host() = default;
-        // The view the overlay covers (its parent).
-        virtual QWidget *folderParent() = 0;
-        virtual LauncherSession &folderSession() = 0;
-        virtual IconProvider &folderIcons() = 0;
-        virtual const LaunchOptions &folderOptions() const = 0;
-        virtual double folderGridIconSide() const = 0;
-        virtual std::optional<QImage> folderBackdropImage() const = 0;
-        virtual int folderCurrentPage() const = 0;
-        virtual bool folderScrollMode() const = 0;
-        virtual bool folderSearching() const = 0;
-        // The slot of the grid that a drop at this launcher point goes to:
-        // the one a tile dragged there would go to.
-        virtual int folderInsertionIndex(const QPointF &point) const = 0;
+        // The blurred desktop picture the overlay's panel shows through.
+        virtual std::optional<QImage> backdropImage() const = 0;
         // A member dragged out of the folder is over the grid at this point:
         // the grid shows where it would land as for a tile dragged there.
-        virtual void folderDropPreview(const QPointF &point) = 0;
-        virtual void folderClearDropIndicators() = 0;
-        virtual void folderOpenApp(const AppItem &app) = 0;
+        virtual void dropPreview(const QPointF &point) = 0;
+        virtual void clearDropIndicators() = 0;
+        virtual void openApp(const AppItem &app) = 0;
         // The overlay shown (null once the folder closed).
-        virtual void folderOverlayChanged(FolderOverlay *overlay) = 0;
+        virtual void overlayChanged(FolderOverlay *overlay) = 0;
     };
 
     // Folder pages of the overlay.
     static constexpr int columns = 7;
     static constexpr int rows = 5;
 
-    explicit FolderHost(Host &host);
+    FolderHost(LauncherGrid &grid, Host &host);
     ~FolderHost();
 
     FolderHost(const FolderHost &) = delete;
@@ -67,6 +55,9 @@ public:
     // Replaces an open folder. Without an initial page, the "--folder-page" option's.
     void show(const LayoutFolder &folder, std::optional<int> initialPage);
     void close();
+    // "--open-folder": the layout's first folder, or else one made of the
+    // first four applications, shown without changing the layout.
+    void showDemo();
     // Captures the drop now and, one turn of the event loop later, closes the
     // folder and commits the application's new place.
     void dropFromFolder(const QString &appID, const QPointF &point);
@@ -85,6 +76,7 @@ private:
     void rename(const LayoutFolder &folder, const QString &typed);
     void removeMember(const QString &appID);
 
+    LauncherGrid &m_grid;
     Host &m_host;
     QPointer<FolderOverlay> m_overlay;
 };

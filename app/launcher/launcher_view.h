@@ -1,10 +1,17 @@
 #pragma once
 
+#include "launcher/centered_scale_effect.h"
 #include "launcher/edit_mode_controller.h"
 #include "launcher/fill_view.h"
-#include "launcher/flipped_view.h"
 #include "launcher/folder_host.h"
+#include "launcher/grid_tiles.h"
+#include "launcher/launcher_grid.h"
+#include "launcher/launcher_key_routing.h"
+#include "launcher/launcher_pages.h"
+#include "launcher/page_canvas.h"
+#include "launcher/pointer_press_controller.h"
 #include "launcher/presentation_animator.h"
+#include "launcher/search_plate.h"
 #include "launcher/tile_drag_controller.h"
 #include "paging/frame_clock.h"
 #include "paging/page_turner.h"
@@ -13,17 +20,14 @@
 #include "model/app_item.h"
 #include "model/layout_entry.h"
 #include "model/settings.h"
-#include "policy/menu_action.h"
-#include "policy/edge_auto_page_policy.h"
 #include "policy/edit_mode_badge_placement.h"
 #include "policy/grid_geometry.h"
+#include "policy/menu_action.h"
 #include "policy/merge_hover_gate.h"
-#include "policy/page_drag_gesture.h"
 
 #include <QImage>
 #include <QList>
 #include <QPointF>
-#include <QPointer>
 #include <QRectF>
 #include <QSet>
 #include <QSizeF>
@@ -37,22 +41,17 @@
 
 class AppTile;
 class ContextMenuActions;
-class ContextMenuBuilder;
 class FileManager;
 class FolderOverlay;
 class IconProvider;
 class LauncherSession;
 class PageDotsView;
-class QAction;
 class QContextMenuEvent;
 class QDialog;
-class QDrag;
 class QLabel;
 class QLineEdit;
-class QMessageBox;
 class QPushButton;
 class QScrollArea;
-class QTimer;
 class UninstallRequests;
 class WallpaperBackdrop;
 class WindowUnderPointer;
@@ -63,20 +62,27 @@ class WindowUnderPointer;
 // them. It reads and changes the model only through the session; the
 // session's changed signal rebuilds it.
 //
-// The view holds its subviews and routes events; each interaction is a part
-// it owns, with the view as the part's host: the page turner (paging/), the
-// presentation animator (show and hide), the edit-mode controller, the
-// tile-drag controller and the folder host. Its sources by responsibility:
-//   launcher_view.cpp              construction, derived properties, the parts
-//   launcher_view_build.cpp        subviews, rebuild, relayout, tile geometry
+// The view holds its subviews, routes events and names the launcher's
+// operations. What the grid shows (entries, tiles, frames, page, query,
+// selection, geometry) is one LauncherGrid that every part reads; each
+// interaction is a part the view owns, which tells the view what it did
+// through a host of a few methods: the pages and their turner, the pointer
+// press, the tiles, the presentation animator (show and hide), the edit-mode
+// controller, the tile-drag controller, the folder host and the context-menu
+// actions. Its sources by responsibility:
+//   launcher_view.cpp              construction, the parts' hosts, drag and drop
+//   launcher_view_build.cpp        subviews, rebuild, relayout
 //   launcher_view_presentation.cpp show and hide
 //   launcher_view_chrome.cpp       search plate, hint, texts, search and keys
-//   launcher_view_paging.cpp       the turner's grid, paging inputs, clicks
+//   launcher_view_paging.cpp       page turns, wheel and mouse events
 //   launcher_view_folders.cpp      folder hosting, context menu, modal prompts
+//   launcher_view_uninstall.cpp    uninstall requests and their previews
 class LauncherView : public QWidget,
                      private PresentationAnimator::Host,
                      private EditModeController::Host,
-                     private TileDragController::Host
+                     private TileDragController::Host,
+                     private PointerPressController::Host,
+                     private LauncherPages::Host
 {
     Q_OBJECT
 
@@ -93,15 +99,18 @@ public:
     // Hold-to-make-folder tuning of the merge hover.
     static inline const MergeHoverGate::Tuning mergeTuning = TileDragController::mergeTuning;
     // A background press released within this many points hides the launcher.
-    static constexpr double backgroundClickMaxDrift = 8;
+    static constexpr double backgroundClickMaxDrift = PointerPressController::backgroundClickMaxDrift;
     // A frameless line edit draws its text this far inside its frame (Qt's
     // fixed inner margin).
-    static constexpr double searchFieldTextInset = 2;
+    static constexpr double searchFieldTextInset = SearchPlate::fieldTextInset;
 
     // --- Outward callbacks (set by the owner) -----------------------------------
     std::function<void()> onHide;
     std::function<void(const AppItem &app)> onOpenApp;
     std::function<void()> onOpenSettings;
+    // Runs a modal dialog and returns its result; the owner sets the alert
+    // runner with its watchdog. Plain exec() when unset.
+    std::function<int(QDialog &dialog)> runModal;
 
     // --- Uninstall (launcher_view_uninstall.cpp) -----------------------------------------
     // Where uninstall requests go; set by the owner, not owned.
@@ -111,42 +120,40 @@ public:
     // in preview mode.
     void previewUninstall(const QString &matching);
     void previewUninstallFromFirstBadge();
+    void handleBadgeTap(int index, bool previewOnly);
 
     // --- Derived properties -------------------------------------------------------
-    bool scrollMode() const;
-    // The settings' column count, never below 1 (nothing divides by it otherwise).
-    int columns() const;
-    int pageCapacity() const;
-    QRectF gridRect() const;
-    double currentIconSide() const { return m_geometry.iconSide(); }
+    bool scrollMode() const { return m_grid.scrollMode(); }
+    int columns() const { return m_grid.columns(); }
+    QRectF gridRect() const { return m_grid.gridRect(); }
+    double currentIconSide() const { return m_grid.geometry.iconSide(); }
     bool isEditing() const { return m_editMode.isEditing(); }
-    std::optional<QString> mergeCandidate() const;
-    std::optional<QString> mergeTargetID() const;
+    std::optional<QString> mergeCandidate() const { return m_tileDrag.mergeGate().candidate(); }
+    std::optional<QString> mergeTargetID() const { return m_tileDrag.mergeGate().committed(); }
     EditModeBadgePlacement badgePlacement() const;
-    // The window's device pixel ratio; 2 when the view is in no window.
-    double backingScale() const;
-    bool pagingEnabled() const;        // launcher_view_paging.cpp
-    bool acceptsPointerPaging() const; // launcher_view_paging.cpp
-    bool acceptsEdgeAutoPage() const;  // launcher_view_paging.cpp
+    bool pagingEnabled() const override;
+    bool acceptsPointerPaging() const;
+    bool acceptsEdgeAutoPage() const;
 
     // --- Read access for the owner, automation and tests ----------------------------
-    LauncherSession &session() const { return m_session; }
-    IconProvider &icons() const { return m_icons; }
+    const LauncherGrid &grid() const { return m_grid; }
+    LauncherSession &session() const { return m_grid.session; }
+    IconProvider &icons() const { return m_grid.icons; }
     const LaunchOptions &options() const { return m_options; }
-    const GridGeometry &geometry() const { return m_geometry; }
-    const QList<LayoutEntry> &entries() const { return m_entries; }
-    const QList<AppTile *> &tiles() const { return m_tiles; }
-    const QList<QRectF> &tileFrames() const { return m_tileFrames; }
-    int pageCount() const { return m_pageCount; }
-    int currentPage() const { return m_currentPage; }
-    const QString &query() const { return m_query; }
-    const QSet<QString> &selection() const { return m_selection; }
+    const GridGeometry &geometry() const { return m_grid.geometry; }
+    const QList<LayoutEntry> &entries() const { return m_grid.entries; }
+    const QList<AppTile *> &tiles() const { return m_grid.tiles; }
+    const QList<QRectF> &tileFrames() const { return m_grid.tileFrames; }
+    int pageCount() const { return m_grid.pageCount; }
+    int currentPage() const { return m_grid.currentPage; }
+    const QString &query() const { return m_grid.query; }
+    const QSet<QString> &selection() const { return m_grid.selection; }
     double presentationProgress() const { return m_presentation.progress(); }
     bool isPresentationRunning() const { return m_presentation.isRunning(); }
-    QLineEdit *searchField() const { return m_searchField; }
+    QLineEdit *searchField() const { return m_searchPlate->field(); }
     QWidget *searchPlate() const { return m_searchPlate; }
-    QWidget *searchIcon() const { return m_searchIcon; }
-    QWidget *tilesHost() const { return m_tilesHost; }
+    QWidget *searchIcon() const { return m_searchPlate->icon(); }
+    QWidget *tilesHost() const { return m_grid.tilesHost; }
     QScrollArea *scrollContainer() const { return m_scrollContainer; }
     PageDotsView *pageDots() const { return m_pageDots; }
     QLabel *hintLabel() const { return m_hintLabel; }
@@ -160,49 +167,46 @@ public:
 
     // Replaces the media time of the view and its frame clocks (tests).
     void setTimeSource(FrameClock::TimeSource timeSource);
-    double mediaTime() const;
     FrameClock &presentationClock() { return m_presentation.clock(); }
-    FrameClock &slideClock() { return m_pageTurner->slideClock(); }
+    FrameClock &slideClock() { return m_pages.turner().slideClock(); }
     FrameClock &editClock() { return m_editMode.clock(); }
+
+    // --- The parts ----------------------------------------------------------------------
+    EditModeController &editMode() { return m_editMode; }
+    TileDragController &tileDrag() { return m_tileDrag; }
+    PageTurner &pageTurner() { return m_pages.turner(); }
+    FolderHost &folderHost();
+    ContextMenuActions &contextMenuActions();
 
     // --- Build, rebuild and relayout (launcher_view_build.cpp) ------------------------
     void rebuild();
     void relayout();
     void applySettingsAppearance();
-    void updateSearchPlaceholder();
-    void openFolderDemo();
+    void updateSearchPlaceholder() { m_searchPlate->updatePlaceholder(); }
+    void openFolderDemo() { folderHost().showDemo(); }
     void refreshIcons(const QString &appID);
-    // Keeps the decoded icons of the pages next to the current one (and of
-    // their folders' previews), loads the neighbours' behind the page shown,
-    // and lets the icon cache drop the rest.
-    void retainNearPageIcons(const QList<QList<LayoutEntry>> &pages, bool scroll);
-    // With --dump-windows: "[icons] drawn" once every tile of the page has
-    // been painted with its image.
-    void logWhenPageDrawn();
 
     // --- Tile geometry and transforms (launcher_view_build.cpp) --------------------
-    QRectF snapToDevicePixels(const QRectF &rect) const;
-    void setSlideOrigin(QWidget *view, double x);
-    QRectF tileFrame(int index) const;
-    void configureTileForEditMode(AppTile *tile);
-    std::optional<QImage> folderPreview(const LayoutEntry &entry);
+    void setSlideOrigin(QWidget *view, double x) { m_pages.setSlideOrigin(view, x); }
+    void configureTileForEditMode(AppTile *tile) { m_tiles.dressForEditMode(tile); }
+    std::optional<QImage> folderPreview(const LayoutEntry &entry) { return m_tiles.folderPreview(entry); }
     void applyPresentationTransform();
-    void applyEditModeTransforms(double time);
+    void applyEditModeTransforms(double time) { m_tiles.applyJiggle(time); }
+    void updateSelectionDisplay() { m_tiles.showSelection(); }
     // The scale the presentation currently puts on a grid host (1 when none).
-    static double appliedCenteredScale(const QWidget *view);
+    static double appliedCenteredScale(const QWidget *view) { return CenteredScaleEffect::scaleOf(view); }
 
     // --- Show and hide (launcher_view_presentation.cpp) ------------------------------
     void animateIn();
     void animateOut(std::function<void()> completion);
     void applyPresentation(double progress);
-    void presentationTick();
     // The alpha the presentation currently gives the view (1 when none).
     double appliedAlpha() const;
     // Freezes an interactive page drag at `progress` (automation).
     void simulateDrag(double progress);
 
     // --- Chrome, localized text, search and keys (launcher_view_chrome.cpp) -----------
-    void layoutSearchContents();
+    void layoutSearchContents() { m_searchPlate->layoutContents(); }
     void applyEditModeHint();
     void refreshLocalizedText();
     void openSettings();
@@ -212,85 +216,48 @@ public:
     bool handleSearchFieldKey(int key);
     void focusSearchField();
 
-    // --- Page-turn engine and paging inputs (launcher_view_paging.cpp) -----------------
+    // --- Page turns, paging inputs and clicks (launcher_view_paging.cpp) -----------------
     void goToPage(int page);
     void preparePaging(int direction, double progress, bool forceVisual = false);
-    FlippedView *detachCurrentTiles();
-    void applySlide(double progress, int direction);
-    double slideX(double progress, bool incoming) const;
-    void animateSlide(double target, double duration, std::function<void()> completion);
-    void slideTick();
-    static double slideEase(double t);
     void finishPaging();
-    void flushPendingPage();
-    void handleSignal(const PageDragGesture::Signal &signal);
-    void scheduleGestureIdle();
-    void settleInteractivePaging(bool commit, double duration);
-    void handleSideButton(int buttonNumber, double timestamp, int eventNumber);
-    void handlePointerSignal(const PageDragGesture::Signal &signal);
-    EdgeAutoPagePolicy::Action applyEdgeAutoPage(const QPointF &point, const std::optional<QString> &draggedID,
-                                                 double timestamp);
-    void discardTransientPages();
     void simulatePageInputForAutomation(const QString &input);
-    std::optional<int> tileIndex(const QPointF &point) const;
-    std::optional<int> hitTileIndex(const QPointF &point) const;
-    QPointF gridPoint(const QPointF &point) const;
+    std::optional<int> tileIndex(const QPointF &point) const { return m_grid.tileIndex(point); }
+    std::optional<int> hitTileIndex(const QPointF &point) const { return m_grid.hitTileIndex(point); }
     void openFolder(const LayoutEntry &entry);
-
-    // --- Folders, edit mode, drag and drop (the parts; launcher_view.cpp) -------------
-    void showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage);
-    void refreshFolderOverlayGeometry();
-    void folderOverlayBackdropChanged();
-    void syncOptionKeyBaseline();
-    void exitEditMode();
-    void scheduleLongPress();
-    void cancelLongPress();
-    void updateSelectionDisplay();
     // Ends the press: its tile's highlight and what its release would do.
-    void clearPressedState();
+    void clearPressedState() { m_press.clear(); }
     // Ends a tile drag in the window without a drop (Escape, hiding); false
     // when no drag runs.
-    bool cancelTileDrag();
-    // Takes a plain press's highlight off its tile (launcher_view_paging.cpp).
-    void endPressHighlight();
-    void applyJiggle(AppTile *tile, double rotationRadians, double translationX, double translationY);
-    std::optional<int> badgeTileIndex(const QPointF &point) const;
-    void handleBadgeTap(int index, bool previewOnly);
+    bool cancelTileDrag() { return m_press.cancelTileDrag(); }
+    static int sideButtonNumber(Qt::MouseButton button) { return PointerPressController::sideButtonNumber(button); }
+
+    // --- Edit mode, drag and drop (launcher_view.cpp) -----------------------------------
+    void syncOptionKeyBaseline();
+    void exitEditMode() { m_editMode.exit(); }
     // One Alt (Option) change: whether it is down after the change, and the
     // key code of the key that changed (58 left, 61 right).
-    void handleOptionFlags(bool optionDown, int keyCode);
-    void simulateOptionKeyForAutomation();
-    void releaseOptionForAutomation();
-    void enterEditModeForAutomation();
-    EditModeController &editMode() { return m_editMode; }
-    TileDragController &tileDrag() { return m_tileDrag; }
-    void startDrag(const QString &entryID, const QPointF &startPoint);
+    void handleOptionFlags(bool optionDown, int keyCode) { m_editMode.handleOptionFlags(optionDown, keyCode); }
+    void simulateOptionKeyForAutomation() { m_editMode.simulateOptionKeyForAutomation(); }
+    void releaseOptionForAutomation() { m_editMode.releaseOptionForAutomation(); }
+    void enterEditModeForAutomation() { m_editMode.enterEditModeForAutomation(); }
     // "--simulate-drop": replays a drop described by its argument and logs the "[drop] sim" lines.
-    void simulateDropForAutomation(const QString &spec);
-    void cancelEdgeAutoPage();
-    void createTransientPage();
-
-    // --- Folder hosting, context menu and modal prompts (launcher_view_folders.cpp) -----
-    void closeFolder();
-    void dropFromFolder(const QString &appID, const QPointF &point);
-    FolderOverlay *folderOverlay() const;
-    FolderHost &folderHost();
-    ContextMenuActions &contextMenuActions();
-    // The action of every context-menu item (called by ContextMenuBuilder).
-    Q_INVOKABLE void handleContextAction(QAction *item);
-    void performContextAction(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs);
-    void promptRename(const QString &title, const QString &current,
-                      const std::function<void(const QString &name)> &apply);
-    void dismissCoverForModal();
-    void restoreCoverAfterModal();
-    // Runs a modal dialog and returns its result; the owner sets the alert
-    // runner with its watchdog. Plain exec() when unset.
-    std::function<int(QDialog &dialog)> runModal;
-    // Where "show in the file manager" goes; the desktop's by default.
-    void setFileManager(std::shared_ptr<FileManager> fileManager);
+    void simulateDropForAutomation(const QString &spec) { m_tileDrag.simulateDropForAutomation(spec); }
     // Tells a tile drag when the pointer is over another application's window
     // stacked above the launcher; none by default (no other window is seen).
     void setWindowUnderPointer(std::shared_ptr<WindowUnderPointer> windowUnderPointer);
+
+    // --- Folder hosting, context menu and modal prompts (launcher_view_folders.cpp) -----
+    void showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage);
+    void closeFolder();
+    void dropFromFolder(const QString &appID, const QPointF &point);
+    void refreshFolderOverlayGeometry();
+    void folderOverlayBackdropChanged();
+    FolderOverlay *folderOverlay() const;
+    void performContextAction(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs);
+    void promptRename(const QString &title, const QString &current,
+                      const std::function<void(const QString &name)> &apply);
+    // Where "show in the file manager" goes; the desktop's by default.
+    void setFileManager(std::shared_ptr<FileManager> fileManager);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override; // launcher_view_folders.cpp
@@ -308,145 +275,63 @@ protected:
 
 private:
     void buildSubviews();
-    void startPresentation(double target, double duration, bool easeIn, std::function<void()> completion);
-    bool presentationAnimates() const;
-    // PresentationAnimator::Host
-    double presentationNow() const override;
-    void showPresentation(double progress) override;
     void installCallbacks();
+    bool presentationAnimates() const;
+    bool isFolderOpen() const;
+    // Carries out what a key routes to; false when the key is not the launcher's.
+    bool performKeyAction(LauncherKeyRouting::Action action);
+
+    // PresentationAnimator::Host
+    double presentationNow() const override { return m_grid.now(); }
+    void showPresentation(double progress) override { applyPresentation(progress); }
+    // EditModeController::Host
+    void applyEditModeAppearance() override;
+    void applyEditModeTransformsAt(double time) override { applyEditModeTransforms(time); }
+    void selectionChanged() override { updateSelectionDisplay(); }
+    void deleteBadgeTapped(int index, bool previewOnly) override { handleBadgeTap(index, previewOnly); }
+    // TileDragController::Host, LauncherPages::Host (and pagingEnabled() above)
+    void rebuildGrid() override { rebuild(); }
+    bool edgePagingAllowed() const override { return acceptsEdgeAutoPage(); }
+    FillView *dropMarker() override { return m_insertionIndicator; }
+    bool pointerOverOtherWindow() override;
+    // PointerPressController::Host (selectionChanged() and deleteBadgeTapped() as above)
+    bool pointerPagingAllowed() const override { return acceptsPointerPaging(); }
+    void activate(const LayoutEntry &entry) override;
+    void backgroundClicked() override;
 
     // --- Collaborators -----------------------------------------------------------
-    LauncherSession &m_session;
-    IconProvider &m_icons;
     const LaunchOptions m_options;
-    std::shared_ptr<ContextMenuBuilder> m_menuBuilder; // created on first use
-    QPointer<QMessageBox> m_uninstallAlert;
     UninstallRequests *m_uninstallRequests = nullptr;
+    std::shared_ptr<WindowUnderPointer> m_windowUnderPointer;
 
-    // --- Fixed subviews, back to front (children of the view) ------------------------
+    // --- Fixed subviews, back to front (children of the view; the page canvas is the grid's) ---
     WallpaperBackdrop *m_backdrop = nullptr;
-    QWidget *m_searchPlate = nullptr;
-    QWidget *m_searchIcon = nullptr;
-    QLineEdit *m_searchField = nullptr;
-    FlippedView *m_tilesHost = nullptr;
+    SearchPlate *m_searchPlate = nullptr;
     QScrollArea *m_scrollContainer = nullptr;
     PageDotsView *m_pageDots = nullptr;
     QLabel *m_hintLabel = nullptr;
     FillView *m_insertionIndicator = nullptr;
     QPushButton *m_settingsButton = nullptr;
 
-    // --- Grid content -----------------------------------------------------------------
-    GridGeometry m_geometry{7, 5, QRectF(0, 0, 1200, 700), 1};
-    QList<LayoutEntry> m_entries;
-    QList<AppTile *> m_tiles;
-    QList<QRectF> m_tileFrames;
-    int m_pageCount = 1;
-    int m_currentPage = 0;
-    QString m_query;
-    QSet<QString> m_selection;
-
-    // --- Page turning (the state of the turn is the page turner's) --------------------
-    FlippedView *m_outgoingHost = nullptr;
-    QList<AppTile *> m_outgoingTiles;
-    bool m_pointerDragEngaged = false;
-
-    // --- Presentation ---------------------------------------------------------------------
-    PresentationAnimator m_presentation{*this};
-
-    // --- Pointer press routing -----------------------------------------------------------------
-    std::optional<QPointF> m_dragStartPoint;
-    std::optional<QString> m_dragEntryID;
-    bool m_hasDragged = false;
-    std::optional<int> m_clickedIndex;
-    bool m_backgroundClick = false;
-    std::optional<QPointF> m_backgroundPressPoint;
-    // The window system's time of the last press, in milliseconds (0: none
-    // given): how long a press was held is measured between its events, not
-    // between the moments this thread got round to them.
-    quint64 m_pressEventTime = 0;
-    // The selection is a plain press's highlight of its tile: it ends with
-    // the press (release, drag, page turn, rebuild, hide).
-    bool m_pressHighlight = false;
-
-    // --- Life ---------------------------------------------------------------------------------
+    // --- State ---------------------------------------------------------------------------------
+    // What the grid shows; every part reads it.
+    LauncherGrid m_grid;
     bool m_built = false;
-    bool m_pageDrawnLogged = false;
     QSizeF m_backdropSize{0, 0};
+    quint64 m_languageObserver = 0;
 
-    // --- The parts, each with this view as its host ------------------------------------------
-    // EditModeController::Host, TileDragController::Host
-    const QList<AppTile *> &editableTiles() const override { return m_tiles; }
-    const QList<AppTile *> &outgoingEditableTiles() const override { return m_outgoingTiles; }
-    void applyEditModeAppearance() override;
-    void applyEditModeTransformsAt(double time) override { applyEditModeTransforms(time); }
-    void clearSelectionForEditMode() override;
-    double editModeNow() const override { return mediaTime(); }
-    bool editModeFreezesJiggle() const override { return m_options.freezeJiggle; }
-    bool editModeLogs() const override { return m_options.dumpWindows; }
-    QString badgePlacementName() const override;
-    QPointF pointInTile(const AppTile *tile, const QPointF &point) const override;
-    void deleteBadgeTapped(int index, bool previewOnly) override;
-    void rebuildGrid() override { rebuild(); }
-    QWidget *dragSurface() override { return this; }
-    LauncherSession &dragSession() override { return m_session; }
-    const QList<AppTile *> &dragTiles() const override { return m_tiles; }
-    const QList<LayoutEntry> &dragEntries() const override { return m_entries; }
-    const QList<QRectF> &dragTileFrames() const override { return m_tileFrames; }
-    QPointF dragGridPoint(const QPointF &point) const override { return gridPoint(point); }
-    QRectF dragSlotFrame(int index) const override;
-    int dragInsertionIndex(const QPointF &point) const override;
-    double dragIconSide() const override { return m_geometry.iconSide(); }
-    double dragCellWidth() const override { return m_geometry.cellSize.width(); }
-    int dragPageCapacity() const override { return pageCapacity(); }
-    bool dragShowsLabels() const override;
-    bool dragFlat() const override;
-    bool dragScrollMode() const override { return scrollMode(); }
-    bool dragSearching() const override { return !m_query.isEmpty(); }
-    int dragCurrentPage() const override { return m_currentPage; }
-    int dragPageCount() const override { return m_pageCount; }
-    void dragGoToPage(int page) override { goToPage(page); }
-    bool dragEdgePagingAllowed() const override { return acceptsEdgeAutoPage(); }
-    EdgeAutoPagePolicy::Action dragApplyEdgeAutoPage(const QPointF &point, const QString &draggedID,
-                                                     double now) override
-    {
-        return applyEdgeAutoPage(point, draggedID, now);
-    }
-    double dragNow() const override { return mediaTime(); }
-    bool dragLogs() const override { return m_options.dumpWindows; }
-    void dragOpenFolder(const LayoutEntry &entry) override { openFolder(entry); }
-    FillView *dragMarker() override { return m_insertionIndicator; }
-    IconProvider &dragIcons() override { return m_icons; }
-    bool dragPointerOverOtherWindow() override;
-    std::shared_ptr<WindowUnderPointer> m_windowUnderPointer;
-
-    EditModeController m_editMode{static_cast<EditModeController::Host &>(*this)};
-    TileDragController m_tileDrag{static_cast<TileDragController::Host &>(*this)};
+    // --- The parts, each with this view (or an adapter) as its host ---------------------------
+    PresentationAnimator m_presentation{static_cast<PresentationAnimator::Host &>(*this)};
+    EditModeController m_editMode{m_grid, static_cast<EditModeController::Host &>(*this)};
+    TileDragController m_tileDrag{m_grid, static_cast<TileDragController::Host &>(*this)};
+    GridTiles m_tiles{m_grid, m_editMode, m_tileDrag};
     // The folder host and the context menu, with the adapter through which
     // they reach this view (launcher_view_folders.cpp).
     struct FolderParts;
     std::shared_ptr<FolderParts> makeFolderParts();
     std::shared_ptr<FolderParts> m_folderParts = makeFolderParts();
-    FolderHost &m_folders = folderHost();
-
-    // --- Wiring ----------------------------------------------------------------------------
-    FrameClock::TimeSource m_timeSource;
-    quint64 m_languageObserver = 0;
-    // Sees Alt go down and up wherever the focus is in the window.
-    QObject *m_optionKeyFilter = nullptr;
-
-    // --- Page turning as a part: the grid it moves, and the turner --------------------
-public:
-    // The side buttons as numbered by the paging policy: 3 back, 4 forward
-    // (0 for buttons that are no side button and no middle button).
-    static int sideButtonNumber(Qt::MouseButton button);
-    PageTurner &pageTurner() { return *m_pageTurner; }
-
-private:
-    class Grid;
-    std::unique_ptr<PageTurner::Host> makeGrid();
-    std::unique_ptr<PageTurner> makePageTurner();
-
-    // Declared last: the turner goes first, before the grid and the hosts it moves.
-    std::unique_ptr<PageTurner::Host> m_grid = makeGrid();
-    std::unique_ptr<PageTurner> m_pageTurner = makePageTurner();
+    // The page canvases as the page turner moves them, and the turner.
+    LauncherPages m_pages{m_grid, static_cast<LauncherPages::Host &>(*this)};
+    PointerPressController m_press{m_grid, m_editMode, m_tileDrag, m_pages.turner(),
+                                   static_cast<PointerPressController::Host &>(*this)};
 };

@@ -22,45 +22,6 @@
 #include <algorithm>
 #include <cmath>
 
-void LauncherView::layoutSearchContents()
-{
-    const QRectF plate = QRectF(m_searchPlate->rect());
-    if (plate.width() <= 0)
-        return;
-    const QString text = m_searchField->text().isEmpty() ? L(QStringLiteral("搜索应用")) : m_searchField->text();
-    const double measured = QFontMetricsF(m_searchField->font()).horizontalAdvance(text);
-    const SearchPromptLayout layout(plate.width(), plate.height(), measured);
-
-    m_searchIcon->setGeometry(layout.iconFrame.toRect());
-
-    // The layout's field frame sits lower by the baseline offset because a
-    // Cocoa field draws its text from the top; a line edit centres its text
-    // vertically, so the frame moves back up to centre the text on the plate.
-    QRectF field = layout.fieldFrame.translated(0, -SearchPromptLayout::textBaselineOffset);
-    if (!layout.isClamped && m_searchField->text().isEmpty()) {
-        // A centred line edit hides its placeholder while it has the focus,
-        // which it has whenever the launcher shows. The empty field starts
-        // where the prompt starts instead, left-aligned: the same place on
-        // the plate, with the prompt shown and the caret before it.
-        const double x = layout.textLeft - searchFieldTextInset;
-        field = QRectF(x, field.top(), std::max(1.0, plate.width() - x - SearchPromptLayout::minimumSideInset),
-                       field.height());
-        m_searchField->setGeometry(field.toRect());
-        m_searchField->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        return;
-    }
-    if (!layout.isClamped) {
-        m_searchField->setGeometry(field.toRect());
-        m_searchField->setAlignment(Qt::AlignCenter);
-        return;
-    }
-    // Too wide to centre: the text starts one gap right of the glyph.
-    const double x = layout.iconFrame.right() + SearchPromptLayout::gap;
-    field = QRectF(x, field.top(), std::max(1.0, plate.width() - x - SearchPromptLayout::minimumSideInset),
-                   field.height());
-    m_searchField->setGeometry(field.toRect());
-    m_searchField->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-}
 
 QString LauncherView::hintText(bool editing, Settings::HotKeyPreset hotKey)
 {
@@ -75,7 +36,7 @@ QString LauncherView::hintText(bool editing, Settings::HotKeyPreset hotKey)
 
 void LauncherView::applyEditModeHint()
 {
-    m_hintLabel->setText(hintText(isEditing(), m_session.settings().hotKey));
+    m_hintLabel->setText(hintText(isEditing(), m_grid.session.settings().hotKey));
 }
 
 void LauncherView::refreshLocalizedText()
@@ -84,7 +45,7 @@ void LauncherView::refreshLocalizedText()
     applyEditModeHint();
     m_settingsButton->setText(L(QStringLiteral("设置")));
     // The button takes the width of its title in the new language.
-    const LauncherLayoutPlan::Chrome chrome = LauncherLayoutPlan::chrome(QSizeF(size()), m_session.settings().sideInset);
+    const LauncherLayoutPlan::Chrome chrome = LauncherLayoutPlan::chrome(QSizeF(size()), m_grid.session.settings().sideInset);
     m_settingsButton->setGeometry(
         LauncherLayoutPlan::settingsButtonFrame(chrome.settingsButton, m_settingsButton->sizeHint().width()).toRect());
     layoutSearchContents();
@@ -109,9 +70,9 @@ void LauncherView::resizeEvent(QResizeEvent *event)
 
 void LauncherView::searchTextChanged(const QString &text)
 {
-    m_query = text;
-    m_currentPage = 0;
-    m_selection.clear();
+    m_grid.query = text;
+    m_grid.currentPage = 0;
+    m_grid.selection.clear();
     layoutSearchContents();
     rebuild();
 }
@@ -120,14 +81,22 @@ bool LauncherView::handleSearchFieldKey(int key)
 {
     if (key == Qt::Key_Escape && cancelTileDrag())
         return true;
-    switch (LauncherKeyRouting::searchFieldKey(key, m_query.isEmpty(), m_folders.isOpen())) {
+    return performKeyAction(LauncherKeyRouting::searchFieldKey(key, m_grid.query.isEmpty(), isFolderOpen()));
+}
+
+bool LauncherView::performKeyAction(LauncherKeyRouting::Action action)
+{
+    switch (action) {
     case LauncherKeyRouting::Action::closeFolder:
         closeFolder();
         return true;
+    case LauncherKeyRouting::Action::exitEditMode:
+        exitEditMode();
+        return true;
     case LauncherKeyRouting::Action::clearSearch:
         // Page and selection stay as they are; only the search ends.
-        m_query.clear();
-        m_searchField->clear();
+        m_grid.query.clear();
+        m_searchPlate->field()->clear();
         layoutSearchContents();
         rebuild();
         return true;
@@ -136,28 +105,32 @@ bool LauncherView::handleSearchFieldKey(int key)
             onHide();
         return true;
     case LauncherKeyRouting::Action::openFirstEntry:
-        if (!m_entries.isEmpty()) {
-            const LayoutEntry first = m_entries.first();
+    case LauncherKeyRouting::Action::openFirstApp:
+        if (!m_grid.entries.isEmpty()) {
+            const LayoutEntry first = m_grid.entries.first();
             if (first.isFolder()) {
-                openFolder(first);
+                // Only from the search field.
+                if (action == LauncherKeyRouting::Action::openFirstEntry)
+                    openFolder(first);
             } else if (first.appID) {
-                if (const std::optional<AppItem> app = m_session.app(*first.appID); app && onOpenApp)
+                if (const std::optional<AppItem> app = m_grid.session.app(*first.appID); app && onOpenApp)
                     onOpenApp(*app);
             }
         }
         return true;
     case LauncherKeyRouting::Action::previousPage:
-        goToPage(m_currentPage - 1);
+        goToPage(m_grid.currentPage - 1);
         return true;
     case LauncherKeyRouting::Action::nextPage:
-        goToPage(m_currentPage + 1);
+        goToPage(m_grid.currentPage + 1);
         return true;
     case LauncherKeyRouting::Action::focusView:
         setFocus(Qt::TabFocusReason);
         return true;
-    default:
-        return false;
+    case LauncherKeyRouting::Action::passOn:
+        break;
     }
+    return false;
 }
 
 bool LauncherView::eventFilter(QObject *watched, QEvent *event)
@@ -181,7 +154,7 @@ bool LauncherView::eventFilter(QObject *watched, QEvent *event)
     }
     // Before the line edit sees them: arrows never move the caret, Tab never
     // walks the focus chain, Escape and Return act on the launcher.
-    if (watched == m_searchField && event->type() == QEvent::KeyPress) {
+    if (watched == m_searchPlate->field() && event->type() == QEvent::KeyPress) {
         auto *keyEvent = static_cast<QKeyEvent *>(event);
         if (handleSearchFieldKey(keyEvent->key())) {
             keyEvent->accept();
@@ -195,31 +168,7 @@ void LauncherView::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && cancelTileDrag())
         return;
-    switch (LauncherKeyRouting::viewKey(event->key(), isEditing(), m_folders.isOpen())) {
-    case LauncherKeyRouting::Action::closeFolder:
-        closeFolder();
-        break;
-    case LauncherKeyRouting::Action::exitEditMode:
-        exitEditMode();
-        break;
-    case LauncherKeyRouting::Action::hide:
-        if (onHide)
-            onHide();
-        break;
-    case LauncherKeyRouting::Action::previousPage:
-        goToPage(m_currentPage - 1);
-        break;
-    case LauncherKeyRouting::Action::nextPage:
-        goToPage(m_currentPage + 1);
-        break;
-    case LauncherKeyRouting::Action::openFirstApp:
-        // A folder as first entry is not opened from here.
-        if (!m_entries.isEmpty() && m_entries.first().appID) {
-            if (const std::optional<AppItem> app = m_session.app(*m_entries.first().appID); app && onOpenApp)
-                onOpenApp(*app);
-        }
-        break;
-    default:
+    if (!performKeyAction(LauncherKeyRouting::viewKey(event->key(), isEditing(), isFolderOpen()))) {
         QWidget::keyPressEvent(event);
         return;
     }

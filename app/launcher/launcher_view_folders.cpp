@@ -21,66 +21,46 @@
 
 struct LauncherView::FolderParts final : FolderHost::Host, ContextMenuActions::Host
 {
-    explicit FolderParts(LauncherView &view) : view(view), folders(*this), menu(*this) {}
+    explicit FolderParts(LauncherView &view)
+        : view(view), folders(view.m_grid, *this), menu(view.m_grid, *this)
+    {
+    }
 
     // FolderHost::Host
-    QWidget *folderParent() override { return &view; }
-    LauncherSession &folderSession() override { return view.m_session; }
-    IconProvider &folderIcons() override { return view.m_icons; }
-    const LaunchOptions &folderOptions() const override { return view.m_options; }
-    double folderGridIconSide() const override { return view.currentIconSide(); }
-    std::optional<QImage> folderBackdropImage() const override
+    std::optional<QImage> backdropImage() const override
     {
         return view.m_backdrop ? view.m_backdrop->blurredImage() : std::nullopt;
     }
-    int folderCurrentPage() const override { return view.m_currentPage; }
-    bool folderScrollMode() const override { return view.scrollMode(); }
-    bool folderSearching() const override { return !view.m_query.isEmpty(); }
-    int folderInsertionIndex(const QPointF &point) const override { return view.dragInsertionIndex(point); }
-    void folderDropPreview(const QPointF &point) override
+    void dropPreview(const QPointF &point) override
     {
         // The marker and the row's reflow of a tile drag, without its merging
         // or edge paging: a member dragged out goes where dropFromFolder puts it.
         view.m_tileDrag.updateDropTarget(point, std::nullopt, false);
     }
-    void folderClearDropIndicators() override { view.m_tileDrag.clearDropIndicators(); }
-    void folderOpenApp(const AppItem &app) override
+    void clearDropIndicators() override { view.m_tileDrag.clearDropIndicators(); }
+    void openApp(const AppItem &app) override
     {
         if (view.onOpenApp)
             view.onOpenApp(app);
     }
-    void folderOverlayChanged(FolderOverlay *overlay) override
+    void overlayChanged(FolderOverlay *overlay) override
     {
         // Typing filters the grid again once the folder is closed.
-        if (!overlay && view.m_searchField)
-            view.m_searchField->setFocus(Qt::OtherFocusReason);
+        if (!overlay && view.m_searchPlate->field())
+            view.m_searchPlate->field()->setFocus(Qt::OtherFocusReason);
     }
 
     // ContextMenuActions::Host
-    QWidget *menuView() override { return &view; }
-    LauncherSession &menuSession() override { return view.m_session; }
     bool menuIsEditing() const override { return view.isEditing(); }
-    std::optional<int> menuHitTileIndex(const QPointF &point) const override { return view.hitTileIndex(point); }
-    const QList<LayoutEntry> &menuEntries() const override { return view.m_entries; }
-    QSet<QString> menuSelection() const override { return view.m_selection; }
     void menuSetSelection(const QSet<QString> &selection) override
     {
-        view.m_selection = selection;
+        view.m_grid.selection = selection;
         view.updateSelectionDisplay();
     }
     void menuOpenFolder(const LayoutEntry &entry) override { view.openFolder(entry); }
-    void menuOpenApp(const AppItem &app) override
-    {
-        if (view.onOpenApp)
-            view.onOpenApp(app);
-    }
-    void menuUninstall(const QStringList &appIDs, bool previewOnly) override { view.uninstall(appIDs, previewOnly); }
+    void menuOpenApp(const AppItem &app) override { openApp(app); }
+    UninstallRequests *menuUninstallRequests() override { return view.m_uninstallRequests; }
     int menuRunModal(QDialog &dialog) override { return view.runModal ? view.runModal(dialog) : dialog.exec(); }
-    void menuFocusSearchField() override
-    {
-        if (view.m_searchField)
-            view.m_searchField->setFocus(Qt::OtherFocusReason);
-    }
     FileManager &menuFileManager() override
     {
         if (!fileManager)
@@ -127,6 +107,11 @@ FolderHost &LauncherView::folderHost()
     return m_folderParts->folders;
 }
 
+bool LauncherView::isFolderOpen() const
+{
+    return m_folderParts->folders.isOpen();
+}
+
 void LauncherView::refreshFolderOverlayGeometry()
 {
     m_folderParts->folders.refreshGeometry();
@@ -150,11 +135,6 @@ void LauncherView::contextMenuEvent(QContextMenuEvent *event)
     m_folderParts->menu.secondaryClick(QPointF(event->pos()), event->globalPos());
 }
 
-void LauncherView::handleContextAction(QAction *item)
-{
-    m_folderParts->menu.handleAction(item);
-}
-
 void LauncherView::performContextAction(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs)
 {
     m_folderParts->menu.perform(action, entryIDs, appIDs);
@@ -164,16 +144,6 @@ void LauncherView::promptRename(const QString &title, const QString &current,
                                 const std::function<void(const QString &name)> &apply)
 {
     m_folderParts->menu.promptRename(title, current, apply);
-}
-
-void LauncherView::dismissCoverForModal()
-{
-    m_folderParts->menu.dismissCoverForModal();
-}
-
-void LauncherView::restoreCoverAfterModal()
-{
-    m_folderParts->menu.restoreCoverAfterModal();
 }
 
 void LauncherView::setFileManager(std::shared_ptr<FileManager> fileManager)

@@ -14,7 +14,7 @@
 
 bool LauncherView::presentationAnimates() const
 {
-    return m_session.settings().animate && !m_options.noAnimation;
+    return m_grid.session.settings().animate && !m_options.noAnimation;
 }
 
 void LauncherView::applyPresentation(double progress)
@@ -49,29 +49,13 @@ double LauncherView::appliedAlpha() const
     return effect ? effect->opacity() : 1.0;
 }
 
-void LauncherView::startPresentation(double target, double duration, bool easeIn, std::function<void()> completion)
-{
-    m_presentation.start(target, duration, easeIn, std::move(completion));
-}
 
-void LauncherView::presentationTick()
-{
-    m_presentation.tick();
-}
 
-double LauncherView::presentationNow() const
-{
-    return mediaTime();
-}
 
-void LauncherView::showPresentation(double progress)
-{
-    applyPresentation(progress);
-}
 
 void LauncherView::animateIn()
 {
-    m_pageTurner->resetScrollInput();
+    m_pages.turner().resetScrollInput();
     // The frozen-turn automation prepares its own turn below.
     if (!m_options.slideProgress && !m_options.dragProgress)
         finishPaging();
@@ -86,12 +70,12 @@ void LauncherView::animateIn()
         const bool hiding = m_presentation.isRunning() && m_presentation.target() < 1;
         if (!hiding)
             applyPresentation(0);
-        startPresentation(1, PresentationCurve::showDuration, false, nullptr);
+        m_presentation.start(1, PresentationCurve::showDuration, false, nullptr);
         focusSearchField();
     }
 
     if (m_options.slideProgress)
-        goToPage(m_currentPage + 1);
+        goToPage(m_grid.currentPage + 1);
     else if (m_options.dragProgress)
         simulateDrag(*m_options.dragProgress);
 }
@@ -103,23 +87,15 @@ void LauncherView::animateOut(std::function<void()> completion)
     // Nothing pressed or selected outlives the launcher being hidden: a
     // press held across the hide enters no edit mode behind it.
     clearPressedState();
-    cancelLongPress();
+    m_editMode.cancelLongPress();
     m_editMode.gate().release();
-    if (!m_selection.isEmpty()) {
-        m_selection.clear();
+    if (!m_grid.selection.isEmpty()) {
+        m_grid.selection.clear();
         updateSelectionDisplay();
     }
-    const PageTurnEngine &engine = m_pageTurner->engine();
-    if (m_pageTurner->pointerDrag().isActive() && engine.isInteractivePaging() && !engine.isPagingAnimating()) {
-        // A half-dragged turn is abandoned: the page where the drag began stays.
-        const int from = engine.pagingFromPage();
-        finishPaging();
-        m_currentPage = from;
-        rebuild();
-    }
-    m_pageTurner->pointerDrag().reset();
-    m_pointerDragEngaged = false;
-    cancelEdgeAutoPage();
+    m_pages.abandonPointerTurn();
+    m_press.forgetPointerDrag();
+    m_tileDrag.cancelEdgeAutoPage();
 
     if (!presentationAnimates()) {
         m_presentation.cancel();
@@ -129,21 +105,21 @@ void LauncherView::animateOut(std::function<void()> completion)
             completion();
         return;
     }
-    startPresentation(0, PresentationCurve::hideDuration, true, std::move(completion));
+    m_presentation.start(0, PresentationCurve::hideDuration, true, std::move(completion));
 }
 
 void LauncherView::focusSearchField()
 {
-    m_searchField->setFocus(Qt::OtherFocusReason);
-    m_searchField->deselect();
-    m_searchField->setCursorPosition(int(m_searchField->text().size()));
+    m_searchPlate->field()->setFocus(Qt::OtherFocusReason);
+    m_searchPlate->field()->deselect();
+    m_searchPlate->field()->setCursorPosition(int(m_searchPlate->field()->text().size()));
 }
 
 void LauncherView::simulateDrag(double progress)
 {
-    if (m_pageCount <= 1)
+    if (m_grid.pageCount <= 1)
         return;
-    const int direction = m_currentPage + 1 < m_pageCount ? 1 : -1;
+    const int direction = m_grid.currentPage + 1 < m_grid.pageCount ? 1 : -1;
     preparePaging(direction, progress, false);
     if (m_options.dumpWindows)
         Log::write("[drag] static progress=%.3f direction=%d", progress, direction);

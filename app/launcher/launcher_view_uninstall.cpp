@@ -2,7 +2,7 @@
 // menu and the automation previews all end in the confirmation that the
 // owner set (UninstallRequests).
 #include "launcher/launcher_view.h"
-#include "launcher/uninstall_requests.h"
+#include "modal/uninstall_requests.h"
 
 #include "session/launcher_session.h"
 #include "tiles/app_tile.h"
@@ -21,13 +21,13 @@ void LauncherView::uninstall(const QStringList &appIDs, bool previewOnly)
 
 void LauncherView::handleBadgeTap(int index, bool previewOnly)
 {
-    if (index < 0 || index >= m_entries.size())
+    if (index < 0 || index >= m_grid.entries.size())
         return;
-    const LayoutEntry &entry = m_entries.at(index);
+    const LayoutEntry &entry = m_grid.entries.at(index);
     const std::optional<QString> appID = entry.appID;
     if (!appID)
         return;
-    if (!UninstallEligibility::canUninstall(entry.isFolder(), m_session.app(*appID)))
+    if (!UninstallEligibility::canUninstall(entry.isFolder(), m_grid.session.app(*appID)))
         return;
     // After the release has been handled: the confirmation runs modally.
     QPointer<LauncherView> self(this);
@@ -44,26 +44,26 @@ void LauncherView::previewUninstallFromFirstBadge()
         return;
     }
     int index = -1;
-    for (int i = 0; i < m_tiles.size(); ++i) {
-        if (m_tiles.at(i)->showsDeleteBadge()) {
+    for (int i = 0; i < m_grid.tiles.size(); ++i) {
+        if (m_grid.tiles.at(i)->showsDeleteBadge()) {
             index = i;
             break;
         }
     }
-    if (index < 0 || index >= m_tileFrames.size()) {
+    if (index < 0 || index >= m_grid.tileFrames.size()) {
         Log::write("[edit-preview] no deletable badge");
         return;
     }
-    const QRectF frame = m_tileFrames.at(index);
-    const QRectF badge = m_tiles.at(index)->deleteBadgeRect();
+    const QRectF frame = m_grid.tileFrames.at(index);
+    const QRectF badge = m_grid.tiles.at(index)->deleteBadgeRect();
     QPointF press(frame.left() + badge.center().x(), frame.top() + badge.center().y());
     // The hit test adds the slide back.
     if (!scrollMode())
-        press.rx() -= m_pageTurner->gridOffset();
-    const QPointF inView = m_tilesHost->mapTo(this, press);
-    const std::optional<int> hit = badgeTileIndex(inView);
+        press.rx() -= m_pages.turner().gridOffset();
+    const QPointF inView = m_grid.tilesHost->mapTo(this, press);
+    const std::optional<int> hit = m_editMode.badgeTileIndex(inView);
     if (hit == index) {
-        Log::write("[edit-preview] badge hit idx=%d app=%@", index, m_tiles.at(index)->title());
+        Log::write("[edit-preview] badge hit idx=%d app=%@", index, m_grid.tiles.at(index)->title());
         handleBadgeTap(index, true);
         return;
     }
@@ -73,7 +73,7 @@ void LauncherView::previewUninstallFromFirstBadge()
 void LauncherView::previewUninstall(const QString &matching)
 {
     const QString needle = matching.toLower();
-    const QList<AppItem> &apps = m_session.apps();
+    const QList<AppItem> &apps = m_grid.session.apps();
     const AppItem *found = nullptr;
     for (const AppItem &app : apps) {
         if (app.bundleID.toLower() == needle || app.name.toLower() == needle) {

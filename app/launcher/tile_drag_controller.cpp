@@ -1,6 +1,8 @@
 #include "launcher/tile_drag_controller.h"
 
 #include "launcher/fill_view.h"
+#include "launcher/launcher_grid.h"
+#include "session/launch_options.h"
 #include "session/launcher_session.h"
 #include "tiles/app_tile.h"
 #include "tiles/drag_image.h"
@@ -56,7 +58,7 @@ void startOneShot(QTimer &timer, double seconds)
 
 } // namespace
 
-TileDragController::TileDragController(Host &host) : m_host(host)
+TileDragController::TileDragController(LauncherGrid &grid, Host &host) : m_grid(grid), m_host(host)
 {
     m_reflowClock.prepare();
     prepareOneShot(m_mergeDwellTimer, [this] { mergeDwellFired(); });
@@ -82,7 +84,7 @@ void TileDragController::clearLastDrag()
 
 double TileDragController::reflowTarget(int index) const
 {
-    const QList<AppTile *> &tiles = m_host.dragTiles();
+    const QList<AppTile *> &tiles = m_grid.tiles;
     if (index < 0 || index >= tiles.size())
         return 0;
     return m_springs.value(tiles.at(index)).target;
@@ -93,7 +95,7 @@ double TileDragController::reflowTarget(int index) const
 QImage TileDragController::dragImageFor(const LayoutEntry &entry, double side)
 {
     const AppTile *tile = nullptr;
-    for (const AppTile *candidate : m_host.dragTiles())
+    for (const AppTile *candidate : m_grid.tiles)
         if (candidate && candidate->entry().id == entry.id)
             tile = candidate;
     const double scale = tile ? tile->renderScale() : 2;
@@ -102,17 +104,17 @@ QImage TileDragController::dragImageFor(const LayoutEntry &entry, double side)
         content.kind = DragImage::Kind::folder;
         const QStringList members = entry.folder ? entry.folder->bundleIDs : QStringList();
         const double previewSide = DragImage::Geometry::forIconSide(side).iconSide * 0.9;
-        if (const QImage preview = m_host.dragIcons().folderPreview(members, previewSide, scale); !preview.isNull())
+        if (const QImage preview = m_grid.icons.folderPreview(members, previewSide, scale); !preview.isNull())
             content.image = preview;
         // The merge preview shows the folder as its tile does.
         m_dragIconImage = tile && tile->folderPreview() ? tile->folderPreview() : content.image;
     } else {
         if (tile && tile->icon() && !tile->icon()->isNull()) {
             content.image = tile->icon();
-        } else if (const std::optional<AppItem> app = m_host.dragSession().appFor(entry)) {
+        } else if (const std::optional<AppItem> app = m_grid.session.appFor(entry)) {
             // Its icon is still on its way: the one picture of this drag
             // cannot wait for it.
-            content.image = m_host.dragIcons().iconNow(*app);
+            content.image = m_grid.icons.iconNow(*app);
         }
         m_dragIconImage = content.image;
     }
@@ -121,16 +123,16 @@ QImage TileDragController::dragImageFor(const LayoutEntry &entry, double side)
 
 void TileDragController::startDrag(const QString &entryID, const QPointF &startPoint)
 {
-    const QList<LayoutEntry> &entries = m_host.dragEntries();
+    const QList<LayoutEntry> &entries = m_grid.entries;
     const auto found = std::find_if(entries.begin(), entries.end(),
                                     [&](const LayoutEntry &entry) { return entry.id == entryID; });
     if (found == entries.end())
         return;
     m_draggingEntryID = entryID;
     m_edgeDropCommitted = false;
-    const QImage image = dragImageFor(*found, m_host.dragIconSide());
+    const QImage image = dragImageFor(*found, m_grid.geometry.iconSide());
     m_dragItemImage = image;
-    for (AppTile *tile : m_host.dragTiles()) {
+    for (AppTile *tile : m_grid.tiles) {
         if (tile && tile->entry().id == entryID) {
             TileState state = tile->state();
             state.dragging = true;
@@ -138,7 +140,7 @@ void TileDragController::startDrag(const QString &entryID, const QPointF &startP
             break;
         }
     }
-    auto *view = new QLabel(m_host.dragSurface());
+    auto *view = new QLabel(&m_grid.view);
     view->setAttribute(Qt::WA_TransparentForMouseEvents);
     view->setPixmap(QPixmap::fromImage(image));
     view->resize(image.size() / image.devicePixelRatio());
@@ -159,8 +161,8 @@ void TileDragController::dragMoved(const QPointF &point)
 {
     if (!m_draggingEntryID || m_systemDragRunning)
         return;
-    const QWidget *surface = m_host.dragSurface();
-    if (!surface->rect().contains(point.toPoint()) || m_host.dragPointerOverOtherWindow()) {
+    const QWidget *surface = &m_grid.view;
+    if (!surface->rect().contains(point.toPoint()) || m_host.pointerOverOtherWindow()) {
         // Past the window's edge, or over a window stacked above the
         // launcher, only a system drag reaches the other application.
         cancelEdgeAutoPage();
@@ -177,7 +179,7 @@ void TileDragController::dragReleased(const QPointF &point)
     if (!m_draggingEntryID || m_systemDragRunning)
         return;
     const QString id = *m_draggingEntryID;
-    if (m_host.dragSurface()->rect().contains(point.toPoint())) {
+    if (m_grid.view.rect().contains(point.toPoint())) {
         updateDropTarget(point, id, true);
         performDrop(id);
     }
@@ -194,10 +196,10 @@ void TileDragController::cancelDrag()
 void TileDragController::startSystemDrag()
 {
     const QString id = *m_draggingEntryID;
-    LauncherSession &session = m_host.dragSession();
+    LauncherSession &session = m_grid.session;
     std::optional<LayoutEntry> entry = session.layout().entry(id);
     if (!entry) {
-        for (const LayoutEntry &shown : m_host.dragEntries())
+        for (const LayoutEntry &shown : m_grid.entries)
             if (shown.id == id)
                 entry = shown;
     }
@@ -206,10 +208,10 @@ void TileDragController::startSystemDrag()
         return;
     }
     setDragImageHidden(true);
-    auto *drag = new QDrag(m_host.dragSurface());
+    auto *drag = new QDrag(&m_grid.view);
     drag->setMimeData(TilePasteboard::makeMimeData(*entry, session.appFor(*entry)).release());
     if (m_dragItemImage) {
-        DragImage::attach(*drag, *m_dragItemImage, m_host.dragSurface());
+        DragImage::attach(*drag, *m_dragItemImage, &m_grid.view);
         drag->setHotSpot(QPoint(int(m_dragItemImage->width() / m_dragItemImage->devicePixelRatio() / 2),
                                 int(m_dragItemImage->height() / m_dragItemImage->devicePixelRatio() / 2)));
     }
@@ -238,7 +240,7 @@ void TileDragController::dragSessionEnded()
 void TileDragController::endDragVisual()
 {
     if (m_draggingEntryID) {
-        for (AppTile *tile : m_host.dragTiles()) {
+        for (AppTile *tile : m_grid.tiles) {
             if (tile && tile->entry().id == *m_draggingEntryID) {
                 TileState state = tile->state();
                 state.dragging = false;
@@ -306,7 +308,7 @@ void TileDragController::updateDropTarget(const QPointF &point, const std::optio
     updateMergeCandidate(point, draggedID, allowMerge);
 
     const std::optional<QString> &target = m_mergeGate.committed();
-    for (AppTile *tile : m_host.dragTiles()) {
+    for (AppTile *tile : m_grid.tiles) {
         if (!tile)
             continue;
         TileState state = tile->state();
@@ -316,9 +318,9 @@ void TileDragController::updateDropTarget(const QPointF &point, const std::optio
     }
     setDragImageHidden(target.has_value());
 
-    const int index = m_host.dragInsertionIndex(point);
+    const int index = m_grid.insertionIndex(point);
     m_insertionIndex = target ? std::nullopt : std::optional<int>(index);
-    QWidget *marker = m_host.dragMarker();
+    QWidget *marker = m_host.dropMarker();
     if (!m_mergeGate.candidate() && !target) {
         showInsertionMarker(index);
         applyDragSpacing(index);
@@ -331,12 +333,12 @@ void TileDragController::updateDropTarget(const QPointF &point, const std::optio
 
 void TileDragController::showInsertionMarker(int index)
 {
-    FillView *marker = m_host.dragMarker();
+    FillView *marker = m_host.dropMarker();
     if (!marker)
         return;
-    const int slot = std::clamp(index, 0, std::max(0, m_host.dragPageCapacity() - 1));
-    const QRectF f = m_host.dragSlotFrame(slot);
-    const double s = m_host.dragIconSide();
+    const int slot = std::clamp(index, 0, std::max(0, m_grid.pageCapacity() - 1));
+    const QRectF f = m_grid.slotFrame(slot);
+    const double s = m_grid.geometry.iconSide();
     marker->setGeometry(QRectF(f.left() + (f.width() - s) / 2, f.top() + 2, s, s + 2).toRect());
     marker->setCornerRadius(s * 0.22);
     marker->show();
@@ -347,7 +349,7 @@ void TileDragController::showInsertionMarker(int index)
 
 void TileDragController::clearDropIndicators()
 {
-    if (QWidget *marker = m_host.dragMarker())
+    if (QWidget *marker = m_host.dropMarker())
         marker->hide();
     m_insertionIndex.reset();
     m_mergeGate.reset();
@@ -355,7 +357,7 @@ void TileDragController::clearDropIndicators()
     m_lastDragPoint.reset();
     m_lastDragID.reset();
     m_lastAllowMerge = true;
-    for (AppTile *tile : m_host.dragTiles()) {
+    for (AppTile *tile : m_grid.tiles) {
         if (!tile)
             continue;
         TileState state = tile->state();
@@ -372,15 +374,15 @@ void TileDragController::clearDropIndicators()
 std::optional<QString> TileDragController::mergeCandidateID(const QPointF &point,
                                                             const std::optional<QString> &draggedID) const
 {
-    const QPointF g = m_host.dragGridPoint(point);
-    const QList<QRectF> &frames = m_host.dragTileFrames();
-    const QList<LayoutEntry> &entries = m_host.dragEntries();
+    const QPointF g = m_grid.gridPoint(point);
+    const QList<QRectF> &frames = m_grid.tileFrames;
+    const QList<LayoutEntry> &entries = m_grid.entries;
     for (int i = 0; i < frames.size() && i < entries.size(); ++i) {
         if (!frames.at(i).contains(g))
             continue;
         if (draggedID && entries.at(i).id == *draggedID)
             return std::nullopt;
-        const QRectF hit = GridGeometry::iconHitRect(frames.at(i), m_host.dragIconSide(), m_host.dragShowsLabels(), 0);
+        const QRectF hit = GridGeometry::iconHitRect(frames.at(i), m_grid.geometry.iconSide(), m_grid.showsLabels(), 0);
         return hit.contains(g) ? std::optional<QString>(entries.at(i).id) : std::nullopt;
     }
     return std::nullopt;
@@ -398,14 +400,14 @@ void TileDragController::updateMergeCandidate(const QPointF &point, const std::o
     }
     std::optional<QRectF> slack;
     if (const std::optional<QString> &target = m_mergeGate.committed()) {
-        const QList<LayoutEntry> &entries = m_host.dragEntries();
-        const QList<QRectF> &frames = m_host.dragTileFrames();
+        const QList<LayoutEntry> &entries = m_grid.entries;
+        const QList<QRectF> &frames = m_grid.tileFrames;
         for (int i = 0; i < entries.size() && i < frames.size(); ++i)
             if (entries.at(i).id == *target)
                 slack = frames.at(i);
     }
     const MergeHoverGate::Outcome outcome = m_mergeGate.update(
-        m_host.dragGridPoint(point), mergeCandidateID(point, draggedID), m_host.dragNow(), slack);
+        m_grid.gridPoint(point), mergeCandidateID(point, draggedID), m_grid.now(), slack);
     if (outcome.needsDwellTimer)
         scheduleMergeDwell(m_mergeGate.candidateSince());
     else
@@ -418,7 +420,7 @@ void TileDragController::scheduleMergeDwell(double since)
         return;
     cancelMergeDwell();
     m_mergeDwellScheduledSince = since;
-    startOneShot(m_mergeDwellTimer, since + mergeTuning.dwell - m_host.dragNow());
+    startOneShot(m_mergeDwellTimer, since + mergeTuning.dwell - m_grid.now());
 }
 
 void TileDragController::cancelMergeDwell()
@@ -444,17 +446,17 @@ void TileDragController::applyDragSpacing(std::optional<int> insertion)
         return;
     }
     const int n = *insertion;
-    const QList<AppTile *> &tiles = m_host.dragTiles();
-    const QList<QRectF> &frames = m_host.dragTileFrames();
-    const QList<LayoutEntry> &entries = m_host.dragEntries();
-    const int rowSlot = std::min(n, std::max(0, m_host.dragPageCapacity() - 1));
-    const double rowY = m_host.dragSlotFrame(rowSlot).center().y();
-    const double shift = m_host.dragCellWidth() * 0.5;
+    const QList<AppTile *> &tiles = m_grid.tiles;
+    const QList<QRectF> &frames = m_grid.tileFrames;
+    const QList<LayoutEntry> &entries = m_grid.entries;
+    const int rowSlot = std::min(n, std::max(0, m_grid.pageCapacity() - 1));
+    const double rowY = m_grid.slotFrame(rowSlot).center().y();
+    const double shift = m_grid.geometry.cellSize.width() * 0.5;
     std::optional<int> d;
     for (int i = 0; i < entries.size(); ++i)
         if (m_draggingEntryID && entries.at(i).id == *m_draggingEntryID)
             d = i;
-    const QWidget *surface = m_host.dragSurface();
+    const QWidget *surface = &m_grid.view;
     for (int k = 0; k < tiles.size() && k < frames.size(); ++k) {
         AppTile *tile = tiles.at(k);
         if (!tile)
@@ -480,7 +482,7 @@ void TileDragController::applyDragSpacing(std::optional<int> insertion)
 
 void TileDragController::clearDragSpacing()
 {
-    for (AppTile *tile : m_host.dragTiles())
+    for (AppTile *tile : m_grid.tiles)
         if (tile)
             setTileShift(tile, 0);
 }
@@ -501,7 +503,7 @@ void TileDragController::reflowTick(double time)
 {
     double dt = std::clamp(time - m_reflowLastTime, 0.0, 0.1);
     m_reflowLastTime = time;
-    const QList<AppTile *> &shown = m_host.dragTiles();
+    const QList<AppTile *> &shown = m_grid.tiles;
     bool moving = false;
     for (auto it = m_springs.begin(); it != m_springs.end();) {
         AppTile *tile = it.key();
@@ -538,41 +540,41 @@ bool TileDragController::performDrop(const QString &draggedID)
 {
     const std::optional<QString> target = m_mergeGate.committed();
     const std::optional<int> n = m_insertionIndex;
-    const int page = m_host.dragCurrentPage();
+    const int page = m_grid.currentPage;
     cancelEdgeAutoPage();
     clearDropIndicators();
 
     if (target) {
-        LauncherSession &session = m_host.dragSession();
+        LauncherSession &session = m_grid.session;
         std::optional<QString> folderID;
         m_transientPageCount = 0;
         m_edgeDropCommitted = true;
         session.commit([&](LauncherLayout &layout) { folderID = layout.merge(draggedID, *target); });
-        if (m_host.dragLogs())
+        if (m_grid.options.dumpWindows)
             Log::write("[drop] merge id=%@ target=%@ folder=%@ ok=%d", draggedID, *target,
                        folderID.value_or(QStringLiteral("-")), folderID ? 1 : 0);
         if (!folderID)
             return false; // the layout refused: nothing was merged
         if (const std::optional<LayoutEntry> folder = session.layout().entry(*folderID))
-            m_host.dragOpenFolder(*folder);
+            m_host.openFolder(*folder);
         return true;
     }
     if (!n) {
         discardTransientPages();
         return false;
     }
-    if (m_host.dragFlat())
+    if (m_grid.flat())
         return commitFlatDrop(draggedID, page, *n);
     return commitPagedDrop(draggedID, page, *n);
 }
 
 bool TileDragController::commitFlatDrop(const QString &draggedID, int dropPage, int slot)
 {
-    LauncherSession &session = m_host.dragSession();
-    if (m_host.dragSearching()) {
+    LauncherSession &session = m_grid.session;
+    if (m_grid.searching()) {
         // Result slots are positions among the results, not in the layout;
         // moving the layout by them would scatter the user's pages.
-        if (m_host.dragLogs())
+        if (m_grid.options.dumpWindows)
             Log::write("[drop] flat id=%@ skipped=search", draggedID);
         discardTransientPages();
         return false;
@@ -587,7 +589,7 @@ bool TileDragController::commitFlatDrop(const QString &draggedID, int dropPage, 
     const int from = int(found - flat.begin());
     const LayoutEntry entry = *found;
     flat.removeAt(from);
-    const int base = m_host.dragScrollMode() ? 0 : dropPage * session.settings().pageSize();
+    const int base = m_grid.scrollMode() ? 0 : dropPage * session.settings().pageSize();
     const int landed = std::min(std::max(0, base + slot), int(flat.size()));
     flat.insert(landed, entry);
     const int size = std::max(1, session.settings().pageSize());
@@ -602,14 +604,14 @@ bool TileDragController::commitFlatDrop(const QString &draggedID, int dropPage, 
         layout.pages = pages;
         layout.normalizePages(size);
     });
-    if (m_host.dragLogs())
+    if (m_grid.options.dumpWindows)
         Log::write("[drop] flat id=%@ from=%d slot=%d landed=%d", draggedID, from, slot, landed);
     return true;
 }
 
 bool TileDragController::commitPagedDrop(const QString &draggedID, int dropPage, int slot)
 {
-    LauncherSession &session = m_host.dragSession();
+    LauncherSession &session = m_grid.session;
     const int size = session.settings().pageSize();
     const QList<QList<LayoutEntry>> pages = session.displayPages();
     const QStringList before = idsOf(pageAt(pages, dropPage));
@@ -627,7 +629,7 @@ bool TileDragController::commitPagedDrop(const QString &draggedID, int dropPage,
         layout.pages = PageDropOrder::strippingHidden(*placed, layout.hiddenIDs);
         layout.normalizePages(size);
     });
-    if (m_host.dragLogs()) {
+    if (m_grid.options.dumpWindows) {
         const QStringList after = idsOf(pageAt(session.displayPages(), dropPage));
         Log::write("[drop] page=%d slot=%d id=%@ landed=%d", dropPage, slot, draggedID, int(after.indexOf(draggedID)));
         Log::write("[drop] before=%@", before.join(QLatin1Char(',')));
@@ -638,7 +640,7 @@ bool TileDragController::commitPagedDrop(const QString &draggedID, int dropPage,
 
 void TileDragController::simulateDropForAutomation(const QString &spec)
 {
-    if (m_host.dragScrollMode() || m_host.dragSearching()) {
+    if (m_grid.scrollMode() || m_grid.searching()) {
         Log::write("[drop] sim skip spec=%@ (scroll/search)", spec);
         return;
     }
@@ -659,25 +661,25 @@ void TileDragController::simulateDropForAutomation(const QString &spec)
     const int from = numbers[1];
     const int to = numbers[2];
     const double ratio = numbers.size() == 4 ? std::clamp(numbers[3], 0, 100) / 100.0 : 0.5;
-    if (page < 0 || page >= m_host.dragPageCount() || from < 0 || to < 0) {
-        Log::write("[drop] sim out of range spec=%@ pages=%d", spec, m_host.dragPageCount());
+    if (page < 0 || page >= m_grid.pageCount || from < 0 || to < 0) {
+        Log::write("[drop] sim out of range spec=%@ pages=%d", spec, m_grid.pageCount);
         return;
     }
-    for (int i = m_host.dragPageCount(); i > 0; --i)
-        if (m_host.dragCurrentPage() < page)
-            m_host.dragGoToPage(m_host.dragCurrentPage() + 1);
-    LauncherSession &session = m_host.dragSession();
+    for (int i = m_grid.pageCount; i > 0; --i)
+        if (m_grid.currentPage < page)
+            m_host.goToPage(m_grid.currentPage + 1);
+    LauncherSession &session = m_grid.session;
     const QList<QList<LayoutEntry>> pages = session.displayPages();
-    if (m_host.dragCurrentPage() != page || page >= pages.size() || from >= pages.at(page).size() ||
+    if (m_grid.currentPage != page || page >= pages.size() || from >= pages.at(page).size() ||
         to >= pages.at(page).size()) {
-        Log::write("[drop] sim unavailable spec=%@ current=%d", spec, m_host.dragCurrentPage());
+        Log::write("[drop] sim unavailable spec=%@ current=%d", spec, m_grid.currentPage);
         return;
     }
     const QString dragged = pages.at(page).at(from).id;
     const QString displaced = pages.at(page).at(to).id;
     int expected = to;
     if (pointer) {
-        const QRectF f = m_host.dragSlotFrame(to);
+        const QRectF f = m_grid.slotFrame(to);
         const QPointF p(f.left() + f.width() * ratio, f.center().y());
         updateDropTarget(p, dragged, false);
         if (!m_insertionIndex) {
@@ -687,7 +689,7 @@ void TileDragController::simulateDropForAutomation(const QString &spec)
         }
         expected = *m_insertionIndex;
         Log::write("[drop] sim pointer target=%d ratio=%.2f insertion=%d indicator=%d", to, ratio, expected,
-                   std::clamp(expected, 0, std::max(0, m_host.dragPageCapacity() - 1)));
+                   std::clamp(expected, 0, std::max(0, m_grid.pageCapacity() - 1)));
     }
     const bool ok = commitPagedDrop(dragged, page, expected);
     const QStringList after = idsOf(pageAt(session.displayPages(), page));
@@ -702,11 +704,11 @@ void TileDragController::simulateDropForAutomation(const QString &spec)
 
 void TileDragController::updateEdgeAutoPage(const QPointF &point, const std::optional<QString> &draggedID)
 {
-    if (!draggedID || !m_host.dragEdgePagingAllowed()) {
+    if (!draggedID || !m_host.edgePagingAllowed()) {
         cancelEdgeAutoPage();
         return;
     }
-    const EdgeAutoPagePolicy::Action action = m_host.dragApplyEdgeAutoPage(point, *draggedID, m_host.dragNow());
+    const EdgeAutoPagePolicy::Action action = applyEdgeAutoPage(point, *draggedID, m_grid.now());
     switch (action.kind) {
     case EdgeAutoPagePolicy::Action::wait:
         scheduleEdgeTimer(action.seconds);
@@ -721,9 +723,37 @@ void TileDragController::updateEdgeAutoPage(const QPointF &point, const std::opt
     }
 }
 
+EdgeAutoPagePolicy::Action TileDragController::applyEdgeAutoPage(const QPointF &point,
+                                                                 const std::optional<QString> &draggedID,
+                                                                 double timestamp)
+{
+    const EdgeAutoPagePolicy::Edge edge = m_edgePolicy.edge(point.x(), m_grid.view.width());
+    const EdgeAutoPagePolicy::Action action =
+        m_edgePolicy.update(edge, m_grid.currentPage, m_grid.pageCount, m_transientPageCount > 0, timestamp);
+    switch (action.kind) {
+    case EdgeAutoPagePolicy::Action::wait:
+    case EdgeAutoPagePolicy::Action::idle:
+        break;
+    case EdgeAutoPagePolicy::Action::turn: {
+        const int from = m_grid.currentPage;
+        m_host.goToPage(m_grid.currentPage + action.direction);
+        if (m_grid.options.dumpWindows) {
+            Log::write("[edge-page] turn direction=%d from=%d to=%d app=%@", action.direction, from,
+                       m_grid.currentPage, draggedID.value_or(QStringLiteral("-")));
+            Log::write("[page] %d", m_grid.currentPage);
+        }
+        break;
+    }
+    case EdgeAutoPagePolicy::Action::createPage:
+        createTransientPage();
+        break;
+    }
+    return action;
+}
+
 void TileDragController::scheduleEdgeTimer(double seconds)
 {
-    const double due = m_host.dragNow() + std::max(0.02, seconds);
+    const double due = m_grid.now() + std::max(0.02, seconds);
     if (m_edgeAutoTimer.isActive() && std::abs(m_edgeTimerFireDate - due) < 0.04)
         return;
     m_edgeTimerFireDate = due;
@@ -752,13 +782,13 @@ void TileDragController::cancelEdgeAutoPage()
 
 void TileDragController::createTransientPage()
 {
-    const int page = m_host.dragPageCount();
+    const int page = m_grid.pageCount;
     ++m_transientPageCount;
     m_host.rebuildGrid();
-    m_host.dragGoToPage(page);
-    if (m_host.dragLogs()) {
+    m_host.goToPage(page);
+    if (m_grid.options.dumpWindows) {
         Log::write("[edge-page] create page=%d transient=%d", page, m_transientPageCount);
-        Log::write("[page] %d", m_host.dragCurrentPage());
+        Log::write("[page] %d", m_grid.currentPage);
     }
 }
 

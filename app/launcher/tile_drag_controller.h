@@ -21,8 +21,7 @@
 
 class AppTile;
 class FillView;
-class IconProvider;
-class LauncherSession;
+class LauncherGrid;
 class QDrag;
 class QMimeData;
 class QWidget;
@@ -40,49 +39,23 @@ class QWidget;
 class TileDragController
 {
 public:
-    // The grid under the drag.
+    // What the drag asks of the view it runs over; the grid itself it reads
+    // from the LauncherGrid.
     class Host
     {
     public:
         virtual ~Host() = default;
         // Builds the grid again (its page count follows the transient pages).
         virtual void rebuildGrid() = 0;
-        // The widget the drag happens over; points are in its coordinates.
-        virtual QWidget *dragSurface() = 0;
-        virtual LauncherSession &dragSession() = 0;
-        virtual const QList<AppTile *> &dragTiles() const = 0;
-        virtual const QList<LayoutEntry> &dragEntries() const = 0;
-        // Frames of the shown tiles in grid coordinates.
-        virtual const QList<QRectF> &dragTileFrames() const = 0;
-        virtual QPointF dragGridPoint(const QPointF &point) const = 0;
-        // The frame of slot `index` of the shown page, in the surface's coordinates.
-        virtual QRectF dragSlotFrame(int index) const = 0;
-        // The slot a point inserts at (never none).
-        virtual int dragInsertionIndex(const QPointF &point) const = 0;
-        virtual double dragIconSide() const = 0;
-        virtual double dragCellWidth() const = 0;
-        virtual int dragPageCapacity() const = 0;
-        virtual bool dragShowsLabels() const = 0;
-        // Scroll mode or a search: drops move within the flat list.
-        virtual bool dragFlat() const = 0;
-        virtual bool dragScrollMode() const = 0;
-        virtual bool dragSearching() const = 0;
-        virtual int dragCurrentPage() const = 0;
-        virtual int dragPageCount() const = 0;
-        virtual void dragGoToPage(int page) = 0;
-        virtual bool dragEdgePagingAllowed() const = 0;
-        virtual EdgeAutoPagePolicy::Action dragApplyEdgeAutoPage(const QPointF &point, const QString &draggedID,
-                                                                 double now) = 0;
-        virtual double dragNow() const = 0;
-        virtual bool dragLogs() const = 0;
-        virtual void dragOpenFolder(const LayoutEntry &entry) = 0;
-        // The insertion marker (a child of the surface).
-        virtual FillView *dragMarker() = 0;
-        // The icons, for the drag image of an entry whose tile has none yet.
-        virtual IconProvider &dragIcons() = 0;
+        virtual void goToPage(int page) = 0;
+        // Nothing else holds the pages still: no edit mode, folder, search or lock.
+        virtual bool edgePagingAllowed() const = 0;
+        virtual void openFolder(const LayoutEntry &entry) = 0;
+        // The insertion marker (a child of the view).
+        virtual FillView *dropMarker() = 0;
         // Whether the pointer is over another top-level window than the
-        // surface's, stacked above it.
-        virtual bool dragPointerOverOtherWindow() = 0;
+        // view's, stacked above it.
+        virtual bool pointerOverOtherWindow() = 0;
     };
 
     // Hold-to-make-folder tuning of the merge hover.
@@ -92,7 +65,7 @@ public:
     static constexpr double springStiffness = 260;
     static constexpr double springDamping = 26;
 
-    explicit TileDragController(Host &host);
+    TileDragController(LauncherGrid &grid, Host &host);
     ~TileDragController();
 
     TileDragController(const TileDragController &) = delete;
@@ -149,6 +122,10 @@ public:
     bool commitPagedDrop(const QString &draggedID, int dropPage, int slot);
     void simulateDropForAutomation(const QString &spec);
 
+    // One step of paging at the screen's edges for a drag at `point`: waits,
+    // turns the page or opens an empty one at the end.
+    EdgeAutoPagePolicy::Action applyEdgeAutoPage(const QPointF &point, const std::optional<QString> &draggedID,
+                                                 double timestamp);
     void cancelEdgeAutoPage();
     void createTransientPage();
     void discardTransientPages();
@@ -181,6 +158,7 @@ private:
         double target = 0;
     };
 
+    LauncherGrid &m_grid;
     Host &m_host;
     std::optional<QString> m_draggingEntryID;
     std::optional<QImage> m_dragIconImage;

@@ -31,7 +31,13 @@ PageTurnEngine::PageTurnEngine(Host &host)
 }
 
 PageTurnEngine::PageTurnEngine(Host &host, Configuration configuration)
-    : m_host(host)
+    : PageTurnEngine(host, host, std::move(configuration))
+{
+}
+
+PageTurnEngine::PageTurnEngine(Grid &grid, Timer &timer, Configuration configuration)
+    : m_grid(grid)
+    , m_timer(timer)
     , m_configuration(std::move(configuration))
 {
     // A duration that is not a number would never end the slide.
@@ -41,9 +47,9 @@ PageTurnEngine::PageTurnEngine(Host &host, Configuration configuration)
 
 void PageTurnEngine::goToPage(int page)
 {
-    const int count = std::max(1, m_host.pageCount());
+    const int count = std::max(1, m_grid.pageCount());
     const int target = std::clamp(page, 0, count - 1);
-    const int current = m_host.currentPage();
+    const int current = m_grid.currentPage();
     if (target == current)
         return;
     const int direction = target > current ? 1 : -1;
@@ -57,7 +63,7 @@ void PageTurnEngine::goToPage(int page)
         applySlide(*m_configuration.slideProgress, direction);
         return;
     }
-    if (m_host.pagingEnabled()) {
+    if (m_grid.pagingEnabled()) {
         const double duration = m_configuration.slideDuration ? std::max(minimumSlideDuration, *m_configuration.slideDuration)
                                                         : defaultSlideDuration;
         animateSlide(1, duration, [this] { commitCompletion(); });
@@ -70,17 +76,17 @@ void PageTurnEngine::preparePaging(int direction, double progress, bool forceVis
 {
     finishPaging();
     const int direction1 = direction < 0 ? -1 : 1;
-    m_pagingFromPage = m_host.currentPage();
+    m_pagingFromPage = m_grid.currentPage();
     m_pagingDirection = direction1;
     m_pagingProgress = 0;
     m_interactivePaging = true;
 
     const int target = m_pagingFromPage + direction1;
-    if (target >= 0 && target < m_host.pageCount()) {
-        const bool visual = forceVisual || m_host.pagingEnabled() || m_configuration.slideProgress.has_value()
+    if (target >= 0 && target < m_grid.pageCount()) {
+        const bool visual = forceVisual || m_grid.pagingEnabled() || m_configuration.slideProgress.has_value()
                             || m_configuration.dragProgress.has_value();
-        const bool outgoing = visual && m_host.detachCurrentTiles();
-        m_host.showPage(target);
+        const bool outgoing = visual && m_grid.detachCurrentTiles();
+        m_grid.showPage(target);
         m_hasOutgoing = outgoing;
         // The entering page follows the progress even when the page left had
         // no tiles to show, so that it never runs the wrong way and jumps
@@ -96,7 +102,7 @@ void PageTurnEngine::preparePaging(int direction, double progress, bool forceVis
 double PageTurnEngine::slideX(double progress, bool incoming) const
 {
     const double s = m_pagingDirection < 0 ? -1 : 1;
-    const double width = m_host.viewWidth();
+    const double width = m_grid.viewWidth();
     const double q = clampUnit(progress);
     switch (m_kind) {
     case TurnKind::entering:
@@ -115,10 +121,10 @@ void PageTurnEngine::applySlide(double progress, int direction)
     m_pagingProgress = clampUnit(progress);
     m_pagingDirection = direction < 0 ? -1 : 1;
     const double inX = slideX(m_pagingProgress, true);
-    m_host.setIncomingOrigin(inX);
+    m_grid.setIncomingOrigin(inX);
     const double outX = m_hasOutgoing ? slideX(m_pagingProgress, false) : 0;
     if (m_hasOutgoing)
-        m_host.setOutgoingOrigin(outX);
+        m_grid.setOutgoingOrigin(outX);
     m_slideOffset = inX;
     if (m_configuration.dumpWindows && !m_pagingAnimating)
         Log::write("[slide] apply p=%.3f inX=%.0f outX=%.0f", m_pagingProgress, inX, outX);
@@ -126,18 +132,18 @@ void PageTurnEngine::applySlide(double progress, int direction)
 
 void PageTurnEngine::animateSlide(double target, double duration, std::function<void()> completion)
 {
-    m_host.stopSlideClock();
+    m_timer.stopSlideClock();
     m_slideFrom = m_pagingProgress;
     m_slideTo = clampUnit(target);
     m_slideDuration = std::isfinite(duration) ? std::max(minimumSlideDuration, duration) : minimumSlideDuration;
-    m_slideStart = m_host.now();
+    m_slideStart = m_grid.now();
     // A completion still stored belongs to a slide that no longer ends.
     m_slideCompletion = std::move(completion);
     m_pagingAnimating = true;
     if (m_configuration.dumpWindows)
         Log::write("[slide] start from=%.3f to=%.3f duration=%.3f", m_slideFrom, m_slideTo, m_slideDuration);
-    m_host.startSlideClock();
-    slideTick(m_host.now());
+    m_timer.startSlideClock();
+    slideTick(m_grid.now());
 }
 
 void PageTurnEngine::slideTick(double now)
@@ -149,7 +155,7 @@ void PageTurnEngine::slideTick(double now)
     applySlide(m_slideFrom + (m_slideTo - m_slideFrom) * slideEase(u), m_pagingDirection);
     if (u < 1)
         return;
-    m_host.stopSlideClock();
+    m_timer.stopSlideClock();
     m_pagingAnimating = false;
     if (m_configuration.dumpWindows)
         Log::write("[slide] end at=%.3f", m_slideTo);
@@ -166,9 +172,9 @@ double PageTurnEngine::slideEase(double t)
 
 void PageTurnEngine::finishPaging()
 {
-    m_host.stopSlideClock();
+    m_timer.stopSlideClock();
     m_slideCompletion = nullptr;
-    m_host.resetHosts();
+    m_grid.resetHosts();
     m_hasOutgoing = false;
     m_kind = TurnKind::none;
     m_slideOffset = 0;
@@ -188,7 +194,7 @@ void PageTurnEngine::flushPendingPage()
     if (!m_pendingDirection)
         return;
     const int direction = *std::exchange(m_pendingDirection, std::nullopt);
-    goToPage(m_host.currentPage() + direction);
+    goToPage(m_grid.currentPage() + direction);
 }
 
 void PageTurnEngine::commitCompletion()
@@ -208,7 +214,7 @@ void PageTurnEngine::handle(const PageDragGesture::Signal &signal)
         preparePaging(signal.direction, signal.progress, false);
         if (m_configuration.dumpWindows)
             Log::write("[drag] begin direction=%d progress=%.3f", signal.direction, signal.progress);
-        m_host.scheduleGestureIdle(m_gestureToken, gestureIdleDelay);
+        m_timer.scheduleGestureIdle(m_gestureToken, gestureIdleDelay);
         break;
     case PageDragGesture::Signal::Kind::move:
         // Without a prepared turn (it was finished under the drag) there is
@@ -218,7 +224,7 @@ void PageTurnEngine::handle(const PageDragGesture::Signal &signal)
         applySlide(signal.progress, m_pagingDirection);
         if (m_configuration.dumpWindows)
             Log::write("[drag] move progress=%.3f", signal.progress);
-        m_host.scheduleGestureIdle(m_gestureToken, gestureIdleDelay);
+        m_timer.scheduleGestureIdle(m_gestureToken, gestureIdleDelay);
         break;
     case PageDragGesture::Signal::Kind::settle:
         ++m_gestureToken;
@@ -268,7 +274,7 @@ void PageTurnEngine::settleInteractivePaging(bool commit, double duration)
     }
     animateSlide(0, duration, [this, from] {
         finishPaging();
-        m_host.showPage(from);
+        m_grid.showPage(from);
     });
 }
 

@@ -11,9 +11,10 @@
 // pointer drags) or fixed by an automation option.
 //
 // A plain state machine: it owns no widgets and reads no clock of its own.
-// Everything visible goes through `Host`, which the PageTurner implements
-// for its grid (and a fake in the tests), and time comes in through `Host::now()` and the
-// tick calls. States: idle; prepared (a turn is set up, `isInteractivePaging`);
+// Everything visible goes through `Grid`, which the owner of the grid
+// implements, and the clocks through `Timer`, which the PageTurner implements
+// (a test's fake is both); time comes in through `Grid::now()` and the tick
+// calls. States: idle; prepared (a turn is set up, `isInteractivePaging`);
 // animating (the slide clock runs, also `isPagingAnimating`).
 class PageTurnEngine
 {
@@ -35,10 +36,11 @@ public:
         std::optional<double> slideDuration;
     };
 
-    class Host
+    // The paged grid whose pages turn: page state and the two canvases that slide.
+    class Grid
     {
     public:
-        virtual ~Host() = default;
+        virtual ~Grid() = default;
 
         virtual int currentPage() const = 0;
         virtual int pageCount() const = 0;
@@ -48,17 +50,24 @@ public:
         // Media time in seconds.
         virtual double now() const = 0;
 
-        // Moves the shown page's tiles, as they are, into an outgoing host
-        // below the tiles host. False when there is nothing to move.
+        // Moves the shown page's tiles, as they are, into an outgoing canvas
+        // below the shown one. False when there is nothing to move.
         virtual bool detachCurrentTiles() = 0;
-        // Makes `page` current and fills the tiles host with its tiles. May
+        // Makes `page` current and fills the canvas with its tiles. May
         // clamp the page.
         virtual void showPage(int page) = 0;
-        // Horizontal origins of the two hosts (the host snaps to pixels).
+        // Horizontal origins of the two canvases (the grid snaps to pixels).
         virtual void setIncomingOrigin(double x) = 0;
         virtual void setOutgoingOrigin(double x) = 0;
-        // Ends any turn visually: tiles host back at x 0, outgoing host gone.
+        // Ends any turn visually: canvas back at x 0, outgoing canvas gone.
         virtual void resetHosts() = 0;
+    };
+
+    // The engine's time: the slide clock and the trackpad's idle check.
+    class Timer
+    {
+    public:
+        virtual ~Timer() = default;
 
         // The slide clock calls `slideTick()` on every frame while it runs.
         virtual void startSlideClock() = 0;
@@ -68,15 +77,21 @@ public:
         virtual void scheduleGestureIdle(int token, double delay) = 0;
     };
 
+    // Both in one object (a test's fake).
+    class Host : public Grid, public Timer
+    {
+    };
+
     explicit PageTurnEngine(Host &host);
     PageTurnEngine(Host &host, Configuration configuration);
+    PageTurnEngine(Grid &grid, Timer &timer, Configuration configuration);
 
     PageTurnEngine(const PageTurnEngine &) = delete;
     PageTurnEngine &operator=(const PageTurnEngine &) = delete;
 
     const Configuration &configuration() const { return m_configuration; }
-    int currentPage() const { return m_host.currentPage(); }
-    int pageCount() const { return m_host.pageCount(); }
+    int currentPage() const { return m_grid.currentPage(); }
+    int pageCount() const { return m_grid.pageCount(); }
 
     int pagingFromPage() const { return m_pagingFromPage; }
     int pagingDirection() const { return m_pagingDirection; }
@@ -107,7 +122,7 @@ public:
     void animateSlide(double target, double duration, std::function<void()> completion);
     // One frame at media time `now`.
     void slideTick(double now);
-    void slideTick() { slideTick(m_host.now()); }
+    void slideTick() { slideTick(m_grid.now()); }
     // Smoothstep.
     static double slideEase(double t);
     // Ends any turn at once. A step queued during the slide being cut short
@@ -140,7 +155,8 @@ private:
 
     void commitCompletion();
 
-    Host &m_host;
+    Grid &m_grid;
+    Timer &m_timer;
     Configuration m_configuration;
 
     int m_pagingFromPage = 0;

@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-PageTurner::PageTurner(Host &host, PageTurnEngine::Configuration configuration)
-    : m_host(host)
-    , m_engine(*this, configuration)
+PageTurner::PageTurner(PageTurnEngine::Grid &grid, PageTurnEngine::Configuration configuration)
+    : m_grid(grid)
+    , m_engine(grid, *this, configuration)
     , m_router(m_engine,
                {m_wheelNavigator, m_dragGesture, m_sideButtonPolicy, m_pointerDrag, m_lastPreciseWheelTime},
                configuration.dumpWindows)
@@ -34,7 +34,7 @@ void PageTurner::scheduleGestureIdle()
 
 void PageTurner::startSlideClock()
 {
-    m_slideClock.start([this](double) { m_engine.slideTick(m_host.now()); });
+    m_slideClock.start([this](double) { m_engine.slideTick(m_grid.now()); });
 }
 
 void PageTurner::stopSlideClock()

@@ -14,38 +14,11 @@
 // Page turning of one paged grid as a part of its own: the four paging
 // policies, the page-turn engine, the routing of raw input into them, and
 // the slide clock that animates turns. It moves its grid only through
-// `Host`, so the launcher grid and a folder's pages can each own one.
-class PageTurner final : public QObject, private PageTurnEngine::Host
+// `PageTurnEngine::Grid`, so the launcher grid and a folder's pages can each own one.
+class PageTurner final : public QObject, private PageTurnEngine::Timer
 {
 public:
-    // The grid whose pages turn: page state and the two hosts that slide.
-    class Host
-    {
-    public:
-        virtual ~Host() = default;
-
-        virtual int currentPage() const = 0;
-        virtual int pageCount() const = 0;
-        // Animated page turns are switched on (settings and command line).
-        virtual bool pagingEnabled() const = 0;
-        virtual double viewWidth() const = 0;
-        // Media time in seconds.
-        virtual double now() const = 0;
-
-        // Moves the shown page's tiles, as they are, into an outgoing host
-        // below the tiles host. False when there is nothing to move.
-        virtual bool detachCurrentTiles() = 0;
-        // Makes `page` current and fills the tiles host with its tiles. May
-        // clamp the page.
-        virtual void showPage(int page) = 0;
-        // Horizontal origins of the two hosts (the host snaps to pixels).
-        virtual void setIncomingOrigin(double x) = 0;
-        virtual void setOutgoingOrigin(double x) = 0;
-        // Ends any turn visually: tiles host back at x 0, outgoing host gone.
-        virtual void resetHosts() = 0;
-    };
-
-    PageTurner(Host &host, PageTurnEngine::Configuration configuration);
+    PageTurner(PageTurnEngine::Grid &grid, PageTurnEngine::Configuration configuration);
     ~PageTurner() override;
 
     PageTurner(const PageTurner &) = delete;
@@ -69,23 +42,12 @@ public:
     void scheduleGestureIdle();
 
 private:
-    // The engine's host: the grid's part forwarded, the clock and the idle
-    // check kept here.
-    int currentPage() const override { return m_host.currentPage(); }
-    int pageCount() const override { return m_host.pageCount(); }
-    bool pagingEnabled() const override { return m_host.pagingEnabled(); }
-    double viewWidth() const override { return m_host.viewWidth(); }
-    double now() const override { return m_host.now(); }
-    bool detachCurrentTiles() override { return m_host.detachCurrentTiles(); }
-    void showPage(int page) override { m_host.showPage(page); }
-    void setIncomingOrigin(double x) override { m_host.setIncomingOrigin(x); }
-    void setOutgoingOrigin(double x) override { m_host.setOutgoingOrigin(x); }
-    void resetHosts() override { m_host.resetHosts(); }
+    // The engine's clocks, kept here.
     void startSlideClock() override;
     void stopSlideClock() override;
     void scheduleGestureIdle(int token, double delay) override;
 
-    Host &m_host;
+    PageTurnEngine::Grid &m_grid;
     WheelPageNavigator m_wheelNavigator;
     PageDragGesture m_dragGesture;
     SideButtonPagePolicy m_sideButtonPolicy;

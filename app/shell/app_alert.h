@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/alert_box.h"
+#include "modal/alert_box.h"
 
 #include "timer_scheduler.h"
 #include "window_level.h"

@@ -10,13 +10,14 @@
 #include "shell/settings_host_adapter.h"
 #include "shell/status_menu.h"
 
+#include "launcher/context_menu_actions.h"
 #include "launcher/launcher_view.h"
+#include "shell/launcher_step_aside.h"
 #include "shell/launcher_window.h"
 #include "settings/settings_window_controller.h"
 #include "tiles/app_tile.h"
 #include "tiles/icon_provider.h"
 #include "tiles/wallpaper_backdrop.h"
-#include "uninstall/uninstall_alert.h"
 #include "uninstall/uninstall_flow.h"
 
 #include "input_platform.h"
@@ -71,6 +72,7 @@ AppDelegate::AppDelegate(LaunchOptions options, Platform platform)
 {
     if (!m_platform.uptime)
         m_platform.uptime = &MonotonicClock::now;
+    m_stepAside = std::make_unique<LauncherStepAside>([this] { return m_launcher.get(); });
     if (!m_platform.scheduler) {
         m_platform.scheduler = [this](int milliseconds, std::function<void()> step) {
             // Bound to the delegate: a pause never outlives it.
@@ -83,8 +85,7 @@ AppDelegate::AppDelegate(LaunchOptions options, Platform platform)
         // which a window manager would otherwise stack under it.
         m_platform.showInformation = [this, inform = std::move(m_platform.showInformation)](
                                          const QString &message, const QString &informative) {
-            QWidget *cover = m_launcher && m_launcher->isVisible() ? m_launcher->window() : nullptr;
-            AppAlert::modal(cover, [&] { inform(message, informative); });
+            m_stepAside->lowering(m_stepAside->shownLauncherWindow(), [&] { inform(message, informative); });
         };
     }
     const PollTimerFactory timers = m_platform.pollTimers ? m_platform.pollTimers : QtPollTimer::factory();
@@ -164,8 +165,13 @@ SettingsWindowController &AppDelegate::settingsWindow()
         };
         m_settingsHost = std::make_unique<SessionSettingsHost>(session(), std::move(share));
         SettingsWindowController::Environment environment = SettingsWindowController::Environment::system();
-        environment.chooseFolder = &SettingsDialogs::chooseFolder;
-        environment.chooseLayoutSource = &SettingsDialogs::chooseLayoutSource;
+        ModalStepAside *stepAside = m_stepAside.get();
+        environment.chooseFolder = [stepAside](QWidget *window) {
+            return SettingsDialogs::chooseFolder(*stepAside, window);
+        };
+        environment.chooseLayoutSource = [stepAside](QWidget *window, const QStringList &labels) {
+            return SettingsDialogs::chooseLayoutSource(*stepAside, window, labels);
+        };
         m_settingsWindow = std::make_unique<SettingsWindowController>(*m_settingsHost, std::move(environment));
     }
     return *m_settingsWindow;
@@ -349,14 +355,7 @@ void AppDelegate::wireUninstall(LauncherView &view)
         if (guardedView)
             guardedView->exitEditMode();
     };
-    host.dismissCover = [self] {
-        if (self)
-            self->launcher().dismissCoverForModal();
-    };
-    host.restoreCover = [self] {
-        if (self)
-            self->launcher().restoreCoverAfterModal();
-    };
+    host.stepAside = m_stepAside.get();
     host.runAlert = m_platform.runUninstallAlert ? m_platform.runUninstallAlert
                                                  : [](QDialog &alert) { return AppAlert::run(alert); };
     host.showReport = [](const QString &title, const QString &text, bool warning) {
@@ -365,7 +364,7 @@ void AppDelegate::wireUninstall(LauncherView &view)
     m_uninstall = std::make_unique<UninstallFlow>(session(), std::move(host),
                                                   m_platform.uninstallEnvironment
                                                       ? m_platform.uninstallEnvironment(session())
-                                                      : UninstallFlow::Environment::system(session()));
+                                                      : UninstallFlow::Environment::system());
     view.setUninstallRequests(m_uninstall.get());
 }
 
@@ -386,8 +385,10 @@ void AppDelegate::wireCallbacks()
                 self->showSettings();
         };
         wireUninstall(*view);
-        // The launcher's prompts run with the alert watchdog.
+        // The launcher's prompts run with the alert watchdog, the launcher
+        // stepped aside.
         view->runModal = [](QDialog &dialog) { return AppAlert::run(dialog); };
+        view->contextMenuActions().setStepAside(m_stepAside.get());
     }
     // The launcher view connected its own settings handler when it was
     // built; this one runs beside it on every settings change.

@@ -27,6 +27,7 @@ class IconProvider;
 class InputEventMonitor;
 class InputEventSource;
 class InputPlatform;
+class LauncherStepAside;
 class LauncherView;
 class PointerLocator;
 class QAction;
@@ -187,6 +188,8 @@ private:
 
     LaunchOptions m_options;
     Platform m_platform;
+    // Before everything that steps the launcher aside: destroyed after it.
+    std::unique_ptr<LauncherStepAside> m_stepAside;
     std::unique_ptr<LauncherSession> m_session;
     std::unique_ptr<IconProvider> m_icons;
     std::unique_ptr<LauncherController> m_launcher;

@@ -1,7 +1,8 @@
 #include "shell/settings_dialogs.h"
 
 #include "settings/popup_button.h"
-#include "shell/alert_box.h"
+#include "modal/alert_box.h"
+#include "modal/modal_step_aside.h"
 #include "shell/app_alert.h"
 
 #include "localization/l10n.h"
@@ -19,9 +20,9 @@ void SettingsDialogs::prepareFolderPanel(QFileDialog &panel)
     panel.setLabelText(QFileDialog::FileName, L(QStringLiteral("文件夹：")));
 }
 
-std::optional<QString> SettingsDialogs::chooseFolder(QWidget *window)
+std::optional<QString> SettingsDialogs::chooseFolder(ModalStepAside &stepAside, QWidget *window)
 {
-    return AppAlert::modal(window, [window]() -> std::optional<QString> {
+    return stepAside.lowering(window, [window]() -> std::optional<QString> {
         QFileDialog panel(window);
         prepareFolderPanel(panel);
         if (panel.exec() != QDialog::Accepted)
@@ -33,7 +34,8 @@ std::optional<QString> SettingsDialogs::chooseFolder(QWidget *window)
     });
 }
 
-std::optional<int> SettingsDialogs::chooseLayoutSource(QWidget *window, const QStringList &labels)
+std::optional<int> SettingsDialogs::chooseLayoutSource(ModalStepAside &stepAside, QWidget *window,
+                                                       const QStringList &labels)
 {
     AlertBox alert(window);
     alert.setAlertStyle(AlertBox::Style::informational);
@@ -48,7 +50,7 @@ std::optional<int> SettingsDialogs::chooseLayoutSource(QWidget *window, const QS
     alert.setAccessoryView(choice);
     alert.addButton(L(QStringLiteral("导入")));
     alert.addButton(L(QStringLiteral("取消")));
-    const int response = AppAlert::modal(window, [&alert] { return AppAlert::run(alert); });
+    const int response = stepAside.lowering(window, [&alert] { return AppAlert::run(alert); });
     if (response != AlertBox::firstButtonReturn)
         return std::nullopt;
     return choice->currentIndex();

@@ -1,59 +1,18 @@
 #include "tiles/context_menu_builder.h"
 
 #include <QAction>
-#include <QMetaObject>
 #include <QPoint>
 #include <QWidget>
 
-namespace {
-
-const QString kActionKey = QStringLiteral("action");
-const QString kEntryIDsKey = QStringLiteral("entryIDs");
-const QString kAppIDsKey = QStringLiteral("appIDs");
-
-QStringList stringListOr(const QVariant &value)
-{
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList();
-    if (value.typeId() == QMetaType::QVariantList) {
-        QStringList result;
-        for (const QVariant &element : value.toList()) {
-            if (element.typeId() != QMetaType::QString)
-                return {};
-            result.append(element.toString());
-        }
-        return result;
-    }
-    return {};
-}
-
-} // namespace
-
-QVariantMap ContextMenuBuilder::Payload::make(const std::optional<MenuAction> &action, const QStringList &entryIDs,
-                                              const QStringList &appIDs)
-{
-    QVariantMap map;
-    map.insert(kActionKey, action ? action->rawValue() : QString());
-    map.insert(kEntryIDsKey, entryIDs);
-    map.insert(kAppIDsKey, appIDs);
-    return map;
-}
-
 std::optional<ContextMenuBuilder::Payload> ContextMenuBuilder::Payload::from(const QAction *item)
 {
-    if (!item || item->data().typeId() != QMetaType::QVariantMap)
+    if (!item || item->data().metaType() != QMetaType::fromType<Payload>())
         return std::nullopt;
-    const QVariantMap map = item->data().toMap();
-    const QVariant action = map.value(kActionKey);
-    if (action.typeId() != QMetaType::QString)
-        return std::nullopt;
-    const std::optional<MenuAction> parsed = MenuAction::fromRawValue(action.toString());
-    if (!parsed)
-        return std::nullopt;
-    return Payload{*parsed, stringListOr(map.value(kEntryIDsKey)), stringListOr(map.value(kAppIDsKey))};
+    return item->data().value<Payload>();
 }
 
-ContextMenuBuilder::ContextMenuBuilder(QObject *target) : m_target(target)
+ContextMenuBuilder::ContextMenuBuilder(QObject *context, Choose choose)
+    : m_context(context), m_choose(std::move(choose))
 {
 }
 
@@ -71,25 +30,28 @@ std::unique_ptr<ContextMenu> ContextMenuBuilder::makeMenu(const MenuDescriptor &
                                                           const QStringList &appIDs) const
 {
     auto menu = std::make_unique<ContextMenu>();
-    QObject *target = m_target.data();
+    QObject *context = m_context.data();
     for (const MenuItemDescriptor &item : descriptor.items) {
         if (item.isSeparator) {
             menu->addSeparator();
             continue;
         }
         QAction *action = menu->addAction(item.title);
-        action->setData(Payload::make(item.action, entryIDs, appIDs));
         if (item.isDestructive)
             ContextMenu::markDestructive(action);
-        if (!target) {
-            // The view has gone: the item could do nothing, so it is shown disabled.
+        if (!context) {
+            // The owner has gone: the item could do nothing, so it is shown disabled.
             action->setEnabled(false);
-            continue;
         }
-        // The target as context object ends the connection when it is destroyed.
-        QObject::connect(action, &QAction::triggered, target, [target, action] {
-            QMetaObject::invokeMethod(target, actionMethod, Qt::DirectConnection, Q_ARG(QAction *, action));
-        });
+        if (!item.action)
+            continue;
+        const Payload payload{*item.action, entryIDs, appIDs};
+        action->setData(QVariant::fromValue(payload));
+        if (context && m_choose) {
+            // The context object ends the connection when it is destroyed.
+            QObject::connect(action, &QAction::triggered, context,
+                             [choose = m_choose, payload] { choose(payload); });
+        }
     }
     return menu;
 }

@@ -4,11 +4,12 @@
 #include "policy/menu_descriptor.h"
 #include "tiles/context_menu.h"
 
+#include <QMetaType>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
-#include <QVariantMap>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,38 +17,32 @@ class QAction;
 class QPoint;
 class QWidget;
 
-// Turns the description of a tile context menu into a popup menu. Every
-// command item carries its payload (command and selection) in QAction::data()
-// and, when chosen, calls the target's invokable method
-//     Q_INVOKABLE void handleContextAction(QAction *item);
-// which reads the payload back with Payload::from(). The builder holds the
-// target weakly and keeps no menu between calls.
+// Turns the description of a tile context menu into a popup menu. Choosing a
+// command item calls `choose` with the command and the selection the menu
+// was built for, as long as `context` (the menu's owner) lives. The builder
+// holds the context weakly and keeps no menu between calls.
 class ContextMenuBuilder
 {
 public:
-    static constexpr const char *actionMethod = "handleContextAction";
-
-    // The payload of a command item: a QVariantMap with exactly the keys
-    // "action" (the command's raw value, or "" for an item without one),
-    // "entryIDs" and "appIDs" (QStringList, as the menu was built for).
+    // What a command item asks for: its command and the selection it acts on.
     struct Payload
     {
-        MenuAction action;
+        MenuAction action = MenuAction::open;
         QStringList entryIDs;
         QStringList appIDs;
 
-        static QVariantMap make(const std::optional<MenuAction> &action, const QStringList &entryIDs,
-                                const QStringList &appIDs);
-        // Nothing when the item has no map or no known "action"; missing or
-        // mistyped identifier lists read as empty.
+        // The payload a command item of this builder carries in its data;
+        // nothing for a separator, an item without a command or any other
+        // item.
         static std::optional<Payload> from(const QAction *item);
     };
+    using Choose = std::function<void(const Payload &payload)>;
 
-    explicit ContextMenuBuilder(QObject *target);
+    ContextMenuBuilder(QObject *context, Choose choose);
 
     // A new menu for the selection: the items of MenuDescriptor::build with
     // the first five arguments, separators included, destructive ones red.
-    // Without a live target every command item is disabled.
+    // Without a live context every command item is disabled.
     std::unique_ptr<ContextMenu> makeMenu(int selectionCount, bool isFolder, bool isHidden, bool isInFolder,
                                           bool canUninstall, const QStringList &entryIDs,
                                           const QStringList &appIDs) const;
@@ -60,5 +55,8 @@ public:
               QWidget *view) const;
 
 private:
-    QPointer<QObject> m_target;
+    QPointer<QObject> m_context;
+    Choose m_choose;
 };
+
+Q_DECLARE_METATYPE(ContextMenuBuilder::Payload)

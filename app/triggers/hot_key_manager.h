@@ -8,7 +8,7 @@ class GlobalKeyGrabber;
 
 // The one system-wide hot key that summons the launcher. Knows nothing of
 // presets or of the launcher: it claims a key code (macOS virtual key code)
-// with a Carbon modifier mask and runs an action when it is pressed.
+// with a hot-key preset's modifier mask and runs an action when it is pressed.
 class HotKeyManager
 {
 public:

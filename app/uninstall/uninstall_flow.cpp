@@ -2,9 +2,10 @@
 
 #include "uninstall/running_app_probe.h"
 #include "uninstall/uninstall_accessory.h"
-#include "uninstall/uninstall_alert.h"
 #include "uninstall/uninstall_scan_box.h"
 
+#include "modal/alert_box.h"
+#include "modal/modal_step_aside.h"
 #include "session/launcher_session.h"
 #include "trash/freedesktop_trash.h"
 
@@ -35,7 +36,7 @@
 struct UninstallFlow::Dialog
 {
     std::shared_ptr<UninstallScanBox> box = std::make_shared<UninstallScanBox>();
-    QPointer<UninstallAlert> alert;
+    QPointer<AlertBox> alert;
     UninstallAccessory *accessory = nullptr;
     QCheckBox *checkbox = nullptr;
     QTimer *timer = nullptr;
@@ -58,7 +59,7 @@ double steadySeconds()
 
 } // namespace
 
-UninstallFlow::Environment UninstallFlow::Environment::system(const LauncherSession &)
+UninstallFlow::Environment UninstallFlow::Environment::system()
 {
     Environment environment;
     environment.home = QDir::homePath();
@@ -76,12 +77,8 @@ UninstallFlow::UninstallFlow(LauncherSession &session, Host host, Environment en
         m_environment.now = steadySeconds;
     if (!m_environment.runningApps)
         m_environment.runningApps = std::make_shared<ProcRunningAppProbe>();
-    if (!m_environment.moveToTrash) {
-        m_environment.moveToTrash = [](const QStringList &paths, const QString &within) {
-            FreedesktopTrash trash;
-            return within.isEmpty() ? trash.moveToTrash(paths) : trash.moveToTrashWithin(within, paths);
-        };
-    }
+    if (!m_environment.trash)
+        m_environment.trash = std::make_shared<FreedesktopTrash>();
 }
 
 UninstallFlow::~UninstallFlow() = default;
@@ -106,7 +103,7 @@ QStringList UninstallFlow::protectedPaths() const
     return paths;
 }
 
-UninstallAlert *UninstallFlow::currentAlert() const
+AlertBox *UninstallFlow::currentAlert() const
 {
     return m_alert.data();
 }
@@ -144,8 +141,8 @@ void UninstallFlow::uninstall(const QStringList &appIDs, bool previewOnly)
     if (m_host.exitEditMode)
         m_host.exitEditMode();
     const double opened = m_environment.now();
-    if (m_host.dismissCover)
-        m_host.dismissCover();
+    if (m_host.stepAside)
+        m_host.stepAside->stepAside();
 
     QStringList names;
     for (const AppItem &app : apps)
@@ -158,7 +155,8 @@ void UninstallFlow::uninstall(const QStringList &appIDs, bool previewOnly)
     const bool preselected = m_session.settings().pureUninstall;
     const QList<AppItem> installed = m_session.apps();
 
-    auto alert = std::make_unique<UninstallAlert>();
+    auto alert = std::make_unique<AlertBox>();
+    alert->setAlertStyle(AlertBox::Style::critical);
     alert->setMessageText(apps.size() == 1 ? L("卸载「%@」？", apps.first().name)
                                            : L("卸载 %d 个应用？", int(apps.size())));
     QString informative =
@@ -179,6 +177,9 @@ void UninstallFlow::uninstall(const QStringList &appIDs, bool previewOnly)
     connect(checkbox, &QCheckBox::toggled, this, [this](bool on) { togglePureUninstallOption(on); });
     auto *accessory = new UninstallAccessory(checkbox, m_environment.home);
     alert->setAccessoryView(accessory);
+    // The first button waits for the scan; Cancel (the second) answers at once.
+    alert->addButton(L("正在扫描…"))->setEnabled(false);
+    alert->addButton(L("取消"));
     m_alert = alert.get();
 
     auto dialog = std::make_shared<Dialog>();
@@ -221,13 +222,13 @@ void UninstallFlow::uninstall(const QStringList &appIDs, bool previewOnly)
 
     Log::write("[uninstall] 列表已收起，确认框先以 loading 显示（点击到弹窗 %.3fs，不含扫描）",
                m_environment.now() - opened);
-    const int response = m_host.runAlert ? m_host.runAlert(*alert) : UninstallAlert::secondButtonReturn;
+    const int response = m_host.runAlert ? m_host.runAlert(*alert) : AlertBox::secondButtonReturn;
 
     const QList<UninstallResidue> residues = dialog->box->result();
     const bool clean = checkbox->isChecked() && !residues.isEmpty();
-    if (response != UninstallAlert::firstButtonReturn) {
-        if (m_host.restoreCover)
-            m_host.restoreCover();
+    if (response != AlertBox::firstButtonReturn) {
+        if (m_host.stepAside)
+            m_host.stepAside->comeBack();
         cleanUp();
         return;
     }
@@ -235,8 +236,8 @@ void UninstallFlow::uninstall(const QStringList &appIDs, bool previewOnly)
         Log::writeLine(QStringLiteral("[uninstall-preview] 应用=") + names.join(QLatin1Char(',')) + QStringLiteral(" 残留=")
                        + QString::number(residues.size()) + QStringLiteral(" 纯净=") + QString::number(clean ? 1 : 0)
                        + QStringLiteral("（未删除任何文件）"));
-        if (m_host.restoreCover)
-            m_host.restoreCover();
+        if (m_host.stepAside)
+            m_host.stepAside->comeBack();
         cleanUp();
         return;
     }
@@ -324,9 +325,13 @@ void UninstallFlow::recycle(const QList<AppItem> &apps, const QList<UninstallRes
     watcher->setFuture(promise->future());
     m_moving = true;
     promise->start();
+    // The job holds the Trash too: it outlives a flow destroyed meanwhile.
+    const UninstallMover::MoveToTrash move = [trash = m_environment.trash](const QStringList &paths,
+                                                                         const QString &within) {
+        return within.isEmpty() ? trash->moveToTrash(paths) : trash->moveToTrashWithin(within, paths);
+    };
     QThreadPool::globalInstance()->start([promise, home = m_environment.home, installedPaths,
-                                          protectedPaths = protectedPaths(), move = m_environment.moveToTrash, apps,
-                                          residues] {
+                                          protectedPaths = protectedPaths(), move, apps, residues] {
         const LocalFileSystemAccess fs;
         const ResidueSafety safety(home, installedPaths, protectedPaths, fs);
         promise->addResult(UninstallMover(safety, move).run(apps, residues));

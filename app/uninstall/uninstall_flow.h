@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launcher/uninstall_requests.h"
+#include "modal/uninstall_requests.h"
 #include "uninstall/uninstall_report.h"
 #include "uninstall/uninstall_residue.h"
 #include "uninstall/trash_outcome.h"
@@ -18,13 +18,15 @@
 #include <memory>
 #include <optional>
 
+class AlertBox;
 class LauncherSession;
+class ModalStepAside;
 class QCheckBox;
 class QDialog;
 class QTimer;
 class RunningAppProbe;
+class TrashService;
 class UninstallAccessory;
-class UninstallAlert;
 class UninstallScanBox;
 
 // The uninstall confirmation and what follows it: a critical alert shown at
@@ -53,10 +55,9 @@ public:
     struct Host
     {
         std::function<void()> exitEditMode;
-        // Orders the launcher window out so the alert can be seen.
-        std::function<void()> dismissCover;
-        // Brings the launcher window back when it is not visible.
-        std::function<void()> restoreCover;
+        // The launcher steps aside so the alert can be seen, and comes back
+        // when the dialog ends without a move; none: it stays as it is.
+        ModalStepAside *stepAside = nullptr;
         // Runs the alert modally; returns its response.
         std::function<int(QDialog &alert)> runAlert;
         // The one-button report.
@@ -66,7 +67,6 @@ public:
     // `progress` is to be called whenever the scan advances.
     using Scan = std::function<QList<UninstallResidue>(const QList<AppItem> &apps, const QList<AppItem> &installedApps,
                                                        const std::function<void()> &progress)>;
-    using MoveToTrash = UninstallMover::MoveToTrash;
 
     struct Environment
     {
@@ -77,8 +77,9 @@ public:
         // The scan; runs on a worker thread. Unset: the residue scanner on
         // the local disk with `home` and `protectedPaths`.
         Scan scan;
-        // The Trash. Unset: the freedesktop Trash of this user.
-        MoveToTrash moveToTrash;
+        // The Trash; the move runs on a worker thread, one at a time. Unset:
+        // the freedesktop Trash of this user.
+        std::shared_ptr<TrashService> trash;
         // Seconds of a monotonic clock. Unset: the steady clock.
         std::function<double()> now;
         // The value of "TS_UNINSTALL_MIN_LOADING"; none when unset.
@@ -88,10 +89,11 @@ public:
         // False in tests that tick by hand.
         bool startsPollTimer = true;
 
-        // The user's home, the session's state folder, the settings folder and
-        // the layout's extra folders; the real disk, Trash, clock and
-        // environment.
-        static Environment system(const LauncherSession &session);
+        // The user's home with the settings folder protected, and the real
+        // disk, Trash, clock and process environment. The session's state
+        // folder and the layout's extra folders are protected as well, read
+        // from the session when the flow needs them.
+        static Environment system();
     };
 
     UninstallFlow(LauncherSession &session, Host host, Environment environment, QObject *parent = nullptr);
@@ -105,7 +107,7 @@ public:
     static double minimumLoadingTime(const std::optional<QString> &value);
 
     // The dialog now open (for its host and tests); null when none.
-    UninstallAlert *currentAlert() const;
+    AlertBox *currentAlert() const;
     UninstallAccessory *currentAccessory() const;
     QCheckBox *currentCheckbox() const;
     // One poll of the open dialog; true once it was filled in (or gave up).
@@ -133,7 +135,7 @@ private:
     LauncherSession &m_session;
     Host m_host;
     Environment m_environment;
-    QPointer<UninstallAlert> m_alert;
+    QPointer<AlertBox> m_alert;
     std::shared_ptr<Dialog> m_dialog;
     std::optional<UninstallReport> m_lastReport;
     bool m_moving = false;

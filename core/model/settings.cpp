@@ -142,7 +142,8 @@ quint32 Settings::HotKeyPreset::keyCode() const
 
 quint32 Settings::HotKeyPreset::modifiers() const
 {
-    // Carbon event modifier bits.
+    // The modifier bits as macOS numbers them, so a stored preset means the
+    // same key everywhere.
     constexpr quint32 kCmdKey = 1u << 8;
     constexpr quint32 kShiftKey = 1u << 9;
     constexpr quint32 kOptionKey = 1u << 11;

@@ -36,8 +36,9 @@ struct Settings
         Value m_value;
     };
 
-    // The global hot-key choices, with the virtual key code and the Carbon
-    // modifier mask each one registers.
+    // The global hot-key choices, with the virtual key code and the modifier
+    // mask each one registers (bit 8 Command/Super, 9 Shift, 11 Option/Alt,
+    // 12 Control).
     class HotKeyPreset : public StringEnumeration<HotKeyPreset>
     {
     public:

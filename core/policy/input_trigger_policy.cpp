@@ -20,16 +20,16 @@ InputTriggerPolicy::Configuration::Configuration(quint32 hotKeyCode, quint32 hot
 {
 }
 
-quint64 InputTriggerPolicy::cgFlags(quint32 carbonModifiers)
+quint64 InputTriggerPolicy::cgFlags(quint32 presetModifiers)
 {
     quint64 flags = 0;
-    if (carbonModifiers & (1u << 8))
+    if (presetModifiers & (1u << 8))
         flags |= commandFlag;
-    if (carbonModifiers & (1u << 9))
+    if (presetModifiers & (1u << 9))
         flags |= shiftFlag;
-    if (carbonModifiers & (1u << 11))
+    if (presetModifiers & (1u << 11))
         flags |= optionFlag;
-    if (carbonModifiers & (1u << 12))
+    if (presetModifiers & (1u << 12))
         flags |= controlFlag;
     return flags;
 }

@@ -21,7 +21,7 @@ public:
     {
         // 0 means no hot key.
         quint32 hotKeyCode;
-        // Carbon modifier mask (cmdKey 256, shiftKey 512, optionKey 2048, controlKey 4096).
+        // A hot-key preset's modifier mask (Command 256, Shift 512, Option 2048, Control 4096).
         quint32 hotKeyModifiers;
         bool enableF4;
         // Events from the system-wide event tap are honoured.
@@ -63,8 +63,9 @@ public:
     static constexpr quint64 controlFlag = quint64(1) << 18;
     static constexpr quint64 modifierMask = commandFlag | shiftFlag | optionFlag | controlFlag;
 
-    // A Carbon modifier mask as the event-tap flag word; other Carbon bits drop out.
-    static quint64 cgFlags(quint32 carbonModifiers);
+    // A hot-key preset's modifier mask (Settings::HotKeyPreset::modifiers())
+    // as the event-tap flag word; other bits drop out.
+    static quint64 cgFlags(quint32 presetModifiers);
     // Only the Command, Shift, Option and Control bits of a flag word.
     static quint64 normalizedFlags(quint64 flags) { return flags & modifierMask; }
 

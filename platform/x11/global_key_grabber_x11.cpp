@@ -11,11 +11,27 @@
 
 namespace {
 
-// Carbon modifier bits.
+// The bits of a hot-key preset's modifier mask (Settings::HotKeyPreset).
 constexpr quint32 kCmdKey = 1u << 8;
 constexpr quint32 kShiftKey = 1u << 9;
 constexpr quint32 kOptionKey = 1u << 11;
 constexpr quint32 kControlKey = 1u << 12;
+
+// A preset's modifier mask as the X11 modifier mask of this display: Command
+// is Super, Option is Alt.
+unsigned x11ModifierMask(quint32 presetModifiers, const X11Display::ModifierMasks &masks)
+{
+    unsigned modifiers = 0;
+    if (presetModifiers & kCmdKey)
+        modifiers |= masks.super;
+    if (presetModifiers & kShiftKey)
+        modifiers |= ShiftMask;
+    if (presetModifiers & kOptionKey)
+        modifiers |= masks.alt;
+    if (presetModifiers & kControlKey)
+        modifiers |= ControlMask;
+    return modifiers;
+}
 
 } // namespace
 
@@ -53,7 +69,7 @@ void GlobalKeyGrabberX11::removeHandler()
         m_display->setEventHandler({});
 }
 
-bool GlobalKeyGrabberX11::grab(quint32 keyCode, quint32 carbonModifiers)
+bool GlobalKeyGrabberX11::grab(quint32 keyCode, quint32 presetModifiers)
 {
     ungrab();
     if (!ensureDisplay())
@@ -61,19 +77,11 @@ bool GlobalKeyGrabberX11::grab(quint32 keyCode, quint32 carbonModifiers)
     const quint32 keysym = MacKeyMap::keysymForKeyCode(keyCode);
     const unsigned xKeyCode = keysym ? XKeysymToKeycode(m_display->handle(), keysym) : 0;
     if (xKeyCode == 0) {
-        Log::write("[hotkey] grab=failed keyCode=%d modifiers=%d reason=no-such-key", keyCode, carbonModifiers);
+        Log::write("[hotkey] grab=failed keyCode=%d modifiers=%d reason=no-such-key", keyCode, presetModifiers);
         return false;
     }
     const X11Display::ModifierMasks masks = m_display->modifierMasks();
-    unsigned modifiers = 0;
-    if (carbonModifiers & kCmdKey)
-        modifiers |= masks.super;
-    if (carbonModifiers & kShiftKey)
-        modifiers |= ShiftMask;
-    if (carbonModifiers & kOptionKey)
-        modifiers |= masks.alt;
-    if (carbonModifiers & kControlKey)
-        modifiers |= ControlMask;
+    const unsigned modifiers = x11ModifierMask(presetModifiers, masks);
     const std::array<unsigned, 4> locks = {0u, unsigned(LockMask), masks.numLock, unsigned(LockMask) | masks.numLock};
 
     X11ErrorTrap trap(*m_display);
@@ -85,7 +93,7 @@ bool GlobalKeyGrabberX11::grab(quint32 keyCode, quint32 carbonModifiers)
         for (unsigned lock : locks)
             XUngrabKey(m_display->handle(), int(xKeyCode), modifiers | lock, m_display->rootWindow());
         XSync(m_display->handle(), False);
-        Log::write("[hotkey] grab=failed keyCode=%d modifiers=%d reason=%@", keyCode, carbonModifiers,
+        Log::write("[hotkey] grab=failed keyCode=%d modifiers=%d reason=%@", keyCode, presetModifiers,
                    trap.firstErrorCode() == BadAccess ? "taken" : "refused");
         return false;
     }

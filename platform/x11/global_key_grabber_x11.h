@@ -22,7 +22,7 @@ public:
 
     bool installHandler(std::function<void()> onPress) override;
     void removeHandler() override;
-    bool grab(quint32 keyCode, quint32 carbonModifiers) override;
+    bool grab(quint32 keyCode, quint32 presetModifiers) override;
     void ungrab() override;
 
     bool isGrabbed() const { return m_grabbedKey != 0; }

@@ -41,15 +41,16 @@ set(TESSELLON_LAYERS
   "platform/x11:      QtCore QtGui QtWidgets X11 platform"
 
   # app: in the README's order, each folder only those above it. The session
-  # stands alone, and the settings window reaches the rest only through its
-  # host.
+  # stands alone, and so does what runs modally over the launcher; the
+  # settings window reaches the rest only through its host.
   "app/session:       QtCore core"
+  "app/modal:         QtCore QtGui QtWidgets"
   "app/tiles:         QtCore QtGui QtWidgets platform core"
   "app/paging:        QtCore QtGui core"
   "app/triggers:      QtCore platform core"
   "app/folders:       QtCore QtGui QtWidgets app/tiles"
-  "app/launcher:      QtCore QtGui QtWidgets app/session app/tiles app/paging app/folders"
-  "app/uninstall:     QtCore QtGui QtWidgets app/launcher app/session platform/trash"
+  "app/launcher:      QtCore QtGui QtWidgets app/session app/modal app/tiles app/paging app/folders"
+  "app/uninstall:     QtCore QtGui QtWidgets app/session app/modal platform/trash"
   "app/settings:      QtCore QtGui QtWidgets platform core"
   "app/shell:         QtCore QtGui QtWidgets app/launcher app/uninstall app/settings app/triggers"
   # Only main() reaches the X11 backend, through its factories.

@@ -3,7 +3,8 @@
 #include "folders/folder_overlay.h"
 #include "launcher/context_menu_actions.h"
 #include "launcher/launcher_view.h"
-#include "launcher/uninstall_requests.h"
+#include "modal/modal_step_aside.h"
+#include "modal/uninstall_requests.h"
 #include "tiles/icon_provider.h"
 #include "launcher/rename_prompt.h"
 #include "tiles/context_menu_builder.h"
@@ -40,6 +41,27 @@ public:
 // scratch state directory, with a folder "Work" (App17, App18) at the front;
 // the context menu is recorded instead of shown, and modal prompts are
 // answered by the test.
+// The owner's step-aside as far as a bare view shows it: the window goes and
+// comes back with the keyboard in the search field.
+class ViewStepAside final : public ModalStepAside
+{
+public:
+    explicit ViewStepAside(LauncherView *&view) : m_view(view) {}
+    void stepAside() override { m_view->window()->hide(); }
+    void comeBack() override
+    {
+        if (m_view->window()->isVisible())
+            return;
+        m_view->window()->show();
+        m_view->window()->activateWindow();
+        m_view->focusSearchField();
+    }
+    void runLowered(QWidget *, const std::function<void()> &body) override { body(); }
+
+private:
+    LauncherView *&m_view;
+};
+
 class ContextMenuActionsTest : public SessionTest
 {
 protected:
@@ -69,6 +91,8 @@ protected:
         };
         files = std::make_shared<RecordingFileManager>();
         view->setFileManager(files);
+        shownView = view.get();
+        view->contextMenuActions().setStepAside(&stepAside);
     }
 
     void TearDown() override
@@ -115,11 +139,7 @@ protected:
     void choose(MenuAction action)
     {
         ASSERT_FALSE(requests.isEmpty());
-        const ContextMenuActions::Request &r = requests.last();
-        ContextMenuBuilder builder(view.get());
-        const std::unique_ptr<ContextMenu> menu =
-            builder.makeMenu(r.selectionCount, r.isFolder, r.isHidden, r.isInFolder, r.canUninstall, r.entryIDs,
-                             r.appIDs);
+        const std::unique_ptr<ContextMenu> menu = view->contextMenuActions().menuFor(requests.last());
         for (QAction *item : menu->actions()) {
             const std::optional<ContextMenuBuilder::Payload> payload = ContextMenuBuilder::Payload::from(item);
             if (payload && payload->action == action) {
@@ -149,6 +169,8 @@ protected:
     std::unique_ptr<LauncherSession> session;
     IconProvider icons;
     std::unique_ptr<LauncherView> view;
+    LauncherView *shownView = nullptr;
+    ViewStepAside stepAside{shownView};
     std::shared_ptr<RecordingFileManager> files;
     QList<ContextMenuActions::Request> requests;
     QStringList opened;
@@ -389,11 +411,6 @@ TEST_F(ContextMenuActionsTest, UninstallReachesTheUninstallFlowAndUnknownItemsDo
     EXPECT_EQ(requests.asked.first(), qMakePair(QStringList{app(8)}, false));
 
     const LauncherLayout before = session->layout();
-    QAction bare;
-    view->handleContextAction(&bare);
-    QAction unknown;
-    unknown.setData(QVariantMap{{QStringLiteral("action"), QStringLiteral("explode")}});
-    view->handleContextAction(&unknown);
     view->performContextAction(MenuAction::removeFromFolder, {QStringLiteral("app:") + app(17)}, {app(17)});
     QCoreApplication::processEvents();
     EXPECT_EQ(session->layout(), before);

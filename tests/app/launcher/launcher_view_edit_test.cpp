@@ -1,5 +1,5 @@
 #include "launcher/launcher_view.h"
-#include "launcher/uninstall_requests.h"
+#include "modal/uninstall_requests.h"
 
 #include "app/session/launcher_session_test_support.h"
 

@@ -18,20 +18,51 @@
 #include "tiles/icon_provider.h"
 #include "tiles/wallpaper_backdrop.h"
 
+#include "trash/trash_service.h"
 #include "tray_watcher.h"
+#include "window_decorator.h"
 #include "window_level.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QWindow>
 
 namespace {
+
+// No test here confirms an uninstall: whatever reaches the Trash is a fault.
+class RefusingTrash final : public TrashService
+{
+public:
+    QList<TrashOutcome> moveToTrash(const QStringList &paths) override { return refuse(paths); }
+    QList<TrashOutcome> moveToTrashWithin(const QString &, const QStringList &paths) override { return refuse(paths); }
+
+private:
+    static QList<TrashOutcome> refuse(const QStringList &paths)
+    {
+        ADD_FAILURE() << "nothing may move: " << paths.join(' ').toStdString();
+        return {};
+    }
+};
+
+// Counts the overlay's window hints, which every show from hidden applies.
+class HintCountingDecorator final : public WindowDecorator
+{
+public:
+    void applyOverlayHints(QWidget *) override { ++hints; }
+    // As the passive decorator the other tests ran with.
+    bool compositing() override { return true; }
+    void setBackground(QWidget *, const QColor &) override {}
+
+    int hints = 0;
+};
 
 using session_test::NativeFolder;
 using session_test::NativePage;
@@ -79,6 +110,7 @@ protected:
                 {QRectF(0, 0, 1440, 900), QRectF(0, 0, 1440, 870), true}};
         };
         platform.launcherEnvironment.activateApplication = [] {};
+        platform.launcherEnvironment.decorator = decorator;
         platform.keyGrabber = &keys;
         platform.eventSource = &events;
         platform.systemCenter = &systemCenter;
@@ -101,13 +133,10 @@ protected:
             ++uninstallAlerts;
             return 1001; // Cancel
         };
-        platform.uninstallEnvironment = [this](const LauncherSession &session) {
-            UninstallFlow::Environment environment = UninstallFlow::Environment::system(session);
+        platform.uninstallEnvironment = [this](const LauncherSession &) {
+            UninstallFlow::Environment environment = UninstallFlow::Environment::system();
             environment.home = path(QStringLiteral("home"));
-            environment.moveToTrash = [](const QStringList &paths, const QString &) {
-                ADD_FAILURE() << "nothing may move: " << paths.join(' ').toStdString();
-                return QList<TrashOutcome>();
-            };
+            environment.trash = std::make_shared<RefusingTrash>();
             return environment;
         };
         const QStringList arguments =
@@ -170,6 +199,7 @@ protected:
     int beeps = 0;
     int terminations = 0;
     int uninstallAlerts = 0;
+    std::shared_ptr<HintCountingDecorator> decorator = std::make_shared<HintCountingDecorator>();
     int systemEventStarts = 0;
     QStringList opened;
     LogCapture log;
@@ -511,6 +541,29 @@ TEST_F(AppDelegateTest, UninstallPreviewOpensTheConfirmationForTheNamedApp)
     EXPECT_EQ(linesStartingWith(QStringLiteral("[uninstall-preview] 确认框已打开 应用=Atlas loading=1")), 1);
     EXPECT_TRUE(QFileInfo::exists(appsDir() + QStringLiteral("/Atlas.app")));
     EXPECT_TRUE(launcher().isVisible()) << "back after the cancelled dialog";
+}
+
+// The launcher's own prompts step aside and come back the way the uninstall
+// confirmation does: as a show from hidden, window hints included, with the
+// keyboard in the search field.
+TEST_F(AppDelegateTest, ARenamePromptStepsTheLauncherAsideAndBackLikeEveryModalWindow)
+{
+    start();
+    ASSERT_TRUE(launcher().isVisible());
+    LauncherView *view = launcher().launcherView();
+    ASSERT_NE(view, nullptr);
+    int hintsBefore = -1;
+    bool asideDuringPrompt = false;
+    view->runModal = [&](QDialog &) {
+        asideDuringPrompt = !launcher().isVisible();
+        hintsBefore = decorator->hints;
+        return int(QDialog::Rejected);
+    };
+    view->promptRename(QStringLiteral("Rename"), QStringLiteral("Atlas"), {});
+    EXPECT_TRUE(asideDuringPrompt);
+    EXPECT_TRUE(launcher().isVisible());
+    EXPECT_GT(decorator->hints, hintsBefore) << "back with the overlay's window hints";
+    EXPECT_EQ(view->window()->focusWidget(), view->searchField());
 }
 
 // --- Status menu commands -----------------------------------------------------------------

@@ -25,7 +25,10 @@ class FakeTarget : public QObject
 public:
     QList<std::optional<ContextMenuBuilder::Payload>> received;
 
-    Q_INVOKABLE void handleContextAction(QAction *item) { received.append(ContextMenuBuilder::Payload::from(item)); }
+    ContextMenuBuilder::Choose chooser()
+    {
+        return [this](const ContextMenuBuilder::Payload &payload) { received.append(payload); };
+    }
 };
 
 // One line per item: "title" with " [red]" for a destructive one and
@@ -51,7 +54,7 @@ protected:
     void TearDown() override { L10n::setForTesting(AppLanguage::zhHans); }
 
     FakeTarget target;
-    ContextMenuBuilder builder{&target};
+    ContextMenuBuilder builder{&target, target.chooser()};
 };
 
 TEST_F(ContextMenuTest, FollowsTheDescriptorInOrderWithSeparatorsAndRedUninstall)
@@ -89,11 +92,11 @@ TEST_F(ContextMenuTest, EveryItemCarriesTheWholeSelection)
     for (QAction *action : menu->actions()) {
         if (action->isSeparator())
             continue;
-        const QVariantMap map = action->data().toMap();
-        EXPECT_EQ(map.keys(), (QStringList{"action", "appIDs", "entryIDs"}));
-        EXPECT_EQ(map.value("entryIDs").toStringList(), entryIDs);
-        EXPECT_EQ(map.value("appIDs").toStringList(), appIDs);
-        carried.append(*MenuAction::fromRawValue(map.value("action").toString()));
+        const std::optional<ContextMenuBuilder::Payload> payload = ContextMenuBuilder::Payload::from(action);
+        ASSERT_TRUE(payload);
+        EXPECT_EQ(payload->entryIDs, entryIDs);
+        EXPECT_EQ(payload->appIDs, appIDs);
+        carried.append(payload->action);
         EXPECT_TRUE(action->isEnabled());
     }
     EXPECT_EQ(carried, expected);
@@ -118,7 +121,7 @@ TEST_F(ContextMenuTest, ChoosingAnItemSendsItToTheTarget)
 TEST(ContextMenuBuilder, WithoutTargetItemsAreDisabledAndDoNothing)
 {
     auto target = std::make_unique<FakeTarget>();
-    ContextMenuBuilder builder(target.get());
+    ContextMenuBuilder builder(target.get(), target->chooser());
     const auto before = builder.makeMenu(1, false, false, false, false, {"app:a"}, {"a"});
     target.reset();
     // Built before the target went away: choosing an item is harmless.
@@ -130,34 +133,24 @@ TEST(ContextMenuBuilder, WithoutTargetItemsAreDisabledAndDoNothing)
     EXPECT_EQ(ContextMenuBuilder::Payload::from(after->actions().first())->action, MenuAction::open);
 }
 
-TEST(ContextMenuPayload, ItemWithoutActionCarriesEmptyStringAndIsIgnored)
-{
-    const QVariantMap map = ContextMenuBuilder::Payload::make(std::nullopt, {"app:a"}, {"a"});
-    EXPECT_EQ(map.value("action").toString(), "");
-    EXPECT_EQ(map.value("action").typeId(), QMetaType::QString);
-    QAction item;
-    item.setData(map);
-    EXPECT_FALSE(ContextMenuBuilder::Payload::from(&item).has_value());
-}
-
-TEST(ContextMenuPayload, ReadsDefensively)
+TEST(ContextMenuPayload, OnlyACommandItemOfTheBuilderCarriesOne)
 {
     QAction item;
     EXPECT_FALSE(ContextMenuBuilder::Payload::from(nullptr));
     EXPECT_FALSE(ContextMenuBuilder::Payload::from(&item)) << "no data";
     item.setData(QString("open"));
-    EXPECT_FALSE(ContextMenuBuilder::Payload::from(&item)) << "not a map";
-    item.setData(QVariantMap{{"action", 3}});
-    EXPECT_FALSE(ContextMenuBuilder::Payload::from(&item)) << "action not a string";
-    item.setData(QVariantMap{{"action", "explode"}});
-    EXPECT_FALSE(ContextMenuBuilder::Payload::from(&item)) << "unknown action";
+    EXPECT_FALSE(ContextMenuBuilder::Payload::from(&item)) << "other data";
 
-    item.setData(QVariantMap{{"action", "hide"}, {"entryIDs", 7}, {"appIDs", QVariantList{"a", "b"}}});
-    const auto payload = ContextMenuBuilder::Payload::from(&item);
+    FakeTarget target;
+    const ContextMenuBuilder builder(&target, target.chooser());
+    const MenuDescriptor descriptor({MenuItemDescriptor::separator(), MenuItemDescriptor(MenuAction::hide, "Hide")}, 1);
+    const auto menu = builder.makeMenu(descriptor, {"app:a"}, {"a"});
+    EXPECT_FALSE(ContextMenuBuilder::Payload::from(menu->actions().at(0))) << "separator";
+    const auto payload = ContextMenuBuilder::Payload::from(menu->actions().at(1));
     ASSERT_TRUE(payload);
     EXPECT_EQ(payload->action, MenuAction::hide);
-    EXPECT_TRUE(payload->entryIDs.isEmpty());
-    EXPECT_EQ(payload->appIDs, (QStringList{"a", "b"}));
+    EXPECT_EQ(payload->entryIDs, QStringList{"app:a"});
+    EXPECT_EQ(payload->appIDs, QStringList{"a"});
 }
 
 TEST_F(ContextMenuTest, ShowRunsTheMenuUntilItClosesEvenIfTheViewGoes)

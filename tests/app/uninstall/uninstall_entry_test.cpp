@@ -3,7 +3,7 @@
 #include "launcher_session_test_support.h"
 
 #include "launcher/launcher_view.h"
-#include "launcher/uninstall_requests.h"
+#include "modal/uninstall_requests.h"
 #include "tiles/icon_provider.h"
 
 #include "foundation/log.h"

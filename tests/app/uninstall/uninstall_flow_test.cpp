@@ -4,9 +4,10 @@
 // report; cancel and preview move nothing.
 #include "launcher_session_test_support.h"
 
+#include "modal/alert_box.h"
+#include "modal/modal_step_aside.h"
 #include "uninstall/running_app_probe.h"
 #include "uninstall/uninstall_accessory.h"
-#include "uninstall/uninstall_alert.h"
 #include "uninstall/uninstall_flow.h"
 
 #include "trash/freedesktop_trash.h"
@@ -35,6 +36,42 @@ class FixedRunningApps : public RunningAppProbe
 public:
     QSet<QString> executables;
     QSet<QString> runningExecutables() const override { return executables; }
+};
+
+// Notes each step aside and return of the launcher.
+class RecordingStepAside final : public ModalStepAside
+{
+public:
+    explicit RecordingStepAside(QStringList &events) : m_events(events) {}
+    void stepAside() override { m_events << QStringLiteral("dismiss"); }
+    void comeBack() override { m_events << QStringLiteral("restore"); }
+    void runLowered(QWidget *, const std::function<void()> &body) override { body(); }
+
+private:
+    QStringList &m_events;
+};
+
+// The scratch Trash, with a hook that runs before each move.
+class ScratchTrash final : public TrashService
+{
+public:
+    ScratchTrash(QString folder, std::function<void()> &beforeMove) : m_bin(folder), m_beforeMove(beforeMove) {}
+    QList<TrashOutcome> moveToTrash(const QStringList &paths) override
+    {
+        if (m_beforeMove)
+            m_beforeMove();
+        return m_bin.moveToTrash(paths);
+    }
+    QList<TrashOutcome> moveToTrashWithin(const QString &root, const QStringList &paths) override
+    {
+        if (m_beforeMove)
+            m_beforeMove();
+        return m_bin.moveToTrashWithin(root, paths);
+    }
+
+private:
+    FreedesktopTrash m_bin;
+    std::function<void()> &m_beforeMove;
 };
 
 class UninstallFlowTest : public SessionTest
@@ -81,9 +118,8 @@ protected:
     {
         UninstallFlow::Host host;
         host.exitEditMode = [this] { events << QStringLiteral("exitEditMode"); };
-        host.dismissCover = [this] { events << QStringLiteral("dismiss"); };
-        host.restoreCover = [this] { events << QStringLiteral("restore"); };
-        host.runAlert = [this](QDialog &) { return answer ? answer() : UninstallAlert::secondButtonReturn; };
+        host.stepAside = &stepAside;
+        host.runAlert = [this](QDialog &) { return answer ? answer() : AlertBox::secondButtonReturn; };
         host.showReport = [this](const QString &title, const QString &text, bool warning) {
             reportTitle = title;
             reportText = text;
@@ -92,12 +128,7 @@ protected:
         UninstallFlow::Environment env;
         env.home = home();
         env.scan = std::move(scan);
-        env.moveToTrash = [this](const QStringList &paths, const QString &within) {
-            if (beforeMove)
-                beforeMove();
-            FreedesktopTrash bin(trash());
-            return within.isEmpty() ? bin.moveToTrash(paths) : bin.moveToTrashWithin(within, paths);
-        };
+        env.trash = std::make_shared<ScratchTrash>(trash(), beforeMove);
         env.now = [this] { return now; };
         env.runningApps = running;
         env.startsPollTimer = false;
@@ -145,6 +176,7 @@ protected:
     std::function<void()> beforeMove;
     double now = 100;
     QStringList events;
+    RecordingStepAside stepAside{events};
     QStringList log;
     QString alphaBundle;
     QString betaBundle;
@@ -159,7 +191,7 @@ TEST_F(UninstallFlowTest, ConfirmingWithCleanUninstallMovesTheBundleAndItsLeftov
     ASSERT_EQ(expected.size(), 2) << "the preference file and the cache folder";
     makeFlow();
     answer = [&] {
-        UninstallAlert *alert = flow->currentAlert();
+        AlertBox *alert = flow->currentAlert();
         EXPECT_EQ(alert->messageText(), QStringLiteral("Uninstall Alpha?"));
         EXPECT_FALSE(alert->firstButton()->isEnabled());
         EXPECT_EQ(alert->firstButtonTitle(), L("正在扫描…"));
@@ -175,7 +207,7 @@ TEST_F(UninstallFlowTest, ConfirmingWithCleanUninstallMovesTheBundleAndItsLeftov
         if (flow->currentAccessory()->residueList() != nullptr)
             EXPECT_EQ(flow->currentAccessory()->residueList()->toPlainText(),
                   UninstallAccessory::residueListText(expected, home()));
-        return UninstallAlert::firstButtonReturn;
+        return AlertBox::firstButtonReturn;
     };
     flow->uninstall({kAlphaID}, false);
     finishMove();
@@ -207,7 +239,7 @@ TEST_F(UninstallFlowTest, UntickingTheBoxMovesOnlyTheAppAndWritesTheSettingOff)
         fillIn();
         flow->currentCheckbox()->setChecked(false);
         EXPECT_EQ(flow->currentAlert()->firstButtonTitle(), QStringLiteral("Uninstall app only"));
-        return UninstallAlert::firstButtonReturn;
+        return AlertBox::firstButtonReturn;
     };
     flow->uninstall({kAlphaID}, false);
     finishMove();
@@ -228,7 +260,7 @@ TEST_F(UninstallFlowTest, TickingTheBoxWithTheSettingOffCleansAndWritesItOn)
         EXPECT_EQ(flow->currentAlert()->firstButtonTitle(), QStringLiteral("Uninstall app only"));
         flow->currentCheckbox()->setChecked(true);
         EXPECT_EQ(flow->currentAlert()->firstButtonTitle(), QStringLiteral("Uninstall & clean"));
-        return UninstallAlert::firstButtonReturn;
+        return AlertBox::firstButtonReturn;
     };
     flow->uninstall({kAlphaID}, false);
     finishMove();
@@ -244,7 +276,7 @@ TEST_F(UninstallFlowTest, CancelMovesNothingWritesNothingAndBringsTheLauncherBac
     answer = [&] {
         fillIn();
         flow->currentCheckbox()->setChecked(false);
-        return UninstallAlert::secondButtonReturn;
+        return AlertBox::secondButtonReturn;
     };
     flow->uninstall({kAlphaID}, false);
     finishMove();
@@ -283,7 +315,7 @@ TEST_F(UninstallFlowTest, AScanPastEightSecondsTimesOutAndOnlyTheAppMoves)
         release.set_value();
         EXPECT_TRUE(flow->waitForScan(10000));
         EXPECT_TRUE(flow->pollTick());
-        return UninstallAlert::firstButtonReturn;
+        return AlertBox::firstButtonReturn;
     };
     session->updateSettings([](Settings &s) { s.pureUninstall = false; });
     flow->uninstall({kAlphaID}, false);
@@ -306,7 +338,7 @@ TEST_F(UninstallFlowTest, NoLeftoversLeaveTheBoxOffAndTheSettingUntouched)
         EXPECT_FALSE(flow->currentCheckbox()->isEnabled());
         EXPECT_EQ(flow->currentAccessory()->panelText(),
                   QStringLiteral("No safely removable leftovers found; only the app will be uninstalled."));
-        return UninstallAlert::firstButtonReturn;
+        return AlertBox::firstButtonReturn;
     };
     flow->uninstall({kAlphaID}, false);
     finishMove();
@@ -322,7 +354,7 @@ TEST_F(UninstallFlowTest, PreviewShowsTheDialogButMovesAndWritesNothing)
         EXPECT_TRUE(flow->currentAlert()->informativeText().startsWith(QStringLiteral("【取证预览】")));
         fillIn();
         flow->currentCheckbox()->setChecked(true);
-        return UninstallAlert::firstButtonReturn;
+        return AlertBox::firstButtonReturn;
     };
     flow->uninstall({kAlphaID}, true);
 
@@ -344,7 +376,7 @@ TEST_F(UninstallFlowTest, ARunningAppIsNamedInTheNoteUnderItsDisplayName)
     QString informative;
     answer = [&] {
         informative = flow->currentAlert()->informativeText();
-        return UninstallAlert::secondButtonReturn;
+        return AlertBox::secondButtonReturn;
     };
     flow->uninstall({kAlphaID, kBetaID}, false);
     EXPECT_EQ(flow->currentAlert(), nullptr);
@@ -359,7 +391,7 @@ TEST_F(UninstallFlowTest, UnknownIdentifiersOpenNothing)
     int runs = 0;
     answer = [&] {
         ++runs;
-        return UninstallAlert::secondButtonReturn;
+        return AlertBox::secondButtonReturn;
     };
     log.clear();
     flow->uninstall({QStringLiteral("com.example.missing")}, false);
@@ -381,7 +413,7 @@ TEST_F(UninstallFlowTest, TheMoveRunsInTheBackgroundAndReportsWhenDone)
     answer = [&] {
         ++dialogs;
         fillIn();
-        return UninstallAlert::firstButtonReturn;
+        return AlertBox::firstButtonReturn;
     };
     flow->uninstall({kAlphaID}, false);
 
@@ -434,7 +466,7 @@ TEST_F(UninstallFlowTest, TheScanLimitGrowsWhileEntriesStillArrive)
         EXPECT_EQ(flow->currentCheckbox()->text(),
                   QStringLiteral("Clean uninstall: also remove 1 leftover item (preferences, caches, containers…)"));
         EXPECT_TRUE(flow->currentCheckbox()->isEnabled());
-        return UninstallAlert::secondButtonReturn;
+        return AlertBox::secondButtonReturn;
     };
     flow->uninstall({kAlphaID}, false);
     EXPECT_EQ(linesStartingWith(QStringLiteral("[uninstall] 残留扫描完成: 1 项 / 28.90s")).size(), 1);
@@ -464,7 +496,7 @@ TEST_F(UninstallFlowTest, AScanIsNotWaitedForPastAMinuteEvenWhileItAdvances)
         EXPECT_TRUE(flow->pollTick());
         EXPECT_EQ(flow->currentCheckbox()->text(), QStringLiteral("Clean uninstall (scan timed out)"));
         release.set_value();
-        return UninstallAlert::secondButtonReturn;
+        return AlertBox::secondButtonReturn;
     };
     flow->uninstall({kAlphaID}, false);
 }

@@ -1,4 +1,4 @@
 #pragma once
 
-#include "launcher/uninstall_requests.h"
+#include "modal/uninstall_requests.h"
 #include "trash/freedesktop_trash.h"

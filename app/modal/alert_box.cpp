@@ -1,4 +1,4 @@
-#include "alert_box.h"
+#include "modal/alert_box.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -68,9 +68,19 @@ void AlertBox::setAlertStyle(Style style)
     updateIcon();
 }
 
+namespace {
+
+// A title as QPushButton shows it literally.
+QString buttonText(const QString &title)
+{
+    return QString(title).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+} // namespace
+
 QPushButton *AlertBox::addButton(const QString &title)
 {
-    auto *button = new QPushButton(title, this);
+    auto *button = new QPushButton(buttonText(title), this);
     const int response = firstButtonReturn + int(m_buttons.size());
     connect(button, &QPushButton::clicked, this, [this, response] { done(response); });
     if (m_buttons.isEmpty()) {
@@ -83,6 +93,18 @@ QPushButton *AlertBox::addButton(const QString &title)
     // Right to left, as the desktop's alerts read: the first button rightmost.
     m_buttonRow->insertWidget(1, button);
     return button;
+}
+
+void AlertBox::setFirstButtonTitle(const QString &title)
+{
+    if (QPushButton *button = firstButton())
+        button->setText(buttonText(title));
+}
+
+QString AlertBox::firstButtonTitle() const
+{
+    const QPushButton *button = firstButton();
+    return button ? QString(button->text()).replace(QStringLiteral("&&"), QStringLiteral("&")) : QString();
 }
 
 void AlertBox::setAccessoryView(QWidget *view)

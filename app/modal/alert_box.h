@@ -14,7 +14,8 @@ class QVBoxLayout;
 // through AppAlert::run(), which returns the response of the pressed button:
 // firstButtonReturn for the first one added, one more for each later one.
 // Return presses the first button; Escape presses the second when there are
-// two or more (the cancel button by convention), else the only one.
+// two or more (the cancel button by convention), else the only one. Button
+// titles are shown as given: an "&" is a character, not a mnemonic.
 class AlertBox : public QDialog
 {
     Q_OBJECT
@@ -45,6 +46,11 @@ public:
     // firstButtonReturn + its index.
     QPushButton *addButton(const QString &title);
     const QList<QPushButton *> &buttons() const { return m_buttons; }
+    // The first button (the default one), which an alert may retitle while
+    // it runs; null before any was added.
+    QPushButton *firstButton() const { return m_buttons.value(0); }
+    void setFirstButtonTitle(const QString &title);
+    QString firstButtonTitle() const;
 
     // Shown between the texts and the buttons; the alert takes ownership and
     // replaces (and deletes) any previous accessory view.
