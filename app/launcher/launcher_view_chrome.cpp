@@ -36,7 +36,10 @@ QString LauncherView::hintText(bool editing, Settings::HotKeyPreset hotKey)
 
 void LauncherView::applyEditModeHint()
 {
-    m_hintLabel->setText(hintText(isEditing(), m_grid.session.settings().hotKey));
+    // A key that another program holds opens nothing: the hint leaves it out.
+    const Settings::HotKeyPreset hotKey = m_grid.session.hotKeyHeldElsewhere() ? Settings::HotKeyPreset(Settings::HotKeyPreset::disabled)
+                                                                                : m_grid.session.settings().hotKey;
+    m_hintLabel->setText(hintText(isEditing(), hotKey));
 }
 
 void LauncherView::refreshLocalizedText()

@@ -175,6 +175,12 @@ public:
     // an empty query.
     QList<LayoutEntry> searchEntries(const QString &query) const;
 
+    // Whether another program holds the settings' hot key, so that pressing
+    // it opens nothing here. Not a setting: the shell learns it each time it
+    // grabs the key, and whatever names the key as the way in asks first.
+    bool hotKeyHeldElsewhere() const { return m_hotKeyHeldElsewhere; }
+    void setHotKeyHeldElsewhere(bool held) { m_hotKeyHeldElsewhere = held; }
+
 signals:
     // After every change, once it is saved.
     void changed();
@@ -223,4 +229,5 @@ private:
     QString m_lastImportDetail;
     std::optional<AppLanguage> m_languageOverride;
     Shadowed m_shadowed;
+    bool m_hotKeyHeldElsewhere = false;
 };

@@ -146,7 +146,7 @@ SettingsWindowController &AppDelegate::settingsWindow()
             // The tray's tooltip names the hot key.
             self->rebuildStatusMenu();
         };
-        share.hotKeyHeldElsewhere = [self] { return self && self->m_hotKeyHeldElsewhere; };
+        share.hotKeyHeldElsewhere = [self] { return self && self->session().hotKeyHeldElsewhere(); };
         share.hotCornerChanged = [self] {
             if (self)
                 self->setupHotCorner();
@@ -451,10 +451,13 @@ void AppDelegate::registerHotKey()
         });
     });
     // The settings window tells the user; the key would otherwise look set.
-    m_hotKeyHeldElsewhere = !registered;
+    session().setHotKeyHeldElsewhere(!registered);
     if (!registered)
         Log::write("[hotkey] preset=%@ taken=1", preset.rawValue());
+    // The tray's tooltip and the hint line name the key only while it is held.
     updateStatusToolTip();
+    if (LauncherView *view = launcherView())
+        view->applyEditModeHint();
 }
 
 void AppDelegate::fireCarbonHotKey(Settings::HotKeyPreset preset)

@@ -209,6 +209,5 @@ private:
     std::optional<NotificationCenter::Token> m_languageObserver;
     bool m_launched = false;
     // The desktop refused the hot key at its last registration.
-    bool m_hotKeyHeldElsewhere = false;
     bool m_terminated = false;
 };

@@ -102,7 +102,7 @@ bool AppDelegate::systemTrayAvailable() const
 QString AppDelegate::statusToolTipText()
 {
     const Settings::HotKeyPreset hotKey = session().settings().hotKey;
-    return m_hotKeyHeldElsewhere ? StatusMenu::toolTipForHeldKey(hotKey) : StatusMenu::toolTip(hotKey);
+    return session().hotKeyHeldElsewhere() ? StatusMenu::toolTipForHeldKey(hotKey) : StatusMenu::toolTip(hotKey);
 }
 
 void AppDelegate::updateStatusToolTip()

@@ -719,9 +719,10 @@ TEST_F(AppDelegateTest, AHotKeyHeldElsewhereAtStartIsLoggedAndShownOnceInTheSett
     EXPECT_EQ(linesStartingWith(QStringLiteral("[hotkey] preset=optionSpace taken=1")), 2);
 }
 
-// The tray's tooltip names the hot key as the way in only while the key is
-// really held: a key that another program has opens nothing.
-TEST_F(AppDelegateTest, TheTrayTooltipNamesTheHotKeyOnlyWhileItIsHeld)
+// The tray's tooltip and the launcher's hint line name the hot key as the way
+// in only while the key is really held: a key that another program has opens
+// nothing.
+TEST_F(AppDelegateTest, TheTooltipAndTheHintNameTheHotKeyOnlyWhileItIsHeld)
 {
     trayAvailable = true;
     keys.takenByOthers.append({49, 2048}); // Alt+Space, the default preset
@@ -730,6 +731,9 @@ TEST_F(AppDelegateTest, TheTrayTooltipNamesTheHotKeyOnlyWhileItIsHeld)
     QSystemTrayIcon *tray = delegate().trayIcon();
     EXPECT_EQ(tray->toolTip(),
               QStringLiteral("Tessellon · The global shortcut Alt+Space is used by another program and was not set"));
+    ASSERT_NE(launcher().launcherView(), nullptr);
+    QLabel *hint = launcher().launcherView()->hintLabel();
+    EXPECT_FALSE(hint->text().contains(QStringLiteral("Alt+Space"))) << hint->text().toStdString();
 
     SettingsWindowController &settings = delegate().settingsWindow();
     auto *hotKey = settings.window()->findChild<PopupButton *>(QStringLiteral("hotKeyPopup"));
@@ -737,6 +741,7 @@ TEST_F(AppDelegateTest, TheTrayTooltipNamesTheHotKeyOnlyWhileItIsHeld)
     hotKey->setCurrentIndex(3);
     emit hotKey->activated(3); // Ctrl+Space, free
     EXPECT_EQ(tray->toolTip(), QStringLiteral("Tessellon · Ctrl+Space opens Launchpad"));
+    EXPECT_TRUE(hint->text().startsWith(QStringLiteral("Ctrl+Space"))) << hint->text().toStdString();
 }
 
 // --- Dock menu ----------------------------------------------------------------------------
