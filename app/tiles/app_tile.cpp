@@ -1,5 +1,6 @@
 #include "tiles/app_tile.h"
 
+#include "tiles/affine_sampler.h"
 #include "tiles/painted_bounds.h"
 
 #include <QCache>
@@ -386,7 +387,7 @@ void AppTile::setLayerTransform(const QTransform &transform)
     const QRect before = layerPaintRect();
     m_layerTransform = transform;
     if (transform.isIdentity())
-        m_composite = QImage(); // back to direct drawing: free the image
+        contentChanged(); // back to direct drawing: free the picture
     const QRect after = layerPaintRect();
     if (before.isEmpty() || after.isEmpty())
         update();
@@ -501,14 +502,16 @@ void AppTile::paintEvent(QPaintEvent *event)
         QRect area = event->rect();
         if (const QRect drawn = layerPaintRect(); !drawn.isEmpty())
             area &= drawn;
-        for (int top = area.top(); top <= area.bottom(); top += kLayerBandRows) {
-            painter.save();
-            painter.setClipRect(
-                QRect(area.left(), top, area.width(), std::min(kLayerBandRows, area.bottom() + 1 - top)),
-                Qt::IntersectClip);
-            painter.setTransform(layerPaintTransform(), true);
-            drawComposite(painter);
-            painter.restore();
+        if (!drawLayerSampled(painter, area)) {
+            for (int top = area.top(); top <= area.bottom(); top += kLayerBandRows) {
+                painter.save();
+                painter.setClipRect(
+                    QRect(area.left(), top, area.width(), std::min(kLayerBandRows, area.bottom() + 1 - top)),
+                    Qt::IntersectClip);
+                painter.setTransform(layerPaintTransform(), true);
+                drawComposite(painter);
+                painter.restore();
+            }
         }
     }
     painter.end();
@@ -518,39 +521,93 @@ void AppTile::paintEvent(QPaintEvent *event)
         onPainted();
 }
 
-void AppTile::drawComposite(QPainter &painter)
+bool AppTile::buildComposite()
 {
     const double scale = renderScale();
-    if (m_composite.isNull() || m_composite.devicePixelRatio() != scale) {
-        const QSizeF logical = m_size + QSizeF(2 * paintMargin, 2 * paintMargin);
-        QImage whole(rasterSize(logical, scale), QImage::Format_ARGB32_Premultiplied);
-        if (whole.isNull()) {
-            drawContents(painter); // out of memory: draw directly
-            return;
-        }
-        whole.setDevicePixelRatio(scale);
-        whole.fill(Qt::transparent);
-        {
-            QPainter content(&whole);
-            content.translate(paintMargin, paintMargin);
-            drawContents(content);
-        }
-        // Most of a cell is empty around the icon and the name: only the
-        // painted part is kept, with a pixel of transparent border so that
-        // the filtered edges come out as they do from the whole cell. Each
-        // frame of a wobble filters this part alone.
-        QRect painted = PaintedBounds::of(whole, whole.rect());
-        if (painted.isEmpty())
-            painted = QRect(0, 0, 1, 1);
-        painted = painted.adjusted(-1, -1, 1, 1).intersected(whole.rect());
-        m_composite = whole.copy(painted);
-        m_composite.setDevicePixelRatio(scale);
-        m_compositeOrigin = QPointF(painted.topLeft()) / scale - QPointF(paintMargin, paintMargin);
+    if (!m_composite.isNull() && m_composite.devicePixelRatio() == scale)
+        return true;
+    const QSizeF logical = m_size + QSizeF(2 * paintMargin, 2 * paintMargin);
+    QImage whole(rasterSize(logical, scale), QImage::Format_ARGB32_Premultiplied);
+    if (whole.isNull())
+        return false;
+    whole.setDevicePixelRatio(scale);
+    whole.fill(Qt::transparent);
+    {
+        QPainter content(&whole);
+        content.translate(paintMargin, paintMargin);
+        drawContents(content);
+    }
+    // Most of a cell is empty around the icon and the name: only the
+    // painted part is kept, with a pixel of transparent border so that
+    // the filtered edges come out as they do from the whole cell. Each
+    // frame of a wobble filters this part alone.
+    QRect painted = PaintedBounds::of(whole, whole.rect());
+    if (painted.isEmpty())
+        painted = QRect(0, 0, 1, 1);
+    painted = painted.adjusted(-1, -1, 1, 1).intersected(whole.rect());
+    m_composite = whole.copy(painted);
+    m_composite.setDevicePixelRatio(scale);
+    m_sampledComposite = AffineSampler::Picture(m_composite);
+    m_compositeOrigin = QPointF(painted.topLeft()) / scale - QPointF(paintMargin, paintMargin);
+    return true;
+}
+
+void AppTile::drawComposite(QPainter &painter)
+{
+    if (!buildComposite()) {
+        drawContents(painter); // out of memory: draw directly
+        return;
     }
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(m_compositeOrigin, m_composite);
     painter.restore();
+}
+
+bool AppTile::drawLayerSampled(QPainter &painter, const QRect &area)
+{
+    // Only where the painter maps the widget onto device pixels by a scale
+    // and a shift, as a window or an image does.
+    const QTransform device = painter.deviceTransform();
+    if (device.type() > QTransform::TxScale || area.isEmpty() || !buildComposite())
+        return false;
+    const double scale = m_composite.devicePixelRatio();
+    const QTransform pictureToDevice = QTransform::fromScale(1 / scale, 1 / scale)
+                                       * QTransform::fromTranslate(m_compositeOrigin.x(), m_compositeOrigin.y())
+                                       * layerPaintTransform() * device;
+    // Unturned, QPainter draws the picture as it is at the nearest pixel,
+    // which costs little.
+    if (pictureToDevice.type() < QTransform::TxRotate)
+        return false;
+    const QRect target = device.mapRect(QRectF(area)).toAlignedRect()
+                         & pictureToDevice.mapRect(QRectF(m_composite.rect())).toAlignedRect().adjusted(-1, -1, 1, 1);
+    if (target.isEmpty())
+        return true;
+
+    // One buffer for every tile: tiles paint one after another on this thread.
+    static std::vector<quint32> buffer;
+    const size_t pixels = size_t(target.width()) * size_t(target.height());
+    if (buffer.size() < pixels)
+        buffer.resize(pixels);
+    QImage sampled(reinterpret_cast<uchar *>(buffer.data()), target.width(), target.height(), target.width() * 4,
+                   QImage::Format_ARGB32_Premultiplied);
+    if (!AffineSampler::draw(m_sampledComposite,
+                             pictureToDevice * QTransform::fromTranslate(-target.left(), -target.top()), sampled))
+        return false;
+
+    // Blitted 1:1 onto the device pixels it was sampled for. Qt's raster
+    // engine hands a draw of more than about a hundred rows to its thread
+    // pool and waits for it; for a tile, waking the threads costs more than
+    // the drawing, so the picture goes in bands of fewer rows.
+    painter.save();
+    const QTransform deviceOverWorld = painter.worldTransform().inverted() * device;
+    painter.setWorldTransform(QTransform::fromTranslate(target.left(), target.top()) * deviceOverWorld.inverted());
+    for (int top = 0; top < sampled.height(); top += kLayerBandRows) {
+        const int rows = std::min(kLayerBandRows, sampled.height() - top);
+        painter.drawImage(QPointF(0, top), sampled, QRectF(0, top, sampled.width(), rows));
+    }
+    painter.restore();
+    return true;
 }
 
 bool AppTile::event(QEvent *event)

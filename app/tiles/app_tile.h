@@ -3,6 +3,7 @@
 #include "model/layout_entry.h"
 #include "policy/edit_mode_badge.h"
 #include "policy/edit_mode_badge_placement.h"
+#include "tiles/affine_sampler.h"
 #include "tiles/tile_geometry.h"
 
 #include <QFont>
@@ -194,8 +195,19 @@ private:
     EditModeBadge deleteBadge() const;
     void redrawIf(bool changed);
     // The content changed: the transformed-drawing image is stale.
-    void contentChanged() { m_composite = QImage(); }
+    void contentChanged()
+    {
+        m_composite = QImage();
+        m_sampledComposite = {};
+    }
+    // Makes the picture of the tile the transformed drawing moves, if it is
+    // stale; false when there is no memory for it.
+    bool buildComposite();
     void drawComposite(QPainter &painter);
+    // Draws the picture under the layer transform into `area` (widget
+    // coordinates) by sampling it onto the device pixels; false, and nothing
+    // drawn, where the painter's device is not in reach of that.
+    bool drawLayerSampled(QPainter &painter, const QRect &area);
     // Bounds coordinates to widget coordinates under the layer transform.
     QTransform layerPaintTransform() const;
     // What the transformed picture covers in the widget; empty when not known
@@ -219,6 +231,8 @@ private:
     // pixel ratio = scale, and its top-left corner in bounds coordinates.
     QImage m_composite;
     QPointF m_compositeOrigin;
+    // The same picture with what the sampled drawing needs of it.
+    AffineSampler::Picture m_sampledComposite;
     bool m_painted = false;
     bool m_paintedImage = false;
 };

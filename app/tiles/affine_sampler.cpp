@@ -1,0 +1,261 @@
+#include "tiles/affine_sampler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Fixed point of the sample positions: 16 bits of fraction.
+constexpr int kFixedOne = 1 << 16;
+
+// a * (256 - t) + b * t, over 256, for the four channels at once.
+inline quint32 blend256(quint32 a, quint32 b, quint32 t)
+{
+    const quint32 s = 256 - t;
+    const quint32 redBlue = (((a & 0x00ff00ffu) * s + (b & 0x00ff00ffu) * t) >> 8) & 0x00ff00ffu;
+    const quint32 alphaGreen = (((a >> 8) & 0x00ff00ffu) * s + ((b >> 8) & 0x00ff00ffu) * t) & 0xff00ff00u;
+    return redBlue | alphaGreen;
+}
+
+// At the picture's edges: the distances in 1/256 of a pixel, each row
+// weighed first, then the two rows.
+inline quint32 edgeBilinear(quint32 tl, quint32 tr, quint32 bl, quint32 br, quint32 distX, quint32 distY)
+{
+    return blend256(blend256(tl, tr, distX), blend256(bl, br, distX), distY);
+}
+
+// Inside: the distances rounded to sixteenths of a pixel (0 to 16), the four
+// weights taken at once, and the sum over 256 with the remainder dropped.
+inline quint32 sixteenth(int fixed)
+{
+    return ((quint32(fixed & 0xffff) >> 8) + 8) >> 4;
+}
+
+#if defined(__SSE2__)
+// The four pixels at p, p + 1, p + stride, p + stride + 1, all inside the
+// picture: each pair of neighbours is one 8-byte load, and the channels are
+// weighed in 16-bit lanes (255 * 256 at most).
+inline quint32 inner(const quint32 *p, qsizetype stride, quint32 distX, quint32 distY)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i top = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(p)), zero);
+    const __m128i bottom = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(p + stride)), zero);
+    const int both = int(distX * distY);
+    const __m128i topWeights = _mm_unpacklo_epi64(_mm_set1_epi16(short(256 - 16 * int(distX + distY) + both)),
+                                                  _mm_set1_epi16(short(16 * int(distX) - both)));
+    const __m128i bottomWeights
+        = _mm_unpacklo_epi64(_mm_set1_epi16(short(16 * int(distY) - both)), _mm_set1_epi16(short(both)));
+    __m128i sum = _mm_add_epi16(_mm_mullo_epi16(top, topWeights), _mm_mullo_epi16(bottom, bottomWeights));
+    sum = _mm_srli_epi16(_mm_add_epi16(sum, _mm_unpackhi_epi64(sum, sum)), 8);
+    return quint32(_mm_cvtsi128_si32(_mm_packus_epi16(sum, sum)));
+}
+
+// Two neighbouring target pixels whose samples start at picture pixels p
+// and p + 1: each is weighed along its two picture rows first, then across
+// them, which sums the same products as inner() (255 * 16 at most along a
+// row, 255 * 256 across).
+inline void innerPair(const quint32 *p, qsizetype stride, quint32 distX, quint32 distY, quint32 nextDistX,
+                      quint32 nextDistY, quint32 *out)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i sixteen = _mm_set1_epi16(16);
+    // Lanes 0 to 3 hold q[0], lanes 4 to 7 q[1].
+    const auto load = [zero](const quint32 *q) {
+        return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(q)), zero);
+    };
+    // Lanes 0 to 3 weigh for the first pixel, 4 to 7 for the second.
+    const __m128i right = _mm_unpacklo_epi64(_mm_set1_epi16(short(distX)), _mm_set1_epi16(short(nextDistX)));
+    const __m128i down = _mm_unpacklo_epi64(_mm_set1_epi16(short(distY)), _mm_set1_epi16(short(nextDistY)));
+    const __m128i left = _mm_sub_epi16(sixteen, right);
+    const __m128i up = _mm_sub_epi16(sixteen, down);
+    const __m128i top = _mm_add_epi16(_mm_mullo_epi16(load(p), left), _mm_mullo_epi16(load(p + 1), right));
+    const __m128i bottom
+        = _mm_add_epi16(_mm_mullo_epi16(load(p + stride), left), _mm_mullo_epi16(load(p + stride + 1), right));
+    const __m128i sum = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, up), _mm_mullo_epi16(bottom, down)), 8);
+    _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(sum, sum));
+}
+#else
+inline quint32 inner(const quint32 *p, qsizetype stride, quint32 distX, quint32 distY)
+{
+    const quint32 tl = p[0];
+    const quint32 tr = p[1];
+    const quint32 bl = p[stride];
+    const quint32 br = p[stride + 1];
+    const quint32 both = distX * distY;
+    const quint32 wTopLeft = 256 - 16 * distX - 16 * distY + both;
+    const quint32 wTopRight = 16 * distX - both;
+    const quint32 wBottomLeft = 16 * distY - both;
+    const quint32 redBlue = (tl & 0x00ff00ffu) * wTopLeft + (tr & 0x00ff00ffu) * wTopRight
+                            + (bl & 0x00ff00ffu) * wBottomLeft + (br & 0x00ff00ffu) * both;
+    const quint32 alphaGreen = ((tl >> 8) & 0x00ff00ffu) * wTopLeft + ((tr >> 8) & 0x00ff00ffu) * wTopRight
+                               + ((bl >> 8) & 0x00ff00ffu) * wBottomLeft + ((br >> 8) & 0x00ff00ffu) * both;
+    return ((redBlue >> 8) & 0x00ff00ffu) | (alphaGreen & 0xff00ff00u);
+}
+
+inline void innerPair(const quint32 *p, qsizetype stride, quint32 distX, quint32 distY, quint32 nextDistX,
+                      quint32 nextDistY, quint32 *out)
+{
+    out[0] = inner(p, stride, distX, distY);
+    out[1] = inner(p + 1, stride, nextDistX, nextDistY);
+}
+#endif
+
+} // namespace
+
+namespace AffineSampler {
+
+Picture::Picture(const QImage &source)
+    : image(source.format() == QImage::Format_ARGB32_Premultiplied
+                ? source
+                : source.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+    , left(std::max(0, image.height()), image.width())
+    , right(std::max(0, image.height()), -1)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const quint32 *line = reinterpret_cast<const quint32 *>(image.constScanLine(y));
+        int l = 0;
+        while (l < image.width() && line[l] == 0)
+            ++l;
+        if (l == image.width())
+            continue;
+        int r = image.width() - 1;
+        while (line[r] == 0)
+            --r;
+        left[y] = l;
+        right[y] = r;
+    }
+}
+
+bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &target)
+{
+    const QImage &source = picture.image;
+    if (source.isNull() || target.format() != QImage::Format_ARGB32_Premultiplied || !sourceToTarget.isInvertible()
+        || sourceToTarget.type() > QTransform::TxShear)
+        return false;
+    const QTransform inverse = sourceToTarget.inverted();
+    const int width = source.width();
+    const int height = source.height();
+    const qsizetype stride = source.bytesPerLine() / 4;
+    const quint32 *pixels = reinterpret_cast<const quint32 *>(source.constBits());
+    // A picture pixel, transparent outside the picture.
+    const auto at = [&](int x, int y) -> quint32 {
+        return x >= 0 && x < width && y >= 0 && y < height ? pixels[y * stride + x] : 0u;
+    };
+    const int stepX = int(inverse.m11() * kFixedOne);
+    const int stepY = int(inverse.m12() * kFixedOne);
+    const int columns = target.width();
+    const int rows = target.height();
+    const qsizetype targetStride = target.bytesPerLine() / 4;
+    quint32 *targetPixels = reinterpret_cast<quint32 *>(target.bits());
+    // Where all four samples lie inside the picture: no edge to check.
+    const auto inside = [&](int fx, int fy) {
+        return unsigned(fx >> 16) < unsigned(width - 1) && unsigned(fy >> 16) < unsigned(height - 1);
+    };
+    const auto edge = [&](int fx, int fy) -> quint32 {
+        const int x = fx >> 16;
+        const int y = fy >> 16;
+        if (x < -1 || x >= width || y < -1 || y >= height)
+            return 0;
+        return edgeBilinear(at(x, y), at(x + 1, y), at(x, y + 1), at(x + 1, y + 1), quint32(fx & 0xffff) >> 8,
+                            quint32(fy & 0xffff) >> 8);
+    };
+    // The columns c with low <= start + c * step < high, roughly: a column
+    // too many or too few only moves a pixel to the checked path.
+    const auto span = [](double start, double step, double low, double high, double &first, double &last) {
+        if (step == 0) {
+            if (start < low || start >= high)
+                last = -1;
+            return;
+        }
+        double a = (low - start) / step;
+        double b = (high - start) / step;
+        if (a > b)
+            std::swap(a, b);
+        first = std::max(first, std::ceil(a));
+        last = std::min(last, std::floor(b) - 1);
+    };
+    const std::vector<int> &left = picture.left;
+    const std::vector<int> &right = picture.right;
+    for (int row = 0; row < rows; ++row) {
+        quint32 *out = targetPixels + row * targetStride;
+        // The first pixel's centre in the picture, less half a pixel: the
+        // picture pixel before it and the weight of the one after.
+        const double centreY = row + 0.5;
+        const int fx0 = int(std::floor((inverse.m21() * centreY + inverse.m11() * 0.5 + inverse.dx()) * kFixedOne))
+                        - kFixedOne / 2;
+        const int fy0 = int(std::floor((inverse.m22() * centreY + inverse.m12() * 0.5 + inverse.dy()) * kFixedOne))
+                        - kFixedOne / 2;
+        // The picture rows this target row reaches, and what they hold.
+        const int fyLast = fy0 + (columns - 1) * stepY;
+        const int rowFrom = std::max(0, (std::min(fy0, fyLast) >> 16));
+        const int rowTo = std::min(height - 1, (std::max(fy0, fyLast) >> 16) + 1);
+        int holdsFrom = width;
+        int holdsTo = -1;
+        for (int y = rowFrom; y <= rowTo; ++y) {
+            holdsFrom = std::min(holdsFrom, left[y]);
+            holdsTo = std::max(holdsTo, right[y]);
+        }
+        if (holdsTo < holdsFrom) {
+            std::fill(out, out + columns, 0u);
+            continue;
+        }
+        double reachFirst = 0;
+        double reachLast = columns - 1;
+        span(fx0, stepX, double(holdsFrom - 1) * kFixedOne, double(holdsTo + 1) * kFixedOne, reachFirst, reachLast);
+        // A column more each side: the bounds are rounded.
+        const int reachBegin = int(std::clamp(reachFirst - 1, 0.0, double(columns)));
+        const int reachEnd = int(std::clamp(reachLast + 2, double(reachBegin), double(columns)));
+
+        double first = 0;
+        double last = columns - 1;
+        span(fx0, stepX, 0, double(width - 1) * kFixedOne, first, last);
+        span(fy0, stepY, 0, double(height - 1) * kFixedOne, first, last);
+        int begin = int(std::clamp(first, 0.0, double(columns)));
+        int end = int(std::clamp(last + 1, double(begin), double(columns)));
+        begin = std::clamp(begin, reachBegin, reachEnd);
+        end = std::clamp(end, begin, reachEnd);
+        while (begin < end && !inside(fx0 + begin * stepX, fy0 + begin * stepY))
+            ++begin;
+        while (end > begin && !inside(fx0 + (end - 1) * stepX, fy0 + (end - 1) * stepY))
+            --end;
+
+        std::fill(out, out + reachBegin, 0u);
+        int column = reachBegin;
+        int fx = fx0 + column * stepX;
+        int fy = fy0 + column * stepY;
+        for (; column < begin; ++column, fx += stepX, fy += stepY)
+            out[column] = edge(fx, fy);
+        while (column < end) {
+            const int x = fx >> 16;
+            const int y = fy >> 16;
+            const quint32 *p = pixels + y * stride + x;
+            const int nextX = fx + stepX;
+            const int nextY = fy + stepY;
+            // Turned a little, a row walks the picture one pixel a step and
+            // mostly stays between the same two picture rows.
+            if (column + 1 < end && (nextX >> 16) == x + 1 && (nextY >> 16) == y) {
+                innerPair(p, stride, sixteenth(fx), sixteenth(fy), sixteenth(nextX), sixteenth(nextY), out + column);
+                column += 2;
+                fx = nextX + stepX;
+                fy = nextY + stepY;
+            } else {
+                out[column] = inner(p, stride, sixteenth(fx), sixteenth(fy));
+                ++column;
+                fx = nextX;
+                fy = nextY;
+            }
+        }
+        for (; column < reachEnd; ++column, fx += stepX, fy += stepY)
+            out[column] = edge(fx, fy);
+        std::fill(out + reachEnd, out + columns, 0u);
+    }
+    return true;
+}
+
+} // namespace AffineSampler
