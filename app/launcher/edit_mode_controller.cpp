@@ -16,12 +16,15 @@
 EditModeController::EditModeController(LauncherGrid &grid, Host &host) : m_grid(grid), m_host(host)
 {
     m_clock.prepare();
+    m_longPressTimer.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early, which the gate would refuse.
+    m_longPressTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_longPressTimer, &QTimer::timeout, &m_longPressTimer, [this] { longPressTimerFired(); });
 }
 
 EditModeController::~EditModeController()
 {
     m_clock.stop();
-    delete m_longPressTimer.data();
 }
 
 void EditModeController::scheduleLongPress()
@@ -31,25 +34,13 @@ void EditModeController::scheduleLongPress()
 
 void EditModeController::armLongPressTimer(double seconds)
 {
-    cancelLongPress();
-    auto *timer = new QTimer;
-    timer->setSingleShot(true);
-    // A coarse timer may fire up to 5 % early, which the gate would refuse.
-    timer->setTimerType(Qt::PreciseTimer);
     // Rounded up: a timer due a fraction of a millisecond early still misses.
-    timer->setInterval(std::max(1, int(std::ceil(seconds * 1000))));
-    QObject::connect(timer, &QTimer::timeout, timer, [this] { longPressTimerFired(); });
-    m_longPressTimer = timer;
-    timer->start();
+    m_longPressTimer.start(std::max(1, int(std::ceil(seconds * 1000))));
 }
 
 void EditModeController::cancelLongPress()
 {
-    if (QTimer *timer = m_longPressTimer.data()) {
-        m_longPressTimer.clear();
-        timer->stop();
-        timer->deleteLater();
-    }
+    m_longPressTimer.stop();
 }
 
 void EditModeController::longPressTimerFired()

@@ -6,14 +6,13 @@
 #include "policy/option_key_trigger.h"
 
 #include <QPointF>
-#include <QPointer>
+#include <QTimer>
 #include <QString>
 
 #include <optional>
 
 class AppTile;
 class LauncherGrid;
-class QTimer;
 
 // Edit mode of a grid: entering it (long press, Option key, automation),
 // the jiggle clock, delete badges and leaving it.
@@ -47,7 +46,7 @@ public:
     FrameClock &clock() { return m_clock; }
     // What started the current edit mode: "none", "long-press", "option" or "automation".
     const QString &source() const { return m_source; }
-    bool longPressPending() const { return !m_longPressTimer.isNull(); }
+    bool longPressPending() const { return m_longPressTimer.isActive(); }
 
     // The delete badge under the press, until the release taps it.
     std::optional<int> pressedBadge() const { return m_pressedBadge; }
@@ -92,7 +91,8 @@ private:
     EditModeGate m_gate{EditModeGate::Tuning{0.5, 7}};
     FrameClock m_clock;
     double m_clockStart = 0;
-    QPointer<QTimer> m_longPressTimer;
+    // A member, so that it can never fire into a controller that is gone.
+    QTimer m_longPressTimer;
     std::optional<int> m_pressedBadge;
     bool m_exitsOnRelease = false;
     OptionKeyTrigger m_optionTrigger;
