@@ -2,6 +2,7 @@
 
 #include "launcher/edit_mode_controller.h"
 #include "launcher/launcher_grid.h"
+#include "launcher/launcher_layout_plan.h"
 #include "launcher/page_canvas.h"
 #include "launcher/tile_drag_controller.h"
 #include "session/launch_options.h"
@@ -14,9 +15,11 @@
 #include "policy/jiggle_motion.h"
 #include "policy/uninstall_eligibility.h"
 
+#include <QScrollArea>
 #include <QSet>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -209,4 +212,51 @@ void GridTiles::retainNearPageIcons(const QList<QList<LayoutEntry>> &pages) cons
     // that a turn shows them at once.
     for (const AppItem &app : std::as_const(neighbours))
         m_grid.icons.icon(app);
+}
+
+QScrollArea *GridTiles::makeScrollContainer(QWidget *parent)
+{
+    auto *container = new QScrollArea(parent);
+    container->setFrameShape(QFrame::NoFrame);
+    container->setWidgetResizable(false);
+    container->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    container->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    container->setAutoFillBackground(false);
+    container->viewport()->setAutoFillBackground(false);
+    QPalette palette = container->palette();
+    palette.setColor(QPalette::Window, Qt::transparent);
+    palette.setColor(QPalette::Base, Qt::transparent);
+    container->setPalette(palette);
+    container->hide();
+    return container;
+}
+
+void GridTiles::placeCanvas(QWidget &view, QScrollArea &scrollContainer, QWidget &searchPlate, bool turning) const
+{
+    QWidget *canvas = m_grid.tilesHost;
+    if (!m_grid.scrollMode()) {
+        if (scrollContainer.widget() == canvas)
+            scrollContainer.takeWidget();
+        scrollContainer.hide();
+        if (canvas->parentWidget() != &view)
+            canvas->setParent(&view);
+        // A turn in progress keeps the canvas where the slide has put it.
+        QRect frame = view.rect();
+        if (turning)
+            frame.moveLeft(canvas->x());
+        canvas->setGeometry(frame);
+        // Under the search plate: the full-size canvas must not take the
+        // presses meant for the search field.
+        canvas->stackUnder(&searchPlate);
+        canvas->show();
+        return;
+    }
+    scrollContainer.show();
+    const double visible = scrollContainer.viewport()->height();
+    const double height =
+        LauncherLayoutPlan::scrollDocumentHeight(int(m_grid.entries.size()), m_grid.columns(), m_grid.geometry, visible);
+    canvas->setGeometry(QRect(0, 0, int(std::lround(m_grid.gridRect().width())), int(std::ceil(height))));
+    if (scrollContainer.widget() != canvas)
+        scrollContainer.setWidget(canvas);
+    canvas->show();
 }

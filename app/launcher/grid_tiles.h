@@ -16,6 +16,9 @@ struct LayoutEntry;
 // its page canvas at their frames, and dressed for the selection, edit mode,
 // a drag and the icons as they arrive. Tiles are never reused: every state
 // that must survive a rebuild is derived anew from the grid and the parts.
+class QScrollArea;
+class QWidget;
+
 class GridTiles
 {
 public:
@@ -28,6 +31,13 @@ public:
     void clear();
     // Makes the tiles of the grid's entries, and their frames.
     void build();
+    // The container of scroll mode: frameless, see-through, scrolling
+    // vertically only; hidden until scroll mode shows it.
+    static QScrollArea *makeScrollContainer(QWidget *parent);
+    // Puts the page canvas where the mode wants it: paged, the whole `view`
+    // under `searchPlate` (where a turn in progress has slid it, when
+    // `turning`); in scroll mode, the document of `scrollContainer`.
+    void placeCanvas(QWidget &view, QScrollArea &scrollContainer, QWidget &searchPlate, bool turning) const;
     // Badges for the current mode on `tile`.
     void dressForEditMode(AppTile *tile) const;
     // Every tile, the sliding-out page's too.

@@ -6,6 +6,10 @@
 #include "session/launch_options.h"
 #include "tiles/app_tile.h"
 
+#include <QCoreApplication>
+#include <QScrollArea>
+#include <QWheelEvent>
+
 #include <cmath>
 #include <utility>
 
@@ -117,4 +121,25 @@ void LauncherPages::resetHosts()
         host->deleteLater();
     }
     m_grid.outgoingTiles.clear();
+}
+
+void LauncherPages::wheel(QWheelEvent *event, QWidget &view, QScrollArea &scrollContainer)
+{
+    if (m_grid.scrollMode()) {
+        QWidget *hit = view.childAt(event->position().toPoint());
+        if (hit && (hit == &scrollContainer || scrollContainer.isAncestorOf(hit))) {
+            event->ignore();
+            return;
+        }
+        // The grid scrolls wherever the pointer is.
+        QWidget *viewport = scrollContainer.viewport();
+        const QPointF local = viewport->mapFrom(&view, event->position());
+        QWheelEvent forwarded(local, event->globalPosition(), event->pixelDelta(), event->angleDelta(),
+                              event->buttons(), event->modifiers(), event->phase(), event->inverted(),
+                              event->source());
+        forwarded.setTimestamp(event->timestamp());
+        QCoreApplication::sendEvent(viewport, &forwarded);
+        return;
+    }
+    m_turner.router().scroll(m_turner.router().translate(*event));
 }

@@ -4,6 +4,8 @@
 #include "paging/page_turner.h"
 
 class LauncherGrid;
+class QScrollArea;
+class QWheelEvent;
 class QWidget;
 struct LaunchOptions;
 
@@ -38,6 +40,10 @@ public:
 
     // Moves `canvas` to `x`, snapped to the device's pixels.
     void setSlideOrigin(QWidget *canvas, double x) const;
+
+    // One wheel or trackpad event on `view`: in scroll mode the grid in
+    // `scrollContainer` scrolls wherever the pointer is; else it turns pages.
+    void wheel(QWheelEvent *event, QWidget &view, QScrollArea &scrollContainer);
 
     static PageTurnEngine::Configuration configuration(const LaunchOptions &options);
 

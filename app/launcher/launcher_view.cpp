@@ -3,14 +3,12 @@
 #include "launcher/option_key_filter.h"
 #include "session/launcher_session.h"
 #include "tiles/icon_provider.h"
-#include "tiles/tile_pasteboard.h"
 
 #include "foundation/notification_center.h"
 #include "localization/l10n.h"
 
 #include "window_under_pointer.h"
 
-#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
@@ -133,28 +131,14 @@ void LauncherView::setWindowUnderPointer(std::shared_ptr<WindowUnderPointer> win
     m_windowUnderPointer = std::move(windowUnderPointer);
 }
 
-// A tile drag offers only a link (other applications must never move or
-// copy the bundle), so the grid takes its own tiles back as links too.
 void LauncherView::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!m_tileDrag.acceptsMimeData(event->mimeData())) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(TilePasteboard::proposedAction);
-    event->accept();
-    m_tileDrag.systemDragMoved(event->mimeData(), event->position());
+    m_tileDrag.systemDragEvent(event);
 }
 
 void LauncherView::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (!m_tileDrag.acceptsMimeData(event->mimeData())) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(TilePasteboard::proposedAction);
-    event->accept();
-    m_tileDrag.systemDragMoved(event->mimeData(), event->position());
+    m_tileDrag.systemDragEvent(event);
 }
 
 void LauncherView::dragLeaveEvent(QDragLeaveEvent *)
@@ -164,13 +148,5 @@ void LauncherView::dragLeaveEvent(QDragLeaveEvent *)
 
 void LauncherView::dropEvent(QDropEvent *event)
 {
-    if (!m_tileDrag.acceptsMimeData(event->mimeData())) {
-        event->ignore();
-        return;
-    }
-    m_tileDrag.systemDragMoved(event->mimeData(), event->position());
-    m_tileDrag.systemDrop(event->mimeData());
-    event->setDropAction(TilePasteboard::proposedAction);
-    event->accept();
+    m_tileDrag.systemDropEvent(event);
 }
-

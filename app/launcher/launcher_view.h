@@ -1,10 +1,12 @@
 #pragma once
 
 #include "launcher/centered_scale_effect.h"
+#include "launcher/context_menu_actions.h"
 #include "launcher/edit_mode_controller.h"
 #include "launcher/fill_view.h"
 #include "launcher/folder_host.h"
 #include "launcher/grid_tiles.h"
+#include "launcher/launcher_chrome.h"
 #include "launcher/launcher_grid.h"
 #include "launcher/launcher_key_routing.h"
 #include "launcher/launcher_pages.h"
@@ -13,6 +15,7 @@
 #include "launcher/presentation_animator.h"
 #include "launcher/search_plate.h"
 #include "launcher/tile_drag_controller.h"
+#include "launcher/uninstall_preview_automation.h"
 #include "paging/frame_clock.h"
 #include "paging/page_turner.h"
 #include "session/launch_options.h"
@@ -40,7 +43,6 @@
 #include <optional>
 
 class AppTile;
-class ContextMenuActions;
 class FileManager;
 class FolderOverlay;
 class IconProvider;
@@ -68,15 +70,15 @@ class WindowUnderPointer;
 // interaction is a part the view owns, which tells the view what it did
 // through a host of a few methods: the pages and their turner, the pointer
 // press, the tiles, the presentation animator (show and hide), the edit-mode
-// controller, the tile-drag controller, the folder host and the context-menu
-// actions. Its sources by responsibility:
+// controller, the tile-drag controller, the folder host, the context-menu
+// actions, the chrome (hint line and settings button) and the uninstall
+// entry points. Its sources by responsibility:
 //   launcher_view.cpp              construction, the parts' hosts, drag and drop
 //   launcher_view_build.cpp        subviews, rebuild, relayout
 //   launcher_view_presentation.cpp show and hide
-//   launcher_view_chrome.cpp       search plate, hint, texts, search and keys
+//   launcher_view_chrome.cpp       localized texts, search and keys
 //   launcher_view_paging.cpp       page turns, wheel and mouse events
 //   launcher_view_folders.cpp      folder hosting, context menu, modal prompts
-//   launcher_view_uninstall.cpp    uninstall requests and their previews
 class LauncherView : public QWidget,
                      private PresentationAnimator::Host,
                      private EditModeController::Host,
@@ -98,8 +100,6 @@ public:
 
     // Hold-to-make-folder tuning of the merge hover.
     static inline const MergeHoverGate::Tuning mergeTuning = TileDragController::mergeTuning;
-    // A background press released within this many points hides the launcher.
-    static constexpr double backgroundClickMaxDrift = PointerPressController::backgroundClickMaxDrift;
     // A frameless line edit draws its text this far inside its frame (Qt's
     // fixed inner margin).
     static constexpr double searchFieldTextInset = SearchPlate::fieldTextInset;
@@ -112,15 +112,13 @@ public:
     // runner with its watchdog. Plain exec() when unset.
     std::function<int(QDialog &dialog)> runModal;
 
-    // --- Uninstall (launcher_view_uninstall.cpp) -----------------------------------------
+    // --- Uninstall (UninstallPreviewAutomation) ------------------------------------------
     // Where uninstall requests go; set by the owner, not owned.
-    void setUninstallRequests(UninstallRequests *requests) { m_uninstallRequests = requests; }
-    void uninstall(const QStringList &appIDs, bool previewOnly = false);
-    // Automation: the application a query names, or the first delete badge,
-    // in preview mode.
-    void previewUninstall(const QString &matching);
-    void previewUninstallFromFirstBadge();
-    void handleBadgeTap(int index, bool previewOnly);
+    void setUninstallRequests(UninstallRequests *requests) { m_uninstall.setRequests(requests); }
+    void uninstall(const QStringList &appIDs, bool previewOnly = false) { m_uninstall.uninstall(appIDs, previewOnly); }
+    void previewUninstall(const QString &matching) { m_uninstall.previewMatching(matching); }
+    void previewUninstallFromFirstBadge() { m_uninstall.previewFirstBadge(); }
+    void handleBadgeTap(int index, bool previewOnly) { m_uninstall.badgeTapped(index, previewOnly); }
 
     // --- Derived properties -------------------------------------------------------
     bool scrollMode() const { return m_grid.scrollMode(); }
@@ -136,7 +134,6 @@ public:
     bool acceptsEdgeAutoPage() const;
 
     // --- Read access for the owner, automation and tests ----------------------------
-    const LauncherGrid &grid() const { return m_grid; }
     LauncherSession &session() const { return m_grid.session; }
     IconProvider &icons() const { return m_grid.icons; }
     const LaunchOptions &options() const { return m_options; }
@@ -156,13 +153,9 @@ public:
     QWidget *tilesHost() const { return m_grid.tilesHost; }
     QScrollArea *scrollContainer() const { return m_scrollContainer; }
     PageDotsView *pageDots() const { return m_pageDots; }
-    QLabel *hintLabel() const { return m_hintLabel; }
-    // The hint line at the bottom, in the current language: in edit mode
-    // what editing offers; else the hot key that opens the launcher (left
-    // out when there is none), then the keys and gestures of the grid.
-    static QString hintText(bool editing, Settings::HotKeyPreset hotKey);
+    QLabel *hintLabel() const { return m_chrome->hintLabel(); }
     FillView *insertionIndicator() const { return m_insertionIndicator; }
-    QPushButton *settingsButton() const { return m_settingsButton; }
+    QPushButton *settingsButton() const { return m_chrome->settingsButton(); }
     WallpaperBackdrop *backdrop() const { return m_backdrop; }
 
     // Replaces the media time of the view and its frame clocks (tests).
@@ -175,8 +168,8 @@ public:
     EditModeController &editMode() { return m_editMode; }
     TileDragController &tileDrag() { return m_tileDrag; }
     PageTurner &pageTurner() { return m_pages.turner(); }
-    FolderHost &folderHost();
-    ContextMenuActions &contextMenuActions();
+    FolderHost &folderHost() const;
+    ContextMenuActions &contextMenuActions() const;
 
     // --- Build, rebuild and relayout (launcher_view_build.cpp) ------------------------
     void rebuild();
@@ -188,7 +181,6 @@ public:
 
     // --- Tile geometry and transforms (launcher_view_build.cpp) --------------------
     void setSlideOrigin(QWidget *view, double x) { m_pages.setSlideOrigin(view, x); }
-    void configureTileForEditMode(AppTile *tile) { m_tiles.dressForEditMode(tile); }
     std::optional<QImage> folderPreview(const LayoutEntry &entry) { return m_tiles.folderPreview(entry); }
     void applyPresentationTransform();
     void applyEditModeTransforms(double time) { m_tiles.applyJiggle(time); }
@@ -201,7 +193,7 @@ public:
     void animateOut(std::function<void()> completion);
     void applyPresentation(double progress);
     // The alpha the presentation currently gives the view (1 when none).
-    double appliedAlpha() const;
+    double appliedAlpha() const { return PresentationAnimator::alphaOf(*this); }
     // Freezes an interactive page drag at `progress` (automation).
     void simulateDrag(double progress);
 
@@ -214,7 +206,7 @@ public:
     void searchTextChanged(const QString &text);
     // One command key in the search field; true when handled here.
     bool handleSearchFieldKey(int key);
-    void focusSearchField();
+    void focusSearchField() { m_searchPlate->focusField(); }
 
     // --- Page turns, paging inputs and clicks (launcher_view_paging.cpp) -----------------
     void goToPage(int page);
@@ -229,7 +221,6 @@ public:
     // Ends a tile drag in the window without a drop (Escape, hiding); false
     // when no drag runs.
     bool cancelTileDrag() { return m_press.cancelTileDrag(); }
-    static int sideButtonNumber(Qt::MouseButton button) { return PointerPressController::sideButtonNumber(button); }
 
     // --- Edit mode, drag and drop (launcher_view.cpp) -----------------------------------
     void syncOptionKeyBaseline();
@@ -247,15 +238,25 @@ public:
     void setWindowUnderPointer(std::shared_ptr<WindowUnderPointer> windowUnderPointer);
 
     // --- Folder hosting, context menu and modal prompts (launcher_view_folders.cpp) -----
-    void showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage);
-    void closeFolder();
-    void dropFromFolder(const QString &appID, const QPointF &point);
-    void refreshFolderOverlayGeometry();
-    void folderOverlayBackdropChanged();
-    FolderOverlay *folderOverlay() const;
-    void performContextAction(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs);
+    void showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage)
+    {
+        if (entry.folder)
+            folderHost().show(*entry.folder, initialPage);
+    }
+    void closeFolder() { folderHost().close(); }
+    void dropFromFolder(const QString &appID, const QPointF &point) { folderHost().dropFromFolder(appID, point); }
+    void refreshFolderOverlayGeometry() { folderHost().refreshGeometry(); }
+    void folderOverlayBackdropChanged() { folderHost().backdropChanged(); }
+    FolderOverlay *folderOverlay() const { return folderHost().overlay(); }
+    void performContextAction(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs)
+    {
+        contextMenuActions().perform(action, entryIDs, appIDs);
+    }
     void promptRename(const QString &title, const QString &current,
-                      const std::function<void(const QString &name)> &apply);
+                      const std::function<void(const QString &name)> &apply)
+    {
+        contextMenuActions().promptRename(title, current, apply);
+    }
     // Where "show in the file manager" goes; the desktop's by default.
     void setFileManager(std::shared_ptr<FileManager> fileManager);
 
@@ -277,7 +278,7 @@ private:
     void buildSubviews();
     void installCallbacks();
     bool presentationAnimates() const;
-    bool isFolderOpen() const;
+    bool isFolderOpen() const { return folderHost().isOpen(); }
     // Carries out what a key routes to; false when the key is not the launcher's.
     bool performKeyAction(LauncherKeyRouting::Action action);
 
@@ -301,7 +302,6 @@ private:
 
     // --- Collaborators -----------------------------------------------------------
     const LaunchOptions m_options;
-    UninstallRequests *m_uninstallRequests = nullptr;
     std::shared_ptr<WindowUnderPointer> m_windowUnderPointer;
 
     // --- Fixed subviews, back to front (children of the view; the page canvas is the grid's) ---
@@ -309,9 +309,9 @@ private:
     SearchPlate *m_searchPlate = nullptr;
     QScrollArea *m_scrollContainer = nullptr;
     PageDotsView *m_pageDots = nullptr;
-    QLabel *m_hintLabel = nullptr;
     FillView *m_insertionIndicator = nullptr;
-    QPushButton *m_settingsButton = nullptr;
+    // The hint line and the settings button.
+    std::optional<LauncherChrome> m_chrome;
 
     // --- State ---------------------------------------------------------------------------------
     // What the grid shows; every part reads it.
@@ -334,4 +334,5 @@ private:
     LauncherPages m_pages{m_grid, static_cast<LauncherPages::Host &>(*this)};
     PointerPressController m_press{m_grid, m_editMode, m_tileDrag, m_pages.turner(),
                                    static_cast<PointerPressController::Host &>(*this)};
+    UninstallPreviewAutomation m_uninstall{m_grid, m_editMode, m_pages.turner(), *this};
 };

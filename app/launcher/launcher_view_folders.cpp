@@ -11,7 +11,6 @@
 #include "tiles/wallpaper_backdrop.h"
 
 #include "file_manager.h"
-#include "foundation/log.h"
 
 #include <QContextMenuEvent>
 #include <QDialog>
@@ -59,7 +58,7 @@ struct LauncherView::FolderParts final : FolderHost::Host, ContextMenuActions::H
     }
     void menuOpenFolder(const LayoutEntry &entry) override { view.openFolder(entry); }
     void menuOpenApp(const AppItem &app) override { openApp(app); }
-    UninstallRequests *menuUninstallRequests() override { return view.m_uninstallRequests; }
+    UninstallRequests *menuUninstallRequests() override { return view.m_uninstall.requests(); }
     int menuRunModal(QDialog &dialog) override { return view.runModal ? view.runModal(dialog) : dialog.exec(); }
     FileManager &menuFileManager() override
     {
@@ -79,52 +78,12 @@ std::shared_ptr<LauncherView::FolderParts> LauncherView::makeFolderParts()
     return std::make_shared<FolderParts>(*this);
 }
 
-// --- Folder hosting ----------------------------------------------------------------------
-
-void LauncherView::showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage)
-{
-    if (entry.folder)
-        m_folderParts->folders.show(*entry.folder, initialPage);
-}
-
-void LauncherView::closeFolder()
-{
-    m_folderParts->folders.close();
-}
-
-void LauncherView::dropFromFolder(const QString &appID, const QPointF &point)
-{
-    m_folderParts->folders.dropFromFolder(appID, point);
-}
-
-FolderOverlay *LauncherView::folderOverlay() const
-{
-    return m_folderParts->folders.overlay();
-}
-
-FolderHost &LauncherView::folderHost()
+FolderHost &LauncherView::folderHost() const
 {
     return m_folderParts->folders;
 }
 
-bool LauncherView::isFolderOpen() const
-{
-    return m_folderParts->folders.isOpen();
-}
-
-void LauncherView::refreshFolderOverlayGeometry()
-{
-    m_folderParts->folders.refreshGeometry();
-}
-
-void LauncherView::folderOverlayBackdropChanged()
-{
-    m_folderParts->folders.backdropChanged();
-}
-
-// --- Context menu and modal prompts ----------------------------------------------------------
-
-ContextMenuActions &LauncherView::contextMenuActions()
+ContextMenuActions &LauncherView::contextMenuActions() const
 {
     return m_folderParts->menu;
 }
@@ -135,19 +94,7 @@ void LauncherView::contextMenuEvent(QContextMenuEvent *event)
     m_folderParts->menu.secondaryClick(QPointF(event->pos()), event->globalPos());
 }
 
-void LauncherView::performContextAction(MenuAction action, const QStringList &entryIDs, const QStringList &appIDs)
-{
-    m_folderParts->menu.perform(action, entryIDs, appIDs);
-}
-
-void LauncherView::promptRename(const QString &title, const QString &current,
-                                const std::function<void(const QString &name)> &apply)
-{
-    m_folderParts->menu.promptRename(title, current, apply);
-}
-
 void LauncherView::setFileManager(std::shared_ptr<FileManager> fileManager)
 {
     m_folderParts->fileManager = std::move(fileManager);
 }
-

@@ -10,25 +10,12 @@
 #include "launcher/page_input_automation.h"
 
 #include "session/launcher_session.h"
-#include "tiles/app_tile.h"
 
-#include "foundation/log.h"
 
-#include <QCoreApplication>
 #include <QMouseEvent>
-#include <QScrollArea>
-#include <QTimer>
 #include <QWheelEvent>
 
-#include <algorithm>
-#include <cmath>
 
-namespace {
-
-
-
-
-} // namespace
 
 // --- Predicates ------------------------------------------------------------------------
 
@@ -84,29 +71,8 @@ void LauncherView::wheelEvent(QWheelEvent *event)
     event->accept();
     if (isFolderOpen() || m_options.lockPage)
         return;
-    if (scrollMode()) {
-        const QPoint at = event->position().toPoint();
-        QWidget *hit = childAt(at);
-        if (hit && (hit == m_scrollContainer || m_scrollContainer->isAncestorOf(hit))) {
-            event->ignore();
-            return;
-        }
-        // The grid scrolls wherever the pointer is.
-        QWidget *viewport = m_scrollContainer->viewport();
-        const QPointF local = viewport->mapFrom(this, event->position());
-        QWheelEvent forwarded(local, event->globalPosition(), event->pixelDelta(), event->angleDelta(),
-                              event->buttons(), event->modifiers(), event->phase(), event->inverted(),
-                              event->source());
-        forwarded.setTimestamp(event->timestamp());
-        QCoreApplication::sendEvent(viewport, &forwarded);
-        return;
-    }
-    m_pages.turner().router().scroll(m_pages.turner().router().translate(*event));
+    m_pages.wheel(event, *this, *m_scrollContainer);
 }
-
-
-
-
 
 void LauncherView::simulatePageInputForAutomation(const QString &input)
 {
@@ -129,37 +95,17 @@ void LauncherView::openFolder(const LayoutEntry &entry)
 
 void LauncherView::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::RightButton) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    if (event->button() == Qt::LeftButton) {
-        m_press.press(event->position(), event->modifiers(), event->timestamp());
-        return;
-    }
-    if (const int number = PointerPressController::sideButtonNumber(event->button()); number > 0)
-        m_press.sideButton(number);
+    m_press.mousePressEvent(event);
 }
 
 void LauncherView::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!(event->buttons() & Qt::LeftButton)) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    m_press.move(event->position());
+    m_press.mouseMoveEvent(event);
 }
 
 void LauncherView::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    m_press.release(event->position(), event->timestamp());
+    m_press.mouseReleaseEvent(event);
 }
 
 void LauncherView::activate(const LayoutEntry &entry)

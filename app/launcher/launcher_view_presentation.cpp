@@ -4,13 +4,10 @@
 #include "launcher_view.h"
 
 #include "launcher/presentation_curve.h"
-#include "paging/page_turner.h"
 #include "session/launcher_session.h"
 
 #include "foundation/log.h"
 
-#include <QGraphicsOpacityEffect>
-#include <QLineEdit>
 
 bool LauncherView::presentationAnimates() const
 {
@@ -20,38 +17,10 @@ bool LauncherView::presentationAnimates() const
 void LauncherView::applyPresentation(double progress)
 {
     m_presentation.setProgress(progress);
-    const double shown = m_presentation.progress();
     // Alpha and scale are set together and painted in the same frame.
-    if (isWindow()) {
-        setWindowOpacity(shown);
-    } else {
-        auto *effect = dynamic_cast<QGraphicsOpacityEffect *>(graphicsEffect());
-        if (shown >= 1) {
-            // No offscreen rendering while fully shown.
-            if (effect)
-                setGraphicsEffect(nullptr);
-        } else {
-            if (!effect) {
-                effect = new QGraphicsOpacityEffect;
-                setGraphicsEffect(effect);
-            }
-            effect->setOpacity(shown);
-        }
-    }
+    PresentationAnimator::applyAlpha(*this, m_presentation.progress());
     applyPresentationTransform();
 }
-
-double LauncherView::appliedAlpha() const
-{
-    if (isWindow())
-        return windowOpacity();
-    const auto *effect = dynamic_cast<const QGraphicsOpacityEffect *>(graphicsEffect());
-    return effect ? effect->opacity() : 1.0;
-}
-
-
-
-
 
 void LauncherView::animateIn()
 {
@@ -106,13 +75,6 @@ void LauncherView::animateOut(std::function<void()> completion)
         return;
     }
     m_presentation.start(0, PresentationCurve::hideDuration, true, std::move(completion));
-}
-
-void LauncherView::focusSearchField()
-{
-    m_searchPlate->field()->setFocus(Qt::OtherFocusReason);
-    m_searchPlate->field()->deselect();
-    m_searchPlate->field()->setCursorPosition(int(m_searchPlate->field()->text().size()));
 }
 
 void LauncherView::simulateDrag(double progress)

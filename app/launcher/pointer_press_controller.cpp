@@ -9,6 +9,8 @@
 
 #include "foundation/log.h"
 
+#include <QMouseEvent>
+
 #include <cmath>
 
 PointerPressController::PointerPressController(LauncherGrid &grid, EditModeController &editMode,
@@ -250,4 +252,39 @@ void PointerPressController::clear()
 void PointerPressController::forgetPointerDrag()
 {
     m_pointerDragEngaged = false;
+}
+
+void PointerPressController::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (event->button() == Qt::LeftButton) {
+        press(event->position(), event->modifiers(), event->timestamp());
+        return;
+    }
+    if (const int number = sideButtonNumber(event->button()); number > 0)
+        sideButton(number);
+}
+
+void PointerPressController::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::LeftButton)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    move(event->position());
+}
+
+void PointerPressController::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    release(event->position(), event->timestamp());
 }

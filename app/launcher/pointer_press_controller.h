@@ -6,6 +6,8 @@
 
 #include <optional>
 
+class QMouseEvent;
+
 class EditModeController;
 class LauncherGrid;
 class PageTurner;
@@ -55,6 +57,12 @@ public:
     // The side buttons (3 back, 4 forward) and the middle one (2), which
     // pages nowhere.
     void sideButton(int number);
+    // The view's mouse events, taken whole: the primary button presses,
+    // drags and releases; the side buttons page; the secondary button is
+    // left to the context menu.
+    void mousePressEvent(QMouseEvent *event);
+    void mouseMoveEvent(QMouseEvent *event);
+    void mouseReleaseEvent(QMouseEvent *event);
 
     // Ends the press: its tile's highlight and what its release would do.
     void clear();

@@ -1,5 +1,8 @@
 #include "launcher/presentation_animator.h"
 
+#include <QGraphicsOpacityEffect>
+#include <QWidget>
+
 #include <algorithm>
 #include <utility>
 
@@ -48,4 +51,31 @@ void PresentationAnimator::cancel()
 {
     m_clock.stop();
     m_state.completion = nullptr;
+}
+
+void PresentationAnimator::applyAlpha(QWidget &view, double alpha)
+{
+    if (view.isWindow()) {
+        view.setWindowOpacity(alpha);
+        return;
+    }
+    auto *effect = dynamic_cast<QGraphicsOpacityEffect *>(view.graphicsEffect());
+    if (alpha >= 1) {
+        if (effect)
+            view.setGraphicsEffect(nullptr);
+        return;
+    }
+    if (!effect) {
+        effect = new QGraphicsOpacityEffect;
+        view.setGraphicsEffect(effect);
+    }
+    effect->setOpacity(alpha);
+}
+
+double PresentationAnimator::alphaOf(const QWidget &view)
+{
+    if (view.isWindow())
+        return view.windowOpacity();
+    const auto *effect = dynamic_cast<const QGraphicsOpacityEffect *>(view.graphicsEffect());
+    return effect ? effect->opacity() : 1.0;
 }

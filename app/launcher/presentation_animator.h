@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QWidget;
+
 // Showing and hiding as one animated value p (0 hidden, 1 shown): where p
 // stands, the animation driving it, and what runs when that animation ends.
 // The host paints p; the animator only decides it, frame by frame.
@@ -51,6 +53,12 @@ public:
     void tick();
     // Stops the animation where it is; its completion is dropped unrun.
     void cancel();
+
+    // Gives `view` the alpha p: a top-level window's opacity, else an opacity
+    // effect, dropped while fully shown (no offscreen rendering then).
+    static void applyAlpha(QWidget &view, double alpha);
+    // The alpha `view` currently has (1 when none).
+    static double alphaOf(const QWidget &view);
 
 private:
     Host &m_host;

@@ -6,6 +6,7 @@
 #include "policy/search_prompt_layout.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QLineEdit>
 
@@ -96,4 +97,28 @@ void SearchPlate::layoutContents()
                    field.height());
     m_field->setGeometry(field.toRect());
     m_field->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void SearchPlate::focusField()
+{
+    m_field->setFocus(Qt::OtherFocusReason);
+    m_field->deselect();
+    m_field->setCursorPosition(int(m_field->text().size()));
+}
+
+bool SearchPlate::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        focusField();
+        event->accept();
+        return true;
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+        event->accept();
+        return true;
+    default:
+        return FillView::event(event);
+    }
 }

@@ -24,6 +24,13 @@ public:
     void layoutContents();
     // The prompt in the current language.
     void updatePlaceholder();
+    // Puts the caret at the end of the field, nothing selected.
+    void focusField();
+
+protected:
+    // The plate around the field belongs to the field: a press on it puts
+    // the caret in the field and never reaches the background-click path.
+    bool event(QEvent *event) override;
 
 private:
     SearchIconView *m_icon;

@@ -16,6 +16,7 @@
 
 #include <QCursor>
 #include <QDrag>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QPainter>
@@ -798,4 +799,37 @@ void TileDragController::discardTransientPages()
         return;
     m_transientPageCount = 0;
     m_host.rebuildGrid();
+}
+
+void TileDragController::systemDragEvent(QDragMoveEvent *event)
+{
+    if (!acceptsMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(TilePasteboard::proposedAction);
+    event->accept();
+    systemDragMoved(event->mimeData(), event->position());
+}
+
+void TileDragController::systemDropEvent(QDropEvent *event)
+{
+    if (!acceptsMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    systemDragMoved(event->mimeData(), event->position());
+    systemDrop(event->mimeData());
+    event->setDropAction(TilePasteboard::proposedAction);
+    event->accept();
+}
+
+FillView *TileDragController::makeDropMarker(QWidget *parent)
+{
+    auto *marker = new FillView(parent);
+    marker->setFillColor(QColor(255, 255, 255, 23));
+    marker->setBorder(QColor(255, 255, 255, 97), 1.5);
+    marker->setCornerRadius(14);
+    marker->hide();
+    return marker;
 }

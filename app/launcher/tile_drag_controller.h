@@ -19,6 +19,9 @@
 
 #include <optional>
 
+class QDragMoveEvent;
+class QDropEvent;
+
 class AppTile;
 class FillView;
 class LauncherGrid;
@@ -107,6 +110,13 @@ public:
     void systemDragMoved(const QMimeData *data, const QPointF &point);
     void systemDragLeft();
     bool systemDrop(const QMimeData *data);
+    // The view's drag events, taken whole: a tile drag offers only a link
+    // (other applications must never move or copy the bundle), so the grid
+    // takes its own tiles back as links too.
+    void systemDragEvent(QDragMoveEvent *event);
+    void systemDropEvent(QDropEvent *event);
+    // The marker that shows where a dragged tile would land; hidden.
+    static FillView *makeDropMarker(QWidget *parent);
 
     // One hover over the grid: edge paging, the merge hover, the marker and the
     // row's reflow. Without a dragged entry (a member dragged out of an open

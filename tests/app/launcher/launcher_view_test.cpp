@@ -329,8 +329,8 @@ TEST(LauncherViewHint, EveryLanguageNamesTheHotKeyOnlyWhenThereIsOne)
     for (const AppLanguage language : {AppLanguage::zhHans, AppLanguage::en, AppLanguage::fr, AppLanguage::de,
                                        AppLanguage::ja, AppLanguage::ru, AppLanguage::es}) {
         L10n::setForTesting(language);
-        const QString withKey = LauncherView::hintText(false, Settings::HotKeyPreset::f4);
-        const QString without = LauncherView::hintText(false, Settings::HotKeyPreset::disabled);
+        const QString withKey = LauncherChrome::hintText(false, Settings::HotKeyPreset::f4);
+        const QString without = LauncherChrome::hintText(false, Settings::HotKeyPreset::disabled);
         EXPECT_TRUE(withKey.startsWith(QStringLiteral("F4"))) << withKey.toStdString();
         EXPECT_TRUE(withKey.endsWith(without)) << withKey.toStdString();
         EXPECT_FALSE(without.contains(QStringLiteral("Alt"))) << without.toStdString();

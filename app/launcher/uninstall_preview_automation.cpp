@@ -1,25 +1,26 @@
-// The launcher view's uninstall entry points: the delete badge, the context
-// menu and the automation previews all end in the confirmation that the
-// owner set (UninstallRequests).
-#include "launcher/launcher_view.h"
-#include "modal/uninstall_requests.h"
+#include "launcher/uninstall_preview_automation.h"
 
+#include "launcher/edit_mode_controller.h"
+#include "launcher/launcher_grid.h"
+#include "launcher/page_canvas.h"
+#include "modal/uninstall_requests.h"
+#include "paging/page_turner.h"
 #include "session/launcher_session.h"
 #include "tiles/app_tile.h"
 
 #include "foundation/log.h"
 #include "policy/uninstall_eligibility.h"
 
-#include <QPointer>
 #include <QTimer>
+#include <QWidget>
 
-void LauncherView::uninstall(const QStringList &appIDs, bool previewOnly)
+void UninstallPreviewAutomation::uninstall(const QStringList &appIDs, bool previewOnly)
 {
-    if (m_uninstallRequests)
-        m_uninstallRequests->uninstall(appIDs, previewOnly);
+    if (m_requests)
+        m_requests->uninstall(appIDs, previewOnly);
 }
 
-void LauncherView::handleBadgeTap(int index, bool previewOnly)
+void UninstallPreviewAutomation::badgeTapped(int index, bool previewOnly)
 {
     if (index < 0 || index >= m_grid.entries.size())
         return;
@@ -29,17 +30,14 @@ void LauncherView::handleBadgeTap(int index, bool previewOnly)
         return;
     if (!UninstallEligibility::canUninstall(entry.isFolder(), m_grid.session.app(*appID)))
         return;
-    // After the release has been handled: the confirmation runs modally.
-    QPointer<LauncherView> self(this);
-    QTimer::singleShot(0, this, [self, id = *appID, previewOnly] {
-        if (self)
-            self->uninstall({id}, previewOnly);
-    });
+    // After the release has been handled: the confirmation runs modally. The
+    // view owns this part, so the view as context keeps `this` alive.
+    QTimer::singleShot(0, &m_view, [this, id = *appID, previewOnly] { uninstall({id}, previewOnly); });
 }
 
-void LauncherView::previewUninstallFromFirstBadge()
+void UninstallPreviewAutomation::previewFirstBadge()
 {
-    if (!isEditing()) {
+    if (!m_editMode.isEditing()) {
         Log::write("[edit-preview] no deletable badge");
         return;
     }
@@ -58,19 +56,19 @@ void LauncherView::previewUninstallFromFirstBadge()
     const QRectF badge = m_grid.tiles.at(index)->deleteBadgeRect();
     QPointF press(frame.left() + badge.center().x(), frame.top() + badge.center().y());
     // The hit test adds the slide back.
-    if (!scrollMode())
-        press.rx() -= m_pages.turner().gridOffset();
-    const QPointF inView = m_grid.tilesHost->mapTo(this, press);
+    if (!m_grid.scrollMode())
+        press.rx() -= m_turner.gridOffset();
+    const QPointF inView = m_grid.tilesHost->mapTo(&m_view, press);
     const std::optional<int> hit = m_editMode.badgeTileIndex(inView);
     if (hit == index) {
         Log::write("[edit-preview] badge hit idx=%d app=%@", index, m_grid.tiles.at(index)->title());
-        handleBadgeTap(index, true);
+        badgeTapped(index, true);
         return;
     }
     Log::write("[edit-preview] badge hit-test failed idx=%d", index);
 }
 
-void LauncherView::previewUninstall(const QString &matching)
+void UninstallPreviewAutomation::previewMatching(const QString &matching)
 {
     const QString needle = matching.toLower();
     const QList<AppItem> &apps = m_grid.session.apps();
