@@ -183,7 +183,9 @@ void toggleTwice(EndToEndTest &test, Launcher &launcher, const QString &keys)
     test.pressKey(keys);
     ASSERT_TRUE(launcher.waitFor(QStringLiteral("[trigger] action=toggle"), 2)) << launcher.output().toStdString();
     EXPECT_TRUE(eventually([&] { return test.launcherVisible(); })) << launcher.output().toStdString();
-    // Each show writes the window line again.
+    // Each show writes the window line again. The window may be seen mapped
+    // before the test has read that line, so wait for it rather than count.
+    EXPECT_TRUE(launcher.waitFor(QStringLiteral("[windows] launcher x="), 3)) << launcher.output().toStdString();
     EXPECT_EQ(launcher.count(QStringLiteral("[windows] launcher x=")), 3);
     EXPECT_EQ(launcher.count(QStringLiteral("[trigger] ")), 2);
 }
