@@ -9,6 +9,13 @@
 #include <emmintrin.h>
 #endif
 
+// AVX2 is chosen at run time, so the build does not ask for it: only the
+// functions that use it are compiled for it.
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#define AFFINE_SAMPLER_AVX2 1
+#include <immintrin.h>
+#endif
+
 namespace {
 
 // Fixed point of the sample positions: 16 bits of fraction.
@@ -106,6 +113,136 @@ inline void innerPair(const quint32 *p, qsizetype stride, quint32 distX, quint32
 }
 #endif
 
+// The pixels of a row whose four samples all lie inside the picture: the
+// first sampled at (fx, fy), `count` of them into out[0] to out[count - 1].
+using InsideRun = void (*)(const quint32 *pixels, qsizetype stride, int fx, int fy, int stepX, int stepY, int count,
+                           quint32 *out);
+
+// One or two of those pixels, the first at (fx, fy), no more than `count`;
+// returns how many.
+inline int insideStep(const quint32 *pixels, qsizetype stride, int fx, int fy, int stepX, int stepY, int count,
+                      quint32 *out)
+{
+    const int x = fx >> 16;
+    const int y = fy >> 16;
+    const quint32 *p = pixels + y * stride + x;
+    const int nextX = fx + stepX;
+    const int nextY = fy + stepY;
+    // Turned a little, a row walks the picture one pixel a step and
+    // mostly stays between the same two picture rows.
+    if (count >= 2 && (nextX >> 16) == x + 1 && (nextY >> 16) == y) {
+        innerPair(p, stride, sixteenth(fx), sixteenth(fy), sixteenth(nextX), sixteenth(nextY), out);
+        return 2;
+    }
+    out[0] = inner(p, stride, sixteenth(fx), sixteenth(fy));
+    return 1;
+}
+
+void insideRunPortable(const quint32 *pixels, qsizetype stride, int fx, int fy, int stepX, int stepY, int count,
+                       quint32 *out)
+{
+    for (int column = 0; column < count;) {
+        const int done = insideStep(pixels, stride, fx, fy, stepX, stepY, count - column, out + column);
+        column += done;
+        fx += done * stepX;
+        fy += done * stepY;
+    }
+}
+
+#if defined(AFFINE_SAMPLER_AVX2)
+// The sixteenths of the fractions of eight positions, in 32-bit lanes.
+__attribute__((target("avx2"))) inline __m256i sixteenths(__m256i fixed)
+{
+    const __m256i fraction = _mm256_and_si256(_mm256_srli_epi32(fixed, 8), _mm256_set1_epi32(0xff));
+    return _mm256_srli_epi32(_mm256_add_epi32(fraction, _mm256_set1_epi32(8)), 4);
+}
+
+// Weighs four of eight pixels whose samples start at neighbouring picture
+// pixels: `top` and `bottom` hold the bytes of p[k] and p[k + 1] in turn
+// for each of the four; `alongRow` the weights of the two as bytes and
+// `across` the sixteenths down, both at the bottom of each pixel's 32-bit
+// lane; `spread` picks the four pixels' lanes. The channels are weighed in
+// 16-bit lanes: 255 * 16 at most along a row, 255 * 256 across (which wraps
+// in a signed lane but is right once shifted down unsigned).
+__attribute__((target("avx2"))) inline __m256i weighFour(__m256i top, __m256i bottom, __m256i alongRow, __m256i across,
+                                                         __m256i spread)
+{
+    const __m256i right = _mm256_shuffle_epi8(alongRow, spread);
+    const __m256i down = _mm256_shuffle_epi8(across, spread);
+    const __m256i upper = _mm256_maddubs_epi16(top, right);
+    const __m256i lower = _mm256_maddubs_epi16(bottom, right);
+    const __m256i sum
+        = _mm256_add_epi16(_mm256_slli_epi16(upper, 4), _mm256_mullo_epi16(_mm256_sub_epi16(lower, upper), down));
+    return _mm256_srli_epi16(sum, 8);
+}
+
+// As insideRunPortable, eight pixels at a time wherever their samples start
+// at eight neighbouring picture pixels of one row: then the eight and the
+// eight after them are each one load per picture row. Each pixel is weighed
+// along its rows first, then across, summing the same products as inner()
+// (and as innerPair(), in the same 16-bit lanes), so the pixels are the
+// same to the bit.
+__attribute__((target("avx2"))) void insideRunAvx2(const quint32 *pixels, qsizetype stride, int fx, int fy, int stepX,
+                                                   int stepY, int count, quint32 *out)
+{
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i stepsX = _mm256_mullo_epi32(_mm256_set1_epi32(stepX), lanes);
+    const __m256i stepsY = _mm256_mullo_epi32(_mm256_set1_epi32(stepY), lanes);
+    const __m256i sixteen = _mm256_set1_epi32(16);
+    // Each pixel's weights (the 16 bits at the bottom of its 32-bit lane)
+    // over its four channels, for the pixels that the byte unpacks bring
+    // together: the first two of each 128-bit half, and the last two.
+    const __m256i spreadFirst = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5, //
+                                                 0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5);
+    const __m256i spreadLast = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13, //
+                                                8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    int column = 0;
+    while (column < count) {
+        const int x = fx >> 16;
+        const int y = fy >> 16;
+        // Positions only grow or only shrink along a row: if the eighth
+        // sample is seven picture pixels on and in the same picture row,
+        // every one between takes one step of a pixel.
+        if (count - column >= 8 && ((fx + 7 * stepX) >> 16) == x + 7 && ((fy + 7 * stepY) >> 16) == y) {
+            const quint32 *p = pixels + y * stride + x;
+            const __m256i distX = sixteenths(_mm256_add_epi32(_mm256_set1_epi32(fx), stepsX));
+            const __m256i distY = sixteenths(_mm256_add_epi32(_mm256_set1_epi32(fy), stepsY));
+            // The weights of p[k] and p[k + 1] as two bytes.
+            const __m256i alongRow = _mm256_or_si256(_mm256_sub_epi32(sixteen, distX), _mm256_slli_epi32(distX, 8));
+            const __m256i top0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+            const __m256i top1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + 1));
+            const __m256i bottom0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + stride));
+            const __m256i bottom1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + stride + 1));
+            // Pixels 0, 1, 4, 5, then 2, 3, 6, 7.
+            const __m256i first = weighFour(_mm256_unpacklo_epi8(top0, top1), _mm256_unpacklo_epi8(bottom0, bottom1),
+                                            alongRow, distY, spreadFirst);
+            const __m256i last = weighFour(_mm256_unpackhi_epi8(top0, top1), _mm256_unpackhi_epi8(bottom0, bottom1),
+                                           alongRow, distY, spreadLast);
+            // Packed back within each half: pixels 0 to 7 in order.
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + column), _mm256_packus_epi16(first, last));
+            column += 8;
+            fx += 8 * stepX;
+            fy += 8 * stepY;
+            continue;
+        }
+        const int done = insideStep(pixels, stride, fx, fy, stepX, stepY, count - column, out + column);
+        column += done;
+        fx += done * stepX;
+        fy += done * stepY;
+    }
+}
+#endif
+
+InsideRun insideRun(AffineSampler::Path path)
+{
+#if defined(AFFINE_SAMPLER_AVX2)
+    if (path == AffineSampler::Path::Avx2)
+        return insideRunAvx2;
+#endif
+    Q_UNUSED(path);
+    return insideRunPortable;
+}
+
 } // namespace
 
 namespace AffineSampler {
@@ -132,10 +269,34 @@ Picture::Picture(const QImage &source)
     }
 }
 
+bool supports(Path path)
+{
+    switch (path) {
+    case Path::Portable:
+        return true;
+    case Path::Avx2:
+#if defined(AFFINE_SAMPLER_AVX2)
+    {
+        static const bool avx2 = __builtin_cpu_supports("avx2");
+        return avx2;
+    }
+#else
+        return false;
+#endif
+    }
+    return false;
+}
+
 bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &target)
 {
+    static const Path fastest = supports(Path::Avx2) ? Path::Avx2 : Path::Portable;
+    return draw(picture, sourceToTarget, target, fastest);
+}
+
+bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &target, Path path)
+{
     const QImage &source = picture.image;
-    if (source.isNull() || target.format() != QImage::Format_ARGB32_Premultiplied || !sourceToTarget.isInvertible()
+    if (!supports(path) || source.isNull() || target.format() != QImage::Format_ARGB32_Premultiplied || !sourceToTarget.isInvertible()
         || sourceToTarget.type() > QTransform::TxShear)
         return false;
     const QTransform inverse = sourceToTarget.inverted();
@@ -182,6 +343,7 @@ bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &targ
     };
     const std::vector<int> &left = picture.left;
     const std::vector<int> &right = picture.right;
+    const InsideRun run = insideRun(path);
     for (int row = 0; row < rows; ++row) {
         quint32 *out = targetPixels + row * targetStride;
         // The first pixel's centre in the picture, less half a pixel: the
@@ -231,25 +393,11 @@ bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &targ
         int fy = fy0 + column * stepY;
         for (; column < begin; ++column, fx += stepX, fy += stepY)
             out[column] = edge(fx, fy);
-        while (column < end) {
-            const int x = fx >> 16;
-            const int y = fy >> 16;
-            const quint32 *p = pixels + y * stride + x;
-            const int nextX = fx + stepX;
-            const int nextY = fy + stepY;
-            // Turned a little, a row walks the picture one pixel a step and
-            // mostly stays between the same two picture rows.
-            if (column + 1 < end && (nextX >> 16) == x + 1 && (nextY >> 16) == y) {
-                innerPair(p, stride, sixteenth(fx), sixteenth(fy), sixteenth(nextX), sixteenth(nextY), out + column);
-                column += 2;
-                fx = nextX + stepX;
-                fy = nextY + stepY;
-            } else {
-                out[column] = inner(p, stride, sixteenth(fx), sixteenth(fy));
-                ++column;
-                fx = nextX;
-                fy = nextY;
-            }
+        if (column < end) {
+            run(pixels, stride, fx, fy, stepX, stepY, end - column, out + column);
+            fx += (end - column) * stepX;
+            fy += (end - column) * stepY;
+            column = end;
         }
         for (; column < reachEnd; ++column, fx += stepX, fy += stepY)
             out[column] = edge(fx, fy);
