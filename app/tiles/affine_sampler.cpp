@@ -113,6 +113,33 @@ inline void innerPair(const quint32 *p, qsizetype stride, quint32 distX, quint32
 }
 #endif
 
+// Makes the ends of a target row transparent, [0, from) and [to, columns),
+// and perhaps some pixels between. Their lengths differ from row to row,
+// which costs a call to memset a mispredicted branch or two each time;
+// stores of 16 pixels at each end, enough for most rows, cost less.
+inline void clearEnds(quint32 *out, int from, int to, int columns)
+{
+#if defined(__SSE2__)
+    constexpr int kReach = 16;
+    if (columns >= kReach) {
+        const __m128i zero = _mm_setzero_si128();
+        const auto clear = [&](int at) {
+            for (int i = 0; i < kReach; i += 4)
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(out + at + i), zero);
+        };
+        clear(0);
+        for (int at = kReach; at < from; at += kReach)
+            clear(std::min(at, columns - kReach));
+        clear(columns - kReach);
+        for (int at = to; at < columns - kReach; at += kReach)
+            clear(at);
+        return;
+    }
+#endif
+    std::fill(out, out + from, 0u);
+    std::fill(out + to, out + columns, 0u);
+}
+
 // The pixels of a row whose four samples all lie inside the picture: the
 // first sampled at (fx, fy), `count` of them into out[0] to out[count - 1].
 using InsideRun = void (*)(const quint32 *pixels, qsizetype stride, int fx, int fy, int stepX, int stepY, int count,
@@ -150,25 +177,28 @@ void insideRunPortable(const quint32 *pixels, qsizetype stride, int fx, int fy, 
 }
 
 #if defined(AFFINE_SAMPLER_AVX2)
-// The sixteenths of the fractions of eight positions, in 32-bit lanes.
-__attribute__((target("avx2"))) inline __m256i sixteenths(__m256i fixed)
+__attribute__((target("avx2"))) inline __m256i load(const quint32 *p)
 {
-    const __m256i fraction = _mm256_and_si256(_mm256_srli_epi32(fixed, 8), _mm256_set1_epi32(0xff));
-    return _mm256_srli_epi32(_mm256_add_epi32(fraction, _mm256_set1_epi32(8)), 4);
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+}
+
+// The sixteenths of eight positions (as sixteenth() gives them), both at
+// once: across in the upper 16 bits of each 32-bit lane, along in the lower.
+__attribute__((target("avx2"))) inline __m256i sixteenths(__m256i fx, __m256i fy)
+{
+    const __m256i fractions = _mm256_blend_epi16(fx, _mm256_slli_epi32(fy, 16), 0xaa);
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_srli_epi16(fractions, 8), _mm256_set1_epi16(8)), 4);
 }
 
 // Weighs four of eight pixels whose samples start at neighbouring picture
 // pixels: `top` and `bottom` hold the bytes of p[k] and p[k + 1] in turn
-// for each of the four; `alongRow` the weights of the two as bytes and
-// `across` the sixteenths down, both at the bottom of each pixel's 32-bit
-// lane; `spread` picks the four pixels' lanes. The channels are weighed in
-// 16-bit lanes: 255 * 16 at most along a row, 255 * 256 across (which wraps
-// in a signed lane but is right once shifted down unsigned).
-__attribute__((target("avx2"))) inline __m256i weighFour(__m256i top, __m256i bottom, __m256i alongRow, __m256i across,
-                                                         __m256i spread)
+// for each of the four, `right` the weights of the two as bytes for each of
+// their channels, `down` the sixteenths across in 16-bit lanes. The
+// channels are weighed in 16-bit lanes: 255 * 16 at most along a row,
+// 255 * 256 across (which wraps in a signed lane but is right once shifted
+// down unsigned).
+__attribute__((target("avx2"))) inline __m256i weighFour(__m256i top, __m256i bottom, __m256i right, __m256i down)
 {
-    const __m256i right = _mm256_shuffle_epi8(alongRow, spread);
-    const __m256i down = _mm256_shuffle_epi8(across, spread);
     const __m256i upper = _mm256_maddubs_epi16(top, right);
     const __m256i lower = _mm256_maddubs_epi16(bottom, right);
     const __m256i sum
@@ -176,72 +206,263 @@ __attribute__((target("avx2"))) inline __m256i weighFour(__m256i top, __m256i bo
     return _mm256_srli_epi16(sum, 8);
 }
 
+// Eight pixels whose samples start at eight neighbouring picture pixels:
+// `top0` and `top1` hold the upper of each one's two picture rows at the
+// pixel and the next, `bottom0` and `bottom1` the lower; `distances` their
+// sixteenths (sixteenths()). Each pixel is weighed along its rows first,
+// then across, summing the same products as inner() (and as innerPair(), in
+// the same 16-bit lanes), so the pixels are the same to the bit.
+__attribute__((target("avx2"))) inline __m256i weighEight(__m256i top0, __m256i top1, __m256i bottom0,
+                                                          __m256i bottom1, __m256i distances)
+{
+    // The byte unpacks bring together the first two pixels of each 128-bit
+    // half, then the last two: these spread each one's weights (the 16
+    // bits along or across) over its four channels.
+    const __m256i alongFirst = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5, //
+                                                0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5);
+    const __m256i alongLast = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13, //
+                                               8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    const __m256i acrossFirst = _mm256_setr_epi8(2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7, //
+                                                 2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7);
+    const __m256i acrossLast = _mm256_setr_epi8(10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15, //
+                                                10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15);
+    // The weights of a pixel's two neighbours along a row as two bytes,
+    // 16 - d in the lower and d in the upper: 255 * d + 16.
+    const __m256i alongRow
+        = _mm256_add_epi16(_mm256_mullo_epi16(distances, _mm256_set1_epi16(255)), _mm256_set1_epi16(16));
+    const __m256i first = weighFour(_mm256_unpacklo_epi8(top0, top1), _mm256_unpacklo_epi8(bottom0, bottom1),
+                                    _mm256_shuffle_epi8(alongRow, alongFirst),
+                                    _mm256_shuffle_epi8(distances, acrossFirst));
+    const __m256i last = weighFour(_mm256_unpackhi_epi8(top0, top1), _mm256_unpackhi_epi8(bottom0, bottom1),
+                                   _mm256_shuffle_epi8(alongRow, alongLast), _mm256_shuffle_epi8(distances, acrossLast));
+    // Packed back within each half: pixels 0 to 7 in order.
+    return _mm256_packus_epi16(first, last);
+}
+
 // As insideRunPortable, eight pixels at a time wherever their samples start
-// at eight neighbouring picture pixels of one row: then the eight and the
-// eight after them are each one load per picture row. Each pixel is weighed
-// along its rows first, then across, summing the same products as inner()
-// (and as innerPair(), in the same 16-bit lanes), so the pixels are the
-// same to the bit.
-__attribute__((target("avx2"))) void insideRunAvx2(const quint32 *pixels, qsizetype stride, int fx, int fy, int stepX,
-                                                   int stepY, int count, quint32 *out)
+// at eight neighbouring picture pixels: then the eight and the eight after
+// them are one load per picture row. Turned a little, a row of eight
+// mostly lies between the same two picture rows, and now and then moves on
+// by one part way: then its pixels take their rows from three. Not inlined:
+// on its own the loop keeps its constants in registers.
+__attribute__((target("avx2"), noinline)) void insideRunAvx2(const quint32 *pixels, qsizetype stride, int fx, int fy,
+                                                             int stepX, int stepY, int count, quint32 *out)
 {
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256i stepsX = _mm256_mullo_epi32(_mm256_set1_epi32(stepX), lanes);
     const __m256i stepsY = _mm256_mullo_epi32(_mm256_set1_epi32(stepY), lanes);
-    const __m256i sixteen = _mm256_set1_epi32(16);
-    // Each pixel's weights (the 16 bits at the bottom of its 32-bit lane)
-    // over its four channels, for the pixels that the byte unpacks bring
-    // together: the first two of each 128-bit half, and the last two.
-    const __m256i spreadFirst = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5, //
-                                                 0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5);
-    const __m256i spreadLast = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13, //
-                                                8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    const __m256i eightStepsX = _mm256_set1_epi32(8 * stepX);
+    const __m256i eightStepsY = _mm256_set1_epi32(8 * stepY);
+    // The eight positions from `column` on.
+    __m256i fxs = _mm256_add_epi32(_mm256_set1_epi32(fx), stepsX);
+    __m256i fys = _mm256_add_epi32(_mm256_set1_epi32(fy), stepsY);
+    const int fx0 = fx;
+    const int fy0 = fy;
+    bool tail = false;
     int column = 0;
     while (column < count) {
         const int x = fx >> 16;
         const int y = fy >> 16;
+        const int lastY = (fy + 7 * stepY) >> 16;
         // Positions only grow or only shrink along a row: if the eighth
-        // sample is seven picture pixels on and in the same picture row,
-        // every one between takes one step of a pixel.
-        if (count - column >= 8 && ((fx + 7 * stepX) >> 16) == x + 7 && ((fy + 7 * stepY) >> 16) == y) {
-            const quint32 *p = pixels + y * stride + x;
-            const __m256i distX = sixteenths(_mm256_add_epi32(_mm256_set1_epi32(fx), stepsX));
-            const __m256i distY = sixteenths(_mm256_add_epi32(_mm256_set1_epi32(fy), stepsY));
-            // The weights of p[k] and p[k + 1] as two bytes.
-            const __m256i alongRow = _mm256_or_si256(_mm256_sub_epi32(sixteen, distX), _mm256_slli_epi32(distX, 8));
-            const __m256i top0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
-            const __m256i top1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + 1));
-            const __m256i bottom0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + stride));
-            const __m256i bottom1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + stride + 1));
-            // Pixels 0, 1, 4, 5, then 2, 3, 6, 7.
-            const __m256i first = weighFour(_mm256_unpacklo_epi8(top0, top1), _mm256_unpacklo_epi8(bottom0, bottom1),
-                                            alongRow, distY, spreadFirst);
-            const __m256i last = weighFour(_mm256_unpackhi_epi8(top0, top1), _mm256_unpackhi_epi8(bottom0, bottom1),
-                                           alongRow, distY, spreadLast);
-            // Packed back within each half: pixels 0 to 7 in order.
-            _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + column), _mm256_packus_epi16(first, last));
+        // sample is seven picture pixels on, every one between takes one
+        // step of a pixel, and if it is at most a picture row away, those
+        // between are in its row or in the first one's.
+        if (count - column >= 8 && ((fx + 7 * stepX) >> 16) == x + 7 && unsigned(lastY - y + 1) <= 2) {
+            const int upper = std::min(y, lastY);
+            const quint32 *p = pixels + upper * stride + x;
+            const __m256i distances = sixteenths(fxs, fys);
+            __m256i result;
+            if (lastY == y) {
+                result = weighEight(load(p), load(p + 1), load(p + stride), load(p + stride + 1), distances);
+            } else {
+                // The pixels in the lower of the two rows take theirs
+                // from one picture row further down; there is one, as
+                // every sample lies inside.
+                const __m256i lower = _mm256_cmpgt_epi32(_mm256_srai_epi32(fys, 16), _mm256_set1_epi32(upper));
+                const __m256i middle0 = load(p + stride);
+                const __m256i middle1 = load(p + stride + 1);
+                result = weighEight(_mm256_blendv_epi8(load(p), middle0, lower),
+                                    _mm256_blendv_epi8(load(p + 1), middle1, lower),
+                                    _mm256_blendv_epi8(middle0, load(p + 2 * stride), lower),
+                                    _mm256_blendv_epi8(middle1, load(p + 2 * stride + 1), lower), distances);
+            }
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + column), result);
             column += 8;
             fx += 8 * stepX;
             fy += 8 * stepY;
+            fxs = _mm256_add_epi32(fxs, eightStepsX);
+            fys = _mm256_add_epi32(fys, eightStepsY);
             continue;
         }
-        const int done = insideStep(pixels, stride, fx, fy, stepX, stepY, count - column, out + column);
-        column += done;
-        fx += done * stepX;
-        fy += done * stepY;
+        // Fewer than eight left: the last eight of the run again, if they
+        // make a group; those weighed twice come out the same.
+        if (count - column < 8 && count >= 8 && !tail) {
+            tail = true;
+            column = count - 8;
+            fx = fx0 + column * stepX;
+            fy = fy0 + column * stepY;
+        } else {
+            const int done = insideStep(pixels, stride, fx, fy, stepX, stepY, count - column, out + column);
+            column += done;
+            fx += done * stepX;
+            fy += done * stepY;
+        }
+        fxs = _mm256_add_epi32(_mm256_set1_epi32(fx), stepsX);
+        fys = _mm256_add_epi32(_mm256_set1_epi32(fy), stepsY);
     }
 }
 #endif
 
-InsideRun insideRun(AffineSampler::Path path)
+// Where a target row meets the picture: its first sample's position, the
+// columns whose samples reach pixels the picture holds ([reachBegin,
+// reachEnd), the rest transparent), and those of them whose samples all lie
+// inside the picture ([begin, end), the rest weighed as at its edge).
+struct RowBounds
 {
-#if defined(AFFINE_SAMPLER_AVX2)
-    if (path == AffineSampler::Path::Avx2)
-        return insideRunAvx2;
-#endif
-    Q_UNUSED(path);
-    return insideRunPortable;
+    int fx;
+    int fy;
+    int reachBegin;
+    int begin;
+    int end;
+    int reachEnd;
+};
+
+// Fills `target` with the picture drawn under `inverse` (target pixels to
+// picture pixels), with `run` for the pixels sampled inside the picture.
+// Inlined into one function for each way of weighing, so that where that is
+// AVX2 the rest of a row (its bounds, its edge pixels) is compiled for it too.
+template <InsideRun run>
+[[gnu::always_inline]] inline void drawRows(const AffineSampler::Picture &picture, const QTransform &inverse,
+                                            QImage &target)
+{
+    const QImage &source = picture.image;
+    const int width = source.width();
+    const int height = source.height();
+    const qsizetype stride = source.bytesPerLine() / 4;
+    const quint32 *pixels = reinterpret_cast<const quint32 *>(source.constBits());
+    // A picture pixel, transparent outside the picture.
+    const auto at = [&](int x, int y) -> quint32 {
+        return x >= 0 && x < width && y >= 0 && y < height ? pixels[y * stride + x] : 0u;
+    };
+    const int stepX = int(inverse.m11() * kFixedOne);
+    const int stepY = int(inverse.m12() * kFixedOne);
+    const int columns = target.width();
+    const int rows = target.height();
+    const qsizetype targetStride = target.bytesPerLine() / 4;
+    quint32 *targetPixels = reinterpret_cast<quint32 *>(target.bits());
+    // Where all four samples lie inside the picture: no edge to check.
+    const auto inside = [&](int fx, int fy) {
+        return unsigned(fx >> 16) < unsigned(width - 1) && unsigned(fy >> 16) < unsigned(height - 1);
+    };
+    const auto edge = [&](int fx, int fy) -> quint32 {
+        const int x = fx >> 16;
+        const int y = fy >> 16;
+        if (x < -1 || x >= width || y < -1 || y >= height)
+            return 0;
+        return edgeBilinear(at(x, y), at(x + 1, y), at(x, y + 1), at(x + 1, y + 1), quint32(fx & 0xffff) >> 8,
+                            quint32(fy & 0xffff) >> 8);
+    };
+    // The columns c with low <= start + c * step < high, roughly: a column
+    // too many or too few only moves a pixel to the checked path.
+    const auto span = [](double start, double step, double low, double high, double &first, double &last) {
+        if (step == 0) {
+            if (start < low || start >= high)
+                last = -1;
+            return;
+        }
+        double a = (low - start) / step;
+        double b = (high - start) / step;
+        if (a > b)
+            std::swap(a, b);
+        first = std::max(first, std::ceil(a));
+        last = std::min(last, std::floor(b) - 1);
+    };
+    const std::vector<int> &left = picture.left;
+    const std::vector<int> &right = picture.right;
+    const auto bounds = [&](int row) -> RowBounds {
+        // The first pixel's centre in the picture, less half a pixel: the
+        // picture pixel before it and the weight of the one after.
+        const double centreY = row + 0.5;
+        const int fx0 = int(std::floor((inverse.m21() * centreY + inverse.m11() * 0.5 + inverse.dx()) * kFixedOne))
+                        - kFixedOne / 2;
+        const int fy0 = int(std::floor((inverse.m22() * centreY + inverse.m12() * 0.5 + inverse.dy()) * kFixedOne))
+                        - kFixedOne / 2;
+        // The picture rows this target row reaches, and what they hold.
+        const int fyLast = fy0 + (columns - 1) * stepY;
+        const int rowFrom = std::max(0, (std::min(fy0, fyLast) >> 16));
+        const int rowTo = std::min(height - 1, (std::max(fy0, fyLast) >> 16) + 1);
+        int holdsFrom = width;
+        int holdsTo = -1;
+        for (int y = rowFrom; y <= rowTo; ++y) {
+            holdsFrom = std::min(holdsFrom, left[y]);
+            holdsTo = std::max(holdsTo, right[y]);
+        }
+        if (holdsTo < holdsFrom)
+            return {fx0, fy0, 0, 0, 0, 0};
+        double reachFirst = 0;
+        double reachLast = columns - 1;
+        span(fx0, stepX, double(holdsFrom - 1) * kFixedOne, double(holdsTo + 1) * kFixedOne, reachFirst, reachLast);
+        // A column more each side: the bounds are rounded.
+        const int reachBegin = int(std::clamp(reachFirst - 1, 0.0, double(columns)));
+        const int reachEnd = int(std::clamp(reachLast + 2, double(reachBegin), double(columns)));
+
+        double first = 0;
+        double last = columns - 1;
+        span(fx0, stepX, 0, double(width - 1) * kFixedOne, first, last);
+        span(fy0, stepY, 0, double(height - 1) * kFixedOne, first, last);
+        int begin = int(std::clamp(first, 0.0, double(columns)));
+        int end = int(std::clamp(last + 1, double(begin), double(columns)));
+        begin = std::clamp(begin, reachBegin, reachEnd);
+        end = std::clamp(end, begin, reachEnd);
+        while (begin < end && !inside(fx0 + begin * stepX, fy0 + begin * stepY))
+            ++begin;
+        while (end > begin && !inside(fx0 + (end - 1) * stepX, fy0 + (end - 1) * stepY))
+            --end;
+        return {fx0, fy0, reachBegin, begin, end, reachEnd};
+    };
+    // The bounds of a band of rows are worked out before any of its rows is
+    // drawn: each row's are a long chain of steps, and the processor can
+    // overlap the chains of rows that no branch of the drawing separates.
+    constexpr int kBand = 16;
+    RowBounds band[kBand];
+    for (int top = 0; top < rows; top += kBand) {
+        const int count = std::min(kBand, rows - top);
+        for (int i = 0; i < count; ++i)
+            band[i] = bounds(top + i);
+        for (int i = 0; i < count; ++i) {
+            const RowBounds &b = band[i];
+            quint32 *out = targetPixels + (top + i) * targetStride;
+            clearEnds(out, b.reachBegin, b.reachEnd, columns);
+            int column = b.reachBegin;
+            int fx = b.fx + column * stepX;
+            int fy = b.fy + column * stepY;
+            for (; column < b.begin; ++column, fx += stepX, fy += stepY)
+                out[column] = edge(fx, fy);
+            if (column < b.end) {
+                run(pixels, stride, fx, fy, stepX, stepY, b.end - column, out + column);
+                fx += (b.end - column) * stepX;
+                fy += (b.end - column) * stepY;
+                column = b.end;
+            }
+            for (; column < b.reachEnd; ++column, fx += stepX, fy += stepY)
+                out[column] = edge(fx, fy);
+        }
+    }
 }
+
+void drawRowsPortable(const AffineSampler::Picture &picture, const QTransform &inverse, QImage &target)
+{
+    drawRows<insideRunPortable>(picture, inverse, target);
+}
+
+#if defined(AFFINE_SAMPLER_AVX2)
+__attribute__((target("avx2"))) void drawRowsAvx2(const AffineSampler::Picture &picture, const QTransform &inverse,
+                                                  QImage &target)
+{
+    drawRows<insideRunAvx2>(picture, inverse, target);
+}
+#endif
 
 } // namespace
 
@@ -296,113 +517,17 @@ bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &targ
 bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &target, Path path)
 {
     const QImage &source = picture.image;
-    if (!supports(path) || source.isNull() || target.format() != QImage::Format_ARGB32_Premultiplied || !sourceToTarget.isInvertible()
-        || sourceToTarget.type() > QTransform::TxShear)
+    if (!supports(path) || source.isNull() || target.format() != QImage::Format_ARGB32_Premultiplied
+        || !sourceToTarget.isInvertible() || sourceToTarget.type() > QTransform::TxShear)
         return false;
     const QTransform inverse = sourceToTarget.inverted();
-    const int width = source.width();
-    const int height = source.height();
-    const qsizetype stride = source.bytesPerLine() / 4;
-    const quint32 *pixels = reinterpret_cast<const quint32 *>(source.constBits());
-    // A picture pixel, transparent outside the picture.
-    const auto at = [&](int x, int y) -> quint32 {
-        return x >= 0 && x < width && y >= 0 && y < height ? pixels[y * stride + x] : 0u;
-    };
-    const int stepX = int(inverse.m11() * kFixedOne);
-    const int stepY = int(inverse.m12() * kFixedOne);
-    const int columns = target.width();
-    const int rows = target.height();
-    const qsizetype targetStride = target.bytesPerLine() / 4;
-    quint32 *targetPixels = reinterpret_cast<quint32 *>(target.bits());
-    // Where all four samples lie inside the picture: no edge to check.
-    const auto inside = [&](int fx, int fy) {
-        return unsigned(fx >> 16) < unsigned(width - 1) && unsigned(fy >> 16) < unsigned(height - 1);
-    };
-    const auto edge = [&](int fx, int fy) -> quint32 {
-        const int x = fx >> 16;
-        const int y = fy >> 16;
-        if (x < -1 || x >= width || y < -1 || y >= height)
-            return 0;
-        return edgeBilinear(at(x, y), at(x + 1, y), at(x, y + 1), at(x + 1, y + 1), quint32(fx & 0xffff) >> 8,
-                            quint32(fy & 0xffff) >> 8);
-    };
-    // The columns c with low <= start + c * step < high, roughly: a column
-    // too many or too few only moves a pixel to the checked path.
-    const auto span = [](double start, double step, double low, double high, double &first, double &last) {
-        if (step == 0) {
-            if (start < low || start >= high)
-                last = -1;
-            return;
-        }
-        double a = (low - start) / step;
-        double b = (high - start) / step;
-        if (a > b)
-            std::swap(a, b);
-        first = std::max(first, std::ceil(a));
-        last = std::min(last, std::floor(b) - 1);
-    };
-    const std::vector<int> &left = picture.left;
-    const std::vector<int> &right = picture.right;
-    const InsideRun run = insideRun(path);
-    for (int row = 0; row < rows; ++row) {
-        quint32 *out = targetPixels + row * targetStride;
-        // The first pixel's centre in the picture, less half a pixel: the
-        // picture pixel before it and the weight of the one after.
-        const double centreY = row + 0.5;
-        const int fx0 = int(std::floor((inverse.m21() * centreY + inverse.m11() * 0.5 + inverse.dx()) * kFixedOne))
-                        - kFixedOne / 2;
-        const int fy0 = int(std::floor((inverse.m22() * centreY + inverse.m12() * 0.5 + inverse.dy()) * kFixedOne))
-                        - kFixedOne / 2;
-        // The picture rows this target row reaches, and what they hold.
-        const int fyLast = fy0 + (columns - 1) * stepY;
-        const int rowFrom = std::max(0, (std::min(fy0, fyLast) >> 16));
-        const int rowTo = std::min(height - 1, (std::max(fy0, fyLast) >> 16) + 1);
-        int holdsFrom = width;
-        int holdsTo = -1;
-        for (int y = rowFrom; y <= rowTo; ++y) {
-            holdsFrom = std::min(holdsFrom, left[y]);
-            holdsTo = std::max(holdsTo, right[y]);
-        }
-        if (holdsTo < holdsFrom) {
-            std::fill(out, out + columns, 0u);
-            continue;
-        }
-        double reachFirst = 0;
-        double reachLast = columns - 1;
-        span(fx0, stepX, double(holdsFrom - 1) * kFixedOne, double(holdsTo + 1) * kFixedOne, reachFirst, reachLast);
-        // A column more each side: the bounds are rounded.
-        const int reachBegin = int(std::clamp(reachFirst - 1, 0.0, double(columns)));
-        const int reachEnd = int(std::clamp(reachLast + 2, double(reachBegin), double(columns)));
-
-        double first = 0;
-        double last = columns - 1;
-        span(fx0, stepX, 0, double(width - 1) * kFixedOne, first, last);
-        span(fy0, stepY, 0, double(height - 1) * kFixedOne, first, last);
-        int begin = int(std::clamp(first, 0.0, double(columns)));
-        int end = int(std::clamp(last + 1, double(begin), double(columns)));
-        begin = std::clamp(begin, reachBegin, reachEnd);
-        end = std::clamp(end, begin, reachEnd);
-        while (begin < end && !inside(fx0 + begin * stepX, fy0 + begin * stepY))
-            ++begin;
-        while (end > begin && !inside(fx0 + (end - 1) * stepX, fy0 + (end - 1) * stepY))
-            --end;
-
-        std::fill(out, out + reachBegin, 0u);
-        int column = reachBegin;
-        int fx = fx0 + column * stepX;
-        int fy = fy0 + column * stepY;
-        for (; column < begin; ++column, fx += stepX, fy += stepY)
-            out[column] = edge(fx, fy);
-        if (column < end) {
-            run(pixels, stride, fx, fy, stepX, stepY, end - column, out + column);
-            fx += (end - column) * stepX;
-            fy += (end - column) * stepY;
-            column = end;
-        }
-        for (; column < reachEnd; ++column, fx += stepX, fy += stepY)
-            out[column] = edge(fx, fy);
-        std::fill(out + reachEnd, out + columns, 0u);
+#if defined(AFFINE_SAMPLER_AVX2)
+    if (path == Path::Avx2) {
+        drawRowsAvx2(picture, inverse, target);
+        return true;
     }
+#endif
+    drawRowsPortable(picture, inverse, target);
     return true;
 }
 
