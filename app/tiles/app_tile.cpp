@@ -386,7 +386,7 @@ void AppTile::setLayerTransform(const QTransform &transform)
     // painted again with it. One rectangle around both, not their union: a
     // pose differs from the last by a fraction of a degree, so it adds only
     // slivers, and a paint clipped to a plain rectangle lets the raster
-    // engine blit the picture and the backdrop row by row, where a clip of
+    // engine blend the picture straight onto the rows, where a clip of
     // several rectangles sends every draw span by span through its generic
     // path.
     const QRect before = layerPaintRect();
