@@ -24,9 +24,13 @@ void PresentationAnimator::setProgress(double progress)
 void PresentationAnimator::start(double target, double duration, bool easeIn, std::function<void()> completion)
 {
     cancel();
+    // Shown from nothing, the first frame would draw p = 0, which shows
+    // nothing and only holds the picture back by a frame: such a show starts
+    // a frame early, so the first frame drawn is already its second step.
+    const double lead = m_state.progress <= 0 && target > 0 ? m_clock.frameInterval() : 0;
     m_state.animation = PresentationCurve::Animation{m_state.progress, target,
                                                      std::max(FrameClock::minimumDuration, duration),
-                                                     m_host.presentationNow(), easeIn};
+                                                     m_host.presentationNow() - lead, easeIn};
     m_state.completion = std::move(completion);
     m_host.showPresentation(m_state.progress);
     m_clock.start([this](double) { tick(); });

@@ -218,8 +218,6 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     m_launched = true;
 
-    if (m_platform.watchSystemEvents)
-        m_platform.watchSystemEvents();
     session().logLanguageChoice();
     session().start();
     wireCallbacks();
@@ -250,6 +248,7 @@ void AppDelegate::applicationDidFinishLaunching()
             Log::writeLine(m_settingsWindow->windowLine());
     }
 
+    finishAfterFirstFrame();
     m_hooks->logReadyWhenIconsLoaded();
 
     if (m_options.settingsTab && m_options.showSettings)
@@ -263,6 +262,29 @@ void AppDelegate::applicationDidFinishLaunching()
         flags.editTapFirstBadge = m_options.editTapFirstBadge;
         m_hooks->scheduleEditMode(flags);
     }
+}
+
+void AppDelegate::finishAfterFirstFrame()
+{
+    // Joining the system and session buses waits on answers from the bus
+    // daemons, tens of milliseconds on a busy desktop, and sleep or lock
+    // events are no part of drawing the launcher: watching them starts after
+    // its first frame (at the latest after firstFrameWait; at once when
+    // nothing is shown).
+    auto finish = [self = QPointer<AppDelegate>(this)] {
+        if (!self || self->m_startFinished)
+            return;
+        self->m_startFinished = true;
+        if (self->m_platform.watchSystemEvents)
+            self->m_platform.watchSystemEvents();
+    };
+    if (!m_launcher || !m_launcher->isVisible()) {
+        QTimer::singleShot(0, this, finish);
+        return;
+    }
+    connect(m_launcher->window(), &LauncherWindow::framePainted, this, finish,
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+    QTimer::singleShot(firstFrameWait, this, finish);
 }
 
 void AppDelegate::scheduleAutomationHooks()

@@ -165,6 +165,7 @@ private:
     void rebuildStatusMenu();
     QString statusToolTipText();
     void updateStatusToolTip();
+    void finishAfterFirstFrame();
     void scheduleAutomationHooks();
     AutomationHooks::Host automationHost();
 
@@ -208,6 +209,8 @@ private:
     std::unique_ptr<AutomationHooks> m_hooks;
     std::optional<NotificationCenter::Token> m_languageObserver;
     bool m_launched = false;
+    // The system events are watched once the first frame is out.
+    bool m_startFinished = false;
     // The desktop refused the hot key at its last registration.
     bool m_terminated = false;
 };

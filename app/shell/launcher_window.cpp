@@ -67,7 +67,22 @@ void LauncherWindow::paintEvent(QPaintEvent *event)
             painter.fillRect(event->rect(), m_placeholder);
         }
     }
+    m_frameAnnounced = true;
     emit framePainted();
+}
+
+bool LauncherWindow::event(QEvent *event)
+{
+    if (event->type() != QEvent::UpdateRequest)
+        return QWidget::event(event);
+    // An update that repaints only the content view never reaches
+    // paintEvent(): its frame is announced once the update is painted.
+    m_frameAnnounced = false;
+    const bool handled = QWidget::event(event);
+    if (!m_frameAnnounced)
+        emit framePainted();
+    m_frameAnnounced = false;
+    return handled;
 }
 
 void LauncherWindow::resizeEvent(QResizeEvent *event)

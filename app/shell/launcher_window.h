@@ -43,11 +43,13 @@ public:
     std::function<void()> onCloseRequest;
 
 signals:
-    // After each paint of the window itself; queued receivers run once that
-    // frame is on screen.
+    // After each frame the window paints, whether the window itself or only
+    // its content was repainted; queued receivers run once that frame is on
+    // screen.
     void framePainted();
 
 protected:
+    bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -55,4 +57,6 @@ protected:
 private:
     QWidget *m_content = nullptr;
     QColor m_placeholder;
+    // Whether paintEvent() has announced the frame being painted.
+    bool m_frameAnnounced = false;
 };

@@ -383,7 +383,12 @@ void AppTile::setLayerTransform(const QTransform &transform)
         return;
     // Only where the drawn picture was and will be: the rest of the cell is
     // empty, and everything under a repainted part (the backdrop) is
-    // painted again with it.
+    // painted again with it. One rectangle around both, not their union: a
+    // pose differs from the last by a fraction of a degree, so it adds only
+    // slivers, and a paint clipped to a plain rectangle lets the raster
+    // engine blend the picture straight onto the rows, where a clip of
+    // several rectangles sends every draw span by span through its generic
+    // path.
     const QRect before = layerPaintRect();
     m_layerTransform = transform;
     if (transform.isIdentity())
@@ -392,7 +397,7 @@ void AppTile::setLayerTransform(const QTransform &transform)
     if (before.isEmpty() || after.isEmpty())
         update();
     else
-        update(QRegion(before) + QRegion(after));
+        update(before | after);
 }
 
 QTransform AppTile::layerPaintTransform() const
@@ -589,24 +594,30 @@ bool AppTile::drawLayerSampled(QPainter &painter, const QRect &area)
     const size_t pixels = size_t(target.width()) * size_t(target.height());
     if (buffer.size() < pixels)
         buffer.resize(pixels);
-    QImage sampled(reinterpret_cast<uchar *>(buffer.data()), target.width(), target.height(), target.width() * 4,
+    const qsizetype stride = qsizetype(target.width()) * 4;
+    QImage sampled(reinterpret_cast<uchar *>(buffer.data()), target.width(), target.height(), stride,
                    QImage::Format_ARGB32_Premultiplied);
     if (!AffineSampler::draw(m_sampledComposite,
                              pictureToDevice * QTransform::fromTranslate(-target.left(), -target.top()), sampled))
         return false;
 
-    // Blitted 1:1 onto the device pixels it was sampled for. Qt's raster
-    // engine hands a draw of more than about a hundred rows to its thread
-    // pool and waits for it; for a tile, waking the threads costs more than
-    // the drawing, so the picture goes in bands of fewer rows.
-    painter.save();
-    const QTransform deviceOverWorld = painter.worldTransform().inverted() * device;
-    painter.setWorldTransform(QTransform::fromTranslate(target.left(), target.top()) * deviceOverWorld.inverted());
-    for (int top = 0; top < sampled.height(); top += kLayerBandRows) {
-        const int rows = std::min(kLayerBandRows, sampled.height() - top);
-        painter.drawImage(QPointF(0, top), sampled, QRectF(0, top, sampled.width(), rows));
+    // Blended 1:1 onto the device pixels it was sampled for, by the raster
+    // engine's own blend of one premultiplied image onto another (no
+    // conversion, no copy: each band is a view of the buffer). Where the
+    // paint's clip is not a plain rectangle, the engine takes a draw of more
+    // than about a hundred rows span by span through its thread pool and
+    // waits for it; for a tile, waking the threads costs more than the
+    // drawing, so the picture goes in bands of fewer rows.
+    const QTransform world = painter.worldTransform();
+    const QTransform deviceOverWorld = world.inverted() * device;
+    painter.setWorldTransform(deviceOverWorld.inverted());
+    const uchar *bits = reinterpret_cast<const uchar *>(buffer.data());
+    for (int top = 0; top < target.height(); top += kLayerBandRows) {
+        const int rows = std::min(kLayerBandRows, target.height() - top);
+        const QImage band(bits + top * stride, target.width(), rows, stride, QImage::Format_ARGB32_Premultiplied);
+        painter.drawImage(QPointF(target.left(), target.top() + top), band);
     }
-    painter.restore();
+    painter.setWorldTransform(world);
     return true;
 }
 

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QPaintEngine>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
@@ -28,6 +30,7 @@ WallpaperBackdrop::WallpaperBackdrop(std::shared_ptr<DesktopPicture> picture, QW
       m_executor([](std::function<void()> job) { QThreadPool::globalInstance()->start(std::move(job)); })
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    updatePlainColor();
 }
 
 void WallpaperBackdrop::refresh()
@@ -74,8 +77,7 @@ void WallpaperBackdrop::publish(int token, const std::optional<QImage> &image)
     if (token != m_generation)
         return; // a newer render has started since
     m_image = image;
-    m_pixmap = image && !image->isNull() ? QPixmap::fromImage(*image) : QPixmap();
-    m_fitted = QPixmap();
+    m_fitted = QImage();
     update();
     becomeReady();
 }
@@ -92,46 +94,132 @@ void WallpaperBackdrop::setTints(const QList<QColor> &tints)
     if (tints == m_tints)
         return;
     m_tints = tints;
-    m_fitted = QPixmap();
+    m_fitted = QImage();
+    updatePlainColor();
     update();
 }
 
-void WallpaperBackdrop::paintEvent(QPaintEvent *)
+namespace {
+
+const QColor kGrey = QColor::fromRgbF(0.2f, 0.2f, 0.2f, 1.0f);
+
+// The format the painter's pixels are stored in, without its alpha where an
+// opaque twin shares its layout: an opaque picture in it is copied row by
+// row, never converted or blended.
+QImage::Format opaqueDeviceFormat(QPainter &painter)
 {
-    QPainter painter(this);
-    const QRectF bounds = rect();
-    const QColor grey = QColor::fromRgbF(0.2f, 0.2f, 0.2f, 1.0f);
-    if (m_pixmap.isNull() || m_pixmap.width() <= 0 || m_pixmap.height() <= 0) {
-        // One opaque colour: the tints blended into the grey once.
-        QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
-        pixel.fill(grey);
-        {
-            QPainter tint(&pixel);
-            for (const QColor &colour : std::as_const(m_tints))
-                tint.fillRect(pixel.rect(), colour);
-        }
-        painter.fillRect(bounds, pixel.pixelColor(0, 0));
-        return;
+    const QPaintEngine *engine = painter.paintEngine();
+    const QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image)
+        return QImage::Format_RGB32;
+    const QImage::Format format = static_cast<const QImage *>(device)->format();
+    switch (format) {
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        return QImage::Format_RGB32;
+    case QImage::Format_RGBA8888:
+    case QImage::Format_RGBA8888_Premultiplied:
+        return QImage::Format_RGBX8888;
+    case QImage::Format_A2RGB30_Premultiplied:
+        return QImage::Format_RGB30;
+    case QImage::Format_A2BGR30_Premultiplied:
+        return QImage::Format_BGR30;
+    default:
+        // An opaque picture in any other format is still copied as it is
+        // (CompositionMode_Source), only without the fastest path.
+        return QImage::toPixelFormat(format).bitsPerPixel() >= 8 ? format : QImage::Format_RGB32;
     }
-    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : devicePixelRatioF();
-    const QSize pixels(std::max(1, int(std::ceil(bounds.width() * ratio))),
-                       std::max(1, int(std::ceil(bounds.height() * ratio))));
-    if (m_fitted.size() != pixels || m_fitted.devicePixelRatioF() != ratio) {
-        m_fitted = QPixmap(pixels);
-        m_fitted.setDevicePixelRatio(ratio);
-        m_fitted.fill(grey);
-        QPainter fit(&m_fitted);
+}
+
+} // namespace
+
+void WallpaperBackdrop::updatePlainColor()
+{
+    // One opaque colour: the tints blended into the grey once.
+    QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+    pixel.fill(kGrey);
+    {
+        QPainter tint(&pixel);
+        for (const QColor &colour : std::as_const(m_tints))
+            tint.fillRect(pixel.rect(), colour);
+    }
+    m_plainColor = pixel.pixelColor(0, 0);
+}
+
+const QImage &WallpaperBackdrop::fittedFor(const QSize &pixels, QImage::Format format)
+{
+    if (m_fitted.size() == pixels && m_fitted.format() == format)
+        return m_fitted;
+    QImage fitted(pixels, QImage::Format_RGB32);
+    if (fitted.isNull()) {
+        m_fitted = QImage();
+        return m_fitted;
+    }
+    fitted.fill(kGrey);
+    {
+        QPainter fit(&fitted);
         // Aspect fill: covers the view, centred, the overflow clipped.
-        const double w = m_pixmap.width();
-        const double h = m_pixmap.height();
+        const QRectF bounds(QPointF(0, 0), QSizeF(pixels));
+        const double w = m_image->width();
+        const double h = m_image->height();
         const double s = std::max(bounds.width() / w, bounds.height() / h);
         const QRectF target((bounds.width() - w * s) / 2, (bounds.height() - h * s) / 2, w * s, h * s);
         fit.setRenderHint(QPainter::SmoothPixmapTransform);
-        fit.drawPixmap(target, m_pixmap, QRectF(0, 0, w, h));
+        fit.drawImage(target, *m_image, QRectF(0, 0, w, h));
         for (const QColor &colour : std::as_const(m_tints))
             fit.fillRect(bounds, colour);
     }
-    painter.drawPixmap(QPointF(0, 0), m_fitted);
+    if (format != fitted.format())
+        fitted.convertTo(format);
+    m_fitted = fitted;
+    return m_fitted;
+}
+
+void WallpaperBackdrop::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    // Opaque everywhere: every pixel is replaced, nothing under it is read.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    // Only the rectangles asked for, each on its own: a rectangle of the
+    // painted region lies wholly inside the painter's clip, where the raster
+    // engine fills or copies rows directly; a fill of the whole view through
+    // a clip of many rectangles goes span by span, handed to a thread pool.
+    const QRegion region = event->region();
+    if (!m_image || m_image->isNull() || m_image->width() <= 0 || m_image->height() <= 0) {
+        for (const QRect &rect : region)
+            painter.fillRect(rect, m_plainColor);
+        return;
+    }
+    const QTransform device = painter.deviceTransform();
+    if (device.type() > QTransform::TxScale || device.m11() <= 0 || device.m22() <= 0) {
+        // Turned or mirrored (never on screen): the picture scaled as a whole.
+        const double ratio = devicePixelRatioF();
+        const QSize pixels(std::max(1, int(std::ceil(width() * ratio))), std::max(1, int(std::ceil(height() * ratio))));
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(rect()), fittedFor(pixels, QImage::Format_RGB32));
+        return;
+    }
+    const QSize pixels(std::max(1, int(std::ceil(width() * device.m11()))),
+                       std::max(1, int(std::ceil(height() * device.m22()))));
+    const QImage &fitted = fittedFor(pixels, opaqueDeviceFormat(painter));
+    if (fitted.isNull()) {
+        for (const QRect &rect : region)
+            painter.fillRect(rect, m_plainColor);
+        return;
+    }
+    // Drawn in device pixels, one to one.
+    const QTransform deviceOverWorld = painter.worldTransform().inverted() * device;
+    painter.setWorldTransform(deviceOverWorld.inverted());
+    const QRect shown(device.map(QPointF(0, 0)).toPoint(), fitted.size());
+    for (const QRect &rect : region) {
+        const QRect target = device.mapRect(QRectF(rect)).toAlignedRect() & shown;
+        if (target.isEmpty())
+            continue;
+        // The painter's clip, replaced by this one rectangle of it: the raster
+        // engine copies rows only into a clip that is a plain rectangle.
+        painter.setClipRect(target, Qt::ReplaceClip);
+        painter.drawImage(QPointF(target.topLeft()), fitted, QRectF(target.translated(-shown.topLeft())));
+    }
 }
 
 std::optional<QImage> WallpaperBackdrop::renderWallpaper(const QUrl &url)

@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QImage>
 #include <QList>
-#include <QPixmap>
 #include <QUrl>
 #include <QWidget>
 
@@ -72,12 +71,19 @@ private:
     std::shared_ptr<DesktopPicture> m_picture;
     Renderer m_renderer;
     Executor m_executor;
+    // The picture aspect-filled into the view's device pixels with the tints
+    // laid over it, in the format of the device it was last drawn on: made
+    // once per picture, size and device format, so that every frame (a slide
+    // repaints the whole backdrop, the edit-mode wobble the room under each
+    // tile) is a plain copy of pixels, with no scaling, blending or
+    // conversion. Null until first drawn, and again after a change.
+    const QImage &fittedFor(const QSize &pixels, QImage::Format format);
+    // The grey with the tints blended in: what shows while there is no picture.
+    void updatePlainColor();
+
     std::optional<QImage> m_image;
-    QPixmap m_pixmap; // m_image ready to draw
-    // m_pixmap aspect-filled into the view's size at one device pixel ratio,
-    // made once per picture and size: every frame of a slide repaints the
-    // whole backdrop, and a plain copy costs a fraction of a smooth scale.
-    QPixmap m_fitted;
+    QImage m_fitted;
+    QColor m_plainColor;
     QList<QColor> m_tints;
     int m_generation = 0;
     std::optional<QUrl> m_wallpaperURL;

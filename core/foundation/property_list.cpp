@@ -1,5 +1,7 @@
 #include "property_list.h"
 
+#include "bounded_read.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QTimeZone>
@@ -368,7 +370,7 @@ std::optional<QVariant> parseFile(const QString &path, QString *error)
         ::close(fd);
         return std::nullopt;
     }
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    const QByteArray bytes = readAtMost(file, kMaxFileBytes + 1, qint64(status.st_size));
     if (bytes.size() > kMaxFileBytes) {
         setError(error, QStringLiteral("larger than %1 bytes").arg(kMaxFileBytes));
         return std::nullopt;

@@ -1,5 +1,6 @@
 #include "layout_source_importer.h"
 
+#include "foundation/bounded_read.h"
 #include "foundation/log.h"
 #include "foundation/property_list.h"
 #include "layout_id_resolver.h"
@@ -35,7 +36,7 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray bytes = file.read(maxBytes + 1);
+    QByteArray bytes = readAtMost(file, maxBytes + 1, info.size());
     if (file.error() != QFileDevice::NoError || bytes.size() > maxBytes)
         return std::nullopt;
     return bytes;

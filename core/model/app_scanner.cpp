@@ -11,11 +11,15 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <algorithm>
+#include <atomic>
 #include <deque>
 #include <map>
 #include <optional>
 #include <set>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -123,28 +127,28 @@ struct AppScanner::MissingInfoPlists
 
 namespace {
 
-// A bundle without an Info.plist goes to `missing` when there is one, else it
-// is logged on its own line.
-std::optional<QVariantMap> readInfoPlist(const QString &bundlePath, AppScanner::MissingInfoPlists *missing)
+// Why a bundle gave no record, as the scan reports it.
+enum class Skip { none, noInfoPlist, badInfoPlist };
+
+// The Info.plist of a bundle, or why there is none to use. Logs nothing, so
+// that bundles can be read on several threads and reported in order.
+std::optional<QVariantMap> readInfoPlist(const QString &bundlePath, Skip &skip)
 {
     const QString plistPath = bundlePath + QLatin1StringView("/Contents/Info.plist");
     const QFileInfo info(plistPath);
     if (!info.exists()) {
-        if (missing != nullptr)
-            missing->add(bundlePath);
-        else
-            Log::write("[scan] skipped path=%@ reason=no-info-plist", bundlePath);
+        skip = Skip::noInfoPlist;
         return std::nullopt;
     }
     // Only regular files are read: opening a FIFO or a device would block or
     // never end.
     if (!info.isFile() || info.size() > kMaxInfoPlistBytes) {
-        Log::write("[scan] skipped path=%@ reason=bad-info-plist", bundlePath);
+        skip = Skip::badInfoPlist;
         return std::nullopt;
     }
     const std::optional<QVariant> parsed = PropertyList::parseFile(plistPath);
     if (!parsed || parsed->typeId() != QMetaType::QVariantMap) {
-        Log::write("[scan] skipped path=%@ reason=bad-info-plist", bundlePath);
+        skip = Skip::badInfoPlist;
         return std::nullopt;
     }
     return parsed->toMap();
@@ -217,29 +221,107 @@ AppScanner::AppScanner(QStringList directories)
 
 QList<AppItem> AppScanner::scan(const QStringList &extraDirectories) const
 {
-    QList<AppItem> found;
-    QSet<QString> seen;
-    MissingInfoPlists missing;
+    QStringList bundles;
     Walk walk;
     const QStringList roots = m_directories + extraDirectories;
     for (const QString &root : roots) {
         // An empty entry would otherwise mean the working directory.
-        if (root.isEmpty())
+        if (!root.isEmpty())
+            bundles += applicationPaths(rootPath(root), 0, walk);
+    }
+
+    // The walk has just seen that every bundle is a directory.
+    const std::vector<Inspection> inspected = inspectAll(bundles);
+    QList<AppItem> found;
+    QSet<QString> seen;
+    MissingInfoPlists missing;
+    for (qsizetype i = 0; i < bundles.size(); ++i) {
+        const Inspection &inspection = inspected[size_t(i)];
+        report(inspection, bundles[i], &missing);
+        if (!inspection.item)
             continue;
-        for (const QString &bundle : applicationPaths(rootPath(root), 0, walk)) {
-            // The walk has just seen that the bundle is a directory.
-            std::optional<AppItem> item = makeItemAtPath(bundle, true, &missing);
-            if (!item)
-                continue;
-            const QString key = item->stableID();
-            if (seen.contains(key))
-                continue;
-            seen.insert(key);
-            found.append(std::move(*item));
-        }
+        const QString key = inspection.item->stableID();
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        found.append(*inspection.item);
     }
     missing.log();
     return found;
+}
+
+std::vector<AppScanner::Inspection> AppScanner::inspectAll(const QStringList &bundles)
+{
+    const size_t count = size_t(bundles.size());
+    std::vector<Inspection> results(count);
+    // Reading and parsing an Info.plist costs tens of microseconds, and the
+    // scan stands between the start and the first drawn grid: the bundles are
+    // shared out among a few threads, each taking the next one not yet taken,
+    // and the results keep the walk's order.
+    std::atomic<size_t> next{0};
+    const auto work = [&bundles, &results, &next, count] {
+        for (size_t i = next.fetch_add(1, std::memory_order_relaxed); i < count;
+             i = next.fetch_add(1, std::memory_order_relaxed))
+            results[i] = inspect(bundles[qsizetype(i)]);
+    };
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t helpers = std::min({count / bundlesPerThread, cores - 1, maximumScanThreads - 1});
+    {
+        std::vector<std::jthread> threads;
+        threads.reserve(helpers);
+        for (size_t i = 0; i < helpers; ++i)
+            threads.emplace_back(work);
+        work();
+    }
+    return results;
+}
+
+AppScanner::Inspection AppScanner::inspect(const QString &path)
+{
+    Inspection inspection;
+    Skip skip = Skip::none;
+    const std::optional<QVariantMap> info = readInfoPlist(path, skip);
+    inspection.noInfoPlist = skip == Skip::noInfoPlist;
+    inspection.badInfoPlist = skip == Skip::badInfoPlist;
+    if (!info)
+        return inspection;
+
+    const QVariant packageType = info->value(QStringLiteral("CFBundlePackageType"));
+    if (packageType.typeId() == QMetaType::QString && packageType.toString() != QLatin1StringView("APPL"))
+        return inspection;
+    if (isTrueOrNonZero(info->value(QStringLiteral("LSUIElement"))))
+        return inspection;
+    if (isTrueOrOne(info->value(QStringLiteral("LSBackgroundOnly"))))
+        return inspection;
+    const QString fileName = lastComponent(path);
+    const QString baseName = withoutExtension(fileName);
+    if (isHelperName(baseName))
+        return inspection;
+
+    const QVariant identifier = info->value(QStringLiteral("CFBundleIdentifier"));
+    const QString bundleID = identifier.typeId() == QMetaType::QString ? identifier.toString() : QString();
+
+    QString name = displayNameAtPath(path);
+    if (name.toLower().endsWith(QLatin1StringView(".app")))
+        name.chop(4);
+    if (name.isEmpty())
+        name = baseName;
+
+    const bool isSystemApp = path.startsWith(QLatin1StringView("/System/"));
+    inspection.item = AppItem(bundleID, name, path, isSystemApp);
+    return inspection;
+}
+
+void AppScanner::report(const Inspection &inspection, const QString &path, MissingInfoPlists *missing)
+{
+    if (inspection.noInfoPlist) {
+        if (missing != nullptr)
+            missing->add(path);
+        else
+            Log::write("[scan] skipped path=%@ reason=no-info-plist", path);
+    } else if (inspection.badInfoPlist) {
+        Log::write("[scan] skipped path=%@ reason=bad-info-plist", path);
+    }
 }
 
 QList<QUrl> AppScanner::applications(const QUrl &directory, int depth) const
@@ -335,33 +417,9 @@ std::optional<AppItem> AppScanner::makeItemAtPath(const QString &path, bool know
 {
     if (!knownDirectory && !isDirectory(path))
         return std::nullopt;
-    const std::optional<QVariantMap> info = readInfoPlist(path, missing);
-    if (!info)
-        return std::nullopt;
-
-    const QVariant packageType = info->value(QStringLiteral("CFBundlePackageType"));
-    if (packageType.typeId() == QMetaType::QString && packageType.toString() != QLatin1StringView("APPL"))
-        return std::nullopt;
-    if (isTrueOrNonZero(info->value(QStringLiteral("LSUIElement"))))
-        return std::nullopt;
-    if (isTrueOrOne(info->value(QStringLiteral("LSBackgroundOnly"))))
-        return std::nullopt;
-    const QString fileName = lastComponent(path);
-    const QString baseName = withoutExtension(fileName);
-    if (isHelperName(baseName))
-        return std::nullopt;
-
-    const QVariant identifier = info->value(QStringLiteral("CFBundleIdentifier"));
-    const QString bundleID = identifier.typeId() == QMetaType::QString ? identifier.toString() : QString();
-
-    QString name = displayNameAtPath(path);
-    if (name.toLower().endsWith(QLatin1StringView(".app")))
-        name.chop(4);
-    if (name.isEmpty())
-        name = baseName;
-
-    const bool isSystemApp = path.startsWith(QLatin1StringView("/System/"));
-    return AppItem(bundleID, name, path, isSystemApp);
+    Inspection inspection = inspect(path);
+    report(inspection, path, missing);
+    return std::move(inspection.item);
 }
 
 bool AppScanner::isHelperName(const QString &name)

@@ -7,7 +7,9 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <cstddef>
 #include <optional>
+#include <vector>
 
 // Finds the applications the launcher shows: walks the application folders
 // (and the user's extra folders) for ".app" bundles, reads each bundle's
@@ -53,8 +55,23 @@ public:
     struct MissingInfoPlists;
     static constexpr int missingInfoPlistsNamed = 5;
 
+    // The scan reads Info.plists on up to this many threads, one for every
+    // bundlesPerThread bundles found; a small scan stays on the caller's.
+    static constexpr size_t maximumScanThreads = 8;
+    static constexpr size_t bundlesPerThread = 24;
+
 private:
     struct Walk;
+    // What reading one bundle gave: its record, or why it has none to report.
+    struct Inspection
+    {
+        std::optional<AppItem> item;
+        bool noInfoPlist = false;
+        bool badInfoPlist = false;
+    };
+    static Inspection inspect(const QString &path);
+    static std::vector<Inspection> inspectAll(const QStringList &bundles);
+    static void report(const Inspection &inspection, const QString &path, MissingInfoPlists *missing);
     QStringList applicationPaths(const QString &directory, int depth, Walk &walk) const;
     // A bundle without an Info.plist is counted in `missing` when given,
     // else logged on its own.

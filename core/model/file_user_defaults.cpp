@@ -115,10 +115,12 @@ QVariantMap FileUserDefaults::readObjectFile(const QString &path, bool *ok, bool
 
 bool FileUserDefaults::setObject(const QString &key, const QVariant &value)
 {
-    const bool present = contains(key);
+    const std::optional<QVariant> before = object(key);
     if (!MemoryUserDefaults::setObject(key, value))
         return false;
-    if (!value.isNull() || present)
+    // A value set again as it stands writes nothing: each write is a new
+    // file and two flushes to disk, and some values are set on every start.
+    if (object(key) != before)
         changed();
     return true;
 }

@@ -1,5 +1,6 @@
 #include "local_file_system_access.h"
 
+#include "foundation/bounded_read.h"
 #include "foundation/property_list.h"
 #include "mount_table.h"
 
@@ -104,7 +105,7 @@ std::optional<QVariantMap> LocalFileSystemAccess::infoPlist(const QString &bundl
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxInfoPlistBytes)
         return std::nullopt;
-    const std::optional<QVariant> value = PropertyList::parse(file.read(kMaxInfoPlistBytes));
+    const std::optional<QVariant> value = PropertyList::parse(readAtMost(file, kMaxInfoPlistBytes, file.size()));
     if (!value || value->typeId() != QMetaType::QVariantMap)
         return std::nullopt;
     return value->toMap();

@@ -627,16 +627,20 @@ TEST_F(LauncherViewTest, ShowFadesInAndGrowsTheGrid)
     now = 100;
     view->animateIn();
     EXPECT_TRUE(view->isPresentationRunning());
-    EXPECT_DOUBLE_EQ(view->presentationProgress(), 0);
-    EXPECT_DOUBLE_EQ(view->appliedAlpha(), 0);
-    EXPECT_DOUBLE_EQ(LauncherView::appliedCenteredScale(view->tilesHost()), 0.94);
+    // The curve starts a frame before the show, so that its first frame is
+    // not one at p = 0 that shows nothing.
+    const double lead = view->presentationClock().frameInterval();
+    const double first = PresentationCurve::easeOut(lead / PresentationCurve::showDuration);
+    EXPECT_NEAR(view->presentationProgress(), first, 1e-12);
+    EXPECT_NEAR(view->appliedAlpha(), first, 1.0 / 255);
+    EXPECT_NEAR(LauncherView::appliedCenteredScale(view->tilesHost()), 0.94 + 0.06 * first, 1e-12);
 
-    tick(100.15);
+    tick(100.15 - lead);
     EXPECT_NEAR(view->presentationProgress(), 0.875, 1e-9);
     EXPECT_NEAR(view->appliedAlpha(), 0.875, 1.0 / 255); // a window's opacity has 8 bits
     EXPECT_NEAR(LauncherView::appliedCenteredScale(view->tilesHost()), 0.94 + 0.06 * 0.875, 1e-12);
 
-    tick(100.3);
+    tick(100.3 - lead);
     EXPECT_DOUBLE_EQ(view->presentationProgress(), 1);
     EXPECT_FALSE(view->isPresentationRunning());
     EXPECT_DOUBLE_EQ(view->appliedAlpha(), 1);
@@ -648,22 +652,24 @@ TEST_F(LauncherViewTest, HideDuringAShowStartsFromTheValueReached)
     makeTools(3);
     build();
     view->animateIn();
-    tick(100.1);
+    // The show's curve starts a frame early; the hide's at the moment it starts.
+    const double lead = view->presentationClock().frameInterval();
+    tick(100.1 - lead);
     const double reached = view->presentationProgress();
     EXPECT_NEAR(reached, 0.7, 0.01);
 
     int completions = 0;
     view->animateOut([&] { ++completions; });
     EXPECT_DOUBLE_EQ(view->presentationProgress(), reached);
-    tick(100.2);
+    tick(100.2 - lead);
     EXPECT_NEAR(view->presentationProgress(), reached * (1 - 0.125), 1e-9);
     EXPECT_EQ(completions, 0);
-    tick(100.3);
+    tick(100.3 - lead);
     EXPECT_DOUBLE_EQ(view->presentationProgress(), 0);
     EXPECT_DOUBLE_EQ(LauncherView::appliedCenteredScale(view->tilesHost()), 0.94);
     EXPECT_EQ(completions, 1);
     EXPECT_FALSE(view->isPresentationRunning());
-    tick(100.5);
+    tick(100.5 - lead);
     EXPECT_EQ(completions, 1);
 }
 
@@ -707,10 +713,12 @@ TEST_F(LauncherViewTest, SecondShowStartsAgainFromZero)
     makeTools(3);
     build();
     view->animateIn();
+    const double firstFrame = view->presentationProgress();
+    ASSERT_LT(firstFrame, 0.5);
     tick(100.15);
     ASSERT_GT(view->presentationProgress(), 0.5);
     view->animateIn();
-    EXPECT_DOUBLE_EQ(view->presentationProgress(), 0);
+    EXPECT_DOUBLE_EQ(view->presentationProgress(), firstFrame);
     tick(100.3);
     EXPECT_LT(view->presentationProgress(), 1);
     tick(100.45);
@@ -748,10 +756,14 @@ TEST_F(LauncherViewTest, ViewInsideAWindowFadesThroughAnEffect)
     QWidget window;
     build({}, &window);
     view->animateIn();
-    EXPECT_DOUBLE_EQ(view->appliedAlpha(), 0);
+    // The first frame is the fade's second step: a frame at 0 would show nothing.
+    EXPECT_GT(view->appliedAlpha(), 0);
+    EXPECT_LT(view->appliedAlpha(), 0.5);
     EXPECT_DOUBLE_EQ(window.windowOpacity(), 1);
+    // Halfway through, the ease-out stands at 0.875, a frame further on here.
     tick(100.15);
-    EXPECT_NEAR(view->appliedAlpha(), 0.875, 1e-9);
+    EXPECT_GT(view->appliedAlpha(), 0.875);
+    EXPECT_LT(view->appliedAlpha(), 0.95);
     tick(100.3);
     EXPECT_DOUBLE_EQ(view->appliedAlpha(), 1);
     EXPECT_EQ(view->graphicsEffect(), nullptr);

@@ -53,6 +53,28 @@ TEST_F(PresentationAnimatorTest, AShowRisesToOneAndRunsItsCompletionOnceAtTheEnd
     EXPECT_EQ(completions, 1);
 }
 
+// A show from nothing puts its second step up at once: a first frame at
+// p = 0 would draw nothing, and the launcher would appear a frame later.
+// A show that takes over from a hide goes on from where that hide got to.
+TEST_F(PresentationAnimatorTest, AShowFromNothingDrawsAVisibleFirstFrame)
+{
+    animator.setProgress(0);
+    animator.start(1, 0.3, false, nullptr);
+    const double first = animator.progress();
+    EXPECT_GT(first, 0);
+    EXPECT_LT(first, 0.5);
+    EXPECT_NEAR(first, PresentationCurve::easeOut(animator.clock().frameInterval() / 0.3), 1e-12);
+
+    animator.setProgress(0.4);
+    animator.start(1, 0.3, false, nullptr);
+    EXPECT_DOUBLE_EQ(animator.progress(), 0.4);
+
+    // Hiding from full has nothing to skip either.
+    animator.setProgress(1);
+    animator.start(0, 0.2, true, nullptr);
+    EXPECT_DOUBLE_EQ(animator.progress(), 1);
+}
+
 TEST_F(PresentationAnimatorTest, AShowThatInterruptsAHideContinuesFromThereAndDropsTheHidesCompletion)
 {
     int hidden = 0;

@@ -255,14 +255,36 @@ TEST_F(AppDelegateTest, TheWindowGoesUpDimmedBeforeTheScanAndTheLauncherFollowsI
     EXPECT_EQ(linesStartingWith(QStringLiteral("[scan] ")), 0);
     EXPECT_EQ(systemEventStarts, 0);
 
+    // Frames painted with the launcher in the window, and how many of them
+    // were out when the system events began to be watched.
+    int launcherFrames = 0;
+    int framesBeforeSystemEvents = -1;
+    QObject::connect(window, &LauncherWindow::framePainted, [&] {
+        if (window->contentView() != nullptr)
+            ++launcherFrames;
+    });
+    const int startsBefore = systemEventStarts;
+    QObject::connect(window, &LauncherWindow::framePainted, [&] {
+        if (framesBeforeSystemEvents < 0 && systemEventStarts > startsBefore)
+            framesBeforeSystemEvents = launcherFrames;
+    });
+
     const QDeadlineTimer deadline(testCeilingMs(5000));
     while (linesStartingWith(QStringLiteral("[scan] ")) == 0 && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(linesStartingWith(QStringLiteral("[scan] apps=3 ")), 1);
-    EXPECT_EQ(systemEventStarts, 1);
     EXPECT_EQ(shownLauncherWindow(), window) << "the same window, now with the launcher in it";
     EXPECT_EQ(window->contentView(), launcher().launcherView());
     EXPECT_TRUE(delegate().inputMonitor().isStarted());
+    // The buses are joined once the launcher's first frame is out.
+    while (systemEventStarts == 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(systemEventStarts, 1);
+    EXPECT_GE(launcherFrames, 1);
+    window->update();
+    while (framesBeforeSystemEvents < 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_GE(framesBeforeSystemEvents, 1) << "not before the launcher's first frame";
 
     // Later turns of the event loop start nothing twice.
     processPosted();

@@ -402,6 +402,22 @@ TEST_F(LauncherControllerTest, TheWindowSaysWhenItHasPainted)
     QObject::connect(controller->window(), &LauncherWindow::framePainted, [&painted] { ++painted; });
     paintedCentre(controller->window());
     EXPECT_EQ(painted, 1);
+
+    // A content view that repaints alone, over all of the window, never
+    // reaches the window's own paint; its frame is announced all the same,
+    // once for each update.
+    auto *content = new QWidget;
+    content->setAttribute(Qt::WA_OpaquePaintEvent);
+    content->setAutoFillBackground(true);
+    controller->window()->setContentView(content);
+    controller->window()->show();
+    QCoreApplication::processEvents();
+    painted = 0;
+    content->update();
+    QEvent request(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(controller->window(), &request);
+    EXPECT_EQ(painted, 1);
+    controller->window()->hide();
 }
 
 // What the window last put on screen at its centre: its backing store, as

@@ -1,5 +1,7 @@
+#include "desktop_picture.h"
 #include "model/layout_entry.h"
 #include "tiles/app_tile.h"
+#include "tiles/wallpaper_backdrop.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +9,9 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QTemporaryFile>
 #include <QWidget>
 
 #include <algorithm>
@@ -16,8 +21,9 @@
 
 // A tile under a layer transform (the edit-mode wobble) draws a picture of
 // itself made once; these check that the picture gives the pixels the whole
-// tile gives transformed, and that a new pose repaints only where the tile
-// is drawn, not its whole cell and what lies under it.
+// tile gives transformed, that a new pose repaints only where the tile is
+// drawn, not its whole cell and what lies under it, and that what a window
+// shows after many poses is what a fresh paint of the last one shows.
 namespace {
 
 const QColor kBackground(60, 60, 60);
@@ -197,5 +203,104 @@ TEST(WobbleRepaint, NewPoseRepaintsOnlyWhereTheTileIsDrawn)
     EXPECT_FALSE(underInTile.isEmpty());
     EXPECT_TRUE((underInTile - QRegion(drawn)).isEmpty()) << underInTile.boundingRect().width();
 }
+
+class FixedDesktopPicture : public DesktopPicture
+{
+public:
+    explicit FixedDesktopPicture(QUrl url) : m_url(std::move(url)) {}
+    std::optional<QUrl> desktopImageURL() const override { return m_url; }
+
+private:
+    QUrl m_url;
+};
+
+class WobblingPage : public ::testing::TestWithParam<bool>
+{
+};
+
+// A page as the launcher shows it in edit mode: the backdrop, a canvas that
+// paints nothing, and a row of touching cells whose tiles wobble. After many
+// poses the window's own pixels (what was painted part by part, frame after
+// frame) must be those of one paint of the whole window in the last pose:
+// nothing of an old pose left behind, the backdrop under and around each
+// tile where it belongs.
+TEST_P(WobblingPage, ShowsAfterManyPosesWhatOnePaintOfTheLastPoseShows)
+{
+    const bool picture = GetParam();
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    QWidget window;
+    window.resize(420, 220);
+    auto *backdrop = new WallpaperBackdrop(std::make_shared<FixedDesktopPicture>(QUrl::fromLocalFile(file.fileName())),
+                                           &window);
+    backdrop->setGeometry(window.rect());
+    backdrop->setTints({QColor(255, 255, 255, 40), QColor(0, 0, 0, 60)});
+    // Differs at every pixel, so that a copy from the wrong place shows.
+    backdrop->setRenderer([picture](const QUrl &) -> std::optional<QImage> {
+        if (!picture)
+            return std::nullopt;
+        QImage image(300, 160, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, qRgb(x * 255 / 299, y * 255 / 159, (x * 5 + y * 11) % 256));
+        return image;
+    });
+    backdrop->setExecutor([](std::function<void()> job) { job(); });
+    backdrop->refresh();
+    auto *canvas = new QWidget(&window);
+    canvas->setAttribute(Qt::WA_NoSystemBackground);
+    canvas->setGeometry(window.rect());
+    QList<AppTile *> tiles;
+    const QList<QColor> colours{QColor(30, 140, 220), QColor(220, 90, 40), QColor(60, 190, 90)};
+    for (int i = 0; i < 3; ++i) {
+        const QString number = QString::number(i);
+        auto *tile = new AppTile(QRectF(20.5 + i * 120, 30.25, 120, 150), LayoutEntry::app("com.example.app" + number),
+                                 "Application " + number, canvas);
+        setIcon(*tile, colours.at(i), 64);
+        TileState state = tile->state();
+        state.showsDeleteBadge = true;
+        tile->setState(state);
+        tiles.append(tile);
+    }
+    window.show();
+    QApplication::processEvents();
+    ASSERT_TRUE(backdrop->isReady());
+    ASSERT_EQ(backdrop->blurredImage().has_value(), picture);
+
+    for (int frame = 0; frame < 12; ++frame) {
+        for (int i = 0; i < tiles.size(); ++i) {
+            QTransform pose;
+            pose.translate(2 * std::sin(frame + i), 1.5 * std::cos(frame * 1.3 + i));
+            pose.rotate(6 * std::sin(frame * 0.9 + i * 2));
+            tiles.at(i)->setLayerTransform(pose);
+        }
+        QApplication::processEvents();
+    }
+
+    // The screen's copy of the window is what the frames left in it; grab()
+    // paints the whole window afresh.
+    const QImage shown = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage fresh = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), fresh.size());
+    int differing = 0;
+    QPoint first(-1, -1);
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            if (shown.pixel(x, y) != fresh.pixel(x, y)) {
+                if (differing++ == 0)
+                    first = QPoint(x, y);
+            }
+        }
+    }
+    EXPECT_EQ(differing, 0) << "first at " << first.x() << "," << first.y();
+    // And the tiles were drawn in their wobbling poses.
+    EXPECT_TRUE(tiles.at(0)->painted());
+    EXPECT_FALSE(tiles.at(0)->layerTransform().isIdentity());
+}
+
+INSTANTIATE_TEST_SUITE_P(Backdrops, WobblingPage, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return std::string(info.param ? "Picture" : "Grey");
+                         });
 
 } // namespace

@@ -241,6 +241,86 @@ TEST_F(WallpaperBackdropTest, TintsLieOverThePictureAndOverTheGrey)
     EXPECT_EQ(drawn().pixelColor(50, 50), QColor(Qt::red));
 }
 
+// A repaint of part of the backdrop (what lies under the wobbling tiles)
+// paints exactly that part, with the pixels a whole paint gives there, and
+// leaves everything else as it was; with and without a picture, on one and on
+// two device pixels a point.
+struct PartialPaintCase
+{
+    const char *name;
+    bool picture;
+    double scale;
+};
+
+class WallpaperPartialPaintTest : public WallpaperBackdropTest, public ::testing::WithParamInterface<PartialPaintCase>
+{
+protected:
+    // The backdrop's region `region` (all of it when empty) painted into an
+    // image over `under`, the backdrop's origin at `at` in the image.
+    QImage paint(const QRegion &region, QPoint at, QColor under) const
+    {
+        const double scale = GetParam().scale;
+        QImage image((backdrop->size() + QSize(at.x(), at.y())) * scale, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(scale);
+        image.fill(under);
+        // render() puts the top-left of the region's bounds at the offset.
+        const QPoint bounds = region.isEmpty() ? QPoint() : region.boundingRect().topLeft();
+        backdrop->render(&image, at + bounds, region);
+        return image;
+    }
+};
+
+TEST_P(WallpaperPartialPaintTest, PaintsOnlyTheAskedPartWithTheWholePaintsPixels)
+{
+    backdrop->setTints({QColor(255, 255, 255, 40)});
+    if (GetParam().picture) {
+        // A picture that differs everywhere: any shift or scaling shows.
+        backdrop->setRenderer([](const QUrl &) -> std::optional<QImage> {
+            QImage image(160, 120, QImage::Format_ARGB32_Premultiplied);
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    image.setPixel(x, y, qRgb(x * 255 / 159, y * 255 / 119, (x * 7 + y * 13) % 256));
+            return image;
+        });
+        refreshWith(pictureFile("any", "any"));
+        runJob(0);
+        ASSERT_TRUE(backdrop->blurredImage().has_value());
+    }
+    // Tiles' rectangles: apart, overlapping, touching the edge; painted
+    // with the backdrop away from the image's origin, as a window's
+    // widgets are.
+    const QRegion part = QRegion(10, 12, 30, 20) + QRegion(30, 25, 25, 30) + QRegion(70, 60, 30, 40);
+    const QPoint at(7, 5);
+    const QImage whole = paint(QRegion(), QPoint(), Qt::magenta);
+    const QImage partial = paint(part, at, Qt::magenta);
+    const double scale = GetParam().scale;
+    const QPoint shift = at * scale;
+    int inside = 0;
+    for (int y = 0; y < partial.height(); ++y) {
+        for (int x = 0; x < partial.width(); ++x) {
+            const QPoint point = QPoint(int(x / scale), int(y / scale)) - at;
+            SCOPED_TRACE(testing::Message() << "device pixel " << x << "," << y);
+            if (part.contains(point)) {
+                ++inside;
+                ASSERT_EQ(partial.pixel(x, y), whole.pixel(QPoint(x, y) - shift));
+            } else {
+                ASSERT_EQ(partial.pixelColor(x, y), QColor(Qt::magenta));
+            }
+        }
+    }
+    EXPECT_GT(inside, 0);
+    EXPECT_EQ(whole.pixelColor(whole.width() - 1, whole.height() - 1).alpha(), 255);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WallpaperPartialPaintTest,
+                         ::testing::Values(PartialPaintCase{"Picture", true, 1.0},
+                                           PartialPaintCase{"PictureAtScale2", true, 2.0},
+                                           PartialPaintCase{"Grey", false, 1.0},
+                                           PartialPaintCase{"GreyAtScale2", false, 2.0}),
+                         [](const ::testing::TestParamInfo<PartialPaintCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
 TEST(WallpaperRenderTest, BlursOffTheMainThreadAndPublishesOnIt)
 {
     QTemporaryDir dir;

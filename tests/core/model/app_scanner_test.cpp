@@ -433,6 +433,68 @@ TEST(AppScannerTest, BundlesWithoutInfoPlistAreCountedInOneLine)
     EXPECT_EQ(single.lines(), QStringList{"[scan] skipped path=" + root + "/Empty0.app reason=no-info-plist"});
 }
 
+// A scan large enough to read its bundles on several threads gives what
+// reading them one by one in the walk's order gives: the same records in the
+// same order, the first of a stable identifier winning, and each broken
+// bundle reported in that order.
+TEST(AppScannerTest, ALargeScanKeepsTheWalksOrderAndFirstFinds)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString first = dir.filePath(QStringLiteral("first"));
+    const QString second = dir.filePath(QStringLiteral("second"));
+    const int perRoot = int(AppScanner::bundlesPerThread * AppScanner::maximumScanThreads);
+    for (const QString &root : {first, second}) {
+        for (int i = 0; i < perRoot; ++i) {
+            const QString bundle = root + QStringLiteral("/App%1.app").arg(i, 4, 10, QLatin1Char('0'));
+            if (i % 37 == 5)
+                makeBundle(bundle, {}, Plist::raw, QByteArray("not a property list"));
+            else if (i % 41 == 7)
+                makeBundle(bundle, {}, Plist::none);
+            else
+                // Every identifier is in both roots, and a few twice in one.
+                makeBundle(bundle, appInfo(QStringLiteral("com.example.app%1").arg(i % (perRoot - 3))));
+        }
+    }
+
+    const AppScanner scanner(QStringList{first});
+    QStringList expected;
+    QSet<QString> seen;
+    LogCapture oneByOne;
+    for (const QString &root : {first, second}) {
+        for (const QUrl &url : scanner.applications(QUrl::fromLocalFile(root))) {
+            const std::optional<AppItem> item = scanner.makeItem(url);
+            if (item && !seen.contains(item->stableID())) {
+                seen.insert(item->stableID());
+                expected.append(item->path);
+            }
+        }
+    }
+    QStringList expectedBroken;
+    int expectedMissing = 0;
+    for (const QString &line : oneByOne.lines()) {
+        if (line.contains(QStringLiteral("reason=bad-info-plist")))
+            expectedBroken.append(line);
+        expectedMissing += line.contains(QStringLiteral("reason=no-info-plist")) ? 1 : 0;
+    }
+    ASSERT_GT(expectedBroken.size(), 2);
+    ASSERT_GT(expectedMissing, 2);
+
+    LogCapture log;
+    QStringList paths;
+    for (const AppItem &app : scanner.scan({second}))
+        paths.append(app.path);
+    EXPECT_EQ(paths, expected);
+    QStringList broken;
+    for (const QString &line : log.lines()) {
+        if (line.contains(QStringLiteral("reason=bad-info-plist")))
+            broken.append(line);
+    }
+    EXPECT_EQ(broken, expectedBroken);
+    EXPECT_TRUE(log.contains(QStringLiteral("[scan] skipped count=%1 reason=no-info-plist").arg(expectedMissing)))
+        << log.lines().join('\n').toStdString();
+}
+
 TEST(AppScannerTest, MakeItemRejectsWhatIsNotABundleFolder)
 {
     QTemporaryDir dir;

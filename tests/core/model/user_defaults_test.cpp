@@ -167,6 +167,41 @@ TEST_F(FileUserDefaultsTest, BatchWritesOnceAtTheEnd)
     EXPECT_EQ(readAll(path).toStdString(), "{\n  \"a\" : 1,\n  \"b\" : 2\n}\n");
 }
 
+// Values set on every start (that the launcher has run, the window's place)
+// cost a new file and two flushes to disk each time if written unchanged.
+TEST_F(FileUserDefaultsTest, SettingAValueAsItStandsWritesNothing)
+{
+    FileUserDefaults defaults(path);
+    int writes = 0;
+    StoredFile::Writer writer = StoredFile::Writer::system();
+    const auto sync = writer.sync;
+    writer.sync = [&writes, sync](int fd) {
+        ++writes;
+        return sync(fd);
+    };
+    defaults.setWriter(writer);
+
+    defaults.setBool(QStringLiteral("launched"), true);
+    defaults.setStringList(QStringLiteral("l"), {"a", "b"});
+    defaults.setDouble(QStringLiteral("d"), 0.5);
+    const int first = writes;
+    ASSERT_GT(first, 0);
+    defaults.setBool(QStringLiteral("launched"), true);
+    defaults.setStringList(QStringLiteral("l"), {"a", "b"});
+    defaults.setDouble(QStringLiteral("d"), 0.5);
+    defaults.removeObject(QStringLiteral("never"));
+    EXPECT_EQ(writes, first);
+
+    // A change, and a removal, still write.
+    defaults.setBool(QStringLiteral("launched"), false);
+    EXPECT_GT(writes, first);
+    const int changed = writes;
+    defaults.removeObject(QStringLiteral("d"));
+    EXPECT_GT(writes, changed);
+    EXPECT_EQ(FileUserDefaults(path).dictionaryRepresentation(),
+              (QVariantMap{{"launched", false}, {"l", QVariantList{"a", "b"}}}));
+}
+
 TEST_F(FileUserDefaultsTest, NonFiniteDoubleIsKeptInMemoryButNotWritten)
 {
     {
