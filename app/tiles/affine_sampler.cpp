@@ -272,6 +272,11 @@ __attribute__((target("avx2"), noinline)) void insideRunAvx2(const quint32 *pixe
             const int upper = std::min(y, lastY);
             const quint32 *p = pixels + upper * stride + x;
             const __m256i distances = sixteenths(fxs, fys);
+            // Each target row needs one picture row the row before did
+            // not, and in the running program the other work of a frame
+            // has pushed the pictures out of the nearer caches: asked for
+            // a few rows ahead, it is there when its row comes.
+            _mm_prefetch(reinterpret_cast<const char *>(p + 3 * stride), _MM_HINT_T0);
             __m256i result;
             if (lastY == y) {
                 result = weighEight(load(p), load(p + 1), load(p + stride), load(p + stride + 1), distances);
