@@ -9,6 +9,13 @@
 #include <emmintrin.h>
 #endif
 
+// AVX2 is chosen at run time, so the build does not ask for it: only the
+// functions that use it are compiled for it.
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#define AFFINE_SAMPLER_AVX2 1
+#include <immintrin.h>
+#endif
+
 namespace {
 
 // Fixed point of the sample positions: 16 bits of fraction.
@@ -106,39 +113,235 @@ inline void innerPair(const quint32 *p, qsizetype stride, quint32 distX, quint32
 }
 #endif
 
-} // namespace
-
-namespace AffineSampler {
-
-Picture::Picture(const QImage &source)
-    : image(source.format() == QImage::Format_ARGB32_Premultiplied
-                ? source
-                : source.convertToFormat(QImage::Format_ARGB32_Premultiplied))
-    , left(std::max(0, image.height()), image.width())
-    , right(std::max(0, image.height()), -1)
+// Makes the ends of a target row transparent, [0, from) and [to, columns),
+// and perhaps some pixels between. Their lengths differ from row to row,
+// which costs a call to memset a mispredicted branch or two each time;
+// stores of 16 pixels at each end, enough for most rows, cost less.
+inline void clearEnds(quint32 *out, int from, int to, int columns)
 {
-    for (int y = 0; y < image.height(); ++y) {
-        const quint32 *line = reinterpret_cast<const quint32 *>(image.constScanLine(y));
-        int l = 0;
-        while (l < image.width() && line[l] == 0)
-            ++l;
-        if (l == image.width())
-            continue;
-        int r = image.width() - 1;
-        while (line[r] == 0)
-            --r;
-        left[y] = l;
-        right[y] = r;
+#if defined(__SSE2__)
+    constexpr int kReach = 16;
+    if (columns >= kReach) {
+        const __m128i zero = _mm_setzero_si128();
+        const auto clear = [&](int at) {
+            for (int i = 0; i < kReach; i += 4)
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(out + at + i), zero);
+        };
+        clear(0);
+        for (int at = kReach; at < from; at += kReach)
+            clear(std::min(at, columns - kReach));
+        clear(columns - kReach);
+        for (int at = to; at < columns - kReach; at += kReach)
+            clear(at);
+        return;
+    }
+#endif
+    std::fill(out, out + from, 0u);
+    std::fill(out + to, out + columns, 0u);
+}
+
+// The pixels of a row whose four samples all lie inside the picture: the
+// first sampled at (fx, fy), `count` of them into out[0] to out[count - 1].
+using InsideRun = void (*)(const quint32 *pixels, qsizetype stride, int fx, int fy, int stepX, int stepY, int count,
+                           quint32 *out);
+
+// One or two of those pixels, the first at (fx, fy), no more than `count`;
+// returns how many.
+inline int insideStep(const quint32 *pixels, qsizetype stride, int fx, int fy, int stepX, int stepY, int count,
+                      quint32 *out)
+{
+    const int x = fx >> 16;
+    const int y = fy >> 16;
+    const quint32 *p = pixels + y * stride + x;
+    const int nextX = fx + stepX;
+    const int nextY = fy + stepY;
+    // Turned a little, a row walks the picture one pixel a step and
+    // mostly stays between the same two picture rows.
+    if (count >= 2 && (nextX >> 16) == x + 1 && (nextY >> 16) == y) {
+        innerPair(p, stride, sixteenth(fx), sixteenth(fy), sixteenth(nextX), sixteenth(nextY), out);
+        return 2;
+    }
+    out[0] = inner(p, stride, sixteenth(fx), sixteenth(fy));
+    return 1;
+}
+
+void insideRunPortable(const quint32 *pixels, qsizetype stride, int fx, int fy, int stepX, int stepY, int count,
+                       quint32 *out)
+{
+    for (int column = 0; column < count;) {
+        const int done = insideStep(pixels, stride, fx, fy, stepX, stepY, count - column, out + column);
+        column += done;
+        fx += done * stepX;
+        fy += done * stepY;
     }
 }
 
-bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &target)
+#if defined(AFFINE_SAMPLER_AVX2)
+__attribute__((target("avx2"))) inline __m256i load(const quint32 *p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+}
+
+// The sixteenths of eight positions (as sixteenth() gives them), both at
+// once: across in the upper 16 bits of each 32-bit lane, along in the lower.
+__attribute__((target("avx2"))) inline __m256i sixteenths(__m256i fx, __m256i fy)
+{
+    const __m256i fractions = _mm256_blend_epi16(fx, _mm256_slli_epi32(fy, 16), 0xaa);
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_srli_epi16(fractions, 8), _mm256_set1_epi16(8)), 4);
+}
+
+// Weighs four of eight pixels whose samples start at neighbouring picture
+// pixels: `top` and `bottom` hold the bytes of p[k] and p[k + 1] in turn
+// for each of the four, `right` the weights of the two as bytes for each of
+// their channels, `down` the sixteenths across in 16-bit lanes. The
+// channels are weighed in 16-bit lanes: 255 * 16 at most along a row,
+// 255 * 256 across (which wraps in a signed lane but is right once shifted
+// down unsigned).
+__attribute__((target("avx2"))) inline __m256i weighFour(__m256i top, __m256i bottom, __m256i right, __m256i down)
+{
+    const __m256i upper = _mm256_maddubs_epi16(top, right);
+    const __m256i lower = _mm256_maddubs_epi16(bottom, right);
+    const __m256i sum
+        = _mm256_add_epi16(_mm256_slli_epi16(upper, 4), _mm256_mullo_epi16(_mm256_sub_epi16(lower, upper), down));
+    return _mm256_srli_epi16(sum, 8);
+}
+
+// Eight pixels whose samples start at eight neighbouring picture pixels:
+// `top0` and `top1` hold the upper of each one's two picture rows at the
+// pixel and the next, `bottom0` and `bottom1` the lower; `distances` their
+// sixteenths (sixteenths()). Each pixel is weighed along its rows first,
+// then across, summing the same products as inner() (and as innerPair(), in
+// the same 16-bit lanes), so the pixels are the same to the bit.
+__attribute__((target("avx2"))) inline __m256i weighEight(__m256i top0, __m256i top1, __m256i bottom0,
+                                                          __m256i bottom1, __m256i distances)
+{
+    // The byte unpacks bring together the first two pixels of each 128-bit
+    // half, then the last two: these spread each one's weights (the 16
+    // bits along or across) over its four channels.
+    const __m256i alongFirst = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5, //
+                                                0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5);
+    const __m256i alongLast = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13, //
+                                               8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    const __m256i acrossFirst = _mm256_setr_epi8(2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7, //
+                                                 2, 3, 2, 3, 2, 3, 2, 3, 6, 7, 6, 7, 6, 7, 6, 7);
+    const __m256i acrossLast = _mm256_setr_epi8(10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15, //
+                                                10, 11, 10, 11, 10, 11, 10, 11, 14, 15, 14, 15, 14, 15, 14, 15);
+    // The weights of a pixel's two neighbours along a row as two bytes,
+    // 16 - d in the lower and d in the upper: 255 * d + 16.
+    const __m256i alongRow
+        = _mm256_add_epi16(_mm256_mullo_epi16(distances, _mm256_set1_epi16(255)), _mm256_set1_epi16(16));
+    const __m256i first = weighFour(_mm256_unpacklo_epi8(top0, top1), _mm256_unpacklo_epi8(bottom0, bottom1),
+                                    _mm256_shuffle_epi8(alongRow, alongFirst),
+                                    _mm256_shuffle_epi8(distances, acrossFirst));
+    const __m256i last = weighFour(_mm256_unpackhi_epi8(top0, top1), _mm256_unpackhi_epi8(bottom0, bottom1),
+                                   _mm256_shuffle_epi8(alongRow, alongLast), _mm256_shuffle_epi8(distances, acrossLast));
+    // Packed back within each half: pixels 0 to 7 in order.
+    return _mm256_packus_epi16(first, last);
+}
+
+// As insideRunPortable, eight pixels at a time wherever their samples start
+// at eight neighbouring picture pixels: then the eight and the eight after
+// them are one load per picture row. Turned a little, a row of eight
+// mostly lies between the same two picture rows, and now and then moves on
+// by one part way: then its pixels take their rows from three. Not inlined:
+// on its own the loop keeps its constants in registers.
+__attribute__((target("avx2"), noinline)) void insideRunAvx2(const quint32 *pixels, qsizetype stride, int fx, int fy,
+                                                             int stepX, int stepY, int count, quint32 *out)
+{
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i stepsX = _mm256_mullo_epi32(_mm256_set1_epi32(stepX), lanes);
+    const __m256i stepsY = _mm256_mullo_epi32(_mm256_set1_epi32(stepY), lanes);
+    const __m256i eightStepsX = _mm256_set1_epi32(8 * stepX);
+    const __m256i eightStepsY = _mm256_set1_epi32(8 * stepY);
+    // The eight positions from `column` on.
+    __m256i fxs = _mm256_add_epi32(_mm256_set1_epi32(fx), stepsX);
+    __m256i fys = _mm256_add_epi32(_mm256_set1_epi32(fy), stepsY);
+    const int fx0 = fx;
+    const int fy0 = fy;
+    bool tail = false;
+    int column = 0;
+    while (column < count) {
+        const int x = fx >> 16;
+        const int y = fy >> 16;
+        const int lastY = (fy + 7 * stepY) >> 16;
+        // Positions only grow or only shrink along a row: if the eighth
+        // sample is seven picture pixels on, every one between takes one
+        // step of a pixel, and if it is at most a picture row away, those
+        // between are in its row or in the first one's.
+        if (count - column >= 8 && ((fx + 7 * stepX) >> 16) == x + 7 && unsigned(lastY - y + 1) <= 2) {
+            const int upper = std::min(y, lastY);
+            const quint32 *p = pixels + upper * stride + x;
+            const __m256i distances = sixteenths(fxs, fys);
+            // Each target row needs one picture row the row before did
+            // not, and in the running program the other work of a frame
+            // has pushed the pictures out of the nearer caches: asked for
+            // a few rows ahead, it is there when its row comes.
+            _mm_prefetch(reinterpret_cast<const char *>(p + 3 * stride), _MM_HINT_T0);
+            __m256i result;
+            if (lastY == y) {
+                result = weighEight(load(p), load(p + 1), load(p + stride), load(p + stride + 1), distances);
+            } else {
+                // The pixels in the lower of the two rows take theirs
+                // from one picture row further down; there is one, as
+                // every sample lies inside.
+                const __m256i lower = _mm256_cmpgt_epi32(_mm256_srai_epi32(fys, 16), _mm256_set1_epi32(upper));
+                const __m256i middle0 = load(p + stride);
+                const __m256i middle1 = load(p + stride + 1);
+                result = weighEight(_mm256_blendv_epi8(load(p), middle0, lower),
+                                    _mm256_blendv_epi8(load(p + 1), middle1, lower),
+                                    _mm256_blendv_epi8(middle0, load(p + 2 * stride), lower),
+                                    _mm256_blendv_epi8(middle1, load(p + 2 * stride + 1), lower), distances);
+            }
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + column), result);
+            column += 8;
+            fx += 8 * stepX;
+            fy += 8 * stepY;
+            fxs = _mm256_add_epi32(fxs, eightStepsX);
+            fys = _mm256_add_epi32(fys, eightStepsY);
+            continue;
+        }
+        // Fewer than eight left: the last eight of the run again, if they
+        // make a group; those weighed twice come out the same.
+        if (count - column < 8 && count >= 8 && !tail) {
+            tail = true;
+            column = count - 8;
+            fx = fx0 + column * stepX;
+            fy = fy0 + column * stepY;
+        } else {
+            const int done = insideStep(pixels, stride, fx, fy, stepX, stepY, count - column, out + column);
+            column += done;
+            fx += done * stepX;
+            fy += done * stepY;
+        }
+        fxs = _mm256_add_epi32(_mm256_set1_epi32(fx), stepsX);
+        fys = _mm256_add_epi32(_mm256_set1_epi32(fy), stepsY);
+    }
+}
+#endif
+
+// Where a target row meets the picture: its first sample's position, the
+// columns whose samples reach pixels the picture holds ([reachBegin,
+// reachEnd), the rest transparent), and those of them whose samples all lie
+// inside the picture ([begin, end), the rest weighed as at its edge).
+struct RowBounds
+{
+    int fx;
+    int fy;
+    int reachBegin;
+    int begin;
+    int end;
+    int reachEnd;
+};
+
+// Fills `target` with the picture drawn under `inverse` (target pixels to
+// picture pixels), with `run` for the pixels sampled inside the picture.
+// Inlined into one function for each way of weighing, so that where that is
+// AVX2 the rest of a row (its bounds, its edge pixels) is compiled for it too.
+template <InsideRun run>
+[[gnu::always_inline]] inline void drawRows(const AffineSampler::Picture &picture, const QTransform &inverse,
+                                            QImage &target)
 {
     const QImage &source = picture.image;
-    if (source.isNull() || target.format() != QImage::Format_ARGB32_Premultiplied || !sourceToTarget.isInvertible()
-        || sourceToTarget.type() > QTransform::TxShear)
-        return false;
-    const QTransform inverse = sourceToTarget.inverted();
     const int width = source.width();
     const int height = source.height();
     const qsizetype stride = source.bytesPerLine() / 4;
@@ -182,8 +385,7 @@ bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &targ
     };
     const std::vector<int> &left = picture.left;
     const std::vector<int> &right = picture.right;
-    for (int row = 0; row < rows; ++row) {
-        quint32 *out = targetPixels + row * targetStride;
+    const auto bounds = [&](int row) -> RowBounds {
         // The first pixel's centre in the picture, less half a pixel: the
         // picture pixel before it and the weight of the one after.
         const double centreY = row + 0.5;
@@ -201,10 +403,8 @@ bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &targ
             holdsFrom = std::min(holdsFrom, left[y]);
             holdsTo = std::max(holdsTo, right[y]);
         }
-        if (holdsTo < holdsFrom) {
-            std::fill(out, out + columns, 0u);
-            continue;
-        }
+        if (holdsTo < holdsFrom)
+            return {fx0, fy0, 0, 0, 0, 0};
         double reachFirst = 0;
         double reachLast = columns - 1;
         span(fx0, stepX, double(holdsFrom - 1) * kFixedOne, double(holdsTo + 1) * kFixedOne, reachFirst, reachLast);
@@ -224,37 +424,115 @@ bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &targ
             ++begin;
         while (end > begin && !inside(fx0 + (end - 1) * stepX, fy0 + (end - 1) * stepY))
             --end;
-
-        std::fill(out, out + reachBegin, 0u);
-        int column = reachBegin;
-        int fx = fx0 + column * stepX;
-        int fy = fy0 + column * stepY;
-        for (; column < begin; ++column, fx += stepX, fy += stepY)
-            out[column] = edge(fx, fy);
-        while (column < end) {
-            const int x = fx >> 16;
-            const int y = fy >> 16;
-            const quint32 *p = pixels + y * stride + x;
-            const int nextX = fx + stepX;
-            const int nextY = fy + stepY;
-            // Turned a little, a row walks the picture one pixel a step and
-            // mostly stays between the same two picture rows.
-            if (column + 1 < end && (nextX >> 16) == x + 1 && (nextY >> 16) == y) {
-                innerPair(p, stride, sixteenth(fx), sixteenth(fy), sixteenth(nextX), sixteenth(nextY), out + column);
-                column += 2;
-                fx = nextX + stepX;
-                fy = nextY + stepY;
-            } else {
-                out[column] = inner(p, stride, sixteenth(fx), sixteenth(fy));
-                ++column;
-                fx = nextX;
-                fy = nextY;
+        return {fx0, fy0, reachBegin, begin, end, reachEnd};
+    };
+    // The bounds of a band of rows are worked out before any of its rows is
+    // drawn: each row's are a long chain of steps, and the processor can
+    // overlap the chains of rows that no branch of the drawing separates.
+    constexpr int kBand = 16;
+    RowBounds band[kBand];
+    for (int top = 0; top < rows; top += kBand) {
+        const int count = std::min(kBand, rows - top);
+        for (int i = 0; i < count; ++i)
+            band[i] = bounds(top + i);
+        for (int i = 0; i < count; ++i) {
+            const RowBounds &b = band[i];
+            quint32 *out = targetPixels + (top + i) * targetStride;
+            clearEnds(out, b.reachBegin, b.reachEnd, columns);
+            int column = b.reachBegin;
+            int fx = b.fx + column * stepX;
+            int fy = b.fy + column * stepY;
+            for (; column < b.begin; ++column, fx += stepX, fy += stepY)
+                out[column] = edge(fx, fy);
+            if (column < b.end) {
+                run(pixels, stride, fx, fy, stepX, stepY, b.end - column, out + column);
+                fx += (b.end - column) * stepX;
+                fy += (b.end - column) * stepY;
+                column = b.end;
             }
+            for (; column < b.reachEnd; ++column, fx += stepX, fy += stepY)
+                out[column] = edge(fx, fy);
         }
-        for (; column < reachEnd; ++column, fx += stepX, fy += stepY)
-            out[column] = edge(fx, fy);
-        std::fill(out + reachEnd, out + columns, 0u);
     }
+}
+
+void drawRowsPortable(const AffineSampler::Picture &picture, const QTransform &inverse, QImage &target)
+{
+    drawRows<insideRunPortable>(picture, inverse, target);
+}
+
+#if defined(AFFINE_SAMPLER_AVX2)
+__attribute__((target("avx2"))) void drawRowsAvx2(const AffineSampler::Picture &picture, const QTransform &inverse,
+                                                  QImage &target)
+{
+    drawRows<insideRunAvx2>(picture, inverse, target);
+}
+#endif
+
+} // namespace
+
+namespace AffineSampler {
+
+Picture::Picture(const QImage &source)
+    : image(source.format() == QImage::Format_ARGB32_Premultiplied
+                ? source
+                : source.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+    , left(std::max(0, image.height()), image.width())
+    , right(std::max(0, image.height()), -1)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const quint32 *line = reinterpret_cast<const quint32 *>(image.constScanLine(y));
+        int l = 0;
+        while (l < image.width() && line[l] == 0)
+            ++l;
+        if (l == image.width())
+            continue;
+        int r = image.width() - 1;
+        while (line[r] == 0)
+            --r;
+        left[y] = l;
+        right[y] = r;
+    }
+}
+
+bool supports(Path path)
+{
+    switch (path) {
+    case Path::Portable:
+        return true;
+    case Path::Avx2:
+#if defined(AFFINE_SAMPLER_AVX2)
+    {
+        static const bool avx2 = __builtin_cpu_supports("avx2");
+        return avx2;
+    }
+#else
+        return false;
+#endif
+    }
+    return false;
+}
+
+bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &target)
+{
+    static const Path fastest = supports(Path::Avx2) ? Path::Avx2 : Path::Portable;
+    return draw(picture, sourceToTarget, target, fastest);
+}
+
+bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &target, Path path)
+{
+    const QImage &source = picture.image;
+    if (!supports(path) || source.isNull() || target.format() != QImage::Format_ARGB32_Premultiplied
+        || !sourceToTarget.isInvertible() || sourceToTarget.type() > QTransform::TxShear)
+        return false;
+    const QTransform inverse = sourceToTarget.inverted();
+#if defined(AFFINE_SAMPLER_AVX2)
+    if (path == Path::Avx2) {
+        drawRowsAvx2(picture, inverse, target);
+        return true;
+    }
+#endif
+    drawRowsPortable(picture, inverse, target);
     return true;
 }
 

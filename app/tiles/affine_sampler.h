@@ -36,6 +36,21 @@ struct Picture
 // pixels the picture does not reach become transparent. False, and `target`
 // untouched, for an empty picture, another target format or a transform
 // that cannot be inverted or is a projection.
+// Uses the fastest way of weighing that the processor has (see Path).
 bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &target);
+
+// The ways of weighing the four picture pixels inside the picture. All give
+// the same pixels; they differ in how many they weigh at once.
+enum class Path {
+    Portable, // two at a time with SSE2 on x86, one at a time elsewhere
+    Avx2, // eight at a time where a row walks the picture one pixel a step
+};
+
+// Whether this processor (and this build) can draw by `path`.
+bool supports(Path path);
+
+// draw() by the given path; false, and `target` untouched, where
+// supports(path) is false.
+bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &target, Path path);
 
 } // namespace AffineSampler

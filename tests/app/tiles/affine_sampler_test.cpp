@@ -5,10 +5,12 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 // The sampled drawing of a turned picture must give what QPainter's
 // filtered drawing gives under the same transform, including at the
@@ -117,6 +119,146 @@ INSTANTIATE_TEST_SUITE_P(
                       SampleCase{"Steep", {80, 80}, 12, {3, 2}, 1.0, true},
                       SampleCase{"Quarter", {40, 30}, 90, {0, 0}, 1.0, true}),
     [](const ::testing::TestParamInfo<SampleCase> &info) { return std::string(info.param.name); });
+
+// The AVX2 path weighs eight pixels at once wherever a row walks the picture
+// a pixel a step between the same two picture rows, and leaves the rest to
+// the portable path's code: the two must agree to the bit whichever pixels
+// fall into groups of eight, at the ends of a row's inside run too.
+struct PathCase
+{
+    const char *name;
+    QSize size; // the picture, in pixels
+    int margin; // transparent pixels all round; with none, the picture's own pixels meet its edges
+    double degrees;
+    QPointF shift; // in target pixels
+    double scale; // target pixels per picture pixel
+    // The share of the target's width and height drawn, from its top left:
+    // below 1 rows end inside the picture, as in a repaint of part of a tile.
+    double kept;
+};
+
+class SamplingPaths : public ::testing::TestWithParam<PathCase>
+{
+};
+
+// Every pixel different from its neighbours, so that a pixel weighed from
+// the wrong picture pixels or with the wrong weights shows; some
+// translucent, as a tile's shadows and edges are.
+QImage noise(QSize size, int margin)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QRandomGenerator random(size.width() * 1000 + size.height());
+    for (int y = margin; y < size.height() - margin; ++y) {
+        auto *line = reinterpret_cast<quint32 *>(image.scanLine(y));
+        for (int x = margin; x < size.width() - margin; ++x) {
+            const quint32 alpha = random.bounded(3) ? 255 : random.bounded(256);
+            line[x] = alpha << 24 | random.bounded(alpha + 1) << 16 | random.bounded(alpha + 1) << 8
+                      | random.bounded(alpha + 1);
+        }
+    }
+    return image;
+}
+
+// A target whose rows lie apart in memory, with the room between them
+// marked, to show a write past the end of a row.
+struct PaddedTarget
+{
+    static constexpr int kPadding = 9; // more than a group of eight
+    static constexpr quint32 kMark = 0xdeadbeefu;
+
+    PaddedTarget(QSize size, QColor fill)
+        : memory(size_t(size.width() + kPadding) * size_t(size.height()), kMark)
+        , image(reinterpret_cast<uchar *>(memory.data()), size.width(), size.height(),
+                (size.width() + kPadding) * 4, QImage::Format_ARGB32_Premultiplied)
+    {
+        for (int y = 0; y < size.height(); ++y)
+            std::fill_n(reinterpret_cast<quint32 *>(image.scanLine(y)), size.width(), fill.rgba());
+    }
+
+    bool paddingIntact() const
+    {
+        for (int y = 0; y < image.height(); ++y) {
+            const quint32 *after = reinterpret_cast<const quint32 *>(image.constScanLine(y)) + image.width();
+            if (std::any_of(after, after + kPadding, [](quint32 pixel) { return pixel != kMark; }))
+                return false;
+        }
+        return true;
+    }
+
+    std::vector<quint32> memory;
+    QImage image;
+};
+
+TEST_P(SamplingPaths, Avx2GivesThePortablePixels)
+{
+    if (!AffineSampler::supports(AffineSampler::Path::Avx2))
+        GTEST_SKIP() << "no AVX2 on this processor";
+    const PathCase &c = GetParam();
+    const AffineSampler::Picture picture(noise(c.size, c.margin));
+    const QSize whole(int(std::ceil(c.size.width() * c.scale)) + 6, int(std::ceil(c.size.height() * c.scale)) + 6);
+    const QSize targetSize(std::max(1, int(whole.width() * c.kept)), std::max(1, int(whole.height() * c.kept)));
+    QTransform transform = QTransform::fromTranslate(-c.size.width() / 2.0, -c.size.height() / 2.0)
+                           * QTransform::fromScale(c.scale, c.scale) * QTransform().rotate(c.degrees)
+                           * QTransform::fromTranslate(whole.width() / 2.0 + c.shift.x(),
+                                                       whole.height() / 2.0 + c.shift.y());
+
+    // Filled apart, so that a pixel one path leaves unwritten shows.
+    PaddedTarget portable(targetSize, QColor(1, 2, 3, 4));
+    PaddedTarget avx2(targetSize, QColor(5, 6, 7, 8));
+    ASSERT_TRUE(AffineSampler::draw(picture, transform, portable.image, AffineSampler::Path::Portable));
+    ASSERT_TRUE(AffineSampler::draw(picture, transform, avx2.image, AffineSampler::Path::Avx2));
+    EXPECT_TRUE(portable.paddingIntact());
+    EXPECT_TRUE(avx2.paddingIntact()) << "written past the end of a row";
+
+    int differing = 0;
+    QPoint first(-1, -1);
+    for (int y = 0; y < targetSize.height(); ++y) {
+        for (int x = 0; x < targetSize.width(); ++x) {
+            if (portable.image.pixel(x, y) != avx2.image.pixel(x, y)) {
+                if (differing++ == 0)
+                    first = QPoint(x, y);
+            }
+        }
+    }
+    EXPECT_EQ(differing, 0) << "first at " << first.x() << ", " << first.y() << ": portable " << std::hex
+                            << portable.image.pixel(first) << ", AVX2 " << avx2.image.pixel(first);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Poses, SamplingPaths,
+    ::testing::Values(
+        // A tile's wobble: turned at most 0.8 degrees, drifting by parts of a pixel.
+        PathCase{"WobbleRight", {109, 117}, 1, 0.8, {0.6, -0.4}, 1, 1},
+        PathCase{"WobbleLeft", {104, 124}, 1, -0.8, {-0.3, 0.25}, 1, 1},
+        PathCase{"WobbleAtScale2", {218, 233}, 1, -0.55, {0.45, 0.9}, 1, 1},
+        // Rows that end inside the picture, at the target's end: turned a
+        // few degrees, the rows' runs inside it come in every length.
+        PathCase{"WobbleClipped", {218, 233}, 1, 0.35, {0.2, -0.7}, 1, 0.6},
+        PathCase{"TurnedClipped", {100, 100}, 0, 4, {0.3, 0.6}, 1, 0.7},
+        PathCase{"UnturnedClipped", {64, 40}, 0, 0, {0.4, 0.2}, 1, 0.5},
+        PathCase{"NoMarginRight", {64, 48}, 0, 0.8, {0.3, 0.7}, 1, 1},
+        PathCase{"NoMarginLeftOddWidth", {61, 47}, 0, -0.8, {0.9, 0.1}, 1, 1},
+        PathCase{"BarelyTurned", {150, 40}, 0, 0.02, {0.5, 0.125}, 1, 1},
+        // Unturned every row is one run of groups: where the last group
+        // ends against the end of the run matters.
+        PathCase{"Unturned", {37, 23}, 0, 0, {0.25, 0.75}, 1, 1},
+        PathCase{"NineWide", {9, 12}, 0, 0, {0.5, 0.5}, 1, 1},
+        PathCase{"SixteenWide", {17, 5}, 0, 0, {0.7, 0.3}, 1, 1},
+        // Rows too short for a group.
+        PathCase{"SevenWide", {7, 30}, 0, 0.3, {0.2, 0.4}, 1, 1},
+        PathCase{"Tiny", {5, 4}, 1, -0.8, {0.5, 0.5}, 1, 1},
+        // Steps of a little more or less than a pixel: now and then a step
+        // skips a picture pixel or stays on one.
+        PathCase{"SlightlyShrunk", {120, 60}, 0, 0.5, {0.3, 0.6}, 0.97, 1},
+        PathCase{"SlightlyEnlarged", {120, 60}, 1, -0.5, {0.6, 0.3}, 1.03, 1},
+        PathCase{"Steep", {80, 80}, 0, 12, {3, 2}, 1, 1},
+        PathCase{"SteepLeft", {81, 79}, 1, -20, {-1, 0.5}, 1, 1},
+        PathCase{"Quarter", {40, 30}, 1, 90, {0, 0}, 1, 1},
+        PathCase{"Half", {40, 30}, 0, 180, {0.5, 0.5}, 1, 1},
+        PathCase{"Upscaled", {45, 51}, 1, 0.7, {0.1, 0.2}, 2, 1},
+        PathCase{"Downscaled", {90, 101}, 0, -0.4, {0.3, 0.1}, 0.5, 1}),
+    [](const ::testing::TestParamInfo<PathCase> &info) { return std::string(info.param.name); });
 
 TEST(AffineSampling, RefusesWhatItCannotDraw)
 {
