@@ -11,7 +11,8 @@
 #  - "quoted" includes: the including file's folder first, then the include
 #    roots (the including file's own tree first, then core/, platform/, app/),
 #    with ../ normalised; a quoted name found nowhere in the tree is a system
-#    header, as for the compiler;
+#    header, as for the compiler, and one that climbs out of the tree from
+#    the including file's folder is refused;
 #  - <angled> includes: the include roots, then the system headers;
 #  - a system header is a Qt module's when that module's include folder holds
 #    it, else it is named by TESSELLON_SYSTEM_HEADERS by the start of its
@@ -48,6 +49,16 @@ list(FILTER qt_modules INCLUDE REGEX "^Qt[A-Za-z0-9]+$")
 # QtCore first: a name it holds is its own, whatever else repeats it.
 list(REMOVE_ITEM qt_modules QtCore)
 list(PREPEND qt_modules QtCore)
+# Every header a module's folder holds, under the module that holds it (the
+# first in the order above): listed once rather than looked for per include.
+foreach(module IN LISTS qt_modules)
+  file(GLOB_RECURSE module_headers LIST_DIRECTORIES false RELATIVE ${QT_HEADERS}/${module} ${QT_HEADERS}/${module}/*)
+  foreach(header IN LISTS module_headers)
+    if(NOT DEFINED "qt_header_${header}")
+      set("qt_header_${header}" ${module})
+    endif()
+  endforeach()
+endforeach()
 
 # --- The table: rows in layer order; a row names only rows above it. -------
 set(rows "")
@@ -119,13 +130,8 @@ function(system_kind header out)
   set(kind system)
   if(header MATCHES "^(Qt[A-Za-z0-9]+)/" AND CMAKE_MATCH_1 IN_LIST qt_modules)
     set(kind ${CMAKE_MATCH_1})
-  else()
-    foreach(module IN LISTS qt_modules)
-      if(EXISTS "${QT_HEADERS}/${module}/${header}")
-        set(kind ${module})
-        break()
-      endif()
-    endforeach()
+  elseif(DEFINED "qt_header_${header}")
+    set(kind ${qt_header_${header}})
   endif()
   if(kind STREQUAL "system")
     foreach(candidate IN LISTS kinds_named_by_prefix)
@@ -158,6 +164,19 @@ list(LENGTH files checked)
 if(checked EQUAL 0)
   message(FATAL_ERROR "check_layers: no sources found under ${SOURCE_DIR}")
 endif()
+
+# Every file of the tree, to resolve includes against: the top-level folders
+# except hidden ones and build trees (a folder with CMakeFiles in it).
+file(GLOB top_folders LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*)
+foreach(top IN LISTS top_folders)
+  if(top MATCHES "^\\." OR NOT IS_DIRECTORY "${SOURCE_DIR}/${top}" OR IS_DIRECTORY "${SOURCE_DIR}/${top}/CMakeFiles")
+    continue()
+  endif()
+  file(GLOB_RECURSE tree_files LIST_DIRECTORIES false RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${top}/*)
+  foreach(path IN LISTS tree_files)
+    set("in_tree_${path}" ON)
+  endforeach()
+endforeach()
 
 set(violations "")
 foreach(source IN LISTS files)
@@ -198,14 +217,17 @@ foreach(source IN LISTS files)
     foreach(candidate IN LISTS candidates)
       cmake_path(SET normal NORMALIZE "${candidate}")
       if(normal MATCHES "^\\.\\./|^\\.\\.$")
-        if(EXISTS "${SOURCE_DIR}/${candidate}")
+        # Climbing out of the tree from the including file's own folder is
+        # refused whether or not something lies there; from an include
+        # root it reaches no file of the tree.
+        if(candidate STREQUAL "${source_folder}/${included}" AND bracket STREQUAL "\"")
           list(APPEND violations "${source} includes ${shown}, which leaves the source tree")
           set(target "outside")
           break()
         endif()
         continue()
       endif()
-      if(EXISTS "${SOURCE_DIR}/${normal}" AND NOT IS_DIRECTORY "${SOURCE_DIR}/${normal}")
+      if(DEFINED "in_tree_${normal}")
         set(target "${normal}")
         break()
       endif()
