@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHash>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -119,6 +121,41 @@ void fillShadow(QImage &image, const std::vector<float> &alpha, double opacity)
             row[x] = qRgba(0, 0, 0, static_cast<int>(std::lround(a * opacity * 255)));
         }
     }
+}
+
+// The pixels a painter draws on, where it lays a premultiplied picture
+// straight onto them: the raster engine on an image of a format
+// AffineSampler::drawOver() blends onto, at full opacity, source over, and
+// clipped to nothing but the region it was begun for (the paint event's,
+// in device pixels). A view of the image's own memory, not a copy.
+struct DevicePixels
+{
+    QImage pixels;
+    QRegion clip;
+};
+
+std::optional<DevicePixels> devicePixels(QPainter &painter)
+{
+    QPaintEngine *engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || painter.hasClipping() || painter.opacity() != 1.0
+        || painter.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return std::nullopt;
+    const QPaintDevice *device = engine->paintDevice();
+    if (!device || device->devType() != QInternal::Image)
+        return std::nullopt;
+    const QImage &image = *static_cast<const QImage *>(device);
+    if (image.format() != QImage::Format_ARGB32_Premultiplied && image.format() != QImage::Format_RGB32)
+        return std::nullopt;
+    // A paint without such a region (a painter begun on the image by hand)
+    // may be clipped in ways this cannot see.
+    const QRegion clip = engine->systemClip() & image.rect();
+    if (clip.isEmpty())
+        return std::nullopt;
+    // The engine draws on this memory; bits() could detach a shared image
+    // and leave the drawing on a copy.
+    QImage pixels(const_cast<uchar *>(image.constBits()), image.width(), image.height(), image.bytesPerLine(),
+                  image.format());
+    return DevicePixels{pixels, clip};
 }
 
 QSize rasterSize(const QSizeF &logical, double scale)
@@ -588,6 +625,19 @@ bool AppTile::drawLayerSampled(QPainter &painter, const QRect &area)
                          & pictureToDevice.mapRect(QRectF(m_composite.rect())).toAlignedRect().adjusted(-1, -1, 1, 1);
     if (target.isEmpty())
         return true;
+    const QTransform pictureToTarget = pictureToDevice * QTransform::fromTranslate(-target.left(), -target.top());
+
+    // Straight onto the device's pixels where nothing stands between them
+    // and the painter: the same pixels as the blend below gives, without a
+    // buffer written and read again and the engine's setting up of a draw.
+    if (std::optional<DevicePixels> device = devicePixels(painter)) {
+        const QRegion clip = device->clip & target;
+        bool drawn = true;
+        for (const QRect &rect : clip)
+            drawn = drawn && AffineSampler::drawOver(m_sampledComposite, pictureToTarget, device->pixels, target, rect);
+        if (drawn)
+            return true;
+    }
 
     // One buffer for every tile: tiles paint one after another on this thread.
     static std::vector<quint32> buffer;
@@ -597,8 +647,7 @@ bool AppTile::drawLayerSampled(QPainter &painter, const QRect &area)
     const qsizetype stride = qsizetype(target.width()) * 4;
     QImage sampled(reinterpret_cast<uchar *>(buffer.data()), target.width(), target.height(), stride,
                    QImage::Format_ARGB32_Premultiplied);
-    if (!AffineSampler::draw(m_sampledComposite,
-                             pictureToDevice * QTransform::fromTranslate(-target.left(), -target.top()), sampled))
+    if (!AffineSampler::draw(m_sampledComposite, pictureToTarget, sampled))
         return false;
 
     // Blended 1:1 onto the device pixels it was sampled for, by the raster

@@ -144,6 +144,109 @@ INSTANTIATE_TEST_SUITE_P(
                       WobbleCase{"ShiftOnly", 0, {0.5, 0.5}, 2.0, false}),
     [](const ::testing::TestParamInfo<WobbleCase> &info) { return std::string(info.param.name); });
 
+// Where a tile paints straight onto the pixels of the device (a window's
+// backing store, an image), the picture is laid over them by the sampler
+// itself; where the painter has a clip of its own it is blended by QPainter
+// from a buffer. Both must give the same pixels, whatever part of the tile
+// is painted and wherever the tile lies, partly outside the device too.
+struct DevicePaintCase
+{
+    const char *name;
+    double degrees;
+    QPointF translation;
+    double scale; // device pixels per point
+    QPoint offset; // where the tile's top left lands on the device, in points
+    QList<QRect> region; // the part painted, in tile coordinates; empty: all of it
+};
+
+class WobbleOntoDevice : public ::testing::TestWithParam<DevicePaintCase>
+{
+};
+
+// Every pixel different, so that a pixel blended onto the wrong one shows.
+QImage busyUnderlay(QSize size, double scale)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgb((x * 7) % 256, (y * 5) % 256, (x * 3 + y * 11) % 256));
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
+TEST_P(WobbleOntoDevice, GivesThePixelsOfTheBufferedBlend)
+{
+    const DevicePaintCase &c = GetParam();
+    AppTile tile(QRectF(10.5, 20.25, 120, 150), LayoutEntry::app("com.example.notes"), "Notes");
+    setIcon(tile, QColor(30, 140, 220), 64);
+    TileState state = tile.state();
+    state.showsDeleteBadge = true;
+    tile.setState(state);
+    QTransform layer;
+    layer.translate(c.translation.x(), c.translation.y());
+    layer.rotate(c.degrees);
+    tile.setLayerTransform(layer);
+    QRegion region;
+    for (const QRect &rect : c.region)
+        region += rect;
+    if (c.region.isEmpty())
+        region = tile.rect();
+    const QImage under = busyUnderlay(QSize(int(std::lround(110 * c.scale)), int(std::lround(130 * c.scale))), c.scale);
+
+    // render() puts the top left of the region at the offset.
+    const QRegion landing = region.translated(c.offset - region.boundingRect().topLeft());
+    QImage direct = under.copy();
+    tile.render(&direct, c.offset, region, QWidget::DrawChildren);
+    QImage buffered = under.copy();
+    {
+        QPainter painter(&buffered);
+        // A clip of the painter's own: the tile cannot tell where it ends,
+        // and blends through QPainter.
+        painter.setClipRegion(landing);
+        tile.render(&painter, c.offset, region, QWidget::DrawChildren);
+    }
+
+    ASSERT_EQ(direct.size(), buffered.size());
+    int differing = 0;
+    QPoint first(-1, -1);
+    for (int y = 0; y < direct.height(); ++y) {
+        for (int x = 0; x < direct.width(); ++x) {
+            if (direct.pixel(x, y) != buffered.pixel(x, y) && differing++ == 0)
+                first = QPoint(x, y);
+        }
+    }
+    EXPECT_EQ(differing, 0) << "first at " << first.x() << "," << first.y();
+    // Nothing outside the region painted, and the tile drawn at all.
+    const QRegion landed = QTransform::fromScale(c.scale, c.scale).map(landing);
+    int outside = 0;
+    for (int y = 0; y < direct.height(); ++y)
+        for (int x = 0; x < direct.width(); ++x)
+            outside += direct.pixel(x, y) != under.pixel(x, y) && !landed.contains(QPoint(x, y));
+    EXPECT_EQ(outside, 0);
+    EXPECT_NE(direct, under);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paints, WobbleOntoDevice,
+    ::testing::Values(DevicePaintCase{"Whole", 0.8, {0.6, -0.4}, 1.0, {-10, -15}, {}},
+                      DevicePaintCase{"WholeAtScale2", -0.55, {-0.3, 0.25}, 2.0, {-10, -15}, {}},
+                      DevicePaintCase{"PartOfTheIcon", -0.8, {0.2, 0.1}, 1.0, {-10, -15}, {QRect(30, 25, 40, 33)}},
+                      DevicePaintCase{"PartAtScale2", 0.4, {0.45, -0.2}, 2.0, {-10, -15}, {QRect(45, 60, 50, 70)}},
+                      // Parts of the tile lie left of and above the device.
+                      DevicePaintCase{"OffTheTopLeft", 0.7, {0.1, 0.3}, 1.0, {-60, -70}, {}},
+                      // And right of and below it.
+                      DevicePaintCase{"OffTheBottomRight", -0.7, {0.3, 0.1}, 1.0, {45, 40}, {}},
+                      DevicePaintCase{"PartOffTheBottomRightAtScale2", 0.6, {0.5, 0.5}, 2.0, {40, 30},
+                                      {QRect(20, 20, 90, 90)}},
+                      DevicePaintCase{"Steep", 12, {3, 2}, 1.0, {-10, -15}, {QRect(20, 10, 90, 120)}},
+                      // A region of several rectangles: the tile draws
+                      // inside each, not across the room between them.
+                      DevicePaintCase{"SeveralParts", -0.6, {0.4, 0.2}, 1.0, {-10, -15},
+                                      {QRect(25, 20, 30, 50), QRect(70, 40, 20, 20), QRect(30, 90, 70, 8)}},
+                      DevicePaintCase{"SeveralPartsAtScale2", 0.7, {-0.2, 0.3}, 2.0, {-10, -15},
+                                      {QRect(20, 30, 90, 10), QRect(50, 60, 15, 40)}}),
+    [](const ::testing::TestParamInfo<DevicePaintCase> &info) { return std::string(info.param.name); });
+
 // Records the region of every paint it receives.
 class PaintRecorder : public QObject
 {
