@@ -2,6 +2,7 @@
 
 #include "tiles/affine_sampler.h"
 #include "tiles/painted_bounds.h"
+#include "tiles/wallpaper_backdrop.h"
 
 #include <QCache>
 #include <QEvent>
@@ -372,8 +373,43 @@ void AppTile::place(const QRectF &rect)
         contentChanged();
     m_size = rect.size();
     m_paintOffset = rect.topLeft() - QPointF(outer.topLeft());
+    // Qt moves an opaque widget by copying its pixels, and with them the
+    // backdrop of the place it left: moved as a see-through one, it is
+    // painted afresh over the backdrop of its new place.
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
     setGeometry(outer);
+    updateUnderlaying();
     update();
+}
+
+void AppTile::setUnderlay(WallpaperBackdrop *backdrop)
+{
+    if (backdrop == m_underlay)
+        return;
+    m_underlay = backdrop;
+    updateUnderlaying();
+    update();
+}
+
+void AppTile::updateUnderlaying()
+{
+    bool underlays = m_underlay && !m_layerTransform.isIdentity();
+    // A widget beside the tile that reaches into its rectangle may show
+    // there, under the tile or over it: Qt would leave out what it paints
+    // under an opaque tile.
+    if (const QWidget *parent = parentWidget(); underlays && parent) {
+        const QRect mine = geometry();
+        for (const QObject *child : parent->children()) {
+            const auto *widget = qobject_cast<const QWidget *>(child);
+            if (widget && widget != this && !widget->isHidden() && !widget->isWindow()
+                && widget->geometry().intersects(mine)) {
+                underlays = false;
+                break;
+            }
+        }
+    }
+    if (underlays != testAttribute(Qt::WA_OpaquePaintEvent))
+        setAttribute(Qt::WA_OpaquePaintEvent, underlays);
 }
 
 QRectF AppTile::bounds() const
@@ -430,6 +466,7 @@ void AppTile::setLayerTransform(const QTransform &transform)
     m_layerTransform = transform;
     if (transform.isIdentity())
         contentChanged(); // back to direct drawing: free the picture
+    updateUnderlaying();
     const QRect after = layerPaintRect();
     if (before.isEmpty() || after.isEmpty())
         update();
@@ -536,6 +573,10 @@ void AppTile::paintEvent(QPaintEvent *event)
         painter.translate(m_paintOffset);
         drawContents(painter);
     } else {
+        // Told Qt that it paints its whole rectangle: what lies under the
+        // tile first, all of the region, also where the picture no longer is.
+        if (m_underlay && testAttribute(Qt::WA_OpaquePaintEvent))
+            m_underlay->paintUnder(painter, *this, event->region());
         // Qt's raster engine hands a draw of more than about a hundred rows
         // to its thread pool and waits for it; for a tile, waking the threads
         // costs more than the drawing, on every frame of a wobble. Drawn in
@@ -674,6 +715,9 @@ bool AppTile::event(QEvent *event)
 {
     switch (event->type()) {
     case QEvent::ParentChange:
+        // Other widgets beside it.
+        updateUnderlaying();
+        [[fallthrough]];
     case QEvent::ScreenChangeInternal:
         // Another window or screen may have another scale: render afresh.
         invalidateRenderedIcons();

@@ -406,4 +406,145 @@ INSTANTIATE_TEST_SUITE_P(Backdrops, WobblingPage, ::testing::Bool(),
                              return std::string(info.param ? "Picture" : "Grey");
                          });
 
+// Over a backdrop with nothing between, a wobbling tile paints the backdrop
+// under itself and tells Qt it paints its whole rectangle, so that a new
+// pose repaints the tile alone. What the window shows must be what it shows
+// where the backdrop is painted first and the tile over it: the backdrop's
+// grey or picture, partly off the window too, and where cells touch (the
+// tiles reach into each other's rectangles) also with a plate drawn to the
+// cell's edges.
+struct UnderlayCase
+{
+    const char *name;
+    bool picture; // a desktop picture under the tiles, else the plain grey
+    double pitch; // from one cell's left to the next; 120, the cells' width, makes them touch
+    QPointF firstAt; // the first cell's top left; left of or above the window: partly off it
+    bool selected; // a plate drawn to the cell's edges
+};
+
+class UnderlaidPage : public ::testing::TestWithParam<UnderlayCase>
+{
+};
+
+struct PageOfTiles
+{
+    WallpaperBackdrop *backdrop = nullptr;
+    QList<AppTile *> tiles;
+};
+
+PageOfTiles buildPage(QWidget &window, const UnderlayCase &c, const QString &pictureFile, bool underlay)
+{
+    window.resize(420, 220);
+    PageOfTiles page;
+    page.backdrop = new WallpaperBackdrop(std::make_shared<FixedDesktopPicture>(QUrl::fromLocalFile(pictureFile)),
+                                          &window);
+    page.backdrop->setGeometry(window.rect());
+    page.backdrop->setTints({QColor(255, 255, 255, 40), QColor(0, 0, 0, 60)});
+    const bool picture = c.picture;
+    page.backdrop->setRenderer([picture](const QUrl &) -> std::optional<QImage> {
+        if (!picture)
+            return std::nullopt;
+        QImage image(300, 160, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, qRgb(x * 255 / 299, y * 255 / 159, (x * 5 + y * 11) % 256));
+        return image;
+    });
+    page.backdrop->setExecutor([](std::function<void()> job) { job(); });
+    page.backdrop->refresh();
+    auto *canvas = new QWidget(&window);
+    canvas->setAttribute(Qt::WA_NoSystemBackground);
+    canvas->setGeometry(window.rect());
+    const QList<QColor> colours{QColor(30, 140, 220), QColor(220, 90, 40), QColor(60, 190, 90)};
+    for (int i = 0; i < 3; ++i) {
+        const QString number = QString::number(i);
+        auto *tile = new AppTile(QRectF(c.firstAt + QPointF(i * c.pitch, 0), QSizeF(120, 150)),
+                                 LayoutEntry::app("com.example.app" + number), "Application " + number, canvas);
+        setIcon(*tile, colours.at(i), 64);
+        TileState state = tile->state();
+        state.showsDeleteBadge = true;
+        state.selected = c.selected;
+        tile->setState(state);
+        if (underlay)
+            tile->setUnderlay(page.backdrop);
+        page.tiles.append(tile);
+    }
+    return page;
+}
+
+void pose(const PageOfTiles &page, int frame)
+{
+    for (int i = 0; i < page.tiles.size(); ++i) {
+        QTransform transform;
+        transform.translate(2 * std::sin(frame + i), 1.5 * std::cos(frame * 1.3 + i));
+        transform.rotate(6 * std::sin(frame * 0.9 + i * 2));
+        page.tiles.at(i)->setLayerTransform(transform);
+    }
+}
+
+QImage shownBy(QWidget &window)
+{
+    return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+int differingPixels(const QImage &a, const QImage &b, QPoint &first)
+{
+    int differing = 0;
+    for (int y = 0; y < std::min(a.height(), b.height()); ++y) {
+        for (int x = 0; x < std::min(a.width(), b.width()); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y) && differing++ == 0)
+                first = QPoint(x, y);
+        }
+    }
+    return differing;
+}
+
+TEST_P(UnderlaidPage, ShowsWhatTheBackdropUnderTheTilesShows)
+{
+    const UnderlayCase &c = GetParam();
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    QWidget plainWindow;
+    QWidget underlaidWindow;
+    const PageOfTiles plain = buildPage(plainWindow, c, file.fileName(), false);
+    const PageOfTiles underlaid = buildPage(underlaidWindow, c, file.fileName(), true);
+    plainWindow.show();
+    underlaidWindow.show();
+    QApplication::processEvents();
+    ASSERT_EQ(underlaid.backdrop->blurredImage().has_value(), c.picture);
+
+    PaintRecorder backdropPaints;
+    for (int frame = 0; frame < 12; ++frame) {
+        pose(plain, frame);
+        pose(underlaid, frame);
+        QApplication::processEvents();
+        if (frame == 0)
+            underlaid.backdrop->installEventFilter(&backdropPaints);
+    }
+
+    underlaid.backdrop->removeEventFilter(&backdropPaints);
+    // Cells apart, the poses repainted the tiles alone.
+    if (c.pitch > 120)
+        EXPECT_TRUE(backdropPaints.painted.isEmpty()) << backdropPaints.painted.boundingRect().width();
+
+    const QImage expected = shownBy(plainWindow);
+    const QImage shown = shownBy(underlaidWindow);
+    ASSERT_EQ(shown.size(), expected.size());
+    QPoint first(-1, -1);
+    EXPECT_EQ(differingPixels(shown, expected, first), 0) << "first at " << first.x() << "," << first.y();
+    // What the frames left is what one paint of the last pose gives.
+    const QImage fresh = underlaidWindow.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(differingPixels(shown, fresh, first), 0) << "first at " << first.x() << "," << first.y();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, UnderlaidPage,
+    ::testing::Values(UnderlayCase{"GreyApart", false, 135, {20.5, 30.25}, false},
+                      UnderlayCase{"PictureApart", true, 135, {20.5, 30.25}, false},
+                      UnderlayCase{"PictureApartSelected", true, 135, {20.5, 30.25}, true},
+                      UnderlayCase{"PicturePartlyOffTheWindow", true, 140, {-45.5, -20.75}, false},
+                      UnderlayCase{"GreyPartlyOffTheWindow", false, 140, {330.5, 100.25}, true},
+                      UnderlayCase{"PictureTouchingSelected", true, 120, {20.5, 30.25}, true}),
+    [](const ::testing::TestParamInfo<UnderlayCase> &info) { return std::string(info.param.name); });
+
 } // namespace
