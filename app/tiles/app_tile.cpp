@@ -391,9 +391,20 @@ void AppTile::setUnderlay(WallpaperBackdrop *backdrop)
     update();
 }
 
+bool AppTile::underEffect() const
+{
+    for (const QWidget *widget = parentWidget(); widget; widget = widget->parentWidget()) {
+        if (widget->graphicsEffect())
+            return true;
+    }
+    return false;
+}
+
 void AppTile::updateUnderlaying()
 {
-    bool underlays = m_underlay && !m_layerTransform.isIdentity();
+    // Under a graphics effect the tile is painted into the effect's own
+    // picture, which the backdrop is not part of.
+    bool underlays = m_underlay && !m_layerTransform.isIdentity() && !underEffect();
     // A widget beside the tile that reaches into its rectangle may show
     // there, under the tile or over it: Qt would leave out what it paints
     // under an opaque tile.
@@ -575,7 +586,7 @@ void AppTile::paintEvent(QPaintEvent *event)
     } else {
         // Told Qt that it paints its whole rectangle: what lies under the
         // tile first, all of the region, also where the picture no longer is.
-        if (m_underlay && testAttribute(Qt::WA_OpaquePaintEvent))
+        if (m_underlay && testAttribute(Qt::WA_OpaquePaintEvent) && !underEffect())
             m_underlay->paintUnder(painter, *this, event->region());
         // Qt's raster engine hands a draw of more than about a hundred rows
         // to its thread pool and waits for it; for a tile, waking the threads

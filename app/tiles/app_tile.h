@@ -205,6 +205,8 @@ private:
     void place(const QRectF &shown);
     // Whether the tile paints the backdrop under itself now, and tells Qt so.
     void updateUnderlaying();
+    // Whether a widget the tile lies on draws it through a graphics effect.
+    bool underEffect() const;
     EditModeBadge deleteBadge() const;
     void redrawIf(bool changed);
     // The content changed: the transformed-drawing image is stale.
