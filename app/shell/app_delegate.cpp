@@ -202,15 +202,16 @@ void AppDelegate::applicationWillFinishLaunching()
     }
     // Scanning the applications and building the launcher take longer than a
     // frame: the window comes first, dimming the desktop, and the launcher
-    // fades in over it once it is built. The applications are read on a
-    // worker meanwhile.
-    session().prefetchScan();
+    // fades in over it once it is built.
     m_launcher = std::make_unique<LauncherController>(m_options, m_platform.launcherEnvironment);
     m_launcher->setPlaceholder(QColor::fromRgbF(0, 0, 0, float(Settings::load(userDefaults()).dim)));
     connect(m_launcher->window(), &LauncherWindow::framePainted, this, &AppDelegate::applicationDidFinishLaunching,
             Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
     QTimer::singleShot(firstFrameWait, this, &AppDelegate::applicationDidFinishLaunching);
     m_launcher->show();
+    // The applications are read on a worker while that first frame is
+    // painted and sent.
+    session().prefetchScan();
 }
 
 void AppDelegate::applicationDidFinishLaunching()
