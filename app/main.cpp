@@ -4,6 +4,7 @@
 #include "shell/launcher_controller.h"
 
 #include "foundation/log.h"
+#include "font_warm_up.h"
 #include "single_instance.h"
 #include "input_platform.h"
 #include "tray_watcher.h"
@@ -70,6 +71,8 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // Read while the application object and the first window are built.
+    const std::jthread fontConfiguration = warmUpFontConfiguration();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessellon"));
     // The launcher hides its window rather than closing it, and the last
