@@ -5,6 +5,7 @@
 
 #include "foundation/log.h"
 #include "font_warm_up.h"
+#include "localization/localization_catalog.h"
 #include "single_instance.h"
 #include "input_platform.h"
 #include "tray_watcher.h"
@@ -20,6 +21,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -71,8 +73,13 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    // Read while the application object and the first window are built.
-    const std::jthread fontConfiguration = warmUpFontConfiguration();
+    // What the first frame needs and a worker can read while the application
+    // object and the first window are built: the font configuration and the
+    // translated texts (each built once, safe to race).
+    const std::jthread warmUp([] {
+        loadFontConfiguration();
+        LocalizationCatalog::tables();
+    });
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessellon"));
     // The launcher hides its window rather than closing it, and the last

@@ -2,9 +2,9 @@
 
 #include <fontconfig/fontconfig.h>
 
-std::jthread warmUpFontConfiguration()
+void loadFontConfiguration()
 {
-    // FcInit() loads the default configuration once per process; later
-    // callers, Qt's font database among them, find it loaded.
-    return std::jthread([] { FcInit(); });
+    // Loads the default configuration once per process; later callers, Qt's
+    // font database among them, find it loaded.
+    FcInit();
 }
