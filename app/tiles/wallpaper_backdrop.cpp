@@ -22,10 +22,8 @@
 // The state a look-up is decided against, shared by the view and its jobs.
 // The look-ups answer on workers, so whether a picture is new is decided
 // there, under the lock, against what the decisions and publishes before it
-// left: the same rules refresh() applied when it looked the picture up on the
-// main thread. The view keeps its own copy (m_ready, m_wallpaperURL), brought
-// up to date as the decisions reach the main thread, in the order they were
-// made.
+// left. The view keeps its own copy (m_ready, m_wallpaperURL), brought up to
+// date as the decisions reach the main thread, in the order they were made.
 struct WallpaperBackdrop::Plan
 {
     std::mutex mutex;
