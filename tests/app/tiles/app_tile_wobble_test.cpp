@@ -524,8 +524,9 @@ TEST_P(UnderlaidPage, ShowsWhatTheBackdropUnderTheTilesShows)
 
     underlaid.backdrop->removeEventFilter(&backdropPaints);
     // Cells apart, the poses repainted the tiles alone.
-    if (c.pitch > 120)
+    if (c.pitch > 120) {
         EXPECT_TRUE(backdropPaints.painted.isEmpty()) << backdropPaints.painted.boundingRect().width();
+    }
 
     const QImage expected = shownBy(plainWindow);
     const QImage shown = shownBy(underlaidWindow);
