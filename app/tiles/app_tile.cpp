@@ -404,7 +404,7 @@ void AppTile::updateUnderlaying()
 {
     // Under a graphics effect the tile is painted into the effect's own
     // picture, which the backdrop is not part of.
-    bool underlays = m_underlay && !m_layerTransform.isIdentity() && !underEffect();
+    bool underlays = m_underlay && !m_underlay->isHidden() && !m_layerTransform.isIdentity() && !underEffect();
     // A widget beside the tile that reaches into its rectangle may show
     // there, under the tile or over it: Qt would leave out what it paints
     // under an opaque tile.
