@@ -4,6 +4,8 @@
 #include "shell/launcher_controller.h"
 
 #include "foundation/log.h"
+#include "font_warm_up.h"
+#include "localization/localization_catalog.h"
 #include "single_instance.h"
 #include "input_platform.h"
 #include "tray_watcher.h"
@@ -19,6 +21,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -70,6 +73,13 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // What the first frame needs and a worker can read while the application
+    // object and the first window are built: the font configuration and the
+    // translated texts (each built once, safe to race).
+    const std::jthread warmUp([] {
+        loadFontConfiguration();
+        LocalizationCatalog::tables();
+    });
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessellon"));
     // The launcher hides its window rather than closing it, and the last

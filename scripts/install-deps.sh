@@ -10,7 +10,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
-  libplist-dev libglib2.0-dev libglib2.0-bin
+  libplist-dev libglib2.0-dev libglib2.0-bin libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev libxi-dev libxtst-dev libxfixes-dev libgl-dev
   sqlite3 xvfb xdotool x11-utils dbus-daemon

@@ -170,6 +170,30 @@ void LauncherSession::start()
     importRequested(m_options);
 }
 
+void LauncherSession::prefetchScan()
+{
+    if (m_prefetchedScan)
+        return;
+    PrefetchedScan prefetch{m_env.applicationDirectories, m_layout.customSources, {}};
+    prefetch.apps = std::async(std::launch::async, [directories = prefetch.directories,
+                                                    customSources = prefetch.customSources] {
+        return AppScanner(directories).scan(customSources);
+    });
+    m_prefetchedScan = std::move(prefetch);
+}
+
+QList<AppItem> LauncherSession::scanApplications()
+{
+    if (std::optional<PrefetchedScan> prefetch = std::exchange(m_prefetchedScan, std::nullopt)) {
+        QList<AppItem> apps = prefetch->apps.get();
+        // Folders or sources changed since (an import that brought its own
+        // sources) make that reading stale.
+        if (prefetch->directories == m_env.applicationDirectories && prefetch->customSources == m_layout.customSources)
+            return apps;
+    }
+    return AppScanner(m_env.applicationDirectories).scan(m_layout.customSources);
+}
+
 void LauncherSession::importRequested(const LaunchOptions &options)
 {
     if (options.importSource && !LayoutSource::fromRawValue(*options.importSource)) {
@@ -199,7 +223,7 @@ void LauncherSession::importRequested(const LaunchOptions &options)
 
 void LauncherSession::rescan(const QSet<QString> &excludingAppIDs)
 {
-    const QList<AppItem> scanned = AppScanner(m_env.applicationDirectories).scan(m_layout.customSources);
+    const QList<AppItem> scanned = scanApplications();
 
     // One lookup of the system launcher's database serves both reads.
     const std::optional<QString> database =

@@ -25,6 +25,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -116,6 +117,11 @@ public:
 
     // The first rescan, then the import the command line asks for.
     void start();
+    // Starts reading the application folders on a worker thread, so that the
+    // reading overlaps what the start does before start(): the first rescan
+    // takes the result, if the folders and custom sources are still the ones
+    // it was started with.
+    void prefetchScan();
     // The import `options` ask for ("--import-path", "--import-source",
     // "--import-native"), if any: at start-up, or for a later start that
     // handed its command line over.
@@ -214,7 +220,22 @@ private:
     // launcher since it was last applied, so a realignment would lose them.
     bool layoutFollowsNative(const LaunchpadLayout &native, const QList<AppItem> &placedApps) const;
 
+    // The applications in the folders and custom sources: the prefetched
+    // reading when it was of these, a new one otherwise.
+    QList<AppItem> scanApplications();
+
+    // A reading started by prefetchScan() and not taken yet. The future's
+    // destructor waits for the worker, so a session ended early leaves no
+    // thread reading behind it.
+    struct PrefetchedScan
+    {
+        QStringList directories;
+        QStringList customSources;
+        std::future<QList<AppItem>> apps;
+    };
+
     Environment m_env;
+    std::optional<PrefetchedScan> m_prefetchedScan;
     QList<AppItem> m_apps;
     QHash<QString, AppItem> m_appsByID;
     // Brought up to date with the layout's renames at each search.

@@ -204,12 +204,14 @@ void AppDelegate::applicationWillFinishLaunching()
     // frame: the window comes first, dimming the desktop, and the launcher
     // fades in over it once it is built.
     m_launcher = std::make_unique<LauncherController>(m_options, m_platform.launcherEnvironment);
-    // The settings alone, not the session: loading the layout can wait.
     m_launcher->setPlaceholder(QColor::fromRgbF(0, 0, 0, float(Settings::load(userDefaults()).dim)));
     connect(m_launcher->window(), &LauncherWindow::framePainted, this, &AppDelegate::applicationDidFinishLaunching,
             Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
     QTimer::singleShot(firstFrameWait, this, &AppDelegate::applicationDidFinishLaunching);
     m_launcher->show();
+    // The applications are read on a worker while that first frame is
+    // painted and sent.
+    session().prefetchScan();
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -221,17 +223,18 @@ void AppDelegate::applicationDidFinishLaunching()
     session().logLanguageChoice();
     session().start();
     wireCallbacks();
-    setupInputMonitor();
-    setupStatusItem();
+    prepareInputMonitor();
     QPointer<AppDelegate> self(this);
     m_languageObserver = NotificationCenter::defaultCenter().addObserver(L10n::kLanguageDidChangeNotification, [self] {
         if (self)
             self->languageDidChange();
     });
-    registerHotKey();
-    setupHotCorner();
     session().logAvailableLayoutSources();
     scheduleAutomationHooks();
+    // A settings window or a window dump at start shows what the desktop
+    // answered at once; a plain start has the launcher drawn first.
+    if (m_options.dumpWindows || m_options.showSettings)
+        connectToDesktop();
 
     if (!m_options.dumpWindows) {
         launcher().show();
@@ -270,11 +273,14 @@ void AppDelegate::finishAfterFirstFrame()
     // daemons, tens of milliseconds on a busy desktop, and sleep or lock
     // events are no part of drawing the launcher: watching them starts after
     // its first frame (at the latest after firstFrameWait; at once when
-    // nothing is shown).
+    // nothing is shown). So do the triggers and the tray, each a round trip
+    // or more to the X server: nobody presses the hot key in the few
+    // milliseconds between.
     auto finish = [self = QPointer<AppDelegate>(this)] {
-        if (!self || self->m_startFinished)
+        if (!self || self->m_startFinished || self->m_terminated)
             return;
         self->m_startFinished = true;
+        self->connectToDesktop();
         if (self->m_platform.watchSystemEvents)
             self->m_platform.watchSystemEvents();
     };
@@ -315,6 +321,7 @@ AutomationHooks::Host AppDelegate::automationHost()
         const WallpaperBackdrop *backdrop = view ? view->backdrop() : nullptr;
         return backdrop == nullptr || backdrop->isReady();
     };
+    host.startFinished = [self] { return !self || self->m_startFinished; };
     host.appCount = [self] { return self ? int(self->session().apps().size()) : 0; };
     host.settings = [self] { return self ? self->session().settings() : Settings(); };
     host.iconSide = [self] {
@@ -420,7 +427,18 @@ void AppDelegate::wireCallbacks()
     });
 }
 
-void AppDelegate::setupInputMonitor()
+void AppDelegate::connectToDesktop()
+{
+    if (m_desktopConnected)
+        return;
+    m_desktopConnected = true;
+    startInputMonitor();
+    setupStatusItem();
+    registerHotKey();
+    setupHotCorner();
+}
+
+void AppDelegate::prepareInputMonitor()
 {
     QPointer<AppDelegate> self(this);
     m_inputMonitor->onTrigger = [self](InputTriggerAction action) {
@@ -431,6 +449,10 @@ void AppDelegate::setupInputMonitor()
     };
     m_inputMonitor->onPermissionChange = [](bool trusted) { Log::write("[input] permission=%d", trusted ? 1 : 0); };
     m_inputMonitor->configure(inputConfiguration());
+}
+
+void AppDelegate::startInputMonitor()
+{
     if (!m_options.noEventTap)
         m_inputMonitor->start();
     else

@@ -104,8 +104,8 @@ public:
     // frame is out (at the latest after firstFrameWait); without a window to
     // show, finishes launching when the event loop turns.
     void applicationWillFinishLaunching();
-    // The start-up sequence: session, wiring, triggers, status item, hooks,
-    // then the launcher is shown.
+    // The start-up sequence: session, wiring, hooks, then the launcher is
+    // shown; the triggers and the status item follow its first frame.
     void applicationDidFinishLaunching();
     // A click on the Dock icon (here: a second start): always shows the
     // launcher, never toggles it.
@@ -142,6 +142,10 @@ public:
     // milliseconds: a window manager may keep a window unmapped.
     static constexpr int firstFrameWait = 250;
 
+    // The start is complete: triggers armed, status item up, system events
+    // watched. A plain start gets there after the launcher's first frame.
+    bool startFinished() const { return m_startFinished; }
+
     // What the settings window's input-status line shows.
     QString inputStatusText() const;
 
@@ -154,7 +158,13 @@ public:
 private:
     void wireCallbacks();
     void wireUninstall(LauncherView &view);
-    void setupInputMonitor();
+    // The trigger policy's callbacks and configuration; no device yet.
+    void prepareInputMonitor();
+    // The desktop's side of the triggers: the event tap.
+    void startInputMonitor();
+    // Everything that waits on the X server or the tray: the event tap, the
+    // status item, the hot key and the hot corner. Once.
+    void connectToDesktop();
     InputTriggerPolicy::Configuration inputConfiguration() const;
     void handleTrigger(InputTriggerAction action);
     void fireCarbonHotKey(Settings::HotKeyPreset preset);
@@ -211,6 +221,8 @@ private:
     bool m_launched = false;
     // The system events are watched once the first frame is out.
     bool m_startFinished = false;
+    // The triggers and the tray are up (after the first frame, or at once).
+    bool m_desktopConnected = false;
     // The desktop refused the hot key at its last registration.
     bool m_terminated = false;
 };

@@ -143,7 +143,8 @@ void AutomationHooks::check(int done, std::function<void()> then)
     }
     // The backdrop is only asked once no icon is pending.
     const bool iconsPending = m_host.pendingIcons && m_host.pendingIcons() > 0;
-    const bool ready = !iconsPending && (!m_host.wallpaperReady || m_host.wallpaperReady());
+    const bool ready = !iconsPending && (!m_host.wallpaperReady || m_host.wallpaperReady()) &&
+                       (!m_host.startFinished || m_host.startFinished());
     if (ready) {
         then();
         return;

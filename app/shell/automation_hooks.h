@@ -26,6 +26,8 @@ public:
     {
         std::function<int()> pendingIcons;
         std::function<bool()> wallpaperReady;
+        // The start's last steps are done: its log lines are all out.
+        std::function<bool()> startFinished;
         std::function<int()> appCount;
         std::function<Settings()> settings;
         std::function<double()> iconSide;

@@ -20,6 +20,7 @@ set(TESSELLON_SYSTEM_HEADERS
   "X11:   X11/ xcb/ X11-xcb/ xkbcommon/ GL/glx"
   "plist: plist/"
   "gio:   gio/ glib gobject/"
+  "fontconfig: fontconfig/"
   # The platform plugin interface ships inside QtGui.
   "QtGui: qpa/"
 )
@@ -36,7 +37,7 @@ set(TESSELLON_LAYERS
   "core = core/policy core/import core/uninstall"
 
   # platform: the core, never the application; X only in x11/.
-  "platform:          QtCore QtGui QtWidgets QtDBus gio core"
+  "platform:          QtCore QtGui QtWidgets QtDBus gio fontconfig core"
   "platform/trash:    QtCore core"
   "platform/x11:      QtCore QtGui QtWidgets X11 platform"
 

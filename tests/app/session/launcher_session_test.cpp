@@ -197,6 +197,41 @@ TEST_F(SessionTest, RescanScansMergesReconcilesSavesAndNotifies)
     EXPECT_EQ(describe(session->layout().pages), "com.t.alpha com.t.gamma com.t.delta");
 }
 
+TEST_F(SessionTest, TheFirstRescanTakesAPrefetchedReadingOnlyWhileItsSourcesStand)
+{
+    makeApp("Alpha");
+    makeApp(path("Extra"), QStringLiteral("Delta"), id("Delta"));
+
+    // Read ahead and taken: the same applications as a reading of its own.
+    {
+        auto session = makeSession();
+        LogCapture log;
+        session->prefetchScan();
+        session->start();
+        EXPECT_EQ(describe(session->layout().pages), "com.t.alpha");
+        EXPECT_TRUE(log.lines().contains("[scan] apps=1 catalog=0 names=1 restored=0 realigned=0 ids="))
+            << log.lines().join('\n').toStdString();
+    }
+    // A custom source added after the reading began makes it stale: its
+    // applications are there all the same.
+    {
+        auto session = makeSession();
+        session->prefetchScan();
+        session->commit([&](LauncherLayout &l) { l.customSources << path("Extra"); });
+        session->rescan();
+        EXPECT_EQ(describe(session->layout().pages), "com.t.alpha com.t.delta");
+        // The reading is taken once: a later rescan reads afresh.
+        makeApp("Beta");
+        session->rescan();
+        EXPECT_TRUE(session->app(id("Beta")));
+    }
+    // A session that ends before taking its reading waits for the worker.
+    {
+        auto session = makeSession();
+        session->prefetchScan();
+    }
+}
+
 TEST_F(SessionTest, RescanMergesTheSystemLauncherCatalog)
 {
     makeApp("Alpha");

@@ -142,9 +142,21 @@ protected:
         const QStringList arguments =
             QStringList{QStringLiteral("tessellon"), QStringLiteral("--state-dir"), stateDir()} + options;
         m_delegate = std::make_unique<AppDelegate>(LaunchOptions::parse(arguments), platform);
-        if (launch)
+        if (launch) {
             m_delegate->applicationDidFinishLaunching();
+            finishStart();
+        }
         return *m_delegate;
+    }
+
+    // A shown launcher arms its triggers and puts up its status item after
+    // its first frame: the start is complete once that is out.
+    void finishStart()
+    {
+        const QDeadlineTimer deadline(testCeilingMs(5000));
+        while (!m_delegate->startFinished() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        ASSERT_TRUE(m_delegate->startFinished());
     }
 
     AppDelegate &delegate() { return *m_delegate; }
@@ -256,17 +268,22 @@ TEST_F(AppDelegateTest, TheWindowGoesUpDimmedBeforeTheScanAndTheLauncherFollowsI
     EXPECT_EQ(systemEventStarts, 0);
 
     // Frames painted with the launcher in the window, and how many of them
-    // were out when the system events began to be watched.
+    // were out when the system events began to be watched, and when the
+    // triggers and the status item came.
     int launcherFrames = 0;
     int framesBeforeSystemEvents = -1;
-    QObject::connect(window, &LauncherWindow::framePainted, [&] {
-        if (window->contentView() != nullptr)
-            ++launcherFrames;
-    });
+    int framesBeforeTriggers = -1;
     const int startsBefore = systemEventStarts;
+    // What was there at a frame counts the frames before that one.
     QObject::connect(window, &LauncherWindow::framePainted, [&] {
         if (framesBeforeSystemEvents < 0 && systemEventStarts > startsBefore)
             framesBeforeSystemEvents = launcherFrames;
+        if (framesBeforeTriggers < 0 && (keys.grabbed || delegate().inputMonitor().isStarted() ||
+                                         delegate().hotCorner().isRunning() ||
+                                         log.contains(QStringLiteral("[status] tray=unavailable"))))
+            framesBeforeTriggers = launcherFrames;
+        if (window->contentView() != nullptr)
+            ++launcherFrames;
     });
 
     const QDeadlineTimer deadline(testCeilingMs(5000));
@@ -275,16 +292,22 @@ TEST_F(AppDelegateTest, TheWindowGoesUpDimmedBeforeTheScanAndTheLauncherFollowsI
     EXPECT_EQ(linesStartingWith(QStringLiteral("[scan] apps=3 ")), 1);
     EXPECT_EQ(shownLauncherWindow(), window) << "the same window, now with the launcher in it";
     EXPECT_EQ(window->contentView(), launcher().launcherView());
-    EXPECT_TRUE(delegate().inputMonitor().isStarted());
-    // The buses are joined once the launcher's first frame is out.
+    // The buses are joined, and the triggers and the status item come, once
+    // the launcher's first frame is out.
     while (systemEventStarts == 0 && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(systemEventStarts, 1);
+    EXPECT_TRUE(delegate().startFinished());
+    EXPECT_TRUE(delegate().inputMonitor().isStarted());
+    EXPECT_EQ(keys.grabbed, (std::optional<QPair<quint32, quint32>>({49, 2048})));
+    EXPECT_TRUE(delegate().hotCorner().isRunning());
+    EXPECT_TRUE(log.contains(QStringLiteral("[status] tray=unavailable")));
     EXPECT_GE(launcherFrames, 1);
     window->update();
-    while (framesBeforeSystemEvents < 0 && !deadline.hasExpired())
+    while ((framesBeforeSystemEvents < 0 || framesBeforeTriggers < 0) && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_GE(framesBeforeSystemEvents, 1) << "not before the launcher's first frame";
+    EXPECT_GE(framesBeforeTriggers, 1) << "not before the launcher's first frame";
 
     // Later turns of the event loop start nothing twice.
     processPosted();
