@@ -70,6 +70,13 @@ void FadeEffect::repaintView()
     }
 }
 
+void FadeEffect::sourceChanged(ChangeFlags flags)
+{
+    QGraphicsOpacityEffect::sourceChanged(flags);
+    if (flags & SourceAttached)
+        repaintView();
+}
+
 std::optional<QColor> FadeEffect::inPlaceUnderlay(const QPainter &painter) const
 {
     const auto *widget = qobject_cast<const QWidget *>(parent());

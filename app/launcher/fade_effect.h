@@ -12,12 +12,14 @@ class QWidget;
 // covers all of it) over a host that paints one plain colour under it comes
 // out of group opacity as alpha * view + (1 - alpha) * colour at every pixel:
 // so on the window's own backing store the view is drawn in place as at rest,
-// and one pass over what it drew weighs it against that colour. An opacity
+// and one pass over what it drew (two over a colour with alpha) weighs it
+// against that colour; hidden, the colour alone is painted. An opacity
 // effect would instead picture the whole view in a window-sized pixmap each
 // frame and blend that back. Wherever the equality is not known to hold (no
-// colour given, a device other than the window's backing store, a picture
-// that is not opaque, a turned or scaled painter), this is the opacity effect
-// it derives from, drawn as that would draw it.
+// colour given, a device other than the window's backing store, one that
+// drops alpha under a colour with alpha, a picture that is not opaque, a
+// turned or scaled painter), this is the opacity effect it derives from,
+// drawn as that would draw it.
 class FadeEffect : public QGraphicsOpacityEffect
 {
     Q_OBJECT
@@ -40,10 +42,13 @@ public:
 
 protected:
     void draw(QPainter *painter) override;
+    void sourceChanged(ChangeFlags flags) override;
 
 private:
     // The colour under the view where `painter` may draw it in place.
     std::optional<QColor> inPlaceUnderlay(const QPainter &painter) const;
+    // Repaints all of the view: Qt would repaint it less what its opaque
+    // children cover, which under a full-size backdrop is nothing.
     void repaintView();
 
     Underlay m_underlay;

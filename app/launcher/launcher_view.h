@@ -195,6 +195,7 @@ public:
     // The plain colour the host paints under the view, while it knows it: the
     // fade then draws the view in place rather than through a picture of it.
     void setPresentationUnderlay(FadeEffect::Underlay underlay) { m_presentationUnderlay = std::move(underlay); }
+    const FadeEffect::Underlay &presentationUnderlay() const { return m_presentationUnderlay; }
     // The alpha the presentation currently gives the view (1 when none).
     double appliedAlpha() const { return PresentationAnimator::alphaOf(*this); }
     // Freezes an interactive page drag at `progress` (automation).
