@@ -16,10 +16,12 @@
 namespace {
 
 // GIO is loaded the first time a setting is read, not linked: the library and
-// the half dozen it brings along cost every start about 3 ms before the window
-// can show, while the desktop picture is only looked up after it. The
-// declarations come from GIO's own headers, so a changed signature fails the
-// build.
+// the half dozen it brings along would cost every start about 3 ms before the
+// window can show, while the desktop picture is looked up on a worker. The
+// first look-up may come from any thread: get() loads once, under the lock of
+// its static, and GLib's own one-time set-up (the default schema source and
+// settings backend) is guarded by GLib. The declarations come from GIO's own
+// headers, so a changed signature fails the build.
 struct Gio
 {
     decltype(&g_settings_schema_source_get_default) schemaSourceGetDefault = nullptr;
@@ -226,6 +228,7 @@ std::optional<QUrl> GnomeDesktopPicture::desktopImageURL() const
 {
     if (!m_runner)
         return std::nullopt;
+    const std::lock_guard lock(m_mutex);
     QStringList keys{QStringLiteral("picture-uri")};
     const std::optional<QByteArray> scheme =
         m_runner({QStringLiteral("get"), QStringLiteral("org.gnome.desktop.interface"), QStringLiteral("color-scheme")});

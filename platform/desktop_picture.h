@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 // Where the desktop environment keeps the picture of the desktop.
@@ -16,7 +17,8 @@ public:
     virtual ~DesktopPicture() = default;
 
     // The file URL of the main screen's desktop picture, when the desktop
-    // environment tells one. The file may not exist.
+    // environment tells one. The file may not exist. Called on worker
+    // threads, several at once: an implementation must allow that.
     virtual std::optional<QUrl> desktopImageURL() const = 0;
 
     // The implementation for the running desktop (GNOME's settings on Linux).
@@ -31,7 +33,7 @@ class GnomeDesktopPicture : public DesktopPicture
 public:
     // Reads a setting: arguments "get", schema, key; the value in GVariant
     // text form, as gsettings prints it, or nothing when the schema or the
-    // key is unknown.
+    // key is unknown. Called on any thread, never by two at once.
     using Runner = std::function<std::optional<QByteArray>(const QStringList &arguments)>;
 
     // Through the system's schemas and settings backend.
@@ -54,4 +56,6 @@ public:
 
 private:
     Runner m_runner;
+    // One look-up at a time: a Runner need not allow two at once.
+    mutable std::mutex m_mutex;
 };

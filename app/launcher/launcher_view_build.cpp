@@ -88,10 +88,6 @@ void LauncherView::relayout()
     const LauncherLayoutPlan::Chrome chrome = LauncherLayoutPlan::chrome(size, settings.sideInset);
 
     m_backdrop->setGeometry(rect());
-    if (LauncherLayoutPlan::backdropNeedsRefresh(m_backdropSize, size)) {
-        m_backdropSize = size;
-        m_backdrop->refresh();
-    }
 
     m_searchPlate->setGeometry(chrome.searchPlate.toRect());
     layoutSearchContents();
@@ -104,6 +100,15 @@ void LauncherView::relayout()
     if (isFolderOpen())
         refreshFolderOverlayGeometry();
     rebuild();
+
+    // After the tiles: building them starts the icon pool's threads, and
+    // starting a thread waits while another thread is loading a library (both
+    // take the dynamic loader's lock), as the backdrop's look-up does the
+    // first time, when it loads GIO. Started first, it would hold the tiles up.
+    if (LauncherLayoutPlan::backdropNeedsRefresh(m_backdropSize, size)) {
+        m_backdropSize = size;
+        m_backdrop->refresh();
+    }
 }
 
 void LauncherView::rebuild()

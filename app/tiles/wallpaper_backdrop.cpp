@@ -17,6 +17,46 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
+
+// The state a look-up is decided against, shared by the view and its jobs.
+// The look-ups answer on workers, so whether a picture is new is decided
+// there, under the lock, against what the decisions and publishes before it
+// left. The view keeps its own copy (m_ready, m_wallpaperURL), brought up to
+// date as the decisions reach the main thread, in the order they were made.
+struct WallpaperBackdrop::Plan
+{
+    std::mutex mutex;
+    // The newest refresh whose look-up has been decided.
+    int decided = 0;
+    // The picture of the newest render started, and the refresh that started
+    // it: only that render's result is shown.
+    std::optional<QUrl> url;
+    int generation = 0;
+    // What isReady() and blurredImage() tell once the view has caught up.
+    bool ready = false;
+    bool hasImage = false;
+
+    // What refresh `refresh`'s look-up found (an existing file, or nothing)
+    // means; nothing when a newer refresh has been decided already.
+    std::optional<Finding> decide(int refresh, const std::optional<QUrl> &found)
+    {
+        if (refresh < decided)
+            return std::nullopt;
+        decided = refresh;
+        if (!found) {
+            ready = true;
+            return Finding::NoPicture;
+        }
+        // Pending, or shown: a render that read nothing is tried again.
+        if (found == url && (!ready || hasImage))
+            return Finding::Same;
+        url = found;
+        ready = false;
+        generation = refresh;
+        return Finding::NewPicture;
+    }
+};
 
 WallpaperBackdrop::WallpaperBackdrop(QWidget *parent)
     : WallpaperBackdrop(DesktopPicture::system(), parent)
@@ -26,6 +66,7 @@ WallpaperBackdrop::WallpaperBackdrop(QWidget *parent)
 WallpaperBackdrop::WallpaperBackdrop(std::shared_ptr<DesktopPicture> picture, QWidget *parent)
     : QWidget(parent),
       m_picture(std::move(picture)),
+      m_plan(std::make_shared<Plan>()),
       m_renderer(&WallpaperBackdrop::renderWallpaper),
       m_executor([](std::function<void()> job) { QThreadPool::globalInstance()->start(std::move(job)); })
 {
@@ -39,43 +80,78 @@ void WallpaperBackdrop::refresh()
     if (!screen && !QGuiApplication::screens().isEmpty())
         screen = QGuiApplication::screens().first();
 
-    std::optional<QUrl> url;
-    if (screen && m_picture)
-        url = m_picture->desktopImageURL();
-    if (url && QFileInfo(url->toLocalFile()).isFile()) {
-        if (url == m_wallpaperURL && (!m_ready || m_image))
+    const int refresh = ++m_refreshes;
+    // Without a screen there is no picture; the answer still goes through a
+    // job, so that it is decided in its turn among the look-ups.
+    const std::shared_ptr<DesktopPicture> picture = screen ? m_picture : nullptr;
+    // The jobs get everything by value and touch nothing of the view; the
+    // view is looked at again only on the main thread, where a deleted view
+    // has left its QPointer null.
+    const QPointer<WallpaperBackdrop> self(this);
+    m_executor([self, plan = m_plan, picture, renderer = m_renderer, executor = m_executor, refresh] {
+        std::optional<QUrl> url = picture ? picture->desktopImageURL() : std::nullopt;
+        if (url && !QFileInfo(url->toLocalFile()).isFile())
+            url.reset();
+        QCoreApplication *application = QCoreApplication::instance();
+        if (!application)
+            return; // shutting down: nobody to show it
+        std::unique_lock lock(plan->mutex);
+        const std::optional<Finding> finding = plan->decide(refresh, url);
+        if (!finding)
+            return; // a newer refresh has been decided since
+        // Posted under the lock: the view gets the decisions in the order
+        // they were made, and each before its render's result.
+        QMetaObject::invokeMethod(
+            application,
+            [self, refresh, finding = *finding, url] {
+                if (self)
+                    self->decided(refresh, finding, url);
+            },
+            Qt::QueuedConnection);
+        lock.unlock();
+        if (*finding != Finding::NewPicture)
             return;
-        m_wallpaperURL = url;
-        m_ready = false;
-        const int token = ++m_generation;
-        // The job gets the URL by value and touches nothing of the view; the
-        // view is looked at again only on the main thread, where a deleted
-        // view has left its QPointer null.
-        const QPointer<WallpaperBackdrop> self(this);
-        const Renderer renderer = m_renderer;
-        const QUrl picture = *url;
-        m_executor([self, renderer, picture, token] {
+        executor([self, renderer, picture = *url, refresh] {
             std::optional<QImage> image = renderer ? renderer(picture) : std::nullopt;
             QCoreApplication *application = QCoreApplication::instance();
             if (!application)
-                return; // shutting down: nobody to show it
+                return;
             QMetaObject::invokeMethod(
                 application,
-                [self, token, image = std::move(image)] {
+                [self, refresh, image = std::move(image)] {
                     if (self)
-                        self->publish(token, image);
+                        self->publish(refresh, image);
                 },
                 Qt::QueuedConnection);
         });
-        return;
+    });
+}
+
+void WallpaperBackdrop::decided(int refresh, Finding finding, const std::optional<QUrl> &url)
+{
+    m_decided = refresh;
+    switch (finding) {
+    case Finding::NoPicture:
+        becomeReady();
+        break;
+    case Finding::Same:
+        break; // shown, or on its way
+    case Finding::NewPicture:
+        m_wallpaperURL = url;
+        m_ready = false;
+        break;
     }
-    becomeReady();
 }
 
 void WallpaperBackdrop::publish(int token, const std::optional<QImage> &image)
 {
-    if (token != m_generation)
-        return; // a newer render has started since
+    {
+        const std::lock_guard lock(m_plan->mutex);
+        if (token != m_plan->generation)
+            return; // a newer render has started since
+        m_plan->ready = true;
+        m_plan->hasImage = image.has_value();
+    }
     m_image = image;
     m_fitted = QImage();
     update();

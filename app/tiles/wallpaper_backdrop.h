@@ -12,18 +12,18 @@
 
 class DesktopPicture;
 
-// The bottom layer of the launcher: the desktop picture, scaled down and
-// blurred off the main thread, drawn aspect-filled over a grey fill, with the
-// launcher's tints (the frosted glass, the dim) laid over it. Only the
-// newest render is ever shown: every refresh() that finds a picture starts a
-// new generation, and results of older generations are dropped.
+// The bottom layer of the launcher: the desktop picture, looked up, scaled
+// down and blurred off the main thread, drawn aspect-filled over a grey fill,
+// with the launcher's tints (the frosted glass, the dim) laid over it. Only
+// the newest render is ever shown: every refresh() that finds a new picture
+// starts a new generation, and results of older generations are dropped.
 class WallpaperBackdrop : public QWidget
 {
 public:
     // Decodes, scales and blurs the picture at a file URL; nothing when it
     // cannot be read. Runs off the main thread.
     using Renderer = std::function<std::optional<QImage>(const QUrl &url)>;
-    // Runs a job off the main thread.
+    // Runs a job off the main thread. A job may hand it further jobs.
     using Executor = std::function<void(std::function<void()> job)>;
 
     static constexpr double blurRadius = 13;
@@ -38,10 +38,13 @@ public:
     // Called on the main thread each time the backdrop becomes ready.
     std::function<void()> onReady;
 
-    // Starts a render of the current desktop picture, or declares the
-    // backdrop ready at once when there is none. The picture already shown or
-    // being rendered is not rendered again: the render does not depend on
-    // the view's size.
+    // Looks up the current desktop picture off the main thread (the desktop's
+    // settings are read through GIO, whose loading alone costs milliseconds
+    // before the first frame), then renders it, or declares the backdrop
+    // ready when there is none. The picture already shown or being rendered
+    // is not rendered again: the render does not depend on the view's size.
+    // Look-ups are decided in the order of the refreshes: one answering after
+    // a newer one has been decided is dropped.
     void refresh();
 
     // Colours laid over the picture, bottom first. They are part of the one
@@ -52,7 +55,9 @@ public:
     QList<QColor> tints() const { return m_tints; }
 
     std::optional<QImage> blurredImage() const { return m_image; }
-    bool isReady() const { return m_ready; }
+    // Whether the backdrop shows what the newest refresh found: its look-up
+    // has answered, and the render it started (if any) has published.
+    bool isReady() const { return m_ready && m_decided == m_refreshes; }
     // The desktop picture of the newest render started.
     std::optional<QUrl> wallpaperURL() const { return m_wallpaperURL; }
 
@@ -65,10 +70,17 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    struct Plan;
+    // What a look-up found, measured against the picture shown or being rendered.
+    enum class Finding { NoPicture, Same, NewPicture };
+
+    void decided(int refresh, Finding finding, const std::optional<QUrl> &url);
     void publish(int token, const std::optional<QImage> &image);
     void becomeReady();
 
     std::shared_ptr<DesktopPicture> m_picture;
+    // Shared with the jobs, which outlive the view.
+    std::shared_ptr<Plan> m_plan;
     Renderer m_renderer;
     Executor m_executor;
     // The picture aspect-filled into the view's device pixels with the tints
@@ -85,7 +97,9 @@ private:
     QImage m_fitted;
     QColor m_plainColor;
     QList<QColor> m_tints;
-    int m_generation = 0;
+    // Refreshes made, and the newest whose look-up has been decided.
+    int m_refreshes = 0;
+    int m_decided = 0;
     std::optional<QUrl> m_wallpaperURL;
     bool m_ready = false;
 };

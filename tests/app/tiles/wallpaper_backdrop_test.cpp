@@ -13,27 +13,76 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 using namespace icons_test;
 
 namespace {
 
+// Answers with `url`, and keeps the thread of every look-up.
 class FakeDesktopPicture : public DesktopPicture
 {
 public:
     std::optional<QUrl> url;
-    std::optional<QUrl> desktopImageURL() const override { return url; }
+    std::optional<QUrl> desktopImageURL() const override
+    {
+        const std::lock_guard lock(m_mutex);
+        m_callers.append(QThread::currentThread());
+        return url;
+    }
+    QList<QThread *> callers() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_callers;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    mutable QList<QThread *> m_callers;
 };
 
-// Holds render jobs until the test runs them, in whatever order it likes.
+// Holds the backdrop's jobs (look-ups, and the renders they start) until the
+// test runs them, in whatever order it likes. A held look-up finds the
+// picture the desktop had when it was queued, as one run at once would.
 struct HeldJobs
 {
+    explicit HeldJobs(std::shared_ptr<FakeDesktopPicture> picture) : picture(std::move(picture)) {}
+
+    std::shared_ptr<FakeDesktopPicture> picture;
     QList<std::function<void()>> jobs;
+    QList<bool> ran;
+
     WallpaperBackdrop::Executor executor()
     {
-        return [this](std::function<void()> job) { jobs.append(std::move(job)); };
+        return [this](std::function<void()> job) {
+            jobs.append([picture = picture, url = picture->url, job = std::move(job)] {
+                picture->url = url;
+                job();
+            });
+            ran.append(false);
+        };
+    }
+    // Runs job `index`, then the main thread's events (what it posted).
+    void run(qsizetype index)
+    {
+        ASSERT_LT(index, jobs.size());
+        ASSERT_FALSE(ran[index]);
+        ran[index] = true;
+        jobs[index]();
+        QCoreApplication::processEvents();
+    }
+    // Every job not run yet, oldest first, including those they start.
+    void runAll()
+    {
+        for (qsizetype i = 0; i < jobs.size(); ++i) {
+            if (!ran[i])
+                run(i);
+        }
     }
 };
 
@@ -41,12 +90,13 @@ class WallpaperBackdropTest : public ::testing::Test
 {
 protected:
     WallpaperBackdropTest()
-        : picture(std::make_shared<FakeDesktopPicture>()), backdrop(new WallpaperBackdrop(picture))
+        : picture(std::make_shared<FakeDesktopPicture>()), held(picture), backdrop(new WallpaperBackdrop(picture))
     {
         backdrop->resize(100, 100);
         backdrop->setExecutor(held.executor());
         // Each file's content is a colour name; the render paints it flat.
-        backdrop->setRenderer([](const QUrl &url) -> std::optional<QImage> {
+        backdrop->setRenderer([this](const QUrl &url) -> std::optional<QImage> {
+            ++renders;
             QFile file(url.toLocalFile());
             if (!file.open(QIODevice::ReadOnly))
                 return std::nullopt;
@@ -71,11 +121,8 @@ protected:
         picture->url = url;
         backdrop->refresh();
     }
-    void runJob(int index)
-    {
-        held.jobs[index]();
-        QCoreApplication::processEvents();
-    }
+    void runJob(qsizetype index) { held.run(index); }
+    void runAll() { held.runAll(); }
     QColor shownColor() const
     {
         const std::optional<QImage> image = backdrop->blurredImage();
@@ -93,6 +140,7 @@ protected:
     std::shared_ptr<FakeDesktopPicture> picture;
     HeldJobs held;
     WallpaperBackdrop *backdrop;
+    int renders = 0;
     int readyCalls = 0;
 };
 
@@ -109,16 +157,19 @@ TEST_F(WallpaperBackdropTest, OlderRenderFinishingLastIsDropped)
     const QUrl blue = pictureFile("blue", "blue");
     refreshWith(red);
     refreshWith(blue);
-    ASSERT_EQ(held.jobs.size(), 2);
+    // The look-ups, in order: each starts a render.
+    runJob(0);
+    runJob(1);
+    ASSERT_EQ(held.jobs.size(), 4);
     EXPECT_FALSE(backdrop->isReady());
     EXPECT_EQ(backdrop->wallpaperURL(), blue);
 
-    runJob(1);
+    runJob(3);
     EXPECT_TRUE(backdrop->isReady());
     EXPECT_EQ(shownColor(), QColor(Qt::blue));
     EXPECT_EQ(readyCalls, 1);
 
-    runJob(0);
+    runJob(2);
     EXPECT_EQ(shownColor(), QColor(Qt::blue));
     EXPECT_EQ(readyCalls, 1);
 }
@@ -128,10 +179,12 @@ TEST_F(WallpaperBackdropTest, OlderRenderFinishingFirstIsDropped)
     refreshWith(pictureFile("red", "red"));
     refreshWith(pictureFile("blue", "blue"));
     runJob(0);
+    runJob(1);
+    runJob(2);
     EXPECT_FALSE(backdrop->isReady());
     EXPECT_FALSE(backdrop->blurredImage().has_value());
     EXPECT_EQ(readyCalls, 0);
-    runJob(1);
+    runJob(3);
     EXPECT_EQ(shownColor(), QColor(Qt::blue));
     EXPECT_EQ(readyCalls, 1);
 }
@@ -143,29 +196,35 @@ TEST_F(WallpaperBackdropTest, SamePictureIsRenderedOnce)
     const QUrl red = pictureFile("red", "red");
     refreshWith(red);
     refreshWith(red);
-    ASSERT_EQ(held.jobs.size(), 1);
-    runJob(0);
+    runAll();
+    ASSERT_EQ(renders, 1);
     refreshWith(red);
-    EXPECT_EQ(held.jobs.size(), 1);
+    runAll();
+    EXPECT_EQ(renders, 1);
     EXPECT_TRUE(backdrop->isReady());
     EXPECT_EQ(shownColor(), QColor(Qt::red));
+    EXPECT_EQ(readyCalls, 1);
     refreshWith(pictureFile("blue", "blue"));
-    EXPECT_EQ(held.jobs.size(), 2);
+    runAll();
+    EXPECT_EQ(renders, 2);
 }
 
-TEST_F(WallpaperBackdropTest, NoPictureMakesItReadyAtOnceAndKeepsThePicture)
+TEST_F(WallpaperBackdropTest, NoPictureMakesItReadyAndKeepsThePicture)
 {
     refreshWith(pictureFile("green", "#00ff00"));
-    runJob(0);
+    runAll();
     ASSERT_EQ(shownColor(), QColor(Qt::green));
 
     for (const std::optional<QUrl> &none : {std::optional<QUrl>(), std::optional<QUrl>(QUrl::fromLocalFile(dir.filePath("gone.jpg")))}) {
         refreshWith(none);
+        // Not ready while the look-up is out: it may find a new picture.
+        EXPECT_FALSE(backdrop->isReady());
+        runAll();
         EXPECT_TRUE(backdrop->isReady());
         EXPECT_EQ(shownColor(), QColor(Qt::green));
     }
     EXPECT_EQ(readyCalls, 3);
-    EXPECT_EQ(held.jobs.size(), 1);
+    EXPECT_EQ(renders, 1);
     EXPECT_EQ(drawn().pixelColor(50, 50), QColor(Qt::green));
 }
 
@@ -173,9 +232,11 @@ TEST_F(WallpaperBackdropTest, RenderStillRunningPublishesAfterAPicturelessRefres
 {
     refreshWith(pictureFile("red", "red"));
     refreshWith(std::nullopt);
+    runJob(0);
+    runJob(1);
     EXPECT_TRUE(backdrop->isReady());
     EXPECT_EQ(readyCalls, 1);
-    runJob(0);
+    runJob(2);
     EXPECT_EQ(shownColor(), QColor(Qt::red));
     EXPECT_EQ(readyCalls, 2);
 }
@@ -183,24 +244,106 @@ TEST_F(WallpaperBackdropTest, RenderStillRunningPublishesAfterAPicturelessRefres
 TEST_F(WallpaperBackdropTest, UnreadablePictureClearsToGrey)
 {
     refreshWith(pictureFile("red", "red"));
-    runJob(0);
+    runAll();
     refreshWith(pictureFile("junk", "not a colour"));
-    runJob(1);
+    runAll();
     EXPECT_TRUE(backdrop->isReady());
     EXPECT_FALSE(backdrop->blurredImage().has_value());
     EXPECT_EQ(readyCalls, 2);
     EXPECT_EQ(drawn().pixelColor(10, 90), QColor(51, 51, 51));
+    // The same unreadable picture is read again, as a changed file may now be readable.
+    refreshWith(pictureFile("junk", "red"));
+    runAll();
+    EXPECT_EQ(renders, 3);
+    EXPECT_EQ(shownColor(), QColor(Qt::red));
 }
 
 TEST_F(WallpaperBackdropTest, ViewGoneBeforeTheRenderEndsIsLeftAlone)
 {
+    // One look-up answered before the view goes, one after.
     refreshWith(pictureFile("red", "red"));
+    refreshWith(pictureFile("blue", "blue"));
+    runJob(0);
     delete backdrop;
     backdrop = nullptr;
-    held.jobs[0]();
-    QCoreApplication::processEvents();
+    runAll();
     EXPECT_EQ(readyCalls, 0);
 }
+
+// The desktop picture is looked up in the backdrop's jobs, never in refresh()
+// on the main thread: reading the desktop's settings loads GIO before the
+// first frame. Each case makes its refreshes, checks that none of them looked
+// anything up, runs the look-ups in the order given and then the renders they
+// started.
+struct LookupCase
+{
+    const char *name;
+    // Per refresh, the desktop's picture: a file holding a colour name,
+    // "missing" for a file that is not there, "" for none.
+    QList<const char *> pictures;
+    QList<int> lookupOrder;
+    bool newestRenderFirst;
+    int renders;
+    // Invalid for the plain grey.
+    QColor shown;
+    int readyCalls;
+};
+
+void PrintTo(const LookupCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class WallpaperLookupTest : public WallpaperBackdropTest, public ::testing::WithParamInterface<LookupCase>
+{
+};
+
+TEST_P(WallpaperLookupTest, LooksUpInTheJobsAndShowsWhatTheNewestRefreshFound)
+{
+    const LookupCase &c = GetParam();
+    for (const char *name : c.pictures) {
+        const QString file = QString::fromLatin1(name);
+        if (file.isEmpty())
+            refreshWith(std::nullopt);
+        else if (file == QLatin1String("missing"))
+            refreshWith(QUrl::fromLocalFile(dir.filePath(file)));
+        else
+            refreshWith(pictureFile(file, name));
+    }
+    EXPECT_TRUE(picture->callers().isEmpty()) << "looked up by refresh() itself";
+    EXPECT_FALSE(backdrop->isReady());
+    ASSERT_EQ(held.jobs.size(), c.pictures.size());
+
+    for (const int lookup : c.lookupOrder)
+        runJob(lookup);
+    EXPECT_EQ(picture->callers().size(), c.pictures.size());
+    QList<qsizetype> started;
+    for (qsizetype job = c.pictures.size(); job < held.jobs.size(); ++job)
+        started.append(job);
+    if (c.newestRenderFirst)
+        std::reverse(started.begin(), started.end());
+    for (const qsizetype job : started)
+        runJob(job);
+
+    EXPECT_EQ(renders, c.renders);
+    EXPECT_TRUE(backdrop->isReady());
+    EXPECT_EQ(readyCalls, c.readyCalls);
+    EXPECT_EQ(drawn().pixelColor(50, 50), c.shown.isValid() ? c.shown : QColor(51, 51, 51));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WallpaperLookupTest,
+    ::testing::Values(
+        LookupCase{"OnePicture", {"red"}, {0}, false, 1, QColor(Qt::red), 1},
+        LookupCase{"SamePictureTwice", {"red", "red"}, {0, 1}, false, 1, QColor(Qt::red), 1},
+        LookupCase{"SamePictureNewerLookupFirst", {"red", "red"}, {1, 0}, false, 1, QColor(Qt::red), 1},
+        LookupCase{"NewerLookupAnsweringFirstWins", {"red", "blue"}, {1, 0}, false, 1, QColor(Qt::blue), 1},
+        LookupCase{"NewerRenderFinishingFirstWins", {"red", "blue"}, {0, 1}, true, 2, QColor(Qt::blue), 1},
+        LookupCase{"MissingFile", {"missing"}, {0}, false, 0, QColor(), 1},
+        LookupCase{"NoPicture", {""}, {0}, false, 0, QColor(), 1},
+        LookupCase{"NewerMissingFileAnsweringFirst", {"red", "missing"}, {1, 0}, false, 0, QColor(), 1},
+        LookupCase{"PicturelessAfterAPictureStillShowsIt", {"red", ""}, {0, 1}, false, 1, QColor(Qt::red), 2}),
+    [](const ::testing::TestParamInfo<LookupCase> &info) { return std::string(info.param.name); });
 
 TEST_F(WallpaperBackdropTest, DrawsThePictureAspectFilledAndCentred)
 {
@@ -212,7 +355,7 @@ TEST_F(WallpaperBackdropTest, DrawsThePictureAspectFilledAndCentred)
         return image;
     });
     refreshWith(pictureFile("any", "any"));
-    runJob(0);
+    runAll();
     const QImage image = drawn();
     EXPECT_EQ(image.pixelColor(10, 50), QColor(Qt::red));
     EXPECT_EQ(image.pixelColor(45, 5), QColor(Qt::red));
@@ -231,7 +374,7 @@ TEST_F(WallpaperBackdropTest, TintsLieOverThePictureAndOverTheGrey)
     EXPECT_EQ(drawn().pixelColor(50, 50).alpha(), 255);
 
     refreshWith(pictureFile("red", "red"));
-    runJob(0);
+    runAll();
     // Red 255 under 20% white stays 255, then half black: 127; green 0 -> 51 -> 25.
     QColor tinted = drawn().pixelColor(50, 50);
     EXPECT_NEAR(tinted.red(), 127, 1);
@@ -283,7 +426,7 @@ TEST_P(WallpaperPartialPaintTest, PaintsOnlyTheAskedPartWithTheWholePaintsPixels
             return image;
         });
         refreshWith(pictureFile("any", "any"));
-        runJob(0);
+        runAll();
         ASSERT_TRUE(backdrop->blurredImage().has_value());
     }
     // Tiles' rectangles: apart, overlapping, touching the edge; painted
@@ -321,7 +464,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, WallpaperPartialPaintTest,
                              return std::string(info.param.name);
                          });
 
-TEST(WallpaperRenderTest, BlursOffTheMainThreadAndPublishesOnIt)
+TEST(WallpaperRenderTest, LooksUpAndBlursOffTheMainThreadAndPublishesOnIt)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath("desk.png");
@@ -338,6 +481,8 @@ TEST(WallpaperRenderTest, BlursOffTheMainThreadAndPublishesOnIt)
     backdrop.onReady = [&] { readyThread = QThread::currentThread(); };
     backdrop.refresh();
     ASSERT_TRUE(pumpUntil([&] { return backdrop.isReady(); }));
+    ASSERT_EQ(picture->callers().size(), 1);
+    EXPECT_NE(picture->callers().first(), qApp->thread());
     EXPECT_NE(renderThread.load(), qApp->thread());
     EXPECT_EQ(readyThread, qApp->thread());
     ASSERT_TRUE(backdrop.blurredImage().has_value());
@@ -539,6 +684,40 @@ TEST_F(GSettingsSchemaTest, ReadsThePictureOfTheStyleInForce)
     EXPECT_EQ(reader({"get", "org.gnome.desktop.background", "picture-uri"}),
               QByteArray("'file:///pictures/light.jpg'"));
     EXPECT_EQ(GnomeDesktopPicture(reader).desktopImageURL(), QUrl::fromLocalFile("/pictures/it's dark.jpg"));
+}
+
+// The backdrop looks the picture up on worker threads, several at once when
+// refreshes follow each other.
+TEST_F(GSettingsSchemaTest, ReadsOnSeveralThreadsAtOnce)
+{
+    compile(QStringLiteral("org.gnome.desktop.background.gschema.xml"), R"(<schemalist>
+  <schema id="org.gnome.desktop.background" path="/org/gnome/desktop/background/">
+    <key name="picture-uri" type="s"><default>'file:///pictures/light.jpg'</default></key>
+    <key name="picture-uri-dark" type="s"><default>'file:///pictures/dark.jpg'</default></key>
+  </schema>
+  <schema id="org.gnome.desktop.interface" path="/org/gnome/desktop/interface/">
+    <key name="color-scheme" type="s"><default>'prefer-dark'</default></key>
+  </schema>
+</schemalist>
+)");
+    const GnomeDesktopPicture gnome(GnomeDesktopPicture::settingsReader(dir.path()));
+    constexpr int threads = 4;
+    constexpr int reads = 25;
+    std::vector<std::vector<std::optional<QUrl>>> found(threads);
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&gnome, &into = found[t]] {
+            for (int i = 0; i < reads; ++i)
+                into.push_back(gnome.desktopImageURL());
+        });
+    }
+    for (std::thread &worker : workers)
+        worker.join();
+    for (const std::vector<std::optional<QUrl>> &urls : found) {
+        ASSERT_EQ(urls.size(), size_t(reads));
+        for (const std::optional<QUrl> &url : urls)
+            EXPECT_EQ(url, QUrl::fromLocalFile("/pictures/dark.jpg"));
+    }
 }
 
 TEST_F(GSettingsSchemaTest, MissingSchemaOrKeyIsNothingNotAnAbort)
