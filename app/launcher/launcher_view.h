@@ -192,6 +192,10 @@ public:
     void animateIn();
     void animateOut(std::function<void()> completion);
     void applyPresentation(double progress);
+    // The plain colour the host paints under the view, while it knows it: the
+    // fade then draws the view in place rather than through a picture of it.
+    void setPresentationUnderlay(FadeEffect::Underlay underlay) { m_presentationUnderlay = std::move(underlay); }
+    const FadeEffect::Underlay &presentationUnderlay() const { return m_presentationUnderlay; }
     // The alpha the presentation currently gives the view (1 when none).
     double appliedAlpha() const { return PresentationAnimator::alphaOf(*this); }
     // Freezes an interactive page drag at `progress` (automation).
@@ -303,6 +307,7 @@ private:
     // --- Collaborators -----------------------------------------------------------
     const LaunchOptions m_options;
     std::shared_ptr<WindowUnderPointer> m_windowUnderPointer;
+    FadeEffect::Underlay m_presentationUnderlay;
 
     // --- Fixed subviews, back to front (children of the view; the page canvas is the grid's) ---
     WallpaperBackdrop *m_backdrop = nullptr;

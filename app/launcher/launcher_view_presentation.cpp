@@ -18,7 +18,7 @@ void LauncherView::applyPresentation(double progress)
 {
     m_presentation.setProgress(progress);
     // Alpha and scale are set together and painted in the same frame.
-    PresentationAnimator::applyAlpha(*this, m_presentation.progress());
+    PresentationAnimator::applyAlpha(*this, m_presentation.progress(), m_presentationUnderlay);
     applyPresentationTransform();
 }
 

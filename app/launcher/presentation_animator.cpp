@@ -1,6 +1,5 @@
 #include "launcher/presentation_animator.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QWidget>
 
 #include <algorithm>
@@ -57,22 +56,24 @@ void PresentationAnimator::cancel()
     m_state.completion = nullptr;
 }
 
-void PresentationAnimator::applyAlpha(QWidget &view, double alpha)
+void PresentationAnimator::applyAlpha(QWidget &view, double alpha, FadeEffect::Underlay underlay)
 {
     if (view.isWindow()) {
         view.setWindowOpacity(alpha);
         return;
     }
-    auto *effect = dynamic_cast<QGraphicsOpacityEffect *>(view.graphicsEffect());
+    auto *effect = dynamic_cast<FadeEffect *>(view.graphicsEffect());
     if (alpha >= 1) {
         if (effect)
             view.setGraphicsEffect(nullptr);
         return;
     }
     if (!effect) {
-        effect = new QGraphicsOpacityEffect;
+        // Parented to the view, which it finds when it draws.
+        effect = new FadeEffect(&view);
         view.setGraphicsEffect(effect);
     }
+    effect->setUnderlay(std::move(underlay));
     effect->setOpacity(alpha);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "launcher/fade_effect.h"
 #include "launcher/presentation_curve.h"
 #include "paging/frame_clock.h"
 
@@ -54,9 +55,11 @@ public:
     // Stops the animation where it is; its completion is dropped unrun.
     void cancel();
 
-    // Gives `view` the alpha p: a top-level window's opacity, else an opacity
-    // effect, dropped while fully shown (no offscreen rendering then).
-    static void applyAlpha(QWidget &view, double alpha);
+    // Gives `view` the alpha p: a top-level window's opacity, else a fade
+    // effect (an opacity effect that, given the colour its host paints under
+    // the view, draws the view in place instead of through a picture of it),
+    // dropped while fully shown.
+    static void applyAlpha(QWidget &view, double alpha, FadeEffect::Underlay underlay = {});
     // The alpha `view` currently has (1 when none).
     static double alphaOf(const QWidget &view);
 

@@ -55,6 +55,27 @@ void LauncherWindow::setTranslucent(bool translucent)
     update();
 }
 
+std::optional<QColor> LauncherWindow::underlay() const
+{
+    if (m_content == nullptr)
+        return std::nullopt;
+    for (const QObject *object : children()) {
+        if (object == m_content)
+            break;
+        const auto *child = qobject_cast<const QWidget *>(object);
+        if (child != nullptr && !child->isWindow() && child->isVisible())
+            return std::nullopt;
+    }
+    // As paintEvent() paints it: the placeholder replaces the pixels of a
+    // translucent window, and is laid over black in an opaque one.
+    if (isTranslucent())
+        return m_placeholder.isValid() ? m_placeholder : QColor(Qt::transparent);
+    if (!m_placeholder.isValid())
+        return QColor(Qt::black);
+    const QRgb over = qPremultiply(m_placeholder.rgba());
+    return QColor(qRed(over), qGreen(over), qBlue(over));
+}
+
 void LauncherWindow::paintEvent(QPaintEvent *event)
 {
     if (m_placeholder.isValid() || !isTranslucent()) {

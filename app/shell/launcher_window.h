@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 // The launcher's one top-level window: frameless, transparent, without
 // shadow, two levels above the main menu (on top of ordinary windows), and
@@ -29,6 +30,11 @@ public:
     // (the default) paints nothing, so the desktop shows through.
     void setPlaceholder(const QColor &color);
     QColor placeholder() const { return m_placeholder; }
+
+    // The one plain colour the window paints under its content view, as it
+    // ends up in the window's pixels (transparent where it paints nothing);
+    // nothing while another child lies under the content view.
+    std::optional<QColor> underlay() const;
 
     // Translucent (the default): the window has an alpha channel and what it
     // leaves clear shows the desktop. Opaque: it paints over black, which is

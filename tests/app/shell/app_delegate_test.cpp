@@ -292,6 +292,11 @@ TEST_F(AppDelegateTest, TheWindowGoesUpDimmedBeforeTheScanAndTheLauncherFollowsI
     EXPECT_EQ(linesStartingWith(QStringLiteral("[scan] apps=3 ")), 1);
     EXPECT_EQ(shownLauncherWindow(), window) << "the same window, now with the launcher in it";
     EXPECT_EQ(window->contentView(), launcher().launcherView());
+    // Its fade weighs it against what the window paints under it, the dimmed
+    // placeholder here.
+    ASSERT_TRUE(launcher().launcherView()->presentationUnderlay());
+    EXPECT_EQ(launcher().launcherView()->presentationUnderlay()(), window->underlay());
+    EXPECT_TRUE(window->underlay().has_value());
     // The buses are joined, and the triggers and the status item come, once
     // the launcher's first frame is out.
     while (systemEventStarts == 0 && !deadline.hasExpired())

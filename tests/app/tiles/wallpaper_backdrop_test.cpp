@@ -665,12 +665,10 @@ protected:
         ASSERT_EQ(compiler.exitCode(), 0) << compiler.readAllStandardError().toStdString();
     }
 
-    QTemporaryDir dir;
-};
-
-TEST_F(GSettingsSchemaTest, ReadsThePictureOfTheStyleInForce)
-{
-    compile(QStringLiteral("org.gnome.desktop.background.gschema.xml"), R"(<schemalist>
+    // Both pictures, the dark one in force; its name holds a quote.
+    void compileLightAndDark()
+    {
+        compile(QStringLiteral("org.gnome.desktop.background.gschema.xml"), R"(<schemalist>
   <schema id="org.gnome.desktop.background" path="/org/gnome/desktop/background/">
     <key name="picture-uri" type="s"><default>'file:///pictures/light.jpg'</default></key>
     <key name="picture-uri-dark" type="s"><default>"file:///pictures/it's dark.jpg"</default></key>
@@ -680,6 +678,14 @@ TEST_F(GSettingsSchemaTest, ReadsThePictureOfTheStyleInForce)
   </schema>
 </schemalist>
 )");
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(GSettingsSchemaTest, ReadsThePictureOfTheStyleInForce)
+{
+    compileLightAndDark();
     const GnomeDesktopPicture::Runner reader = GnomeDesktopPicture::settingsReader(dir.path());
     EXPECT_EQ(reader({"get", "org.gnome.desktop.background", "picture-uri"}),
               QByteArray("'file:///pictures/light.jpg'"));
@@ -690,16 +696,7 @@ TEST_F(GSettingsSchemaTest, ReadsThePictureOfTheStyleInForce)
 // refreshes follow each other.
 TEST_F(GSettingsSchemaTest, ReadsOnSeveralThreadsAtOnce)
 {
-    compile(QStringLiteral("org.gnome.desktop.background.gschema.xml"), R"(<schemalist>
-  <schema id="org.gnome.desktop.background" path="/org/gnome/desktop/background/">
-    <key name="picture-uri" type="s"><default>'file:///pictures/light.jpg'</default></key>
-    <key name="picture-uri-dark" type="s"><default>'file:///pictures/dark.jpg'</default></key>
-  </schema>
-  <schema id="org.gnome.desktop.interface" path="/org/gnome/desktop/interface/">
-    <key name="color-scheme" type="s"><default>'prefer-dark'</default></key>
-  </schema>
-</schemalist>
-)");
+    compileLightAndDark();
     const GnomeDesktopPicture gnome(GnomeDesktopPicture::settingsReader(dir.path()));
     constexpr int threads = 4;
     constexpr int reads = 25;
@@ -716,7 +713,7 @@ TEST_F(GSettingsSchemaTest, ReadsOnSeveralThreadsAtOnce)
     for (const std::vector<std::optional<QUrl>> &urls : found) {
         ASSERT_EQ(urls.size(), size_t(reads));
         for (const std::optional<QUrl> &url : urls)
-            EXPECT_EQ(url, QUrl::fromLocalFile("/pictures/dark.jpg"));
+            EXPECT_EQ(url, QUrl::fromLocalFile("/pictures/it's dark.jpg"));
     }
 }
 
