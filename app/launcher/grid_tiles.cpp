@@ -64,6 +64,10 @@ void GridTiles::build()
         if (entry.isFolder())
             state.folderPreview = folderPreview(entry);
         tile->setState(state);
+        // A page's canvas paints nothing, and lies over the backdrop with
+        // nothing else under the grid; the scrolling list's does not.
+        if (!m_grid.scrollMode())
+            tile->setUnderlay(m_grid.backdrop);
         dressForEditMode(tile);
         if (m_grid.options.dumpWindows)
             tile->onPainted = [this] { logWhenPageDrawn(); };

@@ -17,6 +17,7 @@ class AppTile;
 class IconProvider;
 class LauncherSession;
 class PageCanvas;
+class WallpaperBackdrop;
 class PageTurner;
 class QWidget;
 struct LaunchOptions;
@@ -46,6 +47,8 @@ public:
     const LaunchOptions &options;
     // The canvas of the page shown (set once the view has built its subviews).
     PageCanvas *tilesHost = nullptr;
+    // The backdrop under the pages (set with tilesHost).
+    WallpaperBackdrop *backdrop = nullptr;
     // The turner whose slide offsets the canvas (none: never offset).
     const PageTurner *turner = nullptr;
     // Replaces the media time (tests); the system's when empty.

@@ -56,6 +56,7 @@ void LauncherView::buildSubviews()
     m_scrollContainer = GridTiles::makeScrollContainer(this);
 
     m_grid.tilesHost = new PageCanvas(this);
+    m_grid.backdrop = m_backdrop;
 
     m_pageDots = new PageDotsView(this);
     m_pageDots->onClick = [weak](int index) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -138,6 +139,66 @@ inline void clearEnds(quint32 *out, int from, int to, int columns)
 #endif
     std::fill(out, out + from, 0u);
     std::fill(out + to, out + columns, 0u);
+}
+
+// x * a / 255 for the four channels at once, rounded as QPainter rounds it.
+inline quint32 byteMul(quint32 x, quint32 a)
+{
+    quint32 redBlue = (x & 0x00ff00ffu) * a;
+    redBlue = ((redBlue + ((redBlue >> 8) & 0x00ff00ffu) + 0x00800080u) >> 8) & 0x00ff00ffu;
+    quint32 alphaGreen = ((x >> 8) & 0x00ff00ffu) * a;
+    alphaGreen = (alphaGreen + ((alphaGreen >> 8) & 0x00ff00ffu) + 0x00800080u) & 0xff00ff00u;
+    return redBlue | alphaGreen;
+}
+
+// One premultiplied pixel over another, as QPainter blends a premultiplied
+// image (source over, full opacity): an opaque pixel replaces, a
+// transparent one leaves the pixel under it as it is.
+inline void over(quint32 source, quint32 &destination)
+{
+    if (source >= 0xff000000u)
+        destination = source;
+    else if (source != 0)
+        destination = source + byteMul(destination, 255 - (source >> 24));
+}
+
+// out[0] to out[count - 1] laid over destination[0] to destination[count - 1].
+using OverRun = void (*)(const quint32 *out, quint32 *destination, int count);
+
+#if defined(__SSE2__)
+// Four pixels at a time, the same arithmetic as over() in 16-bit lanes.
+inline __m128i over4(__m128i source, __m128i destination)
+{
+    const __m128i alphas = _mm_srli_epi32(source, 24);
+    const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(255), _mm_or_si128(alphas, _mm_slli_epi32(alphas, 16)));
+    const __m128i half = _mm_set1_epi16(0x80);
+    __m128i redBlue = _mm_mullo_epi16(_mm_and_si128(destination, _mm_set1_epi32(0x00ff00ff)), inverse);
+    __m128i alphaGreen = _mm_mullo_epi16(_mm_srli_epi16(destination, 8), inverse);
+    redBlue = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(redBlue, _mm_srli_epi16(redBlue, 8)), half), 8);
+    alphaGreen = _mm_andnot_si128(_mm_set1_epi32(0x00ff00ff),
+                                  _mm_add_epi16(_mm_add_epi16(alphaGreen, _mm_srli_epi16(alphaGreen, 8)), half));
+    return _mm_add_epi8(source, _mm_or_si128(redBlue, alphaGreen));
+}
+#endif
+
+void overRunPortable(const quint32 *out, quint32 *destination, int count)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i alphaMask = _mm_set1_epi32(int(0xff000000u));
+    for (; i + 4 <= count; i += 4) {
+        const __m128i source = _mm_loadu_si128(reinterpret_cast<const __m128i *>(out + i));
+        const __m128i alphas = _mm_and_si128(source, alphaMask);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, alphaMask)) == 0xffff) {
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(destination + i), source);
+        } else if (_mm_movemask_epi8(_mm_cmpeq_epi32(source, _mm_setzero_si128())) != 0xffff) {
+            __m128i *at = reinterpret_cast<__m128i *>(destination + i);
+            _mm_storeu_si128(at, over4(source, _mm_loadu_si128(at)));
+        }
+    }
+#endif
+    for (; i < count; ++i)
+        over(out[i], destination[i]);
 }
 
 // The pixels of a row whose four samples all lie inside the picture: the
@@ -319,6 +380,39 @@ __attribute__((target("avx2"), noinline)) void insideRunAvx2(const quint32 *pixe
 }
 #endif
 
+#if defined(AFFINE_SAMPLER_AVX2)
+// As overRunPortable, eight pixels at a time.
+__attribute__((target("avx2"), noinline)) void overRunAvx2(const quint32 *out, quint32 *destination, int count)
+{
+    const __m256i alphaMask = _mm256_set1_epi32(int(0xff000000u));
+    const __m256i colourMask = _mm256_set1_epi32(0x00ff00ff);
+    const __m256i half = _mm256_set1_epi16(0x80);
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m256i source = load(out + i);
+        const __m256i alphas = _mm256_and_si256(source, alphaMask);
+        __m256i *at = reinterpret_cast<__m256i *>(destination + i);
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphas, alphaMask)) == -1) {
+            _mm256_storeu_si256(at, source);
+        } else if (!_mm256_testz_si256(source, source)) {
+            const __m256i under = _mm256_loadu_si256(at);
+            const __m256i shifted = _mm256_srli_epi32(source, 24);
+            const __m256i inverse
+                = _mm256_sub_epi16(_mm256_set1_epi16(255), _mm256_or_si256(shifted, _mm256_slli_epi32(shifted, 16)));
+            __m256i redBlue = _mm256_mullo_epi16(_mm256_and_si256(under, colourMask), inverse);
+            __m256i alphaGreen = _mm256_mullo_epi16(_mm256_srli_epi16(under, 8), inverse);
+            redBlue = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(redBlue, _mm256_srli_epi16(redBlue, 8)), half),
+                                        8);
+            alphaGreen = _mm256_andnot_si256(
+                colourMask, _mm256_add_epi16(_mm256_add_epi16(alphaGreen, _mm256_srli_epi16(alphaGreen, 8)), half));
+            _mm256_storeu_si256(at, _mm256_add_epi8(source, _mm256_or_si256(redBlue, alphaGreen)));
+        }
+    }
+    for (; i < count; ++i)
+        over(out[i], destination[i]);
+}
+#endif
+
 // Where a target row meets the picture: its first sample's position, the
 // columns whose samples reach pixels the picture holds ([reachBegin,
 // reachEnd), the rest transparent), and those of them whose samples all lie
@@ -333,13 +427,42 @@ struct RowBounds
     int reachEnd;
 };
 
-// Fills `target` with the picture drawn under `inverse` (target pixels to
-// picture pixels), with `run` for the pixels sampled inside the picture.
-// Inlined into one function for each way of weighing, so that where that is
-// AVX2 the rest of a row (its bounds, its edge pixels) is compiled for it too.
-template <InsideRun run>
+// Where drawRows puts its pixels: the rows of a frame of `columns` x
+// `rows` pixels, whose top left lies at `origin` in the target. The
+// positions are stepped over the frame's rows, from its left end; only
+// those inside `clip` (frame coordinates, inside the frame and the target)
+// are written.
+struct Destination
+{
+    quint32 *pixels; // the target's top row
+    qsizetype stride; // target pixels from one row to the next
+    QPoint origin;
+    int columns;
+    int rows;
+    QRect clip;
+};
+
+// Room for one row's samples before they are laid over the target; one
+// thread draws one row at a time.
+quint32 *rowScratch(int columns)
+{
+    thread_local std::vector<quint32> row;
+    if (row.size() < size_t(columns))
+        row.resize(size_t(columns));
+    return row.data();
+}
+
+// Draws the picture under `inverse` (frame pixels to picture pixels) into
+// `destination`, with `run` for the pixels sampled inside the picture.
+// Without `overRun` every frame pixel is replaced (those the picture does
+// not reach become transparent); with it each row's samples are laid over
+// the target's pixels by it, and those the picture does not reach are
+// left alone. Inlined into one function for each way of weighing, so that
+// where that is AVX2 the rest of a row (its bounds, its edge pixels) is
+// compiled for it too.
+template <InsideRun run, OverRun overRun>
 [[gnu::always_inline]] inline void drawRows(const AffineSampler::Picture &picture, const QTransform &inverse,
-                                            QImage &target)
+                                            const Destination &destination)
 {
     const QImage &source = picture.image;
     const int width = source.width();
@@ -352,10 +475,7 @@ template <InsideRun run>
     };
     const int stepX = int(inverse.m11() * kFixedOne);
     const int stepY = int(inverse.m12() * kFixedOne);
-    const int columns = target.width();
-    const int rows = target.height();
-    const qsizetype targetStride = target.bytesPerLine() / 4;
-    quint32 *targetPixels = reinterpret_cast<quint32 *>(target.bits());
+    const int columns = destination.columns;
     // Where all four samples lie inside the picture: no edge to check.
     const auto inside = [&](int fx, int fy) {
         return unsigned(fx >> 16) < unsigned(width - 1) && unsigned(fy >> 16) < unsigned(height - 1);
@@ -426,48 +546,90 @@ template <InsideRun run>
             --end;
         return {fx0, fy0, reachBegin, begin, end, reachEnd};
     };
+    // The columns [from, to) of a row, out[0] onwards; all reached by it.
+    const auto sample = [&](const RowBounds &b, int from, int to, quint32 *out) {
+        int column = from;
+        int fx = b.fx + column * stepX;
+        int fy = b.fy + column * stepY;
+        for (const int stop = std::min(b.begin, to); column < stop; ++column, fx += stepX, fy += stepY)
+            *out++ = edge(fx, fy);
+        if (const int stop = std::min(b.end, to); column < stop) {
+            run(pixels, stride, fx, fy, stepX, stepY, stop - column, out);
+            out += stop - column;
+            fx += (stop - column) * stepX;
+            fy += (stop - column) * stepY;
+            column = stop;
+        }
+        for (; column < to; ++column, fx += stepX, fy += stepY)
+            *out++ = edge(fx, fy);
+    };
+    const QRect &clip = destination.clip;
+    quint32 *scratch = nullptr;
+    if constexpr (overRun != nullptr)
+        scratch = rowScratch(clip.width());
     // The bounds of a band of rows are worked out before any of its rows is
     // drawn: each row's are a long chain of steps, and the processor can
     // overlap the chains of rows that no branch of the drawing separates.
     constexpr int kBand = 16;
     RowBounds band[kBand];
-    for (int top = 0; top < rows; top += kBand) {
-        const int count = std::min(kBand, rows - top);
+    for (int top = clip.top(); top <= clip.bottom(); top += kBand) {
+        const int count = std::min(kBand, clip.bottom() + 1 - top);
         for (int i = 0; i < count; ++i)
             band[i] = bounds(top + i);
         for (int i = 0; i < count; ++i) {
             const RowBounds &b = band[i];
-            quint32 *out = targetPixels + (top + i) * targetStride;
-            clearEnds(out, b.reachBegin, b.reachEnd, columns);
-            int column = b.reachBegin;
-            int fx = b.fx + column * stepX;
-            int fy = b.fy + column * stepY;
-            for (; column < b.begin; ++column, fx += stepX, fy += stepY)
-                out[column] = edge(fx, fy);
-            if (column < b.end) {
-                run(pixels, stride, fx, fy, stepX, stepY, b.end - column, out + column);
-                fx += (b.end - column) * stepX;
-                fy += (b.end - column) * stepY;
-                column = b.end;
+            quint32 *line = destination.pixels + (destination.origin.y() + top + i) * destination.stride;
+            if constexpr (overRun == nullptr) {
+                clearEnds(line, b.reachBegin, b.reachEnd, columns);
+                sample(b, b.reachBegin, b.reachEnd, line + b.reachBegin);
+            } else {
+                const int from = std::max(b.reachBegin, clip.left());
+                const int to = std::min(b.reachEnd, clip.right() + 1);
+                if (from >= to)
+                    continue;
+                sample(b, from, to, scratch);
+                overRun(scratch, line + destination.origin.x() + from, to - from);
             }
-            for (; column < b.reachEnd; ++column, fx += stepX, fy += stepY)
-                out[column] = edge(fx, fy);
         }
     }
 }
 
-void drawRowsPortable(const AffineSampler::Picture &picture, const QTransform &inverse, QImage &target)
+void drawRowsPortable(const AffineSampler::Picture &picture, const QTransform &inverse,
+                      const Destination &destination)
 {
-    drawRows<insideRunPortable>(picture, inverse, target);
+    drawRows<insideRunPortable, nullptr>(picture, inverse, destination);
+}
+
+void overRowsPortable(const AffineSampler::Picture &picture, const QTransform &inverse,
+                      const Destination &destination)
+{
+    drawRows<insideRunPortable, overRunPortable>(picture, inverse, destination);
 }
 
 #if defined(AFFINE_SAMPLER_AVX2)
 __attribute__((target("avx2"))) void drawRowsAvx2(const AffineSampler::Picture &picture, const QTransform &inverse,
-                                                  QImage &target)
+                                                  const Destination &destination)
 {
-    drawRows<insideRunAvx2>(picture, inverse, target);
+    drawRows<insideRunAvx2, nullptr>(picture, inverse, destination);
+}
+
+__attribute__((target("avx2"))) void overRowsAvx2(const AffineSampler::Picture &picture, const QTransform &inverse,
+                                                  const Destination &destination)
+{
+    drawRows<insideRunAvx2, overRunAvx2>(picture, inverse, destination);
 }
 #endif
+
+// Whether the sampler can draw `picture` under `sourceToTarget` by `path`;
+// its inverse, which maps target pixels to picture pixels, if so.
+std::optional<QTransform> drawable(const AffineSampler::Picture &picture, const QTransform &sourceToTarget,
+                                   AffineSampler::Path path)
+{
+    if (!AffineSampler::supports(path) || picture.image.isNull() || !sourceToTarget.isInvertible()
+        || sourceToTarget.type() > QTransform::TxShear)
+        return std::nullopt;
+    return sourceToTarget.inverted();
+}
 
 } // namespace
 
@@ -521,18 +683,51 @@ bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &targ
 
 bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &target, Path path)
 {
-    const QImage &source = picture.image;
-    if (!supports(path) || source.isNull() || target.format() != QImage::Format_ARGB32_Premultiplied
-        || !sourceToTarget.isInvertible() || sourceToTarget.type() > QTransform::TxShear)
+    if (target.format() != QImage::Format_ARGB32_Premultiplied)
         return false;
-    const QTransform inverse = sourceToTarget.inverted();
+    const std::optional<QTransform> inverse = drawable(picture, sourceToTarget, path);
+    if (!inverse)
+        return false;
+    const Destination destination{reinterpret_cast<quint32 *>(target.bits()), target.bytesPerLine() / 4, QPoint(),
+                                  target.width(), target.height(), target.rect()};
 #if defined(AFFINE_SAMPLER_AVX2)
     if (path == Path::Avx2) {
-        drawRowsAvx2(picture, inverse, target);
+        drawRowsAvx2(picture, *inverse, destination);
         return true;
     }
 #endif
-    drawRowsPortable(picture, inverse, target);
+    drawRowsPortable(picture, *inverse, destination);
+    return true;
+}
+
+bool drawOver(const Picture &picture, const QTransform &sourceToFrame, QImage &target, const QRect &frame,
+              const QRect &clip)
+{
+    static const Path fastest = supports(Path::Avx2) ? Path::Avx2 : Path::Portable;
+    return drawOver(picture, sourceToFrame, target, frame, clip, fastest);
+}
+
+bool drawOver(const Picture &picture, const QTransform &sourceToFrame, QImage &target, const QRect &frame,
+              const QRect &clip, Path path)
+{
+    if (target.format() != QImage::Format_ARGB32_Premultiplied && target.format() != QImage::Format_RGB32)
+        return false;
+    const std::optional<QTransform> inverse = drawable(picture, sourceToFrame, path);
+    if (!inverse)
+        return false;
+    const QRect within = clip & frame & target.rect();
+    if (within.isEmpty())
+        return true;
+    const Destination destination{reinterpret_cast<quint32 *>(target.bits()), target.bytesPerLine() / 4,
+                                  frame.topLeft(), frame.width(), frame.height(),
+                                  within.translated(-frame.topLeft())};
+#if defined(AFFINE_SAMPLER_AVX2)
+    if (path == Path::Avx2) {
+        overRowsAvx2(picture, *inverse, destination);
+        return true;
+    }
+#endif
+    overRowsPortable(picture, *inverse, destination);
     return true;
 }
 

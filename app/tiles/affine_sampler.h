@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QTransform>
 
 #include <vector>
@@ -39,6 +40,17 @@ struct Picture
 // Uses the fastest way of weighing that the processor has (see Path).
 bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &target);
 
+// Lays the picture drawn under `sourceToFrame` over the pixels of `target`
+// (Format_ARGB32_Premultiplied or Format_RGB32) inside `clip` (target
+// pixels), as QPainter blends a premultiplied image onto them (source over,
+// full opacity): the pixels are those draw() gives an image the size of
+// `frame` that is then drawn at frame's top left, and those draw() leaves
+// transparent are left alone. `sourceToFrame` maps picture pixels to the
+// frame's. A draw cut into several clips gives the pixels of one. False,
+// and `target` untouched, where draw() would refuse or for another format.
+bool drawOver(const Picture &picture, const QTransform &sourceToFrame, QImage &target, const QRect &frame,
+              const QRect &clip);
+
 // The ways of weighing the four picture pixels inside the picture. All give
 // the same pixels; they differ in how many they weigh at once.
 enum class Path {
@@ -49,8 +61,10 @@ enum class Path {
 // Whether this processor (and this build) can draw by `path`.
 bool supports(Path path);
 
-// draw() by the given path; false, and `target` untouched, where
-// supports(path) is false.
+// draw() and drawOver() by the given path; false, and `target` untouched,
+// where supports(path) is false.
 bool draw(const Picture &picture, const QTransform &sourceToTarget, QImage &target, Path path);
+bool drawOver(const Picture &picture, const QTransform &sourceToFrame, QImage &target, const QRect &frame,
+              const QRect &clip, Path path);
 
 } // namespace AffineSampler

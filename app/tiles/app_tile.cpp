@@ -2,12 +2,14 @@
 
 #include "tiles/affine_sampler.h"
 #include "tiles/painted_bounds.h"
+#include "tiles/wallpaper_backdrop.h"
 
 #include <QCache>
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHash>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -119,6 +122,41 @@ void fillShadow(QImage &image, const std::vector<float> &alpha, double opacity)
             row[x] = qRgba(0, 0, 0, static_cast<int>(std::lround(a * opacity * 255)));
         }
     }
+}
+
+// The pixels a painter draws on, where it lays a premultiplied picture
+// straight onto them: the raster engine on an image of a format
+// AffineSampler::drawOver() blends onto, at full opacity, source over, and
+// clipped to nothing but the region it was begun for (the paint event's,
+// in device pixels). A view of the image's own memory, not a copy.
+struct DevicePixels
+{
+    QImage pixels;
+    QRegion clip;
+};
+
+std::optional<DevicePixels> devicePixels(QPainter &painter)
+{
+    QPaintEngine *engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || painter.hasClipping() || painter.opacity() != 1.0
+        || painter.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return std::nullopt;
+    const QPaintDevice *device = engine->paintDevice();
+    if (!device || device->devType() != QInternal::Image)
+        return std::nullopt;
+    const QImage &image = *static_cast<const QImage *>(device);
+    if (image.format() != QImage::Format_ARGB32_Premultiplied && image.format() != QImage::Format_RGB32)
+        return std::nullopt;
+    // A paint without such a region (a painter begun on the image by hand)
+    // may be clipped in ways this cannot see.
+    const QRegion clip = engine->systemClip() & image.rect();
+    if (clip.isEmpty())
+        return std::nullopt;
+    // The engine draws on this memory; bits() could detach a shared image
+    // and leave the drawing on a copy.
+    QImage pixels(const_cast<uchar *>(image.constBits()), image.width(), image.height(), image.bytesPerLine(),
+                  image.format());
+    return DevicePixels{pixels, clip};
 }
 
 QSize rasterSize(const QSizeF &logical, double scale)
@@ -335,8 +373,54 @@ void AppTile::place(const QRectF &rect)
         contentChanged();
     m_size = rect.size();
     m_paintOffset = rect.topLeft() - QPointF(outer.topLeft());
+    // Qt moves an opaque widget by copying its pixels, and with them the
+    // backdrop of the place it left: moved as a see-through one, it is
+    // painted afresh over the backdrop of its new place.
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
     setGeometry(outer);
+    updateUnderlaying();
     update();
+}
+
+void AppTile::setUnderlay(WallpaperBackdrop *backdrop)
+{
+    if (backdrop == m_underlay)
+        return;
+    m_underlay = backdrop;
+    updateUnderlaying();
+    update();
+}
+
+bool AppTile::underEffect() const
+{
+    for (const QWidget *widget = parentWidget(); widget; widget = widget->parentWidget()) {
+        if (widget->graphicsEffect())
+            return true;
+    }
+    return false;
+}
+
+void AppTile::updateUnderlaying()
+{
+    // Under a graphics effect the tile is painted into the effect's own
+    // picture, which the backdrop is not part of.
+    bool underlays = m_underlay && !m_underlay->isHidden() && !m_layerTransform.isIdentity() && !underEffect();
+    // A widget beside the tile that reaches into its rectangle may show
+    // there, under the tile or over it: Qt would leave out what it paints
+    // under an opaque tile.
+    if (const QWidget *parent = parentWidget(); underlays && parent) {
+        const QRect mine = geometry();
+        for (const QObject *child : parent->children()) {
+            const auto *widget = qobject_cast<const QWidget *>(child);
+            if (widget && widget != this && !widget->isHidden() && !widget->isWindow()
+                && widget->geometry().intersects(mine)) {
+                underlays = false;
+                break;
+            }
+        }
+    }
+    if (underlays != testAttribute(Qt::WA_OpaquePaintEvent))
+        setAttribute(Qt::WA_OpaquePaintEvent, underlays);
 }
 
 QRectF AppTile::bounds() const
@@ -393,6 +477,7 @@ void AppTile::setLayerTransform(const QTransform &transform)
     m_layerTransform = transform;
     if (transform.isIdentity())
         contentChanged(); // back to direct drawing: free the picture
+    updateUnderlaying();
     const QRect after = layerPaintRect();
     if (before.isEmpty() || after.isEmpty())
         update();
@@ -499,6 +584,10 @@ void AppTile::paintEvent(QPaintEvent *event)
         painter.translate(m_paintOffset);
         drawContents(painter);
     } else {
+        // Told Qt that it paints its whole rectangle: what lies under the
+        // tile first, all of the region, also where the picture no longer is.
+        if (m_underlay && testAttribute(Qt::WA_OpaquePaintEvent) && !underEffect())
+            m_underlay->paintUnder(painter, *this, event->region());
         // Qt's raster engine hands a draw of more than about a hundred rows
         // to its thread pool and waits for it; for a tile, waking the threads
         // costs more than the drawing, on every frame of a wobble. Drawn in
@@ -588,6 +677,19 @@ bool AppTile::drawLayerSampled(QPainter &painter, const QRect &area)
                          & pictureToDevice.mapRect(QRectF(m_composite.rect())).toAlignedRect().adjusted(-1, -1, 1, 1);
     if (target.isEmpty())
         return true;
+    const QTransform pictureToTarget = pictureToDevice * QTransform::fromTranslate(-target.left(), -target.top());
+
+    // Straight onto the device's pixels where nothing stands between them
+    // and the painter: the same pixels as the blend below gives, without a
+    // buffer written and read again and the engine's setting up of a draw.
+    if (std::optional<DevicePixels> device = devicePixels(painter)) {
+        const QRegion clip = device->clip & target;
+        bool drawn = true;
+        for (const QRect &rect : clip)
+            drawn = drawn && AffineSampler::drawOver(m_sampledComposite, pictureToTarget, device->pixels, target, rect);
+        if (drawn)
+            return true;
+    }
 
     // One buffer for every tile: tiles paint one after another on this thread.
     static std::vector<quint32> buffer;
@@ -597,8 +699,7 @@ bool AppTile::drawLayerSampled(QPainter &painter, const QRect &area)
     const qsizetype stride = qsizetype(target.width()) * 4;
     QImage sampled(reinterpret_cast<uchar *>(buffer.data()), target.width(), target.height(), stride,
                    QImage::Format_ARGB32_Premultiplied);
-    if (!AffineSampler::draw(m_sampledComposite,
-                             pictureToDevice * QTransform::fromTranslate(-target.left(), -target.top()), sampled))
+    if (!AffineSampler::draw(m_sampledComposite, pictureToTarget, sampled))
         return false;
 
     // Blended 1:1 onto the device pixels it was sampled for, by the raster
@@ -625,6 +726,9 @@ bool AppTile::event(QEvent *event)
 {
     switch (event->type()) {
     case QEvent::ParentChange:
+        // Other widgets beside it.
+        updateUnderlaying();
+        [[fallthrough]];
     case QEvent::ScreenChangeInternal:
         // Another window or screen may have another scale: render afresh.
         invalidateRenderedIcons();

@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QImage>
 #include <QMap>
+#include <QPointer>
 #include <QRectF>
 #include <QString>
 #include <QTransform>
@@ -18,6 +19,7 @@
 #include <optional>
 
 class QPainter;
+class WallpaperBackdrop;
 
 // What a tile shows besides its frame and transform, set as one value.
 struct TileState
@@ -146,6 +148,15 @@ public:
     QTransform layerTransform() const { return m_layerTransform; }
     void setLayerTransform(const QTransform &transform);
 
+    // The backdrop under the tile, with nothing else between them (the
+    // tile's parent paints nothing), or null, the default. While the tile is
+    // under a layer transform and overlaps none of the widgets beside it, it
+    // then paints the backdrop under its picture itself and tells Qt that it
+    // paints its whole rectangle (Qt::WA_OpaquePaintEvent): a new pose then
+    // repaints the tile alone, where the backdrop would otherwise be painted
+    // first and the picture blended over it in a second pass.
+    void setUnderlay(WallpaperBackdrop *backdrop);
+
     // Called after every paint; unset by default. The owner learns from it
     // when what a page shows has reached the window.
     std::function<void()> onPainted;
@@ -192,6 +203,10 @@ private:
 
     // Puts the widget around `shown`, the frame moved by the slide.
     void place(const QRectF &shown);
+    // Whether the tile paints the backdrop under itself now, and tells Qt so.
+    void updateUnderlaying();
+    // Whether a widget the tile lies on draws it through a graphics effect.
+    bool underEffect() const;
     EditModeBadge deleteBadge() const;
     void redrawIf(bool changed);
     // The content changed: the transformed-drawing image is stale.
@@ -226,6 +241,7 @@ private:
     QPointF m_paintOffset; // shown frame's origin minus widget origin
     double m_slide = 0;
     QTransform m_layerTransform;
+    QPointer<WallpaperBackdrop> m_underlay;
     LabelRaster m_label;
     // The painted part of the whole tile (with paintMargin around it), device
     // pixel ratio = scale, and its top-left corner in bounds coordinates.

@@ -254,13 +254,27 @@ const QImage &WallpaperBackdrop::fittedFor(const QSize &pixels, QImage::Format f
 void WallpaperBackdrop::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
+    paintRegion(painter, event->region());
+}
+
+void WallpaperBackdrop::paintUnder(QPainter &painter, const QWidget &widget, const QRegion &region)
+{
+    // The backdrop's top left in the widget's coordinates.
+    const QPoint origin = mapTo(window(), QPoint()) - widget.mapTo(widget.window(), QPoint());
+    painter.save();
+    painter.translate(origin);
+    paintRegion(painter, region.translated(-origin));
+    painter.restore();
+}
+
+void WallpaperBackdrop::paintRegion(QPainter &painter, const QRegion &region)
+{
     // Opaque everywhere: every pixel is replaced, nothing under it is read.
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     // Only the rectangles asked for, each on its own: a rectangle of the
     // painted region lies wholly inside the painter's clip, where the raster
     // engine fills or copies rows directly; a fill of the whole view through
     // a clip of many rectangles goes span by span, handed to a thread pool.
-    const QRegion region = event->region();
     if (!m_image || m_image->isNull() || m_image->width() <= 0 || m_image->height() <= 0) {
         for (const QRect &rect : region)
             painter.fillRect(rect, m_plainColor);

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QList>
+#include <QRegion>
 #include <QUrl>
 #include <QWidget>
 
@@ -11,6 +12,7 @@
 #include <optional>
 
 class DesktopPicture;
+class QPainter;
 
 // The bottom layer of the launcher: the desktop picture, looked up, scaled
 // down and blurred off the main thread, drawn aspect-filled over a grey fill,
@@ -61,6 +63,13 @@ public:
     // The desktop picture of the newest render started.
     std::optional<QUrl> wallpaperURL() const { return m_wallpaperURL; }
 
+    // Paints what the backdrop shows over `region` (in `widget`'s
+    // coordinates) with `painter`, which paints `widget`: for a widget over
+    // the backdrop, with nothing between them, that paints its whole
+    // rectangle itself (Qt::WA_OpaquePaintEvent) and so what lies under it
+    // too. The same pixels as the backdrop's own paint.
+    void paintUnder(QPainter &painter, const QWidget &widget, const QRegion &region);
+
     // The render used unless a test replaces it: the picture decoded, scaled
     // to at most maximumWidth pixels wide (never enlarged) and blurred with a
     // Gaussian of blurRadius.
@@ -70,6 +79,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Paints `region` (the backdrop's coordinates) with a painter that maps
+    // the backdrop's coordinates onto its device.
+    void paintRegion(QPainter &painter, const QRegion &region);
+
     struct Plan;
     // What a look-up found, measured against the picture shown or being rendered.
     enum class Finding { NoPicture, Same, NewPicture };

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRandomGenerator>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
@@ -260,6 +261,112 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"Downscaled", {90, 101}, 0, -0.4, {0.3, 0.1}, 0.5, 1}),
     [](const ::testing::TestParamInfo<PathCase> &info) { return std::string(info.param.name); });
 
+// Laid straight over a target's pixels, the picture must give what the
+// tile's drawing gave before: the picture drawn into a buffer the size of
+// its frame, then that buffer blended onto the target by QPainter at the
+// frame's place, through the paint's clip. Frames that reach past the
+// target's edges, clips of a part or of several parts, and targets with
+// and without alpha.
+struct OverCase
+{
+    const char *name;
+    double degrees;
+    QPointF shift; // in target pixels
+    double scale; // target pixels per picture pixel
+    QPoint frameAt; // the frame's top left in the target
+    QList<QRect> clip; // in target pixels; empty: the whole target
+    QImage::Format format;
+};
+
+class SamplingOver : public ::testing::TestWithParam<OverCase>
+{
+};
+
+// What lies under the picture: every pixel different, some of them
+// translucent where the format has alpha.
+QImage underlay(QSize size, QImage::Format format)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QRandomGenerator random(7);
+    const bool alpha = format == QImage::Format_ARGB32_Premultiplied;
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<quint32 *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const quint32 a = !alpha || random.bounded(2) ? 255 : random.bounded(256);
+            line[x] = a << 24 | random.bounded(a + 1) << 16 | random.bounded(a + 1) << 8 | random.bounded(a + 1);
+        }
+    }
+    return image.convertToFormat(format);
+}
+
+TEST_P(SamplingOver, GivesTheBlendOfTheDrawnFrame)
+{
+    const OverCase &c = GetParam();
+    const QSize size(61, 73);
+    const AffineSampler::Picture picture(noise(size, 1));
+    const QSize frameSize(int(std::ceil(size.width() * c.scale)) + 4, int(std::ceil(size.height() * c.scale)) + 4);
+    const QRect frame(c.frameAt, frameSize);
+    const QTransform sourceToFrame
+        = QTransform::fromTranslate(-size.width() / 2.0, -size.height() / 2.0) * QTransform::fromScale(c.scale, c.scale)
+          * QTransform().rotate(c.degrees)
+          * QTransform::fromTranslate(frameSize.width() / 2.0 + c.shift.x(), frameSize.height() / 2.0 + c.shift.y());
+    const QImage under = underlay(QSize(120, 100), c.format);
+    QRegion clip;
+    for (const QRect &rect : c.clip)
+        clip += rect;
+    if (c.clip.isEmpty())
+        clip = under.rect();
+
+    QImage buffer(frameSize, QImage::Format_ARGB32_Premultiplied);
+    ASSERT_TRUE(AffineSampler::draw(picture, sourceToFrame, buffer));
+    QImage expected = under.copy();
+    {
+        QPainter painter(&expected);
+        painter.setClipRegion(clip);
+        painter.drawImage(frame.topLeft(), buffer);
+    }
+
+    for (const AffineSampler::Path path : {AffineSampler::Path::Portable, AffineSampler::Path::Avx2}) {
+        if (!AffineSampler::supports(path))
+            continue;
+        SCOPED_TRACE(path == AffineSampler::Path::Avx2 ? "AVX2" : "portable");
+        QImage actual = under.copy();
+        for (const QRect &rect : clip)
+            ASSERT_TRUE(AffineSampler::drawOver(picture, sourceToFrame, actual, frame, rect, path));
+        int differing = 0;
+        QPoint first(-1, -1);
+        for (int y = 0; y < actual.height(); ++y) {
+            for (int x = 0; x < actual.width(); ++x) {
+                if (actual.pixel(x, y) != expected.pixel(x, y) && differing++ == 0)
+                    first = QPoint(x, y);
+            }
+        }
+        EXPECT_EQ(differing, 0) << "first at " << first.x() << ", " << first.y() << ": " << std::hex
+                                << actual.pixel(first) << " for " << expected.pixel(first);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, SamplingOver,
+    ::testing::Values(
+        OverCase{"Inside", 0.8, {0.6, -0.4}, 1, {20, 10}, {}, QImage::Format_ARGB32_Premultiplied},
+        OverCase{"InsideOpaqueTarget", -0.8, {-0.3, 0.25}, 1, {20, 10}, {}, QImage::Format_RGB32},
+        OverCase{"ClippedToPart", 0.55, {0.2, 0.7}, 1, {30, 12}, {QRect(41, 30, 23, 37)},
+                 QImage::Format_ARGB32_Premultiplied},
+        // Rows cut on both sides and bands cut off above and below, as a
+        // paint region of several rectangles does.
+        OverCase{"ClippedToSeveralParts", -0.35, {0.45, 0.1}, 1, {25, 8},
+                 {QRect(0, 0, 120, 20), QRect(30, 40, 9, 30), QRect(60, 40, 50, 3), QRect(50, 75, 70, 25)},
+                 QImage::Format_RGB32},
+        OverCase{"OffTheLeftAndTop", 0.8, {0.3, 0.6}, 1, {-30, -25}, {}, QImage::Format_ARGB32_Premultiplied},
+        OverCase{"OffTheRightAndBottom", -0.6, {0.9, 0.2}, 1, {80, 55}, {QRect(70, 20, 50, 80)},
+                 QImage::Format_RGB32},
+        OverCase{"Steep", 12, {3, 2}, 1, {20, 10}, {QRect(10, 30, 100, 40)}, QImage::Format_ARGB32_Premultiplied},
+        OverCase{"AtScale2", 0.5, {0.25, -0.5}, 2, {-20, -30}, {}, QImage::Format_ARGB32_Premultiplied},
+        OverCase{"ClipMissesTheFrame", 0.8, {0.5, 0.5}, 1, {20, 10}, {QRect(100, 90, 20, 10)},
+                 QImage::Format_RGB32}),
+    [](const ::testing::TestParamInfo<OverCase> &info) { return std::string(info.param.name); });
+
 TEST(AffineSampling, RefusesWhatItCannotDraw)
 {
     QImage target(8, 8, QImage::Format_ARGB32_Premultiplied);
@@ -269,6 +376,13 @@ TEST(AffineSampling, RefusesWhatItCannotDraw)
     EXPECT_FALSE(AffineSampler::draw(AffineSampler::Picture(), QTransform(), target));
     QImage other(8, 8, QImage::Format_RGB32);
     EXPECT_FALSE(AffineSampler::draw(picture, QTransform(), other));
+    EXPECT_EQ(target.pixel(3, 3), QColor(Qt::red).rgba());
+    // Laid over a target, only onto formats it blends as QPainter does.
+    QImage straight(8, 8, QImage::Format_ARGB32);
+    straight.fill(Qt::red);
+    EXPECT_FALSE(AffineSampler::drawOver(picture, QTransform().rotate(1), straight, straight.rect(), straight.rect()));
+    EXPECT_FALSE(AffineSampler::drawOver(picture, QTransform::fromScale(0, 1), target, target.rect(), target.rect()));
+    EXPECT_EQ(straight.pixel(3, 3), QColor(Qt::red).rgba());
     EXPECT_EQ(target.pixel(3, 3), QColor(Qt::red).rgba());
 }
 
