@@ -209,8 +209,13 @@ public:
         environment.insert(QStringLiteral("LANGUAGE"), QString());
         environment.remove(QStringLiteral("APP_STATE_DIR"));
         // No session bus: the desktop's lock and sleep services are absent,
-        // as on a build machine.
-        environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        // as on a build machine. An address where nothing listens, not none:
+        // without one, the bus library forks a helper to start a bus for
+        // the display, and a child forked while another thread holds the
+        // address sanitizer's allocator lock spins for ever on its first
+        // free(), outliving the launcher it came from.
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                           QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("no-session-bus")));
         // X client libraries keep caches for the process's life.
         environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
         return environment;
