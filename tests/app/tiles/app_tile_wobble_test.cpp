@@ -84,6 +84,19 @@ QImage wholeTileTransformed(AppTile &tile, const QTransform &layer, double targe
     return target;
 }
 
+// A blue icon, the delete badge as asked, and the layer moved and turned.
+void pose(AppTile &tile, bool badge, QPointF translation, double degrees)
+{
+    setIcon(tile, QColor(30, 140, 220), 64);
+    TileState state = tile.state();
+    state.showsDeleteBadge = badge;
+    tile.setState(state);
+    QTransform layer;
+    layer.translate(translation.x(), translation.y());
+    layer.rotate(degrees);
+    tile.setLayerTransform(layer);
+}
+
 QImage rendered(AppTile &tile, double targetScale)
 {
     QImage target(QSize(int(std::lround(tile.width() * targetScale)), int(std::lround(tile.height() * targetScale))),
@@ -99,16 +112,9 @@ TEST_P(WobbleDrawing, GivesThePixelsOfTheWholeTileTransformed)
     const WobbleCase &c = GetParam();
     // A wide cell around a small icon, at a fractional position.
     AppTile tile(QRectF(10.5, 20.25, 180, 150), LayoutEntry::app("com.example.notes"), "Notes");
-    setIcon(tile, QColor(30, 140, 220), 64);
-    TileState state = tile.state();
-    state.showsDeleteBadge = c.badge;
-    tile.setState(state);
-    QTransform layer;
-    layer.translate(c.translation.x(), c.translation.y());
-    layer.rotate(c.degrees);
-    tile.setLayerTransform(layer);
+    pose(tile, c.badge, c.translation, c.degrees);
 
-    const QImage expected = wholeTileTransformed(tile, layer, c.scale);
+    const QImage expected = wholeTileTransformed(tile, tile.layerTransform(), c.scale);
     const QImage actual = rendered(tile, c.scale);
     ASSERT_EQ(actual.size(), expected.size());
     int differing = 0;
@@ -178,14 +184,7 @@ TEST_P(WobbleOntoDevice, GivesThePixelsOfTheBufferedBlend)
 {
     const DevicePaintCase &c = GetParam();
     AppTile tile(QRectF(10.5, 20.25, 120, 150), LayoutEntry::app("com.example.notes"), "Notes");
-    setIcon(tile, QColor(30, 140, 220), 64);
-    TileState state = tile.state();
-    state.showsDeleteBadge = true;
-    tile.setState(state);
-    QTransform layer;
-    layer.translate(c.translation.x(), c.translation.y());
-    layer.rotate(c.degrees);
-    tile.setLayerTransform(layer);
+    pose(tile, true, c.translation, c.degrees);
     QRegion region;
     for (const QRect &rect : c.region)
         region += rect;
