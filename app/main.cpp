@@ -74,9 +74,8 @@ int main(int argc, char **argv)
     }
 
     // What the first frame needs and a worker can read while the application
-    // object and the first window are built: the font configuration and the
-    // translated texts (each built once, safe to race).
-    const std::jthread warmUp([] {
+    // object is built: the font configuration and the translated texts.
+    std::jthread warmUp([] {
         loadFontConfiguration();
         LocalizationCatalog::tables();
     });
@@ -135,6 +134,10 @@ int main(int argc, char **argv)
     QObject::connect(&application, &QCoreApplication::aboutToQuit, delegate.get(),
                      &AppDelegate::applicationWillTerminate);
 
+    // The first window is the font configuration's first user. A worker that
+    // has not finished yet (a busy machine) is waited for: fontconfig would
+    // otherwise read the whole configuration a second time for this thread.
+    warmUp.join();
     // The window goes up now; the rest of start-up runs from the event loop.
     delegate->applicationWillFinishLaunching();
     const int status = application.exec();
