@@ -134,7 +134,12 @@ for count in "${sizes[@]}"; do
   done
   run_in_home "$home" "$probe" 500 "${rofi_cmd[@]}" >/dev/null 2>>"$scratch/warmup.log" || true
   for r in $(seq "$runs"); do
-    for k in "${!binaries[@]}"; do
+    # Each run starts with another build: the program right after rofi pays
+    # for the X server faulting in afresh what rofi's exit gave back (see
+    # --server-keeps-memory), and a fixed order would charge that to one
+    # build every time.
+    for i in "${!binaries[@]}"; do
+      k=$(( (i + r) % ${#binaries[@]} ))
       tessellon "$k"
       t=$(run_in_home "$home" "$probe" "$hold_ms" --pages "$turns" "${cmd[@]}" 2>>"$scratch/tessellon.log" || true)
       echo "tessellon-$((k + 1)) $t" >> "$results"
