@@ -320,6 +320,29 @@ class WobblingPage : public ::testing::TestWithParam<bool>
 {
 };
 
+// A backdrop over all of `window`, tinted, rendered at once: with `picture`
+// one that differs at every pixel, so that a copy from the wrong place shows;
+// without, the plain grey.
+WallpaperBackdrop *fullBackdrop(QWidget &window, const QString &pictureFile, bool picture)
+{
+    auto *backdrop =
+        new WallpaperBackdrop(std::make_shared<FixedDesktopPicture>(QUrl::fromLocalFile(pictureFile)), &window);
+    backdrop->setGeometry(window.rect());
+    backdrop->setTints({QColor(255, 255, 255, 40), QColor(0, 0, 0, 60)});
+    backdrop->setRenderer([picture](const QUrl &) -> std::optional<QImage> {
+        if (!picture)
+            return std::nullopt;
+        QImage image(300, 160, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, qRgb(x * 255 / 299, y * 255 / 159, (x * 5 + y * 11) % 256));
+        return image;
+    });
+    backdrop->setExecutor([](std::function<void()> job) { job(); });
+    backdrop->refresh();
+    return backdrop;
+}
+
 // A page as the launcher shows it in edit mode: the backdrop, a canvas that
 // paints nothing, and a row of touching cells whose tiles wobble. After many
 // poses the window's own pixels (what was painted part by part, frame after
@@ -333,22 +356,7 @@ TEST_P(WobblingPage, ShowsAfterManyPosesWhatOnePaintOfTheLastPoseShows)
     ASSERT_TRUE(file.open());
     QWidget window;
     window.resize(420, 220);
-    auto *backdrop = new WallpaperBackdrop(std::make_shared<FixedDesktopPicture>(QUrl::fromLocalFile(file.fileName())),
-                                           &window);
-    backdrop->setGeometry(window.rect());
-    backdrop->setTints({QColor(255, 255, 255, 40), QColor(0, 0, 0, 60)});
-    // Differs at every pixel, so that a copy from the wrong place shows.
-    backdrop->setRenderer([picture](const QUrl &) -> std::optional<QImage> {
-        if (!picture)
-            return std::nullopt;
-        QImage image(300, 160, QImage::Format_ARGB32_Premultiplied);
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                image.setPixel(x, y, qRgb(x * 255 / 299, y * 255 / 159, (x * 5 + y * 11) % 256));
-        return image;
-    });
-    backdrop->setExecutor([](std::function<void()> job) { job(); });
-    backdrop->refresh();
+    WallpaperBackdrop *backdrop = fullBackdrop(window, file.fileName(), picture);
     auto *canvas = new QWidget(&window);
     canvas->setAttribute(Qt::WA_NoSystemBackground);
     canvas->setGeometry(window.rect());
@@ -435,22 +443,7 @@ PageOfTiles buildPage(QWidget &window, const UnderlayCase &c, const QString &pic
 {
     window.resize(420, 220);
     PageOfTiles page;
-    page.backdrop = new WallpaperBackdrop(std::make_shared<FixedDesktopPicture>(QUrl::fromLocalFile(pictureFile)),
-                                          &window);
-    page.backdrop->setGeometry(window.rect());
-    page.backdrop->setTints({QColor(255, 255, 255, 40), QColor(0, 0, 0, 60)});
-    const bool picture = c.picture;
-    page.backdrop->setRenderer([picture](const QUrl &) -> std::optional<QImage> {
-        if (!picture)
-            return std::nullopt;
-        QImage image(300, 160, QImage::Format_ARGB32_Premultiplied);
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                image.setPixel(x, y, qRgb(x * 255 / 299, y * 255 / 159, (x * 5 + y * 11) % 256));
-        return image;
-    });
-    page.backdrop->setExecutor([](std::function<void()> job) { job(); });
-    page.backdrop->refresh();
+    page.backdrop = fullBackdrop(window, pictureFile, c.picture);
     auto *canvas = new QWidget(&window);
     canvas->setAttribute(Qt::WA_NoSystemBackground);
     canvas->setGeometry(window.rect());
