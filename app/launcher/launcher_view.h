@@ -48,6 +48,7 @@ class FolderOverlay;
 class IconProvider;
 class LauncherSession;
 class PageDotsView;
+class PictureReserve;
 class QContextMenuEvent;
 class QDialog;
 class QLabel;
@@ -240,6 +241,9 @@ public:
     // Tells a tile drag when the pointer is over another application's window
     // stacked above the launcher; none by default (no other window is seen).
     void setWindowUnderPointer(std::shared_ptr<WindowUnderPointer> windowUnderPointer);
+    // Memory prepared for the picture the next show zooms; given back once
+    // that show is over.
+    void setPictureReserve(std::shared_ptr<PictureReserve> reserve) { m_pictureReserve = std::move(reserve); }
 
     // --- Folder hosting, context menu and modal prompts (launcher_view_folders.cpp) -----
     void showFolderOverlay(const LayoutEntry &entry, std::optional<int> initialPage)
@@ -282,6 +286,7 @@ private:
     void buildSubviews();
     void installCallbacks();
     bool presentationAnimates() const;
+    void releasePictureReserve();
     bool isFolderOpen() const { return folderHost().isOpen(); }
     // Carries out what a key routes to; false when the key is not the launcher's.
     bool performKeyAction(LauncherKeyRouting::Action action);
@@ -307,6 +312,7 @@ private:
     // --- Collaborators -----------------------------------------------------------
     const LaunchOptions m_options;
     std::shared_ptr<WindowUnderPointer> m_windowUnderPointer;
+    std::shared_ptr<PictureReserve> m_pictureReserve;
     FadeEffect::Underlay m_presentationUnderlay;
 
     // --- Fixed subviews, back to front (children of the view; the page canvas is the grid's) ---

@@ -168,8 +168,9 @@ void LauncherView::applyPresentationTransform()
     const double scale = PresentationCurve::gridScale(m_presentation.progress());
     // In scroll mode the host is the scroll container's document: scaling
     // both would shrink the grid twice.
-    CenteredScaleEffect::applyTo(m_grid.tilesHost, m_scrollContainer->widget() == m_grid.tilesHost ? 1.0 : scale);
-    CenteredScaleEffect::applyTo(m_scrollContainer, scale);
+    CenteredScaleEffect::applyTo(m_grid.tilesHost, m_scrollContainer->widget() == m_grid.tilesHost ? 1.0 : scale,
+                                 m_pictureReserve);
+    CenteredScaleEffect::applyTo(m_scrollContainer, scale, m_pictureReserve);
 }
 
 

@@ -3,6 +3,7 @@
 
 #include "launcher_view.h"
 
+#include "launcher/picture_reserve.h"
 #include "launcher/presentation_curve.h"
 #include "session/launcher_session.h"
 
@@ -32,6 +33,7 @@ void LauncherView::animateIn()
     if (!presentationAnimates()) {
         m_presentation.cancel();
         applyPresentation(1);
+        releasePictureReserve();
         focusSearchField();
     } else {
         // A show that interrupts a hide continues from where the hide got to,
@@ -39,7 +41,7 @@ void LauncherView::animateIn()
         const bool hiding = m_presentation.isRunning() && m_presentation.target() < 1;
         if (!hiding)
             applyPresentation(0);
-        m_presentation.start(1, PresentationCurve::showDuration, false, nullptr);
+        m_presentation.start(1, PresentationCurve::showDuration, false, [this] { releasePictureReserve(); });
         focusSearchField();
     }
 
@@ -47,6 +49,14 @@ void LauncherView::animateIn()
         goToPage(m_grid.currentPage + 1);
     else if (m_options.dragProgress)
         simulateDrag(*m_options.dragProgress);
+}
+
+void LauncherView::releasePictureReserve()
+{
+    // Only a show that is yet to picture the grid uses it.
+    if (m_pictureReserve)
+        m_pictureReserve->release();
+    m_pictureReserve.reset();
 }
 
 void LauncherView::animateOut(std::function<void()> completion)

@@ -1,6 +1,7 @@
 #include "shell/launcher_controller.h"
 
 #include "foundation/log.h"
+#include "launcher/picture_reserve.h"
 #include "window_decorator.h"
 
 #include <QGuiApplication>
@@ -17,7 +18,7 @@ LauncherController::LauncherController(std::unique_ptr<Content> content, const L
 }
 
 LauncherController::LauncherController(const LaunchOptions &options, Environment environment)
-    : m_options(options), m_environment(std::move(environment))
+    : m_pictureReserve(std::make_shared<PictureReserve>()), m_options(options), m_environment(std::move(environment))
 {
     if (!m_environment.screens)
         m_environment.screens = &LauncherController::systemScreens;
@@ -106,6 +107,10 @@ void LauncherController::show()
     // The window manager drops the overlay hints whenever the window is
     // withdrawn, so they go on again before every show.
     m_environment.decorator->applyOverlayHints(m_window);
+    // Up before its content: the picture the content's show will zoom is
+    // prepared meanwhile, at the window's size.
+    if (!m_content)
+        m_pictureReserve->prepare(m_window->size() * m_window->devicePixelRatio());
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

@@ -15,6 +15,7 @@
 class IconProvider;
 class LauncherSession;
 class LauncherView;
+class PictureReserve;
 class WindowDecorator;
 class WindowUnderPointer;
 
@@ -140,6 +141,9 @@ private:
     void followCompositing();
 
     std::unique_ptr<Content> m_content;
+    // The picture the launcher view's first show zooms, prepared while the
+    // window goes up before the view exists.
+    std::shared_ptr<PictureReserve> m_pictureReserve;
     const LaunchOptions m_options;
     Environment m_environment;
     QPointer<LauncherWindow> m_window;

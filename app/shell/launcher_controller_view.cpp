@@ -57,6 +57,7 @@ void LauncherController::attachLauncherView(LauncherSession &session, IconProvid
     // The view spans the window: its frame is the window's size at the origin.
     auto *view = new LauncherView(QRect(QPoint(0, 0), m_window->size()), session, icons, m_options);
     view->setWindowUnderPointer(m_environment.windowUnderPointer);
+    view->setPictureReserve(m_pictureReserve);
     // The window paints one plain colour right under the view, which the
     // view's fade weighs the view against in place.
     view->setPresentationUnderlay([window = QPointer<LauncherWindow>(m_window), view = QPointer<QWidget>(view)]()

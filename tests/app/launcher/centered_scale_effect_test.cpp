@@ -1,4 +1,5 @@
 #include "launcher/centered_scale_effect.h"
+#include "launcher/picture_reserve.h"
 
 #include <QApplication>
 #include <QBackingStore>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -206,6 +208,81 @@ TEST(CenteredScaleEffectTest, FramesRepaintOnlyThePartsAndLeaveNothingBehind)
                   0)
             << "scale " << scale;
     }
+}
+
+// A changed host is pictured again in the memory the picture had, and
+// nothing of what it showed before is left in it: a child that moved shows
+// only where it is now.
+TEST(CenteredScaleEffectTest, ARefreshedPictureShowsOnlyTheHostAsItIsNow)
+{
+    ScaledHost scaled;
+    scaled.render();
+    const uchar *memory = scaled.effect->pictureBits();
+    ASSERT_NE(memory, nullptr);
+
+    scaled.child->setGeometry(0, 0, 40, 20);
+    scaled.effect->refreshPicture();
+    EXPECT_FALSE(scaled.effect->hasPicture());
+    const QImage moved = scaled.render();
+    EXPECT_EQ(scaled.effect->pictureBits(), memory);
+    // Where the child was (drawn at half size about the centre): nothing.
+    EXPECT_EQ(moved.pixelColor(100, 50).alpha(), 0);
+    // Where it is now: 0..40 x 0..20 at half size about (100, 50) is 50..70 x 25..35.
+    EXPECT_EQ(moved.pixelColor(60, 30), QColor(Qt::red));
+}
+
+// A show's first picture is drawn in the memory prepared for it when that
+// has the host's size; otherwise the effect makes its own and the prepared
+// memory goes back. Either way the frame is the same.
+TEST(CenteredScaleEffectTest, TheFirstPictureUsesPreparedMemoryOfItsSize)
+{
+    for (const QSize prepared : {QSize(200, 100), QSize(300, 100)}) {
+        QWidget window;
+        window.resize(200, 100);
+        window.setAttribute(Qt::WA_DontShowOnScreen);
+        auto *host = new QWidget(&window);
+        host->setGeometry(window.rect());
+        auto *child = new CountingView(host);
+        child->setGeometry(50, 25, 100, 50);
+        auto reserve = std::make_shared<PictureReserve>();
+        reserve->prepare(prepared);
+        CenteredScaleEffect::applyTo(host, 0.5, reserve);
+        window.show();
+
+        QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        window.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        EXPECT_TRUE(reserve->isEmpty()) << prepared.width();
+        EXPECT_EQ(image.pixelColor(100, 50), QColor(Qt::red)) << prepared.width();
+        EXPECT_EQ(image.pixelColor(60, 50).alpha(), 0) << prepared.width();
+    }
+}
+
+// What the reserve hands out: transparent memory of the size asked for, once.
+TEST(PictureReserveTest, HandsOutTransparentMemoryOfTheSizePreparedOnce)
+{
+    PictureReserve reserve;
+    EXPECT_TRUE(reserve.take(QSize(8, 4)).isNull());
+    reserve.prepare(QSize(8, 4));
+    EXPECT_FALSE(reserve.isEmpty());
+    const QImage picture = reserve.take(QSize(8, 4));
+    ASSERT_EQ(picture.size(), QSize(8, 4));
+    EXPECT_EQ(picture.format(), QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            EXPECT_EQ(picture.pixel(x, y), 0u);
+    EXPECT_TRUE(reserve.isEmpty());
+    EXPECT_TRUE(reserve.take(QSize(8, 4)).isNull());
+
+    reserve.prepare(QSize(8, 4));
+    EXPECT_TRUE(reserve.take(QSize(4, 8)).isNull());
+    EXPECT_TRUE(reserve.isEmpty());
+
+    reserve.prepare(QSize());
+    EXPECT_TRUE(reserve.isEmpty());
+    reserve.prepare(QSize(8, 4));
+    reserve.release();
+    EXPECT_TRUE(reserve.isEmpty());
 }
 
 } // namespace

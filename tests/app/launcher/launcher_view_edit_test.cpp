@@ -487,7 +487,7 @@ TEST_F(LauncherViewDragImageTest, AnApplicationWithoutItsIconYetShowsItsBundlesI
 // A dragged folder shows its members' mosaic inside its outlined plate.
 TEST_F(LauncherViewDragImageTest, AFolderShowsItsMosaicAndOutline)
 {
-    for (const QString name : {QStringLiteral("App00"), QStringLiteral("App01")})
+    for (const QString &name : {QStringLiteral("App00"), QStringLiteral("App01")})
         giveBundleIcon(appsDir() + QLatin1Char('/') + name + QStringLiteral(".app"), id(name), QColor(220, 30, 40));
     LauncherView &v = build();
     const QStringList members{id(QStringLiteral("App00")), id(QStringLiteral("App01"))};
