@@ -107,13 +107,13 @@ void LauncherController::show()
     // The window manager drops the overlay hints whenever the window is
     // withdrawn, so they go on again before every show.
     m_environment.decorator->applyOverlayHints(m_window);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
     // Up before its content: the picture the content's show will zoom is
     // prepared meanwhile, at the window's size.
     if (!m_content)
         m_pictureReserve->prepare(m_window->size() * m_window->devicePixelRatio());
-    m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
 
     if (m_content)
         m_content->animateIn();
