@@ -267,12 +267,12 @@ void keepOriginal(const QString &path, const QByteArray &bytes)
 // `decode` rejects is logged and moved aside; one that cannot be read at all
 // (no permission, not a regular file, too large) is logged and kept in place,
 // and `blocked` is set so that this run never saves over it. `known` becomes
-// the identity of a file read intact.
-template <typename Decode>
-auto loadFile(const QString &path, Decode decode, std::optional<StoredFile::Identity> &known, bool &blocked)
+// the identity and the bytes of a file read intact.
+template <typename Known, typename Decode>
+auto loadFile(const QString &path, Decode decode, Known &known, bool &blocked)
     -> decltype(decode(QByteArray(), nullptr))
 {
-    known.reset();
+    known = {};
     const StoredFile::Contents contents = StoredFile::read(path);
     if (contents.status == StoredFile::Status::missing)
         return std::nullopt;
@@ -288,13 +288,22 @@ auto loadFile(const QString &path, Decode decode, std::optional<StoredFile::Iden
             logDropped(path, dropped);
             keepOriginal(path, contents.bytes);
         }
-        known = contents.identity;
+        known.identity = contents.identity;
+        known.bytes = contents.bytes;
         return decoded;
     }
     const QString backup = StoredFile::setAside(path);
     Log::write("[store] unreadable file=%@ reason=%@ backup=%@", path, QStringLiteral("undecodable"),
                backup.isEmpty() ? QStringLiteral("none") : backup);
     return std::nullopt;
+}
+
+// Whether the file at `path` is still the version `known` and holds
+// `bytes`: a save of them would write the file as it is.
+bool alreadyHolds(const QString &path, const std::optional<StoredFile::Identity> &known, const QByteArray &knownBytes,
+                  const QByteArray &bytes)
+{
+    return known && knownBytes == bytes && StoredFile::identity(path) == known;
 }
 
 // Before `path` is replaced: a file there that cannot be decoded is moved aside
@@ -510,19 +519,22 @@ LauncherLayout LayoutStore::load() const
 
 bool LayoutStore::save(const LauncherLayout &layout) const
 {
+    const QByteArray bytes = encodeLayout(layout);
+    if (!m_layoutBlocked && alreadyHolds(fileURL(), m_knownLayout.identity, m_knownLayout.bytes, bytes))
+        return true;
     QString error;
     const bool written =
-        makeReplaceable(fileURL(), &LayoutStore::decodeLayout, m_knownLayout, m_layoutBlocked, &error)
-        && StoredFile::writeAtomically(fileURL(), encodeLayout(layout), &error, m_writer);
+        makeReplaceable(fileURL(), &LayoutStore::decodeLayout, m_knownLayout.identity, m_layoutBlocked, &error)
+        && StoredFile::writeAtomically(fileURL(), bytes, &error, m_writer);
     if (!written) {
-        m_knownLayout.reset();
+        m_knownLayout = {};
         // The same text in every interface language. The file is named: a
         // reason such as "Permission denied" alone leaves the user guessing
         // which folder to fix.
         Log::write("[Tessellon] 布局保存失败: %@: %@", fileURL(), error);
         return false;
     }
-    m_knownLayout = StoredFile::identity(fileURL());
+    m_knownLayout = {StoredFile::identity(fileURL()), bytes};
     return true;
 }
 
@@ -543,10 +555,13 @@ QStringList LayoutStore::loadPinned() const
 
 bool LayoutStore::savePinned(const QStringList &pinned) const
 {
+    const QByteArray bytes = encodePinned(pinned);
+    if (!m_pinnedBlocked && alreadyHolds(pinnedFileURL(), m_knownPinned.identity, m_knownPinned.bytes, bytes))
+        return true;
     QString error;
     const bool written =
-        makeReplaceable(pinnedFileURL(), &LayoutStore::decodePinned, m_knownPinned, m_pinnedBlocked, &error)
-        && StoredFile::writeAtomically(pinnedFileURL(), encodePinned(pinned), &error, m_writer);
-    m_knownPinned = written ? StoredFile::identity(pinnedFileURL()) : std::nullopt;
+        makeReplaceable(pinnedFileURL(), &LayoutStore::decodePinned, m_knownPinned.identity, m_pinnedBlocked, &error)
+        && StoredFile::writeAtomically(pinnedFileURL(), bytes, &error, m_writer);
+    m_knownPinned = written ? Known{StoredFile::identity(pinnedFileURL()), bytes} : Known{};
     return written;
 }

@@ -83,11 +83,17 @@ public:
 
 private:
     QString m_directory;
-    // The versions of the two files that this store last read intact or wrote.
-    // Only lets a save skip re-checking a file it already knows to be good;
-    // contents are never cached.
-    mutable std::optional<StoredFile::Identity> m_knownLayout;
-    mutable std::optional<StoredFile::Identity> m_knownPinned;
+    // The version of a file that this store last read intact or wrote, and
+    // its bytes. A save skips re-checking a file it already knows to be good,
+    // and writes nothing when that version holds the very bytes it would
+    // write: a start that changes nothing costs no write and no sync.
+    struct Known
+    {
+        std::optional<StoredFile::Identity> identity;
+        QByteArray bytes;
+    };
+    mutable Known m_knownLayout;
+    mutable Known m_knownPinned;
     // A file that could not be read at all is never saved over in this run.
     mutable bool m_layoutBlocked = false;
     mutable bool m_pinnedBlocked = false;

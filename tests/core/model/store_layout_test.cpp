@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <memory>
+
 #include <unistd.h>
 
 namespace {
@@ -286,6 +288,52 @@ TEST_F(LayoutStoreFileTest, RoundTripsLayoutAndPinnedList)
     const QStringList pinned{"/Applications/Ünï.app", "com.a", "com.a", "tab\there"};
     ASSERT_TRUE(store.savePinned(pinned));
     EXPECT_EQ(store.loadPinned(), pinned);
+}
+
+// A save of what the file already holds (every start saves the layout it
+// read) writes nothing and syncs nothing. Whatever else happened to the file
+// since this store read or wrote it, the save goes to the disk.
+TEST_F(LayoutStoreFileTest, SavingWhatTheFileHoldsWritesNothing)
+{
+    auto writes = std::make_shared<int>(0);
+    StoredFile::Writer counting = StoredFile::Writer::system();
+    counting.write = [writes](int fd, const char *data, size_t size) -> ssize_t {
+        ++*writes;
+        return ::write(fd, data, size);
+    };
+    ASSERT_TRUE(store.save(sampleLayout()));
+    ASSERT_TRUE(store.savePinned({"com.a"}));
+    const std::optional<StoredFile::Identity> written = StoredFile::identity(store.fileURL());
+
+    LayoutStore reader(stateDir);
+    reader.setWriter(counting);
+    const LauncherLayout layout = reader.load();
+    const QStringList pinned = reader.loadPinned();
+    EXPECT_TRUE(reader.save(layout));
+    EXPECT_TRUE(reader.savePinned(pinned));
+    EXPECT_EQ(*writes, 0);
+    EXPECT_EQ(StoredFile::identity(store.fileURL()), written);
+
+    // Changed content.
+    LauncherLayout changed = layout;
+    changed.hiddenIDs.insert(QStringLiteral("one.more"));
+    EXPECT_TRUE(reader.save(changed));
+    EXPECT_EQ(*writes, 1);
+    EXPECT_TRUE(reader.save(changed));
+    EXPECT_EQ(*writes, 1);
+
+    // The file replaced behind the store, then removed: saved again each time.
+    ASSERT_TRUE(store.save(sampleLayout()));
+    EXPECT_TRUE(reader.save(changed));
+    EXPECT_EQ(*writes, 2);
+    EXPECT_EQ(reader.load(), changed);
+    ASSERT_TRUE(QFile::remove(store.fileURL()));
+    ASSERT_TRUE(QFile::remove(store.pinnedFileURL()));
+    EXPECT_TRUE(reader.save(changed));
+    EXPECT_TRUE(reader.savePinned(pinned));
+    EXPECT_EQ(*writes, 4);
+    EXPECT_EQ(LayoutStore(stateDir).load(), changed);
+    EXPECT_EQ(LayoutStore(stateDir).loadPinned(), pinned);
 }
 
 TEST_F(LayoutStoreFileTest, SaveReplacesTheFileRatherThanRewritingIt)
